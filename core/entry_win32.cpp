@@ -1,0 +1,224 @@
+// The client's entry point: start-up order, main loop and shut-down.
+#include <windows.h>
+#include <winsock.h>
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <cstring>
+
+#include "core/app_state.h"
+#include "core/log.h"
+#include "core/quit.h"
+#include "core/startup.h"
+#include "core/sys_files.h"
+#include "core/sys_time.h"
+#include "core/ui_services.h"
+#include "ui/main_window.h"
+#include "ui/resource.h"
+
+namespace {
+
+HACCEL main_accelerators = nullptr;
+HACCEL compose_accelerators = nullptr;
+HFONT default_font = nullptr;
+
+int quit_through_main_window() {
+    // Removing the notification-area icon in tray mode belongs here too,
+    // once tray mode exists.
+    if (HWND window = main_window.load()) {
+        PostMessageA(window, WM_QUIT, 0, 0);
+        return 0;
+    }
+    quit_process_now();
+}
+
+// Makes `program_folder` the program's own folder and the working directory.
+// Returns -1 when the path has no backslash.
+int find_program_folder() {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    array_copy(app.program_folder, path);
+    char* last = std::strrchr(app.program_folder->chars, '\\');
+    if (!last) return -1;
+    array_set_char_at(app.program_folder, last, 0);
+    sys_set_current_directory(app.program_folder->text);
+    return 0;
+}
+
+void load_script_library() {
+    HMODULE usp = LoadLibraryA("USP10.DLL");
+    if (usp && GetProcAddress(usp, "ScriptGetCMap")) app.uniscribe_available = 1;
+}
+
+void check_picker_present() {
+    if (!sys_exists("zenth-picker.exe"))
+        show_message(
+            "The file zenth-picker.exe must be in the same folder as zenthmail.exe in order to use open/save "
+            "dialogs.");
+}
+
+HFONT make_default_font() {
+    LOGFONTA font{};
+    font.lfHeight = -12;
+    std::strcpy(font.lfFaceName, "Arial");
+    return CreateFontIndirectA(&font);
+}
+
+}  // namespace
+
+// Shared by the main loop and every send window's loop.
+void pre_translate(HWND target, MSG* message, HACCEL accelerators) {
+    if (message->message == WM_KEYDOWN || message->message == WM_LBUTTONDBLCLK) {
+        SendMessageA(target, message->message, message->wParam, message->lParam);
+    } else if (message->message == WM_RBUTTONUP) {
+        if (SendMessageA(target, message->message, message->wParam, message->lParam) == 1) return;
+    }
+    if (IsDialogMessageA(target, message)) {
+        TranslateAcceleratorA(target, accelerators, message);
+    } else {
+        TranslateMessage(message);
+        DispatchMessageA(message);
+    }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
+    set_quit_handler(quit_through_main_window);
+
+    // 1. Every buffer, table and list of the process. The busy-folder list
+    //    arrives with the folder store.
+    create_app_state();
+
+    // 2. The socket library.
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) {
+        show_message("WSAStartup failed.");
+        return -1;
+    }
+
+    // 3, 4. The rich edit control and the optional glyph check.
+    if (!LoadLibraryA("RICHED20.DLL")) {
+        show_message("Could not load rich edit library!");
+        request_quit();
+    }
+    load_script_library();
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    // 5. The program folder becomes the working directory.
+    if (find_program_folder() != 0) {
+        show_message("Cannot locate Zenth Mail folder!");
+        request_quit();
+    }
+
+    // 6. The event log, before any folder is made, so that a failure to
+    //    create one still leaves the first line behind.
+    if (log_open("zmlog.txt") != 0) {
+        show_message("Could not open log file!");
+        request_quit();
+    }
+    log_write("Zenth Mail initiated.\r\n");
+
+    // 7, 8. The file-dialog helper, the folder tree of the store.
+    check_picker_present();
+    create_store_folders();
+
+    // 9. Removing leftover search folders comes with the folder store.
+
+    // 10. The address book and the settings file.
+    ensure_file("ab.dat");
+    ensure_file("zenth.cfg");
+
+    // 11. The colour scheme and its brushes come with colour schemes.
+    // 12. Emptying "temp" comes with the folder store.
+
+    // 13, 14. The command line, then the store paths.
+    interpret_command_line(command_line);
+    set_store_paths();
+
+    // 15. Loading the message key comes with message encryption.
+
+    // 16. No send or status window exists yet.
+    array_clear(app.compose_windows);
+    array_clear(app.status_windows);
+
+    // 17. The main window, hidden for now.
+    HWND window = create_main_window(instance);
+    if (!window) {
+        show_message("Could not create the main window.");
+        quit_process_now();
+    }
+
+    // 18. Whether the rich edit controls take wide-character text.
+    SetLastError(0);
+    SendMessageW(GetDlgItem(window, IDC_PREVIEW), EM_GETLINECOUNT, 0, 0);
+    app.wide_api_available = GetLastError() == 0 ? 1 : 0;
+
+    // 19. The window class icon.
+    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN))));
+
+    // 20, 21. The file-dialog bridge record and the two splitter bars come
+    //         with their own parts of the client.
+
+    // 22. Lay the window out once.
+    RECT client;
+    GetClientRect(window, &client);
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+
+    // 23. Filling the folder tree comes with the folder store.
+    // 24. The print window thread comes with printing.
+    // 25. Loading the settings file comes with the settings.
+
+    // 26. Fonts of the two text panes. The message font is the default font
+    //     until the settings can name another.
+    default_font = make_default_font();
+    SendMessageA(GetDlgItem(window, IDC_SECOND_PANE), WM_SETFONT, reinterpret_cast<WPARAM>(default_font), TRUE);
+    SendMessageA(GetDlgItem(window, IDC_PREVIEW), WM_SETFONT, reinterpret_cast<WPARAM>(default_font), TRUE);
+
+    // 27. Selecting the first account comes with the account table.
+
+    // 28. The screen size.
+    app.screen_width = GetSystemMetrics(SM_CXSCREEN);
+    app.screen_height = GetSystemMetrics(SM_CYSCREEN);
+
+    // 29. Colours of the controls come with colour schemes.
+
+    // 30. Ctrl+Q from anywhere closes the client.
+    RegisterHotKey(window, 0, MOD_CONTROL, 'Q');
+
+    // 31. Accelerators of the main window and of send windows.
+    main_accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
+    compose_accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_COMPOSE));
+
+    // 32. Links in the preview pane.
+    HWND preview = GetDlgItem(window, IDC_PREVIEW);
+    SendMessageA(preview, EM_AUTOURLDETECT, 1, 0);
+    SendMessageA(preview, EM_SETEVENTMASK, 0, SendMessageA(preview, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
+
+    // 33. Show. The tray and the lone send window of a mailto address are
+    //     presentations still to come; until then those starts show the
+    //     main window like any other.
+    ShowWindow(window, SW_SHOWMAXIMIZED);
+
+    // 34. The main loop.
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) pre_translate(window, &message, main_accelerators);
+
+    // Shut-down.
+    DestroyWindow(window);
+    main_window.store(nullptr);
+    for (int i = 0; i < 100; i++) {
+        auto handle = static_cast<uint32_t*>(array_element(app.compose_windows, i));
+        if (*handle) PostMessageA(reinterpret_cast<HWND>(static_cast<uintptr_t>(*handle)), WM_QUIT, 0, 0);
+    }
+    for (int round = 0; round < 40; round++) {
+        bool open = false;
+        for (int i = 0; i < 100; i++)
+            if (*static_cast<uint32_t*>(array_element(app.compose_windows, i))) open = true;
+        if (!open) break;
+        sys_sleep_ms(50);
+    }
+    WSACleanup();
+    std::fflush(nullptr);
+    ExitProcess(0);
+}

@@ -1,0 +1,33 @@
+// Files and folders. Paths are store text with backslashes ("maildir\inbox");
+// the POSIX side maps them to slashes at the system call and nowhere else.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+
+std::FILE* sys_fopen(const char* path, const char* mode);
+bool sys_exists(const char* path);
+bool sys_is_directory(const char* path);
+// Each returns 0 on success and -1 on failure.
+int sys_make_directory(const char* path);
+int sys_create_file(const char* path);  // empty file, writable
+int sys_remove_file(const char* path);
+int sys_copy_file(const char* from, const char* to, bool fail_if_exists);
+int sys_rename(const char* from, const char* to);
+int sys_set_current_directory(const char* path);
+// Removes an empty folder. On failure returns -1 and sets *error to the
+// system error code: 145 for a folder that is not empty, 32 for a sharing
+// violation (the POSIX side maps its codes onto these).
+int sys_remove_directory(const char* path, int* error);
+// Size in bytes, -1 when the file cannot be read.
+int64_t sys_file_size(const char* path);
+
+struct DirEntry {
+    const char* name;
+    bool is_directory;
+};
+// Lists the entries matching a pattern such as "maildir\inbox\mm*.eml"
+// ('*' and '?' in the last component, compared without regard to case).
+// The visitor returns false to stop. Returns the number of entries visited.
+int sys_enumerate(const char* pattern, const std::function<bool(const DirEntry&)>& visit);

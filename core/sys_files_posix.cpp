@@ -1,0 +1,125 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "core/sys_files.h"
+
+namespace {
+
+std::string native(const char* path) {
+    std::string p(path);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+}  // namespace
+
+std::FILE* sys_fopen(const char* path, const char* mode) { return std::fopen(native(path).c_str(), mode); }
+
+bool sys_exists(const char* path) { return access(native(path).c_str(), F_OK) == 0; }
+
+bool sys_is_directory(const char* path) {
+    struct stat st;
+    return stat(native(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int sys_make_directory(const char* path) { return mkdir(native(path).c_str(), 0777) == 0 ? 0 : -1; }
+
+int sys_create_file(const char* path) {
+    int fd = open(native(path).c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0666);
+    if (fd < 0) return -1;
+    close(fd);
+    return 0;
+}
+
+int sys_remove_file(const char* path) {
+    std::string p = native(path);
+    struct stat st;
+    if (lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return -1;
+    return unlink(p.c_str()) == 0 ? 0 : -1;
+}
+
+int sys_copy_file(const char* from, const char* to, bool fail_if_exists) {
+    int in = open(native(from).c_str(), O_RDONLY);
+    if (in < 0) return -1;
+    int flags = O_WRONLY | O_CREAT | (fail_if_exists ? O_EXCL : O_TRUNC);
+    int out = open(native(to).c_str(), flags, 0666);
+    if (out < 0) {
+        close(in);
+        return -1;
+    }
+    char buffer[65536];
+    int result = 0;
+    for (;;) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            result = -1;
+            break;
+        }
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                result = -1;
+                break;
+            }
+            done += w;
+        }
+        if (result) break;
+    }
+    close(in);
+    if (close(out) != 0) result = -1;
+    return result;
+}
+
+int sys_rename(const char* from, const char* to) {
+    // A move never replaces an existing file, as on Windows.
+    std::string target = native(to);
+    if (access(target.c_str(), F_OK) == 0) return -1;
+    return rename(native(from).c_str(), target.c_str()) == 0 ? 0 : -1;
+}
+
+int sys_set_current_directory(const char* path) { return chdir(native(path).c_str()) == 0 ? 0 : -1; }
+
+int sys_remove_directory(const char* path, int* error) {
+    if (rmdir(native(path).c_str()) == 0) return 0;
+    int e = errno;
+    if (error) *error = (e == ENOTEMPTY || e == EEXIST) ? 145 : (e == EBUSY ? 32 : (e == ENOENT ? 2 : 5));
+    return -1;
+}
+
+int64_t sys_file_size(const char* path) {
+    struct stat st;
+    if (stat(native(path).c_str(), &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+int sys_enumerate(const char* pattern, const std::function<bool(const DirEntry&)>& visit) {
+    std::string p = native(pattern);
+    size_t slash = p.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : p.substr(0, slash);
+    std::string mask = slash == std::string::npos ? p : p.substr(slash + 1);
+    if (folder.empty()) folder = "/";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return 0;
+    int visited = 0;
+    while (dirent* e = readdir(dir)) {
+        if (fnmatch(mask.c_str(), e->d_name, FNM_CASEFOLD) != 0) continue;
+        std::string full = folder + "/" + e->d_name;
+        struct stat st;
+        bool is_dir = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        visited++;
+        if (!visit(DirEntry{e->d_name, is_dir})) break;
+    }
+    closedir(dir);
+    return visited;
+}

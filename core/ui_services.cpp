@@ -1,0 +1,40 @@
+#include "core/ui_services.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "core/arrays.h"
+#include "core/log.h"
+
+namespace {
+std::atomic<const UiServices*> installed{nullptr};
+}
+
+void ui_install(const UiServices* services) { installed.store(services); }
+
+const UiServices* ui_services() {
+    const UiServices* s = installed.load();
+    return s ? s : platform_ui_services();
+}
+
+int ui_message_box(WindowRef owner, const char* text, const char* caption, unsigned style) {
+    return ui_services()->message_box(owner, text, caption, style);
+}
+
+void show_message(const char* text) { ui_message_box(nullptr, text, "Zenth Mail", UI_OK); }
+
+void status_append(WindowRef window, const char* text) {
+    log_write(text);
+    if (window) ui_services()->status_add(window, text);
+}
+
+void status_set(WindowRef window, const char* text) {
+    Array* line = array_new(static_cast<int>(std::strlen(text)) + 1);
+    array_copy(line, text);
+    if (char* cr = std::strrchr(line->chars, '\r')) *cr = 0;
+    const UiServices* s = ui_services();
+    if (window) s->status_clear(window);
+    status_append(window, line->text);
+    if (window) s->status_show_start(window);
+    delete_arrays(line);
+}

@@ -1,0 +1,17 @@
+#include <cstdio>
+
+#include "core/ui_services.h"
+
+// Without a window system a message box becomes a line on standard error and
+// is answered with its default button.
+namespace {
+int print_message_box(WindowRef, const char* text, const char* caption, unsigned style) {
+    std::fprintf(stderr, "[%s] %s\n", caption, text);
+    return (style & 0xF) == UI_YESNO ? UI_ANSWER_NO : UI_ANSWER_OK;
+}
+void no_status(WindowRef) {}
+void no_status_text(WindowRef, const char*) {}
+const UiServices services{print_message_box, no_status, no_status_text, no_status};
+}  // namespace
+
+const UiServices* platform_ui_services() { return &services; }

@@ -1,0 +1,32 @@
+# Sourced: a Wine prefix of the project's own, made on first use.
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="$root/build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/.zm-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  wine wineboot -i >/dev/null 2>&1 || true
+  # Wine draws the window frames itself: fast closes, title bars without a
+  # window manager.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  wineserver -w
+  touch "$WINEPREFIX/.zm-ready"
+fi
+
+# Starts a virtual display when none is set; its PID is in ZM_XVFB_PID.
+start_display() {
+  ZM_XVFB_PID=""
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
+  local n
+  for n in $(seq 77 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    ZM_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+  done
+  echo "Could not start a virtual display" >&2
+  return 1
+}

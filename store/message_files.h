@@ -1,0 +1,15 @@
+// Message files: one message per file mm<N>.eml in its folder, N a positive
+// decimal number without leading zeros, unique within the folder.
+#pragma once
+
+#include "core/arrays.h"
+
+// The number N of a well-formed name "mm<N>.eml" (case ignored), else 0.
+int message_number_of(const char* name);
+// Number of message files in the folder.
+int count_message_files(const char* folder);
+// Highest message number in use, 0 for an empty folder; a new message takes
+// this number plus one.
+int last_message_number(const char* folder);
+// "%.1000s\mm%i.eml" of folder and number.
+void message_file_path(Array* out, const char* folder, int number);

@@ -1,0 +1,223 @@
+// Test driver for the end-to-end tests: starts a program, finds its windows,
+// sends them commands and keys, reads and answers its message boxes, and
+// waits for it to end. Steps come as arguments and run in order; each prints
+// one line that the tests read. A failed step prints "FAIL: ..." and the
+// driver exits with 1.
+//
+//   start <exe> <argument text>     start the program; the argument text is
+//                                   the command-line remainder, verbatim
+//   window <title> <ms>             wait for a visible top-level window
+//   msgbox <caption> <ms> [button]  wait for a message box, print its text,
+//                                   press ok (default), yes or no
+//   no-msgbox <caption> <ms>        fail if a message box shows up in time
+//   command <title> <id>            post WM_COMMAND id to the window
+//   send-command <title> <id>       send it and print the result
+//   close <title>                   post WM_CLOSE
+//   keys <spec>                     type keys, e.g. ctrl+q
+//   text <title> <control id>       print a control's text
+//   rect <title>                    print the window's rectangle and state
+//   wait-exit <ms>                  wait for the program, print its exit code
+//   sleep <ms>
+//   kill                            end the started program
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+PROCESS_INFORMATION started{};
+
+[[noreturn]] void fail(const std::string& why) {
+    std::printf("FAIL: %s\n", why.c_str());
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+std::string window_text(HWND w) {
+    char buffer[8192] = {};
+    GetWindowTextA(w, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string class_of(HWND w) {
+    char buffer[256] = {};
+    GetClassNameA(w, buffer, sizeof buffer);
+    return buffer;
+}
+
+struct Search {
+    std::string title;
+    bool message_box;
+    HWND found;
+};
+
+BOOL CALLBACK visit_window(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<Search*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != started.dwProcessId || !IsWindowVisible(w)) return TRUE;
+    if (window_text(w) != s->title) return TRUE;
+    bool is_box = class_of(w) == "#32770" && GetDlgItem(w, 0xFFFF) != nullptr;
+    if (s->message_box && !is_box) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+HWND find_window(const std::string& title, bool message_box) {
+    Search s{title, message_box, nullptr};
+    EnumWindows(visit_window, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND wait_window(const std::string& title, bool message_box, int ms) {
+    DWORD until = GetTickCount() + static_cast<DWORD>(ms);
+    for (;;) {
+        if (HWND w = find_window(title, message_box)) return w;
+        if (static_cast<int>(until - GetTickCount()) <= 0) return nullptr;
+        Sleep(50);
+    }
+}
+
+HWND need_window(const std::string& title) {
+    HWND w = wait_window(title, false, 10000);
+    if (!w) fail("no window \"" + title + "\"");
+    return w;
+}
+
+void press(HWND box, const std::string& button) {
+    int id = button == "yes" ? IDYES : button == "no" ? IDNO : IDOK;
+    HWND b = GetDlgItem(box, id);
+    if (!b && id == IDOK) b = GetDlgItem(box, IDCANCEL), id = IDCANCEL;
+    if (!b) fail("message box has no button " + button);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(b));
+}
+
+void start(const std::string& exe, const std::string& argument) {
+    std::string command_line = "\"" + exe + "\"";
+    if (!argument.empty()) command_line += " " + argument;
+    std::vector<char> line(command_line.begin(), command_line.end());
+    line.push_back(0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &started))
+        fail("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
+    WaitForInputIdle(started.hProcess, 10000);
+    std::printf("STARTED: %lu\n", started.dwProcessId);
+}
+
+void type_keys(const std::string& spec) {
+    std::vector<WORD> modifiers;
+    std::string rest = spec;
+    for (;;) {
+        size_t plus = rest.find('+');
+        if (plus == std::string::npos) break;
+        std::string m = rest.substr(0, plus);
+        rest = rest.substr(plus + 1);
+        modifiers.push_back(m == "ctrl" ? VK_CONTROL : m == "alt" ? VK_MENU : VK_SHIFT);
+    }
+    WORD key = rest.size() == 1 ? static_cast<WORD>(VkKeyScanA(rest[0]) & 0xFF)
+               : rest == "enter" ? VK_RETURN
+               : rest == "delete" ? VK_DELETE
+               : rest == "insert" ? VK_INSERT
+               : rest == "f9" ? VK_F9
+                              : 0;
+    if (!key) fail("unknown key " + rest);
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD vk, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    for (WORD m : modifiers) add(m, false);
+    add(key, false);
+    add(key, true);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    std::printf("KEYS: %s\n", spec.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    size_t i = 0;
+    auto next = [&]() -> std::string {
+        if (i >= args.size()) fail("missing argument");
+        return args[i++];
+    };
+    while (i < args.size()) {
+        std::string step = next();
+        if (step == "start") {
+            std::string exe = next();
+            start(exe, next());
+        } else if (step == "window") {
+            std::string title = next();
+            HWND w = wait_window(title, false, std::atoi(next().c_str()));
+            if (!w) fail("no window \"" + title + "\"");
+            std::printf("WINDOW: %s\n", title.c_str());
+        } else if (step == "msgbox") {
+            std::string caption = next();
+            int ms = std::atoi(next().c_str());
+            std::string button = "ok";
+            if (i < args.size() && (args[i] == "ok" || args[i] == "yes" || args[i] == "no")) button = next();
+            HWND box = wait_window(caption, true, ms);
+            if (!box) fail("no message box \"" + caption + "\"");
+            std::printf("MSGBOX: %s\n", window_text(GetDlgItem(box, 0xFFFF)).c_str());
+            press(box, button);
+            // Let the box close before the next step looks for another.
+            for (int n = 0; n < 100 && IsWindow(box); n++) Sleep(20);
+        } else if (step == "no-msgbox") {
+            std::string caption = next();
+            if (HWND box = wait_window(caption, true, std::atoi(next().c_str())))
+                fail("unexpected message box: " + window_text(GetDlgItem(box, 0xFFFF)));
+            std::printf("NO-MSGBOX: %s\n", caption.c_str());
+        } else if (step == "command" || step == "send-command") {
+            HWND w = need_window(next());
+            int id = std::atoi(next().c_str());
+            if (step == "command") {
+                PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+                std::printf("COMMAND: %d\n", id);
+            } else {
+                LRESULT r = SendMessageA(w, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+                std::printf("RESULT: %lld\n", static_cast<long long>(r));
+            }
+        } else if (step == "close") {
+            PostMessageA(need_window(next()), WM_CLOSE, 0, 0);
+            std::printf("CLOSE\n");
+        } else if (step == "keys") {
+            type_keys(next());
+        } else if (step == "text") {
+            HWND w = need_window(next());
+            HWND control = GetDlgItem(w, std::atoi(next().c_str()));
+            if (!control) fail("no such control");
+            std::printf("TEXT: %s\n", window_text(control).c_str());
+        } else if (step == "rect") {
+            HWND w = need_window(next());
+            RECT r;
+            GetWindowRect(w, &r);
+            std::printf("RECT: %ld %ld %ld %ld zoomed=%d screen=%dx%d\n", r.left, r.top, r.right, r.bottom,
+                        IsZoomed(w) ? 1 : 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        } else if (step == "wait-exit") {
+            DWORD r = WaitForSingleObject(started.hProcess, static_cast<DWORD>(std::atoi(next().c_str())));
+            if (r != WAIT_OBJECT_0) fail("program still running");
+            DWORD code = 0;
+            GetExitCodeProcess(started.hProcess, &code);
+            std::printf("EXIT: %lu\n", code);
+        } else if (step == "sleep") {
+            Sleep(static_cast<DWORD>(std::atoi(next().c_str())));
+        } else if (step == "kill") {
+            TerminateProcess(started.hProcess, 9);
+            std::printf("KILLED\n");
+        } else {
+            fail("unknown step " + step);
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}

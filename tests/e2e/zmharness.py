@@ -1,0 +1,74 @@
+"""End-to-end harness: a fresh program folder per test, the client started
+under Wine, and the test driver to find its windows and answer its boxes."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+DIST = os.environ.get("ZM_DIST", "")
+DRIVER = os.environ.get("ZM_DRIVER", "")
+
+
+def winpath(path):
+    """The Wine name of a Linux path (drive Z: is the root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class DriverFailure(AssertionError):
+    pass
+
+
+def drive(*steps, timeout=120):
+    """Runs the driver with the steps and returns its output lines."""
+    result = subprocess.run(["wine", DRIVER, *steps], capture_output=True, text=True,
+                            timeout=timeout)
+    lines = [l.rstrip("\r") for l in result.stdout.splitlines()]
+    if result.returncode != 0:
+        raise DriverFailure("driver failed: %s\n%s" % ("\n".join(lines), result.stderr[-2000:]))
+    return lines
+
+
+def values(lines, kind):
+    """The texts of the driver's output lines of one kind ("MSGBOX", ...)."""
+    prefix = kind + ": "
+    return [l[len(prefix):] for l in lines if l.startswith(prefix)]
+
+
+class ClientTest(unittest.TestCase):
+    """Each test gets its own program folder holding a copy of the programs."""
+
+    with_picker = True
+
+    def setUp(self):
+        if not DIST or not DRIVER:
+            self.fail("ZM_DIST and ZM_DRIVER must name the built programs")
+        self.folder = tempfile.mkdtemp(prefix="zm-e2e-")
+        for name in os.listdir(DIST):
+            if name.endswith(".exe"):
+                shutil.copy(os.path.join(DIST, name), self.folder)
+        if self.with_picker and not os.path.exists(self.path("zenth-picker.exe")):
+            # Start-up only checks that the helper is there.
+            self.write("zenth-picker.exe", b"")
+        self.client = winpath(self.path("zenthmail.exe"))
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def path(self, *parts):
+        return os.path.join(self.folder, *parts)
+
+    def write(self, name, data):
+        full = self.path(name)
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, "wb") as f:
+            f.write(data)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def run_client(self, argument, *steps):
+        """Starts the client with the argument text and runs the steps."""
+        return drive("start", self.client, argument, *steps)

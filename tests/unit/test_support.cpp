@@ -1,0 +1,89 @@
+#include "tests/unit/test_support.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "core/log.h"
+#include "core/quit.h"
+
+namespace {
+
+UiRecorder* active_recorder = nullptr;
+std::atomic<int> quit_requests{0};
+
+int record_box(WindowRef, const char* text, const char* caption, unsigned style) {
+    UiRecorder* r = active_recorder;
+    r->boxes.push_back({text, caption, style});
+    if (!r->answers.empty()) {
+        int answer = r->answers.front();
+        r->answers.erase(r->answers.begin());
+        return answer;
+    }
+    return (style & 0xF) == UI_YESNO ? UI_ANSWER_NO : UI_ANSWER_OK;
+}
+void record_clear(WindowRef) { active_recorder->status_calls.push_back("clear"); }
+void record_add(WindowRef, const char* text) { active_recorder->status_calls.push_back(std::string("add:") + text); }
+void record_start(WindowRef) { active_recorder->status_calls.push_back("start"); }
+const UiServices recording{record_box, record_clear, record_add, record_start};
+
+int count_quit() {
+    quit_requests++;
+    return 0;
+}
+
+}  // namespace
+
+UiRecorder::UiRecorder() {
+    active_recorder = this;
+    ui_install(&recording);
+}
+
+UiRecorder::~UiRecorder() {
+    ui_install(nullptr);
+    active_recorder = nullptr;
+}
+
+std::vector<std::string> UiRecorder::box_texts() const {
+    std::vector<std::string> texts;
+    for (const RecordedBox& b : boxes) texts.push_back(b.text);
+    return texts;
+}
+
+QuitRecorder::QuitRecorder() {
+    quit_requests = 0;
+    set_quit_handler(count_quit);
+}
+
+QuitRecorder::~QuitRecorder() { set_quit_handler(nullptr); }
+
+int QuitRecorder::count() const { return quit_requests.load(); }
+
+void FolderTest::SetUp() {
+    previous_ = std::filesystem::current_path();
+    std::random_device seed;
+    folder_ = std::filesystem::temp_directory_path() /
+              ("zmtest-" + std::to_string(seed()) + "-" + std::to_string(seed()));
+    std::filesystem::create_directories(folder_);
+    std::filesystem::current_path(folder_);
+}
+
+void FolderTest::TearDown() {
+    log_close();
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+std::string read_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void write_file(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}

@@ -1,0 +1,48 @@
+// Shared test fixtures: a fresh working folder per test, and recorders for
+// what the user would see (message boxes, status text) and for quit requests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/ui_services.h"
+
+struct RecordedBox {
+    std::string text;
+    std::string caption;
+    unsigned style;
+};
+
+// Records every message box and status update; message boxes answer with
+// the next scripted answer, or with their default button.
+struct UiRecorder {
+    std::vector<RecordedBox> boxes;
+    std::vector<int> answers;
+    std::vector<std::string> status_calls;  // "clear", "add:<text>", "start"
+    UiRecorder();
+    ~UiRecorder();
+    std::vector<std::string> box_texts() const;
+};
+
+// Counts request_quit calls instead of ending the test process.
+struct QuitRecorder {
+    QuitRecorder();
+    ~QuitRecorder();
+    int count() const;
+};
+
+// Makes a fresh folder the working directory for the test's lifetime, and
+// restores the previous one afterwards.
+class FolderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::filesystem::path folder_;
+    std::filesystem::path previous_;
+};
+
+std::string read_file(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, const std::string& bytes);

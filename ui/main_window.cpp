@@ -1,0 +1,188 @@
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "core/quit.h"
+#include "ui/resource.h"
+
+std::atomic<HWND> main_window{nullptr};
+
+namespace {
+
+HINSTANCE window_instance = nullptr;
+
+// Bar positions in percent of the client area: the folder tree keeps the
+// left fifth, the list the upper half of the rest.
+constexpr int vertical_bar_percent = 20;
+constexpr int horizontal_bar_percent = 50;
+constexpr int bar_thickness = 4;
+
+int dialog_units_x(HWND window, int units) {
+    RECT r{0, 0, units, 0};
+    MapDialogRect(window, &r);
+    return r.right;
+}
+
+int dialog_units_y(HWND window, int units) {
+    RECT r{0, 0, 0, units};
+    MapDialogRect(window, &r);
+    return r.bottom;
+}
+
+void add_list_columns(HWND window) {
+    HWND list = GetDlgItem(window, IDC_MESSAGE_LIST);
+    struct Column {
+        const char* title;
+        int width;
+    };
+    const Column columns[] = {{"From", 100}, {"To", 100},          {"Subject", 120},
+                              {"Sent", 100}, {"Attachments", 50}, {"Size (KB)", 50}};
+    int index = 0;
+    for (const Column& c : columns) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = const_cast<char*>(c.title);
+        column.cx = dialog_units_x(window, c.width);
+        column.iSubItem = index;
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+        index++;
+    }
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+}
+
+void create_preview(HWND window) {
+    CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20W", "",
+                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                    0, 0, 10, 10, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW)),
+                    window_instance, nullptr);
+}
+
+void initialise(HWND window) {
+    // Still to come here, with their own parts of the client: the colour
+    // menu, the account table and its names in the account box, and the
+    // folder images of the tree.
+    add_list_columns(window);
+    create_preview(window);
+}
+
+void send_to_focus(UINT message) {
+    if (HWND focus = GetFocus()) SendMessageA(focus, message, 0, 0);
+}
+
+void show_about(HWND window) {
+    MessageBoxA(window,
+                "Zenth Mail\r\nVersion 0.1\r\nCopyright (c) 2026 the Zenth Mail developers",
+                "Zenth Mail", MB_OK | MB_ICONINFORMATION);
+}
+
+void on_command(HWND window, int command) {
+    switch (command) {
+    case CMD_EXIT:
+        request_quit();
+        break;
+    case CMD_PASTE:
+        send_to_focus(WM_PASTE);
+        break;
+    case CMD_COPY:
+        send_to_focus(WM_COPY);
+        break;
+    case CMD_CLEAR:
+        send_to_focus(WM_CLEAR);
+        break;
+    case CMD_CUT:
+        send_to_focus(WM_CUT);
+        break;
+    case CMD_SELECT_ALL: {
+        HWND preview = GetDlgItem(window, IDC_PREVIEW);
+        SetFocus(preview);
+        SendMessageA(preview, EM_SETSEL, 0, -1);
+        break;
+    }
+    case CMD_ABOUT:
+        show_about(window);
+        break;
+    default:
+        break;
+    }
+}
+
+INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        initialise(window);
+        return TRUE;
+    case WM_SIZE:
+        layout_main_window(window, LOWORD(lparam), HIWORD(lparam));
+        return TRUE;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+        RECT client;
+        GetClientRect(window, &client);
+        int width = client.right * vertical_bar_percent / 100 + dialog_units_x(window, 100);
+        info->ptMinTrackSize.x = width < 700 ? 700 : width;
+        info->ptMinTrackSize.y = client.bottom * horizontal_bar_percent / 100 + dialog_units_y(window, 100);
+        return TRUE;
+    }
+    case WM_HOTKEY:
+        if (wparam == 0) SendMessageA(window, WM_CLOSE, 0, 0);
+        return TRUE;
+    case WM_CLOSE:
+        // Open status windows will ask first here once transfers exist.
+        request_quit();
+        return TRUE;
+    case WM_COMMAND:
+        on_command(window, LOWORD(wparam));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void place(HWND window, int id, int x, int y, int width, int height) {
+    if (width < 0) width = 0;
+    if (height < 0) height = 0;
+    MoveWindow(GetDlgItem(window, id), x, y, width, height, TRUE);
+}
+
+}  // namespace
+
+HWND create_main_window(HINSTANCE instance) {
+    window_instance = instance;
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, main_window_procedure, 0);
+    main_window.store(window);
+    return window;
+}
+
+void layout_main_window(HWND window, int width, int height) {
+    const int gap = dialog_units_x(window, 3);
+    const int button_height = dialog_units_y(window, 14);
+    const int line_height = dialog_units_y(window, 12);
+    const int top = gap + button_height + gap;
+
+    // Along the top: the account box, then the buttons.
+    int x = gap;
+    place(window, IDC_ACCOUNTS, x, gap, dialog_units_x(window, 120), dialog_units_y(window, 100));
+    x += dialog_units_x(window, 120) + gap;
+    const int buttons[] = {IDC_RECEIVE, IDC_NEW_EMAIL, IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD};
+    for (int id : buttons) {
+        int w = dialog_units_x(window, id == IDC_RECEIVE || id == IDC_NEW_EMAIL ? 56 : 44);
+        place(window, id, x, gap, w, button_height);
+        x += w + gap;
+    }
+
+    const int split_x = width * vertical_bar_percent / 100;
+    const int split_y = top + (height - top) * horizontal_bar_percent / 100;
+    const int right = split_x + bar_thickness;
+    const int right_width = width - right - gap;
+
+    place(window, IDC_FOLDER_TREE, gap, top, split_x - gap, height - top - gap);
+    place(window, IDC_MESSAGE_LIST, right, top, right_width, split_y - top);
+
+    const int lower = split_y + bar_thickness;
+    const int status_y = height - gap - line_height;
+    const int attachments_y = status_y - gap - line_height;
+    place(window, IDC_PREVIEW, right, lower, right_width, attachments_y - gap - lower);
+    place(window, IDC_ATTACHMENTS, right, attachments_y, right_width, line_height);
+    place(window, IDC_STATUS, right, status_y, right_width, line_height);
+}

@@ -1,0 +1,36 @@
+// Resource and command numbers of the mail client.
+#pragma once
+
+// Dialogs
+#define IDD_MAIN 300
+
+// Main window controls
+#define IDC_FOLDER_TREE 347
+#define IDC_MESSAGE_LIST 303
+#define IDC_PREVIEW 324
+#define IDC_SECOND_PANE 313
+#define IDC_ATTACHMENTS 348
+#define IDC_STATUS 213
+#define IDC_ACCOUNTS 340
+#define IDC_RECEIVE 344
+#define IDC_NEW_EMAIL 343
+#define IDC_DELETE 320
+#define IDC_VIEW 346
+#define IDC_SAVE 316
+#define IDC_REPLY 339
+#define IDC_FORWARD 402
+
+// Commands
+#define CMD_EXIT 302
+#define CMD_PASTE 325
+#define CMD_COPY 326
+#define CMD_CLEAR 327
+#define CMD_CUT 334
+#define CMD_SELECT_ALL 1025
+#define CMD_ABOUT 328
+
+// Menus, accelerators, icons
+#define IDM_MAIN 2000
+#define IDA_MAIN 1600
+#define IDA_COMPOSE 1500
+#define IDI_MAIN 2000
