@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang googletest python3
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest python3
   g++-mingw-w64-x86-64 wine wine64
   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation
 )

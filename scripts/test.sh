@@ -15,6 +15,8 @@ cleanup() {
 trap cleanup EXIT
 
 status=0
+echo "== fuzz targets"
+bash scripts/fuzz.sh 20 || status=1
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --test-dir build/native --output-on-failure || status=1
 echo "== Windows tests under Wine"
