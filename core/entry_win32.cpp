@@ -10,6 +10,7 @@
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/quit.h"
+#include "core/settings_win32.h"
 #include "core/startup.h"
 #include "core/sys_files.h"
 #include "core/sys_time.h"
@@ -21,7 +22,6 @@ namespace {
 
 HACCEL main_accelerators = nullptr;
 HACCEL compose_accelerators = nullptr;
-HFONT default_font = nullptr;
 
 int quit_through_main_window() {
     // Removing the notification-area icon in tray mode belongs here too,
@@ -56,13 +56,6 @@ void check_picker_present() {
         show_message(
             "The file zenth-picker.exe must be in the same folder as zenthmail.exe in order to use open/save "
             "dialogs.");
-}
-
-HFONT make_default_font() {
-    LOGFONTA font{};
-    font.lfHeight = -12;
-    std::strcpy(font.lfFaceName, "Arial");
-    return CreateFontIndirectA(&font);
 }
 
 }  // namespace
@@ -167,13 +160,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
 
     // 23. Filling the folder tree comes with the folder store.
     // 24. The print window thread comes with printing.
-    // 25. Loading the settings file comes with the settings.
+    // 25. The settings file.
+    settings_load();
 
-    // 26. Fonts of the two text panes. The message font is the default font
-    //     until the settings can name another.
-    default_font = make_default_font();
-    SendMessageA(GetDlgItem(window, IDC_SECOND_PANE), WM_SETFONT, reinterpret_cast<WPARAM>(default_font), TRUE);
-    SendMessageA(GetDlgItem(window, IDC_PREVIEW), WM_SETFONT, reinterpret_cast<WPARAM>(default_font), TRUE);
+    // 26. Fonts of the two text panes.
+    SendMessageA(GetDlgItem(window, IDC_SECOND_PANE), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(settings_default_font()), TRUE);
+    SendMessageA(GetDlgItem(window, IDC_PREVIEW), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(settings_font(MESSAGE_FONT)), TRUE);
 
     // 27. Selecting the first account comes with the account table.
 

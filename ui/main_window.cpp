@@ -4,6 +4,9 @@
 #include <richedit.h>
 
 #include "core/quit.h"
+#include "core/settings.h"
+#include "core/settings_platform.h"
+#include "core/settings_win32.h"
 #include "ui/resource.h"
 
 std::atomic<HWND> main_window{nullptr};
@@ -59,6 +62,7 @@ void create_preview(HWND window) {
 }
 
 void initialise(HWND window) {
+    settings_use_menu(GetMenu(window));
     // Still to come here, with their own parts of the client: the colour
     // menu, the account table and its names in the account box, and the
     // folder images of the tree.
@@ -101,6 +105,13 @@ void on_command(HWND window, int command) {
     }
     case CMD_ABOUT:
         show_about(window);
+        break;
+    case CMD_REPLY_WITH_MESSAGE:
+    case CMD_INDENT_QUOTED:
+    case CMD_ORIGINAL_REPLY_STYLE:
+        // The check mark is the option itself; the file follows it at once.
+        settings_set_menu_check(command, !settings_menu_checked(command));
+        settings_save();
         break;
     default:
         break;

@@ -28,6 +28,9 @@
 #define CMD_CUT 334
 #define CMD_SELECT_ALL 1025
 #define CMD_ABOUT 328
+#define CMD_REPLY_WITH_MESSAGE 345
+#define CMD_INDENT_QUOTED 1220
+#define CMD_ORIGINAL_REPLY_STYLE 1700
 
 // Menus, accelerators, icons
 #define IDM_MAIN 2000

@@ -46,3 +46,7 @@ protected:
 
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& bytes);
+
+// Gives the settings a menu holding the items whose check marks are options
+// (a real menu on Windows; the POSIX side keeps the checks itself).
+void install_settings_menu();

@@ -1,0 +1,92 @@
+#include "core/settings_win32.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "core/settings_platform.h"
+
+namespace {
+std::atomic<HMENU> settings_menu{nullptr};
+HFONT default_font = nullptr;
+HFONT fonts[2] = {nullptr, nullptr};
+
+LOGFONTA to_logfont(const FontRecord& r) {
+    LOGFONTA f{};
+    f.lfHeight = r.height;
+    f.lfWidth = r.width;
+    f.lfEscapement = r.escapement;
+    f.lfOrientation = r.orientation;
+    f.lfWeight = r.weight;
+    f.lfItalic = r.italic;
+    f.lfUnderline = r.underline;
+    f.lfStrikeOut = r.strike_out;
+    f.lfCharSet = r.char_set;
+    f.lfOutPrecision = r.out_precision;
+    f.lfClipPrecision = r.clip_precision;
+    f.lfQuality = r.quality;
+    f.lfPitchAndFamily = r.pitch_and_family;
+    std::memcpy(f.lfFaceName, r.face_name, sizeof f.lfFaceName);
+    f.lfFaceName[LF_FACESIZE - 1] = 0;
+    return f;
+}
+
+FontRecord to_record(const LOGFONTA& f) {
+    FontRecord r{};
+    r.height = f.lfHeight;
+    r.width = f.lfWidth;
+    r.escapement = f.lfEscapement;
+    r.orientation = f.lfOrientation;
+    r.weight = f.lfWeight;
+    r.italic = f.lfItalic;
+    r.underline = f.lfUnderline;
+    r.strike_out = f.lfStrikeOut;
+    r.char_set = f.lfCharSet;
+    r.out_precision = f.lfOutPrecision;
+    r.clip_precision = f.lfClipPrecision;
+    r.quality = f.lfQuality;
+    r.pitch_and_family = f.lfPitchAndFamily;
+    std::memcpy(r.face_name, f.lfFaceName, sizeof r.face_name);
+    return r;
+}
+}  // namespace
+
+void settings_use_menu(HMENU menu) { settings_menu.store(menu); }
+
+HFONT settings_default_font() { return default_font; }
+
+HFONT settings_font(FontSlot slot) { return fonts[slot] ? fonts[slot] : default_font; }
+
+void settings_replace_font(FontSlot slot, HFONT font) { fonts[slot] = font; }
+
+int settings_create_default_font() {
+    if (default_font) return 0;
+    default_font = CreateFontA(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    return default_font ? 0 : -1;
+}
+
+int settings_create_font(FontSlot slot, const FontRecord* record) {
+    if (!record) {
+        fonts[slot] = nullptr;
+        return 0;
+    }
+    LOGFONTA f = to_logfont(*record);
+    fonts[slot] = CreateFontIndirectA(&f);
+    return fonts[slot] ? 0 : -1;
+}
+
+FontRecord settings_font_record(FontSlot slot) {
+    LOGFONTA f{};
+    HFONT font = settings_font(slot);
+    if (!font || GetObjectA(font, sizeof f, &f) == 0) return default_font_record();
+    return to_record(f);
+}
+
+void settings_set_menu_check(int item, bool checked) {
+    if (HMENU menu = settings_menu.load())
+        CheckMenuItem(menu, static_cast<UINT>(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool settings_menu_checked(int item) {
+    HMENU menu = settings_menu.load();
+    return menu && (GetMenuState(menu, static_cast<UINT>(item), MF_BYCOMMAND) & MF_CHECKED);
+}

@@ -1,0 +1,3 @@
+#include "tests/unit/test_support.h"
+
+void install_settings_menu() {}
