@@ -15,6 +15,9 @@
 #include "core/sys_files.h"
 #include "core/sys_time.h"
 #include "core/ui_services.h"
+#include "store/busy_folders.h"
+#include "store/folders.h"
+#include "ui/folder_tree.h"
 #include "ui/main_window.h"
 #include "ui/resource.h"
 
@@ -78,8 +81,8 @@ void pre_translate(HWND target, MSG* message, HACCEL accelerators) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     set_quit_handler(quit_through_main_window);
 
-    // 1. Every buffer, table and list of the process. The busy-folder list
-    //    arrives with the folder store.
+    // 1. The busy-folder list, then every buffer, table and list.
+    busy_folders_init();
     create_app_state();
 
     // 2. The socket library.
@@ -116,14 +119,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     check_picker_present();
     create_store_folders();
 
-    // 9. Removing leftover search folders comes with the folder store.
+    // 9. Search results never survive a restart.
+    remove_search_folders();
 
     // 10. The address book and the settings file.
     ensure_file("ab.dat");
     ensure_file("zenth.cfg");
 
     // 11. The colour scheme and its brushes come with colour schemes.
-    // 12. Emptying "temp" comes with the folder store.
+    // 12. Scratch files of the last run go.
+    clear_folder("temp", "");
 
     // 13, 14. The command line, then the store paths.
     interpret_command_line(command_line);
@@ -158,7 +163,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     GetClientRect(window, &client);
     SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 
-    // 23. Filling the folder tree comes with the folder store.
+    // 23. The folder tree, which opens the first folder.
+    build_folder_tree(window);
     // 24. The print window thread comes with printing.
     // 25. The settings file.
     settings_load();

@@ -10,7 +10,8 @@ std::FILE* sys_fopen(const char* path, const char* mode);
 bool sys_exists(const char* path);
 bool sys_is_directory(const char* path);
 // Each returns 0 on success and -1 on failure.
-int sys_make_directory(const char* path);
+// A failed folder creation also gives the system error code when asked.
+int sys_make_directory(const char* path, int* error = nullptr);
 int sys_create_file(const char* path);  // empty file, writable
 int sys_remove_file(const char* path);
 int sys_copy_file(const char* from, const char* to, bool fail_if_exists);

@@ -30,7 +30,12 @@ bool sys_is_directory(const char* path) {
     return stat(native(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-int sys_make_directory(const char* path) { return mkdir(native(path).c_str(), 0777) == 0 ? 0 : -1; }
+int sys_make_directory(const char* path, int* error) {
+    if (mkdir(native(path).c_str(), 0777) == 0) return 0;
+    // The Windows codes callers show: 183 already exists, 3 path not found.
+    if (error) *error = errno == EEXIST ? 183 : errno == ENOENT || errno == ENOTDIR ? 3 : 5;
+    return -1;
+}
 
 int sys_create_file(const char* path) {
     int fd = open(native(path).c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0666);

@@ -13,7 +13,11 @@ bool sys_is_directory(const char* path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-int sys_make_directory(const char* path) { return CreateDirectoryA(path, nullptr) ? 0 : -1; }
+int sys_make_directory(const char* path, int* error) {
+    if (CreateDirectoryA(path, nullptr)) return 0;
+    if (error) *error = static_cast<int>(GetLastError());
+    return -1;
+}
 
 int sys_create_file(const char* path) {
     HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -7,6 +7,8 @@
 #include "core/settings.h"
 #include "core/settings_platform.h"
 #include "core/settings_win32.h"
+#include "store/busy_folders.h"
+#include "ui/folder_tree.h"
 #include "ui/resource.h"
 
 std::atomic<HWND> main_window{nullptr};
@@ -66,8 +68,42 @@ void initialise(HWND window) {
     // Still to come here, with their own parts of the client: the colour
     // menu, the account table and its names in the account box, and the
     // folder images of the tree.
+    setup_folder_images(window);
     add_list_columns(window);
     create_preview(window);
+}
+
+void refresh_folder(HWND window) {
+    HWND tree = GetDlgItem(window, IDC_FOLDER_TREE);
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return;
+    Array* path = array_new(2000);
+    folder_item_path(tree, item, nullptr, path);
+    open_folder(window, path->text);
+    delete_arrays(path);
+}
+
+// The private commands come from other threads with a path; their answer is
+// the window procedure's result.
+bool busy_command(HWND window, int command, LPARAM argument) {
+    const char* path = reinterpret_cast<const char*>(argument);
+    LRESULT result;
+    switch (command) {
+    case CMD_BUSY_ADD:
+        busy_folders_add(path);
+        result = 0;
+        break;
+    case CMD_BUSY_REMOVE:
+        result = busy_folders_remove(path);
+        break;
+    case CMD_BUSY_CONTAINS:
+        result = busy_folders_contains(path);
+        break;
+    default:
+        return false;
+    }
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    return true;
 }
 
 void send_to_focus(UINT message) {
@@ -82,6 +118,9 @@ void show_about(HWND window) {
 
 void on_command(HWND window, int command) {
     switch (command) {
+    case CMD_REFRESH_FOLDER:
+        refresh_folder(window);
+        break;
     case CMD_EXIT:
         request_quit();
         break;
@@ -122,7 +161,9 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     switch (message) {
     case WM_INITDIALOG:
         initialise(window);
-        return TRUE;
+        // The folder tree starts with the focus, not the empty account box.
+        SetFocus(GetDlgItem(window, IDC_FOLDER_TREE));
+        return FALSE;
     case WM_SIZE:
         layout_main_window(window, LOWORD(lparam), HIWORD(lparam));
         return TRUE;
@@ -143,8 +184,17 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         request_quit();
         return TRUE;
     case WM_COMMAND:
+        if (lparam && busy_command(window, LOWORD(wparam), lparam)) return TRUE;
         on_command(window, LOWORD(wparam));
         return TRUE;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (folder_tree_notify(window, reinterpret_cast<NMHDR*>(lparam), &result)) {
+            SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        return FALSE;
+    }
     default:
         return FALSE;
     }
@@ -157,6 +207,15 @@ void place(HWND window, int id, int x, int y, int width, int height) {
 }
 
 }  // namespace
+
+void disable_message_commands(HWND window) {
+    for (int id : {IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) EnableWindow(GetDlgItem(window, id), FALSE);
+    HMENU menu = GetMenu(window);
+    for (int id : {CMD_REPLY_TO_LIST, CMD_DELETE_FROM_SERVER, CMD_DOWNLOAD_FROM_SERVER, IDC_DELETE, IDC_FORWARD,
+                   CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_EXTRACT_ATTACHMENTS, CMD_PRINT, CMD_VIEW_SOURCE,
+                   CMD_OPEN_FILE, CMD_SHOW_HTML, CMD_SHOW_TEXT, CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE})
+        EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
+}
 
 HWND create_main_window(HINSTANCE instance) {
     window_instance = instance;

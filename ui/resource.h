@@ -37,3 +37,27 @@
 #define IDA_MAIN 1600
 #define IDA_COMPOSE 1500
 #define IDI_MAIN 2000
+#define IDB_FOLDERS 2200
+#define IDB_FOLDERS_MASK 2300
+
+// Private commands other threads send to the main window
+#define CMD_BUSY_ADD 121
+#define CMD_BUSY_REMOVE 122
+#define CMD_BUSY_CONTAINS 123
+#define CMD_REFRESH_FOLDER 1308
+
+// Menu items of the message commands
+#define CMD_REPLY_TO_LIST 250
+#define CMD_DELETE_FROM_SERVER 382
+#define CMD_DOWNLOAD_FROM_SERVER 392
+#define CMD_DETAILS 338
+#define CMD_ADD_TO_ADDRESS_BOOK 350
+#define CMD_EXTRACT_ATTACHMENTS 352
+#define CMD_PRINT 362
+#define CMD_VIEW_SOURCE 342
+#define CMD_OPEN_FILE 393
+#define CMD_SHOW_HTML 202
+#define CMD_SHOW_TEXT 203
+#define CMD_MARK 1230
+#define CMD_COPY_FILE 1120
+#define CMD_MOVE_FILE 1130

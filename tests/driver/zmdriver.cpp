@@ -16,10 +16,15 @@
 //   keys <spec>                     type keys, e.g. ctrl+q
 //   text <title> <control id>       print a control's text
 //   rect <title>                    print the window's rectangle and state
+//   tree <title> <control id>       print every tree item, indented by depth
+//   tree-select <title> <id> <path> select the tree item of a relative path
+//   post-key <title> <id> <key>     post a key press to a control
 //   wait-exit <ms>                  wait for the program, print its exit code
 //   sleep <ms>
 //   kill                            end the started program
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -109,6 +114,8 @@ void start(const std::string& exe, const std::string& argument) {
     std::printf("STARTED: %lu\n", started.dwProcessId);
 }
 
+WORD key_code(const std::string& name);
+
 void type_keys(const std::string& spec) {
     std::vector<WORD> modifiers;
     std::string rest = spec;
@@ -119,12 +126,7 @@ void type_keys(const std::string& spec) {
         rest = rest.substr(plus + 1);
         modifiers.push_back(m == "ctrl" ? VK_CONTROL : m == "alt" ? VK_MENU : VK_SHIFT);
     }
-    WORD key = rest.size() == 1 ? static_cast<WORD>(VkKeyScanA(rest[0]) & 0xFF)
-               : rest == "enter" ? VK_RETURN
-               : rest == "delete" ? VK_DELETE
-               : rest == "insert" ? VK_INSERT
-               : rest == "f9" ? VK_F9
-                              : 0;
+    WORD key = key_code(rest);
     if (!key) fail("unknown key " + rest);
     std::vector<INPUT> inputs;
     auto add = [&](WORD vk, bool up) {
@@ -140,6 +142,75 @@ void type_keys(const std::string& spec) {
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     std::printf("KEYS: %s\n", spec.c_str());
+}
+
+// Memory in the client's process for the controls' structures, which must
+// live where the control is.
+struct Remote {
+    HANDLE process;
+    char* base;
+    explicit Remote(size_t size) {
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                              started.dwProcessId);
+        base = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+        if (!base) fail("cannot reach the program's memory");
+    }
+    ~Remote() {
+        VirtualFreeEx(process, base, 0, MEM_RELEASE);
+        CloseHandle(process);
+    }
+    void put(size_t at, const void* data, size_t n) { WriteProcessMemory(process, base + at, data, n, nullptr); }
+    void get(size_t at, void* data, size_t n) { ReadProcessMemory(process, base + at, data, n, nullptr); }
+};
+
+std::string tree_label(HWND tree, HTREEITEM item) {
+    Remote remote(sizeof(TVITEMA) + 512);
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = remote.base + sizeof(TVITEMA);
+    tv.cchTextMax = 500;
+    remote.put(0, &tv, sizeof tv);
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.base));
+    char text[512] = {};
+    remote.get(sizeof(TVITEMA), text, 500);
+    return text;
+}
+
+HTREEITEM tree_next(HWND tree, UINT relation, HTREEITEM item) {
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+void print_tree(HWND tree, HTREEITEM item, int depth) {
+    for (; item; item = tree_next(tree, TVGN_NEXT, item)) {
+        std::printf("TREE: %s%s\n", std::string(2 * depth, ' ').c_str(), tree_label(tree, item).c_str());
+        // Expand so that the children exist, then walk them.
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        print_tree(tree, tree_next(tree, TVGN_CHILD, item), depth + 1);
+    }
+}
+
+HTREEITEM find_tree_item(HWND tree, const std::string& path) {
+    HTREEITEM item = tree_next(tree, TVGN_ROOT, nullptr);
+    size_t start = 0;
+    for (;;) {
+        size_t end = path.find('\\', start);
+        std::string part = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        while (item && tree_label(tree, item) != part) item = tree_next(tree, TVGN_NEXT, item);
+        if (!item || end == std::string::npos) return item;
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        item = tree_next(tree, TVGN_CHILD, item);
+        start = end + 1;
+    }
+}
+
+WORD key_code(const std::string& name) {
+    return name.size() == 1 ? static_cast<WORD>(VkKeyScanA(name[0]) & 0xFF)
+           : name == "enter"  ? VK_RETURN
+           : name == "delete" ? VK_DELETE
+           : name == "insert" ? VK_INSERT
+           : name == "f9"     ? VK_F9
+                              : 0;
 }
 
 }  // namespace
@@ -203,6 +274,26 @@ int main(int argc, char** argv) {
             GetWindowRect(w, &r);
             std::printf("RECT: %ld %ld %ld %ld zoomed=%d screen=%dx%d\n", r.left, r.top, r.right, r.bottom,
                         IsZoomed(w) ? 1 : 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        } else if (step == "tree") {
+            HWND w = need_window(next());
+            HWND tree = GetDlgItem(w, std::atoi(next().c_str()));
+            print_tree(tree, tree_next(tree, TVGN_ROOT, nullptr), 0);
+        } else if (step == "tree-select") {
+            HWND w = need_window(next());
+            HWND tree = GetDlgItem(w, std::atoi(next().c_str()));
+            std::string path = next();
+            HTREEITEM item = find_tree_item(tree, path);
+            if (!item) fail("no tree item " + path);
+            SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+            std::printf("SELECTED: %s\n", path.c_str());
+        } else if (step == "post-key") {
+            HWND w = need_window(next());
+            HWND control = GetDlgItem(w, std::atoi(next().c_str()));
+            WORD key = key_code(next());
+            if (!control || !key) fail("no such control or key");
+            PostMessageA(control, WM_KEYDOWN, key, 1);
+            PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+            std::printf("POSTED-KEY\n");
         } else if (step == "wait-exit") {
             DWORD r = WaitForSingleObject(started.hProcess, static_cast<DWORD>(std::atoi(next().c_str())));
             if (r != WAIT_OBJECT_0) fail("program still running");

@@ -1,0 +1,65 @@
+#include "store/busy_folders.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/arrays.h"
+
+namespace {
+
+struct BusyNode {
+    char text[1000];
+    BusyNode* next;
+};
+
+// The head holds "empty", so a real path never sits there; the list always
+// ends in an empty node that the next add fills.
+BusyNode* head = nullptr;
+
+BusyNode* new_node() { return static_cast<BusyNode*>(xmalloc(sizeof(BusyNode))); }
+
+// Paths are kept to 999 characters; every comparison sees them the same way.
+struct Key {
+    char text[1000] = {};
+    explicit Key(const char* path) { std::strncpy(text, path, sizeof text - 1); }
+};
+
+}  // namespace
+
+void busy_folders_init() {
+    if (head) return;
+    head = new_node();
+    std::strcpy(head->text, "empty");
+    head->next = new_node();
+}
+
+void busy_folders_add(const char* path) {
+    busy_folders_init();
+    BusyNode* last = head;
+    while (last->next) last = last->next;
+    std::strcpy(last->text, Key(path).text);
+    last->next = new_node();
+}
+
+int busy_folders_remove(const char* path) {
+    busy_folders_init();
+    Key key(path);
+    for (BusyNode* previous = head; previous->next && previous->next->next; previous = previous->next) {
+        BusyNode* node = previous->next;
+        if (std::strcmp(node->text, key.text) == 0) {
+            previous->next = node->next;
+            std::free(node);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int busy_folders_contains(const char* path) {
+    busy_folders_init();
+    Key key(path);
+    // The trailing node is only room for the next path, not an entry.
+    for (BusyNode* node = head; node && node->next; node = node->next)
+        if (std::strcmp(node->text, key.text) == 0) return 1;
+    return 0;
+}

@@ -1,0 +1,12 @@
+// The folders that running transfers are writing into. Owned by the user
+// interface thread; workers reach it through main-window commands 121 to 123.
+#pragma once
+
+// Makes the list with its "empty" head node (start-up, once).
+void busy_folders_init();
+// Adds the path (it may be present more than once).
+void busy_folders_add(const char* path);
+// Removes the first entry equal to the path: 1 when one was removed, else 0.
+int busy_folders_remove(const char* path);
+// 1 when the path is present, compared byte for byte.
+int busy_folders_contains(const char* path);

@@ -1,0 +1,11 @@
+// What the main window is showing, read by the interface thread and by the
+// jobs that fill the list or write into folders.
+#pragma once
+
+#include <atomic>
+
+extern std::atomic<int> headers_view;     // the "E-mail Headers" item is on show
+extern std::atomic<int> search_view;      // a search result folder is on show
+extern std::atomic<int> list_filling;     // the message list is being filled
+extern std::atomic<int> list_cancel;      // a job asks the fill to stop
+extern std::atomic<int> list_incomplete;  // the last fill did not place every message
