@@ -1,6 +1,5 @@
 // The client's entry point: start-up order, main loop and shut-down.
 #include <windows.h>
-#include <winsock.h>
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -17,6 +16,7 @@
 #include "core/ui_services.h"
 #include "store/busy_folders.h"
 #include "store/folders.h"
+#include "transport/sys_socket.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
 #include "ui/resource.h"
@@ -86,8 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     create_app_state();
 
     // 2. The socket library.
-    WSADATA wsa;
-    if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) {
+    if (sys_net_startup() != 0) {
         show_message("WSAStartup failed.");
         return -1;
     }
@@ -218,7 +217,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
         if (!open) break;
         sys_sleep_ms(50);
     }
-    WSACleanup();
+    sys_net_cleanup();
     std::fflush(nullptr);
     ExitProcess(0);
 }

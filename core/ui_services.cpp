@@ -23,6 +23,12 @@ int ui_message_box(WindowRef owner, const char* text, const char* caption, unsig
 
 void show_message(const char* text) { ui_message_box(nullptr, text, "Zenth Mail", UI_OK); }
 
+void progress_step(WindowRef window) {
+    if (window) ui_services()->progress_step(window);
+}
+
+bool skip_pressed(WindowRef window) { return window && ui_services()->skip_pressed(window); }
+
 void status_append(WindowRef window, const char* text) {
     log_write(text);
     if (window) ui_services()->status_add(window, text);

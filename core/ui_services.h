@@ -24,6 +24,10 @@ struct UiServices {
     void (*status_clear)(WindowRef window);
     void (*status_add)(WindowRef window, const char* text);
     void (*status_show_start)(WindowRef window);
+    // A job's status window: one step of its progress bar (control 1301), and
+    // whether its "Skip Server" button (1402) was pressed, which disables it.
+    void (*progress_step)(WindowRef window);
+    bool (*skip_pressed)(WindowRef window);
 };
 
 // The platform's own services, in use until another set is installed.
@@ -34,6 +38,10 @@ const UiServices* ui_services();
 int ui_message_box(WindowRef owner, const char* text, const char* caption, unsigned style);
 // The common case: no owner, caption "Zenth Mail", an OK button.
 void show_message(const char* text);
+
+// Both do nothing without a window.
+void progress_step(WindowRef window);
+bool skip_pressed(WindowRef window);
 
 // Logs the text, then appends it to the window's status box (control 213).
 // Without a window only the log is written.

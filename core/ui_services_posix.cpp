@@ -11,7 +11,8 @@ int print_message_box(WindowRef, const char* text, const char* caption, unsigned
 }
 void no_status(WindowRef) {}
 void no_status_text(WindowRef, const char*) {}
-const UiServices services{print_message_box, no_status, no_status_text, no_status};
+bool never(WindowRef) { return false; }
+const UiServices services{print_message_box, no_status, no_status_text, no_status, no_status, never};
 }  // namespace
 
 const UiServices* platform_ui_services() { return &services; }

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "core/ui_services.h"
 
 namespace {
@@ -26,7 +28,17 @@ void win_status_show_start(WindowRef window) {
     SendMessageA(box, EM_SCROLLCARET, 0, 0);
 }
 
-const UiServices services{win_message_box, win_status_clear, win_status_add, win_status_show_start};
+void win_progress_step(WindowRef window) {
+    SendMessageA(GetDlgItem(static_cast<HWND>(window), 1301), PBM_STEPIT, 0, 0);
+}
+
+bool win_skip_pressed(WindowRef window) {
+    HWND skip = GetDlgItem(static_cast<HWND>(window), 1402);
+    return skip && !IsWindowEnabled(skip);
+}
+
+const UiServices services{win_message_box,       win_status_clear,  win_status_add,
+                          win_status_show_start, win_progress_step, win_skip_pressed};
 }  // namespace
 
 const UiServices* platform_ui_services() { return &services; }

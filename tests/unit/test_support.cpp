@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/quit.h"
+#include "transport/sys_socket.h"
 
 namespace {
 
@@ -26,7 +27,9 @@ int record_box(WindowRef, const char* text, const char* caption, unsigned style)
 void record_clear(WindowRef) { active_recorder->status_calls.push_back("clear"); }
 void record_add(WindowRef, const char* text) { active_recorder->status_calls.push_back(std::string("add:") + text); }
 void record_start(WindowRef) { active_recorder->status_calls.push_back("start"); }
-const UiServices recording{record_box, record_clear, record_add, record_start};
+void record_step(WindowRef) { active_recorder->progress_steps++; }
+bool record_skip(WindowRef) { return active_recorder->skip; }
+const UiServices recording{record_box, record_clear, record_add, record_start, record_step, record_skip};
 
 int count_quit() {
     quit_requests++;
@@ -49,6 +52,13 @@ std::vector<std::string> UiRecorder::box_texts() const {
     std::vector<std::string> texts;
     for (const RecordedBox& b : boxes) texts.push_back(b.text);
     return texts;
+}
+
+std::string UiRecorder::status_text() const {
+    std::string all;
+    for (const std::string& call : status_calls)
+        if (call.rfind("add:", 0) == 0) all += call.substr(4);
+    return all;
 }
 
 QuitRecorder::QuitRecorder() {
@@ -87,3 +97,7 @@ void write_file(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
+
+// The socket library is started once for every test, as the client does at
+// start-up.
+[[maybe_unused]] const int socket_library = sys_net_startup();

@@ -22,9 +22,13 @@ struct UiRecorder {
     std::vector<RecordedBox> boxes;
     std::vector<int> answers;
     std::vector<std::string> status_calls;  // "clear", "add:<text>", "start"
+    int progress_steps = 0;
+    bool skip = false;  // what skip_pressed answers
     UiRecorder();
     ~UiRecorder();
     std::vector<std::string> box_texts() const;
+    // The status text added to windows, joined.
+    std::string status_text() const;
 };
 
 // Counts request_quit calls instead of ending the test process.

@@ -1,0 +1,83 @@
+#include "tests/unit/scripted_peer.h"
+
+#include <chrono>
+
+#include "core/sys_time.h"
+
+PeerStep peer_send(const std::string& bytes) { return {PeerStep::Send, bytes, 0}; }
+PeerStep peer_receive(const std::string& until) { return {PeerStep::Receive, until, 0}; }
+PeerStep peer_pause(int ms) { return {PeerStep::Pause, "", ms}; }
+PeerStep peer_close() { return {PeerStep::Close, "", 0}; }
+
+std::vector<PeerStep> peer_send_bytewise(const std::string& bytes) {
+    std::vector<PeerStep> steps;
+    for (char c : bytes) {
+        steps.push_back(peer_send(std::string(1, c)));
+        steps.push_back(peer_pause(2));
+    }
+    return steps;
+}
+
+ScriptedPeer::ScriptedPeer(std::vector<PeerStep> script) : script_(std::move(script)) {
+    sys_net_startup();
+    listener_ = peer_listen(&address_);
+    thread_ = std::thread([this] { run(); });
+}
+
+ScriptedPeer::~ScriptedPeer() { received(); }
+
+Socket ScriptedPeer::connect_client() {
+    Socket s = sys_socket_open();
+    if (sys_connect(s, address_) != 0) {
+        sys_socket_close(s);
+        return no_socket;
+    }
+    return s;
+}
+
+std::string ScriptedPeer::received() {
+    if (!joined_) {
+        thread_.join();
+        joined_ = true;
+        peer_close_raw(listener_);
+    }
+    return received_;
+}
+
+void ScriptedPeer::run() {
+    intptr_t s = peer_accept(listener_, 5000);
+    if (s < 0) return;
+    bool open = true;
+    for (const PeerStep& step : script_) {
+        if (!open) break;
+        switch (step.kind) {
+        case PeerStep::Send:
+            peer_send_raw(s, step.data);
+            break;
+        case PeerStep::Receive: {
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (received_.find(step.data) == std::string::npos && std::chrono::steady_clock::now() < until) {
+                char buffer[4096];
+                int n = peer_recv_raw(s, buffer, sizeof buffer, 5000);
+                if (n <= 0) break;
+                received_.append(buffer, static_cast<size_t>(n));
+            }
+            break;
+        }
+        case PeerStep::Pause:
+            sys_sleep_ms(step.ms);
+            break;
+        case PeerStep::Close:
+            peer_close_raw(s);
+            open = false;
+            break;
+        }
+    }
+    if (open) {
+        // Take what the client still sends, until it closes (bounded).
+        char buffer[4096];
+        int n;
+        while ((n = peer_recv_raw(s, buffer, sizeof buffer, 300)) > 0) received_.append(buffer, static_cast<size_t>(n));
+        peer_close_raw(s);
+    }
+}

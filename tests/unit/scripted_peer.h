@@ -1,0 +1,51 @@
+// A scripted peer on 127.0.0.1 for what real servers never send: replies
+// split byte by byte, connections closed mid-reply, over-long lines, a proxy
+// that demands a password. Every wait is bounded.
+#pragma once
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "transport/sys_socket.h"
+
+struct PeerStep {
+    enum Kind { Send, Receive, Pause, Close } kind;
+    std::string data;  // bytes to send, or the text to wait for
+    int ms = 0;
+};
+
+PeerStep peer_send(const std::string& bytes);
+// Sends the bytes one at a time, pausing between them.
+std::vector<PeerStep> peer_send_bytewise(const std::string& bytes);
+PeerStep peer_receive(const std::string& until);
+PeerStep peer_pause(int ms);
+PeerStep peer_close();
+
+class ScriptedPeer {
+public:
+    explicit ScriptedPeer(std::vector<PeerStep> script);
+    ~ScriptedPeer();
+    NetAddress address() const { return address_; }
+    // Connects a new client socket to the peer.
+    Socket connect_client();
+    // Waits for the script to end and gives back every byte it received.
+    std::string received();
+
+private:
+    void run();
+    std::vector<PeerStep> script_;
+    NetAddress address_;
+    intptr_t listener_ = -1;
+    std::string received_;
+    std::thread thread_;
+    bool joined_ = false;
+};
+
+// The listening side, one implementation per platform.
+intptr_t peer_listen(NetAddress* bound);
+intptr_t peer_accept(intptr_t listener, int timeout_ms);
+int peer_send_raw(intptr_t s, const std::string& bytes);
+// Bytes received, 0 closed, -1 error or time-out.
+int peer_recv_raw(intptr_t s, char* buffer, int length, int timeout_ms);
+void peer_close_raw(intptr_t s);

@@ -1,0 +1,21 @@
+// Reaching a mail server: its port, its address, and the connection itself,
+// directly or through the SOCKS 5 proxy.
+#pragma once
+
+#include "core/arrays.h"
+#include "transport/sys_socket.h"
+
+// "host:port" → the port, with the server text cut to the bare host. No
+// colon gives the default port. A port outside 1 to 65535 shows "Invalid port
+// number entered!" and gives 0.
+int split_server_port(Array* server, int default_port);
+// A dotted IPv4 address or a host name. 0 or -1.
+int resolve_server(const char* server, uint32_t* address);
+// Connects the socket to the target, through the proxy when the settings
+// ask for it. 0 or -1.
+int net_connect(Socket s, const NetAddress& target);
+// The proxy handshake (RFC 1928, IPv4 CONNECT), with the RFC 1929 user name
+// and password exchange when a proxy user is configured. true on success.
+bool socks_connect(Socket s, const NetAddress& target);
+// Ten-second send and receive time-outs, for the background mail check.
+int set_socket_timeouts(Socket s);

@@ -1,0 +1,133 @@
+#include "transport/socket_lines.h"
+
+#include <cstring>
+
+namespace {
+
+int send_command(Socket s, const char* text, WindowRef status_window) {
+    if (send_all(s, text, static_cast<int>(std::strlen(text))) != 0) {
+        status_append(status_window, "Socket error on send.\r\n");
+        return -1;
+    }
+    return 0;
+}
+
+// Sends the command and reads the reply line; its first byte comes back.
+int command_reply(Socket s, const char* text, WindowRef status_window, Array* reply, char* first) {
+    if (send_command(s, text, status_window) != 0) return -1;
+    *first = 0;
+    if (recv_line(s, reply, first) != 0) {
+        status_append(status_window, "receiveline error\r\n");
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int send_all(Socket s, const char* data, int length) {
+    while (length > 0) {
+        int n = sys_send(s, data, length);
+        if (n <= 0) return -1;
+        data += n;
+        length -= n;
+    }
+    return 0;
+}
+
+int recv_line(Socket s, Array* line, char* first_byte) {
+    array_clear(line);
+    char chunk[515];
+    size_t length = 0;
+    while (!std::memchr(line->text, '\n', length)) {
+        // A line that cannot end inside the buffer is no reply we can read.
+        if (static_cast<int>(length) >= line->capacity - 1) return -1;
+        std::memset(chunk, 0, sizeof chunk);
+        int n = sys_recv(s, chunk, 514);
+        if (first_byte && *first_byte == 0 && n > 0) *first_byte = chunk[0];
+        if (n <= 0) return -1;
+        size_t room = static_cast<size_t>(line->capacity) - length - 1;
+        size_t take = std::strlen(chunk);
+        if (take > room) take = room;
+        std::memcpy(line->chars + length, chunk, take);
+        length += take;
+    }
+    return 0;
+}
+
+int send_smtp_command(Socket s, const char* text, WindowRef status_window, bool send_only) {
+    if (send_only) return send_command(s, text, status_window);
+    Array* reply = array_new(520);
+    char first = 0;
+    int result = command_reply(s, text, status_window, reply, &first);
+    if (result == 0 && first != '2' && first != '3') {
+        status_append(status_window, reply->text);
+        result = -1;
+    }
+    delete_arrays(reply);
+    return result;
+}
+
+int send_pop3_command(Socket s, const char* text, WindowRef status_window, bool send_only) {
+    if (send_only) return send_command(s, text, status_window);
+    Array* reply = array_new(520);
+    char first = 0;
+    int result = command_reply(s, text, status_window, reply, &first);
+    if (result == 0 && first != '+') {
+        status_append(status_window, reply->text);
+        status_append(status_window, "\r\nIncorrect response from server.\r\n");
+        result = -1;
+    }
+    delete_arrays(reply);
+    return result;
+}
+
+int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
+    const size_t window_size = std::strlen(t->terminator);
+    char window[64] = {};
+    char chunk[1024];
+    char out[1024];
+    long long counter = 0;
+    int steps = 0;
+    const int step_bytes = t->step_bytes > 0 ? t->step_bytes : 1;
+    int result = BODY_FAILED;
+    // Every byte passes through a window as long as the terminator before it
+    // reaches the file, so the terminator itself never does. What leaves the
+    // window at the start of a line and is a dot is a POP3 stuffing dot.
+    bool leaving_at_line_start = t->at_line_start;
+    size_t seen = 0;  // bytes that have entered the window so far
+    for (;;) {
+        if (skip_pressed(t->status_window)) {
+            result = BODY_SKIPPED;
+            break;
+        }
+        int n = sys_recv(s, chunk, 1023);
+        if (n <= 0) break;  // a closed or failed connection ends the body short
+        counter += n;
+        size_t written = 0;
+        bool done = false;
+        for (int i = 0; i < n && !done; i++) {
+            char leaving = window[0];
+            std::memmove(window, window + 1, window_size - 1);
+            window[window_size - 1] = chunk[i];
+            if (++seen > window_size && leaving != 0) {
+                bool stuffing = t->dot_stuffed && leaving_at_line_start && leaving == '.';
+                if (!stuffing) out[written++] = leaving;
+                leaving_at_line_start = leaving == '\n';
+            }
+            done = seen >= window_size && std::memcmp(window, t->terminator, window_size) == 0;
+        }
+        if (counter >= step_bytes) {
+            if (steps < t->step_count) progress_step(t->status_window);
+            steps++;
+            counter -= step_bytes;
+        }
+        if (written && std::fwrite(out, 1, written, file) != written) break;
+        if (done) {
+            result = BODY_COMPLETE;
+            break;
+        }
+    }
+    for (; steps < t->step_count; steps++) progress_step(t->status_window);
+    return result;
+}

@@ -1,0 +1,43 @@
+// The byte level of the mail sessions: reply lines, commands with their
+// replies, and multi-line bodies copied into a file.
+#pragma once
+
+#include <cstdio>
+
+#include "core/arrays.h"
+#include "core/ui_services.h"
+#include "transport/sys_socket.h"
+
+// Reads until the line buffer (520 bytes) holds a line feed. Bytes behind
+// the first line end stay in the buffer. Fails (-1) on a receive error, when
+// the peer closes the connection, or when the buffer fills without a line
+// end. `first_byte`, when given and still 0, receives the reply's first byte.
+int recv_line(Socket s, Array* line, char* first_byte);
+// Sends the command (the text carries its own "\r\n"), then unless
+// `send_only` reads one reply line: 2xx or 3xx is success. Failures are
+// reported in the status window. 0 or -1.
+int send_smtp_command(Socket s, const char* text, WindowRef status_window, bool send_only);
+// The same for POP3, where a reply beginning with "+" is success.
+int send_pop3_command(Socket s, const char* text, WindowRef status_window, bool send_only);
+// Sends every byte of the buffer, in as many calls as it takes. 0 or -1.
+int send_all(Socket s, const char* data, int length);
+
+struct BodyTransfer {
+    const char* terminator;  // "\r\n.\r\n" for POP3
+    WindowRef status_window;
+    int step_bytes;          // received bytes per progress step
+    int step_count;          // steps that fill the bar
+    // POP3 doubles a dot at the start of a line (RFC 1939); with this set the
+    // extra dot is removed on the way to the file.
+    bool dot_stuffed;
+    // Whether the next byte starts a line (true right after a status line).
+    bool at_line_start;
+};
+
+enum { BODY_COMPLETE = 0, BODY_FAILED = -1, BODY_SKIPPED = -2 };
+
+// Copies a body from the socket into the open file, without its terminator.
+// Returns BODY_COMPLETE once the terminator arrived, BODY_SKIPPED when the
+// user pressed "Skip Server", BODY_FAILED when the connection failed or
+// closed first: only a complete body is a whole message.
+int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* transfer);

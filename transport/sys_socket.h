@@ -1,0 +1,38 @@
+// TCP sockets over IPv4: Winsock on Windows, BSD sockets elsewhere. Blocking
+// sockets throughout, as every job runs on its own thread.
+#pragma once
+
+#include <cstdint>
+
+using Socket = intptr_t;
+constexpr Socket no_socket = -1;
+
+// An IPv4 address and port, both in network byte order.
+struct NetAddress {
+    uint32_t address = 0;
+    uint16_t port = 0;
+};
+
+// Starts and stops the socket library (Winsock 1.1 on Windows).
+int sys_net_startup();
+void sys_net_cleanup();
+
+Socket sys_socket_open();
+int sys_socket_close(Socket s);
+// 0 when connected, -1 otherwise.
+int sys_connect(Socket s, const NetAddress& to);
+// Bytes sent, or -1 on an error.
+int sys_send(Socket s, const void* data, int length);
+// Bytes received, 0 when the peer closed the connection, -1 on an error
+// (a time-out included).
+int sys_recv(Socket s, void* buffer, int length);
+// Both time-outs in milliseconds, send first. 0 or -1.
+int sys_set_timeouts(Socket s, int milliseconds);
+// Looks a host name up; 0 with the first IPv4 address, or -1.
+int sys_resolve(const char* name, uint32_t* address);
+// Wakes a thread blocked on the socket: its receive fails.
+void sys_socket_abort(Socket s);
+
+// Host and network byte order of a port.
+uint16_t port_to_network(int port);
+int port_from_network(uint16_t port);
