@@ -8,7 +8,7 @@
 #include "core/ui_services.h"
 #include "format/codec_io.h"
 
-const char base64_alphabet[66] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
+constexpr char base64_alphabet[66] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
 
 namespace {
 
