@@ -111,9 +111,11 @@ int64_t sys_file_size(const char* path) {
 int sys_enumerate(const char* pattern, const std::function<bool(const DirEntry&)>& visit) {
     std::string p = native(pattern);
     size_t slash = p.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : p.substr(0, slash);
+    // A pattern directly under the root keeps "/" as its folder. (Built as
+    // one expression: assigning "/" afterwards trips a false -Wrestrict of
+    // GCC 12 in optimised builds.)
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
     std::string mask = slash == std::string::npos ? p : p.substr(slash + 1);
-    if (folder.empty()) folder = "/";
     DIR* dir = opendir(folder.c_str());
     if (!dir) return 0;
     int visited = 0;

@@ -1,0 +1,16 @@
+// Plain chunked reads and writes for the file codecs, which stream from one
+// file to another in fixed chunks and never hold a whole file.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+// Reads until the buffer is full or the file ends: a short count means the
+// end of the input (or a read error), never a pipe or signal hiccup.
+size_t codec_read_full(std::FILE* file, void* buffer, size_t size);
+
+// Writes all the bytes; false when the file refused some.
+bool codec_write_all(std::FILE* file, const void* bytes, size_t size);
+
+// Closes the output and tells whether everything written reached the file.
+bool codec_close_output(std::FILE* file);
