@@ -14,6 +14,7 @@
 #include "core/sys_files.h"
 #include "core/sys_time.h"
 #include "core/ui_services.h"
+#include "format/encryption.h"
 #include "store/busy_folders.h"
 #include "store/folders.h"
 #include "transport/sys_socket.h"
@@ -133,7 +134,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     interpret_command_line(command_line);
     set_store_paths();
 
-    // 15. Loading the message key comes with message encryption.
+    // 15. The message key; without bfkey.dat encryption stays unavailable.
+    load_message_key();
 
     // 16. No send or status window exists yet.
     array_clear(app.compose_windows);
