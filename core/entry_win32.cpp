@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/quit.h"
@@ -176,7 +177,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     SendMessageA(GetDlgItem(window, IDC_PREVIEW), WM_SETFONT,
                  reinterpret_cast<WPARAM>(settings_font(MESSAGE_FONT)), TRUE);
 
-    // 27. Selecting the first account comes with the account table.
+    // 27. The first account, unless the table asks for none.
+    if (!no_default_account()) SendMessageA(GetDlgItem(window, IDC_ACCOUNTS), CB_SETCURSEL, 0, 0);
 
     // 28. The screen size.
     app.screen_width = GetSystemMetrics(SM_CXSCREEN);

@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/settings_platform.h"
 #include "core/sys_files.h"
+#include "core/text_lines.h"
 #include "core/ui_services.h"
 #include "transport/socks_config.h"
 
@@ -22,17 +23,6 @@ const char* settings_file = "zenth.cfg";
 // settings_flags.
 constexpr int separately_kept = SETTING_ALWAYS_HTML | SETTING_HTML_IF_NO_TEXT | SETTING_ORIGINAL_REPLY_STYLE |
                                 SETTING_REPLY_WITH_MESSAGE | SETTING_INDENT_QUOTED;
-
-// Reads one line of the file, keeping at most `keep` characters of it, cut
-// at its first carriage return. The rest of an over-long line is passed
-// over, so one long line never spills into the lines after it.
-void read_line(std::FILE* f, Array* into, int keep) {
-    array_clear(into);
-    int c, n = 0;
-    while ((c = std::fgetc(f)) != EOF && c != '\n')
-        if (n < keep && n < into->capacity - 1) into->chars[n++] = static_cast<char>(c);
-    if (char* cr = std::strchr(into->chars, '\r')) *cr = 0;
-}
 
 void put_int32(unsigned char* out, int32_t v) {
     auto u = static_cast<uint32_t>(v);
@@ -129,10 +119,10 @@ int settings_load() {
         return -1;
     }
     Array* first = array_new(100);
-    read_line(f, first, 98);
-    read_line(f, app.new_mail_command, 1022);
-    read_line(f, app.new_mail_sound, 1022);
-    for (int i = 0; i < 4; i++) read_line(f, app.socks_settings->items[i], 98);
+    read_text_line(f, first, 98);
+    read_text_line(f, app.new_mail_command, 1022);
+    read_text_line(f, app.new_mail_sound, 1022);
+    for (int i = 0; i < 4; i++) read_text_line(f, app.socks_settings->items[i], 98);
 
     StringList* socks = app.socks_settings;
     if (socks->items[0]->text[0])

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "core/accounts.h"
 #include "core/quit.h"
 #include "core/settings.h"
 #include "core/settings_platform.h"
@@ -63,14 +64,20 @@ void create_preview(HWND window) {
                     window_instance, nullptr);
 }
 
+void fill_account_box(HWND window) {
+    HWND box = GetDlgItem(window, IDC_ACCOUNTS);
+    for (int i = 0; i < account_count(); i++)
+        SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(account_field(i, ACCOUNT_NAME)));
+}
+
 void initialise(HWND window) {
     settings_use_menu(GetMenu(window));
-    // Still to come here, with their own parts of the client: the colour
-    // menu, the account table and its names in the account box, and the
-    // folder images of the tree.
+    accounts_load();
+    // The colour menu is built here once colour schemes exist.
     setup_folder_images(window);
     add_list_columns(window);
     create_preview(window);
+    fill_account_box(window);
 }
 
 void refresh_folder(HWND window) {

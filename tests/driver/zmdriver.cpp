@@ -19,6 +19,7 @@
 //   tree <title> <control id>       print every tree item, indented by depth
 //   tree-select <title> <id> <path> select the tree item of a relative path
 //   post-key <title> <id> <key>     post a key press to a control
+//   combo <title> <id>              print a combo box's items and its selection
 //   wait-exit <ms>                  wait for the program, print its exit code
 //   sleep <ms>
 //   kill                            end the started program
@@ -294,6 +295,19 @@ int main(int argc, char** argv) {
             PostMessageA(control, WM_KEYDOWN, key, 1);
             PostMessageA(control, WM_KEYUP, key, 0xC0000001);
             std::printf("POSTED-KEY\n");
+        } else if (step == "combo") {
+            HWND w = need_window(next());
+            HWND box = GetDlgItem(w, std::atoi(next().c_str()));
+            if (!box) fail("no such control");
+            int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
+            Remote remote(1024);
+            for (int item = 0; item < count; item++) {
+                SendMessageA(box, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(remote.base));
+                char text[1024] = {};
+                remote.get(0, text, sizeof text - 1);
+                std::printf("ITEM: %s\n", text);
+            }
+            std::printf("SELECTION: %d\n", static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0)));
         } else if (step == "wait-exit") {
             DWORD r = WaitForSingleObject(started.hProcess, static_cast<DWORD>(std::atoi(next().c_str())));
             if (r != WAIT_OBJECT_0) fail("program still running");

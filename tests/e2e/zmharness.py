@@ -40,6 +40,8 @@ class ClientTest(unittest.TestCase):
     """Each test gets its own program folder holding a copy of the programs."""
 
     with_picker = True
+    # An empty account table: no question about setting up an account.
+    with_account_table = True
 
     def setUp(self):
         if not DIST or not DRIVER:
@@ -51,6 +53,8 @@ class ClientTest(unittest.TestCase):
         if self.with_picker and not os.path.exists(self.path("zenth-picker.exe")):
             # Start-up only checks that the helper is there.
             self.write("zenth-picker.exe", b"")
+        if self.with_account_table:
+            self.write("accountdata.cfg", b"")
         self.client = winpath(self.path("zenthmail.exe"))
 
     def tearDown(self):
