@@ -42,7 +42,9 @@ TEST(TextSearch, ExtractBetween) {
     EXPECT_STREQ(out->text, "\"A\" <a@b>");
     EXPECT_EQ(extract_between(3, "<abcdef>", out, "<", ">"), 0);
     EXPECT_STREQ(out->text, "abc");
-    std::string wide = "<" + std::string(40, 'z') + ">";
+    std::string wide(42, 'z');
+    wide.front() = '<';
+    wide.back() = '>';
     EXPECT_EQ(extract_between(256, wide.c_str(), out, "<", ">"), 0);  // cut to the buffer
     EXPECT_EQ(std::string(out->text), std::string(19, 'z'));
     EXPECT_EQ(extract_between(256, "<abc", out, "<", ">"), -1);
@@ -87,12 +89,13 @@ TEST(SplitAddressList, TooManyOrTooLongEntriesFail) {
     EXPECT_EQ(l.entries(), (Entries{"a", "b"}));
     EXPECT_EQ(split_address_list("a", l.list, 0), -1);
     std::string many;
-    for (int i = 0; i < 101; i++) many += "u" + std::to_string(i) + "@x,";
+    for (int i = 0; i < 101; i++) many.append("u").append(std::to_string(i)).append("@x,");
     many.pop_back();
     EXPECT_EQ(split_address_list(many.c_str(), l.list, 100), -1);
     EXPECT_EQ(l.entries().size(), 100u);
     std::string longer(300, 'q');
-    EXPECT_EQ(split_address_list(("a," + longer + ",b").c_str(), l.list, 100), -1);
+    std::string text = std::string("a,").append(longer).append(",b");
+    EXPECT_EQ(split_address_list(text.c_str(), l.list, 100), -1);
     EXPECT_EQ(l.entries(), (Entries{"a", longer.substr(0, 255), "b"}));
 }
 
