@@ -1,0 +1,23 @@
+#include "format/safe_fread.h"
+
+#include "core/log.h"
+
+namespace {
+const char* const read_error = "libArrays: safe_fread error.\r\n";
+}
+
+int safe_fread(Array* buffer, int length, std::FILE* file) {
+    if (length < 0) length = 0;
+    int room = buffer->capacity - 1;
+    if (room < 0) room = 0;
+    if (length > room) {
+        log_write(read_error);
+        length = room;
+    }
+    if (length == 0) return 0;
+    size_t n = std::fread(buffer->chars, 1, static_cast<size_t>(length), file);
+    // Running into the end of the file is the normal way a header read near
+    // the end of a short message stops; only a failing read is worth a line.
+    if (n < static_cast<size_t>(length) && std::ferror(file)) log_write(read_error);
+    return static_cast<int>(n);
+}
