@@ -300,11 +300,13 @@ int main(int argc, char** argv) {
             HWND box = GetDlgItem(w, std::atoi(next().c_str()));
             if (!box) fail("no such control");
             int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
-            Remote remote(1024);
             for (int item = 0; item < count; item++) {
-                SendMessageA(box, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(remote.base));
-                char text[1024] = {};
-                remote.get(0, text, sizeof text - 1);
+                // The system carries this message's text across processes;
+                // asked in wide characters it arrives the same everywhere.
+                wchar_t wide[1024] = {};
+                SendMessageW(box, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(wide));
+                char text[2048] = {};
+                WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
                 std::printf("ITEM: %s\n", text);
             }
             std::printf("SELECTION: %d\n", static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0)));

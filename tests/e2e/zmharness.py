@@ -9,6 +9,7 @@ import unittest
 
 DIST = os.environ.get("ZM_DIST", "")
 DRIVER = os.environ.get("ZM_DRIVER", "")
+ACCOUNT_TABLE = os.environ.get("ZM_ACCOUNT_TABLE", "")
 
 
 def winpath(path):
@@ -72,6 +73,15 @@ class ClientTest(unittest.TestCase):
     def read(self, name):
         with open(self.path(name), "rb") as f:
             return f.read()
+
+    def write_accounts(self, *accounts):
+        """Writes accountdata.cfg (and a pwdkey.dat) from account records of
+        eight fields each, as the account manager would."""
+        fields = [str(f) for account in accounts for f in account]
+        result = subprocess.run(["wine", ACCOUNT_TABLE, winpath(self.folder), *fields], capture_output=True,
+                                text=True, timeout=60)
+        if result.returncode != 0:
+            raise AssertionError("account table not written: %s" % result.stderr[-1000:])
 
     def run_client(self, argument, *steps):
         """Starts the client with the argument text and runs the steps."""
