@@ -44,7 +44,9 @@ if [ ! -e "$policy" ]; then
 fi
 
 # env after sudo: sudo drops DEBIAN_FRONTEND from the caller's environment,
-# and then exim's configuration questions would wait for an answer.
-"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive \
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# and then exim's configuration questions would wait for an answer. Another
+# install running on the machine holds apt's lock; wait for it a while
+# rather than fail at once.
+apt=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300)
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
