@@ -6,15 +6,47 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest python3
   g++-mingw-w64-x86-64 wine wine64
   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation
+  # The real mail servers that the transport tests talk to on loopback
+  # (tests/servers/start.sh).
+  dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks
 )
 missing=()
 for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  # "dpkg -s" also succeeds for a package that was removed but left its
+  # configuration behind, so ask for the installed state itself.
+  status="$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)"
+  [ "$status" = "install ok installed" ] || missing+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+[ ${#missing[@]} -gt 0 ] || exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "setup.sh: run as root (or install sudo) to install: ${missing[*]}" >&2; exit 1; }
+  sudo_cmd=(sudo)
 fi
+
+# The mail server packages start their system-wide daemons (SMTP on port 25,
+# POP3 on 110) with the system's configuration as soon as they are installed.
+# The tests run their own instances instead, so keep the package scripts from
+# starting anything while we install, unless the machine already says so.
+policy=/usr/sbin/policy-rc.d
+made_policy=0
+restore_policy() {
+  if [ "$made_policy" = 1 ]; then "${sudo_cmd[@]}" rm -f "$policy"; fi
+}
+trap restore_policy EXIT
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\n# Left by scripts/setup.sh while it installs; removed when it ends.\nexit 101\n' |
+    "${sudo_cmd[@]}" tee "$policy" >/dev/null
+  "${sudo_cmd[@]}" chmod 0755 "$policy"
+  made_policy=1
+fi
+
+# env after sudo: sudo drops DEBIAN_FRONTEND from the caller's environment,
+# and then exim's configuration questions would wait for an answer. Another
+# install running on the machine holds apt's lock; wait for it a while
+# rather than fail at once.
+apt=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300)
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

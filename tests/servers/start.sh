@@ -1,0 +1,459 @@
+#!/usr/bin/env bash
+# start.sh DIR: starts the real mail servers that the transport tests talk
+# to, each on a port of 127.0.0.1 and nowhere else, with every configuration
+# file, mailbox, spool, log and pid file inside DIR:
+#
+#   POP3    dovecot     ZM_POP3_PORT       (22110)  USER/PASS, AUTH PLAIN, AUTH CRAM-MD5
+#   SMTP    exim4       ZM_SMTP_PORT       (22025)  AUTH CRAM-MD5 and PLAIN; delivers into
+#                                                   the same mailboxes that POP3 serves
+#   SOCKS 5 dante       ZM_SOCKS_PORT      (22080)  no authentication
+#   SOCKS 5 microsocks  ZM_SOCKS_AUTH_PORT (22081)  user name and password (RFC 1929)
+#
+# Accounts, the same for POP3 and SMTP: alice/alicepw, bob/bobpw, sink/sinkpw.
+# Mail domains example.test and localhost; mail for any other domain (sent
+# after AUTH) lands in sink's mailbox, so nothing ever leaves the machine. An
+# unknown local user is refused at RCPT with 550.
+#
+# DIR must be empty (it is made if missing) or one that start.sh used before;
+# its mail is then kept. Its path must be short (dovecot's sockets live below
+# it) and every folder above it searchable by other users: a folder from
+# "mktemp -d /tmp/zms.XXXXXX" is right. When every server answers, start.sh
+# writes DIR/env.sh, which exports the ports, accounts and paths for tests.
+# Stop the servers with stop.sh DIR.
+#
+# When no ZM_*_PORT is set and one of the default ports is taken (another
+# test run on this machine), the next set of ports 200 higher is tried, up
+# to ten sets; env.sh tells which were used. Other settings:
+#   ZM_POP3_FAILURE_DELAY   seconds dovecot waits before a failed login's -ERR (0)
+#   ZM_SERVERS_START_TIMEOUT  seconds to wait for each server's greeting (10)
+#
+# Exit status: 0 all four answer; 1 a server failed (the tail of its log is
+# shown and whatever had started is stopped again); 2 wrong use; 3 the ports
+# are taken.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
+# shellcheck source=tests/servers/lib.sh
+. "$here/lib.sh"
+
+die() { echo "start.sh: $1" >&2; exit "${2:-1}"; }
+
+[ $# -eq 1 ] || die "usage: start.sh DIR" 2
+[ "$(id -u)" -eq 0 ] || die "needs root: exim, dovecot and dante change to their own users themselves" 2
+for exe in "${zm_server_exes[@]}" /usr/bin/doveconf /usr/bin/setpriv /usr/bin/setsid; do
+  [ -x "$exe" ] || die "$exe is missing: run scripts/setup.sh (dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks)" 2
+done
+
+mkdir -p "$1"
+dir=$(cd "$1" && pwd -P)
+case "$dir" in
+  *[!A-Za-z0-9/._-]*) die "DIR may hold only letters, digits and / . _ - (it goes into configuration files): $dir" 2 ;;
+esac
+# dovecot's unix sockets sit in DIR/dovecot/run/..., and a socket path has
+# at most 107 bytes.
+[ ${#dir} -le 60 ] || die "DIR is too long (${#dir} characters, at most 60): $dir" 2
+if [ -n "$(ls -A "$dir")" ] && [ ! -f "$dir/.zm-servers" ]; then
+  die "$dir is neither empty nor a folder of start.sh" 2
+fi
+for f in "$dir"/run/*.pid; do
+  [ -e "$f" ] || continue
+  pid=$(cat "$f"); start=$(cat "${f%.pid}.start" 2>/dev/null || true)
+  if zm_proc_live "$pid" "$start"; then die "servers of $dir still run (pid $pid): stop.sh $dir first" 2; fi
+done
+rm -f "$dir"/run/* "$dir/env.sh"
+
+timeout_s=${ZM_SERVERS_START_TIMEOUT:-10}
+fail_delay=${ZM_POP3_FAILURE_DELAY:-0}
+[[ "$timeout_s" =~ ^[0-9]+$ ]] && [ "$timeout_s" -ge 1 ] || die "ZM_SERVERS_START_TIMEOUT must be a number of seconds" 2
+[[ "$fail_delay" =~ ^[0-9]+$ ]] || die "ZM_POP3_FAILURE_DELAY must be a number of seconds" 2
+
+# ------------------------------------------------------------------ ports --
+ports_free() {
+  local p
+  for p in "$@"; do
+    if zm_port_listening "$p"; then return 1; fi
+  done
+}
+valid_port() { [[ "$1" =~ ^[0-9]+$ ]] && [ "$1" -ge 1024 ] && [ "$1" -le 65535 ]; }
+if [ -n "${ZM_POP3_PORT:-}${ZM_SMTP_PORT:-}${ZM_SOCKS_PORT:-}${ZM_SOCKS_AUTH_PORT:-}" ]; then
+  pop3_port=${ZM_POP3_PORT:-22110}; smtp_port=${ZM_SMTP_PORT:-22025}
+  socks_port=${ZM_SOCKS_PORT:-22080}; socks_auth_port=${ZM_SOCKS_AUTH_PORT:-22081}
+  for p in "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port"; do
+    valid_port "$p" || die "port $p is not in 1024..65535" 2
+  done
+  [ "$(printf '%s\n' "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" | sort -u | wc -l)" -eq 4 ] \
+    || die "the four ports must differ" 2
+  ports_free "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" \
+    || die "one of the ports $pop3_port $smtp_port $socks_port $socks_auth_port is in use" 3
+else
+  found=0
+  for offset in 0 200 400 600 800 1000 1200 1400 1600 1800; do
+    pop3_port=$((22110 + offset)); smtp_port=$((22025 + offset))
+    socks_port=$((22080 + offset)); socks_auth_port=$((22081 + offset))
+    if ports_free "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port"; then found=1; break; fi
+  done
+  [ "$found" = 1 ] || die "ports 22025..23910 are all in use: is something else running test servers?" 3
+fi
+
+# --------------------------------------------------------------- accounts --
+users=(alice bob sink)
+declare -A password=([alice]=alicepw [bob]=bobpw [sink]=sinkpw)
+socks_user=proxyuser
+socks_pass=proxypw
+domain=example.test
+
+# exim never delivers as root and dovecot never serves mail as root; and an
+# exim started with -C and a configuration of our own is not trusted to keep
+# root when it re-executes itself to deliver. So the mailboxes belong to
+# exim's own user: exim delivers as that user and dovecot serves them as it.
+mail_user=Debian-exim
+mail_uid=$(id -u "$mail_user" 2>/dev/null) || die "user $mail_user is missing (exim4-base makes it)"
+mail_gid=$(id -g "$mail_user")
+id dovecot >/dev/null 2>&1 && id dovenull >/dev/null 2>&1 || die "users dovecot and dovenull are missing (dovecot-core makes them)"
+
+echo "folder of tests/servers/start.sh; stop.sh $dir stops its servers" > "$dir/.zm-servers"
+chmod 0755 "$dir"      # mktemp -d makes it 0700; the servers' users must get in
+mkdir -p "$dir"/{etc,run,log/exim,tmp,mail,dovecot/run,dovecot/state,exim/spool}
+chmod 0755 "$dir"/{etc,run,log,mail,dovecot,exim}
+chmod 1777 "$dir/tmp"
+chown "$mail_uid:$mail_gid" "$dir/exim/spool" "$dir/log/exim"
+chmod 0750 "$dir/exim/spool" "$dir/log/exim"
+
+: > "$dir/etc/dovecot.users"
+: > "$dir/etc/exim.passwd"
+for u in "${users[@]}"; do
+  mkdir -p "$dir/mail/$u/Maildir/"{cur,new,tmp}
+  chown -R "$mail_uid:$mail_gid" "$dir/mail/$u"
+  chmod -R u=rwX,go= "$dir/mail/$u"
+  # passwd-file lines: user:password:uid:gid:gecos:home:shell:extra fields
+  echo "$u:{PLAIN}${password[$u]}:$mail_uid:$mail_gid::$dir/mail/$u::" >> "$dir/etc/dovecot.users"
+  echo "$u: ${password[$u]}" >> "$dir/etc/exim.passwd"
+done
+chown root:dovecot "$dir/etc/dovecot.users"; chmod 0640 "$dir/etc/dovecot.users"
+chown "root:$mail_gid" "$dir/etc/exim.passwd"; chmod 0640 "$dir/etc/exim.passwd"
+setpriv --reuid="$mail_uid" --regid="$mail_gid" --clear-groups test -x "$dir/mail/alice/Maildir" \
+  || die "$mail_user cannot reach $dir/mail: every folder above $dir must be searchable by other users"
+
+# ---------------------------------------------------------------- dovecot --
+cat > "$dir/etc/dovecot.conf" <<EOF
+# POP3 for the transport tests. Only this file is read, never /etc/dovecot.
+base_dir = $dir/dovecot/run
+state_dir = $dir/dovecot/state
+instance_name = zm-dovecot
+protocols = pop3
+listen = $zm_loopback
+log_path = $dir/log/dovecot.log
+auth_verbose = yes
+# How long a failed login waits for its -ERR; short, so tests stay fast.
+auth_failure_delay = $fail_delay secs
+ssl = no
+disable_plaintext_auth = no
+auth_mechanisms = plain cram-md5
+default_login_user = dovenull
+default_internal_user = dovecot
+first_valid_uid = $mail_uid
+last_valid_uid = $mail_uid
+first_valid_gid = $mail_gid
+last_valid_gid = $mail_gid
+mail_location = maildir:~/Maildir
+pop3_uidl_format = %08Xu%08Xv
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%u $dir/etc/dovecot.users
+}
+userdb {
+  driver = passwd-file
+  args = username_format=%u $dir/etc/dovecot.users
+}
+# Without the penalty socket the auth process keeps no list of failed logins
+# per address; otherwise, after one wrong password in a test, every later
+# login from 127.0.0.1 would be held back by several seconds.
+service anvil {
+  unix_listener anvil-auth-penalty {
+    mode = 0
+  }
+}
+service pop3-login {
+  inet_listener pop3 {
+    address = $zm_loopback
+    port = $pop3_port
+  }
+  inet_listener pop3s {
+    port = 0
+  }
+}
+EOF
+
+# ------------------------------------------------------------------- exim --
+cat > "$dir/etc/exim.conf" <<EOF
+# SMTP for the transport tests, run with -C: nothing of /etc/exim4 is read.
+primary_hostname = mail.$domain
+qualify_domain = $domain
+domainlist local_domains = $domain : localhost
+daemon_smtp_ports = $smtp_port
+local_interfaces = <; $zm_loopback
+disable_ipv6 = true
+spool_directory = $dir/exim/spool
+log_file_path = $dir/log/exim/%slog
+pid_file_path = $dir/exim/spool/exim-daemon.pid
+keep_environment =
+# No DNS or ident look-ups of the client, no TLS, and no early pipelining
+# that real servers seldom offer.
+host_lookup =
+rfc1413_hosts =
+rfc1413_query_timeout = 0s
+tls_advertise_hosts =
+pipelining_connect_advertise_hosts =
+auth_advertise_hosts = *
+message_size_limit = 64M
+# exim loses root when it re-executes itself with a configuration of ours,
+# so it runs as its own user throughout.
+deliver_drop_privilege = true
+never_users = root
+timeout_frozen_after = 1d
+ignore_bounce_errors_after = 1h
+acl_smtp_rcpt = check_recipient
+
+begin acl
+check_recipient:
+  accept  hosts         = :
+  deny    domains       = +local_domains
+          !verify       = recipient
+          message       = unknown user <\$local_part@\$domain>
+  accept  domains       = +local_domains
+  accept  authenticated = *
+  deny    message       = relay not permitted, authenticate first
+
+begin routers
+postmaster:
+  driver = redirect
+  domains = +local_domains
+  local_parts = postmaster : abuse
+  data = sink@$domain
+
+# The mailbox folders themselves are the list of users; looking the name up
+# there also gives an untainted name to build the delivery path from.
+mailbox:
+  driver = accept
+  domains = +local_domains
+  local_parts = dsearch;$dir/mail
+  transport = user_maildir
+
+elsewhere:
+  driver = accept
+  domains = ! +local_domains
+  transport = sink_maildir
+
+begin transports
+user_maildir:
+  driver = appendfile
+  directory = $dir/mail/\${local_part_data}/Maildir
+  maildir_format
+  create_directory
+  directory_mode = 0700
+  mode = 0600
+  user = $mail_user
+  group = $mail_user
+  delivery_date_add
+  envelope_to_add
+  return_path_add
+
+sink_maildir:
+  driver = appendfile
+  directory = $dir/mail/sink/Maildir
+  maildir_format
+  create_directory
+  directory_mode = 0700
+  mode = 0600
+  user = $mail_user
+  group = $mail_user
+  delivery_date_add
+  envelope_to_add
+  return_path_add
+
+begin retry
+*   *   F,1h,30s
+
+# Offered in this order: "AUTH CRAM-MD5 PLAIN".
+begin authenticators
+cram_md5_server:
+  driver = cram_md5
+  public_name = CRAM-MD5
+  server_secret = \${lookup{\$auth1}lsearch{$dir/etc/exim.passwd}{\$value}fail}
+  server_set_id = \$auth1
+
+plain_server:
+  driver = plaintext
+  public_name = PLAIN
+  server_prompts = :
+  server_condition = \${if and {{!eq{\$auth2}{}} {!eq{\$auth3}{}} \\
+                      {eq{\$auth3}{\${lookup{\$auth2}lsearch{$dir/etc/exim.passwd}{\$value}{}}}}}}
+  server_set_id = \$auth2
+EOF
+
+# ------------------------------------------------------------------ dante --
+cat > "$dir/etc/danted.conf" <<EOF
+# SOCKS 5 without authentication for the transport tests. It connects only
+# to loopback addresses.
+logoutput: $dir/log/danted.log
+errorlog: $dir/log/danted.err
+internal: $zm_loopback port = $socks_port
+external: $zm_loopback
+clientmethod: none
+socksmethod: none
+user.privileged: root
+user.unprivileged: nobody
+client pass {
+  from: 127.0.0.0/8 to: 0.0.0.0/0
+  log: error
+}
+socks pass {
+  from: 127.0.0.0/8 to: 127.0.0.0/8
+  command: connect
+  log: error connect disconnect
+}
+socks block {
+  from: 0.0.0.0/0 to: 0.0.0.0/0
+  log: connect error
+}
+EOF
+# exim refuses a configuration that anyone but its owner can change.
+chmod 0644 "$dir"/etc/*.conf
+
+# The configurations are checked before anything starts, so that a mistake
+# shows as the program's own complaint rather than as a server that never
+# answers.
+check_config() {
+  local name=$1; shift
+  if ! "$@" > "$dir/log/$name-check.out" 2>&1; then
+    cat "$dir/log/$name-check.out" >&2
+    die "the $name configuration was refused"
+  fi
+}
+check_config dovecot doveconf -c "$dir/etc/dovecot.conf" -n
+check_config exim /usr/sbin/exim4 -C "$dir/etc/exim.conf" -bV
+check_config danted env TMPDIR="$dir/tmp" /usr/sbin/danted -V -f "$dir/etc/danted.conf"
+
+# ----------------------------------------------------------------- launch --
+started=()
+give_up() {
+  local name f
+  echo "start.sh: $*" >&2
+  for name in "${started[@]}"; do
+    case $name in
+      dovecot) set -- "$dir/log/dovecot.out" "$dir/log/dovecot.log" ;;
+      exim) set -- "$dir/log/exim.out" "$dir/log/exim/mainlog" "$dir/log/exim/paniclog" ;;
+      danted) set -- "$dir/log/danted.out" "$dir/log/danted.err" ;;
+      *) set -- "$dir/log/$name.out" ;;
+    esac
+    for f in "$@"; do
+      if [ -s "$f" ]; then echo "---- last lines of $f" >&2; tail -n 15 "$f" >&2; fi
+    done
+  done
+  bash "$here/stop.sh" "$dir" >&2 || true
+  exit 1
+}
+
+# launch NAME EXE COMMAND...: runs COMMAND, which is or becomes EXE, in a
+# session of its own (so that a terminal's Ctrl-C or hang-up does not reach
+# it; stop.sh ends it) and records its pid and start time. A script's
+# background job is no group leader, so setsid need not fork and $! is the
+# server's own pid.
+launch() {
+  local name=$1 exe=$2 pid
+  shift 2
+  setsid "$@" < /dev/null > "$dir/log/$name.out" 2>&1 &
+  pid=$!
+  echo "$pid" > "$dir/run/$name.pid"
+  echo "$exe" > "$dir/run/$name.exe"
+  zm_proc_start "$pid" > "$dir/run/$name.start" || true
+  started+=("$name")
+}
+
+# probe KIND PORT: one bounded attempt to get the server's greeting.
+probe() {
+  local kind=$1 port=$2 reply
+  case $kind in
+    pop3|smtp)
+      reply=$(timeout 3 bash -c 'exec 3<>"/dev/tcp/$0/$1" || exit 1
+                                 IFS= read -r -t 2 line <&3 || exit 1
+                                 printf "%s" "$line"; printf "QUIT\r\n" >&3' \
+              "$zm_loopback" "$port" 2>/dev/null) || return 1
+      case $kind:$reply in pop3:+OK*|smtp:220*) return 0 ;; esac ;;
+    socks)      # offers "no authentication" and "user name and password"
+      reply=$(timeout 3 bash -c 'exec 3<>"/dev/tcp/$0/$1" || exit 1
+                                 printf "\x05\x02\x00\x02" >&3
+                                 head -c 2 <&3 | od -An -tx1' \
+              "$zm_loopback" "$port" 2>/dev/null | tr -d ' \n') || return 1
+      case $reply in 0500|0502) return 0 ;; esac ;;
+  esac
+  return 1
+}
+
+# wait_ready NAME KIND PORT: waits, bounded, until the server answers.
+wait_ready() {
+  local name=$1 kind=$2 port=$3 pid start deadline
+  pid=$(cat "$dir/run/$name.pid")
+  start=$(cat "$dir/run/$name.start")
+  deadline=$((SECONDS + timeout_s))
+  until probe "$kind" "$port"; do
+    zm_proc_live "$pid" "$start" || give_up "$name (pid $pid) ended while starting"
+    [ "$SECONDS" -lt "$deadline" ] || give_up "$name did not answer on $zm_loopback:$port within ${timeout_s}s"
+    sleep 0.1
+  done
+  # The answer must come from our process, not from a stranger that took
+  # the port meanwhile.
+  zm_proc_live "$pid" "$start" || give_up "$name (pid $pid) ended while starting"
+  [ "$(readlink "/proc/$pid/exe")" = "$(cat "$dir/run/$name.exe")" ] \
+    || give_up "pid $pid is not $(cat "$dir/run/$name.exe")"
+}
+
+launch dovecot /usr/sbin/dovecot /usr/sbin/dovecot -F -c "$dir/etc/dovecot.conf"
+# -bdf: daemon in the foreground; -q30s: a queue run every 30 seconds for
+# anything that could not be delivered at once.
+launch exim /usr/sbin/exim4 /usr/sbin/exim4 -C "$dir/etc/exim.conf" -bdf -q30s
+# dante writes temporary files into TMPDIR and its pid file where -p says.
+launch danted /usr/sbin/danted env TMPDIR="$dir/tmp" \
+  /usr/sbin/danted -N 1 -f "$dir/etc/danted.conf" -p "$dir/run/danted.main-pid"
+# microsocks keeps the user it is started as, and has no rules of its own:
+# it runs as nobody, and -b binds its outgoing connections to loopback.
+launch microsocks /usr/bin/microsocks setpriv --reuid=nobody --regid=nogroup --clear-groups \
+  /usr/bin/microsocks -i "$zm_loopback" -p "$socks_auth_port" -u "$socks_user" -P "$socks_pass" -b "$zm_loopback"
+
+wait_ready dovecot pop3 "$pop3_port"
+wait_ready exim smtp "$smtp_port"
+wait_ready danted socks "$socks_port"
+wait_ready microsocks socks "$socks_auth_port"
+
+# ---------------------------------------------------------------- env.sh --
+{
+  echo "# Written by tests/servers/start.sh: the mail servers running in $dir."
+  echo "export ZM_SERVERS_DIR=$dir"
+  echo "export ZM_SERVERS_TOOLS=$here"
+  echo "export ZM_SERVER_ADDR=$zm_loopback"
+  echo "export ZM_POP3_PORT=$pop3_port"
+  echo "export ZM_SMTP_PORT=$smtp_port"
+  echo "export ZM_SOCKS_PORT=$socks_port"
+  echo "export ZM_SOCKS_AUTH_PORT=$socks_auth_port"
+  echo "export ZM_SOCKS_USER=$socks_user"
+  echo "export ZM_SOCKS_PASS=$socks_pass"
+  echo "export ZM_MAIL_DOMAIN=$domain"
+  echo "export ZM_USERS=\"${users[*]}\""
+  for u in "${users[@]}"; do
+    echo "export ZM_${u^^}_USER=$u"
+    echo "export ZM_${u^^}_PASS=${password[$u]}"
+  done
+  echo "# The mailbox of user U is \$ZM_MAILDIR_ROOT/U/Maildir (new/ and cur/ hold the messages)."
+  echo "export ZM_MAILDIR_ROOT=$dir/mail"
+  echo "export ZM_MAILDIR_ROOT_WIN='Z:${dir//\//\\}\\mail'"
+  echo "# Delivers a message from standard input at once, without SMTP:"
+  echo "#   \$ZM_EXIM_DELIVER alice@$domain < message"
+  echo "export ZM_EXIM_DELIVER=\"/usr/sbin/exim4 -C $dir/etc/exim.conf -odi -oi -f tests@$domain\""
+  echo "export ZM_DELIVER=$here/deliver.sh"
+  echo "export ZM_MAILBOX=$here/mailbox.sh"
+} > "$dir/env.sh.tmp"
+mv "$dir/env.sh.tmp" "$dir/env.sh"
+
+echo "mail servers of $dir on $zm_loopback:" \
+     "POP3 $pop3_port (dovecot pid $(cat "$dir/run/dovecot.pid")), SMTP $smtp_port (exim pid $(cat "$dir/run/exim.pid")),"\
+     "SOCKS 5 $socks_port (dante pid $(cat "$dir/run/danted.pid")), SOCKS 5 with password $socks_auth_port (microsocks pid $(cat "$dir/run/microsocks.pid"))"
