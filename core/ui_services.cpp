@@ -29,6 +29,34 @@ void progress_step(WindowRef window) {
 
 bool skip_pressed(WindowRef window) { return window && ui_services()->skip_pressed(window); }
 
+WindowRef open_status_window(WindowRef owner, int target) { return ui_services()->open_status_window(owner, target); }
+
+void close_status_window(WindowRef window) {
+    if (window) ui_services()->close_status_window(window);
+}
+
+void register_socket(WindowRef window, long long socket) {
+    if (window) ui_services()->register_socket(window, socket);
+}
+
+void register_file(WindowRef window, void* file) {
+    if (window) ui_services()->register_file(window, file);
+}
+
+void enable_ok(WindowRef window, bool enabled) {
+    if (window) ui_services()->enable_ok(window, enabled);
+}
+
+void enable_skip(WindowRef window, bool enabled) {
+    if (window) ui_services()->enable_skip(window, enabled);
+}
+
+void progress_reset(WindowRef window, int step) {
+    if (window) ui_services()->progress_reset(window, step);
+}
+
+int main_command(int command, const char* argument) { return ui_services()->main_command(command, argument); }
+
 void status_append(WindowRef window, const char* text) {
     log_write(text);
     if (window) ui_services()->status_add(window, text);

@@ -28,11 +28,29 @@ struct UiServices {
     // whether its "Skip Server" button (1402) was pressed, which disables it.
     void (*progress_step)(WindowRef window);
     bool (*skip_pressed)(WindowRef window);
+
+    // What transfer jobs ask of their status window and of the main window.
+    // Target: an account index, -1 all accounts, -2 the outbox, -3 "temp".
+    WindowRef (*open_status_window)(WindowRef owner, int target);
+    void (*close_status_window)(WindowRef window);
+    // Cancel closes what is registered: the job's socket (an opaque socket
+    // number) and its open file (null: none).
+    void (*register_socket)(WindowRef window, long long socket);
+    void (*register_file)(WindowRef window, void* file);
+    void (*enable_ok)(WindowRef window, bool enabled);
+    void (*enable_skip)(WindowRef window, bool enabled);
+    // Progress bar back to 0, with the given step.
+    void (*progress_reset)(WindowRef window, int step);
+    // A private command of the main window (121 to 123 with a folder path),
+    // run on the interface thread; its result.
+    int (*main_command)(int command, const char* argument);
 };
 
 // The platform's own services, in use until another set is installed.
 const UiServices* platform_ui_services();
 void ui_install(const UiServices* services);
+// The window that answers main_command on the platform's side.
+void ui_services_set_main_window(WindowRef window);
 const UiServices* ui_services();
 
 int ui_message_box(WindowRef owner, const char* text, const char* caption, unsigned style);
@@ -42,6 +60,19 @@ void show_message(const char* text);
 // Both do nothing without a window.
 void progress_step(WindowRef window);
 bool skip_pressed(WindowRef window);
+
+// The job side of the table above; each does nothing without a window.
+WindowRef open_status_window(WindowRef owner, int target);
+void close_status_window(WindowRef window);
+void register_socket(WindowRef window, long long socket);
+void register_file(WindowRef window, void* file);
+void enable_ok(WindowRef window, bool enabled);
+void enable_skip(WindowRef window, bool enabled);
+void progress_reset(WindowRef window, int step);
+int main_command(int command, const char* argument);
+
+enum { STATUS_ALL_ACCOUNTS = -1, STATUS_OUTBOX = -2, STATUS_TEMP = -3 };
+enum { MAIN_BUSY_ADD = 121, MAIN_BUSY_REMOVE = 122, MAIN_BUSY_CONTAINS = 123 };
 
 // Logs the text, then appends it to the window's status box (control 213).
 // Without a window only the log is written.

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <atomic>
+
 #include "core/ui_services.h"
 
 namespace {
@@ -37,8 +39,35 @@ bool win_skip_pressed(WindowRef window) {
     return skip && !IsWindowEnabled(skip);
 }
 
-const UiServices services{win_message_box,       win_status_clear,  win_status_add,
-                          win_status_show_start, win_progress_step, win_skip_pressed};
+std::atomic<HWND> main_window_for_jobs{nullptr};
+
+// The status window of transfer jobs arrives with the job windows; until then
+// a job runs without one and its text goes to the log.
+WindowRef no_status_window(WindowRef, int) { return nullptr; }
+void no_window_action(WindowRef) {}
+void no_socket(WindowRef, long long) {}
+void no_file(WindowRef, void*) {}
+void no_switch(WindowRef, bool) {}
+
+void win_progress_reset(WindowRef window, int step) {
+    HWND bar = GetDlgItem(static_cast<HWND>(window), 1301);
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+    SendMessageA(bar, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+}
+
+int win_main_command(int command, const char* argument) {
+    HWND window = main_window_for_jobs.load();
+    if (!window) return 0;
+    return static_cast<int>(
+        SendMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(argument)));
+}
+
+const UiServices services{win_message_box,  win_status_clear,   win_status_add, win_status_show_start,
+                          win_progress_step, win_skip_pressed,   no_status_window, no_window_action,
+                          no_socket,         no_file,            no_switch,        no_switch,
+                          win_progress_reset, win_main_command};
 }  // namespace
 
 const UiServices* platform_ui_services() { return &services; }
+
+void ui_services_set_main_window(WindowRef window) { main_window_for_jobs.store(static_cast<HWND>(window)); }

@@ -5,6 +5,7 @@
 
 #include "core/accounts.h"
 #include "core/quit.h"
+#include "core/ui_services.h"
 #include "core/settings.h"
 #include "core/settings_platform.h"
 #include "core/settings_win32.h"
@@ -228,6 +229,7 @@ HWND create_main_window(HINSTANCE instance) {
     window_instance = instance;
     HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, main_window_procedure, 0);
     main_window.store(window);
+    ui_services_set_main_window(window);
     return window;
 }
 

@@ -287,7 +287,8 @@ void no_status_text(WindowRef, const char*) {}
 
 TEST(XmallocDeathTest, FailureTellsTheUserAndEndsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    static const UiServices printing{print_box, no_status, no_status_text, no_status, no_status, nullptr};
+    static const UiServices printing{print_box, no_status, no_status_text, no_status, no_status, nullptr, nullptr,
+                                     nullptr,   nullptr,   nullptr,        nullptr,   nullptr,   nullptr, nullptr};
     EXPECT_EXIT(
         {
             ui_install(&printing);

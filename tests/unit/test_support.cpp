@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/quit.h"
+#include "store/busy_folders.h"
 #include "transport/sys_socket.h"
 
 namespace {
@@ -29,7 +30,30 @@ void record_add(WindowRef, const char* text) { active_recorder->status_calls.pus
 void record_start(WindowRef) { active_recorder->status_calls.push_back("start"); }
 void record_step(WindowRef) { active_recorder->progress_steps++; }
 bool record_skip(WindowRef) { return active_recorder->skip; }
-const UiServices recording{record_box, record_clear, record_add, record_start, record_step, record_skip};
+int fake_window = 0;
+WindowRef record_open(WindowRef, int target) {
+    active_recorder->job_calls.push_back("open " + std::to_string(target));
+    return &fake_window;
+}
+void record_close(WindowRef) { active_recorder->job_calls.push_back("close"); }
+void record_socket(WindowRef, long long s) { active_recorder->job_calls.push_back(s < 0 ? "socket none" : "socket"); }
+void record_file(WindowRef, void* f) { active_recorder->job_calls.push_back(f ? "file" : "file none"); }
+void record_ok(WindowRef, bool on) { active_recorder->job_calls.push_back(std::string("ok ") + (on ? "1" : "0")); }
+void record_skip_button(WindowRef, bool on) {
+    active_recorder->job_calls.push_back(std::string("skip ") + (on ? "1" : "0"));
+}
+void record_reset(WindowRef, int step) { active_recorder->job_calls.push_back("reset " + std::to_string(step)); }
+int record_command(int command, const char* path) {
+    switch (command) {
+    case 121: busy_folders_add(path); return 0;
+    case 122: return busy_folders_remove(path);
+    case 123: return busy_folders_contains(path);
+    default: return 0;
+    }
+}
+const UiServices recording{record_box,    record_clear,  record_add,  record_start,       record_step,
+                           record_skip,   record_open,   record_close, record_socket,     record_file,
+                           record_ok,     record_skip_button, record_reset, record_command};
 
 int count_quit() {
     quit_requests++;

@@ -24,6 +24,10 @@ struct UiRecorder {
     std::vector<std::string> status_calls;  // "clear", "add:<text>", "start"
     int progress_steps = 0;
     bool skip = false;  // what skip_pressed answers
+    // The job side: every status window call as a line ("open -1",
+    // "socket", "file", "ok 1", "skip 0", "reset 1", "close"), and the busy
+    // list commands, which run on the real busy list.
+    std::vector<std::string> job_calls;
     UiRecorder();
     ~UiRecorder();
     std::vector<std::string> box_texts() const;
