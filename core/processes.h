@@ -5,3 +5,15 @@
 // whole text is its command line, the first word naming the program.
 // Returns 0, or -1 when it could not be started.
 int sys_start_program(const char* program);
+
+struct EnvironmentVariable {
+    const char* name;
+    const char* value;
+};
+
+enum { COMMAND_FINISHED = 0, COMMAND_TIMED_OUT = 1, COMMAND_NOT_STARTED = -1 };
+
+// Runs a command line with the given variables added to the environment and
+// waits for it at most `timeout_ms`; a command still running then is left
+// to run. Returns one of the values above.
+int sys_run_command(const char* command_line, const EnvironmentVariable* variables, int count, int timeout_ms);

@@ -2,8 +2,26 @@
 
 #include <process.h>
 
+#include <cstring>
+#include <vector>
+
 #include "core/processes.h"
 
 int sys_start_program(const char* program) {
     return _spawnlp(_P_NOWAIT, program, program, nullptr) == -1 ? -1 : 0;
+}
+
+int sys_run_command(const char* command_line, const EnvironmentVariable* variables, int count, int timeout_ms) {
+    // The variables are set on this process, which the command inherits.
+    for (int i = 0; i < count; i++) SetEnvironmentVariableA(variables[i].name, variables[i].value);
+    std::vector<char> line(command_line, command_line + std::strlen(command_line) + 1);
+    STARTUPINFOA startup;
+    GetStartupInfoA(&startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return COMMAND_NOT_STARTED;
+    DWORD waited = WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout_ms));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return waited == WAIT_TIMEOUT ? COMMAND_TIMED_OUT : COMMAND_FINISHED;
 }

@@ -82,21 +82,67 @@ int send_pop3_command(Socket s, const char* text, WindowRef status_window, bool 
     return result;
 }
 
-int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
-    const size_t window_size = std::strlen(t->terminator);
+namespace {
+
+// The scan of one body: every byte passes through a window as long as the
+// terminator before it reaches the file, so the terminator itself never
+// does. What leaves the window at the start of a line and is a dot is a
+// POP3 stuffing dot.
+struct BodyScan {
+    const BodyTransfer* t;
+    size_t window_size;
     char window[64] = {};
+    size_t seen = 0;
+    bool leaving_at_line_start;
+    size_t primed = 0;  // line-end bytes put in ahead of the body, never written
+
+    // A POP3 body follows its status line's CR LF, so a dot line straight
+    // away ends an empty body: the window starts as if it had seen them.
+    void prime_line_end() {
+        if (window_size < 2) return;
+        window[window_size - 2] = '\r';
+        window[window_size - 1] = '\n';
+        seen = primed = 2;
+    }
+
+    // Scans n bytes into `out`; returns how many went there, and sets `done`
+    // when the terminator is complete (bytes after it are dropped).
+    size_t scan(const char* bytes, int n, char* out, bool* done) {
+        size_t written = 0;
+        for (int i = 0; i < n && !*done; i++) {
+            char leaving = window[0];
+            std::memmove(window, window + 1, window_size - 1);
+            window[window_size - 1] = bytes[i];
+            if (++seen > window_size + primed && leaving != 0) {
+                bool stuffing = t->dot_stuffed && leaving_at_line_start && leaving == '.';
+                if (!stuffing) out[written++] = leaving;
+                leaving_at_line_start = leaving == '\n';
+            }
+            *done = seen >= window_size && std::memcmp(window, t->terminator, window_size) == 0;
+        }
+        return written;
+    }
+};
+
+}  // namespace
+
+int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
+    BodyScan body{t, std::strlen(t->terminator), {}, 0, t->at_line_start};
+    if (body.window_size == 0 || body.window_size >= sizeof body.window) return BODY_FAILED;
+    if (t->dot_stuffed && t->at_line_start) body.prime_line_end();
     char chunk[1024];
     char out[1024];
     long long counter = 0;
     int steps = 0;
     const int step_bytes = t->step_bytes > 0 ? t->step_bytes : 1;
     int result = BODY_FAILED;
-    // Every byte passes through a window as long as the terminator before it
-    // reaches the file, so the terminator itself never does. What leaves the
-    // window at the start of a line and is a dot is a POP3 stuffing dot.
-    bool leaving_at_line_start = t->at_line_start;
-    size_t seen = 0;  // bytes that have entered the window so far
-    for (;;) {
+    bool done = false;
+    for (int at = 0; at < t->pending_length && !done; at += 1023) {
+        int n = t->pending_length - at < 1023 ? t->pending_length - at : 1023;
+        size_t written = body.scan(t->pending + at, n, out, &done);
+        if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
+    }
+    while (!done) {
         if (skip_pressed(t->status_window)) {
             result = BODY_SKIPPED;
             break;
@@ -104,30 +150,15 @@ int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
         int n = sys_recv(s, chunk, 1023);
         if (n <= 0) break;  // a closed or failed connection ends the body short
         counter += n;
-        size_t written = 0;
-        bool done = false;
-        for (int i = 0; i < n && !done; i++) {
-            char leaving = window[0];
-            std::memmove(window, window + 1, window_size - 1);
-            window[window_size - 1] = chunk[i];
-            if (++seen > window_size && leaving != 0) {
-                bool stuffing = t->dot_stuffed && leaving_at_line_start && leaving == '.';
-                if (!stuffing) out[written++] = leaving;
-                leaving_at_line_start = leaving == '\n';
-            }
-            done = seen >= window_size && std::memcmp(window, t->terminator, window_size) == 0;
-        }
+        size_t written = body.scan(chunk, n, out, &done);
         if (counter >= step_bytes) {
             if (steps < t->step_count) progress_step(t->status_window);
             steps++;
             counter -= step_bytes;
         }
-        if (written && std::fwrite(out, 1, written, file) != written) break;
-        if (done) {
-            result = BODY_COMPLETE;
-            break;
-        }
+        if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
     }
+    if (done) result = BODY_COMPLETE;
     for (; steps < t->step_count; steps++) progress_step(t->status_window);
     return result;
 }

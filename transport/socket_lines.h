@@ -32,6 +32,10 @@ struct BodyTransfer {
     bool dot_stuffed;
     // Whether the next byte starts a line (true right after a status line).
     bool at_line_start;
+    // Body bytes that already arrived (with the status line), taken before
+    // anything is received: they count for the terminator like the rest.
+    const char* pending = nullptr;
+    int pending_length = 0;
 };
 
 enum { BODY_COMPLETE = 0, BODY_FAILED = -1, BODY_SKIPPED = -2 };

@@ -1,6 +1,11 @@
 #include "tests/unit/real_servers.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
 
 namespace {
 int port_from(const char* name) {
@@ -37,4 +42,45 @@ Socket connect_to(int port) {
         return no_socket;
     }
     return s;
+}
+
+std::filesystem::path maildir(const std::string& user) {
+#ifdef _WIN32
+    std::string root = text_from("ZM_MAILDIR_ROOT_WIN");
+#else
+    std::string root = text_from("ZM_MAILDIR_ROOT");
+#endif
+    return std::filesystem::path(root) / user / "Maildir";
+}
+
+void deliver(const std::string& user, const std::string& message) {
+    static std::atomic<int> n{0};
+    std::filesystem::path box = maildir(user);
+    std::string name = std::to_string(std::time(nullptr)) + ".zmtest" + std::to_string(n++) + ".local";
+    {
+        std::ofstream out(box / "tmp" / name, std::ios::binary);
+        out << message;
+    }
+    // Maildir: written in tmp, moved into new when complete.
+    std::filesystem::rename(box / "tmp" / name, box / "new" / name);
+}
+
+std::vector<std::string> mailbox_messages(const std::string& user) {
+    std::vector<std::filesystem::path> files;
+    for (const char* sub : {"new", "cur"})
+        for (const auto& e : std::filesystem::directory_iterator(maildir(user) / sub)) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> messages;
+    for (const auto& f : files) {
+        std::ifstream in(f, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        messages.push_back(bytes.str());
+    }
+    return messages;
+}
+
+void clear_mailbox(const std::string& user) {
+    for (const char* sub : {"new", "cur"})
+        for (const auto& e : std::filesystem::directory_iterator(maildir(user) / sub)) std::filesystem::remove(e.path());
 }

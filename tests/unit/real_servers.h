@@ -3,7 +3,9 @@
 // when run by hand without the servers.
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "transport/sys_socket.h"
 
@@ -15,6 +17,13 @@ struct RealServers {
 
 const RealServers& real_servers();
 NetAddress loopback(int port);
+
+// The user's mailbox on disk, which dovecot serves: messages put into it
+// byte for byte, counted, read back and cleared.
+std::filesystem::path maildir(const std::string& user);
+void deliver(const std::string& user, const std::string& message);
+std::vector<std::string> mailbox_messages(const std::string& user);
+void clear_mailbox(const std::string& user);
 // A connected socket, or no_socket.
 Socket connect_to(int port);
 

@@ -1,0 +1,213 @@
+#include "transport/pop3_jobs.h"
+
+#include <cstring>
+
+#include "core/accounts.h"
+#include "core/app_state.h"
+#include "core/processes.h"
+#include "core/sys_time.h"
+#include "store/folders.h"
+#include "store/view_state.h"
+#include "transport/pop3.h"
+#include "transport/socket_lines.h"
+
+namespace {
+
+Array* listing_sizes = nullptr;
+
+struct Session {
+    WindowRef window;
+    Socket socket = no_socket;
+    Array* reply = array_new(520);
+    Array* command = array_new(520);
+    ~Session() {
+        if (socket != no_socket) sys_socket_close(socket);
+        delete_arrays(reply, command);
+    }
+    // A socket registered with the status window, logged in to the account.
+    bool login(int account) {
+        socket = sys_socket_open();
+        if (socket == no_socket) return false;
+        register_socket(window, socket);
+        int options = account_options(account);
+        return pop3_login(socket, window, reply, command, account_field(account, ACCOUNT_POP3_SERVER),
+                          account_field(account, ACCOUNT_USER), account_field(account, ACCOUNT_PASSWORD),
+                          options & ACCOUNT_POP3_AUTH, options & ACCOUNT_ENCRYPTED_AUTH_ONLY) == 0;
+    }
+    void quit() {
+        pop3_quit(socket, window);
+        socket = no_socket;
+    }
+    void drop() {
+        sys_socket_close(socket);
+        socket = no_socket;
+    }
+};
+
+void append_error(WindowRef window, const char* format, int errors) {
+    Array* text = array_new(100);
+    array_printf(text, format, errors);
+    status_append(window, text->text);
+    delete_arrays(text);
+}
+
+bool shows_folder(const char* folder) { return std::strcmp(app.current_folder->text, folder) == 0; }
+
+// Stops a fill of the list on show before mail is written into its folder.
+void stop_list_fill() {
+    list_cancel = 1;
+    for (int waited = 0; list_filling && waited < 60000; waited += 500) sys_sleep_ms(500);
+    list_cancel = 0;
+}
+
+void offer_account_manager() {
+    if (ui_message_box(nullptr,
+                       "You must set up an email account before you can receive email. Would you like to do that "
+                       "now?",
+                       "Zenth Mail", UI_YESNO | UI_ICON_QUESTION) == UI_ANSWER_YES)
+        sys_start_program("zenth-profiles.exe");
+}
+
+}  // namespace
+
+Array* header_listing_sizes() {
+    if (!listing_sizes) listing_sizes = array_new_elements(1000, 4);
+    return listing_sizes;
+}
+
+int receive_job(WindowRef owner, int account) {
+    if (account_count() == 0) {
+        offer_account_manager();
+        return 0;
+    }
+    int first = account < 0 ? 0 : account, last = account < 0 ? account_count() : account + 1;
+    for (int a = first; a < last; a++)
+        if (shows_folder(account_field(a, ACCOUNT_INBOX))) stop_list_fill();
+
+    WindowRef window = open_status_window(owner, account < 0 ? STATUS_ALL_ACCOUNTS : account);
+    Array* sizes = array_new_elements(1000, 4);
+    Array* text = array_new(200);
+    int errors = 0, total = 0;
+    bool redisplay = false;
+    for (int a = first; a < last; a++) {
+        progress_reset(window, 1);
+        enable_ok(window, false);
+        enable_skip(window, true);
+        array_printf(text, "Checking %.80s:\r\n", account_field(a, ACCOUNT_POP3_SERVER));
+        status_append(window, text->text);
+        Session session{window};
+        if (!session.login(a)) {
+            if (session.socket == no_socket)
+                append_error(window, "Error %i: Cannot create socket.\r\n", ++errors);
+            else
+                append_error(window, "Error %i: Cannot logon to POP3 server.\r\n", ++errors);
+            continue;
+        }
+        array_clear(sizes);
+        int n = pop3_list(session.socket, window, sizes);
+        if (n < 0) {
+            append_error(window, "Error %i: Cannot retrieve message list.\r\n", ++errors);
+            continue;
+        }
+        array_printf(text, "Found %i.\r\n", n);
+        status_append(window, text->text);
+        if (n == 0 && account >= 0) status_append(window, "You have no new mail.\r\n");
+        if (n > 0) {
+            int stored = 0;
+            const char* inbox = account_field(a, ACCOUNT_INBOX);
+            bool delete_after = account_options(a) & ACCOUNT_DELETE_FROM_SERVER;
+            if (pop3_retrieve(session.socket, window, inbox, 1, n + 1, false, delete_after, sizes, &stored) != 0) {
+                append_error(window, "Error %i: Cannot download messages.\r\n", ++errors);
+                // A download that broke off leaves the connection in no state
+                // for QUIT, which would also carry out deletions marked so
+                // far; those messages are stored, so QUIT is still right when
+                // the server can hear it.
+            }
+            if (shows_folder(inbox)) redisplay = true;
+            total += stored;
+        }
+        session.quit();
+    }
+    if (account < 0) {
+        array_printf(text, "New messages: %i\r\n", total);
+        status_append(window, text->text);
+        array_printf(text, "Errors: %i\r\n", errors);
+        status_append(window, text->text);
+    }
+    enable_ok(window, true);
+    for (int a = first; a < last; a++) main_command(MAIN_BUSY_REMOVE, account_field(a, ACCOUNT_INBOX));
+    if (account >= 0 && errors == 0 && total > 0) close_status_window(window);
+    if (redisplay && !list_filling) main_command(refresh_list_command, nullptr);
+    delete_arrays(sizes, text);
+    return total;
+}
+
+void header_listing_job(WindowRef owner, int account) {
+    Array* sizes = header_listing_sizes();
+    array_clear(sizes);
+    clear_folder("temp", ".eml");
+    if (account < 0 || account >= account_count()) {
+        main_command(MAIN_BUSY_REMOVE, "temp");
+        return;
+    }
+    WindowRef window = open_status_window(owner, STATUS_TEMP);
+    enable_ok(window, false);
+    Session session{window};
+    int n = -1;
+    if (session.login(account) && (n = pop3_list(session.socket, window, sizes)) >= 0) {
+        Array* text = array_new(100);
+        array_printf(text, "Found %i.\r\n", n);
+        status_append(window, text->text);
+        delete_arrays(text);
+        int stored = 0;
+        if (n > 0) pop3_retrieve(session.socket, window, "temp", 1, n + 1, true, false, nullptr, &stored);
+        session.quit();
+        close_status_window(window);
+    } else if (session.socket == no_socket) {
+        status_append(window, "Cannot create socket.\r\n");
+    }
+    // After a failure the window stays open for the user to read.
+    if (shows_folder("temp")) main_command(refresh_list_command, nullptr);
+    main_command(MAIN_BUSY_REMOVE, "temp");
+}
+
+void download_job(WindowRef owner, int account, const int* numbers, int count) {
+    if (account < 0 || account >= account_count()) return;
+    const char* inbox = account_field(account, ACCOUNT_INBOX);
+    WindowRef window = open_status_window(owner, account);
+    enable_ok(window, false);
+    Session session{window};
+    if (session.login(account)) {
+        for (int i = 0; i < count; i++) {
+            int stored = 0;
+            pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1, false, false,
+                          header_listing_sizes(), &stored);
+        }
+        session.quit();
+        close_status_window(window);
+    }
+    main_command(MAIN_BUSY_REMOVE, inbox);
+}
+
+void delete_job(WindowRef owner, int account, const int* numbers, int count) {
+    if (account < 0 || account >= account_count()) return;
+    WindowRef window = open_status_window(owner, STATUS_TEMP);
+    enable_ok(window, false);
+    Session session{window};
+    if (session.login(account)) {
+        bool failed = false;
+        for (int i = 0; i < count && !failed; i++) {
+            array_printf(session.command, "dele %i\r\n", numbers[i]);
+            failed = send_pop3_command(session.socket, session.command->text, window, false) != 0;
+        }
+        // Without QUIT the server forgets every deletion of this connection.
+        if (failed)
+            session.drop();
+        else
+            session.quit();
+        close_status_window(window);
+        header_listing_job(owner, account);
+        return;
+    }
+    main_command(MAIN_BUSY_REMOVE, "temp");
+}

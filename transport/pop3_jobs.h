@@ -1,0 +1,28 @@
+// The POP3 jobs the user starts: receiving mail for one account or all,
+// listing the server's messages in "E-mail Headers", and downloading or
+// deleting messages chosen there. Each runs on a worker thread of its own;
+// the folders it writes into were marked busy before it started, and it
+// releases them when it ends.
+#pragma once
+
+#include "core/arrays.h"
+#include "core/ui_services.h"
+
+// The command that fills the message list again (the main window's
+// "Refresh Folder").
+constexpr int refresh_list_command = 1308;
+
+// Receives mail for one account (its index) or, with -1, every account.
+// Returns the number of new messages.
+int receive_job(WindowRef owner, int account);
+// Lists the headers of the account's server messages into "temp".
+void header_listing_job(WindowRef owner, int account);
+// Downloads the listed messages `numbers` (count of them) into the
+// account's inbox.
+void download_job(WindowRef owner, int account, const int* numbers, int count);
+// Deletes the listed messages on the server; the first failure leaves
+// the server's mailbox as it was.
+void delete_job(WindowRef owner, int account, const int* numbers, int count);
+
+// Sizes of the server's messages from the last header listing.
+Array* header_listing_sizes();
