@@ -1,0 +1,135 @@
+// The receive jobs against the real dovecot server.
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/accounts.h"
+#include "core/app_state.h"
+#include "core/log.h"
+#include "format/password_key.h"
+#include "store/busy_folders.h"
+#include "tests/unit/real_servers.h"
+#include "tests/unit/test_support.h"
+#include "transport/pop3_jobs.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReceiveJobTest : public FolderTest {
+protected:
+    void SetUp() override {
+        FolderTest::SetUp();
+        if (!app.program_folder) create_app_state();
+        ASSERT_EQ(log_open("zmlog.txt"), 0);
+        fs::create_directories(folder_ / "temp");
+        fs::create_directories(folder_ / "maildir" / "inbox");
+        fs::create_directories(folder_ / "maildir" / "bob");
+        array_copy(app.current_folder, "maildir\\drafts");
+        std::string key(32, 'p');
+        write_file(folder_ / "pwdkey.dat", key);
+        ASSERT_EQ(password_key_load(), 0);
+        busy_folders_init();
+    }
+    void TearDown() override {
+        fs::remove(folder_ / "pwdkey.dat");
+        password_key_load();
+        FolderTest::TearDown();
+    }
+    std::string account(const std::string& name, const std::string& user, const std::string& password,
+                        const std::string& inbox, int options) {
+        Array* stored = array_new(100);
+        encode_password(password.c_str(), stored);
+        std::string port = std::to_string(real_servers().pop3_port);
+        std::string a = name + "\r\n127.0.0.1\r\n\"" + name + "\" <" + user + "@example.test>\r\n127.0.0.1:" + port +
+                        "\r\n" + user + "\r\n" + stored->text + "\r\n" + inbox + "\r\n" + std::to_string(options) + "\r\n";
+        delete_arrays(stored);
+        return a;
+    }
+    std::vector<std::string> files(const char* folder) {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder_ / "maildir" / folder)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    UiRecorder ui;
+};
+
+TEST_F(ReceiveJobTest, CheckAllAccountsStoresEveryMessageAndEmptiesTheDeletingAccount) {
+    REQUIRE_REAL_SERVERS();
+    clear_mailbox("alice");
+    clear_mailbox("bob");
+    const std::string dotted = "From: carol@example.test\r\nTo: alice@example.test\r\nSubject: dots\r\n\r\n"
+                               ".a line\r\n.\r\n..\r\nlast line\r\n";
+    deliver("alice", dotted);
+    deliver("alice", "From: dave@example.test\r\nSubject: second\r\n\r\nhello\r\n");
+    deliver("bob", "From: erin@example.test\r\nSubject: for bob\r\n\r\nbody\r\n");
+    write_file(folder_ / "accountdata.cfg",
+               account("home", "alice", "alicepw", "maildir\\inbox", 0) +
+                   account("work", "bob", "bobpw", "maildir\\bob", ACCOUNT_POP3_AUTH | ACCOUNT_DELETE_FROM_SERVER));
+    ASSERT_EQ(accounts_load(), 0);
+    busy_folders_add("maildir\\inbox");
+    busy_folders_add("maildir\\bob");
+
+    EXPECT_EQ(receive_job(nullptr, -1), 3);
+
+    std::string port = std::to_string(real_servers().pop3_port);
+    std::string shown = ui.status_text();
+    EXPECT_EQ(shown.rfind("Checking 127.0.0.1:" + port + ":\r\nConnected to server.\r\nFound 2.\r\n#1 (", 0), 0u) << shown;
+    EXPECT_NE(shown.find("Checking 127.0.0.1:" + port + ":\r\nConnected to server.\r\nFound 1.\r\n"), std::string::npos);
+    EXPECT_TRUE(shown.ends_with("\r\nNew messages: 3\r\nErrors: 0\r\n")) << shown;
+    EXPECT_EQ(files("inbox"), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
+    EXPECT_EQ(files("bob"), (std::vector<std::string>{"mm1.eml"}));
+
+    // The stored message is what was delivered, without its last line end.
+    std::string stored = read_file(folder_ / "maildir/inbox/mm1.eml");
+    EXPECT_EQ(stored.rfind("X-ZMRead: FALSE\r\nX-ReceivedDate: ", 0), 0u);
+    EXPECT_NE(stored.find(dotted.substr(0, dotted.size() - 2)), std::string::npos) << stored;
+    EXPECT_EQ(stored.substr(stored.size() - 9), "last line");
+
+    EXPECT_EQ(mailbox_messages("alice").size(), 2u);  // kept on the server
+    EXPECT_TRUE(mailbox_messages("bob").empty());     // deleted after storing
+    EXPECT_EQ(busy_folders_contains("maildir\\inbox"), 0);
+    EXPECT_EQ(busy_folders_contains("maildir\\bob"), 0);
+    std::string log = read_file(folder_ / "zmlog.txt");
+    EXPECT_NE(log.find("] Found 2.\r\n"), std::string::npos);
+    clear_mailbox("alice");
+}
+
+TEST_F(ReceiveJobTest, WrongPasswordCountsAnErrorAndGoesOn) {
+    REQUIRE_REAL_SERVERS();
+    clear_mailbox("bob");
+    deliver("bob", "Subject: x\r\n\r\ny\r\n");
+    write_file(folder_ / "accountdata.cfg", account("bad", "alice", "wrong", "maildir\\inbox", 0) +
+                                                account("work", "bob", "bobpw", "maildir\\bob", ACCOUNT_DELETE_FROM_SERVER));
+    ASSERT_EQ(accounts_load(), 0);
+    EXPECT_EQ(receive_job(nullptr, -1), 1);
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find("\r\nIncorrect response from server.\r\nError 1: Cannot logon to POP3 server.\r\n"),
+              std::string::npos)
+        << shown;
+    EXPECT_TRUE(shown.ends_with("\r\nNew messages: 1\r\nErrors: 1\r\n")) << shown;
+}
+
+TEST_F(ReceiveJobTest, OneAccountWithNoMail) {
+    REQUIRE_REAL_SERVERS();
+    clear_mailbox("alice");
+    write_file(folder_ / "accountdata.cfg", account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_POP3_AUTH));
+    ASSERT_EQ(accounts_load(), 0);
+    EXPECT_EQ(receive_job(nullptr, 0), 0);
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find("Found 0.\r\nYou have no new mail.\r\n"), std::string::npos) << shown;
+    EXPECT_EQ(ui.job_calls.front(), "open 0");
+    EXPECT_EQ(ui.job_calls.back(), "ok 1");  // no mail: the window stays for the user
+}
+
+TEST_F(ReceiveJobTest, WithoutAccountsTheManagerIsOffered) {
+    write_file(folder_ / "accountdata.cfg", "");
+    ASSERT_EQ(accounts_load(), 0);
+    EXPECT_EQ(receive_job(nullptr, -1), 0);
+    EXPECT_EQ(ui.box_texts(), (std::vector<std::string>{"You must set up an email account before you can receive "
+                                                        "email. Would you like to do that now?"}));
+}
+
+}  // namespace
