@@ -105,12 +105,10 @@ int record(const char* path, int64_t offset, const char* delimiter, PartRecord* 
     return 1;
 }
 
-// Whether one delimiter would be found by a search for the other, which
-// makes the two levels take each other's parts.
-bool overlaps(const char* a, const char* b) {
-    size_t n = std::min(std::min(std::strlen(a), std::strlen(b)), static_cast<size_t>(49));
-    return std::strncmp(a, b, n) == 0;
-}
+// Whether one delimiter would be found by a search for the other (the
+// shorter is the start of the longer), which makes the two levels take each
+// other's parts.
+bool overlaps(const char* a, const char* b) { return std::strncmp(a, b, std::min(std::strlen(a), std::strlen(b))) == 0; }
 
 bool walk(const char* path, int64_t offset, StringList* preferences, PartRecord* list, int* best, bool collect,
           WalkState* state) {
