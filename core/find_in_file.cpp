@@ -61,3 +61,54 @@ int find_in_file(const char* path, const char* pattern, int64_t* offset, bool al
     std::fclose(f);
     return count;
 }
+
+int find_in_file_within(const char* path, const char* pattern, int64_t* offset, int64_t limit, bool exact) {
+    std::FILE* f = sys_fopen(path, "rb");
+    if (!f) return -1;
+    int64_t start = *offset > 0 ? *offset : 0;
+    if (start > 0 && std::fseek(f, static_cast<long>(start), SEEK_SET) != 0) {
+        std::fclose(f);
+        return 0;
+    }
+    char wanted[50] = {};
+    std::strncpy(wanted, pattern, 49);
+    size_t m = std::strlen(wanted);
+    if (!exact) to_upper(wanted, m);
+    if (m == 0) {
+        std::fclose(f);
+        return start <= limit ? 1 : 0;
+    }
+
+    // The bytes read, prepared as find_in_file prepares them, with the last
+    // m - 1 of the previous read kept in front so that a match across two
+    // reads is seen.
+    constexpr size_t piece = 4096;
+    char buffer[piece + 50];
+    size_t kept = 0;
+    int64_t buffer_at = start;  // file position of buffer[0]
+    int result = 0;
+    while (result == 0 && buffer_at <= limit) {
+        size_t n = std::fread(buffer + kept, 1, piece, f);
+        for (size_t i = kept; i < kept + n; i++)
+            if (buffer[i] == 0) buffer[i] = 0x14;
+        if (!exact) to_upper(buffer + kept, n);
+        size_t total = kept + n;
+        for (size_t i = 0; i + m <= total && buffer_at + static_cast<int64_t>(i) <= limit; i++) {
+            const void* first = std::memchr(buffer + i, wanted[0], total - m + 1 - i);
+            if (!first) break;
+            i = static_cast<size_t>(static_cast<const char*>(first) - buffer);
+            if (buffer_at + static_cast<int64_t>(i) > limit) break;
+            if (std::memcmp(buffer + i, wanted, m) == 0) {
+                *offset = buffer_at + static_cast<int64_t>(i);
+                result = 1;
+                break;
+            }
+        }
+        if (n < piece) break;
+        kept = m - 1 < total ? m - 1 : total;
+        std::memmove(buffer, buffer + total - kept, kept);
+        buffer_at += static_cast<int64_t>(total - kept);
+    }
+    std::fclose(f);
+    return result;
+}

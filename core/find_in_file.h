@@ -9,3 +9,11 @@
 // absolute position is stored back into it. Without `exact` case is ignored
 // (ASCII letters). Only the pattern's first 49 characters take part.
 int find_in_file(const char* path, const char* pattern, int64_t* offset, bool all, bool exact);
+
+// The first match that begins at or before `limit`, reading no further than
+// the pattern can reach from there: the search for a field of one header
+// stops at that header's end instead of running through the rest of a large
+// message. Returns -1 when the file cannot be opened, 0 when there is no such
+// match, else 1 with the match's position stored into *offset (where the
+// search also starts). Matching as find_in_file.
+int find_in_file_within(const char* path, const char* pattern, int64_t* offset, int64_t limit, bool exact);

@@ -73,7 +73,11 @@ int locate_header_field(const char* path, int64_t start, const char* name, int o
     if (!matched || occurrence != FIELD_FIRST) {
         for (;;) {
             int64_t at = from;
-            if (find_in_file(path, pattern->text, &at, false, false) <= 0) break;
+            // Within one header the search ends at its blank line: a field
+            // that is absent must not cost a pass over the rest of the file.
+            int found = bounded ? find_in_file_within(path, pattern->text, &at, header_end, false)
+                                : find_in_file(path, pattern->text, &at, false, false);
+            if (found <= 0) break;
             if (bounded && at > header_end) break;
             matched = true;
             name_at = at + 2;

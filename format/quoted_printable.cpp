@@ -134,7 +134,9 @@ int qp_encode_file(const char* input_path, const char* output_path) {
     return result;
 }
 
-int qp_decode_file(const char* input_path, const char* output_path) {
+namespace {
+
+int decode_qp_file(const char* input_path, const char* output_path, bool keep_zero_bytes) {
     std::FILE* in = sys_fopen(input_path, "rb");
     if (!in) return -1;
     std::FILE* out = sys_fopen(output_path, "wb");
@@ -151,7 +153,7 @@ int qp_decode_file(const char* input_path, const char* output_path) {
     int used = 0;
     bool good = true;
     auto emit = [&](unsigned char c) {
-        if (c == 0) return;  // the output is text
+        if (c == 0 && !keep_zero_bytes) return;  // the output is text
         if (used == decode_output) {
             good = codec_write_all(out, o, static_cast<size_t>(used)) && good;
             used = 0;
@@ -194,4 +196,14 @@ int qp_decode_file(const char* input_path, const char* output_path) {
     delete_arrays(input, output);
     std::fclose(in);
     return codec_close_output(out) && good ? 0 : -1;
+}
+
+}  // namespace
+
+int qp_decode_file(const char* input_path, const char* output_path) {
+    return decode_qp_file(input_path, output_path, false);
+}
+
+int qp_decode_file_exact(const char* input_path, const char* output_path) {
+    return decode_qp_file(input_path, output_path, true);
 }

@@ -25,3 +25,7 @@ int qp_encode_file(const char* input_path, const char* output_path);
 // from the output, which is text. Returns 0, or -1 when either file cannot
 // be opened (no message) or the output could not be written.
 int qp_decode_file(const char* input_path, const char* output_path);
+
+// The same decoding keeping every byte, zero bytes included: what a part
+// decodes to, attachments above all, must be exactly what was sent.
+int qp_decode_file_exact(const char* input_path, const char* output_path);

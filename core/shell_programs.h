@@ -1,0 +1,11 @@
+// The shell's file associations: which program opens a file.
+#pragma once
+
+#include "core/arrays.h"
+
+// Asks the shell for the program associated with the file (looked up from
+// `directory`) and puts its path (at most 260 characters) into `program`,
+// cleared first. Returns the shell's code: above 32 when a program was
+// found, 31 when the file type has no association. Sides without shell
+// associations always answer 31.
+int sys_find_executable(const char* file, const char* directory, Array* program);

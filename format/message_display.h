@@ -1,0 +1,45 @@
+// Preparing a stored message for display: choosing its text or HTML part,
+// decoding it into the window's "final" file and working out how to show it.
+// The viewer, printing, and reply and forward all start here.
+#pragma once
+
+#include "core/arrays.h"
+#include "core/ui_services.h"
+
+enum DisplayForce { DISPLAY_AS_SET = 0, DISPLAY_FORCE_HTML = 1, DISPLAY_FORCE_TEXT = 2 };
+
+struct DisplayRequest {
+    const char* path = nullptr;           // the message file
+    WindowRef window = nullptr;           // names the scratch files and owns the question
+    WindowRef status_window = nullptr;    // the main window, whose status field hears of code pages
+    int force = DISPLAY_AS_SET;
+    bool text_only = false;  // the compose editor and the print control: text first, never HTML
+    bool quote = false;      // end the decoding with quote marks (replies)
+};
+
+struct DisplayResult {
+    bool as_html = false;        // show in the browser view
+    bool whole_message = false;  // the browser gets the message file itself (multi-part HTML)
+    bool html_part = false;      // the part is text/html: a text display converts it first
+    int charset = 0;             // the part's code page code
+    int code_page = 0;           // the Windows code page of a text display
+    Array* shown_path = nullptr;  // 1025: what to show, the "final" file or the message file
+    Array* type = nullptr;        // 100: the part's type text
+};
+
+void display_result_init(DisplayResult* result);
+void display_result_release(DisplayResult* result);
+
+// The Windows code page for a part's code page code: 28590 + n for
+// iso-8859-n, 65001 for utf-8, 28591 (Latin 1) for everything else.
+int windows_code_page(int charset);
+
+// Runs the display steps up to the decoded file. Returns 0, or -1 when the
+// message cannot be shown: "Could not access file!" for a file that cannot
+// be read; silently for an encrypted message without the key, no matching
+// part, or a part of a type the target or the forced mode refuses.
+int prepare_display(const DisplayRequest* request, DisplayResult* result);
+
+// Tests put their own installed-code-page check here; null restores the
+// system's.
+void display_code_page_check_install(bool (*check)(int code_page));

@@ -1,0 +1,190 @@
+#include "format/mime_walk.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "core/app_state.h"
+#include "core/find_in_file.h"
+#include "core/sys_files.h"
+#include "format/ascii_case.h"
+#include "format/part_headers.h"
+
+namespace {
+
+// Real mail nests a handful of levels; a hostile message must not run the
+// walk's stack out.
+constexpr int max_depth = 32;
+// Delimiters one walk may take in all. Well-formed messages take each
+// delimiter once; this only ends walks over malformed files whose nested
+// boundaries make the levels see each other's parts again and again.
+constexpr int max_steps = 10000;
+
+struct WalkState {
+    const char* enclosing[max_depth];  // delimiters of the multiparts around the current one
+    int depth = 0;
+    int steps = 0;
+};
+
+// Whether the whole delimiter stands at `at` (the file search compares only
+// its first 49 characters); *close tells whether "--" follows it.
+bool delimiter_at(const char* path, const char* delimiter, int64_t at, bool* close) {
+    size_t length = std::strlen(delimiter);
+    std::FILE* f = sys_fopen(path, "rb");
+    if (!f) return false;
+    char bytes[120] = {};
+    size_t got = 0;
+    if (length + 2 <= sizeof bytes && std::fseek(f, static_cast<long>(at), SEEK_SET) == 0)
+        got = std::fread(bytes, 1, length + 2, f);
+    std::fclose(f);
+    if (got < length || std::memcmp(bytes, delimiter, length) != 0) return false;
+    *close = got == length + 2 && bytes[length] == '-' && bytes[length + 1] == '-';
+    return true;
+}
+
+// The next delimiter at or after *at, open or close. Counts against the
+// walk's steps when there is a walk.
+bool next_delimiter(const char* path, const char* delimiter, int64_t* at, bool* close, WalkState* state) {
+    int64_t from = *at;
+    for (;;) {
+        if (state && state->steps >= max_steps) return false;
+        int64_t found = from;
+        if (find_in_file(path, delimiter, &found, false, true) <= 0) return false;
+        if (delimiter_at(path, delimiter, found, close)) {
+            if (state) state->steps++;
+            *at = found;
+            return true;
+        }
+        from = found + 1;
+    }
+}
+
+bool next_open_delimiter(const char* path, const char* delimiter, int64_t* offset, WalkState* state) {
+    int64_t at = *offset;
+    bool close = false;
+    for (;;) {
+        if (!next_delimiter(path, delimiter, &at, &close, state)) return false;
+        if (!close) break;
+        at += static_cast<int64_t>(std::strlen(delimiter)) + 2;
+    }
+    *offset = at;
+    return true;
+}
+
+int record(const char* path, int64_t offset, const char* delimiter, PartRecord* list, const PartHeaders* headers,
+           bool collect, WalkState* state) {
+    int64_t header_end = offset;
+    if (find_in_file(path, "\r\n\r\n", &header_end, false, true) <= 0) return 0;
+    int64_t start = header_end + 4;
+    int64_t end = 0;
+    bool incomplete = false;
+    if (delimiter[0]) {
+        int64_t next = offset;
+        bool close = false;
+        if (next_delimiter(path, delimiter, &next, &close, state)) {
+            // A blank line found only beyond the next delimiter belongs to a
+            // later part: this part's header has no end.
+            if (next < header_end) return 0;
+            end = next < start ? start : next;
+        } else {
+            // No delimiter closes the part (a cut message): keep what is
+            // there, up to the next delimiter of an enclosing multipart or the
+            // end of the file.
+            incomplete = true;
+            for (int i = 0; state && i < state->depth; i++) {
+                if (std::strcmp(state->enclosing[i], delimiter) == 0) continue;
+                int64_t outer = header_end;
+                if (next_delimiter(path, state->enclosing[i], &outer, &close, state) && (end == 0 || outer < end))
+                    end = outer;
+            }
+            if (end != 0 && end < start) end = start;
+        }
+    }
+    if (!collect) part_list_clear(list);
+    part_list_append(list, start, end, headers, incomplete);
+    return 1;
+}
+
+// Whether one delimiter would be found by a search for the other (the
+// shorter is the start of the longer), which makes the two levels take each
+// other's parts.
+bool overlaps(const char* a, const char* b) { return std::strncmp(a, b, std::min(std::strlen(a), std::strlen(b))) == 0; }
+
+bool walk(const char* path, int64_t offset, StringList* preferences, PartRecord* list, int* best, bool collect,
+          WalkState* state) {
+    Array* boundary = array_new(110);
+    Array* delimiter = array_new(110);
+    PartHeaders headers;
+    part_headers_init(&headers);
+
+    int64_t at = offset;
+    if (read_boundary(path, boundary, &at) != 0) {
+        // A single-part entity: the message itself, or (nested) a container
+        // without a boundary, whose multipart type matches no preference.
+        read_part_headers(path, offset, &headers, collect);
+        if (match_type(headers.type->text, preferences) >= 0 &&
+            record(path, offset, "", list, &headers, collect, state))
+            *best = 0;
+    } else {
+        array_printf(delimiter, "\r\n--%.100s", boundary->text);
+        bool descend = state->depth < max_depth;
+        // A nested boundary that an enclosing one would also find (the same
+        // text, or one the start of the other) is not walked on its own: the
+        // enclosing walk already sees its parts as its own.
+        for (int i = 0; descend && i < state->depth; i++)
+            if (overlaps(state->enclosing[i], delimiter->text)) descend = false;
+        if (descend) {
+            state->enclosing[state->depth++] = delimiter->text;
+            for (;;) {
+                if (!next_open_delimiter(path, delimiter->text, &at, state)) break;
+                at++;
+                read_part_headers(path, at, &headers, collect);
+                if (is_multipart(headers.type->text) && walk(path, at, preferences, list, best, collect, state)) {
+                    if (!collect && *best == 0) break;
+                    continue;
+                }
+                int index = match_type(headers.type->text, preferences);
+                if (index >= 0 && (collect || *best == -1 || index < *best) &&
+                    record(path, at, delimiter->text, list, &headers, collect, state))
+                    *best = index;
+                if (!collect && *best == 0) break;
+            }
+            state->depth--;
+        }
+    }
+    part_headers_release(&headers);
+    delete_arrays(boundary, delimiter);
+    return *best != -1;
+}
+
+}  // namespace
+
+int find_boundary(const char* path, const char* delimiter, int64_t* offset) {
+    return next_open_delimiter(path, delimiter, offset, nullptr) ? 1 : 0;
+}
+
+int match_type(const char* type, StringList* preferences) {
+    for (int i = 0; i < preferences->count; i++) {
+        const char* entry = string_list_get(preferences, i)->text;
+        if (entry[0] && begins_nocase(type, entry)) return i;
+    }
+    return -1;
+}
+
+bool is_multipart(const char* type) { return begins_nocase(type, "multipart"); }
+
+int record_part(const char* path, int64_t offset, const char* delimiter, PartRecord* list,
+                const PartHeaders* headers, bool collect) {
+    return record(path, offset, delimiter, list, headers, collect, nullptr);
+}
+
+bool walk_parts(const char* path, int64_t offset, StringList* preferences, PartRecord* list, int* best,
+                bool collect) {
+    WalkState state;
+    return walk(path, offset, preferences, list, best, collect, &state);
+}
+
+bool collect_attachments(const char* path, PartRecord* list) {
+    int best = -1;
+    return walk_parts(path, 0, app.dispositions, list, &best, true);
+}

@@ -1,0 +1,59 @@
+#include "format/part_decode.h"
+
+#include <cstring>
+
+#include "core/arrays.h"
+#include "core/sys_files.h"
+#include "format/ascii_case.h"
+#include "format/base64.h"
+#include "format/encryption.h"
+#include "format/quote_file.h"
+#include "format/quoted_printable.h"
+#include "format/temp_files.h"
+#include "format/window_number.h"
+
+namespace {
+
+// "base64 " and "Base64" name the same encoding as "base64".
+bool is_encoding(const char* encoding, const char* name) {
+    size_t length = std::strlen(name);
+    if (!equal_nocase_n(encoding, name, length)) return false;
+    for (const char* rest = encoding + length; *rest; rest++)
+        if (*rest != ' ' && *rest != '\t') return false;
+    return true;
+}
+
+}  // namespace
+
+int decode_part_stages(const char* input_path, const char* output_path, const char* encoding, int encrypted,
+                       bool quote, const char* decoded_path, const char* decrypted_path) {
+    int result;
+    if (is_encoding(encoding, "quoted-printable"))
+        result = qp_decode_file_exact(input_path, decoded_path);
+    else if (encrypted || is_encoding(encoding, "base64"))
+        result = base64_decode_file(input_path, decoded_path);
+    else
+        result = sys_copy_file(input_path, decoded_path, false);
+    if (result != 0) return -1;
+
+    if (encrypted)
+        result = decrypt_file(decoded_path, decrypted_path, 1);
+    else
+        result = sys_copy_file(decoded_path, decrypted_path, false);
+    if (result != 0) return -1;
+
+    if (quote) return quote_file(decrypted_path, output_path) == 0 ? 0 : -1;
+    return sys_copy_file(decrypted_path, output_path, false) == 0 ? 0 : -1;
+}
+
+int decode_part_file(WindowRef window, const char* input_path, const char* output_path, const char* encoding,
+                     int encrypted, bool quote) {
+    Array* decoded = array_new(100);
+    Array* decrypted = array_new(100);
+    temp_file_name(decoded, "decoded", window_number(window));
+    temp_file_name(decrypted, "decrypted", window_number(window));
+    int result = decode_part_stages(input_path, output_path, encoding, encrypted, quote, decoded->text,
+                                    decrypted->text);
+    delete_arrays(decoded, decrypted);
+    return result;
+}
