@@ -1,0 +1,36 @@
+// The list mirror mirror.dat of a folder: one line of list values per
+// message, in the order the messages were first listed, so that opening a
+// folder reads one file instead of parsing every message.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "core/arrays.h"
+#include "store/message_summary.h"
+
+struct ListMirror {
+    int64_t offset = 0;        // just after the last line that matched
+    char path[1024] = {};      // folder\mirror.dat
+};
+
+void mirror_open(ListMirror* mirror, const char* folder);
+// Fills the summary's from name, subject, date, flags and attachment count
+// and the recipients text (12631 bytes) from the message's line, appending
+// the line first when the mirror has nothing more to read. 0, or -1 when the
+// line cannot be found or the mirror cannot be read.
+int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients);
+// Parses the message and appends its line.
+void mirror_append(ListMirror* mirror, const char* message_path);
+// Rewrites the message's line as the file is now, or drops it when the file
+// cannot be read. 0, or -1 when the mirror cannot be rewritten or holds no
+// line for the message.
+int mirror_refresh(ListMirror* mirror, const char* message_path);
+void mirror_discard(ListMirror* mirror);
+
+// Messages whose encrypted subject could not be deciphered (no key) while
+// their lines were written; the list fill reads it to tell the user once.
+extern std::atomic<int> locked_subjects;
+
+// The size of a file in bytes, -1 when there is none.
+int file_size(const char* path);
