@@ -10,6 +10,7 @@
 #include "store/folders.h"
 #include "store/view_state.h"
 #include "ui/main_window.h"
+#include "ui/message_list.h"
 #include "ui/resource.h"
 
 namespace {
@@ -91,6 +92,7 @@ void delete_selected_folder(HWND window) {
     Array* path = array_new(2000);
     folder_item_path(tree, selected, nullptr, path);
     if (delete_folder_item(path->text, parent_of(tree, selected) == nullptr) == 0) {
+        clear_message_list(window);
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first_item(tree)));
         SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(selected));
     }
@@ -160,13 +162,14 @@ void open_folder(HWND window, const char* relative_path) {
         headers_view = 1;
         array_copy(app.current_folder, "temp");
         busy_folders_add("temp");
-        // The listing of the server's headers starts here once POP3 exists.
+        clear_message_list(window);
+        // The listing of the server's headers starts here with the job windows.
     } else {
         EnableWindow(GetDlgItem(window, IDC_ACCOUNTS), TRUE);
         headers_view = 0;
         search_view = _stricmp(relative_path, "search") == 0 ? 1 : 0;
         folder_store_path(app.current_folder, relative_path);
-        // The list fill of the folder starts here once the message list exists.
+        start_list_fill(window);
     }
     disable_message_commands(window);
 }

@@ -10,7 +10,10 @@
 #include "core/settings_platform.h"
 #include "core/settings_win32.h"
 #include "store/busy_folders.h"
+#include "core/app_state.h"
+#include "store/view_state.h"
 #include "ui/folder_tree.h"
+#include "ui/message_list.h"
 #include "ui/resource.h"
 
 std::atomic<HWND> main_window{nullptr};
@@ -124,10 +127,30 @@ void show_about(HWND window) {
                 "Zenth Mail", MB_OK | MB_ICONINFORMATION);
 }
 
+// Commands that would touch the list while it fills, or a folder a
+// transfer writes into, wait.
+bool command_allowed(HWND window, int command) {
+    bool refused = false;
+    if (list_filling && (command == CMD_REFRESH_FOLDER || command == CMD_SORT_BY_FILE_NAME)) refused = true;
+    if (headers_view && (command == CMD_MARK || command == CMD_SORT_BY_FILE_NAME)) refused = true;
+    if (busy_folders_contains(app.current_folder->text) &&
+        (command == CMD_REFRESH_FOLDER || command == CMD_SORT_BY_FILE_NAME))
+        refused = true;
+    if (refused) status_set(window, "This option is currently unavailable. Please try later.\r\n");
+    return !refused;
+}
+
 void on_command(HWND window, int command) {
+    if (!command_allowed(window, command)) return;
     switch (command) {
     case CMD_REFRESH_FOLDER:
         refresh_folder(window);
+        break;
+    case CMD_SORT_BY_FILE_NAME:
+        sort_by_file_name(window);
+        break;
+    case CMD_MARK:
+        toggle_mark(window);
         break;
     case CMD_EXIT:
         request_quit();
@@ -197,7 +220,11 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         return TRUE;
     case WM_NOTIFY: {
         LRESULT result = 0;
-        if (folder_tree_notify(window, reinterpret_cast<NMHDR*>(lparam), &result)) {
+        auto* header = reinterpret_cast<NMHDR*>(lparam);
+        if (header->idFrom == IDC_MESSAGE_LIST && (header->code == NM_CLICK || header->code == NM_RCLICK) &&
+            SendMessageA(header->hwndFrom, LVM_GETSELECTEDCOUNT, 0, 0) > 0 && !headers_view)
+            EnableMenuItem(GetMenu(window), CMD_MARK, MF_BYCOMMAND | MF_ENABLED);
+        if (folder_tree_notify(window, header, &result) || message_list_notify(window, header, &result)) {
             SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
             return TRUE;
         }

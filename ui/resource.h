@@ -45,6 +45,7 @@
 #define CMD_BUSY_REMOVE 122
 #define CMD_BUSY_CONTAINS 123
 #define CMD_REFRESH_FOLDER 1308
+#define CMD_SORT_BY_FILE_NAME 1170
 
 // Menu items of the message commands
 #define CMD_REPLY_TO_LIST 250

@@ -20,6 +20,10 @@
 //   tree-select <title> <id> <path> select the tree item of a relative path
 //   post-key <title> <id> <key>     post a key press to a control
 //   combo <title> <id>              print a combo box's items and its selection
+//   list <title> <id>               print every row of a list view, columns
+//                                   joined by " | "
+//   list-select <title> <id> <row>  select one more row of a list view
+//   column-click <title> <id> <n>   click the heading of column n
 //   wait-exit <ms>                  wait for the program, print its exit code
 //   sleep <ms>
 //   kill                            end the started program
@@ -205,6 +209,19 @@ HTREEITEM find_tree_item(HWND tree, const std::string& path) {
     }
 }
 
+std::string list_text(HWND list, int row, int column) {
+    Remote remote(sizeof(LVITEMA) + 1024);
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = remote.base + sizeof(LVITEMA);
+    item.cchTextMax = 1000;
+    remote.put(0, &item, sizeof item);
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.base));
+    char text[1024] = {};
+    remote.get(sizeof(LVITEMA), text, 1000);
+    return text;
+}
+
 WORD key_code(const std::string& name) {
     return name.size() == 1 ? static_cast<WORD>(VkKeyScanA(name[0]) & 0xFF)
            : name == "enter"  ? VK_RETURN
@@ -310,6 +327,48 @@ int main(int argc, char** argv) {
                 std::printf("ITEM: %s\n", text);
             }
             std::printf("SELECTION: %d\n", static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0)));
+        } else if (step == "list") {
+            HWND w = need_window(next());
+            HWND list = GetDlgItem(w, std::atoi(next().c_str()));
+            int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+            for (int row = 0; row < rows; row++) {
+                std::string line;
+                for (int column = 0; column < 6; column++)
+                    line += (column ? " | " : "") + list_text(list, row, column);
+                std::printf("ROW: %s\n", line.c_str());
+            }
+        } else if (step == "list-select") {
+            HWND w = need_window(next());
+            HWND list = GetDlgItem(w, std::atoi(next().c_str()));
+            int row = std::atoi(next().c_str());
+            Remote remote(sizeof(LVITEMA));
+            LVITEMA item{};
+            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            remote.put(0, &item, sizeof item);
+            SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.base));
+            std::printf("SELECTED-ROW: %d\n", row);
+        } else if (step == "column-click") {
+            // A real click on the heading: notifications cannot be sent
+            // from another process.
+            HWND w = need_window(next());
+            HWND list = GetDlgItem(w, std::atoi(next().c_str()));
+            int column = std::atoi(next().c_str());
+            HWND heading = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+            int x = 8;
+            for (int c = 0; c < column; c++) x += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0));
+            RECT r;
+            GetWindowRect(heading, &r);
+            SetForegroundWindow(w);
+            Sleep(700);  // never close enough to the last click to make a double click
+            SetCursorPos(r.left + x, r.top + (r.bottom - r.top) / 2);
+            INPUT clicks[2] = {};
+            clicks[0].type = clicks[1].type = INPUT_MOUSE;
+            clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(2, clicks, sizeof(INPUT));
+            Sleep(300);
+            std::printf("CLICKED-COLUMN: %d\n", column);
         } else if (step == "wait-exit") {
             DWORD r = WaitForSingleObject(started.hProcess, static_cast<DWORD>(std::atoi(next().c_str())));
             if (r != WAIT_OBJECT_0) fail("program still running");

@@ -1,0 +1,211 @@
+#include "ui/message_list.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/threads.h"
+#include "core/ui_services.h"
+#include "format/header_edit.h"
+#include "store/busy_folders.h"
+#include "store/list_fill.h"
+#include "store/list_mirror.h"
+#include "store/message_files.h"
+#include "store/insert_line.h"
+#include "store/message_summary.h"
+#include "store/view_state.h"
+#include "store/folders.h"
+#include "ui/main_window.h"
+#include "ui/resource.h"
+
+namespace {
+
+HWND list_of(HWND window) { return GetDlgItem(window, IDC_MESSAGE_LIST); }
+
+RowData* row_data(HWND list, int row) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<RowData*>(item.lParam);
+}
+
+void set_text(HWND list, int row, int column, const char* text) {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text);
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void sink_clear(void* context) { clear_message_list(static_cast<HWND>(context)); }
+
+void sink_expect(void* context, int rows) {
+    SendMessageA(list_of(static_cast<HWND>(context)), LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+}
+
+void sink_row(void* context, int index, const RowData& data, const char* const columns[6]) {
+    HWND list = list_of(static_cast<HWND>(context));
+    auto* kept = static_cast<RowData*>(xmalloc(sizeof(RowData)));
+    *kept = data;
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(columns[0]);
+    item.lParam = reinterpret_cast<LPARAM>(kept);
+    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    for (int c = 1; c < 6; c++)
+        if (c != 4 || columns[4][0]) set_text(list, row, c, columns[c]);
+}
+
+void sink_finish(void* context, int rows) {
+    SendMessageA(list_of(static_cast<HWND>(context)), LVM_SCROLL, 0, 64 * rows);
+}
+
+std::atomic<int> fill_sizes_from_server{0};
+
+void fill_thread(void* argument) {
+    HWND window = static_cast<HWND>(argument);
+    ListSink sink{window, sink_clear, sink_expect, sink_row, sink_finish};
+    fill_message_list(sink, nullptr, window);
+}
+
+// The clicked column's texts, fetched before the sort: while it sorts, the
+// list control is in no state to answer questions about its rows.
+struct SortContext {
+    std::vector<std::string> texts;  // by the row before the sort
+};
+
+int CALLBACK compare_texts(LPARAM a, LPARAM b, LPARAM context) {
+    auto* sort = reinterpret_cast<SortContext*>(context);
+    const std::string& first = sort->texts[static_cast<size_t>(reinterpret_cast<RowData*>(a)->row)];
+    const std::string& second = sort->texts[static_cast<size_t>(reinterpret_cast<RowData*>(b)->row)];
+    return std::strcoll(first.c_str(), second.c_str());
+}
+
+int CALLBACK compare_numbers(LPARAM a, LPARAM b, LPARAM) {
+    return reinterpret_cast<RowData*>(a)->number - reinterpret_cast<RowData*>(b)->number;
+}
+
+// Before a sort every row remembers where it stands, so the comparison can
+// fetch its texts.
+void number_rows(HWND list) {
+    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < n; row++)
+        if (RowData* d = row_data(list, row)) d->row = row;
+}
+
+void sort_by_column(HWND window, int column) {
+    if (list_filling || headers_view || busy_folders_contains(app.current_folder->text)) {
+        status_set(window, "Sorting could not be completed.\r\n");
+        return;
+    }
+    if (column > 3) return;
+    HWND list = list_of(window);
+    number_rows(list);
+    SortContext sort;
+    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<char> text(12631);
+    for (int row = 0; row < n; row++) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.cchTextMax = static_cast<int>(text.size());
+        item.pszText = text.data();
+        text[0] = 0;
+        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        sort.texts.push_back(text.data());
+    }
+    SendMessageA(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&sort), reinterpret_cast<LPARAM>(compare_texts));
+}
+
+LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        auto* d = reinterpret_cast<RowData*>(draw->nmcd.lItemlParam);
+        if (d && d->marked)
+            draw->clrText = RGB(255, 0, 0);
+        else if (d && !d->read)
+            draw->clrText = RGB(0, 0, 255);
+    }
+    return CDRF_DODEFAULT;
+}
+
+}  // namespace
+
+void clear_message_list(HWND window) {
+    HWND list = list_of(window);
+    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < n; row++) std::free(row_data(list, row));
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+}
+
+bool start_list_fill(HWND window) {
+    // Marked at once, so no second fill or folder change starts meanwhile.
+    list_filling = 1;
+    if (start_thread(fill_thread, window) == -1) {
+        list_filling = 0;
+        show_message("Could not start thread.");
+        return false;
+    }
+    return true;
+}
+
+void sort_by_file_name(HWND window) {
+    HWND list = list_of(window);
+    SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(compare_numbers));
+}
+
+void toggle_mark(HWND window) {
+    HWND list = list_of(window);
+    ListMirror mirror;
+    mirror_open(&mirror, app.current_folder->text);
+    Array* path = array_new(1100);
+    MessageSummary* summary = summary_new();
+    int handled = 0;
+    bool told = false;
+    for (int row = -1; (row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1;) {
+        if (handled == 50) {
+            status_set(window, "Zenth Mail will not process all of the e-mails that you have selected.\r\n");
+            told = true;
+            break;
+        }
+        handled++;
+        RowData* d = row_data(list, row);
+        if (!d) continue;
+        message_file_path(path, app.current_folder->text, d->number);
+        if (read_summary(0, summary, path->text) != SUMMARY_OK) {
+            show_message("Could not read email header!");
+            break;
+        }
+        d->marked = summary->marked;
+        int changed = d->marked ? strip_header_field(static_cast<int>(reinterpret_cast<intptr_t>(window)), path->text,
+                                                     "X-ZMMark")
+                                : insert_line(static_cast<int>(reinterpret_cast<intptr_t>(window)), path->text,
+                                              nullptr, "X-ZMMark: TRUE\r\n", 0);
+        if (changed != 0)
+            show_message("Could not change mark state!");
+        else
+            d->marked = !d->marked;
+        mirror_refresh(&mirror, path->text);
+        SendMessageA(list, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+    }
+    if (handled == 0 && !told) status_set(window, "Please select an e-mail!\r\n");
+    summary_delete(summary);
+    delete_arrays(path);
+}
+
+bool message_list_notify(HWND window, NMHDR* header, LRESULT* result) {
+    if (header->idFrom != IDC_MESSAGE_LIST) return false;
+    switch (header->code) {
+    case NM_CUSTOMDRAW:
+        *result = custom_draw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+        return true;
+    case LVN_COLUMNCLICK:
+        sort_by_column(window, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+        *result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
