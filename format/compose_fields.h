@@ -30,7 +30,7 @@ struct ComposeFields {
     bool encrypt = false;        // "Encrypt Messages" (1050)
     bool save_sent = false;      // "Save Sent Items" (110)
     bool bcc_multiple = false;   // "Use BCC For Multiple Send" (109)
-    ComposeTextWriter write_text = nullptr;
+    ComposeTextWriter write_text = nullptr;  // none: the message has no text
     const void* text_source = nullptr;  // what write_text reads; a ComposeText for write_compose_text
 };
 

@@ -121,13 +121,6 @@ TEST_F(BuilderTest, BoundaryIsOneThatOccursInNoPiece) {
     EXPECT_FALSE(std::filesystem::exists(folder_ / "out.eml"));
 }
 
-TEST_F(BuilderTest, MessageWithoutAttachmentsHasOneTypeAndOneEncoding) {
-    std::string message = build(fields(u"one line"));
-    EXPECT_EQ(message.find("Content-Type:"), message.rfind("Content-Type:"));
-    EXPECT_EQ(message.find("Content-Transfer-Encoding:"), message.rfind("Content-Transfer-Encoding:"));
-    EXPECT_EQ(message.find("NextPart"), std::string::npos);
-}
-
 TEST_F(BuilderTest, CopiesAndHiddenRecipients) {
     ComposeFields f = fields(u"hi");
     f.to = "bob@example.org";
