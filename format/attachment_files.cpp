@@ -1,0 +1,117 @@
+#include "format/attachment_files.h"
+
+#include <cstring>
+
+#include "core/sys_files.h"
+#include "format/base64.h"
+#include "format/codec_io.h"
+#include "format/encryption.h"
+#include "format/temp_files.h"
+
+namespace {
+
+constexpr char marker[] = "X-ZMAttachment:";
+constexpr int name_limit = 99;
+constexpr size_t copy_chunk = 64 * 1024;
+
+// The file name without its folder.
+const char* base_name(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; p++)
+        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+    return name;
+}
+
+// Reads the marker line and leaves the file just after it. The name is the
+// text after the colon and its leading blanks, at most 99 characters; a
+// quote, a backslash or a control character in it becomes "_", since it
+// goes into quoted parameters of the part header. False when the file does
+// not begin with the marker.
+bool read_marker_line(std::FILE* file, Array* name) {
+    array_clear(name);
+    char start[sizeof marker] = {};
+    size_t got = std::fread(start, 1, sizeof marker - 1, file);
+    if (got != sizeof marker - 1 || std::memcmp(start, marker, got) != 0) return false;
+    int length = 0;
+    bool leading = true;
+    for (;;) {
+        int c = std::fgetc(file);
+        if (c == EOF || c == '\n') break;
+        if (leading && (c == ' ' || c == '\t')) continue;
+        leading = false;
+        if (c == '\r') {
+            int next = std::fgetc(file);
+            if (next == '\n' || next == EOF) break;
+            std::ungetc(next, file);
+        }
+        if (length < name_limit) {
+            if (c < 0x20 || c == 0x7F || c == '"' || c == '\\') c = '_';
+            name->chars[length++] = static_cast<char>(c);
+        }
+    }
+    return true;
+}
+
+bool copy_rest(std::FILE* from, std::FILE* to, Array* buffer) {
+    for (;;) {
+        size_t n = codec_read_full(from, buffer->bytes, copy_chunk);
+        if (!codec_write_all(to, buffer->bytes, n)) return false;
+        if (n < copy_chunk) return std::ferror(from) == 0;
+    }
+}
+
+}  // namespace
+
+void attachment_file_name(Array* out, int window_number, int index) {
+    array_clear(out);
+    array_printf(out, "temp\\attachment%i%i.tmp", window_number, index);
+}
+
+int add_attachment(WindowRef window, int window_number, int* attachment_count, const char* chosen_path, bool encrypt,
+                   Array* name_out) {
+    Array* target = array_new(100);
+    Array* scratch = array_new(100);
+    attachment_file_name(target, window_number, *attachment_count);
+    const char* name = base_name(chosen_path);
+    const char* source = chosen_path;
+    int result = 0;
+    if (encrypt) {
+        // Not the window's "attachment<W>" scratch name: that is also the
+        // name of attachment file i of window W / 10 when W ends in digit i.
+        temp_file_name(scratch, "attachcrypt", window_number);
+        if (encrypt_file(window, chosen_path, scratch->text) != 0) result = -1;
+        source = scratch->text;
+    }
+    if (result == 0 && base64_encode_file(source, target->text, name) != 0) result = -1;
+    if (result == 0) {
+        (*attachment_count)++;
+        if (name_out) array_copy(name_out, name);
+    }
+    delete_arrays(target, scratch);
+    return result;
+}
+
+int write_attachments(const ComposeFields* fields, std::FILE* output, int boundary) {
+    Array* path = array_new(100);
+    Array* name = array_new(name_limit + 1);
+    Array* buffer = array_new(static_cast<int>(copy_chunk));
+    int result = 0;
+    for (int i = 0; i < fields->attachment_count && result == 0; i++) {
+        attachment_file_name(path, fields->window_number, i);
+        std::FILE* in = sys_fopen(path->text, "rb");
+        bool good = in && read_marker_line(in, name);
+        good = good &&
+               std::fprintf(output,
+                            "\r\n------=_NextPart_%.5i\r\nContent-Type: application/octet-stream; "
+                            "name=\"%.99s\"\r\nContent-Transfer-Encoding: base64\r\n"
+                            "Content-Disposition: attachment; filename=\"%.99s\"\r\n\r\n",
+                            boundary, name->text, name->text) > 0;
+        good = good && copy_rest(in, output, buffer);
+        if (in) std::fclose(in);
+        if (!good) result = -1;
+    }
+    if (result == 0 && std::fprintf(output, "\r\n------=_NextPart_%.5i--\r\n", boundary) < 0) result = -1;
+    if (result != 0) ui_message_box(fields->window, "Could not send attachment!", "Zenth Mail", UI_OK);
+    delete_arrays(path, name, buffer);
+    return result;
+}

@@ -1,0 +1,104 @@
+#include "format/message_text.h"
+
+#include <cstdio>
+
+#include "core/arrays.h"
+#include "core/sys_files.h"
+#include "core/ui_services.h"
+#include "format/codec_io.h"
+
+namespace {
+
+constexpr size_t piece_units = 4096;
+
+bool is_high(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool is_low(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+size_t put_utf8(char32_t c, char* out) {
+    auto* o = reinterpret_cast<unsigned char*>(out);
+    if (c < 0x80) {
+        o[0] = static_cast<unsigned char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        o[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
+        o[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        o[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
+        o[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        o[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    o[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
+    o[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+    o[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+    o[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
+constexpr char32_t replacement = 0xFFFD;
+
+}  // namespace
+
+const char* text_charset(int wrote_utf8) { return wrote_utf8 == 1 ? "utf-8" : "iso-8859-1"; }
+
+bool wide_text_needs_utf8(const char16_t* units, size_t count) {
+    for (size_t i = 0; i < count; i++)
+        if (units[i] > 0xFF) return true;
+    return false;
+}
+
+size_t wide_text_encode(WideTextEncoder* encoder, const char16_t* units, size_t count, char* out) {
+    size_t n = 0;
+    if (!encoder->utf8) {
+        for (size_t i = 0; i < count; i++) out[n++] = static_cast<char>(units[i] & 0xFF);
+        return n;
+    }
+    for (size_t i = 0; i < count; i++) {
+        char16_t u = units[i];
+        if (encoder->pending) {
+            char16_t high = encoder->pending;
+            encoder->pending = 0;
+            if (is_low(u)) {
+                char32_t c = 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (u - 0xDC00);
+                n += put_utf8(c, out + n);
+                continue;
+            }
+            n += put_utf8(replacement, out + n);
+        }
+        if (is_high(u)) encoder->pending = u;
+        else if (is_low(u)) n += put_utf8(replacement, out + n);
+        else n += put_utf8(u, out + n);
+    }
+    return n;
+}
+
+size_t wide_text_finish(WideTextEncoder* encoder, char* out) {
+    if (!encoder->pending) return 0;
+    encoder->pending = 0;
+    return put_utf8(replacement, out);
+}
+
+int write_wide_text(const char16_t* units, size_t count, const char* path, bool force_utf8) {
+    std::FILE* out = sys_fopen(path, "wb");
+    if (!out) {
+        show_message("Could not open message file");
+        return -1;
+    }
+    WideTextEncoder encoder;
+    encoder.utf8 = force_utf8 || wide_text_needs_utf8(units, count);
+    Array* bytes = array_new(static_cast<int>(3 * piece_units + 4));
+    bool good = true;
+    for (size_t at = 0; at < count; at += piece_units) {
+        size_t take = count - at < piece_units ? count - at : piece_units;
+        size_t n = wide_text_encode(&encoder, units + at, take, bytes->chars);
+        good = codec_write_all(out, bytes->text, n) && good;
+    }
+    size_t n = wide_text_finish(&encoder, bytes->chars);
+    good = codec_write_all(out, bytes->text, n) && good;
+    delete_arrays(bytes);
+    if (!codec_close_output(out) || !good) return -1;
+    return encoder.utf8 ? 1 : 0;
+}
