@@ -10,6 +10,27 @@ namespace {
 std::atomic<const UiServices*> installed{nullptr};
 }
 
+namespace {
+int default_answer(WindowRef, const char*, const char*, unsigned style) {
+    return (style & 0xF) == UI_YESNO ? UI_ANSWER_NO : UI_ANSWER_OK;
+}
+void quiet(WindowRef) {}
+void quiet_text(WindowRef, const char*) {}
+bool quiet_no(WindowRef) { return false; }
+WindowRef quiet_window(WindowRef, int) { return nullptr; }
+void quiet_socket(WindowRef, long long) {}
+void quiet_file(WindowRef, void*) {}
+void quiet_switch(WindowRef, bool) {}
+void quiet_reset(WindowRef, int) {}
+int quiet_command(int, const char*) { return 0; }
+}  // namespace
+
+UiServices quiet_ui_services(int (*message_box)(WindowRef, const char*, const char*, unsigned)) {
+    return UiServices{message_box ? message_box : default_answer,
+                      quiet, quiet_text, quiet, quiet, quiet_no, quiet_window, quiet, quiet_socket, quiet_file,
+                      quiet_switch, quiet_switch, quiet_reset, quiet_command};
+}
+
 void ui_install(const UiServices* services) { installed.store(services); }
 
 const UiServices* ui_services() {

@@ -46,6 +46,11 @@ struct UiServices {
     int (*main_command)(int command, const char* argument);
 };
 
+// Services that show nothing and answer every question with its default,
+// with the given message box in front (null: none); for programs and tools
+// that run without a user.
+UiServices quiet_ui_services(int (*message_box)(WindowRef, const char*, const char*, unsigned));
+
 // The platform's own services, in use until another set is installed.
 const UiServices* platform_ui_services();
 void ui_install(const UiServices* services);

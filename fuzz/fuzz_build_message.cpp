@@ -31,9 +31,7 @@ int count_box(WindowRef, const char*, const char*, unsigned style) {
     boxes++;
     return (style & 0xF) == UI_YESNO ? UI_ANSWER_YES : UI_ANSWER_OK;
 }
-void no_status(WindowRef) {}
-void no_status_text(WindowRef, const char*) {}
-const UiServices services{count_box, no_status, no_status_text, no_status, no_status, nullptr};
+const UiServices services = quiet_ui_services(count_box);
 
 int boundary_counter = 0;
 int next_boundary() { return boundary_counter++ * 7919; }

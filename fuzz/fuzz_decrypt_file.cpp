@@ -24,9 +24,7 @@ int silent_box(WindowRef, const char* text, const char*, unsigned) {
     std::fprintf(stderr, "unexpected message: %s\n", text);
     std::abort();
 }
-void no_status(WindowRef) {}
-void no_status_text(WindowRef, const char*) {}
-const UiServices silent{silent_box, no_status, no_status_text, no_status, no_status, nullptr};
+const UiServices silent = quiet_ui_services(silent_box);
 
 void write_bytes(const char* path, const uint8_t* data, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

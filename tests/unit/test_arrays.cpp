@@ -282,13 +282,10 @@ int print_box(WindowRef, const char* text, const char* caption, unsigned) {
     std::fprintf(stderr, "box <%s> <%s>\n", caption, text);
     return UI_ANSWER_OK;
 }
-void no_status(WindowRef) {}
-void no_status_text(WindowRef, const char*) {}
 
 TEST(XmallocDeathTest, FailureTellsTheUserAndEndsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    static const UiServices printing{print_box, no_status, no_status_text, no_status, no_status, nullptr, nullptr,
-                                     nullptr,   nullptr,   nullptr,        nullptr,   nullptr,   nullptr, nullptr};
+    static const UiServices printing = quiet_ui_services(print_box);
     EXPECT_EXIT(
         {
             ui_install(&printing);
