@@ -73,12 +73,18 @@ int main() {
     std::printf("Send Queued, %d messages of %.1f KB through exim: %.2f s, %.1f messages/s, %d errors\n", count,
                 bytes / 1024.0 / count, spent.count(), count / spent.count(), errors);
 
-    write(folder / "big.eml", message(port, "bench big", 50u * 1024 * 1024));
+    {
+        // Written line by line: the benchmark itself must not hold the 50 MB.
+        std::ofstream big(folder / "big.eml", std::ios::binary);
+        big << message(port, "bench big", 0);
+        const std::string line = std::string(76, 'Q') + "\r\n";
+        for (size_t written = 0; written < 50u * 1024 * 1024; written += line.size()) big << line;
+    }
     long before = peak_kb();
     start = std::chrono::steady_clock::now();
     int result = smtp_send_file(nullptr, "big.eml");
     spent = std::chrono::steady_clock::now() - start;
-    std::printf("one 50 MB message: %s in %.2f s (%.1f MB/s); peak memory %ld KB before, %ld KB after\n",
+    std::printf("one 50 MB message: %s in %.2f s (%.1f MB/s); peak memory of the process %ld KB before, %ld KB after\n",
                 result == 0 ? "sent" : "FAILED", spent.count(), 50.0 / spent.count(), before, peak_kb());
 
     fs::current_path(fs::temp_directory_path());
