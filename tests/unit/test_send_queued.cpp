@@ -1,0 +1,115 @@
+// The Send Queued job against scripted peers: what is sent, what stays in
+// the outbox, the status window and the busy folder.
+#include <string>
+#include <vector>
+
+#include "format/dates.h"
+#include "store/busy_folders.h"
+#include "tests/unit/smtp_test_support.h"
+#include "transport/send_queued.h"
+
+namespace {
+
+LocalTime sending_time() { return LocalTime{2026, 12, 6, 13, 32, 38, 0, 0}; }
+int sending_bias() { return -60; }
+const DateClock sending_clock{sending_time, sending_bias};
+
+std::vector<std::string> removed_rows;
+bool outbox_busy_while_sending = false;
+int row_result = 0;
+
+int record_row(const char* folder, int number) {
+    removed_rows.push_back(std::string(folder) + " " + std::to_string(number));
+    outbox_busy_while_sending = busy_folders_contains("maildir\\outbox") == 1;
+    return row_result;
+}
+
+class SendQueuedTest : public FolderTest {
+protected:
+    void SetUp() override {
+        FolderTest::SetUp();
+        make_send_folders();
+        load_accounts({});
+        busy_folders_init();
+        date_clock_install(&sending_clock);
+        removed_rows.clear();
+        row_result = 0;
+        outbox_busy_while_sending = false;
+        set_sent_row_remover(record_row);
+    }
+    void TearDown() override {
+        set_sent_row_remover(nullptr);
+        date_clock_install(nullptr);
+        FolderTest::TearDown();
+    }
+    void queue(int number, const ScriptedPeer& peer, const std::string& subject) {
+        Outgoing m;
+        m.server = server_text(peer.address());
+        m.subject = subject;
+        write_file(folder_ / "maildir/outbox" / ("mm" + std::to_string(number) + ".eml"), outgoing_file(m));
+    }
+    UiRecorder ui;
+    int main_window = 0;
+};
+
+TEST_F(SendQueuedTest, EmptyOutboxSaysSo) {
+    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_EQ(ui.status_text(), "No files to send.\r\nDone.\r\n");
+    EXPECT_EQ(ui.job_calls, (std::vector<std::string>{"open -2", "ok 0", "skip 0", "ok 1"}));
+    EXPECT_EQ(busy_folders_contains("maildir\\outbox"), 0);
+}
+
+TEST_F(SendQueuedTest, AcceptedMessageGoesWithTheDateOfSendingAndRefusedOneStays) {
+    ScriptedPeer accepting(plain_session(good_replies()));
+    ScriptedPeer refusing(plain_session({"220 hi\r\n", "250 hello\r\n", "250 ok\r\n", "550 unknown user\r\n"}));
+    queue(3, accepting, "accepted");
+    queue(7, refusing, "refused");
+    const std::string refused_file = read_file(folder_ / "maildir/outbox/mm7.eml");
+
+    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(files_in(folder_ / "maildir/outbox"), std::vector<std::string>{"mm7.eml"});
+    EXPECT_EQ(read_file(folder_ / "maildir/outbox/mm7.eml"), refused_file);
+    std::string wire = accepting.received();
+    EXPECT_NE(wire.find("\r\nSubject: accepted\r\nDate: Sun, 6 Dec 2026 13:32:38 +0100\r\nMIME-Version"),
+              std::string::npos)
+        << wire;
+    EXPECT_EQ(wire.find("Mon, 1 Jan 2024"), std::string::npos);
+    EXPECT_EQ(refusing.received().find("data"), std::string::npos);
+    EXPECT_EQ(removed_rows, std::vector<std::string>{"maildir\\outbox 3"});
+    EXPECT_TRUE(outbox_busy_while_sending);
+    EXPECT_EQ(busy_folders_contains("maildir\\outbox"), 0);
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find("550 unknown user\r\n"), std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - 11), "Errors: 1\r\n");
+    EXPECT_EQ(ui.job_calls.front(), "open -2");
+    EXPECT_EQ(ui.job_calls.back(), "ok 1");
+}
+
+TEST_F(SendQueuedTest, MessageWithoutDateGetsOne) {
+    ScriptedPeer peer(plain_session(good_replies()));
+    Outgoing m;
+    m.server = server_text(peer.address());
+    std::string file = outgoing_file(m);
+    size_t at = file.find("Date:");
+    file.erase(at, file.find("\r\n", at) + 2 - at);
+    write_file(folder_ / "maildir/outbox/mm1.eml", file);
+    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_NE(peer.received().find("data\r\nDate: Sun, 6 Dec 2026 13:32:38 +0100\r\nFrom:"), std::string::npos)
+        << peer.received();
+    EXPECT_TRUE(files_in(folder_ / "maildir/outbox").empty());
+}
+
+TEST_F(SendQueuedTest, ListRowThatCannotGoStopsTheJob) {
+    ScriptedPeer first(plain_session(good_replies()));
+    queue(1, first, "one");
+    write_file(folder_ / "maildir/outbox/mm2.eml", read_file(folder_ / "maildir/outbox/mm1.eml"));
+    row_result = -1;
+    EXPECT_EQ(send_queued(&main_window), 1);
+    // One of the two was sent and its file deleted; the other was never tried.
+    EXPECT_EQ(files_in(folder_ / "maildir/outbox").size(), 1u);
+    EXPECT_EQ(removed_rows.size(), 1u);
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find("Could not remove list box entry!\r\nErrors: 1\r\n"), std::string::npos) << shown;
+}
+
+}  // namespace

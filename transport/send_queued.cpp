@@ -1,0 +1,98 @@
+#include "transport/send_queued.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "core/arrays.h"
+#include "core/sys_files.h"
+#include "core/window_number.h"
+#include "format/dates.h"
+#include "format/header_edit.h"
+#include "format/temp_files.h"
+#include "store/message_files.h"
+#include "transport/smtp_session.h"
+
+namespace {
+
+const char* const outbox = "maildir\\outbox";
+std::atomic<SentRowRemover> row_remover{nullptr};
+
+// The sending copy of a queued message carries the time of sending. A
+// message without a "Date" line gets one.
+int renew_date(const char* path, const char* copy) {
+    Array* date = array_new(100);
+    Array* line = array_new(110);
+    format_date_field(date);
+    array_printf(line, "%s\r\n", date->text);
+    int result = replace_header_field(path, copy, "Date:", line->text);
+    if (result != 0) result = copy_replacing_line(path, copy, 0, 0, line->text);
+    delete_arrays(date, line);
+    return result;
+}
+
+// The queued files, named before the first is sent: the folder changes
+// while the job runs.
+std::vector<std::string> queued_files() {
+    std::vector<std::string> names;
+    Array* pattern = array_new(1100);
+    array_printf(pattern, "%s\\mm*.eml", outbox);
+    sys_enumerate(pattern->text, [&](const DirEntry& e) {
+        if (!e.is_directory) names.emplace_back(e.name);
+        return true;
+    });
+    delete_arrays(pattern);
+    return names;
+}
+
+}  // namespace
+
+void set_sent_row_remover(SentRowRemover remover) { row_remover.store(remover); }
+
+int send_queued(WindowRef main_window) {
+    main_command(MAIN_BUSY_ADD, outbox);
+    WindowRef w = open_status_window(main_window, STATUS_OUTBOX);
+    enable_ok(w, false);
+    enable_skip(w, false);
+
+    std::vector<std::string> names = queued_files();
+    if (names.empty()) status_append(w, "No files to send.\r\n");
+    Array* path = array_new(1100);
+    Array* copy = array_new(100);
+    temp_file_name(copy, "outqueued", window_number(w));
+    int errors = 0;
+    for (const std::string& name : names) {
+        array_clear(path);
+        array_printf(path, "%s\\%.87s", outbox, name.c_str());
+        if (renew_date(path->text, copy->text) != 0 || smtp_send_file(w, copy->text) != 0) {
+            // The message stays queued for the next "Send Queued".
+            errors++;
+            continue;
+        }
+        if (sys_remove_file(path->text) != 0) {
+            status_append(w, "Could not remove queued email!\r\n");
+            errors++;
+            break;
+        }
+        SentRowRemover remove_row = row_remover.load();
+        if (remove_row && remove_row(outbox, message_number_of(name.c_str())) != 0) {
+            status_append(w, "Could not remove list box entry!\r\n");
+            errors++;
+            break;
+        }
+    }
+    if (errors == 0) {
+        status_append(w, "Done.\r\n");
+    } else {
+        Array* line = array_new(100);
+        array_printf(line, "Errors: %i\r\n", errors);
+        status_append(w, line->text);
+        delete_arrays(line);
+    }
+    delete_arrays(path, copy);
+    main_command(MAIN_BUSY_REMOVE, outbox);
+    enable_ok(w, true);
+    return errors;
+}
+
+void send_queued_job(void* main_window) { send_queued(static_cast<WindowRef>(main_window)); }

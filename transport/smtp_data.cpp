@@ -1,0 +1,66 @@
+#include "transport/smtp_data.h"
+
+#include <cstring>
+
+#include "core/arrays.h"
+
+#include "transport/socket_lines.h"
+
+namespace {
+constexpr size_t piece = 16384;
+constexpr int full_bar = 100;
+}  // namespace
+
+size_t dot_stuff(DotStuffing* state, const char* in, size_t length, char* out) {
+    size_t written = 0;
+    for (size_t i = 0; i < length; i++) {
+        char c = in[i];
+        if (state->at_line_start && c == '.') out[written++] = '.';
+        out[written++] = c;
+        state->at_line_start = c == '\n';
+        state->after_crlf = c == '\n' && state->previous == '\r';
+        state->previous = c;
+    }
+    return written;
+}
+
+const char* data_end(const DotStuffing& state) { return state.after_crlf ? ".\r\n" : "\r\n.\r\n"; }
+
+int smtp_send_body(Socket s, std::FILE* file, int64_t size, WindowRef status_window) {
+    // A file under 100 bytes still has a step of one byte.
+    const int64_t step_bytes = size / full_bar > 0 ? size / full_bar : 1;
+    Array* in = array_new(static_cast<int>(piece));
+    Array* out = array_new(static_cast<int>(piece * 2 + 1));
+    DotStuffing stuffing;
+    int64_t counted = 0;
+    int steps = 0;
+    int result = 0;
+    for (;;) {
+        size_t n = std::fread(in->chars, 1, piece, file);
+        if (n == 0) break;
+        size_t m = dot_stuff(&stuffing, in->text, n, out->chars);
+        if (send_all(s, out->text, static_cast<int>(m)) != 0) {
+            status_append(status_window, "Socket error on send().\r\n");
+            result = -1;
+            break;
+        }
+        counted += static_cast<int64_t>(n);
+        if (counted >= step_bytes) {
+            int64_t due = counted / step_bytes;
+            counted -= due * step_bytes;
+            for (; due > 0 && steps < full_bar; due--, steps++) progress_step(status_window);
+        }
+    }
+    // A file that could not be read to its end is not the message: without
+    // the end of the data the server drops what it got.
+    if (result == 0 && std::ferror(file)) result = -1;
+    delete_arrays(in, out);
+    for (; steps < full_bar; steps++) progress_step(status_window);
+    if (result != 0) return -1;
+    const char* end = data_end(stuffing);
+    if (send_all(s, end, static_cast<int>(std::strlen(end))) != 0) {
+        status_append(status_window, "Socket error on send().\r\n");
+        return -1;
+    }
+    return 0;
+}

@@ -1,0 +1,91 @@
+#include "transport/smtp_plan.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/accounts.h"
+#include "format/address_list.h"
+#include "format/header_fields.h"
+#include "store/message_summary.h"
+
+namespace {
+
+// One private field, at most `max_len` characters (a longer value is cut,
+// as the reader does); -1 when the header does not carry it.
+int read_private(const char* path, const char* name, Array* out, int max_len) {
+    return read_header_field(path, nullptr, name, out, max_len, FIELD_FIRST, SCOPE_HEADER) == -1 ? -1 : 0;
+}
+
+int missing(WindowRef status_window, const char* text) {
+    status_append(status_window, text);
+    return -1;
+}
+
+}  // namespace
+
+SendPlan* send_plan_new() {
+    auto* plan = new SendPlan;
+    plan->server = array_new(100);
+    plan->address = array_new(100);
+    plan->recipients = string_list_new(100, 256);
+    return plan;
+}
+
+void send_plan_delete(SendPlan* plan) {
+    delete_arrays(plan->server, plan->address);
+    string_list_release(plan->recipients);
+    delete plan->recipients;
+    delete plan;
+}
+
+const char* account_text(int account, int field) {
+    const char* text = account_field(account, static_cast<AccountField>(field));
+    return text ? text : "";
+}
+
+int read_send_plan(WindowRef w, const char* path, SendPlan* plan) {
+    MessageSummary* summary = summary_new();
+    bool readable = read_summary(0, summary, path) != SUMMARY_UNREADABLE;
+    summary_delete(summary);
+    if (!readable) return missing(w, "Could not read email header.\r\n");
+
+    Array* index = array_new(10);
+    Array* recipients = array_new(982);
+    Array* options = array_new(100);
+    int result = -1;
+    if (read_private(path, "X-ZMServer", plan->server, 99) != 0) {
+        missing(w, "File does not contain required header (X-ZMServer).\r\n");
+    } else if (read_private(path, "X-ZMAccountIndex", index, 9) != 0) {
+        missing(w, "File does not contain required header (X-ZMAccountIndex).\r\n");
+    } else if (read_private(path, "X-ZMAddress", plan->address, 99) != 0 ||
+               read_private(path, "X-ZMRecipients", recipients, 981) != 0) {
+        missing(w, "File does not contain required header (X-ZMRecipients).\r\n");
+    } else if (read_private(path, "X-ZMOpts", options, 99) != 0) {
+        missing(w, "File does not contain required header (X-ZMOpts).\r\n");
+    } else if (split_address_list(recipients->text, plan->recipients, 100) != 0) {
+        missing(w, "Recipient string exceeds capacity.\r\n");
+    } else {
+        result = 0;
+    }
+    if (result == 0) {
+        plan->options = std::atoi(options->text);
+        plan->account = std::atoi(index->text);
+        const int login_flags = ACCOUNT_POP_BEFORE_SMTP | ACCOUNT_SMTP_AUTH | ACCOUNT_POP3_AUTH;
+        // An index the table no longer holds has no SMTP server to match.
+        if (plan->account >= 0 && std::strcmp(plan->server->text, account_text(plan->account, ACCOUNT_SMTP_SERVER)) != 0) {
+            status_append(w, "The server name and account do not match so authentication will not be used.\r\n");
+            plan->options &= ~login_flags;
+        }
+        if (plan->options & ACCOUNT_POP_BEFORE_SMTP) {
+            if (plan->account < 0) {
+                result = missing(w, "'POP before SMTP' is enabled but no accounts have been set up.\r\n");
+            } else if (!account_text(plan->account, ACCOUNT_POP3_SERVER)[0]) {
+                result = missing(w,
+                                 "'POP before SMTP' is enabled but the selected account does not have a POP3 "
+                                 "server associated with it.\r\n");
+            }
+        }
+    }
+    delete_arrays(index, recipients, options);
+    return result;
+}

@@ -1,0 +1,31 @@
+// What the private fields of an outgoing message file say about sending it:
+// server, account, envelope and options, with the account rules applied.
+#pragma once
+
+#include "core/arrays.h"
+#include "core/ui_services.h"
+
+// Bits of "X-ZMOpts": the account's flags 0x01 to 0x10 (core/accounts.h)
+// and this one, set from the compose window's "Save Sent Items".
+enum { SEND_SAVE_SENT_ITEM = 0x20 };
+
+struct SendPlan {
+    Array* server = nullptr;           // 100: "X-ZMServer", host and optional ":port"
+    Array* address = nullptr;          // 100: "X-ZMAddress", the envelope sender
+    StringList* recipients = nullptr;  // 100 x 256: "X-ZMRecipients" split at commas
+    int account = -1;                  // "X-ZMAccountIndex"; negative: none
+    int options = 0;                   // "X-ZMOpts", after the account rules
+};
+
+SendPlan* send_plan_new();
+void send_plan_delete(SendPlan* plan);
+
+// Reads the header and the private fields of the message file and applies
+// the account rules: a server other than the account's own SMTP server
+// turns authentication and POP before SMTP off (after saying so), and POP
+// before SMTP needs an account with a POP3 server. Every failure is shown in
+// the status window. 0 or -1.
+int read_send_plan(WindowRef status_window, const char* path, SendPlan* plan);
+
+// An account field, or "" for an account the table does not hold.
+const char* account_text(int account, int field);

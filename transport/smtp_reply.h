@@ -1,0 +1,28 @@
+// SMTP replies read whole. A reply may have several lines ("250-..." up to
+// a last line "250 ..."), and a server may split it into packets anywhere;
+// reading only up to the first line end would leave the rest of the reply to
+// be taken for the answer to the next command.
+#pragma once
+
+#include "core/arrays.h"
+#include "core/ui_services.h"
+#include "transport/sys_socket.h"
+
+// Reads one complete reply into `reply` (cleared first), one byte per
+// receive so that nothing of a later reply is taken. The first 515
+// characters are kept (fewer when the buffer is smaller). The last line is
+// the first whose fourth character is not "-". Returns 0, or -1 when the
+// connection fails or closes before the last line, or when the reply runs
+// past 64 KB.
+int smtp_read_reply(Socket s, Array* reply);
+
+// Sends the text (nothing when it is empty) and reads the whole reply into
+// `reply`. A send failure shows "Socket error on send.\r\n", a failed read
+// "receiveline error\r\n"; both give -1. The reply code is the caller's.
+int smtp_command_reply(Socket s, const char* text, WindowRef status_window, Array* reply);
+
+// The command function of the SMTP session (it fits the logins of
+// transport/auth.h): sends the text and, unless `send_only`, reads the whole
+// reply; 2xx or 3xx is success, any other reply is shown as received.
+// 0 or -1.
+int smtp_command(Socket s, const char* text, WindowRef status_window, bool send_only);

@@ -1,0 +1,17 @@
+// The SMTP session: one finished message file sent to the server its private
+// fields name (RFC 5321 with the EHLO and AUTH extensions), optionally after
+// a POP3 login ("POP before SMTP"), with a copy kept in "maildir\sent items"
+// when its options ask for it.
+#pragma once
+
+#include "core/ui_services.h"
+
+// Sends the message file at `path`. What goes to the server (and to sent
+// items) is the sending copy "temp\out<W>.tmp" (W the status window's
+// handle value): the message without its private fields; it is left in
+// "temp". Returns 0 once the server has accepted the message (a 2xx reply to
+// the end of the data), -1 otherwise. Progress and every error go to the
+// status window, whose progress bar runs from 0 to 100 while the message is
+// sent; the socket and the open sending copy are registered with it while
+// they are in use, so that Cancel can close them.
+int smtp_send_file(WindowRef status_window, const char* path);
