@@ -96,7 +96,10 @@ int accounts_load() {
 int account_count() { return accounts_loaded; }
 
 const char* account_field(int account, AccountField field) {
-    if (account < 0 || account >= accounts_loaded || field < 0 || field >= account_fields) return nullptr;
+    // Compared as a number: a caller may pass any value, and clang judges a
+    // comparison of the enum itself with its bounds to be always false.
+    int f = static_cast<int>(field);
+    if (account < 0 || account >= accounts_loaded || f < 0 || f >= account_fields) return nullptr;
     return entry(account, field)->text;
 }
 

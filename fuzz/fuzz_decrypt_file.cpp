@@ -26,7 +26,7 @@ int silent_box(WindowRef, const char* text, const char*, unsigned) {
 }
 void no_status(WindowRef) {}
 void no_status_text(WindowRef, const char*) {}
-const UiServices silent{silent_box, no_status, no_status_text, no_status};
+const UiServices silent{silent_box, no_status, no_status_text, no_status, nullptr, nullptr};
 
 void write_bytes(const char* path, const uint8_t* data, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

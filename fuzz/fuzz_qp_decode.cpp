@@ -24,7 +24,7 @@ int no_boxes(WindowRef, const char* text, const char*, unsigned) {
 }
 void no_status(WindowRef) {}
 void no_status_text(WindowRef, const char*) {}
-const UiServices services{no_boxes, no_status, no_status_text, no_status};
+const UiServices services{no_boxes, no_status, no_status_text, no_status, nullptr, nullptr};
 
 void write_bytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -95,8 +95,9 @@ struct Parser {
                 if (!string(&name)) return false;
                 space();
                 if (at >= s.size() || s[at++] != ':') return false;
-                v->members.emplace_back(name, JsonValue{});
-                if (!value(&v->members.back().second)) return false;
+                v->names.push_back(name);
+                v->values.emplace_back();
+                if (!value(&v->values.back())) return false;
                 space();
                 if (at < s.size() && s[at] == ',') {
                     at++;
@@ -140,16 +141,16 @@ struct Parser {
 }  // namespace
 
 const JsonValue& JsonValue::operator[](const std::string& name) const {
-    for (const auto& m : members)
-        if (m.first == name) return m.second;
+    for (size_t i = 0; i < names.size(); i++)
+        if (names[i] == name) return values[i];
     return null_value;
 }
 
 const JsonValue& JsonValue::operator[](size_t index) const { return index < items.size() ? items[index] : null_value; }
 
 bool JsonValue::has(const std::string& name) const {
-    for (const auto& m : members)
-        if (m.first == name) return true;
+    for (const std::string& n : names)
+        if (n == name) return true;
     return false;
 }
 

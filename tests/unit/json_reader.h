@@ -2,8 +2,6 @@
 // corpus readings kept beside the messages.
 #pragma once
 
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,13 +11,15 @@ struct JsonValue {
     double number = 0;
     std::string text;  // strings as UTF-8
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;  // in file order
+    // An object's members in file order, names and values side by side.
+    std::vector<std::string> names;
+    std::vector<JsonValue> values;
 
     // The member of that name, or a null value.
     const JsonValue& operator[](const std::string& name) const;
     const JsonValue& operator[](size_t index) const;
     bool has(const std::string& name) const;
-    size_t size() const { return kind == ARRAY ? items.size() : members.size(); }
+    size_t size() const { return kind == ARRAY ? items.size() : values.size(); }
 };
 
 // Parses the whole text; false (and `out` unspecified) on malformed input.

@@ -61,7 +61,7 @@ std::string oracle_disposition(const JsonValue& part) {
 // The body kind ("Text", "Html", "Binary", "Multipart", ...).
 std::string body_kind(const JsonValue& part) {
     const JsonValue& b = part["body"];
-    return b.kind == JsonValue::OBJECT && b.size() ? b.members[0].first : "";
+    return b.kind == JsonValue::OBJECT && b.size() ? b.names[0] : "";
 }
 
 // The first leaf of that type in the order a walk meets them.

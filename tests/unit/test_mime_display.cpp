@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "format/attachment_count.h"
 #include "format/attachment_job.h"
+#include "format/attachment_save.h"
 #include "format/base64.h"
 #include "format/encryption.h"
 #include "format/message_display.h"
@@ -343,6 +344,47 @@ TEST_F(MimeDisplay, EncryptedAttachments) {
     EXPECT_EQ(line.text, "");
     EXPECT_EQ(count_attachments(path), 1);
     EXPECT_EQ(count_attachments("absent.eml"), 0);
+}
+
+// The save dialog as a test plays it: each offered name is recorded, and
+// the answer is a path in the test folder or a cancel.
+struct Chooser {
+    std::vector<std::string> offered;
+    std::vector<std::string> answers;  // "" cancels
+};
+bool choose(void* context, const char* name, Array* path) {
+    auto* c = static_cast<Chooser*>(context);
+    c->offered.push_back(name);
+    std::string answer = c->answers.empty() ? "" : c->answers.front();
+    if (!c->answers.empty()) c->answers.erase(c->answers.begin());
+    array_copy(path, answer.c_str());
+    return !answer.empty();
+}
+
+TEST_F(MimeDisplay, ExtractAttachmentsCommandSavesWhereTheUserSays) {
+    UiRecorder ui;
+    std::string bytes = three_attachments();
+    // A hostile name, and a cut last part.
+    bytes.replace(bytes.find("filename=\"q.txt\""), 16, "filename=\"..\\C:q.txt\"");
+    bytes.erase(bytes.rfind("\r\n--mix--"));
+    const char* path = message(bytes);
+    Chooser c;
+    c.answers = {"saved1.bin", "", "saved3.dat"};
+    SaveChooser chooser{choose, &c};
+    EXPECT_EQ(save_attachments(path, nullptr, nullptr, &chooser), 2);
+    EXPECT_EQ(c.offered, (Strings{"all bytes.bin", ".._C_q.txt", "raw.dat"}));
+    EXPECT_EQ(read_file("saved1.bin"), all_bytes());
+    EXPECT_EQ(read_file("saved3.dat"), std::string("\0\r\n\xFF\n", 5));
+    EXPECT_EQ(ui.box_texts(), Strings{"This attachment may be incomplete."});
+
+    c.answers = {"nofolder\\x"};
+    message(three_attachments());
+    EXPECT_EQ(save_attachments(path, nullptr, nullptr, &chooser), 0);
+    EXPECT_EQ(ui.box_texts().back(), "Could not save attachment.");
+
+    message(crlf("Subject: none\n\ntext\n"));
+    EXPECT_EQ(save_attachments(path, nullptr, reinterpret_cast<WindowRef>(static_cast<uintptr_t>(1)), &chooser), 0);
+    EXPECT_EQ(ui.status_text(), "There do not appear to be any attachments to extract.");
 }
 
 }  // namespace
