@@ -24,6 +24,13 @@ struct WalkState {
     const char* enclosing[max_depth];  // delimiters of the multiparts around the current one
     int depth = 0;
     int steps = 0;
+    // The last unbounded search: recording a part finds the delimiter that
+    // the walk then looks for again, which for a large attachment would be a
+    // second pass over all of it.
+    char searched[110] = {};
+    int64_t searched_from = 0;
+    int64_t found_at = 0;
+    bool found_close = false;
 };
 
 // Whether the whole delimiter stands at `at` (the file search compares only
@@ -51,6 +58,12 @@ bool delimiter_at(const char* path, const char* delimiter, int64_t at, bool* clo
 bool next_delimiter(const char* path, const char* delimiter, int64_t* at, bool* close, WalkState* state,
                     int64_t limit = -1) {
     int64_t from = *at;
+    if (state && limit < 0 && std::strcmp(state->searched, delimiter) == 0 && state->searched_from <= from &&
+        from <= state->found_at) {
+        *at = state->found_at;
+        *close = state->found_close;
+        return true;
+    }
     for (;;) {
         if (state && state->steps >= max_steps) return false;
         int64_t found = from;
@@ -58,7 +71,15 @@ bool next_delimiter(const char* path, const char* delimiter, int64_t* at, bool* 
                                : find_in_file_within(path, delimiter, &found, limit, true);
         if (result <= 0) return false;
         if (delimiter_at(path, delimiter, found, close)) {
-            if (state) state->steps++;
+            if (state) {
+                state->steps++;
+                if (limit < 0) {
+                    std::snprintf(state->searched, sizeof state->searched, "%s", delimiter);
+                    state->searched_from = *at;
+                    state->found_at = found;
+                    state->found_close = *close;
+                }
+            }
             *at = found;
             return true;
         }
