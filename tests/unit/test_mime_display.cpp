@@ -7,6 +7,7 @@
 #include "core/log.h"
 #include "core/settings.h"
 #include "format/attachment_count.h"
+#include "format/attachment_forward.h"
 #include "format/attachment_job.h"
 #include "format/attachment_save.h"
 #include "format/base64.h"
@@ -385,6 +386,34 @@ TEST_F(MimeDisplay, ExtractAttachmentsCommandSavesWhereTheUserSays) {
     message(crlf("Subject: none\n\ntext\n"));
     EXPECT_EQ(save_attachments(path, nullptr, reinterpret_cast<WindowRef>(static_cast<uintptr_t>(1)), &chooser), 0);
     EXPECT_EQ(ui.status_text(), "There do not appear to be any attachments to extract.");
+}
+
+// What the message builder will send for a compose attachment file: the
+// name on its marker line and the bytes its base64 body decodes to.
+std::pair<std::string, std::string> compose_attachment(const std::string& file) {
+    std::string bytes = read_file(file);
+    size_t line_end = bytes.find("\r\n");
+    write_file("temp/body.b64", bytes.substr(line_end + 2));
+    EXPECT_EQ(base64_decode_file("temp\\body.b64", "temp\\body.bin"), 0);
+    return {bytes.substr(0, line_end), read_file("temp/body.bin")};
+}
+
+TEST_F(MimeDisplay, ForwardedAttachmentsAreBase64WhateverTheirEncoding) {
+    const char* path = message(three_attachments());
+    Line line;
+    AttachmentLine sink{line_clear, line_append, &line};
+    auto window = reinterpret_cast<WindowRef>(static_cast<uintptr_t>(42));
+    EXPECT_EQ(forward_attachments(path, window, &sink), 3);
+    EXPECT_EQ(line.text, "all bytes.bin  q.txt  raw.dat  ");
+    // The base64 part keeps its body as sent.
+    EXPECT_EQ(read_file("temp/attachment420.tmp"), "X-ZMAttachment: all bytes.bin\r\n" + base64_lines(all_bytes()));
+    EXPECT_EQ(compose_attachment("temp/attachment420.tmp").second, all_bytes());
+    // Quoted-printable and 8bit parts are decoded and encoded anew.
+    EXPECT_EQ(compose_attachment("temp/attachment421.tmp"),
+              (std::pair<std::string, std::string>{"X-ZMAttachment: q.txt", std::string("nul\0 and softbreak", 18)}));
+    EXPECT_EQ(compose_attachment("temp/attachment422.tmp"),
+              (std::pair<std::string, std::string>{"X-ZMAttachment: raw.dat", std::string("\0\r\n\xFF\n", 5)}));
+    EXPECT_EQ(forward_attachments("absent.eml", window, &sink), 0);
 }
 
 }  // namespace
