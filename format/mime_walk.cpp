@@ -1,6 +1,5 @@
 #include "format/mime_walk.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -140,10 +139,13 @@ int record(const char* path, int64_t offset, const char* delimiter, PartRecord* 
     return 1;
 }
 
-// Whether the lines of delimiter `longer` also stand as lines of `shorter`.
+// Whether the lines of delimiter `longer` also stand as lines of `shorter`,
+// by the test delimiter_at makes.
 bool taken_for(const char* shorter, const char* longer) {
     size_t n = std::strlen(shorter);
-    return std::strncmp(shorter, longer, n) == 0 && (longer[n] == 0 || std::strchr("- \t\r\n", longer[n]));
+    if (std::strncmp(shorter, longer, n) != 0) return false;
+    char next = longer[n];
+    return next == 0 || next == ' ' || next == '\t' || (next == '-' && longer[n + 1] == '-');
 }
 
 // Whether one delimiter's lines would be found by a search for the other,

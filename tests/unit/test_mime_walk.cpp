@@ -199,6 +199,11 @@ TEST_F(MimeWalk, NestedContainers) {
         "--=_b_--\n");
     EXPECT_EQ(attachments(extended, &names), Strings{"PNG2"});
     EXPECT_EQ(select(extended, app.plain_first), Strings{"<img src=cid:x>"});
+    // Nor are those of one that goes on with a single hyphen.
+    std::string hyphen = extended;
+    for (size_t at = hyphen.find(".REL"); at != std::string::npos; at = hyphen.find(".REL")) hyphen.replace(at, 4, "-rel");
+    EXPECT_EQ(attachments(hyphen), Strings{"PNG2"});
+    EXPECT_EQ(select(hyphen, app.plain_first), Strings{"<img src=cid:x>"});
 }
 
 TEST_F(MimeWalk, CloseDelimitersNeverStartAPart) {
