@@ -11,7 +11,7 @@
 #include "format/part_decode.h"
 #include "format/part_extract.h"
 #include "format/temp_files.h"
-#include "format/window_number.h"
+#include "core/window_number.h"
 
 std::atomic<int> running_extractions{0};
 std::atomic<int> extraction_stop{0};

@@ -167,6 +167,10 @@ int is_encrypted_message(const char* path) {
     int64_t header_end = 0;
     int64_t marker = 0;
     if (find_in_file(path, "\r\n\r\n", &header_end, false, true) != 1) return 0;
-    if (find_in_file(path, "\r\nContent-Transfer-Encoding: X-ZMcrypt\r\n", &marker, false, false) != 1) return 0;
-    return marker < header_end ? 1 : 0;
+    // Only a marker that begins inside the header counts, so the search
+    // stops there instead of reading a large message to its end.
+    return find_in_file_within(path, "\r\nContent-Transfer-Encoding: X-ZMcrypt\r\n", &marker, header_end - 1, false) ==
+                   1
+               ? 1
+               : 0;
 }

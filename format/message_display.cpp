@@ -14,7 +14,7 @@
 #include "format/part_extract.h"
 #include "format/part_list.h"
 #include "format/temp_files.h"
-#include "format/window_number.h"
+#include "core/window_number.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "format/mime_walk.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -24,6 +23,13 @@ struct WalkState {
     const char* enclosing[max_depth];  // delimiters of the multiparts around the current one
     int depth = 0;
     int steps = 0;
+    // The last unbounded search: recording a part finds the delimiter that
+    // the walk then looks for again, which for a large attachment would be a
+    // second pass over all of it.
+    char searched[110] = {};
+    int64_t searched_from = 0;
+    int64_t found_at = 0;
+    bool found_close = false;
 };
 
 // Whether the whole delimiter stands at `at` (the file search compares only
@@ -39,19 +45,40 @@ bool delimiter_at(const char* path, const char* delimiter, int64_t at, bool* clo
     std::fclose(f);
     if (got < length || std::memcmp(bytes, delimiter, length) != 0) return false;
     *close = got == length + 2 && bytes[length] == '-' && bytes[length + 1] == '-';
-    return true;
+    // A delimiter line holds the boundary and nothing but white space; a
+    // longer boundary that begins with this one ("=_b_" and "=_b_.REL", as
+    // some programs nest them) is another level's delimiter.
+    return *close || got == length || std::memchr(" \t\r\n", bytes[length], 4) != nullptr;
 }
 
-// The next delimiter at or after *at, open or close. Counts against the
-// walk's steps when there is a walk.
-bool next_delimiter(const char* path, const char* delimiter, int64_t* at, bool* close, WalkState* state) {
+// The next delimiter at or after *at, open or close, and with a limit (not
+// negative) only one that begins at or before it. Counts against the walk's
+// steps when there is a walk.
+bool next_delimiter(const char* path, const char* delimiter, int64_t* at, bool* close, WalkState* state,
+                    int64_t limit = -1) {
     int64_t from = *at;
+    if (state && limit < 0 && std::strcmp(state->searched, delimiter) == 0 && state->searched_from <= from &&
+        from <= state->found_at) {
+        *at = state->found_at;
+        *close = state->found_close;
+        return true;
+    }
     for (;;) {
         if (state && state->steps >= max_steps) return false;
         int64_t found = from;
-        if (find_in_file(path, delimiter, &found, false, true) <= 0) return false;
+        int result = limit < 0 ? find_in_file(path, delimiter, &found, false, true)
+                               : find_in_file_within(path, delimiter, &found, limit, true);
+        if (result <= 0) return false;
         if (delimiter_at(path, delimiter, found, close)) {
-            if (state) state->steps++;
+            if (state) {
+                state->steps++;
+                if (limit < 0) {
+                    std::snprintf(state->searched, sizeof state->searched, "%s", delimiter);
+                    state->searched_from = *at;
+                    state->found_at = found;
+                    state->found_close = *close;
+                }
+            }
             *at = found;
             return true;
         }
@@ -81,34 +108,49 @@ int record(const char* path, int64_t offset, const char* delimiter, PartRecord* 
     if (delimiter[0]) {
         int64_t next = offset;
         bool close = false;
-        if (next_delimiter(path, delimiter, &next, &close, state)) {
-            // A blank line found only beyond the next delimiter belongs to a
-            // later part: this part's header has no end.
-            if (next < header_end) return 0;
-            end = next < start ? start : next;
-        } else {
-            // No delimiter closes the part (a cut message): keep what is
-            // there, up to the next delimiter of an enclosing multipart or the
-            // end of the file.
-            incomplete = true;
-            for (int i = 0; state && i < state->depth; i++) {
-                if (std::strcmp(state->enclosing[i], delimiter) == 0) continue;
-                int64_t outer = header_end;
-                if (next_delimiter(path, state->enclosing[i], &outer, &close, state) && (end == 0 || outer < end))
-                    end = outer;
-            }
-            if (end != 0 && end < start) end = start;
+        bool own = next_delimiter(path, delimiter, &next, &close, state);
+        // A blank line found only beyond the next delimiter belongs to a
+        // later part: this part's header has no end.
+        if (own && next < header_end) return 0;
+        // Where a level's own close delimiter is missing (a cut or broken
+        // message), the next delimiter of an enclosing level ends its part;
+        // with none either, the part runs to the end of the file. What is
+        // there is kept, marked as possibly incomplete.
+        int64_t outer_end = -1;
+        for (int i = 0; state && i < state->depth; i++) {
+            if (std::strcmp(state->enclosing[i], delimiter) == 0) continue;
+            int64_t outer = header_end;
+            if (next_delimiter(path, state->enclosing[i], &outer, &close, state, own ? next : -1) &&
+                (outer_end < 0 || outer < outer_end))
+                outer_end = outer;
         }
+        if (outer_end >= 0 && (!own || outer_end < next)) {
+            end = outer_end;
+            incomplete = true;
+        } else if (own) {
+            end = next;
+        } else {
+            incomplete = true;
+        }
+        if (end != 0 && end < start) end = start;
     }
     if (!collect) part_list_clear(list);
     part_list_append(list, start, end, headers, incomplete);
     return 1;
 }
 
-// Whether one delimiter would be found by a search for the other (the
-// shorter is the start of the longer), which makes the two levels take each
-// other's parts.
-bool overlaps(const char* a, const char* b) { return std::strncmp(a, b, std::min(std::strlen(a), std::strlen(b))) == 0; }
+// Whether the lines of delimiter `longer` also stand as lines of `shorter`,
+// by the test delimiter_at makes.
+bool taken_for(const char* shorter, const char* longer) {
+    size_t n = std::strlen(shorter);
+    if (std::strncmp(shorter, longer, n) != 0) return false;
+    char next = longer[n];
+    return next == 0 || next == ' ' || next == '\t' || (next == '-' && longer[n + 1] == '-');
+}
+
+// Whether one delimiter's lines would be found by a search for the other,
+// which makes the two levels take each other's parts.
+bool overlaps(const char* a, const char* b) { return taken_for(a, b) || taken_for(b, a); }
 
 bool walk(const char* path, int64_t offset, StringList* preferences, PartRecord* list, int* best, bool collect,
           WalkState* state) {
@@ -129,8 +171,8 @@ bool walk(const char* path, int64_t offset, StringList* preferences, PartRecord*
         array_printf(delimiter, "\r\n--%.100s", boundary->text);
         bool descend = state->depth < max_depth;
         // A nested boundary that an enclosing one would also find (the same
-        // text, or one the start of the other) is not walked on its own: the
-        // enclosing walk already sees its parts as its own.
+        // text, say) is not walked on its own: the enclosing walk already
+        // sees its parts as its own.
         for (int i = 0; descend && i < state->depth; i++)
             if (overlaps(state->enclosing[i], delimiter->text)) descend = false;
         if (descend) {

@@ -10,7 +10,7 @@
 #include "format/quote_file.h"
 #include "format/quoted_printable.h"
 #include "format/temp_files.h"
-#include "format/window_number.h"
+#include "core/window_number.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr int field_limit = 99;
+// The longest field value read before it is cut to the record.
+constexpr int value_limit = 4096;
 
 // One field of the header starting at `offset`, the offset itself untouched.
 void read_field(const char* path, int64_t offset, const char* name, Array* out, int max_len) {
@@ -49,28 +51,32 @@ int read_part_headers(const char* path, int64_t offset, PartHeaders* headers, bo
     array_clear(headers->file_name);
     headers->code_page = 0;
 
-    read_field(path, offset, "Content-Type", headers->type, field_limit);
+    // A field is read whole and then cut: the field reader treats a value
+    // whose line end lies beyond its read as absent, and a folded type or
+    // disposition with a long file name easily runs past 99 characters.
+    Array* value = array_new(value_limit + 2);
+    Array* parameter = array_new(field_limit + 1);
+    read_field(path, offset, "Content-Type", value, value_limit);
+    array_copy_at(headers->type, 0, value->text, field_limit);
     if (!headers->type->text[0]) array_copy(headers->type, "text/plain");
-    read_field(path, offset, "Content-Transfer-Encoding", headers->encoding, field_limit);
+    // The parameter reader cuts a quoted value out of the text it is given;
+    // the record's texts are copies already.
+    get_field_parameter(value, "charset", parameter, field_limit);
+    headers->code_page = charset_code(parameter->text);
 
-    // The parameter reader cuts a quoted value out of the text it is given,
-    // so parameters are read from copies and the type text stays whole.
-    Array* copy = array_new(headers->type->capacity);
-    Array* value = array_new(field_limit + 1);
-    array_copy(copy, headers->type->text);
-    get_field_parameter(copy, "charset", value, field_limit);
-    headers->code_page = charset_code(value->text);
+    read_field(path, offset, "Content-Transfer-Encoding", value, value_limit);
+    array_copy_at(headers->encoding, 0, value->text, field_limit);
 
     if (attachment_mode) {
         Array* disposition = array_new(field_limit + 1);
-        read_field(path, offset, "Content-Disposition", disposition, field_limit);
-        array_copy(copy, disposition->text);
-        get_field_parameter(copy, "filename", headers->file_name, field_limit);
+        read_field(path, offset, "Content-Disposition", value, value_limit);
+        array_copy_at(disposition, 0, value->text, field_limit);
+        get_field_parameter(value, "filename", headers->file_name, field_limit);
         if (!headers->file_name->text[0]) {
             // Many programs name an attachment only on its type line, the
             // older way; that name is still better than a made-up one.
-            array_copy(copy, headers->type->text);
-            get_field_parameter(copy, "name", headers->file_name, field_limit);
+            read_field(path, offset, "Content-Type", value, value_limit);
+            get_field_parameter(value, "name", headers->file_name, field_limit);
         }
         if (!headers->file_name->text[0]) {
             if (begins_nocase(disposition->text, "inline"))
@@ -82,6 +88,6 @@ int read_part_headers(const char* path, int64_t offset, PartHeaders* headers, bo
         array_copy(headers->type, disposition->text);
         delete_arrays(disposition);
     }
-    delete_arrays(copy, value);
+    delete_arrays(value, parameter);
     return 1;
 }

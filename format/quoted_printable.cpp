@@ -165,12 +165,15 @@ int decode_qp_file(const char* input_path, const char* output_path, bool keep_ze
         size_t n = codec_read_full(in, b + have, decode_chunk);
         have += n;
         bool last = n < static_cast<size_t>(decode_chunk);
+        // The input's own bytes; the zeros added behind the last ones only
+        // give an "=" at the very end its two bytes of look-ahead.
+        size_t input_end = have;
         if (last) {
             b[have] = b[have + 1] = b[have + 2] = 0;
             have += 3;
         }
         size_t i = 0;
-        while (i + 2 < have) {
+        while (i + 2 < have && (!last || i < input_end)) {
             unsigned char c = b[i];
             if (c == '=') {
                 int high = hex_value(b[i + 1]);
