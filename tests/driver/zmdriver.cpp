@@ -13,7 +13,7 @@
 //   command <title> <id>            post WM_COMMAND id to the window
 //   send-command <title> <id>       send it and print the result
 //   close <title>                   post WM_CLOSE
-//   keys <spec>                     type keys, e.g. ctrl+q
+//   keys <chord>                    type keys, e.g. ctrl+q
 //   text <title> <control id>       print a control's text
 //   rect <title>                    print the window's rectangle and state
 //   tree <title> <control id>       print every tree item, indented by depth
@@ -121,9 +121,9 @@ void start(const std::string& exe, const std::string& argument) {
 
 WORD key_code(const std::string& name);
 
-void type_keys(const std::string& spec) {
+void type_keys(const std::string& chord) {
     std::vector<WORD> modifiers;
-    std::string rest = spec;
+    std::string rest = chord;
     for (;;) {
         size_t plus = rest.find('+');
         if (plus == std::string::npos) break;
@@ -146,7 +146,7 @@ void type_keys(const std::string& spec) {
     add(key, true);
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    std::printf("KEYS: %s\n", spec.c_str());
+    std::printf("KEYS: %s\n", chord.c_str());
 }
 
 // Memory in the client's process for the controls' structures, which must
