@@ -193,17 +193,10 @@ struct LineDecoder {
 }  // namespace
 
 int base64_encode_file(const char* input_path, const char* output_path, const char* attachment_name) {
-    std::FILE* in = sys_fopen(input_path, "rb");
-    if (!in) {
-        show_message("Could not open base64 input file!");
+    std::FILE* in;
+    std::FILE* out;
+    if (!codec_open_files(input_path, output_path, "Could not open base64 input file!", "Could not open base64 output file!", &in, &out))
         return -1;
-    }
-    std::FILE* out = sys_fopen(output_path, "wb");
-    if (!out) {
-        std::fclose(in);
-        show_message("Could not open base64 output file!");
-        return -1;
-    }
     bool good = true;
     if (attachment_name) good = std::fprintf(out, "X-ZMAttachment: %s\r\n", attachment_name) >= 0;
 

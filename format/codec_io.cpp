@@ -1,5 +1,8 @@
 #include "format/codec_io.h"
 
+#include "core/sys_files.h"
+#include "core/ui_services.h"
+
 size_t codec_read_full(std::FILE* file, void* buffer, size_t size) {
     auto* at = static_cast<unsigned char*>(buffer);
     size_t done = 0;
@@ -19,4 +22,21 @@ bool codec_close_output(std::FILE* file) {
     bool good = std::ferror(file) == 0;
     if (std::fclose(file) != 0) good = false;
     return good;
+}
+
+bool codec_open_files(const char* input_path, const char* output_path, const char* input_message,
+                      const char* output_message, std::FILE** input, std::FILE** output) {
+    *input = sys_fopen(input_path, "rb");
+    if (!*input) {
+        show_message(input_message);
+        return false;
+    }
+    *output = sys_fopen(output_path, "wb");
+    if (!*output) {
+        std::fclose(*input);
+        *input = nullptr;
+        show_message(output_message);
+        return false;
+    }
+    return true;
 }

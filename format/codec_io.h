@@ -14,3 +14,9 @@ bool codec_write_all(std::FILE* file, const void* bytes, size_t size);
 
 // Closes the output and tells whether everything written reached the file.
 bool codec_close_output(std::FILE* file);
+
+// Opens the input for reading and the output for writing, both binary. On
+// failure shows the message for the file that would not open, closes what
+// was opened and returns false.
+bool codec_open_files(const char* input_path, const char* output_path, const char* input_message,
+                      const char* output_message, std::FILE** input, std::FILE** output);

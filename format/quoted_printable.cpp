@@ -92,17 +92,10 @@ int qp_encode_chunk(char* carry, const char* chunk, Array* output, int chunk_len
 }
 
 int qp_encode_file(const char* input_path, const char* output_path) {
-    std::FILE* in = sys_fopen(input_path, "rb");
-    if (!in) {
-        show_message("Could not open quoted-printable input file!");
+    std::FILE* in;
+    std::FILE* out;
+    if (!codec_open_files(input_path, output_path, "Could not open quoted-printable input file!", "Could not open quoted-printable output file!", &in, &out))
         return -1;
-    }
-    std::FILE* out = sys_fopen(output_path, "wb");
-    if (!out) {
-        std::fclose(in);
-        show_message("Could not open quoted-printable output file!");
-        return -1;
-    }
     Array* input = array_new(encode_chunk + 1);
     Array* output = array_new(encode_output);
     char carry = 0;

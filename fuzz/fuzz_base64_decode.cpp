@@ -13,6 +13,7 @@
 
 #include "core/arrays.h"
 #include "core/ui_services.h"
+#include "fuzz/fuzz_scratch.h"
 #include "format/base64.h"
 
 namespace {
@@ -57,17 +58,7 @@ std::string expected_decoding(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Memory-backed scratch files where there are any: every run writes files.
-    char shm[] = "/dev/shm/zm-fuzz-base64-XXXXXX";
-    char tmp[] = "/tmp/zm-fuzz-base64-XXXXXX";
-    const char* made = mkdtemp(shm);
-    if (!made) made = mkdtemp(tmp);
-    if (!made) std::abort();
-    folder = made;
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    });
+    folder = make_memory_scratch_folder("base64");
     ui_install(&services);
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/ui_services.h"
+#include "fuzz/fuzz_scratch.h"
 #include "format/quoted_printable.h"
 
 namespace {
@@ -61,17 +62,7 @@ std::string expected_decoding(std::string text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Memory-backed scratch files where there are any: every run writes files.
-    char shm[] = "/dev/shm/zm-fuzz-qp-XXXXXX";
-    char tmp[] = "/tmp/zm-fuzz-qp-XXXXXX";
-    const char* made = mkdtemp(shm);
-    if (!made) made = mkdtemp(tmp);
-    if (!made) std::abort();
-    folder = made;
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    });
+    folder = make_memory_scratch_folder("qp");
     ui_install(&services);
     return 0;
 }

@@ -20,6 +20,19 @@ inline void remove_scratch_folder() {
     std::filesystem::remove_all(scratch_folder(), ignored);
 }
 
+// A folder of its own for a target whose every run writes files: in memory
+// (/dev/shm) where there is one, else under /tmp; removed at exit.
+inline std::string make_memory_scratch_folder(const char* name) {
+    std::string shm = std::string("/dev/shm/zm-fuzz-") + name + "-XXXXXX";
+    std::string tmp = std::string("/tmp/zm-fuzz-") + name + "-XXXXXX";
+    const char* made = mkdtemp(shm.data());
+    if (!made) made = mkdtemp(tmp.data());
+    if (!made) std::abort();
+    scratch_folder() = made;
+    std::atexit(remove_scratch_folder);
+    return scratch_folder();
+}
+
 // Makes the scratch folder the working directory for one input and goes back
 // afterwards: libFuzzer keeps reading and writing its corpus by paths relative
 // to the directory it was started in.
