@@ -198,10 +198,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     SendMessageA(preview, EM_AUTOURLDETECT, 1, 0);
     SendMessageA(preview, EM_SETEVENTMASK, 0, SendMessageA(preview, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
 
-    // 33. Show. The tray and the lone send window of a mailto address are
-    //     presentations still to come; until then those starts show the
-    //     main window like any other.
-    ShowWindow(window, SW_SHOWMAXIMIZED);
+    // 33. Show, or start in the tray. The lone send window of a mailto
+    //     address comes with the send window; until then that start shows
+    //     the main window like any other.
+    if (app.start_in_tray)
+        SendMessageA(window, WM_COMMAND, CMD_ENTER_TRAY, 0);
+    else
+        ShowWindow(window, SW_SHOWMAXIMIZED);
 
     // 34. The main loop.
     MSG message;

@@ -23,12 +23,13 @@ void quiet_file(WindowRef, void*) {}
 void quiet_switch(WindowRef, bool) {}
 void quiet_reset(WindowRef, int) {}
 int quiet_command(int, const char*) { return 0; }
+bool quiet_not_cancelled(WindowRef) { return false; }
 }  // namespace
 
 UiServices quiet_ui_services(int (*message_box)(WindowRef, const char*, const char*, unsigned)) {
     return UiServices{message_box ? message_box : default_answer,
                       quiet, quiet_text, quiet, quiet, quiet_no, quiet_window, quiet, quiet_socket, quiet_file,
-                      quiet_switch, quiet_switch, quiet_reset, quiet_command};
+                      quiet_switch, quiet_switch, quiet_reset, quiet_command, quiet_not_cancelled};
 }
 
 void ui_install(const UiServices* services) { installed.store(services); }
@@ -77,6 +78,8 @@ void progress_reset(WindowRef window, int step) {
 }
 
 int main_command(int command, const char* argument) { return ui_services()->main_command(command, argument); }
+
+bool job_cancelled(WindowRef window) { return window && ui_services()->job_cancelled(window); }
 
 void status_append(WindowRef window, const char* text) {
     log_write(text);

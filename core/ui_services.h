@@ -44,6 +44,9 @@ struct UiServices {
     // A private command of the main window (121 to 123 with a folder path),
     // run on the interface thread; its result.
     int (*main_command)(int command, const char* argument);
+    // Whether the user cancelled the job of this status window. A cancelled
+    // job's socket has been aborted; the job ends at its next step.
+    bool (*job_cancelled)(WindowRef window);
 };
 
 // Services that show nothing and answer every question with its default,
@@ -75,9 +78,13 @@ void enable_ok(WindowRef window, bool enabled);
 void enable_skip(WindowRef window, bool enabled);
 void progress_reset(WindowRef window, int step);
 int main_command(int command, const char* argument);
+bool job_cancelled(WindowRef window);
 
 enum { STATUS_ALL_ACCOUNTS = -1, STATUS_OUTBOX = -2, STATUS_TEMP = -3 };
 enum { MAIN_BUSY_ADD = 121, MAIN_BUSY_REMOVE = 122, MAIN_BUSY_CONTAINS = 123 };
+// Fills the message list again from the folder on show, for a job that has
+// changed it; unlike "Refresh Folder" it never reopens the folder.
+enum { MAIN_REDISPLAY = 126 };
 
 // Logs the text, then appends it to the window's status box (control 213).
 // Without a window only the log is written.

@@ -41,9 +41,10 @@ bool win_skip_pressed(WindowRef window) {
 
 std::atomic<HWND> main_window_for_jobs{nullptr};
 
-// The status window of transfer jobs arrives with the job windows; until then
-// a job runs without one and its text goes to the log.
+// Without the client's status windows (in tools and tests) a job runs
+// without one and its text goes to the log.
 WindowRef no_status_window(WindowRef, int) { return nullptr; }
+bool never_cancelled(WindowRef) { return false; }
 void no_window_action(WindowRef) {}
 void no_socket(WindowRef, long long) {}
 void no_file(WindowRef, void*) {}
@@ -65,7 +66,7 @@ int win_main_command(int command, const char* argument) {
 const UiServices services{win_message_box,  win_status_clear,   win_status_add, win_status_show_start,
                           win_progress_step, win_skip_pressed,   no_status_window, no_window_action,
                           no_socket,         no_file,            no_switch,        no_switch,
-                          win_progress_reset, win_main_command};
+                          win_progress_reset, win_main_command, never_cancelled};
 }  // namespace
 
 const UiServices* platform_ui_services() { return &services; }

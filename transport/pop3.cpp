@@ -179,6 +179,10 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
     int result = 0;
     *stored = 0;
     for (int k = first; k < end && result == 0; k++) {
+        if (job_cancelled(window)) {
+            result = -1;
+            break;
+        }
         // The message is written under a scratch name no listing counts, and
         // only a complete one moves into the folder: a cancelled or broken
         // download leaves nothing behind there.

@@ -21,7 +21,7 @@ struct Session {
     Array* reply = array_new(520);
     Array* command = array_new(520);
     ~Session() {
-        if (socket != no_socket) sys_socket_close(socket);
+        drop();
         delete_arrays(reply, command);
     }
     // A socket registered with the status window, logged in to the account.
@@ -34,11 +34,17 @@ struct Session {
                           account_field(account, ACCOUNT_USER), account_field(account, ACCOUNT_PASSWORD),
                           options & ACCOUNT_POP3_AUTH, options & ACCOUNT_ENCRYPTED_AUTH_ONLY) == 0;
     }
+    // The status window forgets the socket as it closes, so that Cancel
+    // never aborts a number the system has handed out again.
     void quit() {
+        if (socket == no_socket) return;
         pop3_quit(socket, window);
+        register_socket(window, static_cast<long long>(no_socket));
         socket = no_socket;
     }
     void drop() {
+        if (socket == no_socket) return;
+        register_socket(window, static_cast<long long>(no_socket));
         sys_socket_close(socket);
         socket = no_socket;
     }
@@ -89,7 +95,7 @@ int receive_job(WindowRef owner, int account) {
     Array* text = array_new(200);
     int errors = 0, total = 0;
     bool redisplay = false;
-    for (int a = first; a < last; a++) {
+    for (int a = first; a < last && !job_cancelled(window); a++) {
         progress_reset(window, 1);
         enable_ok(window, false);
         enable_skip(window, true);
@@ -126,7 +132,11 @@ int receive_job(WindowRef owner, int account) {
             if (shows_folder(inbox)) redisplay = true;
             total += stored;
         }
-        session.quit();
+        // A cancelled job's socket is dead already; nothing more is said.
+        if (job_cancelled(window))
+            session.drop();
+        else
+            session.quit();
     }
     if (account < 0) {
         array_printf(text, "New messages: %i\r\n", total);
@@ -137,7 +147,7 @@ int receive_job(WindowRef owner, int account) {
     enable_ok(window, true);
     for (int a = first; a < last; a++) main_command(MAIN_BUSY_REMOVE, account_field(a, ACCOUNT_INBOX));
     if (account >= 0 && errors == 0 && total > 0) close_status_window(window);
-    if (redisplay && !list_filling) main_command(refresh_list_command, nullptr);
+    if (redisplay && !list_filling) main_command(MAIN_REDISPLAY, nullptr);
     delete_arrays(sizes, text);
     return total;
 }
@@ -167,7 +177,7 @@ void header_listing_job(WindowRef owner, int account) {
         status_append(window, "Cannot create socket.\r\n");
     }
     // After a failure the window stays open for the user to read.
-    if (shows_folder("temp")) main_command(refresh_list_command, nullptr);
+    if (shows_folder("temp")) main_command(MAIN_REDISPLAY, nullptr);
     main_command(MAIN_BUSY_REMOVE, "temp");
 }
 
@@ -178,7 +188,7 @@ void download_job(WindowRef owner, int account, const int* numbers, int count) {
     enable_ok(window, false);
     Session session{window};
     if (session.login(account)) {
-        for (int i = 0; i < count; i++) {
+        for (int i = 0; i < count && !job_cancelled(window); i++) {
             int stored = 0;
             pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1, false, false,
                           header_listing_sizes(), &stored);
@@ -196,18 +206,20 @@ void delete_job(WindowRef owner, int account, const int* numbers, int count) {
     Session session{window};
     if (session.login(account)) {
         bool failed = false;
-        for (int i = 0; i < count && !failed; i++) {
+        for (int i = 0; i < count && !failed && !job_cancelled(window); i++) {
             array_printf(session.command, "dele %i\r\n", numbers[i]);
             failed = send_pop3_command(session.socket, session.command->text, window, false) != 0;
         }
         // Without QUIT the server forgets every deletion of this connection.
-        if (failed)
+        if (failed || job_cancelled(window))
             session.drop();
         else
             session.quit();
         close_status_window(window);
-        header_listing_job(owner, account);
-        return;
+        if (!job_cancelled(window)) {
+            header_listing_job(owner, account);
+            return;
+        }
     }
     main_command(MAIN_BUSY_REMOVE, "temp");
 }

@@ -8,10 +8,6 @@
 #include "core/arrays.h"
 #include "core/ui_services.h"
 
-// The command that fills the message list again (the main window's
-// "Refresh Folder").
-constexpr int refresh_list_command = 1308;
-
 // Receives mail for one account (its index) or, with -1, every account.
 // Returns the number of new messages.
 int receive_job(WindowRef owner, int account);

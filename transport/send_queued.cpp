@@ -62,6 +62,10 @@ int send_queued(WindowRef main_window) {
     temp_file_name(copy, "outqueued", window_number(w));
     int errors = 0;
     for (const std::string& name : names) {
+        if (job_cancelled(w)) {
+            errors++;
+            break;
+        }
         array_clear(path);
         array_printf(path, "%s\\%.87s", outbox, name.c_str());
         if (renew_date(path->text, copy->text) != 0 || smtp_send_file(w, copy->text) != 0) {

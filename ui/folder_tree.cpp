@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/ui_services.h"
 #include "store/busy_folders.h"
+#include "ui/transfer_jobs.h"
 #include "store/folders.h"
 #include "store/view_state.h"
 #include "ui/main_window.h"
@@ -163,7 +164,7 @@ void open_folder(HWND window, const char* relative_path) {
         array_copy(app.current_folder, "temp");
         busy_folders_add("temp");
         clear_message_list(window);
-        // The listing of the server's headers starts here with the job windows.
+        start_header_listing(window);
     } else {
         EnableWindow(GetDlgItem(window, IDC_ACCOUNTS), TRUE);
         headers_view = 0;

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cstring>
+#include <initializer_list>
+
 #include "core/accounts.h"
 #include "core/quit.h"
 #include "core/ui_services.h"
@@ -15,6 +18,10 @@
 #include "ui/folder_tree.h"
 #include "ui/message_list.h"
 #include "ui/resource.h"
+#include "ui/status_window.h"
+#include "ui/transfer_jobs.h"
+#include "ui/tray.h"
+#include "transport/send_queued.h"
 
 std::atomic<HWND> main_window{nullptr};
 
@@ -110,6 +117,14 @@ bool busy_command(HWND window, int command, LPARAM argument) {
     case CMD_BUSY_CONTAINS:
         result = busy_folders_contains(path);
         break;
+    case CMD_OPEN_STATUS_WINDOW:
+        result = create_status_window(argument);
+        break;
+    case CMD_REMOVE_SENT_ROW:
+        if (std::strcmp(app.current_folder->text, "maildir\\outbox") == 0)
+            remove_message_row(window, static_cast<int>(argument));
+        result = 0;
+        break;
     default:
         return false;
     }
@@ -127,22 +142,62 @@ void show_about(HWND window) {
                 "Zenth Mail", MB_OK | MB_ICONINFORMATION);
 }
 
+bool listed(int command, std::initializer_list<int> commands) {
+    for (int c : commands)
+        if (c == command) return true;
+    return false;
+}
+
 // Commands that would touch the list while it fills, or a folder a
-// transfer writes into, wait.
+// transfer writes into, wait; in the server's header list only the server
+// commands make sense.
 bool command_allowed(HWND window, int command) {
-    bool refused = false;
-    if (list_filling && (command == CMD_REFRESH_FOLDER || command == CMD_SORT_BY_FILE_NAME)) refused = true;
-    if (headers_view && (command == CMD_MARK || command == CMD_SORT_BY_FILE_NAME)) refused = true;
-    if (busy_folders_contains(app.current_folder->text) &&
-        (command == CMD_REFRESH_FOLDER || command == CMD_SORT_BY_FILE_NAME))
-        refused = true;
+    bool outbox = std::strcmp(app.current_folder->text, "maildir\\outbox") == 0;
+    bool busy = busy_folders_contains(app.current_folder->text);
+    bool refused =
+        (list_filling && listed(command, {IDC_DELETE, CMD_DELETE_ALL, CMD_REFRESH_FOLDER, CMD_SEARCH,
+                                          CMD_SORT_BY_FILE_NAME})) ||
+        (list_filling && outbox && command == CMD_SEND_QUEUED) ||
+        (headers_view && listed(command, {CMD_EXTRACT_ATTACHMENTS, CMD_SEARCH, CMD_COPY_FILE, CMD_MOVE_FILE,
+                                          CMD_MARK, CMD_CHECK_ALL_ACCOUNTS, CMD_DELETE_ALL, IDC_DELETE, CMD_PRINT,
+                                          IDC_RECEIVE, CMD_SORT_BY_FILE_NAME})) ||
+        ((settings_flags & SETTING_NO_ATTACHMENTS) && command == CMD_EXTRACT_ATTACHMENTS) ||
+        (busy && listed(command, {CMD_REFRESH_FOLDER, IDC_DELETE, CMD_DELETE_ALL, IDC_RECEIVE,
+                                  CMD_CHECK_ALL_ACCOUNTS, CMD_SORT_BY_FILE_NAME})) ||
+        (busy && outbox && command == CMD_SEND_QUEUED);
     if (refused) status_set(window, "This option is currently unavailable. Please try later.\r\n");
     return !refused;
 }
 
 void on_command(HWND window, int command) {
+    // A job's request to show what it changed, never refused.
+    if (command == MAIN_REDISPLAY) {
+        if (!list_filling) start_list_fill(window);
+        return;
+    }
     if (!command_allowed(window, command)) return;
     switch (command) {
+    case IDC_RECEIVE:
+        receive_mail_command(window);
+        break;
+    case CMD_CHECK_ALL_ACCOUNTS:
+        check_all_accounts_command(window);
+        break;
+    case CMD_DOWNLOAD_FROM_SERVER:
+        download_from_server_command(window);
+        break;
+    case CMD_DELETE_FROM_SERVER:
+        delete_from_server_command(window);
+        break;
+    case CMD_SEND_QUEUED:
+        send_queued_command(window);
+        break;
+    case CMD_ENTER_TRAY:
+        enter_tray_mode(window);
+        break;
+    case CMD_WAKE:
+        leave_tray_mode(window);
+        break;
     case CMD_REFRESH_FOLDER:
         refresh_folder(window);
         break;
@@ -211,9 +266,19 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         if (wparam == 0) SendMessageA(window, WM_CLOSE, 0, 0);
         return TRUE;
     case WM_CLOSE:
-        // Open status windows will ask first here once transfers exist.
+        if (open_status_window_count() > 0 &&
+            MessageBoxA(window,
+                        "There is a status window open. Closing this program will end any file tranfers. Continue?",
+                        "Zenth Mail", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return TRUE;
         request_quit();
         return TRUE;
+    case WM_TRAY_ICON:
+        tray_icon_message(window, lparam);
+        return TRUE;
+    case WM_DESTROY:
+        remove_tray_icon(window);
+        return FALSE;
     case WM_COMMAND:
         if (lparam && busy_command(window, LOWORD(wparam), lparam)) return TRUE;
         on_command(window, LOWORD(wparam));
@@ -252,8 +317,18 @@ void disable_message_commands(HWND window) {
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
 }
 
+// Send Queued takes each sent message's row out of the outbox list; the
+// job asks the window's own thread to do it.
+int remove_sent_row(const char*, int number) {
+    if (HWND window = main_window.load())
+        SendMessageA(window, WM_COMMAND, CMD_REMOVE_SENT_ROW, static_cast<LPARAM>(number));
+    return 0;
+}
+
 HWND create_main_window(HINSTANCE instance) {
     window_instance = instance;
+    install_status_windows(instance);
+    set_sent_row_remover(remove_sent_row);
     HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, main_window_procedure, 0);
     main_window.store(window);
     ui_services_set_main_window(window);

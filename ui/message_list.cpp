@@ -16,6 +16,7 @@
 #include "store/insert_line.h"
 #include "store/message_summary.h"
 #include "store/view_state.h"
+#include "transport/pop3_jobs.h"
 #include "store/folders.h"
 #include "ui/main_window.h"
 #include "ui/resource.h"
@@ -63,12 +64,12 @@ void sink_finish(void* context, int rows) {
     SendMessageA(list_of(static_cast<HWND>(context)), LVM_SCROLL, 0, 64 * rows);
 }
 
-std::atomic<int> fill_sizes_from_server{0};
-
 void fill_thread(void* argument) {
     HWND window = static_cast<HWND>(argument);
     ListSink sink{window, sink_clear, sink_expect, sink_row, sink_finish};
-    fill_message_list(sink, nullptr, window);
+    // The server's headers are shown with the sizes the server listed.
+    const int32_t* sizes = headers_view ? reinterpret_cast<const int32_t*>(header_listing_sizes()->words) : nullptr;
+    fill_message_list(sink, sizes, window);
 }
 
 // The clicked column's texts, fetched before the sort: while it sorts, the
@@ -132,6 +133,30 @@ LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
 }
 
 }  // namespace
+
+int selected_message_numbers(HWND window, int* numbers, int limit) {
+    HWND list = list_of(window);
+    int n = 0;
+    for (int row = -1; n < limit;) {
+        row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+        if (row < 0) break;
+        if (RowData* d = row_data(list, row)) numbers[n++] = d->number;
+    }
+    return n;
+}
+
+void remove_message_row(HWND window, int number) {
+    HWND list = list_of(window);
+    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < n; row++) {
+        RowData* d = row_data(list, row);
+        if (d && d->number == number) {
+            std::free(d);
+            SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+            return;
+        }
+    }
+}
 
 void clear_message_list(HWND window) {
     HWND list = list_of(window);

@@ -3,6 +3,17 @@
 
 // Dialogs
 #define IDD_MAIN 300
+#define IDD_STATUS 1400
+
+// Status window controls and the commands jobs send it
+#define IDC_STATUS_PROGRESS 1301
+#define IDC_STATUS_OK 1302
+#define IDC_STATUS_CANCEL 218
+#define IDC_STATUS_SKIP 1402
+#define CMD_STATUS_SOCKET 124
+#define CMD_STATUS_FILE 125
+// A job's own request to close its window.
+#define WM_STATUS_CLOSE (WM_APP + 1)
 
 // Main window controls
 #define IDC_FOLDER_TREE 347
@@ -31,6 +42,12 @@
 #define CMD_REPLY_WITH_MESSAGE 345
 #define CMD_INDENT_QUOTED 1220
 #define CMD_ORIGINAL_REPLY_STYLE 1700
+#define CMD_CHECK_ALL_ACCOUNTS 1200
+#define CMD_SEND_QUEUED 940
+#define CMD_ENTER_TRAY 600
+#define CMD_WAKE 214
+#define CMD_DELETE_ALL 332
+#define CMD_SEARCH 1280
 
 // Menus, accelerators, icons
 #define IDM_MAIN 2000
@@ -39,11 +56,20 @@
 #define IDI_MAIN 2000
 #define IDB_FOLDERS 2200
 #define IDB_FOLDERS_MASK 2300
+#define IDI_TRAY 2400
+#define IDI_TRAY_MAIL 2500
+#define IDM_TRAY 4000
+
+// The tray icon and its messages
+#define TRAY_ICON_ID 100
+#define WM_TRAY_ICON (WM_USER + 101)
 
 // Private commands other threads send to the main window
 #define CMD_BUSY_ADD 121
 #define CMD_BUSY_REMOVE 122
 #define CMD_BUSY_CONTAINS 123
+#define CMD_OPEN_STATUS_WINDOW 920
+#define CMD_REMOVE_SENT_ROW 127
 #define CMD_REFRESH_FOLDER 1308
 #define CMD_SORT_BY_FILE_NAME 1170
 

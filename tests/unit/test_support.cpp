@@ -36,7 +36,15 @@ WindowRef record_open(WindowRef, int target) {
     return &fake_window;
 }
 void record_close(WindowRef) { active_recorder->job_calls.push_back("close"); }
-void record_socket(WindowRef, long long s) { active_recorder->job_calls.push_back(s < 0 ? "socket none" : "socket"); }
+void record_socket(WindowRef, long long s) {
+    UiRecorder* r = active_recorder;
+    r->job_calls.push_back(s < 0 ? "socket none" : "socket");
+    if (s >= 0 && ++r->sockets_registered == r->cancel_at_socket) {
+        r->cancelled = true;
+        sys_socket_abort(static_cast<Socket>(s));
+    }
+}
+bool record_cancelled(WindowRef) { return active_recorder->cancelled; }
 void record_file(WindowRef, void* f) { active_recorder->job_calls.push_back(f ? "file" : "file none"); }
 void record_ok(WindowRef, bool on) { active_recorder->job_calls.push_back(std::string("ok ") + (on ? "1" : "0")); }
 void record_skip_button(WindowRef, bool on) {
@@ -53,7 +61,8 @@ int record_command(int command, const char* path) {
 }
 const UiServices recording{record_box,    record_clear,  record_add,  record_start,       record_step,
                            record_skip,   record_open,   record_close, record_socket,     record_file,
-                           record_ok,     record_skip_button, record_reset, record_command};
+                           record_ok,     record_skip_button, record_reset, record_command,
+                           record_cancelled};
 
 int count_quit() {
     quit_requests++;

@@ -1,0 +1,78 @@
+#include "transport/mail_checker.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/accounts.h"
+#include "transport/connect.h"
+#include "transport/pop3.h"
+#include "transport/socket_lines.h"
+
+namespace {
+// Room kept in the 1024-byte summary for one more account line.
+constexpr int summary_limit = 900;
+}
+
+void mail_check_begin(MailCheckState* state) {
+    state->largest_total = 0;
+    state->summary = array_new(1024);
+    state->overflow = false;
+}
+
+void mail_check_end(MailCheckState* state) {
+    delete_arrays(state->summary);
+    state->summary = nullptr;
+}
+
+int mail_check_round(MailCheckState* state, WindowRef window) {
+    Array* reply = array_new(520);
+    Array* command = array_new(520);
+    array_clear(state->summary);
+    state->overflow = false;
+    int total = 0;
+    for (int a = 0; a < account_count(); a++) {
+        Socket s = sys_socket_open();
+        if (s == no_socket) {
+            show_message("Could not create socket.");
+            total = -1;
+            break;
+        }
+        set_socket_timeouts(s);
+        register_socket(window, static_cast<long long>(s));
+        // No status window of its own: the round's text is the summary.
+        if (pop3_login(s, nullptr, reply, command, account_field(a, ACCOUNT_POP3_SERVER),
+                       account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD), false, false) == 0) {
+            int n = pop3_list(s, nullptr, nullptr);
+            if (n > 0) {
+                int used = static_cast<int>(std::strlen(state->summary->text));
+                if (used < summary_limit) {
+                    array_printf_at(state->summary, used, "%.80s: %i e-mails\r\n", account_field(a, ACCOUNT_NAME), n);
+                } else {
+                    state->overflow = true;
+                }
+                total += n;
+            }
+            send_pop3_command(s, "quit\r\n", nullptr, false);
+        }
+        register_socket(window, static_cast<long long>(no_socket));
+        sys_socket_close(s);
+    }
+    if (total >= 0) {
+        if (!state->summary->text[0]) array_copy(state->summary, "You have no new mail.");
+        if (state->overflow)
+            array_printf_at(state->summary, static_cast<int>(std::strlen(state->summary->text)), "%s",
+                            "Overflow occured.\r\n");
+    }
+    delete_arrays(reply, command);
+    return total;
+}
+
+bool mail_check_rose(MailCheckState* state, int total) {
+    if (total <= state->largest_total) return false;
+    state->largest_total = total;
+    return true;
+}
+
+void mail_check_tip(char* out, int capacity, int total) {
+    std::snprintf(out, static_cast<size_t>(capacity < 64 ? capacity : 64), "Zenth Mail (%i e-mails)", total);
+}

@@ -1,0 +1,340 @@
+#include "ui/status_window.h"
+
+#include <commctrl.h>
+#include <io.h>
+#include <richedit.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "core/accounts.h"
+#include "core/app_state.h"
+#include "core/log.h"
+#include "core/threads.h"
+#include "core/ui_services.h"
+#include "transport/sys_socket.h"
+#include "ui/main_window.h"
+#include "ui/resource.h"
+
+namespace {
+
+HINSTANCE status_instance = nullptr;
+constexpr int table_size = 100;
+
+// A job's cancel first aborts its socket and lets the job end by itself;
+// only a job still running after this long is terminated, since a thread
+// killed inside the C runtime or the heap could leave a lock held.
+constexpr DWORD cancel_wait_ms = 5000;
+// How long the main window waits for a new status window.
+constexpr int create_wait_rounds = 100;  // of 100 ms
+
+// What a job asks for; shared between the job, the main window and the new
+// window's thread, so that a request given up on stays valid.
+struct StatusRequest {
+    HWND owner = nullptr;
+    int target = 0;
+    HANDLE thread = nullptr;  // the job's own thread, or none
+    std::atomic<HWND> window{nullptr};
+    std::atomic<bool> failed{false};
+    // A window that appears after its job gave up waiting closes again.
+    std::mutex handover;
+    bool abandoned = false;
+};
+using RequestRef = std::shared_ptr<StatusRequest>;
+
+// One record per slot of the window table; records are never freed, so a
+// job asking after its window is gone reads a record, not freed memory.
+struct StatusRecord {
+    HWND owner = nullptr;
+    int target = 0;
+    HANDLE thread = nullptr;
+    std::atomic<long long> socket{no_socket};
+    std::atomic<HANDLE> file{nullptr};  // the open file's system handle
+    std::atomic<bool> cancelled{false};
+};
+
+StatusRecord records[table_size];
+std::mutex table_lock;
+std::atomic<int> open_count{0};
+
+uint32_t* slot(int i) { return static_cast<uint32_t*>(array_element(app.status_windows, i)); }
+
+int take_slot() {
+    std::lock_guard<std::mutex> hold(table_lock);
+    for (int i = 0; i < table_size; i++)
+        if (*slot(i) == 0) {
+            *slot(i) = 1;  // taken; the handle follows
+            return i;
+        }
+    return -1;
+}
+
+void set_slot(int i, uint32_t value) {
+    std::lock_guard<std::mutex> hold(table_lock);
+    *slot(i) = value;
+}
+
+StatusRecord* record_of(HWND window) {
+    if (!window || !IsWindow(window)) return nullptr;
+    return reinterpret_cast<StatusRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// Every folder the target's job writes into.
+template <typename F>
+void for_target_folders(int target, F f) {
+    if (target == STATUS_ALL_ACCOUNTS) {
+        for (int a = 0; a < account_count(); a++) f(account_field(a, ACCOUNT_INBOX));
+    } else if (target == STATUS_OUTBOX) {
+        f("maildir\\outbox");
+    } else if (target == STATUS_TEMP) {
+        f("temp");
+    } else if (target >= 0 && target < account_count()) {
+        f(account_field(target, ACCOUNT_INBOX));
+    }
+}
+
+// Waits for the thread to end, still answering what the job sends to the
+// window meanwhile (its status text, its buttons), which it waits on.
+bool wait_answering(HANDLE thread, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= milliseconds) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, milliseconds - spent, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0) return true;
+        if (r == WAIT_FAILED) return false;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+void cancel(HWND window, StatusRecord* r) {
+    HWND cancel_button = GetDlgItem(window, IDC_STATUS_CANCEL);
+    if (!IsWindowEnabled(cancel_button) || r->cancelled.exchange(true)) return;
+    EnableWindow(cancel_button, FALSE);
+    long long socket = r->socket.load();
+    if (socket != no_socket) sys_socket_abort(static_cast<Socket>(socket));
+    bool ended = !r->thread || wait_answering(r->thread, cancel_wait_ms);
+    if (!ended) {
+        log_write("A cancelled job did not end; it was terminated.\r\n");
+        TerminateThread(r->thread, 0);
+        // The job can no longer close what it had open, nor release its
+        // folders. The file's stream is left alone: its lock may have died
+        // with the thread.
+        socket = r->socket.load();
+        if (socket != no_socket) sys_socket_close(static_cast<Socket>(socket));
+        if (HANDLE file = r->file.exchange(nullptr)) CloseHandle(file);
+        if (r->owner == main_window.load())
+            for_target_folders(r->target, [&](const char* folder) { main_command(MAIN_BUSY_REMOVE, folder); });
+    }
+    if (r->owner && r->owner == main_window.load()) DrawMenuBar(r->owner);
+    PostQuitMessage(0);
+}
+
+void centre(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    MoveWindow(window, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
+               width, height, TRUE);
+}
+
+void create_text_box(HWND window) {
+    RECT box{20, 10, 20 + 210, 10 + 40};
+    MapDialogRect(window, &box);
+    HWND text = CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT20A", "",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+                                box.left, box.top, box.right - box.left, box.bottom - box.top, window,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)), status_instance, nullptr);
+    SetFocus(text);
+}
+
+INT_PTR CALLBACK status_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(window, GWLP_USERDATA, lparam);
+        create_text_box(window);
+        SendMessageA(GetDlgItem(window, IDC_STATUS_PROGRESS), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        return FALSE;
+    case WM_CLOSE:
+        SendMessageA(window, WM_COMMAND, IDC_STATUS_CANCEL, 0);
+        return TRUE;
+    case WM_STATUS_CLOSE:
+        PostQuitMessage(0);
+        return TRUE;
+    case WM_COMMAND: {
+        auto* r = reinterpret_cast<StatusRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (!r) return FALSE;
+        switch (LOWORD(wparam)) {
+        case IDC_STATUS_OK:
+            PostQuitMessage(0);
+            return TRUE;
+        case IDC_STATUS_CANCEL:
+            cancel(window, r);
+            return TRUE;
+        case IDC_STATUS_SKIP:
+            // The job reading a message body sees the button disabled.
+            if (r->owner == main_window.load()) EnableWindow(GetDlgItem(window, IDC_STATUS_SKIP), FALSE);
+            return TRUE;
+        case CMD_STATUS_SOCKET:
+            r->socket = static_cast<long long>(lparam);
+            return TRUE;
+        case CMD_STATUS_FILE: {
+            auto* file = reinterpret_cast<FILE*>(lparam);
+            r->file = file ? reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))) : nullptr;
+            return TRUE;
+        }
+        default:
+            return FALSE;
+        }
+    }
+    default:
+        return FALSE;
+    }
+}
+
+void status_thread(void* argument) {
+    auto* handed = static_cast<RequestRef*>(argument);
+    RequestRef request = *handed;
+    delete handed;
+    int i = take_slot();
+    if (i < 0) {
+        log_write("No free slot for a status window.\r\n");
+        request->failed = true;
+        return;
+    }
+    StatusRecord& r = records[i];
+    r.owner = request->owner;
+    r.target = request->target;
+    r.thread = request->thread;
+    r.socket = no_socket;
+    r.file = nullptr;
+    r.cancelled = false;
+    open_count++;
+    HWND window = CreateDialogParamA(status_instance, MAKEINTRESOURCEA(IDD_STATUS), nullptr, status_procedure,
+                                     reinterpret_cast<LPARAM>(&r));
+    if (!window) {
+        log_write("Could not create a status window.\r\n");
+        r.thread = nullptr;  // still the job's to close
+        set_slot(i, 0);
+        open_count--;
+        request->failed = true;
+        return;
+    }
+    set_slot(i, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
+    centre(window);
+    {
+        std::lock_guard<std::mutex> hold(request->handover);
+        if (request->abandoned)
+            r.thread = nullptr;  // the job kept its handle
+        else
+            request->window = window;
+    }
+    MSG message;
+    if (!request->window) PostQuitMessage(0);
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        if (!IsDialogMessageA(window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    DestroyWindow(window);
+    if (r.thread) CloseHandle(r.thread);
+    r.thread = nullptr;
+    set_slot(i, 0);
+    open_count--;
+}
+
+HANDLE current_thread_handle() {
+    HANDLE handle = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &handle, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    return handle;
+}
+
+HWND request_window(HWND owner, int target, HANDLE thread) {
+    HWND main = main_window.load();
+    if (!main) {
+        if (thread) CloseHandle(thread);
+        return nullptr;
+    }
+    auto request = std::make_shared<StatusRequest>();
+    request->owner = owner;
+    request->target = target;
+    request->thread = thread;
+    SendMessageA(main, WM_COMMAND, CMD_OPEN_STATUS_WINDOW, reinterpret_cast<LPARAM>(&request));
+    HWND window;
+    {
+        std::lock_guard<std::mutex> hold(request->handover);
+        window = request->window.load();
+        if (!window) request->abandoned = true;
+    }
+    // Given up on, or never made: the job runs on, its text in the log.
+    if (!window && thread) CloseHandle(thread);
+    return window;
+}
+
+WindowRef win_open_status_window(WindowRef owner, int target) {
+    HWND window = request_window(static_cast<HWND>(owner), target, current_thread_handle());
+    if (window) ShowWindow(window, SW_SHOW);
+    return window;
+}
+
+void win_close_status_window(WindowRef window) { PostMessageA(static_cast<HWND>(window), WM_STATUS_CLOSE, 0, 0); }
+
+void win_register_socket(WindowRef window, long long socket) {
+    SendMessageA(static_cast<HWND>(window), WM_COMMAND, CMD_STATUS_SOCKET, static_cast<LPARAM>(socket));
+}
+
+void win_register_file(WindowRef window, void* file) {
+    SendMessageA(static_cast<HWND>(window), WM_COMMAND, CMD_STATUS_FILE, reinterpret_cast<LPARAM>(file));
+}
+
+void win_enable_ok(WindowRef window, bool enabled) {
+    EnableWindow(GetDlgItem(static_cast<HWND>(window), IDC_STATUS_OK), enabled);
+}
+
+void win_enable_skip(WindowRef window, bool enabled) {
+    EnableWindow(GetDlgItem(static_cast<HWND>(window), IDC_STATUS_SKIP), enabled);
+}
+
+bool win_job_cancelled(WindowRef window) {
+    StatusRecord* r = record_of(static_cast<HWND>(window));
+    return r && r->cancelled.load();
+}
+
+UiServices with_status_windows;
+
+}  // namespace
+
+void install_status_windows(HINSTANCE instance) {
+    status_instance = instance;
+    with_status_windows = *platform_ui_services();
+    with_status_windows.open_status_window = win_open_status_window;
+    with_status_windows.close_status_window = win_close_status_window;
+    with_status_windows.register_socket = win_register_socket;
+    with_status_windows.register_file = win_register_file;
+    with_status_windows.enable_ok = win_enable_ok;
+    with_status_windows.enable_skip = win_enable_skip;
+    with_status_windows.job_cancelled = win_job_cancelled;
+    ui_install(&with_status_windows);
+}
+
+LRESULT create_status_window(LPARAM argument) {
+    RequestRef request = *reinterpret_cast<RequestRef*>(argument);
+    auto* handed = new RequestRef(request);
+    if (start_thread(status_thread, handed) == -1) {
+        delete handed;
+        request->failed = true;
+        show_message("Could not start thread.");
+        return 0;
+    }
+    for (int round = 0; round < create_wait_rounds && !request->window && !request->failed; round++) Sleep(100);
+    if (!request->window && !request->failed) log_write("A status window did not appear in time.\r\n");
+    return reinterpret_cast<LRESULT>(request->window.load());
+}
+
+HWND open_hidden_status_window(HWND owner, int target) { return request_window(owner, target, nullptr); }
+
+int open_status_window_count() { return open_count.load(); }

@@ -1,0 +1,149 @@
+#include "ui/tray.h"
+
+#include <mmsystem.h>
+#include <ras.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "core/app_state.h"
+#include "core/log.h"
+#include "core/settings.h"
+#include "core/threads.h"
+#include "core/ui_services.h"
+#include "transport/mail_checker.h"
+#include "ui/resource.h"
+#include "ui/status_window.h"
+
+namespace {
+
+std::atomic<HWND> tray_status_window{nullptr};
+std::atomic<bool> icon_shown{false};
+// Each stay in tray mode has its own checker; one left behind by a quick
+// wake and return ends at its next look.
+std::atomic<int> tray_generation{0};
+
+NOTIFYICONDATAA icon_data(HWND window) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = window;
+    data.uID = TRAY_ICON_ID;
+    return data;
+}
+
+void set_icon(HWND window, DWORD action, int icon, const char* tip) {
+    NOTIFYICONDATAA data = icon_data(window);
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAY_ICON;
+    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon));
+    std::strncpy(data.szTip, tip, sizeof(data.szTip) - 1);
+    Shell_NotifyIconA(action, &data);
+}
+
+// A dial-up connection is up when the first one the system lists is
+// connected; any failure means none.
+bool dialup_connected() {
+    RASCONNA connection{};
+    connection.dwSize = sizeof(connection);
+    DWORD size = sizeof(connection), count = 0;
+    if (RasEnumConnectionsA(&connection, &size, &count) != 0 || count < 1) return false;
+    RASCONNSTATUSA status{};
+    status.dwSize = sizeof(status);
+    if (RasGetConnectStatusA(connection.hrasconn, &status) != 0) return false;
+    return (status.rasconnstate & RASCS_Connected) != 0;
+}
+
+void show_new_mail(HWND window, int total) {
+    char tip[64];
+    mail_check_tip(tip, sizeof tip, total);
+    set_icon(window, NIM_MODIFY, IDI_TRAY_MAIL, tip);
+    char line[120];
+    std::snprintf(line, sizeof line, "Tray: %s\r\n", tip);
+    log_write(line);
+    if (app.new_mail_sound->text[0]) {
+        log_write("Tray: new-mail sound played.\r\n");
+        sndPlaySoundA(app.new_mail_sound->text, SND_ASYNC | SND_NODEFAULT);
+    }
+}
+
+// Sleeps up to a minute in one-second steps, ending early once the main
+// window is shown again.
+bool still_in_tray(HWND window, int generation) {
+    return !IsWindowVisible(window) && tray_generation.load() == generation;
+}
+
+void wait_for_next_round(HWND window, int generation) {
+    for (int i = 0; i < 60 && still_in_tray(window, generation); i++) Sleep(1000);
+}
+
+void checker_thread(void* argument) {
+    HWND window = static_cast<HWND>(argument);
+    int generation = tray_generation.load();
+    HWND status = open_hidden_status_window(window, STATUS_ALL_ACCOUNTS);
+    tray_status_window = status;
+    if (status) {
+        EnableWindow(GetDlgItem(status, IDC_STATUS_CANCEL), FALSE);
+        EnableWindow(GetDlgItem(status, IDC_STATUS_SKIP), FALSE);
+    }
+    MailCheckState state;
+    mail_check_begin(&state);
+    while (still_in_tray(window, generation)) {
+        if ((settings_flags & SETTING_DIALUP_CHECK) && !dialup_connected()) {
+            Sleep(1000);
+            continue;
+        }
+        int total = mail_check_round(&state, status);
+        if (total < 0) break;
+        if (status) SendMessageA(GetDlgItem(status, IDC_STATUS), WM_SETTEXT, 0, (LPARAM)state.summary->text);
+        if (mail_check_rose(&state, total)) show_new_mail(window, total);
+        wait_for_next_round(window, generation);
+    }
+    mail_check_end(&state);
+}
+
+}  // namespace
+
+void enter_tray_mode(HWND window) {
+    if (app.tray_mode) return;
+    tray_generation++;
+    if (start_thread(checker_thread, window) == -1) {
+        show_message("Could not start thread.");
+        return;
+    }
+    set_icon(window, NIM_ADD, IDI_TRAY, "Zenth Mail");
+    icon_shown = true;
+    ShowWindow(window, SW_HIDE);
+    app.tray_mode = 1;
+}
+
+void leave_tray_mode(HWND window) {
+    ShowWindow(window, SW_SHOWMAXIMIZED);
+    if (HWND status = tray_status_window.exchange(nullptr); status && IsWindow(status)) {
+        ShowWindow(status, SW_SHOW);
+        SetForegroundWindow(status);
+    }
+    SetForegroundWindow(window);
+    remove_tray_icon(window);
+    app.tray_mode = 0;
+}
+
+void tray_icon_message(HWND window, LPARAM event) {
+    if (event == WM_LBUTTONDBLCLK) {
+        leave_tray_mode(window);
+    } else if (event == WM_RBUTTONUP) {
+        HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_TRAY));
+        POINT at;
+        GetCursorPos(&at);
+        // In front, so the menu closes when the user clicks elsewhere.
+        SetForegroundWindow(window);
+        TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+        DestroyMenu(menu);
+    }
+}
+
+void remove_tray_icon(HWND window) {
+    if (!icon_shown.exchange(false)) return;
+    NOTIFYICONDATAA data = icon_data(window);
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}
