@@ -1,17 +1,16 @@
 // The SMTP session and Send Queued against the real exim on loopback: the
 // message arrives in alice's Maildir as it was sent, with CRAM-MD5 and with
 // PLAIN, and a recipient exim refuses leaves the message queued.
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/sys_time.h"
 #include "store/busy_folders.h"
 #include "tests/unit/real_servers.h"
+#include "tests/unit/relay.h"
 #include "tests/unit/smtp_test_support.h"
 #include "transport/send_queued.h"
 #include "transport/smtp_session.h"
@@ -19,57 +18,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Forwards one client connection to exim and back, keeping what the client
-// sent. With `hide_cram_md5` the server's EHLO reply loses "CRAM-MD5 ", as
-// from a server that offers only PLAIN.
-class Relay {
-public:
-    Relay(int upstream_port, bool hide_cram_md5) : upstream_port_(upstream_port), hide_(hide_cram_md5) {
-        listener_ = peer_listen(&address_);
-        thread_ = std::thread([this] { run(); });
-    }
-    ~Relay() { client_bytes(); }
-    NetAddress address() const { return address_; }
-    std::string client_bytes() {
-        if (thread_.joinable()) thread_.join();
-        if (listener_ >= 0) peer_close_raw(listener_);
-        listener_ = -1;
-        return from_client_;
-    }
-
-private:
-    void run() {
-        intptr_t client = peer_accept(listener_, 5000);
-        if (client < 0) return;
-        Socket server = connect_to(upstream_port_);
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        char buffer[8192];
-        while (server != no_socket && std::chrono::steady_clock::now() < until) {
-            int n = peer_recv_raw(server, buffer, sizeof buffer, 5);
-            if (n == 0) break;
-            if (n > 0) {
-                std::string text(buffer, static_cast<size_t>(n));
-                for (size_t at; hide_ && (at = text.find("CRAM-MD5 ")) != std::string::npos;) text.erase(at, 9);
-                peer_send_raw(client, text);
-            }
-            int m = peer_recv_raw(client, buffer, sizeof buffer, 5);
-            if (m == 0) break;
-            if (m > 0) {
-                from_client_.append(buffer, static_cast<size_t>(m));
-                peer_send_raw(server, std::string(buffer, static_cast<size_t>(m)));
-            }
-        }
-        if (server != no_socket) sys_socket_close(server);
-        peer_close_raw(client);
-    }
-    int upstream_port_;
-    bool hide_;
-    NetAddress address_;
-    intptr_t listener_ = -1;
-    std::thread thread_;
-    std::string from_client_;
-};
 
 fs::path maildir_root() {
 #ifdef _WIN32
@@ -167,7 +115,7 @@ protected:
 
 TEST_F(RealSmtpTest, CramMd5MessageArrivesIntact) {
     REQUIRE_REAL_SERVERS();
-    Relay relay(real_servers().smtp_port, false);
+    Relay relay(real_servers().smtp_port);
     Outgoing m = from_alice(server_text(relay.address()), 2, unique_token("cram"));
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
     ASSERT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();
@@ -180,7 +128,7 @@ TEST_F(RealSmtpTest, CramMd5MessageArrivesIntact) {
 
 TEST_F(RealSmtpTest, PlainMessageArrivesIntactWhenCramMd5IsNotOffered) {
     REQUIRE_REAL_SERVERS();
-    Relay relay(real_servers().smtp_port, true);
+    Relay relay(real_servers().smtp_port, hiding_cram_md5());
     Outgoing m = from_alice(server_text(relay.address()), 2, unique_token("plain"));
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
     ASSERT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();

@@ -1,0 +1,175 @@
+// Receiving from the real dovecot on loopback (tests/servers/start.sh): the
+// receive job on 1,000 messages of about 20 KB, in messages per second, and
+// fetchmail fetching the same mailbox into a local BSMTP file as a
+// yardstick; first the memory that receiving one 50 MB message takes (the
+// message is streamed into its file, so the peak should hardly move).
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/accounts.h"
+#include "core/app_state.h"
+#include "core/arrays.h"
+#include "format/password_key.h"
+#include "store/busy_folders.h"
+#include "transport/pop3_jobs.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The servers' catch-all mailbox, which no test reads.
+const char* const user = "sink";
+const char* const password = "sinkpw";
+
+fs::path mailbox() { return fs::path(std::getenv("ZM_MAILDIR_ROOT")) / user / "Maildir"; }
+
+// Writes the message straight into the Maildir as a delivery would: in tmp
+// first, then moved into new. Built line by line, so the benchmark itself
+// never holds a large message.
+void deliver(int number, size_t body_bytes) {
+    std::string name = std::to_string(std::time(nullptr)) + ".bench" + std::to_string(number) + ".local";
+    {
+        std::ofstream out(mailbox() / "tmp" / name, std::ios::binary);
+        out << "From: carol@example.test\r\nTo: sink@example.test\r\nSubject: bench " << number
+            << "\r\nDate: Mon, 1 Jan 2024 10:00:00 +0000\r\nMIME-Version: 1.0\r\n\r\n";
+        const std::string line = std::string(76, 'Q') + "\r\n";
+        for (size_t written = 0; written + line.size() <= body_bytes; written += line.size()) out << line;
+    }
+    fs::rename(mailbox() / "tmp" / name, mailbox() / "new" / name);
+}
+
+void clear_mailbox() {
+    for (const char* sub : {"new", "cur"})
+        for (const auto& e : fs::directory_iterator(mailbox() / sub)) fs::remove(e.path());
+}
+
+// The account table with one account: the sink mailbox, kept on the server
+// or deleted after receiving.
+void write_account(int port, bool delete_after) {
+    std::string key(32, 'b');
+    std::ofstream("pwdkey.dat", std::ios::binary) << key;
+    password_key_load();
+    Array* stored = array_new(100);
+    encode_password(password, stored);
+    std::ofstream("accountdata.cfg", std::ios::binary)
+        << "bench\r\n127.0.0.1\r\n\"Sink\" <sink@example.test>\r\n127.0.0.1:" << port << "\r\n"
+        << user << "\r\n" << stored->text << "\r\nmaildir\\inbox\r\n" << (delete_after ? 8 : 0) << "\r\n";
+    delete_arrays(stored);
+    accounts_load();
+}
+
+long peak_kb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+size_t files_in(const fs::path& folder) {
+    size_t n = 0;
+    for (auto it = fs::directory_iterator(folder); it != fs::directory_iterator(); ++it) n++;
+    return n;
+}
+
+// fetchmail over plain POP3 with a password, keeping the messages, into a
+// BSMTP file: a local file and no process per message, like the client.
+// Returns the number of messages in that file, or -1 when it failed.
+int run_fetchmail(const fs::path& folder, int port, double* spent) {
+    fs::path rc = folder / "fetchmailrc";
+    fs::path out = folder / "fetched.bsmtp";
+    {
+        std::ofstream f(rc);
+        f << "set no syslog\nset no bouncemail\n"
+          << "poll 127.0.0.1 service " << port << " protocol pop3 auth password timeout 60\n"
+          << "  user \"" << user << "\" there with password \"" << password << "\" is root here\n"
+          << "  fetchall keep sslproto '' no sslcertck bsmtp \"" << out.string() << "\"\n";
+    }
+    fs::permissions(rc, fs::perms::owner_read | fs::perms::owner_write);
+    std::string command = "FETCHMAILHOME='" + folder.string() + "' fetchmail --nodetach --silent --fetchmailrc '" +
+                          rc.string() + "' >'" + (folder / "fetchmail.log").string() + "' 2>&1";
+    auto start = std::chrono::steady_clock::now();
+    int status = std::system(command.c_str());
+    *spent = seconds_since(start);
+    if (status != 0) {
+        std::printf("fetchmail failed (status %d); its output:\n", status);
+        std::ifstream log(folder / "fetchmail.log");
+        for (std::string line; std::getline(log, line);) std::printf("  %s\n", line.c_str());
+        return -1;
+    }
+    int count = 0;
+    std::ifstream in(out, std::ios::binary);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("MAIL FROM:", 0) == 0) count++;
+    return count;
+}
+
+}  // namespace
+
+int main() {
+    const char* port_text = std::getenv("ZM_POP3_PORT");
+    if (!port_text || !std::getenv("ZM_MAILDIR_ROOT")) {
+        std::printf("bench_receive: skipped, the mail servers are not running (source the env.sh of tests/servers/start.sh)\n");
+        return 0;
+    }
+    const int port = std::atoi(port_text);
+    fs::path folder = fs::temp_directory_path() / ("zm_bench_receive_" + std::to_string(getpid()));
+    fs::create_directories(folder / "temp");
+    fs::create_directories(folder / "maildir" / "inbox");
+    fs::current_path(folder);
+    create_app_state();
+    busy_folders_init();
+    array_copy(app.current_folder, "maildir\\drafts");
+    clear_mailbox();
+    bool failed = false;
+
+    // First, while the process is still small: one 50 MB message.
+    deliver(0, 50u * 1024 * 1024);
+    write_account(port, true);
+    long before = peak_kb();
+    auto start = std::chrono::steady_clock::now();
+    int received = receive_job(nullptr, 0);
+    double spent = seconds_since(start);
+    long after = peak_kb();
+    std::printf("one 50 MB message: %s in %.2f s (%.1f MB/s); peak memory %ld KB before, %ld KB after (+%ld KB)\n",
+                received == 1 ? "received" : "FAILED", spent, 50.0 / spent, before, after, after - before);
+    failed |= received != 1;
+    fs::remove_all(folder / "maildir" / "inbox");
+    fs::create_directories(folder / "maildir" / "inbox");
+    clear_mailbox();
+
+    const int count = 1000;
+    const size_t body = 20 * 1024;
+    for (int i = 1; i <= count; i++) deliver(i, body);
+    write_account(port, false);
+    start = std::chrono::steady_clock::now();
+    received = receive_job(nullptr, 0);
+    spent = seconds_since(start);
+    size_t stored = files_in(folder / "maildir" / "inbox");
+    std::printf("receive job, %d messages of %.1f KB from dovecot: %.2f s, %.1f messages/s (%zu files stored)\n",
+                received, body / 1024.0, spent, received / spent, stored);
+    failed |= received != count || stored != static_cast<size_t>(count);
+
+    // The same mailbox again, kept on the server above.
+    int fetched = run_fetchmail(folder, port, &spent);
+    if (fetched >= 0)
+        std::printf("fetchmail, the same %d messages into a BSMTP file: %.2f s, %.1f messages/s\n", fetched, spent,
+                    fetched / spent);
+    failed |= fetched != count;
+
+    clear_mailbox();
+    fs::current_path(fs::temp_directory_path());
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return failed ? 1 : 0;
+}
