@@ -1,5 +1,7 @@
 // The receive jobs against the real dovecot server.
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "store/busy_folders.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/test_support.h"
+#include "tests/unit/scripted_peer.h"
+#include "transport/mail_checker.h"
 #include "transport/pop3_jobs.h"
 
 namespace fs = std::filesystem;
@@ -38,10 +42,10 @@ protected:
         FolderTest::TearDown();
     }
     std::string account(const std::string& name, const std::string& user, const std::string& password,
-                        const std::string& inbox, int options) {
+                        const std::string& inbox, int options, int at_port = 0) {
         Array* stored = array_new(100);
         encode_password(password.c_str(), stored);
-        std::string port = std::to_string(real_servers().pop3_port);
+        std::string port = std::to_string(at_port ? at_port : real_servers().pop3_port);
         std::string a = name + "\r\n127.0.0.1\r\n\"" + name + "\" <" + user + "@example.test>\r\n127.0.0.1:" + port +
                         "\r\n" + user + "\r\n" + stored->text + "\r\n" + inbox + "\r\n" + std::to_string(options) + "\r\n";
         delete_arrays(stored);
@@ -130,6 +134,105 @@ TEST_F(ReceiveJobTest, WithoutAccountsTheManagerIsOffered) {
     EXPECT_EQ(receive_job(nullptr, -1), 0);
     EXPECT_EQ(ui.box_texts(), (std::vector<std::string>{"You must set up an email account before you can receive "
                                                         "email. Would you like to do that now?"}));
+}
+
+// Cancel while the job waits in the middle of a message: the status window
+// aborts the socket, the job ends at once by itself, nothing half-received
+// is left, no other account is tried, and the server is told nothing more.
+TEST_F(ReceiveJobTest, CancelDuringABlockedReceiveEndsTheJobAndKeepsEverything) {
+    ScriptedPeer peer({peer_send("+OK ready\r\n"), peer_receive("\r\n"), peer_send("+OK\r\n"),
+                       peer_receive("\r\n"), peer_send("+OK logged in\r\n"), peer_receive("list\r\n"),
+                       peer_send("+OK\r\n1 5000\r\n.\r\n"), peer_receive("retr 1\r\n"),
+                       peer_send("+OK 5000 octets\r\nSubject: half\r\n\r\nthe first lines\r\n"), peer_pause(6000)});
+    int port = port_from_network(peer.address().port);
+    write_file(folder_ / "accountdata.cfg",
+               account("slow", "alice", "alicepw", "maildir\\inbox", ACCOUNT_DELETE_FROM_SERVER, port) +
+                   account("next", "bob", "bobpw", "maildir\\bob", 0, port));
+    ASSERT_EQ(accounts_load(), 0);
+    busy_folders_add("maildir\\inbox");
+    busy_folders_add("maildir\\bob");
+
+    auto job = std::async(std::launch::async, [] { return receive_job(nullptr, -1); });
+    // Until the scratch file of the message exists, and a moment more for
+    // the job to block in the body the peer holds back.
+    for (int i = 0; i < 100 && fs::is_empty(folder_ / "temp"); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ui.cancel();
+    // Well before the peer would let go of the connection.
+    ASSERT_EQ(job.wait_for(std::chrono::seconds(3)), std::future_status::ready) << "the job did not end";
+    EXPECT_EQ(job.get(), 0);
+
+    std::string shown = ui.status_text();
+    EXPECT_EQ(shown.find("Checking", 1), std::string::npos) << shown;  // the second account was never tried
+    EXPECT_TRUE(files("inbox").empty());
+    EXPECT_TRUE(fs::is_empty(folder_ / "temp"));
+    std::string said = peer.received();
+    EXPECT_EQ(said.find("dele"), std::string::npos) << said;
+    EXPECT_EQ(said.find("quit"), std::string::npos) << said;
+    EXPECT_EQ(busy_folders_contains("maildir\\inbox"), 0);
+    EXPECT_EQ(busy_folders_contains("maildir\\bob"), 0);
+}
+
+// The tray's check counts what waits on every server; the icon and the sound
+// follow only a rise above the most seen.
+TEST_F(ReceiveJobTest, TrayCheckCountsWaitingMailAndRisesOnlyAboveTheMostSeen) {
+    REQUIRE_REAL_SERVERS();
+    clear_mailbox("alice");
+    clear_mailbox("bob");
+    for (int i = 0; i < 3; i++) deliver("alice", "Subject: m" + std::to_string(i) + "\r\n\r\nbody\r\n");
+    write_file(folder_ / "accountdata.cfg", account("home", "alice", "alicepw", "maildir\\inbox", 0) +
+                                                account("locked out", "bob", "wrong", "maildir\\bob", 0) +
+                                                account("work", "bob", "bobpw", "maildir\\bob", 0));
+    ASSERT_EQ(accounts_load(), 0);
+    MailCheckState state;
+    mail_check_begin(&state);
+
+    EXPECT_EQ(mail_check_round(&state, nullptr), 3);
+    EXPECT_STREQ(state.summary->text, "home: 3 e-mails\r\n");
+    EXPECT_TRUE(mail_check_rose(&state, 3));
+    EXPECT_EQ(mail_check_round(&state, nullptr), 3);
+    EXPECT_FALSE(mail_check_rose(&state, 3));  // the same number: no sound, no new icon
+
+    deliver("bob", "Subject: for bob\r\n\r\nbody\r\n");
+    EXPECT_EQ(mail_check_round(&state, nullptr), 4);
+    EXPECT_STREQ(state.summary->text, "home: 3 e-mails\r\nwork: 1 e-mails\r\n");
+    EXPECT_TRUE(mail_check_rose(&state, 4));
+    EXPECT_FALSE(mail_check_rose(&state, 2));  // fewer after a receive elsewhere
+
+    clear_mailbox("alice");
+    clear_mailbox("bob");
+    EXPECT_EQ(mail_check_round(&state, nullptr), 0);
+    EXPECT_STREQ(state.summary->text, "You have no new mail.");
+    EXPECT_EQ(mailbox_messages("alice").size(), 0u);
+    mail_check_end(&state);
+
+    char tip[64];
+    mail_check_tip(tip, sizeof tip, 12);
+    EXPECT_STREQ(tip, "Zenth Mail (12 e-mails)");
+}
+
+// Ten accounts with names past the 80 characters shown: every line fits.
+TEST_F(ReceiveJobTest, TrayCheckListsTenLongNamedAccounts) {
+    ScriptedPeer* peers[10];
+    std::string table, expected;
+    for (int i = 0; i < 10; i++) {
+        peers[i] = new ScriptedPeer({peer_send("+OK\r\n"), peer_receive("\r\n"), peer_send("+OK\r\n"),
+                                     peer_receive("\r\n"), peer_send("+OK\r\n"), peer_receive("list\r\n"),
+                                     peer_send("+OK\r\n1 10\r\n2 10\r\n.\r\n"), peer_receive("quit\r\n"),
+                                     peer_send("+OK bye\r\n")});
+        std::string name(80, static_cast<char>('a' + i));
+        table += account(name + "-cut", "u", "p", "maildir\\inbox", 0, port_from_network(peers[i]->address().port));
+        expected += name + ": 2 e-mails\r\n";
+    }
+    write_file(folder_ / "accountdata.cfg", table);
+    ASSERT_EQ(accounts_load(), 0);
+    MailCheckState state;
+    mail_check_begin(&state);
+    EXPECT_EQ(mail_check_round(&state, nullptr), 20);
+    EXPECT_EQ(std::string(state.summary->text), expected);
+    mail_check_end(&state);
+    for (ScriptedPeer* p : peers) delete p;
 }
 
 }  // namespace

@@ -37,12 +37,8 @@ WindowRef record_open(WindowRef, int target) {
 }
 void record_close(WindowRef) { active_recorder->job_calls.push_back("close"); }
 void record_socket(WindowRef, long long s) {
-    UiRecorder* r = active_recorder;
-    r->job_calls.push_back(s < 0 ? "socket none" : "socket");
-    if (s >= 0 && ++r->sockets_registered == r->cancel_at_socket) {
-        r->cancelled = true;
-        sys_socket_abort(static_cast<Socket>(s));
-    }
+    active_recorder->job_calls.push_back(s < 0 ? "socket none" : "socket");
+    active_recorder->last_socket = s;
 }
 bool record_cancelled(WindowRef) { return active_recorder->cancelled; }
 void record_file(WindowRef, void* f) { active_recorder->job_calls.push_back(f ? "file" : "file none"); }
@@ -85,6 +81,12 @@ std::vector<std::string> UiRecorder::box_texts() const {
     std::vector<std::string> texts;
     for (const RecordedBox& b : boxes) texts.push_back(b.text);
     return texts;
+}
+
+void UiRecorder::cancel() {
+    cancelled = true;
+    long long s = last_socket.load();
+    if (s >= 0) sys_socket_abort(static_cast<Socket>(s));
 }
 
 std::string UiRecorder::status_text() const {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,11 +29,11 @@ struct UiRecorder {
     // "socket", "file", "ok 1", "skip 0", "reset 1", "close"), and the busy
     // list commands, which run on the real busy list.
     std::vector<std::string> job_calls;
-    // Cancel as the status window does it: when the socket with this count
-    // (1 = the first) is registered, it is aborted and the job cancelled.
-    int cancel_at_socket = 0;
-    int sockets_registered = 0;
-    bool cancelled = false;
+    // The job's socket as last registered (-1: none), and Cancel as the
+    // status window does it: the job marked cancelled, its socket aborted.
+    std::atomic<long long> last_socket{-1};
+    std::atomic<bool> cancelled{false};
+    void cancel();
     UiRecorder();
     ~UiRecorder();
     std::vector<std::string> box_texts() const;
