@@ -26,6 +26,11 @@
 //   column-click <title> <id> <n>   click the heading of column n
 //   wait-exit <ms>                  wait for the program, print its exit code
 //   sleep <ms>
+//   wait-text <title> <id> <part> <ms>  wait until the control's text holds
+//                                   the part; print it, CR and LF as \r \n
+//   no-window <title> <ms>          wait until no such window is visible
+//   hidden-command <title> <id>     post WM_COMMAND id to the window, shown
+//                                   or hidden (the client in the tray)
 //   kill                            end the started program
 #include <windows.h>
 
@@ -63,13 +68,14 @@ struct Search {
     std::string title;
     bool message_box;
     HWND found;
+    bool hidden_too = false;
 };
 
 BOOL CALLBACK visit_window(HWND w, LPARAM p) {
     auto* s = reinterpret_cast<Search*>(p);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (pid != started.dwProcessId || !IsWindowVisible(w)) return TRUE;
+    if (pid != started.dwProcessId || (!IsWindowVisible(w) && !s->hidden_too)) return TRUE;
     if (window_text(w) != s->title) return TRUE;
     bool is_box = class_of(w) == "#32770" && GetDlgItem(w, 0xFFFF) != nullptr;
     if (s->message_box && !is_box) return TRUE;
@@ -377,6 +383,45 @@ int main(int argc, char** argv) {
             std::printf("EXIT: %lu\n", code);
         } else if (step == "sleep") {
             Sleep(static_cast<DWORD>(std::atoi(next().c_str())));
+        } else if (step == "wait-text") {
+            HWND w = need_window(next());
+            HWND control = GetDlgItem(w, std::atoi(next().c_str()));
+            if (!control) fail("no such control");
+            std::string part = next();
+            DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
+            std::string text;
+            for (;;) {
+                // Asked in UTF-16: Wine hands ANSI text of another process's
+                // edit control over cut short.
+                static wchar_t wide[65536];
+                wide[0] = 0;
+                SendMessageW(control, WM_GETTEXT, 65536, reinterpret_cast<LPARAM>(wide));
+                static char ansi[65536];
+                ansi[0] = 0;
+                WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
+                text = ansi;
+                if (text.find(part) != std::string::npos || static_cast<int>(until - GetTickCount()) <= 0) break;
+                Sleep(100);
+            }
+            std::string shown;
+            for (char c : text) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+            if (text.find(part) == std::string::npos) fail("text never held \"" + part + "\": " + shown);
+            std::printf("TEXT: %s\n", shown.c_str());
+        } else if (step == "hidden-command") {
+            Search search{next(), false, nullptr, true};
+            EnumWindows(visit_window, reinterpret_cast<LPARAM>(&search));
+            if (!search.found) fail("no window \"" + search.title + "\"");
+            int id = std::atoi(next().c_str());
+            PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+            std::printf("COMMAND: %d\n", id);
+        } else if (step == "no-window") {
+            std::string title = next();
+            DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
+            while (find_window(title, false)) {
+                if (static_cast<int>(until - GetTickCount()) <= 0) fail("window \"" + title + "\" still there");
+                Sleep(50);
+            }
+            std::printf("GONE: %s\n", title.c_str());
         } else if (step == "kill") {
             TerminateProcess(started.hProcess, 9);
             std::printf("KILLED\n");

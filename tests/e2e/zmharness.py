@@ -21,13 +21,23 @@ class DriverFailure(AssertionError):
     pass
 
 
-def drive(*steps, timeout=120):
+def drive(*steps, timeout=180):
     """Runs the driver with the steps and returns its output lines."""
-    result = subprocess.run(["wine", DRIVER, *steps], capture_output=True, text=True,
-                            timeout=timeout)
-    lines = [l.rstrip("\r") for l in result.stdout.splitlines()]
-    if result.returncode != 0:
-        raise DriverFailure("driver failed: %s\n%s" % ("\n".join(lines), result.stderr[-2000:]))
+    return finish(subprocess.Popen(["wine", DRIVER, *steps], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                   text=True), timeout)
+
+
+def finish(driver, timeout=180):
+    """Waits for a driver started in the background; its output lines."""
+    try:
+        stdout, stderr = driver.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        driver.kill()
+        stdout, stderr = driver.communicate()
+        raise DriverFailure("driver timed out: %s" % stdout)
+    lines = [l.rstrip("\r") for l in stdout.splitlines()]
+    if driver.returncode != 0:
+        raise DriverFailure("driver failed: %s\n%s" % ("\n".join(lines), stderr[-2000:]))
     return lines
 
 
@@ -92,3 +102,11 @@ class ClientTest(unittest.TestCase):
     def run_client(self, argument, *steps):
         """Starts the client with the argument text and runs the steps."""
         return drive("start", self.client, argument, *steps)
+
+    def start_client(self, argument, *steps):
+        """The same in the background, for a test that acts meanwhile."""
+        return subprocess.Popen(["wine", DRIVER, "start", self.client, argument, *steps], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, text=True)
+
+    def finish_client(self, driver):
+        return finish(driver)

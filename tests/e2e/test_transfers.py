@@ -1,0 +1,207 @@
+"""Receiving and sending from the main window under Wine, against the real
+dovecot and exim servers that the test command starts (tests/servers)."""
+
+import glob
+import os
+import subprocess
+import unittest
+
+from zmharness import ClientTest, values
+
+SERVERS = os.environ.get("ZM_SERVERS_DIR", "")
+TOOLS = os.environ.get("ZM_SERVERS_TOOLS", "")
+POP3 = "127.0.0.1:%s" % os.environ.get("ZM_POP3_PORT", "")
+SMTP = "127.0.0.1:%s" % os.environ.get("ZM_SMTP_PORT", "")
+USE_AUTH, DELETE_FROM_SERVER = 0x1, 0x8
+CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "10000"]
+
+
+def mailbox(*args):
+    result = subprocess.run(["bash", os.path.join(TOOLS, "mailbox.sh"), *args], capture_output=True, text=True,
+                            timeout=60)
+    return result.stdout.strip()
+
+
+def deliver(user, message):
+    subprocess.run(["bash", os.path.join(TOOLS, "deliver.sh"), user, "-"], input=message, check=True,
+                   capture_output=True, timeout=60)
+
+
+def account(name, user, password, inbox, options=0):
+    return (name, SMTP, '"%s" <%s@example.test>' % (name, user), POP3, user, password, inbox, options)
+
+
+def status_lines(out):
+    """The status window's text as the driver printed it, line by line."""
+    text = values(out, "TEXT")[-1]
+    return text.replace("\\r\\n", "\n").replace("\\r", "\n").split("\n")
+
+
+def message(subject, body=b"Hello.\r\n"):
+    return (b"From: carol@example.test\r\nTo: alice@example.test\r\nSubject: " + subject.encode() +
+            b"\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n" + body)
+
+
+@unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
+class Transfers(ClientTest):
+    def setUp(self):
+        super().setUp()
+        for user in ("alice", "bob"):
+            mailbox("clear", user)
+        for folder in ("maildir/inbox", "maildir/bob", "maildir/outbox", "maildir/sent items"):
+            os.makedirs(self.path(folder), exist_ok=True)
+
+    def tearDown(self):
+        for user in ("alice", "bob"):
+            mailbox("clear", user)
+        super().tearDown()
+
+    def messages(self, folder):
+        return sorted(os.path.basename(p) for p in glob.glob(self.path(folder, "*.eml")))
+
+    def test_check_all_accounts_fetches_every_account_into_its_inbox(self):
+        deliver("alice", message("first"))
+        deliver("alice", message("second"))
+        deliver("bob", message("for bob"))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"),
+                            account("work", "bob", "bobpw", "maildir\\bob", USE_AUTH | DELETE_FROM_SERVER))
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+                              "window", "Status", "15000",
+                              "wait-text", "Status", "213", "Errors: ", "30000",
+                              "sleep", "1500", "list", "Zenth Mail", "303",
+                              "command", "Status", "1302", "no-window", "Status", "5000", *CLOSE_AND_EXIT)
+        lines = status_lines(out)
+        self.assertEqual(lines[0], "Checking %s:" % POP3)
+        self.assertIn("Found 2.", lines)
+        self.assertIn("Found 1.", lines)
+        self.assertEqual(lines[-3:], ["New messages: 3", "Errors: 0", ""])
+        self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml", "mm2.eml"])
+        self.assertEqual(self.messages("maildir/bob"), ["mm1.eml"])
+        self.assertTrue(self.read("maildir/bob/mm1.eml").startswith(b"X-ZMRead: FALSE\r\nX-ReceivedDate: "))
+        self.assertEqual(mailbox("count", "alice"), "2")  # kept
+        self.assertEqual(mailbox("count", "bob"), "0")    # deleted once stored
+        log = self.read("zmlog.txt").decode("latin-1")
+        # The log holds the window's whole dialogue, every line in its order.
+        at = 0
+        for said in ("Checking %s:" % POP3, "Found 2.", "Checking %s:" % POP3, "Found 1.", "New messages: 3",
+                     "Errors: 0"):
+            at = log.find("] " + said + "\r\n", at)
+            self.assertGreater(at, 0, said)
+        # The inbox was on show, so it lists what arrived.
+        rows = values(out, "ROW")
+        self.assertEqual(len(rows), 2, out)
+        self.assertEqual(sorted(r.split(" | ")[2] for r in rows), ["first", "second"])
+
+    def test_receive_is_refused_while_its_inbox_is_receiving(self):
+        deliver("alice", message("one"))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "344",
+                              "command", "Zenth Mail", "1200",
+                              "wait-text", "Zenth Mail", "213", "receiving", "10000",
+                              "window", "Status", "15000", "wait-text", "Status", "213", "New messages", "60000",
+                              *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "TEXT")[0], "Target directory is receiving mail.")
+        self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml"])
+
+    def test_cancel_mid_message_ends_the_job_and_keeps_the_message_on_the_server(self):
+        deliver("alice", message("twenty megabytes", (b"y" * 998 + b"\r\n") * 20000))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", DELETE_FROM_SERVER))
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+                              "window", "Status", "15000", "wait-text", "Status", "213", "#1 (", "15000",
+                              "command", "Status", "218", "no-window", "Status", "5000",
+                              # The inbox is free again: a second check starts and completes.
+                              "command", "Zenth Mail", "1200", "window", "Status", "15000",
+                              "wait-text", "Status", "213", "Errors: ", "120000",
+                              *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "GONE"), ["Status"])
+        lines = status_lines(out)
+        self.assertIn("New messages: 1", lines)
+        self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml"])  # only the whole one of the second run
+        self.assertGreater(os.path.getsize(self.path("maildir/inbox/mm1.eml")), 20000000)
+        self.assertEqual(mailbox("count", "alice"), "0")
+
+    def test_cancelled_receive_leaves_no_partial_file_and_deletes_nothing(self):
+        deliver("alice", message("twenty megabytes", (b"y" * 998 + b"\r\n") * 20000))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", DELETE_FROM_SERVER))
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "344",
+                              "window", "Status", "15000", "wait-text", "Status", "213", "#1 (", "15000",
+                              "command", "Status", "218", "no-window", "Status", "5000", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertEqual(self.messages("maildir/inbox"), [])
+        self.assertEqual(glob.glob(self.path("temp", "*")), [])
+        self.assertEqual(mailbox("count", "alice"), "1")
+
+    def test_send_queued_sends_what_the_server_takes_and_keeps_the_rest(self):
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        for n, to in ((1, "bob@example.test"), (2, "nobody@example.test"), (3, "bob@example.test")):
+            self.write("maildir/outbox/mm%d.eml" % n, (
+                "X-ZMServer: %s\r\nX-ZMAccountIndex: -1\r\nX-ZMAddress: alice@example.test\r\n"
+                "X-ZMRecipients: %s\r\nX-ZMOpts: 0\r\nFrom: alice@example.test\r\nTo: %s\r\n"
+                "Subject: queued %d\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nBody %d.\r\n"
+                % (SMTP, to, to, n, n)).encode())
+        self.write("zenth.cfg", b"64\r\n\r\n\r\n\r\n\r\n\r\n\r\n")  # keep sent items
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "940",
+                              "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "60000",
+                              *CLOSE_AND_EXIT)
+        self.assertIn("Errors: 1", status_lines(out))
+        self.assertEqual(self.messages("maildir/outbox"), ["mm2.eml"])
+        self.assertEqual(mailbox("wait", "bob", "2"), "")
+        self.assertEqual(mailbox("count", "bob"), "2")
+        sent = [self.read("maildir/sent items/" + name) for name in self.messages("maildir/sent items")]
+        self.assertEqual(len(sent), 2)
+        for copy in sent:
+            self.assertNotIn(b"X-ZM", copy)
+
+    def test_closing_with_a_status_window_open_asks_first(self):
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+                              "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "30000",
+                              "close", "Zenth Mail", "msgbox", "Zenth Mail", "10000", "no",
+                              "sleep", "500", "window", "Zenth Mail", "1000", "window", "Status", "1000",
+                              "close", "Zenth Mail", "msgbox", "Zenth Mail", "10000", "yes", "wait-exit", "10000")
+        question = ("There is a status window open. Closing this program will end any file tranfers. Continue?")
+        self.assertEqual(values(out, "MSGBOX"), [question, question])
+        self.assertEqual(values(out, "EXIT"), ["0"])
+
+
+@unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
+class TrayMode(ClientTest):
+    def setUp(self):
+        super().setUp()
+        mailbox("clear", "alice")
+        os.makedirs(self.path("maildir/inbox"), exist_ok=True)
+
+    def tearDown(self):
+        mailbox("clear", "alice")
+        super().tearDown()
+
+    def test_tray_counts_waiting_mail_and_sounds_once_per_rise(self):
+        for n in range(3):
+            deliver("alice", message("waiting %d" % n))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        # A new-mail sound, so that each rise plays it.
+        self.write("zenth.cfg", b"0\r\n\r\nZ:\\nonexistent\\ding.wav\r\n\r\n\r\n\r\n\r\n")
+        def log():
+            return self.read("zmlog.txt").decode("latin-1") if os.path.exists(self.path("zmlog.txt")) else ""
+        # The checker's next round comes a minute after its first.
+        driver = self.start_client("--systemtray", "sleep", "75000", "hidden-command", "Zenth Mail", "214",
+                                   "window", "Status", "10000", "wait-text", "Status", "213", "home: 4", "5000",
+                                   "window", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
+        for _ in range(200):
+            if "(3 e-mails)" in log():
+                break
+            subprocess.run(["sleep", "0.1"])
+        self.assertIn("Tray: Zenth Mail (3 e-mails)", log())
+        deliver("alice", message("one more"))
+        out = self.finish_client(driver)
+        self.assertEqual(status_lines(out)[0], "home: 4 e-mails")
+        text = log()
+        self.assertEqual(text.count("Tray: Zenth Mail ("), 2, text)
+        self.assertIn("Tray: Zenth Mail (4 e-mails)", text)
+        self.assertEqual(text.count("Tray: new-mail sound played."), 2)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertEqual(mailbox("count", "alice"), "4")  # the check only counts
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
