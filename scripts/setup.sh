@@ -9,6 +9,8 @@ packages=(
   # The real mail servers that the transport tests talk to on loopback
   # (tests/servers/start.sh).
   dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks
+  # mscan, the reference point of bench/bench_list_fill.cpp.
+  mblaze
 )
 missing=()
 for p in "${packages[@]}"; do
