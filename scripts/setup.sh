@@ -11,6 +11,8 @@ packages=(
   dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks
   # The receive benchmark's yardstick (bench/bench_receive.cpp).
   fetchmail
+  # mscan, the reference point of bench/bench_list_fill.cpp.
+  mblaze
 )
 missing=()
 for p in "${packages[@]}"; do

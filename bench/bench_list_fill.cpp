@@ -1,0 +1,448 @@
+// Filling the message list from a folder of 10,000 messages of a few KB
+// each: once without the list mirror (every message parsed, the mirror
+// written) and once with the mirror in place, which should parse nothing.
+// For each fill it prints the time, messages per second, the files the fill
+// opened and what the kernel says the process read; mscan (mblaze) and
+// grep -c over the same files are timed in the same run as reference points.
+// The message files are in the page cache throughout (they were just
+// written): "without mirror.dat" measures parsing, not the disk.
+//
+// The fill reopens mirror.dat for each lookup and reads on from the offset
+// it keeps, so the fill with the mirror still opens one file per message;
+// what it must not do is open the messages themselves.
+//
+// Counting opens: every file the store opens goes through sys_fopen, which
+// calls the C library's fopen. This program defines fopen itself, so the
+// static link binds the store's calls to the definition below, which counts
+// the path and hands over to the next fopen in line, the C library's (or
+// the sanitizer's in the test build), found with dlsym RTLD_NEXT.
+// Nothing in the product changes for the count. The kernel's read figures
+// from /proc/self/io (read calls and bytes) are printed beside it as a check
+// that does not depend on that hook.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/log.h"
+#include "core/ui_services.h"
+#include "format/base64.h"
+#include "store/list_fill.h"
+#include "store/view_state.h"
+
+namespace {
+
+std::atomic<long> mirror_opens{0}, message_opens{0}, other_opens{0};
+
+void count_open(const char* path) {
+    size_t n = std::strlen(path);
+    if (n >= 10 && std::strcmp(path + n - 10, "mirror.dat") == 0)
+        mirror_opens++;
+    else if (n >= 4 && std::strcmp(path + n - 4, ".eml") == 0)
+        message_opens++;
+    else
+        other_opens++;
+}
+
+}  // namespace
+
+extern "C" std::FILE* fopen(const char* __restrict path, const char* __restrict mode) {
+    using Open = std::FILE* (*)(const char*, const char*);
+    static Open real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "fopen"));
+    if (!real) std::abort();
+    count_open(path);
+    return real(path, mode);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int message_count = 10000;
+constexpr int runs = 3;
+
+// What the list must show for a message.
+struct Expected {
+    std::string from_name;
+    std::string subject;
+    int read;
+    int marked;
+    int attachments;
+};
+
+const char* const first_names[] = {"Anna", "Bernd", "Chiara", "Dmitri", "Eve", "Farid", "Greta", "Hiro", "Ines", "Jonas"};
+const char* const last_names[] = {"Adler", "Berg", "Costa", "Dahl", "Engel", "Fischer", "Gruber", "Horn", "Ito", "Jung"};
+const char* const words[] = {"meeting", "report", "invoice", "holiday", "draft", "minutes", "budget", "the",
+                             "next",    "week",   "about",   "please",  "review", "update", "plan",   "and"};
+const char* const zones[] = {"+0000", "+0100", "-0500", "+0930", "-0800", "+0200"};
+const char* const days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+std::string base64_of(const std::string& bytes) {
+    Array* out = array_new(static_cast<int>(bytes.size() / 3 * 4 + 8));
+    base64_encode(bytes.data(), out, static_cast<int>(bytes.size()));
+    std::string text = out->text;
+    delete_arrays(out);
+    return text;
+}
+
+std::string base64_lines(const std::string& bytes) {
+    std::string text = base64_of(bytes), lines;
+    for (size_t i = 0; i < text.size(); i += 76) lines += text.substr(i, 76) + "\r\n";
+    return lines;
+}
+
+class MessageMaker {
+public:
+    // Writes message `number` into the folder and returns what its row must
+    // show.
+    Expected write(const fs::path& folder, int number) {
+        Expected e{};
+        std::string first = pick(first_names), last = pick(last_names);
+        std::string address = lower(first) + "." + lower(last) + "@example.test";
+        std::string m;
+        e.read = next() % 3 == 0 ? 0 : 1;
+        e.marked = next() % 20 == 0 ? 1 : 0;
+        // As received: the unread line first, then the server's trace lines.
+        if (!e.read) m += "X-ZMRead: FALSE\r\n";
+        if (e.marked) m += "X-ZMMark: TRUE\r\n";
+        m += "Return-Path: <" + address + ">\r\n";
+        for (int i = 0, hops = 2 + static_cast<int>(next() % 4); i < hops; i++) {
+            std::string id = std::to_string(next());
+            m += "Received: from relay" + std::to_string(i) + ".example.test (relay" + std::to_string(i) +
+                 ".example.test [127.0.0." + std::to_string(i + 1) + "])\r\n\tby mx.example.test with ESMTP id " +
+                 id + "; " + date() + "\r\n";
+        }
+        switch (next() % 4) {
+            case 0:
+                m += "From: \"" + first + " " + last + "\" <" + address + ">\r\n";
+                e.from_name = first + " " + last;
+                break;
+            case 1:
+                m += "From: " + first + " " + last + " <" + address + ">\r\n";
+                e.from_name = first + " " + last;
+                break;
+            case 2:
+                m += "From: <" + address + ">\r\n";
+                e.from_name = address;
+                break;
+            default:
+                m += "From: " + address + "\r\n";
+                e.from_name = address;
+        }
+        m += "To: " + recipients(1 + static_cast<int>(next() % 4)) + "\r\n";
+        if (next() % 3 == 0) m += "Cc: " + recipients(1 + static_cast<int>(next() % 3)) + "\r\n";
+        e.subject = subject(number);
+        m += "Subject: " + e.subject + "\r\n";
+        m += "Date: " + date() + "\r\n";
+        m += "Message-ID: <" + std::to_string(number) + "." + std::to_string(next()) + "@example.test>\r\n";
+        m += "MIME-Version: 1.0\r\n";
+        e.attachments = next() % 6 == 0 ? 1 + static_cast<int>(next() % 2) : 0;
+        std::string text = body(1024 + next() % 3072);
+        if (e.attachments == 0) {
+            m += "Content-Type: text/plain; charset=ISO-8859-1\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" + text;
+        } else {
+            m += "Content-Type: multipart/mixed; boundary=\"=_part_" + std::to_string(number) + "\"\r\n\r\n";
+            std::string boundary = "--=_part_" + std::to_string(number);
+            m += boundary + "\r\nContent-Type: text/plain; charset=ISO-8859-1\r\n\r\n" + text;
+            for (int a = 0; a < e.attachments; a++) {
+                std::string data(2048 + next() % 4096, '\0');
+                for (char& c : data) c = static_cast<char>(next() & 0xFF);
+                m += boundary + "\r\nContent-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n" +
+                     "Content-Disposition: attachment; filename=\"file" + std::to_string(a) + ".bin\"\r\n\r\n" +
+                     base64_lines(data);
+            }
+            m += boundary + "--\r\n";
+        }
+        std::ofstream(folder / ("mm" + std::to_string(number) + ".eml"), std::ios::binary) << m;
+        bytes_written += m.size();
+        return e;
+    }
+    size_t bytes_written = 0;
+
+private:
+    std::mt19937 generator{20261206};
+    unsigned next() { return static_cast<unsigned>(generator()); }
+    template <size_t N>
+    const char* pick(const char* const (&list)[N]) {
+        return list[next() % N];
+    }
+    static std::string lower(std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    }
+    std::string recipients(int n) {
+        std::string list;
+        for (int i = 0; i < n; i++) {
+            std::string first = pick(first_names), last = pick(last_names);
+            if (i) list += ", ";
+            list += next() % 2 ? first + " " + last + " <" + lower(first) + "@example.test>"
+                                 : lower(last) + "@example.test";
+        }
+        return list;
+    }
+    std::string date() {
+        // One draw a statement, so that the folder is the same whatever
+        // order a compiler evaluates arguments in.
+        const char* day = pick(days);
+        unsigned mday = 1 + next() % 28;
+        const char* month = pick(months);
+        unsigned year = 2020 + next() % 7, hour = next() % 24, minute = next() % 60, second = next() % 60;
+        const char* zone = pick(zones);
+        char text[64];
+        std::snprintf(text, sizeof text, "%s, %u %s %u %02u:%02u:%02u %s", day, mday, month, year, hour, minute,
+                      second, zone);
+        return text;
+    }
+    std::string phrase(int n) {
+        std::string s;
+        for (int i = 0; i < n; i++) {
+            if (i) s += ' ';
+            s += pick(words);
+        }
+        return s;
+    }
+    // Plain subjects, replies, and encoded words in both encodings.
+    std::string subject(int number) {
+        switch (next() % 5) {
+            case 0:
+                return "=?ISO-8859-1?Q?Gr=FC=DFe_aus_M=FCnchen_" + std::to_string(number) + "?=";
+            case 1:
+                return "=?UTF-8?B?" + base64_of("Caf\xc3\xa9 " + phrase(3)) + "?=";
+            case 2:
+                return "Re: " + phrase(4);
+            default:
+                return phrase(2 + static_cast<int>(next() % 5)) + " #" + std::to_string(number);
+        }
+    }
+    std::string body(size_t bytes) {
+        std::string text, line;
+        while (text.size() < bytes) {
+            line += pick(words);
+            line += ' ';
+            if (line.size() > 66) {
+                text += line + "\r\n";
+                line.clear();
+            }
+        }
+        return text + line + "\r\n";
+    }
+};
+
+// Checks each row against what was written, and folds the rows into one
+// value so that two fills can be compared.
+struct RowCheck {
+    const std::vector<Expected>* expected;
+    int rows = 0;
+    int wrong = 0;
+    int clears = 0;
+    uint64_t digest = 1469598103934665603ull;
+    void fold(const char* text) {
+        for (const char* p = text; *p; p++) digest = (digest ^ static_cast<unsigned char>(*p)) * 1099511628211ull;
+        digest = (digest ^ 0x1F) * 1099511628211ull;
+    }
+};
+
+void on_clear(void* c) {
+    auto* check = static_cast<RowCheck*>(c);
+    check->rows = check->wrong = 0;
+    check->clears++;
+}
+void on_expect(void*, int) {}
+void on_row(void* c, int index, const RowData& data, const char* const columns[6]) {
+    auto* check = static_cast<RowCheck*>(c);
+    check->rows++;
+    bool right = data.number == index + 1 && data.number <= message_count;
+    if (right) {
+        const Expected& e = (*check->expected)[static_cast<size_t>(data.number - 1)];
+        std::string attachments = e.attachments ? "       " + std::to_string(e.attachments) : "";
+        right = data.read == e.read && data.marked == e.marked && e.from_name == columns[0] &&
+                e.subject == columns[2] && attachments == columns[4] && columns[1][0] && columns[3][0];
+    }
+    if (!right) check->wrong++;
+    for (int i = 0; i < 6; i++) check->fold(columns[i]);
+}
+void on_finish(void*, int) {}
+
+std::atomic<int> message_boxes{0};
+int count_message_box(WindowRef, const char* text, const char*, unsigned) {
+    std::fprintf(stderr, "message box: %s\n", text);
+    message_boxes++;
+    return UI_ANSWER_OK;
+}
+
+// Read calls and bytes read of this process, from the kernel.
+struct ReadFigures {
+    long long calls = 0, bytes = 0;
+};
+ReadFigures read_figures() {
+    ReadFigures r;
+    std::FILE* f = std::fopen("/proc/self/io", "r");
+    if (!f) return r;
+    char line[128];
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::strncmp(line, "syscr:", 6) == 0) r.calls = std::atoll(line + 6);
+        if (std::strncmp(line, "rchar:", 6) == 0) r.bytes = std::atoll(line + 6);
+    }
+    std::fclose(f);
+    return r;
+}
+
+struct FillRun {
+    double seconds = 0;
+    int placed = 0;
+    long mirror = 0, messages = 0, other = 0;
+    ReadFigures read;
+    RowCheck check;
+};
+
+FillRun fill_once(const std::vector<Expected>& expected) {
+    FillRun run;
+    run.check.expected = &expected;
+    ListSink sink{&run.check, on_clear, on_expect, on_row, on_finish};
+    // Reading /proc/self/io costs a few reads of its own: taken off below.
+    static const ReadFigures own = [] {
+        ReadFigures a = read_figures(), b = read_figures();
+        return ReadFigures{b.calls - a.calls, b.bytes - a.bytes};
+    }();
+    ReadFigures before = read_figures();
+    mirror_opens = message_opens = other_opens = 0;
+    auto start = std::chrono::steady_clock::now();
+    run.placed = fill_message_list(sink, nullptr, nullptr);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.mirror = mirror_opens;
+    run.messages = message_opens;
+    run.other = other_opens;
+    ReadFigures after = read_figures();
+    run.read = {after.calls - before.calls - own.calls, after.bytes - before.bytes - own.bytes};
+    return run;
+}
+
+void fail(const char* what) {
+    std::fprintf(stderr, "bench_list_fill: %s\n", what);
+    std::exit(1);
+}
+
+// The best of `runs` fills; `prepare` runs before each one, untimed.
+template <class Prepare>
+FillRun best_fill(const std::vector<Expected>& expected, Prepare prepare) {
+    FillRun best;
+    best.seconds = 1e30;
+    for (int i = 0; i < runs; i++) {
+        prepare();
+        FillRun run = fill_once(expected);
+        if (run.placed != message_count || run.check.rows != message_count) fail("the fill did not list every message");
+        if (run.check.wrong != 0) fail("rows differ from the messages written");
+        if (message_boxes != 0) fail("the fill showed a message box");
+        if (run.seconds < best.seconds) best = run;
+    }
+    return best;
+}
+
+void report(const char* what, const FillRun& run) {
+    std::printf("%-32s %7.3f s %9.0f messages/s\n", what, run.seconds, message_count / run.seconds);
+    std::printf("  files opened: %ld of mirror.dat, %ld of message files (%.1f a message), %ld others\n", run.mirror,
+                run.messages, static_cast<double>(run.messages) / message_count, run.other);
+    std::printf("  read by the kernel: %lld read calls, %.1f MB\n", run.read.calls,
+                static_cast<double>(run.read.bytes) / 1e6);
+}
+
+bool have_tool(const char* name) { return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0; }
+
+// Runs a shell command over the folder and returns its time, best of
+// `runs`, or a negative value when its output does not have one line per
+// message (the tool did not read them all).
+double time_tool(const std::string& command) {
+    std::fflush(stdout);
+    double best = 1e30;
+    for (int i = 0; i < runs; i++) {
+        auto start = std::chrono::steady_clock::now();
+        std::FILE* out = popen(command.c_str(), "r");
+        if (!out) return -1;
+        long lines = 0;
+        int c;
+        while ((c = std::getc(out)) != EOF)
+            if (c == '\n') lines++;
+        int status = pclose(out);
+        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (status != 0 || lines != message_count) {
+            std::fprintf(stderr, "%s: status %d, %ld lines\n", command.c_str(), status, lines);
+            return -1;
+        }
+        if (s < best) best = s;
+    }
+    return best;
+}
+
+void report_tool(const char* tool, const char* what, const std::string& command) {
+    if (!have_tool(tool)) {
+        std::printf("%-32s skipped: %s is not installed\n", what, tool);
+        return;
+    }
+    double s = time_tool(command);
+    if (s < 0)
+        std::printf("%-32s FAILED (see above)\n", what);
+    else
+        std::printf("%-32s %7.3f s %9.0f messages/s\n", what, s, message_count / s);
+}
+
+}  // namespace
+
+int main() {
+    fs::path program = fs::temp_directory_path() / ("zm-bench-list-" + std::to_string(getpid()));
+    fs::path inbox = program / "maildir" / "inbox";
+    fs::create_directories(program / "temp");
+    fs::create_directories(inbox);
+    // mscan's own state folder, with the empty current sequence it looks for.
+    fs::create_directories(program / "mblaze");
+    std::ofstream(program / "mblaze" / "seq");
+    fs::current_path(program);
+    create_app_state();
+    if (log_open("zmlog.txt") != 0) fail("cannot open the log");
+    UiServices quiet = quiet_ui_services(count_message_box);
+    ui_install(&quiet);
+    array_copy(app.current_folder, "maildir\\inbox");
+    list_cancel = 0;
+
+    MessageMaker maker;
+    std::vector<Expected> expected;
+    for (int n = 1; n <= message_count; n++) expected.push_back(maker.write(inbox, n));
+    int with_attachments = 0;
+    for (const Expected& e : expected) with_attachments += e.attachments ? 1 : 0;
+    std::printf("%d messages, %.1f MB (%.1f KB each on average, %d with base64 attachments); best of %d runs each\n",
+                message_count, static_cast<double>(maker.bytes_written) / 1e6,
+                static_cast<double>(maker.bytes_written) / 1024.0 / message_count, with_attachments, runs);
+
+    const fs::path mirror = inbox / "mirror.dat";
+    FillRun cold = best_fill(expected, [&] { fs::remove(mirror); });
+    // Without the mirror every message is read: an open count of nothing
+    // would mean the count above does not see the store's opens.
+    if (cold.messages < message_count) fail("the open count missed the message files");
+    report("fill without mirror.dat", cold);
+    FillRun warm = best_fill(expected, [] {});
+    report("fill with mirror.dat", warm);
+    if (warm.check.digest != cold.check.digest) fail("the fill with the mirror lists other rows than the one without");
+    std::printf("mirror.dat: %.1f MB; rows of both fills agree\n", static_cast<double>(fs::file_size(mirror)) / 1e6);
+
+    // The reference tools get the message files only, not the mirror.
+    std::string in_inbox = "cd '" + inbox.string() + "' && ";
+    report_tool("mscan", "mscan (mblaze), same files",
+                in_inbox + "ls | grep '^mm.*\\.eml$' | MBLAZE='" + (program / "mblaze").string() + "' mscan");
+    report_tool("grep", "grep -c '^Subject:', same files", in_inbox + "grep -c '^Subject:' mm*.eml");
+
+    fs::current_path(program.parent_path());
+    std::error_code ignored;
+    fs::remove_all(program, ignored);
+    return 0;
+}
