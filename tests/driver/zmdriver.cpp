@@ -44,11 +44,15 @@
 
 namespace {
 
+
 PROCESS_INFORMATION started{};
 
+// A failed step ends the started program too: left running, it would keep
+// the test's output pipe open and the test waiting.
 [[noreturn]] void fail(const std::string& why) {
     std::printf("FAIL: %s\n", why.c_str());
     std::fflush(stdout);
+    if (started.hProcess) TerminateProcess(started.hProcess, 9);
     std::exit(1);
 }
 

@@ -95,11 +95,12 @@ class Transfers(ClientTest):
     def test_receive_is_refused_while_its_inbox_is_receiving(self):
         deliver("alice", message("one"))
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "344",
-                              "command", "Zenth Mail", "1200",
+        # Another folder on show, so that the commands themselves are allowed.
+        out = self.run_client("", "window", "Zenth Mail", "15000", "tree-select", "Zenth Mail", "347", "drafts",
+                              "sleep", "500", "command", "Zenth Mail", "344", "command", "Zenth Mail", "1200",
                               "wait-text", "Zenth Mail", "213", "receiving", "10000",
-                              "window", "Status", "15000", "wait-text", "Status", "213", "New messages", "60000",
-                              *CLOSE_AND_EXIT)
+                              # With new mail and no errors the job closes its own window.
+                              "sleep", "1000", "no-window", "Status", "15000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT")[0], "Target directory is receiving mail.")
         self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml"])
 
@@ -136,10 +137,9 @@ class Transfers(ClientTest):
         for n, to in ((1, "bob@example.test"), (2, "nobody@example.test"), (3, "bob@example.test")):
             self.write("maildir/outbox/mm%d.eml" % n, (
                 "X-ZMServer: %s\r\nX-ZMAccountIndex: -1\r\nX-ZMAddress: alice@example.test\r\n"
-                "X-ZMRecipients: %s\r\nX-ZMOpts: 0\r\nFrom: alice@example.test\r\nTo: %s\r\n"
+                "X-ZMRecipients: %s\r\nX-ZMOpts: 32\r\nFrom: alice@example.test\r\nTo: %s\r\n"
                 "Subject: queued %d\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nBody %d.\r\n"
                 % (SMTP, to, to, n, n)).encode())
-        self.write("zenth.cfg", b"64\r\n\r\n\r\n\r\n\r\n\r\n\r\n")  # keep sent items
         out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "940",
                               "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "60000",
                               *CLOSE_AND_EXIT)

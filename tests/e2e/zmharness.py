@@ -31,10 +31,10 @@ def finish(driver, timeout=180):
     """Waits for a driver started in the background; its output lines."""
     try:
         stdout, stderr = driver.communicate(timeout=timeout)
-    except subprocess.TimeoutExpired:
+    except subprocess.TimeoutExpired as timed_out:
+        # The client may hold the pipes open; what arrived is all there is.
         driver.kill()
-        stdout, stderr = driver.communicate()
-        raise DriverFailure("driver timed out: %s" % stdout)
+        raise DriverFailure("driver timed out: %s" % (timed_out.stdout or ""))
     lines = [l.rstrip("\r") for l in stdout.splitlines()]
     if driver.returncode != 0:
         raise DriverFailure("driver failed: %s\n%s" % ("\n".join(lines), stderr[-2000:]))
