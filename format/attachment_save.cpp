@@ -8,6 +8,12 @@
 #include "format/temp_files.h"
 #include "core/window_number.h"
 
+void make_safe_file_name(char* name) {
+    // The name comes from the sender.
+    for (char* c = name; *c; c++)
+        if (*c == ':' || *c == '\\' || *c == '/') *c = '_';
+}
+
 int save_attachments(const char* message_path, WindowRef window, WindowRef status_window,
                      const SaveChooser* chooser) {
     int encrypted = is_encrypted_message(message_path);
@@ -26,11 +32,8 @@ int save_attachments(const char* message_path, WindowRef window, WindowRef statu
         if (extract_next_part(message_path, extract->text, part) != 0 ||
             decode_part_file(window, extract->text, decoded->text, part->encoding->text, encrypted, false) != 0)
             continue;
-        // The name comes from the sender: it must not reach another folder
-        // or drive.
         array_copy(name, part->file_name->text);
-        for (char* c = name->chars; *c; c++)
-            if (*c == ':' || *c == '\\' || *c == '/') *c = '_';
+        make_safe_file_name(name->chars);
         array_clear(path);
         if (!chooser->choose(chooser->context, name->text, path)) continue;
         if (sys_copy_file(decoded->text, path->text, false) != 0) {

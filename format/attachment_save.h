@@ -22,5 +22,9 @@ struct SaveChooser {
 // without the key. Without any attachment the status field of
 // `status_window` shows "There do not appear to be any attachments to
 // extract.\r\n". Returns the number of attachments saved.
+// A file name that came with a message made safe to put below a folder of
+// ours: ":", "\" and "/" become "_", so it can reach no other folder or drive.
+void make_safe_file_name(char* name);
+
 int save_attachments(const char* message_path, WindowRef window, WindowRef status_window,
                      const SaveChooser* chooser);

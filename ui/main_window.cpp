@@ -12,7 +12,9 @@
 #include "store/busy_folders.h"
 #include "core/app_state.h"
 #include "store/view_state.h"
+#include "ui/attachment_box.h"
 #include "ui/folder_tree.h"
+#include "ui/list_commands.h"
 #include "ui/message_list.h"
 #include "ui/resource.h"
 
@@ -136,6 +138,7 @@ bool command_allowed(HWND window, int command) {
     if (busy_folders_contains(app.current_folder->text) &&
         (command == CMD_REFRESH_FOLDER || command == CMD_SORT_BY_FILE_NAME))
         refused = true;
+    if (list_command_refused(command)) refused = true;
     if (refused) status_set(window, "This option is currently unavailable. Please try later.\r\n");
     return !refused;
 }
@@ -184,6 +187,7 @@ void on_command(HWND window, int command) {
         settings_save();
         break;
     default:
+        run_list_command(window, command);
         break;
     }
 }
@@ -207,6 +211,10 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         info->ptMinTrackSize.y = client.bottom * horizontal_bar_percent / 100 + dialog_units_y(window, 100);
         return TRUE;
     }
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, attachment_box_mouse(window, message) ? 1 : 0);
+        return TRUE;
     case WM_HOTKEY:
         if (wparam == 0) SendMessageA(window, WM_CLOSE, 0, 0);
         return TRUE;
@@ -222,8 +230,8 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         LRESULT result = 0;
         auto* header = reinterpret_cast<NMHDR*>(lparam);
         if (header->idFrom == IDC_MESSAGE_LIST && (header->code == NM_CLICK || header->code == NM_RCLICK) &&
-            SendMessageA(header->hwndFrom, LVM_GETSELECTEDCOUNT, 0, 0) > 0 && !headers_view)
-            EnableMenuItem(GetMenu(window), CMD_MARK, MF_BYCOMMAND | MF_ENABLED);
+            SendMessageA(header->hwndFrom, LVM_GETSELECTEDCOUNT, 0, 0) > 0)
+            enable_message_commands(window);
         if (folder_tree_notify(window, header, &result) || message_list_notify(window, header, &result)) {
             SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
             return TRUE;
