@@ -65,15 +65,8 @@ int open_attachment(int window_number, const char* name, int index) {
 
 int save_attachment(int window_number, const char* name, int index, const SaveChooser* chooser) {
     Array* source = array_new(100);
-    Array* chosen = array_new(1024);
     attachment_file_path(source, window_number, index);
-    int result = -1;
-    if (chooser->choose(chooser->context, name, chosen)) {
-        if (sys_copy_file(source->text, chosen->text, false) == 0)
-            result = 0;
-        else
-            show_message("Could not save attachment.");
-    }
-    delete_arrays(source, chosen);
-    return result;
+    int saved = copy_to_chosen_path(source->text, name, chooser, "Could not save attachment.");
+    delete_arrays(source);
+    return saved == 1 ? 0 : -1;
 }
