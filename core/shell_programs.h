@@ -9,3 +9,9 @@
 // found, 31 when the file type has no association. Sides without shell
 // associations always answer 31.
 int sys_find_executable(const char* file, const char* directory, Array* program);
+
+// Opens the file with its associated program (the default verb, `directory`
+// as the working folder, shown normally). Returns the shell's code: above 32
+// on success, 31 when the file type has no association. Sides without shell
+// associations always answer 31.
+int sys_shell_open(const char* file, const char* directory);

@@ -13,7 +13,9 @@ bool sys_is_directory(const char* path);
 // A failed folder creation also gives the system error code when asked.
 int sys_make_directory(const char* path, int* error = nullptr);
 int sys_create_file(const char* path);  // empty file, writable
-int sys_remove_file(const char* path);
+// A failed removal gives the system error code when asked (the POSIX side
+// maps a missing file to 2 and a refused one to 5, as Windows numbers them).
+int sys_remove_file(const char* path, int* error = nullptr);
 int sys_copy_file(const char* from, const char* to, bool fail_if_exists);
 int sys_rename(const char* from, const char* to);
 int sys_set_current_directory(const char* path);

@@ -44,11 +44,17 @@ int sys_create_file(const char* path) {
     return 0;
 }
 
-int sys_remove_file(const char* path) {
+int sys_remove_file(const char* path, int* error) {
     std::string p = native(path);
     struct stat st;
-    if (lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return -1;
-    return unlink(p.c_str()) == 0 ? 0 : -1;
+    int e = 0;
+    if (lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        e = EACCES;
+    else if (unlink(p.c_str()) != 0)
+        e = errno;
+    if (e == 0) return 0;
+    if (error) *error = e == ENOENT ? 2 : e == EACCES || e == EPERM ? 5 : e;
+    return -1;
 }
 
 int sys_copy_file(const char* from, const char* to, bool fail_if_exists) {

@@ -26,7 +26,11 @@ int sys_create_file(const char* path) {
     return 0;
 }
 
-int sys_remove_file(const char* path) { return DeleteFileA(path) ? 0 : -1; }
+int sys_remove_file(const char* path, int* error) {
+    if (DeleteFileA(path)) return 0;
+    if (error) *error = static_cast<int>(GetLastError());
+    return -1;
+}
 
 int sys_copy_file(const char* from, const char* to, bool fail_if_exists) {
     return CopyFileA(from, to, fail_if_exists ? TRUE : FALSE) ? 0 : -1;

@@ -45,6 +45,10 @@ void extraction_thread(void* argument) {
 
 }  // namespace
 
+void attachment_file_path(Array* out, int window_number, int index) {
+    array_printf(out, "temp\\%iexatt%i.dat", window_number, index);
+}
+
 int extract_attachments(const char* message_path, WindowRef window, const AttachmentLine* line) {
     int encrypted = is_encrypted_message(message_path);
     if (encrypted && !message_key_loaded()) return 0;
@@ -63,7 +67,7 @@ int extract_attachments(const char* message_path, WindowRef window, const Attach
     int written = 0;
     int i = 1;
     for (PartRecord* part = list; part->next; part = part->next, i++) {
-        array_printf(target, "temp\\%iexatt%i.dat", w, i);
+        attachment_file_path(target, w, i);
         // The names are reused for every message: a file that cannot be made
         // must not leave the previous message's attachment in its place.
         sys_remove_file(target->text);

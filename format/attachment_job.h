@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "core/arrays.h"
 #include "core/ui_services.h"
 
 // Extractions running now, and the flag that asks them to stop after the
@@ -18,6 +19,10 @@ struct AttachmentLine {
     void (*append)(void* context, const char* text);
     void* context;
 };
+
+// "temp\<W>exatt<i>.dat": the decoded attachment i (from 1) of the message
+// on display in window W.
+void attachment_file_path(Array* out, int window_number, int index);
 
 // Extracts every attachment of the message (collect_attachments) for the
 // window: attachment i (from 1) is extracted raw into "att_e", decoded

@@ -22,5 +22,16 @@ struct SaveChooser {
 // without the key. Without any attachment the status field of
 // `status_window` shows "There do not appear to be any attachments to
 // extract.\r\n". Returns the number of attachments saved.
+// A file name that came with a message made safe to put below a folder of
+// ours: ":", "\" and "/" become "_", so it can reach no other folder or drive.
+void make_safe_file_name(char* name);
+
+// Offers the suggested name to the chooser and copies `source` to the chosen
+// path, replacing what is there; `failure` is shown when the copy fails, so
+// that it never passes for saved. 1 when saved, 0 when the user cancelled,
+// -1 when the copy failed.
+int copy_to_chosen_path(const char* source, const char* suggested_name, const SaveChooser* chooser,
+                        const char* failure);
+
 int save_attachments(const char* message_path, WindowRef window, WindowRef status_window,
                      const SaveChooser* chooser);

@@ -6,6 +6,7 @@
 #include "core/sys_files.h"
 #include "core/ui_services.h"
 #include "store/busy_folders.h"
+#include "store/list_mirror.h"
 #include "store/view_state.h"
 
 namespace {
@@ -43,8 +44,8 @@ void show_remove_error(int error) {
 }  // namespace
 
 void clear_folder(const char* folder, const char* suffix) {
-    // The folder's list mirror is set up here and discarded at the end once
-    // the list mirror exists.
+    ListMirror mirror;
+    mirror_open(&mirror, folder);
     Array* pattern = array_new(1100);
     array_printf(pattern, "%.1000s\\*%.20s", folder, suffix);
     std::vector<std::string> files;
@@ -57,6 +58,8 @@ void clear_folder(const char* folder, const char* suffix) {
         array_printf(path, "%.1000s\\%.260s", folder, name.c_str());
         if (sys_remove_file(path->text) != 0) log_write("Could not remove file whilst clearing folder.\r\n");
     }
+    // Without its messages the folder's mirror lines describe nothing.
+    mirror_discard(&mirror);
     delete_arrays(pattern, path);
 }
 

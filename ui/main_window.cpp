@@ -15,7 +15,9 @@
 #include "store/busy_folders.h"
 #include "core/app_state.h"
 #include "store/view_state.h"
+#include "ui/attachment_box.h"
 #include "ui/folder_tree.h"
+#include "ui/list_commands.h"
 #include "ui/message_list.h"
 #include "ui/resource.h"
 #include "ui/status_window.h"
@@ -161,7 +163,7 @@ bool command_allowed(HWND window, int command) {
         (headers_view && listed(command, {CMD_EXTRACT_ATTACHMENTS, CMD_SEARCH, CMD_COPY_FILE, CMD_MOVE_FILE,
                                           CMD_MARK, CMD_CHECK_ALL_ACCOUNTS, CMD_DELETE_ALL, IDC_DELETE, CMD_PRINT,
                                           IDC_RECEIVE, CMD_SORT_BY_FILE_NAME})) ||
-        ((settings_flags & SETTING_NO_ATTACHMENTS) && command == CMD_EXTRACT_ATTACHMENTS) ||
+        (setting_on(SETTING_NO_ATTACHMENTS) && command == CMD_EXTRACT_ATTACHMENTS) ||
         (busy && listed(command, {CMD_REFRESH_FOLDER, IDC_DELETE, CMD_DELETE_ALL, IDC_RECEIVE,
                                   CMD_CHECK_ALL_ACCOUNTS, CMD_SORT_BY_FILE_NAME})) ||
         (busy && outbox && command == CMD_SEND_QUEUED);
@@ -239,6 +241,7 @@ void on_command(HWND window, int command) {
         settings_save();
         break;
     default:
+        run_list_command(window, command);
         break;
     }
 }
@@ -262,6 +265,10 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         info->ptMinTrackSize.y = client.bottom * horizontal_bar_percent / 100 + dialog_units_y(window, 100);
         return TRUE;
     }
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, attachment_box_mouse(window, message) ? 1 : 0);
+        return TRUE;
     case WM_HOTKEY:
         if (wparam == 0) SendMessageA(window, WM_CLOSE, 0, 0);
         return TRUE;
@@ -287,8 +294,8 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         LRESULT result = 0;
         auto* header = reinterpret_cast<NMHDR*>(lparam);
         if (header->idFrom == IDC_MESSAGE_LIST && (header->code == NM_CLICK || header->code == NM_RCLICK) &&
-            SendMessageA(header->hwndFrom, LVM_GETSELECTEDCOUNT, 0, 0) > 0 && !headers_view)
-            EnableMenuItem(GetMenu(window), CMD_MARK, MF_BYCOMMAND | MF_ENABLED);
+            SendMessageA(header->hwndFrom, LVM_GETSELECTEDCOUNT, 0, 0) > 0)
+            enable_message_commands(window);
         if (folder_tree_notify(window, header, &result) || message_list_notify(window, header, &result)) {
             SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
             return TRUE;

@@ -15,6 +15,8 @@
 #include "store/message_files.h"
 #include "store/insert_line.h"
 #include "store/message_summary.h"
+#include "store/read_state.h"
+#include "core/window_number.h"
 #include "store/view_state.h"
 #include "transport/pop3_jobs.h"
 #include "store/folders.h"
@@ -64,13 +66,7 @@ void sink_finish(void* context, int rows) {
     SendMessageA(list_of(static_cast<HWND>(context)), LVM_SCROLL, 0, 64 * rows);
 }
 
-void fill_thread(void* argument) {
-    HWND window = static_cast<HWND>(argument);
-    ListSink sink{window, sink_clear, sink_expect, sink_row, sink_finish};
-    // The server's headers are shown with the sizes the server listed.
-    const int32_t* sizes = headers_view ? reinterpret_cast<const int32_t*>(header_listing_sizes()->words) : nullptr;
-    fill_message_list(sink, sizes, window);
-}
+void fill_thread(void* argument) { fill_list_now(static_cast<HWND>(argument)); }
 
 // The clicked column's texts, fetched before the sort: while it sorts, the
 // list control is in no state to answer questions about its rows.
@@ -158,6 +154,13 @@ void remove_message_row(HWND window, int number) {
     }
 }
 
+void fill_list_now(HWND window) {
+    ListSink sink{window, sink_clear, sink_expect, sink_row, sink_finish};
+    // The server's headers are shown with the sizes the server listed.
+    const int32_t* sizes = headers_view ? reinterpret_cast<const int32_t*>(header_listing_sizes()->words) : nullptr;
+    fill_message_list(sink, sizes, window);
+}
+
 void clear_message_list(HWND window) {
     HWND list = list_of(window);
     int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -182,21 +185,16 @@ void sort_by_file_name(HWND window) {
 }
 
 void toggle_mark(HWND window) {
+    std::vector<SelectionEntry> entries;
+    if (collect_list_selection(window, SELECT_MARK, &entries) != 0) return;
     HWND list = list_of(window);
     ListMirror mirror;
     mirror_open(&mirror, app.current_folder->text);
     Array* path = array_new(1100);
     MessageSummary* summary = summary_new();
-    int handled = 0;
-    bool told = false;
-    for (int row = -1; (row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1;) {
-        if (handled == 50) {
-            status_set(window, "Zenth Mail will not process all of the e-mails that you have selected.\r\n");
-            told = true;
-            break;
-        }
-        handled++;
-        RowData* d = row_data(list, row);
+    const int number = window_number(window);
+    for (const SelectionEntry& entry : entries) {
+        RowData* d = row_data(list, entry.row);
         if (!d) continue;
         message_file_path(path, app.current_folder->text, d->number);
         if (read_summary(0, summary, path->text) != SUMMARY_OK) {
@@ -204,19 +202,48 @@ void toggle_mark(HWND window) {
             break;
         }
         d->marked = summary->marked;
-        int changed = d->marked ? strip_header_field(static_cast<int>(reinterpret_cast<intptr_t>(window)), path->text,
-                                                     "X-ZMMark")
-                                : insert_line(static_cast<int>(reinterpret_cast<intptr_t>(window)), path->text,
-                                              nullptr, "X-ZMMark: TRUE\r\n", 0);
+        int changed = d->marked ? strip_header_field(number, path->text, "X-ZMMark")
+                                : insert_line(number, path->text, nullptr, "X-ZMMark: TRUE\r\n", 0);
         if (changed != 0)
             show_message("Could not change mark state!");
         else
             d->marked = !d->marked;
         mirror_refresh(&mirror, path->text);
-        SendMessageA(list, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+        SendMessageA(list, LVM_REDRAWITEMS, static_cast<WPARAM>(entry.row), static_cast<LPARAM>(entry.row));
     }
-    if (handled == 0 && !told) status_set(window, "Please select an e-mail!\r\n");
     summary_delete(summary);
+    delete_arrays(path);
+}
+
+RowData* message_row(HWND window, int row) { return row_data(list_of(window), row); }
+
+namespace {
+
+int next_selected_row(void* context, int row) {
+    return static_cast<int>(SendMessageA(static_cast<HWND>(context), LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                         LVNI_SELECTED));
+}
+
+int row_number(void* context, int row) {
+    RowData* d = row_data(static_cast<HWND>(context), row);
+    return d ? d->number : 0;
+}
+
+}  // namespace
+
+int collect_list_selection(HWND window, int max, std::vector<SelectionEntry>* entries) {
+    SelectionSource source{list_of(window), next_selected_row, row_number};
+    return collect_selection(source, entries, max, window);
+}
+
+void set_read(HWND window, int row) {
+    RowData* d = row_data(list_of(window), row);
+    // The file, not the row, says whether the message is unread.
+    if (!d) return;
+    Array* path = array_new(1100);
+    message_file_path(path, app.current_folder->text, d->number);
+    d->read = mark_message_read(window_number(window), app.current_folder->text, path->text);
+    SendMessageA(list_of(window), LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
     delete_arrays(path);
 }
 

@@ -5,6 +5,11 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
+#include "store/list_fill.h"
+#include "store/selection.h"
+
 // Starts the fill of the folder on show on a worker thread. false when the
 // thread could not start (the user has been told).
 bool start_list_fill(HWND window);
@@ -12,6 +17,8 @@ bool start_list_fill(HWND window);
 int selected_message_numbers(HWND window, int* numbers, int limit);
 // Removes the row of message `number`, if the list has one.
 void remove_message_row(HWND window, int number);
+// Fills the list on the calling thread ("Delete All" waits for its list).
+void fill_list_now(HWND window);
 // Frees every row's data and removes the rows.
 void clear_message_list(HWND window);
 // The list's notifications: custom draw colours, column sorts, clicks.
@@ -19,3 +26,10 @@ bool message_list_notify(HWND window, NMHDR* header, LRESULT* result);
 // "Sort By File Name" and "Mark".
 void sort_by_file_name(HWND window);
 void toggle_mark(HWND window);
+// The row's data, null for a row without it.
+RowData* message_row(HWND window, int row);
+// collect_selection over the list's selected rows.
+int collect_list_selection(HWND window, int max, std::vector<SelectionEntry>* entries);
+// Marks the message of the row read when it is unread (the message is on
+// show) and redraws the row.
+void set_read(HWND window, int row);

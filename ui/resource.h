@@ -88,3 +88,19 @@
 #define CMD_MARK 1230
 #define CMD_COPY_FILE 1120
 #define CMD_MOVE_FILE 1130
+
+// The message commands of the list and the attachments line
+#define CMD_DELETE_ALL 332
+#define CMD_OPEN_ATTACHMENT 260
+#define CMD_SAVE_ATTACHMENT 270
+// Posted by the move worker once its files have gone: the folder on show is
+// listed again on the window's own thread.
+#define CMD_REFILL_AFTER_MOVE 1131
+#define IDM_ATTACHMENTS 5000
+
+// The copy and move dialogs
+#define IDD_COPY_FILE 800
+#define IDD_MOVE_FILE 900
+#define IDC_FOLDER_CHOICE 301
+#define IDC_DIALOG_OK 802
+#define IDC_DIALOG_CANCEL 218

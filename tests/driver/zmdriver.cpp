@@ -24,6 +24,8 @@
 //                                   joined by " | "
 //   list-select <title> <id> <row>  select one more row of a list view
 //   column-click <title> <id> <n>   click the heading of column n
+//   listbox <title> <id>            print every entry of a list box
+//   listbox-select <title> <id> <text>  select the list box entry of that text
 //   wait-exit <ms>                  wait for the program, print its exit code
 //   sleep <ms>
 //   wait-text <title> <id> <part> <ms>  wait until the control's text holds
@@ -60,6 +62,14 @@ std::string window_text(HWND w) {
     char buffer[8192] = {};
     GetWindowTextA(w, buffer, sizeof buffer);
     return buffer;
+}
+
+// A control's text asked for in UTF-16: Wine hands the ANSI text of an edit
+// control or a list box in another process over empty or cut short.
+std::string ansi_of(const wchar_t* wide) {
+    char text[16384] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
 }
 
 std::string class_of(HWND w) {
@@ -295,7 +305,9 @@ int main(int argc, char** argv) {
             HWND w = need_window(next());
             HWND control = GetDlgItem(w, std::atoi(next().c_str()));
             if (!control) fail("no such control");
-            std::printf("TEXT: %s\n", window_text(control).c_str());
+            wchar_t wide[8192] = {};
+            SendMessageW(control, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(wide));
+            std::printf("TEXT: %s\n", ansi_of(wide).c_str());
         } else if (step == "rect") {
             HWND w = need_window(next());
             RECT r;
@@ -379,6 +391,26 @@ int main(int argc, char** argv) {
             SendInput(2, clicks, sizeof(INPUT));
             Sleep(300);
             std::printf("CLICKED-COLUMN: %d\n", column);
+        } else if (step == "listbox" || step == "listbox-select") {
+            HWND w = need_window(next());
+            HWND box = GetDlgItem(w, std::atoi(next().c_str()));
+            if (!box) fail("no such control");
+            if (step == "listbox") {
+                int n = static_cast<int>(SendMessageA(box, LB_GETCOUNT, 0, 0));
+                for (int e = 0; e < n; e++) {
+                    wchar_t wide[1024] = {};
+                    if (SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(e), 0) < 1024)
+                        SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(e), reinterpret_cast<LPARAM>(wide));
+                    std::printf("ENTRY: %s\n", ansi_of(wide).c_str());
+                }
+            } else {
+                std::string text = next();
+                LRESULT found = SendMessageA(box, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                             reinterpret_cast<LPARAM>(text.c_str()));
+                if (found == LB_ERR) fail("no list box entry \"" + text + "\"");
+                SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+                std::printf("SELECTED: %s\n", text.c_str());
+            }
         } else if (step == "wait-exit") {
             DWORD r = WaitForSingleObject(started.hProcess, static_cast<DWORD>(std::atoi(next().c_str())));
             if (r != WAIT_OBJECT_0) fail("program still running");

@@ -55,10 +55,12 @@ TEST_F(FoldersTest, ClearFolderRemovesFilesBySuffixAndKeepsSubfolders) {
     clear_folder("maildir\\inbox", ".eml");
     EXPECT_FALSE(fs::exists(folder_ / "maildir/inbox/mm1.eml"));
     EXPECT_FALSE(fs::exists(folder_ / "maildir/inbox/mm2.eml"));
-    EXPECT_TRUE(fs::exists(folder_ / "maildir/inbox/mirror.dat"));
-    EXPECT_TRUE(fs::exists(folder_ / "maildir/inbox/lists/mm1.eml"));
-    clear_folder("maildir\\inbox", "");
+    // The mirror's lines described the messages that went.
     EXPECT_FALSE(fs::exists(folder_ / "maildir/inbox/mirror.dat"));
+    EXPECT_TRUE(fs::exists(folder_ / "maildir/inbox/lists/mm1.eml"));
+    touch("maildir/inbox/notes.txt");
+    clear_folder("maildir\\inbox", "");
+    EXPECT_FALSE(fs::exists(folder_ / "maildir/inbox/notes.txt"));
     EXPECT_TRUE(fs::is_directory(folder_ / "maildir/inbox/lists"));
     EXPECT_TRUE(ui.boxes.empty());
 }

@@ -1,0 +1,89 @@
+"""The message list's commands in the real client: Delete, Move File through
+its dialog, Delete All with its question, Save, and a refused Delete."""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from zmharness import ClientTest, values  # noqa: E402
+
+CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+LISTED = ["window", "Zenth Mail", "15000", "sleep", "1500"]
+
+
+def message(sender, subject):
+    return (b"From: " + sender + b"\r\nTo: me@example.test\r\nSubject: " + subject +
+            b"\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nHello.\r\n")
+
+
+class ListCommands(ClientTest):
+    def setUp(self):
+        super().setUp()
+        self.messages = {1: message(b"Zoe <zoe@example.test>", b"Plans"),
+                         2: message(b"adam@example.test", b"Invoice"),
+                         5: message(b"Mia <mia@example.test>", b"Re: lunch")}
+        for n, data in self.messages.items():
+            self.write("maildir/inbox/mm%d.eml" % n, data)
+
+    def inbox(self):
+        return sorted(f for f in os.listdir(self.path("maildir", "inbox")) if f.endswith(".eml"))
+
+    def senders(self, out):
+        return [row.split(" | ")[0] for row in values(out, "ROW")]
+
+    def test_delete_moves_the_selected_message_to_deleted_items(self):
+        os.makedirs(self.path("maildir", "deleted items"), exist_ok=True)
+        self.write("maildir/deleted items/mm3.eml", b"From: old@example.test\r\n\r\nold\r\n")
+        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "1",
+                              "command", "Zenth Mail", "320", "sleep", "800",
+                              "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertEqual(self.senders(out), ["Zoe", "Mia"])
+        self.assertEqual(self.inbox(), ["mm1.eml", "mm5.eml"])
+        self.assertEqual(self.read("maildir/deleted items/mm4.eml"), self.messages[2])
+        mirror = self.read("maildir/inbox/mirror.dat")
+        self.assertEqual([line.split(b"\t")[0] for line in mirror.split(b"\r\n") if line], [b"mm1.eml", b"mm5.eml"])
+
+    def test_move_file_takes_the_message_to_the_folder_chosen_in_its_dialog(self):
+        os.makedirs(self.path("maildir", "inbox", "lists"))
+        os.makedirs(self.path("maildir", "archive"))
+        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "2",
+                              "command", "Zenth Mail", "1130", "window", "Move File", "10000",
+                              "listbox", "Move File", "301",
+                              "listbox-select", "Move File", "301", "inbox\\lists",
+                              "command", "Move File", "802", "sleep", "1500",
+                              "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        entries = values(out, "ENTRY")
+        self.assertEqual(entries[0:3], ["inbox", "inbox\\lists", "outbox"])
+        self.assertIn("archive", entries)
+        self.assertIn("deleted items", entries)
+        self.assertEqual(self.read("maildir/inbox/lists/mm1.eml"), self.messages[5])
+        self.assertEqual(self.inbox(), ["mm1.eml", "mm2.eml"])
+        self.assertEqual(self.senders(out), ["Zoe", "adam@example.test"])
+
+    def test_delete_all_asks_first_and_empties_the_folder_on_yes(self):
+        out = self.run_client("", *LISTED, "command", "Zenth Mail", "332", "msgbox", "Zenth Mail", "5000", "no",
+                              "sleep", "300", "list", "Zenth Mail", "303",
+                              "command", "Zenth Mail", "332", "msgbox", "Zenth Mail", "5000", "yes",
+                              "sleep", "800", "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
+        question = "This will delete all of the messages in the current folder. Are you sure?"
+        self.assertEqual(values(out, "MSGBOX"), [question, question])
+        self.assertEqual(self.senders(out), ["Zoe", "adam@example.test", "Mia"])  # only the first list
+        self.assertEqual(self.inbox(), [])
+        self.assertFalse(os.path.exists(self.path("maildir", "inbox", "mirror.dat")))
+
+    def test_delete_waits_while_the_server_headers_are_on_show_and_save_has_no_dialog_yet(self):
+        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "0",
+                              "command", "Zenth Mail", "316", "msgbox", "Zenth Mail", "5000",
+                              "tree-select", "Zenth Mail", "347", "E-mail Headers", "sleep", "500",
+                              "command", "Zenth Mail", "320", "sleep", "500",
+                              "text", "Zenth Mail", "213", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "MSGBOX"), ["No file dialog is available."])
+        self.assertEqual(values(out, "TEXT"), ["This option is currently unavailable. Please try later."])
+        self.assertEqual(self.inbox(), ["mm1.eml", "mm2.eml", "mm5.eml"])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

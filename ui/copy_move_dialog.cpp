@@ -1,0 +1,121 @@
+#include "ui/copy_move_dialog.h"
+
+#include <cstring>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/threads.h"
+#include "core/ui_services.h"
+#include "store/folders.h"
+#include "ui/message_list.h"
+#include "ui/resource.h"
+
+namespace {
+
+struct CopyMoveJob {
+    HWND window;
+    CopyMode mode;
+    // Taken when the command starts: the folder on show may change while the
+    // dialog is open, and the collected numbers belong to this one.
+    Array* source;
+    std::vector<SelectionEntry> entries;
+};
+
+struct DialogState {
+    bool done = false;
+    bool chosen = false;
+};
+
+void add_folder(void* context, const char* relative_path) {
+    SendMessageA(static_cast<HWND>(context), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(relative_path));
+}
+
+INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+        FolderTreeSink sink{GetDlgItem(dialog, IDC_FOLDER_CHOICE), nullptr, nullptr, add_folder};
+        fill_folder_tree(app.store_root->text, nullptr, sink, true, static_cast<int>(std::strlen(app.store_root->text)));
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wparam) == IDC_DIALOG_OK) {
+            // The dialog stays until its choice has been read.
+            state->chosen = true;
+            state->done = true;
+        } else if (LOWORD(wparam) == IDC_DIALOG_CANCEL || LOWORD(wparam) == IDCANCEL) {
+            DestroyWindow(dialog);
+            state->done = true;
+        }
+        return TRUE;
+    case WM_CLOSE:
+        DestroyWindow(dialog);
+        state->done = true;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+// The relative path chosen in the dialog's list, empty when none is.
+void chosen_folder(HWND dialog, Array* out) {
+    array_clear(out);
+    HWND list = GetDlgItem(dialog, IDC_FOLDER_CHOICE);
+    auto index = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return;
+    auto length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR || length >= out->capacity) return;
+    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(out->chars));
+}
+
+void copy_move_thread(void* argument) {
+    auto* job = static_cast<CopyMoveJob*>(argument);
+    DialogState state;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(job->window, GWLP_HINSTANCE));
+    int resource = job->mode == COPY_MESSAGES ? IDD_COPY_FILE : IDD_MOVE_FILE;
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(resource), nullptr, dialog_procedure,
+                                     reinterpret_cast<LPARAM>(&state));
+    Array* relative = array_new(1000);
+    if (dialog) {
+        ShowWindow(dialog, SW_SHOW);
+        MSG message;
+        while (!state.done && GetMessageA(&message, nullptr, 0, 0) > 0) {
+            if (!IsDialogMessageA(dialog, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+        if (state.chosen) {
+            chosen_folder(dialog, relative);
+            DestroyWindow(dialog);
+        }
+    }
+    if (relative->text[0]) {
+        Array* target = array_new(1000);
+        folder_store_path(target, relative->text);
+        copy_move_files(job->source->text, target->text, job->entries, job->mode, job->window);
+        // The list belongs to the window's thread: it lists the folder again.
+        if (job->mode == MOVE_MESSAGES) PostMessageA(job->window, WM_COMMAND, CMD_REFILL_AFTER_MOVE, 0);
+        delete_arrays(target);
+    }
+    delete_arrays(relative, job->source);
+    delete job;
+}
+
+}  // namespace
+
+void copy_move_messages(HWND window, CopyMode mode) {
+    auto* job = new CopyMoveJob{window, mode, array_new(1024), {}};
+    if (collect_list_selection(window, SELECT_COPY_MOVE, &job->entries) != 0) {
+        delete_arrays(job->source);
+        delete job;
+        return;
+    }
+    array_copy(job->source, app.current_folder->text);
+    if (start_thread(copy_move_thread, job) == -1) {
+        delete_arrays(job->source);
+        delete job;
+        show_message("Could not start thread.");
+    }
+}

@@ -1,0 +1,153 @@
+#include "ui/list_commands.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <initializer_list>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/settings.h"
+#include "core/ui_services.h"
+#include "core/window_number.h"
+#include "store/busy_folders.h"
+#include "store/message_delete.h"
+#include "store/message_files.h"
+#include "store/message_save.h"
+#include "store/view_state.h"
+#include "ui/attachment_box.h"
+#include "ui/copy_move_dialog.h"
+#include "ui/file_dialogs.h"
+#include "ui/main_window.h"
+#include "ui/message_list.h"
+#include "ui/resource.h"
+#include "ui/transfer_jobs.h"
+
+namespace {
+
+HWND list_of(HWND window) { return GetDlgItem(window, IDC_MESSAGE_LIST); }
+
+bool remove_row(void* context, int row) {
+    HWND window = static_cast<HWND>(context);
+    RowData* d = message_row(window, row);
+    if (!SendMessageA(list_of(window), LVM_DELETEITEM, static_cast<WPARAM>(row), 0)) return false;
+    std::free(d);
+    return true;
+}
+
+void select_row(HWND list, int row) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+void delete_messages(HWND window) {
+    disable_message_commands(window);
+    std::vector<SelectionEntry> entries;
+    if (collect_list_selection(window, SELECT_DELETE, &entries) != 0) return;
+    delete_message_files(app.current_folder->text, entries, DeleteSink{window, remove_row});
+    // The row below the deleted ones moves up into the first one's place.
+    HWND list = list_of(window);
+    int first = entries.front().row;
+    if (first < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0))) {
+        select_row(list, first);
+        SetFocus(list);
+        enable_message_commands(window);
+    } else {
+        disable_message_commands(window);
+    }
+}
+
+void delete_all(HWND window) {
+    // A receive or server job may be writing into the folder: ignored.
+    if (mail_job_running()) return;
+    disable_message_commands(window);
+    if (delete_all_messages(app.current_folder->text) != 0) return;
+    fill_list_now(window);
+}
+
+// The first selected row's message: the one single-message commands act on.
+bool selected_message(HWND window, int* number) {
+    int row = static_cast<int>(SendMessageA(list_of(window), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    RowData* d = row == -1 ? nullptr : message_row(window, row);
+    if (!d) {
+        status_set(window, "Please select an e-mail!\r\n");
+        return false;
+    }
+    *number = d->number;
+    return true;
+}
+
+void save_message_as(HWND window) {
+    int number = 0;
+    if (!selected_message(window, &number)) return;
+    SaveDialog dialog{window, "Save Email"};
+    SaveChooser chooser = save_dialog_chooser(&dialog);
+    save_message_file(app.current_folder->text, number, &chooser);
+}
+
+void extract_attachments_command(HWND window) {
+    disable_message_commands(window);
+    int number = 0;
+    if (!selected_message(window, &number)) return;
+    enable_message_commands(window);
+    Array* path = array_new(1100);
+    message_file_path(path, app.current_folder->text, number);
+    SaveDialog dialog{window, "Save Attachment"};
+    SaveChooser chooser = save_dialog_chooser(&dialog);
+    save_attachments(path->text, window, window, &chooser);
+    delete_arrays(path);
+}
+
+}  // namespace
+
+bool run_list_command(HWND window, int command) {
+    switch (command) {
+    case IDC_DELETE:
+        delete_messages(window);
+        return true;
+    case CMD_DELETE_ALL:
+        delete_all(window);
+        return true;
+    case IDC_SAVE:
+        save_message_as(window);
+        return true;
+    case CMD_COPY_FILE:
+        copy_move_messages(window, COPY_MESSAGES);
+        return true;
+    case CMD_MOVE_FILE:
+        copy_move_messages(window, MOVE_MESSAGES);
+        return true;
+    case CMD_REFILL_AFTER_MOVE:
+        if (!list_filling && !start_list_fill(window)) clear_message_list(window);
+        return true;
+    case CMD_EXTRACT_ATTACHMENTS:
+        extract_attachments_command(window);
+        return true;
+    case CMD_OPEN_ATTACHMENT:
+    case CMD_SAVE_ATTACHMENT:
+        attachment_command(window, command);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void enable_message_commands(HWND window) {
+    HMENU menu = GetMenu(window);
+    auto enable_item = [menu](int id) { EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_ENABLED); };
+    if (headers_view) {
+        enable_item(CMD_DELETE_FROM_SERVER);
+        enable_item(CMD_DOWNLOAD_FROM_SERVER);
+        return;
+    }
+    for (int id : {IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) EnableWindow(GetDlgItem(window, id), TRUE);
+    // "Extract Attachments" is greyed with the other message commands, so it
+    // comes back with them.
+    for (int id : {IDC_DELETE, CMD_REPLY_TO_LIST, CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_PRINT, CMD_OPEN_FILE,
+                   CMD_SHOW_HTML, CMD_SHOW_TEXT, CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE, CMD_VIEW_SOURCE, IDC_FORWARD,
+                   CMD_EXTRACT_ATTACHMENTS})
+        enable_item(id);
+}
