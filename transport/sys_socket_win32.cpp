@@ -50,7 +50,13 @@ int sys_resolve(const char* name, uint32_t* address) {
     return 0;
 }
 
-void sys_socket_abort(Socket s) { shutdown(static_cast<SOCKET>(s), 2); }
+// A shutdown alone does not wake a receive already waiting on the socket
+// under every Windows implementation; cancelling the socket's pending I/O
+// does, and the waiting call fails.
+void sys_socket_abort(Socket s) {
+    shutdown(static_cast<SOCKET>(s), 2);
+    CancelIoEx(reinterpret_cast<HANDLE>(s), nullptr);
+}
 
 uint16_t port_to_network(int port) { return htons(static_cast<u_short>(port)); }
 int port_from_network(uint16_t port) { return ntohs(port); }

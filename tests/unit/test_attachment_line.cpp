@@ -49,13 +49,10 @@ bool choose_fixed(void* context, const char* suggested, Array* path) {
     return true;
 }
 
-class AttachmentLineTest : public FolderTest {
+class AttachmentLineTest : public StoreTest {
 protected:
     void SetUp() override {
-        FolderTest::SetUp();
-        if (!app.program_folder) create_app_state();
-        ASSERT_EQ(log_open("zmlog.txt"), 0);
-        fs::create_directories(folder_ / "temp");
+        StoreTest::SetUp();
     }
     UiRecorder ui;
 };

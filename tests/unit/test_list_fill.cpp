@@ -31,13 +31,10 @@ void on_row(void* c, int, const RowData& d, const char* const columns[6]) {
 }
 void on_finish(void*, int) {}
 
-class ListFillTest : public FolderTest {
+class ListFillTest : public StoreTest {
 protected:
     void SetUp() override {
-        FolderTest::SetUp();
-        if (!app.program_folder) create_app_state();
-        ASSERT_EQ(log_open("zmlog.txt"), 0);
-        fs::create_directories(folder_ / "temp");
+        StoreTest::SetUp();
         fs::create_directories(folder_ / "maildir" / "inbox");
         array_copy(app.current_folder, "maildir\\inbox");
         list_cancel = 0;

@@ -46,12 +46,10 @@ std::string message(int n) {
            std::to_string(n) + "\r\n\r\nbody " + std::to_string(n) + "\r\n";
 }
 
-class MessageCommandsTest : public FolderTest {
+class MessageCommandsTest : public StoreTest {
 protected:
     void SetUp() override {
-        FolderTest::SetUp();
-        if (!app.program_folder) create_app_state();
-        ASSERT_EQ(log_open("zmlog.txt"), 0);
+        StoreTest::SetUp();
         for (const char* f : {"temp", "maildir/inbox", "maildir/deleted items", "maildir/lists"})
             fs::create_directories(folder_ / f);
         busy_folders_init();
@@ -60,7 +58,7 @@ protected:
     }
     void TearDown() override {
         settings_flags = saved_flags.load();
-        FolderTest::TearDown();
+        StoreTest::TearDown();
     }
     fs::path file(const std::string& folder, int n) { return folder_ / "maildir" / folder / ("mm" + std::to_string(n) + ".eml"); }
     void put(const std::string& folder, int n) { write_file(file(folder, n), message(n)); }

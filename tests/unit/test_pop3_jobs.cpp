@@ -21,13 +21,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ReceiveJobTest : public FolderTest {
+class ReceiveJobTest : public StoreTest {
 protected:
     void SetUp() override {
-        FolderTest::SetUp();
-        if (!app.program_folder) create_app_state();
-        ASSERT_EQ(log_open("zmlog.txt"), 0);
-        fs::create_directories(folder_ / "temp");
+        StoreTest::SetUp();
         fs::create_directories(folder_ / "maildir" / "inbox");
         fs::create_directories(folder_ / "maildir" / "bob");
         array_copy(app.current_folder, "maildir\\drafts");
@@ -39,7 +36,7 @@ protected:
     void TearDown() override {
         fs::remove(folder_ / "pwdkey.dat");
         password_key_load();
-        FolderTest::TearDown();
+        StoreTest::TearDown();
     }
     std::string account(const std::string& name, const std::string& user, const std::string& password,
                         const std::string& inbox, int options, int at_port = 0) {

@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "core/app_state.h"
 #include "core/log.h"
 #include "core/quit.h"
 #include "store/busy_folders.h"
@@ -112,6 +113,13 @@ void FolderTest::SetUp() {
               ("zmtest-" + std::to_string(seed()) + "-" + std::to_string(seed()));
     std::filesystem::create_directories(folder_);
     std::filesystem::current_path(folder_);
+}
+
+void StoreTest::SetUp() {
+    FolderTest::SetUp();
+    if (!app.program_folder) create_app_state();
+    ASSERT_EQ(log_open("zmlog.txt"), 0);
+    std::filesystem::create_directories(folder_ / "temp");
 }
 
 void FolderTest::TearDown() {

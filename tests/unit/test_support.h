@@ -58,6 +58,13 @@ protected:
     std::filesystem::path previous_;
 };
 
+// A program folder with the client's state, its log and "temp": where the
+// store's and the jobs' tests run.
+class StoreTest : public FolderTest {
+protected:
+    void SetUp() override;
+};
+
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& bytes);
 
