@@ -85,7 +85,7 @@ int pop3_login(Socket s, WindowRef window, Array* reply, Array* command, const c
     NetAddress address;
     int result = -1;
     if (port == 0) {
-        status_append(window, "Port specification error.\r\n");
+        status_append(window, "Invalid POP3 port number.\r\n");
     } else if (resolve_server(host->text, &address.address) != 0) {
         status_append(window, "Cannot resolve POP3 server name.\r\nSee readme file for explanation.\r\n");
     } else if (address.port = port_to_network(port), net_connect(s, address) != 0) {

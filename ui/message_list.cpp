@@ -130,17 +130,6 @@ LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
 
 }  // namespace
 
-int selected_message_numbers(HWND window, int* numbers, int limit) {
-    HWND list = list_of(window);
-    int n = 0;
-    for (int row = -1; n < limit;) {
-        row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
-        if (row < 0) break;
-        if (RowData* d = row_data(list, row)) numbers[n++] = d->number;
-    }
-    return n;
-}
-
 void remove_message_row(HWND window, int number) {
     HWND list = list_of(window);
     int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));

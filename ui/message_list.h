@@ -13,8 +13,6 @@
 // Starts the fill of the folder on show on a worker thread. false when the
 // thread could not start (the user has been told).
 bool start_list_fill(HWND window);
-// The message numbers of the selected rows, at most `limit`; their count.
-int selected_message_numbers(HWND window, int* numbers, int limit);
 // Removes the row of message `number`, if the list has one.
 void remove_message_row(HWND window, int number);
 // Fills the list on the calling thread ("Delete All" waits for its list).

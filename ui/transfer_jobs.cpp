@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 #include "core/accounts.h"
 #include "core/app_state.h"
@@ -9,6 +10,7 @@
 #include "core/ui_services.h"
 #include "store/busy_folders.h"
 #include "store/message_files.h"
+#include "store/selection.h"
 #include "transport/pop3_jobs.h"
 #include "transport/send_queued.h"
 #include "ui/message_list.h"
@@ -92,13 +94,16 @@ void start_marked(Job* job, int first, int last) {
         for (int a = first; a < last; a++) busy_folders_remove(inbox_of(a));
 }
 
-// The rows chosen in the "E-mail Headers" list, or the notice.
+// The rows chosen in the "E-mail Headers" list; without any the user has
+// been told.
 bool take_chosen_rows(HWND window, Job* job) {
-    job->count = selected_message_numbers(window, job->numbers, server_job_limit);
-    if (job->count > 0) return true;
-    status_set(window, "Please select an e-mail!\r\n");
-    delete job;
-    return false;
+    std::vector<SelectionEntry> chosen;
+    if (collect_list_selection(window, server_job_limit, &chosen) != 0) {
+        delete job;
+        return false;
+    }
+    for (const SelectionEntry& e : chosen) job->numbers[job->count++] = e.number;
+    return true;
 }
 
 }  // namespace

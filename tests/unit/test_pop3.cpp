@@ -108,7 +108,7 @@ TEST_F(Pop3Test, ConnectionRefusedAndBadPort) {
     EXPECT_EQ(pop3_login(t, &window, reply, command, "127.0.0.1:99999", "a", "b", false, false), -1);
     sys_socket_close(t);
     EXPECT_EQ(ui.status_text(), "Cannot connect to POP3 server.\r\nSee readme file for explanation.\r\n"
-                                "Port specification error.\r\n");
+                                "Invalid POP3 port number.\r\n");
 }
 
 TEST_F(Pop3Test, ListCountsAndSizes) {
