@@ -37,6 +37,7 @@ POP3 = int(env["ZM_POP3_PORT"])
 SMTP = int(env["ZM_SMTP_PORT"])
 SOCKS = int(env["ZM_SOCKS_PORT"])
 SOCKS_AUTH = int(env["ZM_SOCKS_AUTH_PORT"])
+DANTE_AUTH = int(env["ZM_SOCKS_DANTE_AUTH_PORT"])
 PASSWORD = {u: env["ZM_%s_PASS" % u.upper()] for u in env["ZM_USERS"].split()}
 DOMAIN = env["ZM_MAIL_DOMAIN"]
 TOOLS = env["ZM_SERVERS_TOOLS"]
@@ -379,18 +380,18 @@ def rfc1929(sock, user, password):
     return recv_exact(sock, 2)
 
 
-def check_socks_password():
-    s, reply = socks_open(SOCKS_AUTH, [0])
+def check_socks_password(port, user, password):
+    s, reply = socks_open(port, [0])
     expect(reply == b"\x05\xff", "a client without a password got %r" % reply.hex())
     s.close()
-    s, reply = socks_open(SOCKS_AUTH, [0, 2])
+    s, reply = socks_open(port, [0, 2])
     expect(reply == b"\x05\x02", "method reply %r" % reply.hex())
-    status = rfc1929(s, env["ZM_SOCKS_USER"], "wrong")
+    status = rfc1929(s, user, "wrong")
     expect(status[1] != 0, "wrong password accepted")
     s.close()
-    s, reply = socks_open(SOCKS_AUTH, [2])
+    s, reply = socks_open(port, [2])
     expect(reply == b"\x05\x02", "method reply %r" % reply.hex())
-    expect(rfc1929(s, env["ZM_SOCKS_USER"], env["ZM_SOCKS_PASS"]) == b"\x01\x00", "login refused")
+    expect(rfc1929(s, user, password) == b"\x01\x00", "login refused")
     expect(socks_connect(s, POP3) == 0, "CONNECT refused")
     c = pop3_open(sock=s)
     pop3_ok(c.cmd("USER sink"), "USER")
@@ -401,7 +402,7 @@ def check_socks_password():
 # ------------------------------------------------------------- listeners ----
 def family_pids():
     pids = set()
-    for name in ("dovecot", "exim", "danted", "microsocks"):
+    for name in ("dovecot", "exim", "danted", "microsocks", "danted-auth"):
         with open(os.path.join(dir_, "run", name + ".pid")) as f:
             pids.add(int(f.read()))
     parent = {}
@@ -440,13 +441,13 @@ def check_listeners_loopback_only():
                 if field[9] in inodes and (table.startswith("udp") or field[3] == "0A"):
                     addr, port = field[1].split(":")
                     listening.append((table, addr, int(port, 16)))
-    want = sorted(("tcp", "0100007F", p) for p in (POP3, SMTP, SOCKS, SOCKS_AUTH))
+    want = sorted(("tcp", "0100007F", p) for p in (POP3, SMTP, SOCKS, SOCKS_AUTH, DANTE_AUTH))
     expect(sorted(listening) == want, "listening: %r" % sorted(listening))
 
 
 for user in PASSWORD:
     mailbox("clear", user)
-check("listeners are 127.0.0.1 on the four ports and nothing else", check_listeners_loopback_only)
+check("listeners are 127.0.0.1 on the five ports and nothing else", check_listeners_loopback_only)
 check("POP3 +OK greeting and USER/PASS login", check_pop3_greeting_and_login)
 check("POP3 wrong password gives -ERR", check_pop3_wrong_password)
 check("POP3 AUTH lists PLAIN and CRAM-MD5", check_pop3_auth_list)
@@ -460,8 +461,10 @@ check("SMTP AUTH PLAIN relay to another domain lands in sink", check_smtp_plain_
 check("deliver.sh puts exact bytes into Maildir; POP3 STAT, dot-stuffed RETR, DELE", check_deliver_exact_bytes)
 check("deliver.sh --exim delivers at once", check_deliver_through_exim)
 check("SOCKS 5 without auth: method 05 00, CONNECT to POP3 and SMTP", check_socks_no_auth)
-check("SOCKS 5 with RFC 1929: 05 ff without a password, 05 02, wrong password refused, CONNECT",
-      check_socks_password)
+check("SOCKS 5 with RFC 1929 (microsocks): 05 ff without a password, 05 02, wrong password refused, CONNECT",
+      lambda: check_socks_password(SOCKS_AUTH, env["ZM_SOCKS_USER"], env["ZM_SOCKS_PASS"]))
+check("SOCKS 5 with RFC 1929 (dante): 05 ff without a password, 05 02, wrong password refused, CONNECT",
+      lambda: check_socks_password(DANTE_AUTH, env["ZM_SOCKS_DANTE_USER"], env["ZM_SOCKS_DANTE_PASS"]))
 check("every mailbox is empty at the end", lambda: expect(all(count(u) == 0 for u in PASSWORD), "not empty"))
 
 failed = results.count(False)

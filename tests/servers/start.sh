@@ -8,6 +8,9 @@
 #                                                   the same mailboxes that POP3 serves
 #   SOCKS 5 dante       ZM_SOCKS_PORT      (22080)  no authentication
 #   SOCKS 5 microsocks  ZM_SOCKS_AUTH_PORT (22081)  user name and password (RFC 1929)
+#   SOCKS 5 dante       ZM_SOCKS_DANTE_AUTH_PORT (22082)  user name and password
+#                                                   (RFC 1929), checked against
+#                                                   the system account zmsocks
 #
 # Accounts, the same for POP3 and SMTP: alice/alicepw, bob/bobpw, sink/sinkpw.
 # Mail domains example.test and localhost; mail for any other domain (sent
@@ -27,7 +30,12 @@
 #   ZM_POP3_FAILURE_DELAY   seconds dovecot waits before a failed login's -ERR (0)
 #   ZM_SERVERS_START_TIMEOUT  seconds to wait for each server's greeting (10)
 #
-# Exit status: 0 all four answer; 1 a server failed (the tail of its log is
+# dante checks a SOCKS password against the machine's own accounts, so
+# start.sh makes the system account zmsocks (no home, no login shell) when
+# it is missing and sets its password; the account is left in place, since
+# another run of start.sh may be using it.
+#
+# Exit status: 0 all five answer; 1 a server failed (the tail of its log is
 # shown and whatever had started is stopped again); 2 wrong use; 3 the ports
 # are taken.
 set -euo pipefail
@@ -75,22 +83,25 @@ ports_free() {
   done
 }
 valid_port() { [[ "$1" =~ ^[0-9]+$ ]] && [ "$1" -ge 1024 ] && [ "$1" -le 65535 ]; }
-if [ -n "${ZM_POP3_PORT:-}${ZM_SMTP_PORT:-}${ZM_SOCKS_PORT:-}${ZM_SOCKS_AUTH_PORT:-}" ]; then
+if [ -n "${ZM_POP3_PORT:-}${ZM_SMTP_PORT:-}${ZM_SOCKS_PORT:-}${ZM_SOCKS_AUTH_PORT:-}${ZM_SOCKS_DANTE_AUTH_PORT:-}" ]; then
   pop3_port=${ZM_POP3_PORT:-22110}; smtp_port=${ZM_SMTP_PORT:-22025}
   socks_port=${ZM_SOCKS_PORT:-22080}; socks_auth_port=${ZM_SOCKS_AUTH_PORT:-22081}
-  for p in "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port"; do
+  dante_auth_port=${ZM_SOCKS_DANTE_AUTH_PORT:-22082}
+  ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port")
+  for p in "${ports[@]}"; do
     valid_port "$p" || die "port $p is not in 1024..65535" 2
   done
-  [ "$(printf '%s\n' "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" | sort -u | wc -l)" -eq 4 ] \
-    || die "the four ports must differ" 2
-  ports_free "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" \
-    || die "one of the ports $pop3_port $smtp_port $socks_port $socks_auth_port is in use" 3
+  [ "$(printf '%s\n' "${ports[@]}" | sort -u | wc -l)" -eq 5 ] || die "the five ports must differ" 2
+  ports_free "${ports[@]}" || die "one of the ports ${ports[*]} is in use" 3
 else
   found=0
   for offset in 0 200 400 600 800 1000 1200 1400 1600 1800; do
     pop3_port=$((22110 + offset)); smtp_port=$((22025 + offset))
     socks_port=$((22080 + offset)); socks_auth_port=$((22081 + offset))
-    if ports_free "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port"; then found=1; break; fi
+    dante_auth_port=$((22082 + offset))
+    if ports_free "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port"; then
+      found=1; break
+    fi
   done
   [ "$found" = 1 ] || die "ports 22025..23910 are all in use: is something else running test servers?" 3
 fi
@@ -100,6 +111,8 @@ users=(alice bob sink)
 declare -A password=([alice]=alicepw [bob]=bobpw [sink]=sinkpw)
 socks_user=proxyuser
 socks_pass=proxypw
+dante_user=zmsocks
+dante_pass=zmsockspw
 domain=example.test
 
 # exim never delivers as root and dovecot never serves mail as root; and an
@@ -110,6 +123,12 @@ mail_user=Debian-exim
 mail_uid=$(id -u "$mail_user" 2>/dev/null) || die "user $mail_user is missing (exim4-base makes it)"
 mail_gid=$(id -g "$mail_user")
 id dovecot >/dev/null 2>&1 && id dovenull >/dev/null 2>&1 || die "users dovecot and dovenull are missing (dovecot-core makes them)"
+
+if ! id "$dante_user" >/dev/null 2>&1; then
+  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$dante_user" \
+    || die "could not make the system account $dante_user for dante's password check"
+fi
+echo "$dante_user:$dante_pass" | chpasswd || die "could not set the password of $dante_user"
 
 echo "folder of tests/servers/start.sh; stop.sh $dir stops its servers" > "$dir/.zm-servers"
 chmod 0755 "$dir"      # mktemp -d makes it 0700; the servers' users must get in
@@ -292,15 +311,18 @@ plain_server:
 EOF
 
 # ------------------------------------------------------------------ dante --
-cat > "$dir/etc/danted.conf" <<EOF
-# SOCKS 5 without authentication for the transport tests. It connects only
-# to loopback addresses.
-logoutput: $dir/log/danted.log
-errorlog: $dir/log/danted.err
-internal: $zm_loopback port = $socks_port
+# dante_conf NAME PORT METHOD: a dante configuration that connects only to
+# loopback addresses and asks for METHOD (none, or username: the RFC 1929
+# exchange, checked against the system accounts).
+dante_conf() {
+  cat > "$dir/etc/$1.conf" <<EOF
+# SOCKS 5 for the transport tests, socksmethod $3.
+logoutput: $dir/log/$1.log
+errorlog: $dir/log/$1.err
+internal: $zm_loopback port = $2
 external: $zm_loopback
 clientmethod: none
-socksmethod: none
+socksmethod: $3
 user.privileged: root
 user.unprivileged: nobody
 client pass {
@@ -317,6 +339,9 @@ socks block {
   log: connect error
 }
 EOF
+}
+dante_conf danted "$socks_port" none
+dante_conf danted-auth "$dante_auth_port" username
 # exim refuses a configuration that anyone but its owner can change.
 chmod 0644 "$dir"/etc/*.conf
 
@@ -333,6 +358,7 @@ check_config() {
 check_config dovecot doveconf -c "$dir/etc/dovecot.conf" -n
 check_config exim /usr/sbin/exim4 -C "$dir/etc/exim.conf" -bV
 check_config danted env TMPDIR="$dir/tmp" /usr/sbin/danted -V -f "$dir/etc/danted.conf"
+check_config danted-auth env TMPDIR="$dir/tmp" /usr/sbin/danted -V -f "$dir/etc/danted-auth.conf"
 
 # ----------------------------------------------------------------- launch --
 started=()
@@ -343,7 +369,7 @@ give_up() {
     case $name in
       dovecot) set -- "$dir/log/dovecot.out" "$dir/log/dovecot.log" ;;
       exim) set -- "$dir/log/exim.out" "$dir/log/exim/mainlog" "$dir/log/exim/paniclog" ;;
-      danted) set -- "$dir/log/danted.out" "$dir/log/danted.err" ;;
+      danted|danted-auth) set -- "$dir/log/$name.out" "$dir/log/$name.err" ;;
       *) set -- "$dir/log/$name.out" ;;
     esac
     for f in "$@"; do
@@ -415,6 +441,8 @@ launch exim /usr/sbin/exim4 /usr/sbin/exim4 -C "$dir/etc/exim.conf" -bdf -q30s
 # dante writes temporary files into TMPDIR and its pid file where -p says.
 launch danted /usr/sbin/danted env TMPDIR="$dir/tmp" \
   /usr/sbin/danted -N 1 -f "$dir/etc/danted.conf" -p "$dir/run/danted.main-pid"
+launch danted-auth /usr/sbin/danted env TMPDIR="$dir/tmp" \
+  /usr/sbin/danted -N 1 -f "$dir/etc/danted-auth.conf" -p "$dir/run/danted-auth.main-pid"
 # microsocks keeps the user it is started as, and has no rules of its own:
 # it runs as nobody, and -b binds its outgoing connections to loopback.
 launch microsocks /usr/bin/microsocks setpriv --reuid=nobody --regid=nogroup --clear-groups \
@@ -424,6 +452,7 @@ wait_ready dovecot pop3 "$pop3_port"
 wait_ready exim smtp "$smtp_port"
 wait_ready danted socks "$socks_port"
 wait_ready microsocks socks "$socks_auth_port"
+wait_ready danted-auth socks "$dante_auth_port"
 
 # ---------------------------------------------------------------- env.sh --
 {
@@ -437,6 +466,9 @@ wait_ready microsocks socks "$socks_auth_port"
   echo "export ZM_SOCKS_AUTH_PORT=$socks_auth_port"
   echo "export ZM_SOCKS_USER=$socks_user"
   echo "export ZM_SOCKS_PASS=$socks_pass"
+  echo "export ZM_SOCKS_DANTE_AUTH_PORT=$dante_auth_port"
+  echo "export ZM_SOCKS_DANTE_USER=$dante_user"
+  echo "export ZM_SOCKS_DANTE_PASS=$dante_pass"
   echo "export ZM_MAIL_DOMAIN=$domain"
   echo "export ZM_USERS=\"${users[*]}\""
   for u in "${users[@]}"; do
@@ -456,4 +488,5 @@ mv "$dir/env.sh.tmp" "$dir/env.sh"
 
 echo "mail servers of $dir on $zm_loopback:" \
      "POP3 $pop3_port (dovecot pid $(cat "$dir/run/dovecot.pid")), SMTP $smtp_port (exim pid $(cat "$dir/run/exim.pid")),"\
-     "SOCKS 5 $socks_port (dante pid $(cat "$dir/run/danted.pid")), SOCKS 5 with password $socks_auth_port (microsocks pid $(cat "$dir/run/microsocks.pid"))"
+     "SOCKS 5 $socks_port (dante pid $(cat "$dir/run/danted.pid")), SOCKS 5 with password $socks_auth_port (microsocks pid $(cat "$dir/run/microsocks.pid"))"\
+     "and $dante_auth_port (dante pid $(cat "$dir/run/danted-auth.pid"))"

@@ -27,7 +27,10 @@ const RealServers& real_servers() {
         s.socks_auth_port = port_from("ZM_SOCKS_AUTH_PORT");
         s.socks_user = text_from("ZM_SOCKS_USER");
         s.socks_password = text_from("ZM_SOCKS_PASS");
-        s.present = s.pop3_port && s.smtp_port && s.socks_port && s.socks_auth_port;
+        s.dante_auth_port = port_from("ZM_SOCKS_DANTE_AUTH_PORT");
+        s.dante_user = text_from("ZM_SOCKS_DANTE_USER");
+        s.dante_password = text_from("ZM_SOCKS_DANTE_PASS");
+        s.present = s.pop3_port && s.smtp_port && s.socks_port && s.socks_auth_port && s.dante_auth_port;
         return s;
     }();
     return servers;

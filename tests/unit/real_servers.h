@@ -13,6 +13,9 @@ struct RealServers {
     bool present = false;
     int pop3_port = 0, smtp_port = 0, socks_port = 0, socks_auth_port = 0;
     std::string socks_user, socks_password;
+    // dante asking for a user name and password (checked against a system account).
+    int dante_auth_port = 0;
+    std::string dante_user, dante_password;
 };
 
 const RealServers& real_servers();

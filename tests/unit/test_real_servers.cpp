@@ -147,6 +147,25 @@ TEST_F(RealProxyTest, DanteWithoutAuthenticationReachesThePop3Server) {
     EXPECT_EQ(send_pop3_command(s, "USER alice\r\n", status(), false), 0);
 }
 
+TEST_F(RealProxyTest, DanteWithUserAndPasswordReachesThePop3Server) {
+    REQUIRE_REAL_SERVERS();
+    through(real_servers().dante_auth_port, real_servers().dante_user, real_servers().dante_password);
+    ASSERT_EQ(net_connect(s, loopback(real_servers().pop3_port)), 0);
+    EXPECT_EQ(line().substr(0, 3), "+OK");
+    EXPECT_EQ(send_pop3_command(s, "USER alice\r\n", status(), false), 0);
+}
+
+// A dante that wants a password refuses the plain offer of "no
+// authentication" and a wrong password alike; neither gets through.
+TEST_F(RealProxyTest, DanteRefusesAClientWithoutAUserAndAWrongPassword) {
+    REQUIRE_REAL_SERVERS();
+    through(real_servers().dante_auth_port, "", "");
+    EXPECT_EQ(net_connect(s, loopback(real_servers().pop3_port)), -1);
+    sys_socket_close(s);
+    through(real_servers().dante_auth_port, real_servers().dante_user, "wrong");
+    EXPECT_EQ(net_connect(s, loopback(real_servers().pop3_port)), -1);
+}
+
 TEST_F(RealProxyTest, MicrosocksWithUserAndPasswordReachesTheSmtpServer) {
     REQUIRE_REAL_SERVERS();
     through(real_servers().socks_auth_port, real_servers().socks_user, real_servers().socks_password);
