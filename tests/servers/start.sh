@@ -99,9 +99,8 @@ else
     pop3_port=$((22110 + offset)); smtp_port=$((22025 + offset))
     socks_port=$((22080 + offset)); socks_auth_port=$((22081 + offset))
     dante_auth_port=$((22082 + offset))
-    if ports_free "$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port"; then
-      found=1; break
-    fi
+    ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port")
+    if ports_free "${ports[@]}"; then found=1; break; fi
   done
   [ "$found" = 1 ] || die "ports 22025..23910 are all in use: is something else running test servers?" 3
 fi
