@@ -28,9 +28,24 @@ bool quiet_not_on_show(const char*) { return false; }
 }  // namespace
 
 UiServices quiet_ui_services(int (*message_box)(WindowRef, const char*, const char*, unsigned)) {
-    return UiServices{message_box ? message_box : default_answer,
-                      quiet, quiet_text, quiet, quiet, quiet_no, quiet_window, quiet, quiet_socket, quiet_file,
-                      quiet_switch, quiet_switch, quiet_reset, quiet_command, quiet_not_cancelled, quiet_not_on_show};
+    return UiServices{
+        .message_box = message_box ? message_box : default_answer,
+        .status_clear = quiet,
+        .status_add = quiet_text,
+        .status_show_start = quiet,
+        .progress_step = quiet,
+        .skip_pressed = quiet_no,
+        .open_status_window = quiet_window,
+        .close_status_window = quiet,
+        .register_socket = quiet_socket,
+        .register_file = quiet_file,
+        .enable_ok = quiet_switch,
+        .enable_skip = quiet_switch,
+        .progress_reset = quiet_reset,
+        .main_command = quiet_command,
+        .job_cancelled = quiet_not_cancelled,
+        .before_folder_write = quiet_not_on_show,
+    };
 }
 
 void ui_install(const UiServices* services) { installed.store(services); }

@@ -11,7 +11,7 @@
 #include "store/folders.h"
 #include "ui/folder_commands.h"
 #include "ui/view_state.h"
-#include "ui/main_window.h"
+#include "ui/command_states.h"
 #include "ui/message_list.h"
 #include "ui/resource.h"
 

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <cstdlib>
-#include <initializer_list>
 #include <vector>
 
 #include "core/app_state.h"
@@ -18,7 +17,7 @@
 #include "ui/attachment_box.h"
 #include "ui/copy_move_dialog.h"
 #include "ui/file_dialogs.h"
-#include "ui/main_window.h"
+#include "ui/command_states.h"
 #include "ui/message_list.h"
 #include "ui/resource.h"
 #include "ui/transfer_jobs.h"
@@ -60,7 +59,7 @@ void delete_messages(HWND window) {
     }
 }
 
-void delete_all(HWND window) {
+void delete_all_in_folder(HWND window) {
     // A receive or server job may be writing into the folder: ignored.
     if (mail_job_running()) return;
     disable_message_commands(window);
@@ -88,7 +87,7 @@ void save_message_as(HWND window) {
     save_message_file(app.current_folder->text, number, &chooser);
 }
 
-void extract_attachments_command(HWND window) {
+void extract_selected_attachments(HWND window) {
     disable_message_commands(window);
     int number = 0;
     if (!selected_message(window, &number)) return;
@@ -103,51 +102,12 @@ void extract_attachments_command(HWND window) {
 
 }  // namespace
 
-bool run_list_command(HWND window, int command) {
-    switch (command) {
-    case IDC_DELETE:
-        delete_messages(window);
-        return true;
-    case CMD_DELETE_ALL:
-        delete_all(window);
-        return true;
-    case IDC_SAVE:
-        save_message_as(window);
-        return true;
-    case CMD_COPY_FILE:
-        copy_move_messages(window, COPY_MESSAGES);
-        return true;
-    case CMD_MOVE_FILE:
-        copy_move_messages(window, MOVE_MESSAGES);
-        return true;
-    case CMD_REFILL_AFTER_MOVE:
-        if (!list_filling && !start_list_fill(window)) clear_message_list(window);
-        return true;
-    case CMD_EXTRACT_ATTACHMENTS:
-        extract_attachments_command(window);
-        return true;
-    case CMD_OPEN_ATTACHMENT:
-    case CMD_SAVE_ATTACHMENT:
-        attachment_command(window, command);
-        return true;
-    default:
-        return false;
-    }
+void delete_selected(HWND window, int) { delete_messages(window); }
+void delete_all(HWND window, int) { delete_all_in_folder(window); }
+void save_message(HWND window, int) { save_message_as(window); }
+void copy_selected(HWND window, int) { copy_move_messages(window, COPY_MESSAGES); }
+void move_selected(HWND window, int) { copy_move_messages(window, MOVE_MESSAGES); }
+void refill_after_move(HWND window, int) {
+    if (!list_filling && !start_list_fill(window)) clear_message_list(window);
 }
-
-void enable_message_commands(HWND window) {
-    HMENU menu = GetMenu(window);
-    auto enable_item = [menu](int id) { EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_ENABLED); };
-    if (headers_view) {
-        enable_item(CMD_DELETE_FROM_SERVER);
-        enable_item(CMD_DOWNLOAD_FROM_SERVER);
-        return;
-    }
-    for (int id : {IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) EnableWindow(GetDlgItem(window, id), TRUE);
-    // "Extract Attachments" is greyed with the other message commands, so it
-    // comes back with them.
-    for (int id : {IDC_DELETE, CMD_REPLY_TO_LIST, CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_PRINT, CMD_OPEN_FILE,
-                   CMD_SHOW_HTML, CMD_SHOW_TEXT, CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE, CMD_VIEW_SOURCE, IDC_FORWARD,
-                   CMD_EXTRACT_ATTACHMENTS})
-        enable_item(id);
-}
+void extract_attachments_command(HWND window, int) { extract_selected_attachments(window); }

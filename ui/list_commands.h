@@ -5,8 +5,13 @@
 
 #include <windows.h>
 
-// Runs the command when it is one of these; false otherwise.
-bool run_list_command(HWND window, int command);
-// Enables the commands that act on a selected message (after a click on the
-// list that left rows selected).
-void enable_message_commands(HWND window);
+// The command table's handlers of these commands (ui/main_command_list.h).
+void delete_selected(HWND window, int command);
+void delete_all(HWND window, int command);
+void save_message(HWND window, int command);
+void copy_selected(HWND window, int command);
+void move_selected(HWND window, int command);
+// Posted by the move worker once its files have gone: the folder on show is
+// listed again on the window's own thread.
+void refill_after_move(HWND window, int command);
+void extract_attachments_command(HWND window, int command);

@@ -4,7 +4,6 @@
 #include <richedit.h>
 
 #include <cstring>
-#include <initializer_list>
 
 #include "core/accounts.h"
 #include "core/quit.h"
@@ -17,15 +16,16 @@
 #include "ui/view_state.h"
 #include "ui/attachment_box.h"
 #include "ui/folder_tree.h"
+#include "ui/command_states.h"
 #include "ui/list_commands.h"
+#include "ui/main_command_list.h"
+#include "ui/main_commands.h"
 #include "ui/message_list.h"
 #include "ui/resource.h"
 #include "ui/status_window.h"
 #include "ui/transfer_jobs.h"
 #include "ui/tray.h"
 #include "transport/send_queued.h"
-
-std::atomic<HWND> main_window{nullptr};
 
 namespace {
 
@@ -93,7 +93,7 @@ void initialise(HWND window) {
     fill_account_box(window);
 }
 
-void refresh_folder(HWND window) {
+void reopen_folder_on_show(HWND window) {
     HWND tree = GetDlgItem(window, IDC_FOLDER_TREE);
     auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (!item) return;
@@ -144,32 +144,44 @@ void show_about(HWND window) {
                 "Zenth Mail", MB_OK | MB_ICONINFORMATION);
 }
 
-bool listed(int command, std::initializer_list<int> commands) {
-    for (int c : commands)
-        if (c == command) return true;
-    return false;
+// The handlers of the command table, each given the window and the command.
+void receive_mail(HWND window, int) { receive_mail_command(window); }
+void check_all_accounts(HWND window, int) { check_all_accounts_command(window); }
+void download_from_server(HWND window, int) { download_from_server_command(window); }
+void delete_from_server(HWND window, int) { delete_from_server_command(window); }
+void send_queued(HWND window, int) { send_queued_command(window); }
+void enter_tray(HWND window, int) { enter_tray_mode(window); }
+void wake(HWND window, int) { leave_tray_mode(window); }
+void refresh_folder(HWND window, int) { reopen_folder_on_show(window); }
+void sort_by_name(HWND window, int) { sort_by_file_name(window); }
+void toggle_mark_of_selected(HWND window, int) { toggle_mark(window); }
+void exit_client(HWND, int) { request_quit(); }
+void paste(HWND, int) { send_to_focus(WM_PASTE); }
+void copy(HWND, int) { send_to_focus(WM_COPY); }
+void clear(HWND, int) { send_to_focus(WM_CLEAR); }
+void cut(HWND, int) { send_to_focus(WM_CUT); }
+void select_all(HWND window, int) {
+    HWND preview = GetDlgItem(window, IDC_PREVIEW);
+    SetFocus(preview);
+    SendMessageA(preview, EM_SETSEL, 0, -1);
+}
+void about(HWND window, int) { show_about(window); }
+// The check mark is the option itself; the file follows it at once.
+void toggle_option(HWND, int command) {
+    settings_set_menu_check(command, !settings_menu_checked(command));
+    settings_save();
 }
 
-// Commands that would touch the list while it fills, or a folder a
-// transfer writes into, wait; in the server's header list only the server
-// commands make sense.
-bool command_allowed(HWND window, int command) {
-    bool outbox = std::strcmp(app.current_folder->text, "maildir\\outbox") == 0;
-    bool busy = busy_folders_contains(app.current_folder->text);
-    bool refused =
-        (list_filling && listed(command, {IDC_DELETE, CMD_DELETE_ALL, CMD_REFRESH_FOLDER, CMD_SEARCH,
-                                          CMD_SORT_BY_FILE_NAME})) ||
-        (list_filling && outbox && command == CMD_SEND_QUEUED) ||
-        (headers_view && listed(command, {CMD_EXTRACT_ATTACHMENTS, CMD_SEARCH, CMD_COPY_FILE, CMD_MOVE_FILE,
-                                          CMD_MARK, CMD_CHECK_ALL_ACCOUNTS, CMD_DELETE_ALL, IDC_DELETE, CMD_PRINT,
-                                          IDC_RECEIVE, CMD_SORT_BY_FILE_NAME})) ||
-        (setting_on(SETTING_NO_ATTACHMENTS) && command == CMD_EXTRACT_ATTACHMENTS) ||
-        (busy && listed(command, {CMD_REFRESH_FOLDER, IDC_DELETE, CMD_DELETE_ALL, IDC_RECEIVE,
-                                  CMD_CHECK_ALL_ACCOUNTS, CMD_SORT_BY_FILE_NAME})) ||
-        (busy && outbox && command == CMD_SEND_QUEUED);
-    if (refused) status_set(window, "This option is currently unavailable. Please try later.\r\n");
-    return !refused;
-}
+using CommandHandler = void (*)(HWND window, int command);
+constexpr CommandHandler no_handler = nullptr;
+
+struct HandlerRow {
+    int id;
+    CommandHandler handler;
+};
+#define ZM_HANDLER_ROW(id, handler, refused, greying, where) {id, handler},
+const HandlerRow handlers[] = {MAIN_COMMANDS(ZM_HANDLER_ROW)};
+#undef ZM_HANDLER_ROW
 
 void on_command(HWND window, int command) {
     // A job's request to show what it changed, never refused.
@@ -177,73 +189,17 @@ void on_command(HWND window, int command) {
         if (!list_filling) start_list_fill(window);
         return;
     }
-    if (!command_allowed(window, command)) return;
-    switch (command) {
-    case IDC_RECEIVE:
-        receive_mail_command(window);
-        break;
-    case CMD_CHECK_ALL_ACCOUNTS:
-        check_all_accounts_command(window);
-        break;
-    case CMD_DOWNLOAD_FROM_SERVER:
-        download_from_server_command(window);
-        break;
-    case CMD_DELETE_FROM_SERVER:
-        delete_from_server_command(window);
-        break;
-    case CMD_SEND_QUEUED:
-        send_queued_command(window);
-        break;
-    case CMD_ENTER_TRAY:
-        enter_tray_mode(window);
-        break;
-    case CMD_WAKE:
-        leave_tray_mode(window);
-        break;
-    case CMD_REFRESH_FOLDER:
-        refresh_folder(window);
-        break;
-    case CMD_SORT_BY_FILE_NAME:
-        sort_by_file_name(window);
-        break;
-    case CMD_MARK:
-        toggle_mark(window);
-        break;
-    case CMD_EXIT:
-        request_quit();
-        break;
-    case CMD_PASTE:
-        send_to_focus(WM_PASTE);
-        break;
-    case CMD_COPY:
-        send_to_focus(WM_COPY);
-        break;
-    case CMD_CLEAR:
-        send_to_focus(WM_CLEAR);
-        break;
-    case CMD_CUT:
-        send_to_focus(WM_CUT);
-        break;
-    case CMD_SELECT_ALL: {
-        HWND preview = GetDlgItem(window, IDC_PREVIEW);
-        SetFocus(preview);
-        SendMessageA(preview, EM_SETSEL, 0, -1);
-        break;
+    const CommandRow* row = find_main_command(command);
+    if (!row) return;
+    // Commands that would touch the list while it fills, or a folder a
+    // transfer writes into, wait; in the server's header list only the
+    // server commands make sense.
+    if (command_refused(*row, current_command_view(false))) {
+        status_set(window, "This option is currently unavailable. Please try later.\r\n");
+        return;
     }
-    case CMD_ABOUT:
-        show_about(window);
-        break;
-    case CMD_REPLY_WITH_MESSAGE:
-    case CMD_INDENT_QUOTED:
-    case CMD_ORIGINAL_REPLY_STYLE:
-        // The check mark is the option itself; the file follows it at once.
-        settings_set_menu_check(command, !settings_menu_checked(command));
-        settings_save();
-        break;
-    default:
-        run_list_command(window, command);
-        break;
-    }
+    for (const HandlerRow& h : handlers)
+        if (h.id == command && h.handler) h.handler(window, command);
 }
 
 INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -314,15 +270,6 @@ void place(HWND window, int id, int x, int y, int width, int height) {
 }
 
 }  // namespace
-
-void disable_message_commands(HWND window) {
-    for (int id : {IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) EnableWindow(GetDlgItem(window, id), FALSE);
-    HMENU menu = GetMenu(window);
-    for (int id : {CMD_REPLY_TO_LIST, CMD_DELETE_FROM_SERVER, CMD_DOWNLOAD_FROM_SERVER, IDC_DELETE, IDC_FORWARD,
-                   CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_EXTRACT_ATTACHMENTS, CMD_PRINT, CMD_VIEW_SOURCE,
-                   CMD_OPEN_FILE, CMD_SHOW_HTML, CMD_SHOW_TEXT, CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE})
-        EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
-}
 
 // Send Queued takes each sent message's row out of the outbox list; the
 // job asks the window's own thread to do it.

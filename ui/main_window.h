@@ -5,13 +5,9 @@
 
 #include <windows.h>
 
-#include <atomic>
-
-extern std::atomic<HWND> main_window;
+#include "ui/main_window_handle.h"
 
 // Creates the window from dialog resource 300, hidden.
 HWND create_main_window(HINSTANCE instance);
-// Greys the commands that act on a selected message.
-void disable_message_commands(HWND window);
 // Arranges the controls for the current client size.
 void layout_main_window(HWND window, int width, int height);

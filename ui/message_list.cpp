@@ -20,7 +20,6 @@
 #include "ui/view_state.h"
 #include "transport/pop3_jobs.h"
 #include "store/folders.h"
-#include "ui/main_window.h"
 #include "ui/resource.h"
 
 namespace {

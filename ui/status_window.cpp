@@ -17,7 +17,7 @@
 #include "core/threads.h"
 #include "core/ui_services.h"
 #include "transport/sys_socket.h"
-#include "ui/main_window.h"
+#include "ui/main_window_handle.h"
 #include "ui/resource.h"
 
 namespace {
