@@ -6,8 +6,8 @@
 
 int auth_cram_md5(WindowRef status_window, Socket s, const char* user, const char* password, CommandFunction command) {
     if (command(s, "auth cram-md5\r\n", status_window, true) != 0) return 0;
-    Array* challenge = array_new(520);
-    Array* response = array_new(200);
+    Array* challenge = array_new(line_capacity);
+    Array* response = array_new(cram_md5_line_capacity);
     int accepted = 0;
     if (recv_line(s, challenge, nullptr) == 0) {
         // A server that refuses the mechanism answers with an error instead
@@ -26,8 +26,8 @@ int auth_cram_md5(WindowRef status_window, Socket s, const char* user, const cha
 
 int auth_plain(WindowRef status_window, Socket s, const char* user, const char* password, CommandFunction command) {
     if (command(s, "auth plain\r\n", status_window, false) != 0) return 0;
-    Array* text = array_new(271);
-    Array* line = array_new(280);
+    Array* text = array_new(plain_text_capacity);
+    Array* line = array_new(plain_text_capacity + 2);
     int accepted = 0;
     if (plain_response(user, password, text) == 0) {
         array_printf(line, "%.270s\r\n", text->text);

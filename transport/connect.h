@@ -5,6 +5,10 @@
 #include "core/arrays.h"
 #include "transport/sys_socket.h"
 
+// A server as the account table and the "X-ZMServer" line hold it, "host"
+// or "host:port", with its terminating zero.
+constexpr int server_text_capacity = 100;
+
 // "host:port" → the port, with the server text cut to the bare host. No
 // colon gives the default port. A port outside 1 to 65535 shows "Invalid port
 // number entered!" and gives 0.

@@ -25,8 +25,8 @@ void mail_check_end(MailCheckState* state) {
 }
 
 int mail_check_round(MailCheckState* state, WindowRef window) {
-    Array* reply = array_new(520);
-    Array* command = array_new(520);
+    Array* reply = array_new(line_capacity);
+    Array* command = array_new(line_capacity);
     array_clear(state->summary);
     state->overflow = false;
     int total = 0;
@@ -41,7 +41,7 @@ int mail_check_round(MailCheckState* state, WindowRef window) {
         register_socket(window, static_cast<long long>(s));
         // No status window of its own: the round's text is the summary.
         if (pop3_login(s, nullptr, reply, command, account_field(a, ACCOUNT_POP3_SERVER),
-                       account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD), false, false) == 0) {
+                       account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD), {.use_auth = false}) == 0) {
             int n = pop3_list(s, nullptr, nullptr);
             if (n > 0) {
                 int used = static_cast<int>(std::strlen(state->summary->text));

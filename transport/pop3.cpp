@@ -11,10 +11,8 @@
 #include "format/address_list.h"
 #include "format/dates.h"
 #include "format/temp_files.h"
-#include "format/text_search.h"
 #include "store/message_files.h"
 #include "store/message_summary.h"
-#include "transport/auth.h"
 #include "transport/connect.h"
 #include "transport/socket_lines.h"
 
@@ -34,14 +32,14 @@ int read_auth_list(Socket s, Array* reply) {
     for (;;) {
         char c;
         if (sys_recv(s, &c, 1) != 1) return -1;
-        if (length < 514) reply->chars[length++] = c;
+        if (length < line_kept) reply->chars[length++] = c;
         if (c != '\n') continue;
         char begins = reply->text[line_start];
         if ((first_line && begins == '-') || begins == '.') return 0;
         first_line = false;
         line_start = length;
         // A list that no longer fits cannot end in a dot line we could see.
-        if (length >= 514) return -1;
+        if (length >= line_kept) return -1;
     }
 }
 
@@ -78,8 +76,8 @@ int publish_message(const char* scratch, const char* folder, Array* path) {
 }  // namespace
 
 int pop3_login(Socket s, WindowRef window, Array* reply, Array* command, const char* server, const char* user,
-               const char* password, bool use_auth, bool encrypted_only) {
-    Array* host = array_new(100);
+               const char* password, LoginOptions options) {
+    Array* host = array_new(server_text_capacity);
     array_copy(host, server);
     int port = split_server_port(host, 110);
     NetAddress address;
@@ -94,7 +92,7 @@ int pop3_login(Socket s, WindowRef window, Array* reply, Array* command, const c
         status_append(window, "Connected to server.\r\n");
         if (recv_line(s, reply, nullptr) != 0) {
             status_append(window, "receiveline error\r\n");
-        } else if (!use_auth) {
+        } else if (!options.use_auth) {
             array_printf(command, "user %.80s\r\n", user);
             if (send_pop3_command(s, command->text, window, false) == 0) {
                 array_printf(command, "pass %.80s\r\n", password);
@@ -106,19 +104,8 @@ int pop3_login(Socket s, WindowRef window, Array* reply, Array* command, const c
             } else if (reply->text[0] == '-') {
                 status_append(window, reply->text);
                 status_append(window, "POP3 server does not support authentication.\r\n");
-            } else if (find_text_nocase(reply->text, "\r\nCRAM-MD5\r\n")) {
-                if (auth_cram_md5(window, s, user, password, send_pop3_command))
-                    result = 0;
-                else
-                    status_append(window, "Cram-md5 authorisation error!\r\n");
-            } else if (!encrypted_only && find_text_nocase(reply->text, "\r\nPLAIN\r\n")) {
-                if (auth_plain(window, s, user, password, send_pop3_command))
-                    result = 0;
-                else
-                    status_append(window, "Plain authorisation error!\r\n");
             } else {
-                status_append(window, reply->text);
-                status_append(window, "POP3 server does not support requested authentication.\r\n");
+                result = sasl_login(pop3_sasl, window, s, reply->text, user, password, options.encrypted_only);
             }
         }
     }
@@ -141,7 +128,7 @@ int pop3_list(Socket s, WindowRef window, Array* sizes) {
         if (sys_recv(s, &c, 1) != 1) return -1;  // closed before the end
         // An error instead of a listing is the whole reply.
         if (first_byte && c == '-') {
-            Array* rest = array_new(520);
+            Array* rest = array_new(line_capacity);
             recv_line(s, rest, nullptr);
             status_append(window, "-");
             status_append(window, rest->text);
@@ -169,12 +156,12 @@ int pop3_list(Socket s, WindowRef window, Array* sizes) {
     return line_feeds - 2;
 }
 
-int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int end, bool headers_only,
-                  bool delete_after, Array* sizes, int* stored) {
+int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int end, RetrieveOptions options,
+                  Array* sizes, int* stored) {
     Array* scratch = array_new(100);
     Array* path = array_new(message_path_capacity);
     Array* command = array_new(100);
-    Array* reply = array_new(520);
+    Array* reply = array_new(line_capacity);
     Array* text = array_new(200);
     int result = 0;
     *stored = 0;
@@ -196,7 +183,7 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
         }
         register_file(window, f);
 
-        array_printf(command, headers_only ? "top %i 10\r\n" : "retr %i\r\n", k);
+        array_printf(command, options.headers_only ? "top %i 10\r\n" : "retr %i\r\n", k);
         bool complete = false;
         if (send_pop3_command(s, command->text, window, true) != 0) {
             // The command function has reported.
@@ -219,7 +206,12 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
             delete_arrays(received);
 
             const char* after = std::strchr(reply->text, '\n');
-            BodyTransfer body{"\r\n.\r\n", window, (size - 4) / 100, 100, true, true};
+            BodyTransfer body{.terminator = "\r\n.\r\n",
+                              .status_window = window,
+                              .step_bytes = (size - 4) / 100,
+                              .step_count = 100,
+                              .dot_stuffed = true,
+                              .at_line_start = true};
             if (after && after[1]) {
                 body.pending = after + 1;
                 body.pending_length = static_cast<int>(std::strlen(after + 1));
@@ -234,7 +226,7 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
             break;
         }
         (*stored)++;
-        if (delete_after) {
+        if (options.delete_after) {
             array_printf(command, "dele %i\r\n", k);
             if (send_pop3_command(s, command->text, window, false) != 0) {
                 result = -1;

@@ -27,10 +27,9 @@ struct Session {
         socket = sys_socket_open();
         if (socket == no_socket) return false;
         register_socket(window, socket);
-        int options = account_options(account);
         return pop3_login(socket, window, reply, command, account_field(account, ACCOUNT_POP3_SERVER),
                           account_field(account, ACCOUNT_USER), account_field(account, ACCOUNT_PASSWORD),
-                          options & ACCOUNT_POP3_AUTH, options & ACCOUNT_ENCRYPTED_AUTH_ONLY) == 0;
+                          account_login_options(account_options(account), ACCOUNT_POP3_AUTH)) == 0;
     }
     // The status window forgets the socket as it closes, so that Cancel
     // never aborts a number the system has handed out again.
@@ -114,7 +113,8 @@ int receive_job(WindowRef owner, int account) {
             int stored = 0;
             const char* inbox = account_field(a, ACCOUNT_INBOX);
             bool delete_after = account_options(a) & ACCOUNT_DELETE_FROM_SERVER;
-            if (pop3_retrieve(session.socket, window, inbox, 1, n + 1, false, delete_after, sizes, &stored) != 0) {
+            if (pop3_retrieve(session.socket, window, inbox, 1, n + 1, {.delete_after = delete_after}, sizes,
+                              &stored) != 0) {
                 append_error(window, "Error %i: Cannot download messages.\r\n", ++errors);
                 // A download that broke off leaves the connection in no state
                 // for QUIT, which would also carry out deletions marked so
@@ -163,7 +163,7 @@ void header_listing_job(WindowRef owner, int account) {
         status_append(window, text->text);
         delete_arrays(text);
         int stored = 0;
-        if (n > 0) pop3_retrieve(session.socket, window, "temp", 1, n + 1, true, false, nullptr, &stored);
+        if (n > 0) pop3_retrieve(session.socket, window, "temp", 1, n + 1, {.headers_only = true}, nullptr, &stored);
         session.quit();
         close_status_window(window);
     } else if (session.socket == no_socket) {
@@ -183,7 +183,7 @@ void download_job(WindowRef owner, int account, const int* numbers, int count) {
     if (session.login(account)) {
         for (int i = 0; i < count && !job_cancelled(window); i++) {
             int stored = 0;
-            pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1, false, false,
+            pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1, {.headers_only = false, .delete_after = false},
                           header_listing_sizes(), &stored);
         }
         session.quit();

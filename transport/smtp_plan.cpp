@@ -7,6 +7,7 @@
 #include "format/address_list.h"
 #include "format/header_fields.h"
 #include "store/message_summary.h"
+#include "transport/connect.h"
 
 namespace {
 
@@ -25,9 +26,9 @@ int missing(WindowRef status_window, const char* text) {
 
 SendPlan* send_plan_new() {
     auto* plan = new SendPlan;
-    plan->server = array_new(100);
-    plan->address = array_new(100);
-    plan->recipients = string_list_new(100, 256);
+    plan->server = array_new(server_text_capacity);
+    plan->address = array_new(send_address_capacity);
+    plan->recipients = string_list_new(send_max_recipients, send_recipient_capacity);
     return plan;
 }
 
@@ -50,19 +51,19 @@ int read_send_plan(WindowRef w, const char* path, SendPlan* plan) {
     if (!readable) return missing(w, "Could not read email header.\r\n");
 
     Array* index = array_new(10);
-    Array* recipients = array_new(982);
+    Array* recipients = array_new(send_recipients_text_capacity);
     Array* options = array_new(100);
     int result = -1;
-    if (read_private(path, "X-ZMServer", plan->server, 99) != 0) {
+    if (read_private(path, "X-ZMServer", plan->server, server_text_capacity - 1) != 0) {
         missing(w, "File does not contain required header (X-ZMServer).\r\n");
     } else if (read_private(path, "X-ZMAccountIndex", index, 9) != 0) {
         missing(w, "File does not contain required header (X-ZMAccountIndex).\r\n");
-    } else if (read_private(path, "X-ZMAddress", plan->address, 99) != 0 ||
-               read_private(path, "X-ZMRecipients", recipients, 981) != 0) {
+    } else if (read_private(path, "X-ZMAddress", plan->address, send_address_capacity - 1) != 0 ||
+               read_private(path, "X-ZMRecipients", recipients, send_recipients_text_capacity - 1) != 0) {
         missing(w, "File does not contain required header (X-ZMRecipients).\r\n");
     } else if (read_private(path, "X-ZMOpts", options, 99) != 0) {
         missing(w, "File does not contain required header (X-ZMOpts).\r\n");
-    } else if (split_address_list(recipients->text, plan->recipients, 100) != 0) {
+    } else if (split_address_list(recipients->text, plan->recipients, send_max_recipients) != 0) {
         missing(w, "Recipient string exceeds capacity.\r\n");
     } else {
         result = 0;

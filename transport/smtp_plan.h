@@ -9,10 +9,17 @@
 // and this one, set from the compose window's "Save Sent Items".
 enum { SEND_SAVE_SENT_ITEM = 0x20 };
 
+// The private fields' room, with the terminating zero: "X-ZMRecipients"
+// holds at most 981 characters, split into at most 100 addresses of 255.
+constexpr int send_address_capacity = 100;
+constexpr int send_recipients_text_capacity = 982;
+constexpr int send_max_recipients = 100;
+constexpr int send_recipient_capacity = 256;
+
 struct SendPlan {
-    Array* server = nullptr;           // 100: "X-ZMServer", host and optional ":port"
-    Array* address = nullptr;          // 100: "X-ZMAddress", the envelope sender
-    StringList* recipients = nullptr;  // 100 x 256: "X-ZMRecipients" split at commas
+    Array* server = nullptr;           // "X-ZMServer", host and optional ":port" (server_text_capacity)
+    Array* address = nullptr;          // "X-ZMAddress", the envelope sender
+    StringList* recipients = nullptr;  // "X-ZMRecipients" split at commas
     int account = -1;                  // "X-ZMAccountIndex"; negative: none
     int options = 0;                   // "X-ZMOpts", after the account rules
 };

@@ -53,7 +53,7 @@ int smtp_command(Socket s, const char* text, WindowRef status_window, bool send_
         status_append(status_window, "Socket error on send.\r\n");
         return -1;
     }
-    Array* reply = array_new(520);
+    Array* reply = array_new(line_capacity);
     int result = smtp_command_reply(s, text, status_window, reply);
     if (result == 0 && reply->text[0] != '2' && reply->text[0] != '3') {
         status_append(status_window, reply->text);

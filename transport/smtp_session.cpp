@@ -12,12 +12,11 @@
 #include "format/header_edit.h"
 #include "format/header_fields.h"
 #include "format/temp_files.h"
-#include "format/text_search.h"
-#include "transport/auth.h"
 #include "transport/connect.h"
 #include "transport/sent_items.h"
 #include "transport/smtp_data.h"
 #include "transport/pop3.h"
+#include "transport/sasl.h"
 #include "transport/smtp_plan.h"
 #include "transport/smtp_reply.h"
 #include "transport/socket_lines.h"
@@ -67,12 +66,11 @@ int pop_before_smtp(WindowRef w, const SendPlan& plan) {
         return -1;
     }
     register_socket(w, static_cast<long long>(p));
-    Array* reply = array_new(520);
-    Array* command = array_new(520);
+    Array* reply = array_new(line_capacity);
+    Array* command = array_new(line_capacity);
     bool logged_in = pop3_login(p, w, reply, command, account_text(plan.account, ACCOUNT_POP3_SERVER),
                                 account_text(plan.account, ACCOUNT_USER), account_text(plan.account, ACCOUNT_PASSWORD),
-                                (plan.options & ACCOUNT_POP3_AUTH) != 0,
-                                (plan.options & ACCOUNT_ENCRYPTED_AUTH_ONLY) != 0) == 0 &&
+                                account_login_options(plan.options, ACCOUNT_POP3_AUTH)) == 0 &&
                      send_pop3_command(p, "quit\r\n", w, false) == 0;
     delete_arrays(reply, command);
     forget_socket(w, p);
@@ -99,37 +97,20 @@ int connect_to_server(WindowRef w, Socket s, const char* host, int port) {
     return 0;
 }
 
-int authenticate(WindowRef w, Socket s, const SendPlan& plan, const char* ehlo) {
-    const char* user = account_text(plan.account, ACCOUNT_USER);
-    const char* password = account_text(plan.account, ACCOUNT_PASSWORD);
-    if (find_text_nocase(ehlo, "CRAM-MD5")) {
-        if (auth_cram_md5(w, s, user, password, smtp_command)) return 0;
-        status_append(w, "Cram-md5 authorisation error!\r\n");
-        return -1;
-    }
-    if (!(plan.options & ACCOUNT_ENCRYPTED_AUTH_ONLY) && find_text_nocase(ehlo, "PLAIN")) {
-        if (auth_plain(w, s, user, password, smtp_command)) return 0;
-        status_append(w, "Plain authorisation error!\r\n");
-        return -1;
-    }
-    status_append(w, ehlo);
-    status_append(w, "SMTP server does not support requested authentication.\r\n");
-    return -1;
-}
-
 // Greeting, HELO or EHLO with the login.
 int open_session(WindowRef w, Socket s, const SendPlan& plan) {
     if (smtp_command(s, "", w, false) != 0) return -1;
     // The client's name in HELO or EHLO: five digits.
     std::srand(static_cast<unsigned>(std::time(nullptr)) ^ sys_tick_count());
     int name = std::rand() % 100000;
-    Array* line = array_new(520);
+    Array* line = array_new(line_capacity);
+    LoginOptions login = account_login_options(plan.options, ACCOUNT_SMTP_AUTH);
     int result;
-    if (!(plan.options & ACCOUNT_SMTP_AUTH)) {
+    if (!login.use_auth) {
         array_printf(line, "helo %.5i\r\n", name);
         result = smtp_command(s, line->text, w, false);
     } else {
-        Array* ehlo = array_new(520);
+        Array* ehlo = array_new(line_capacity);
         array_printf(line, "ehlo %.5i\r\n", name);
         result = smtp_command_reply(s, line->text, w, ehlo);
         // A server that refuses EHLO has no extensions to offer.
@@ -137,7 +118,9 @@ int open_session(WindowRef w, Socket s, const SendPlan& plan) {
             status_append(w, ehlo->text);
             result = -1;
         }
-        if (result == 0) result = authenticate(w, s, plan, ehlo->text);
+        if (result == 0)
+            result = sasl_login(smtp_sasl, w, s, ehlo->text, account_text(plan.account, ACCOUNT_USER),
+                                account_text(plan.account, ACCOUNT_PASSWORD), login.encrypted_only);
         delete_arrays(ehlo);
     }
     delete_arrays(line);
@@ -147,7 +130,7 @@ int open_session(WindowRef w, Socket s, const SendPlan& plan) {
 // MAIL FROM and RCPT TO; the number of accepted recipients, or -1 at the
 // first refusal.
 int send_envelope(WindowRef w, Socket s, const SendPlan& plan) {
-    Array* line = array_new(520);
+    Array* line = array_new(line_capacity);
     array_printf(line, "mail from:<%.99s>\r\n", plan.address->text);
     int accepted = smtp_command(s, line->text, w, false) == 0 ? 0 : -1;
     for (int i = 0; accepted >= 0 && i < plan.recipients->count; i++) {
@@ -166,7 +149,7 @@ int send_message(WindowRef w, Socket s, const char* copy, int recipients) {
     if (smtp_command(s, "data\r\n", w, false) != 0) return -1;
     int64_t size = sys_file_size(copy);
     if (size < 0) size = 0;
-    Array* line = array_new(520);
+    Array* line = array_new(line_capacity);
     array_printf(line, recipients == 1 ? "Sending %.1f KB to %i recipient.\r\n" : "Sending %.1f KB to %i recipients.\r\n",
                  static_cast<double>(size) / 1024.0, recipients);
     status_append(w, line->text);

@@ -37,13 +37,13 @@ int send_all(Socket s, const char* data, int length) {
 
 int recv_line(Socket s, Array* line, char* first_byte) {
     array_clear(line);
-    char chunk[515];
+    char chunk[line_kept + 1];
     size_t length = 0;
     while (!std::memchr(line->text, '\n', length)) {
         // A line that cannot end inside the buffer is no reply we can read.
         if (static_cast<int>(length) >= line->capacity - 1) return -1;
         std::memset(chunk, 0, sizeof chunk);
-        int n = sys_recv(s, chunk, 514);
+        int n = sys_recv(s, chunk, line_kept);
         if (first_byte && *first_byte == 0 && n > 0) *first_byte = chunk[0];
         if (n <= 0) return -1;
         size_t room = static_cast<size_t>(line->capacity) - length - 1;
@@ -57,7 +57,7 @@ int recv_line(Socket s, Array* line, char* first_byte) {
 
 int send_smtp_command(Socket s, const char* text, WindowRef status_window, bool send_only) {
     if (send_only) return send_command(s, text, status_window);
-    Array* reply = array_new(520);
+    Array* reply = array_new(line_capacity);
     char first = 0;
     int result = command_reply(s, text, status_window, reply, &first);
     if (result == 0 && first != '2' && first != '3') {
@@ -70,7 +70,7 @@ int send_smtp_command(Socket s, const char* text, WindowRef status_window, bool 
 
 int send_pop3_command(Socket s, const char* text, WindowRef status_window, bool send_only) {
     if (send_only) return send_command(s, text, status_window);
-    Array* reply = array_new(520);
+    Array* reply = array_new(line_capacity);
     char first = 0;
     int result = command_reply(s, text, status_window, reply, &first);
     if (result == 0 && first != '+') {

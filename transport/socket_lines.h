@@ -8,7 +8,14 @@
 #include "core/ui_services.h"
 #include "transport/sys_socket.h"
 
-// Reads until the line buffer (520 bytes) holds a line feed. Bytes behind
+// A reply or command line of POP3 or SMTP with its terminating zero; every
+// buffer a reply is read into has this size.
+constexpr int line_capacity = 520;
+// The most bytes of a reply taken in one receive, and the most kept of a
+// multi-line POP3 reply read byte by byte (the AUTH list).
+constexpr int line_kept = 514;
+
+// Reads until the line buffer (line_capacity bytes) holds a line feed. Bytes behind
 // the first line end stay in the buffer. Fails (-1) on a receive error, when
 // the peer closes the connection, or when the buffer fills without a line
 // end. `first_byte`, when given and still 0, receives the reply's first byte.

@@ -43,7 +43,8 @@ protected:
     int login(ScriptedPeer& peer, bool use_auth, bool encrypted_only, const char* password = "pw") {
         s = sys_socket_open();
         std::string server = "127.0.0.1:" + port_of(peer);
-        return pop3_login(s, &window, reply, command, server.c_str(), "alice", password, use_auth, encrypted_only);
+        return pop3_login(s, &window, reply, command, server.c_str(), "alice", password,
+                          {.use_auth = use_auth, .encrypted_only = encrypted_only});
     }
     std::vector<std::string> inbox() {
         std::vector<std::string> names;
@@ -102,10 +103,10 @@ TEST_F(Pop3Test, AuthListCutOffIsAFailureNotAWait) {
 
 TEST_F(Pop3Test, ConnectionRefusedAndBadPort) {
     Socket t = sys_socket_open();
-    EXPECT_EQ(pop3_login(t, &window, reply, command, "127.0.0.1:1", "a", "b", false, false), -1);
+    EXPECT_EQ(pop3_login(t, &window, reply, command, "127.0.0.1:1", "a", "b", {.use_auth = false}), -1);
     sys_socket_close(t);
     t = sys_socket_open();
-    EXPECT_EQ(pop3_login(t, &window, reply, command, "127.0.0.1:99999", "a", "b", false, false), -1);
+    EXPECT_EQ(pop3_login(t, &window, reply, command, "127.0.0.1:99999", "a", "b", {.use_auth = false}), -1);
     sys_socket_close(t);
     EXPECT_EQ(ui.status_text(), "Cannot connect to POP3 server.\r\nSee readme file for explanation.\r\n"
                                 "Invalid POP3 port number.\r\n");
@@ -155,7 +156,7 @@ TEST_F(Pop3Test, RetrieveStoresUnstuffedMessagesUnderTheNextNumbers) {
                        peer_send("Subject: two\r\n\r\n.\r\n"), peer_receive("dele 2\r\n"), peer_send("+OK\r\n")});
     s = peer.connect_client();
     int stored = -1;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 3, false, true, nullptr, &stored), 0);
+    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 3, {.delete_after = true}, nullptr, &stored), 0);
     sys_socket_close(s);
     EXPECT_EQ(stored, 2);
     EXPECT_EQ(peer.received(), "retr 1\r\ndele 1\r\nretr 2\r\ndele 2\r\n");
@@ -169,7 +170,7 @@ TEST_F(Pop3Test, EmptyMessageEndsAtOnce) {
     ScriptedPeer peer({peer_receive("retr 1\r\n"), peer_send("+OK 0 octets\r\n.\r\n"), peer_pause(2000)});
     s = peer.connect_client();
     int stored = 0;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, false, false, nullptr, &stored), 0);
+    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
     sys_socket_close(s);
     EXPECT_EQ(read_file(folder_ / "maildir/inbox/mm1.eml"), received_lines);
 }
@@ -180,7 +181,7 @@ TEST_F(Pop3Test, ConnectionCutMidMessageStoresNothingAndDeletesNothing) {
                        peer_send("+OK\r\nSubject: two\r\n\r\nhalf of it"), peer_pause(30), peer_close()});
     s = peer.connect_client();
     int stored = -1;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 3, false, true, nullptr, &stored), -1);
+    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 3, {.delete_after = true}, nullptr, &stored), -1);
     sys_socket_close(s);
     EXPECT_EQ(stored, 1);
     EXPECT_EQ(peer.received(), "retr 1\r\ndele 1\r\nretr 2\r\n");
@@ -192,7 +193,7 @@ TEST_F(Pop3Test, ErrorInsteadOfAMessageIsNotStored) {
     ScriptedPeer peer({peer_receive("retr 1\r\n"), peer_send("-ERR no such message\r\n")});
     s = peer.connect_client();
     int stored = -1;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, false, true, nullptr, &stored), -1);
+    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, {.delete_after = true}, nullptr, &stored), -1);
     sys_socket_close(s);
     EXPECT_TRUE(inbox().empty());
     EXPECT_EQ(peer.received(), "retr 1\r\n");
@@ -204,7 +205,7 @@ TEST_F(Pop3Test, HeadersOnlyAndSizesInTheStatusLine) {
     ScriptedPeer peer({peer_receive("top 1 10\r\n"), peer_send("+OK\r\nSubject: s\r\n\r\nline\r\n.\r\n")});
     s = peer.connect_client();
     int stored = 0;
-    EXPECT_EQ(pop3_retrieve(s, &window, "temp", 1, 2, true, false, sizes, &stored), 0);
+    EXPECT_EQ(pop3_retrieve(s, &window, "temp", 1, 2, {.headers_only = true}, sizes, &stored), 0);
     sys_socket_close(s);
     EXPECT_EQ(read_file(folder_ / "temp/mm1.eml"), received_lines + "Subject: s\r\n\r\nline");
     EXPECT_EQ(ui.status_text(), "#1 (20.0 KB)  done\r\n");
@@ -222,7 +223,7 @@ TEST_F(Pop3Test, NewMailCommandSeesTheStoredFile) {
                        peer_send("+OK\r\nFrom: \"Jane Doe\" <jane@example.org>\r\nSubject: hello there\r\n\r\nx\r\n.\r\n")});
     s = peer.connect_client();
     int stored = 0;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, false, false, nullptr, &stored), 0);
+    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
     sys_socket_close(s);
     std::string seen = read_file(folder_ / "seen.txt");
     while (!seen.empty() && (seen.back() == '\n' || seen.back() == '\r' || seen.back() == ' ')) seen.pop_back();

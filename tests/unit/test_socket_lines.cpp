@@ -125,7 +125,14 @@ protected:
         sys_socket_close(s);
         return result;
     }
-    BodyTransfer pop3(int step_bytes = 100) { return {"\r\n.\r\n", status(), step_bytes, 100, true, true}; }
+    BodyTransfer pop3(int step_bytes = 100) {
+        return {.terminator = "\r\n.\r\n",
+                .status_window = status(),
+                .step_bytes = step_bytes,
+                .step_count = 100,
+                .dot_stuffed = true,
+                .at_line_start = true};
+    }
     std::string body() { return read_file(folder_ / "body.eml"); }
 };
 

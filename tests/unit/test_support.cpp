@@ -60,10 +60,22 @@ int record_command(int command, const char* path) {
     default: return 0;
     }
 }
-const UiServices recording{record_box,    record_clear,  record_add,  record_start,       record_step,
-                           record_skip,   record_open,   record_close, record_socket,     record_file,
-                           record_ok,     record_skip_button, record_reset, record_command,
-                           record_cancelled, nullptr};
+const UiServices recording{.message_box = record_box,
+                           .status_clear = record_clear,
+                           .status_add = record_add,
+                           .status_show_start = record_start,
+                           .progress_step = record_step,
+                           .skip_pressed = record_skip,
+                           .open_status_window = record_open,
+                           .close_status_window = record_close,
+                           .register_socket = record_socket,
+                           .register_file = record_file,
+                           .enable_ok = record_ok,
+                           .enable_skip = record_skip_button,
+                           .progress_reset = record_reset,
+                           .main_command = record_command,
+                           .job_cancelled = record_cancelled,
+                           .before_folder_write = nullptr};
 
 int count_quit() {
     quit_requests++;

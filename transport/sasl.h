@@ -1,0 +1,55 @@
+// The SASL mechanisms the client logs in with, in one table, and the one
+// choice between them that the POP3 login (AUTH, RFC 1734) and the SMTP
+// login (AUTH, RFC 4954) share. The exchanges themselves are in
+// transport/auth.h.
+#pragma once
+
+#include "core/ui_services.h"
+#include "transport/auth.h"
+#include "transport/sys_socket.h"
+
+// Whether an account logs in with AUTH at all, and whether it takes only
+// mechanisms that keep the password off the wire. Without `use_auth` POP3
+// sends USER and PASS and SMTP sends HELO with no login, whatever
+// `encrypted_only` says.
+struct LoginOptions {
+    bool use_auth = false;
+    bool encrypted_only = false;
+};
+// What an account's flags word asks of one protocol's login; `auth_flag` is
+// ACCOUNT_POP3_AUTH or ACCOUNT_SMTP_AUTH.
+LoginOptions account_login_options(int flags, int auth_flag);
+
+using SaslExchange = int (*)(WindowRef status_window, Socket s, const char* user, const char* password,
+                             CommandFunction command);
+
+struct SaslMechanism {
+    const char* name;      // as servers list it; letter case does not matter
+    SaslExchange exchange;
+    bool encrypted;        // the password never crosses the wire, so "only encrypted logins" allows it
+    const char* refused;   // shown after the exchange failed
+};
+
+// What a protocol brings to the choice: its name in the refusal text, its
+// command function, and how its server's list of mechanisms reads.
+struct SaslProtocol {
+    const char* name;
+    CommandFunction command;
+    bool (*offers)(const char* capabilities, const char* mechanism);
+};
+
+// POP3: the reply to a bare "auth", one mechanism per line.
+extern const SaslProtocol pop3_sasl;
+// SMTP: the EHLO reply, where the mechanism may stand anywhere in it
+// ("250-AUTH LOGIN PLAIN", "250-AUTH=CRAM-MD5").
+extern const SaslProtocol smtp_sasl;
+
+// The first mechanism of the client's table (CRAM-MD5, then PLAIN) that the
+// server's list offers and the account allows, or null when there is none.
+const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capabilities, bool encrypted_only);
+
+// Chooses and runs the exchange. With no mechanism to use, the server's list
+// and "<protocol> server does not support requested authentication.\r\n"
+// are shown; a failed exchange adds the mechanism's own text. 0 or -1.
+int sasl_login(const SaslProtocol& protocol, WindowRef status_window, Socket s, const char* capabilities,
+               const char* user, const char* password, bool encrypted_only);
