@@ -8,27 +8,27 @@
 #include "core/ui_services.h"
 #include "store/message_files.h"
 
-int ensure_directory(const char* path) {
-    if (sys_exists(path)) return 0;
-    if (sys_make_directory(path) == 0) return 0;
+namespace {
+
+// Makes what is missing; a failure tells the user, naming it after `what`
+// ("directory", "file"), and asks the client to quit.
+int ensure(const char* path, bool made, const char* what) {
+    if (made) return 0;
     Array* message = array_new(100);
-    array_printf(message, "Could not create directory %.70s!", path);
+    array_printf(message, "Could not create %s %.70s!", what, path);
     show_message(message->text);
     delete_arrays(message);
     request_quit();
     return -1;
 }
 
-int ensure_file(const char* path) {
-    if (sys_exists(path)) return 0;
-    if (sys_create_file(path) == 0) return 0;
-    Array* message = array_new(100);
-    array_printf(message, "Could not create file %.70s!", path);
-    show_message(message->text);
-    delete_arrays(message);
-    request_quit();
-    return -1;
+}  // namespace
+
+int ensure_directory(const char* path) {
+    return sys_exists(path) ? 0 : ensure(path, sys_make_directory(path) == 0, "directory");
 }
+
+int ensure_file(const char* path) { return sys_exists(path) ? 0 : ensure(path, sys_create_file(path) == 0, "file"); }
 
 void create_store_folders() {
     const char* folders[] = {"maildir",      "maildir\\inbox", "maildir\\outbox", "maildir\\sent items",
