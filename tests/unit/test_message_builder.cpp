@@ -6,6 +6,7 @@
 #include "format/message_builder.h"
 #include "format/subject_crypt.h"
 #include "tests/unit/builder_fixture.h"
+#include "ui/client_keys.h"
 
 namespace {
 

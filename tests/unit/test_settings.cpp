@@ -4,9 +4,10 @@
 
 #include "core/app_state.h"
 #include "core/settings.h"
-#include "core/settings_platform.h"
 #include "tests/unit/test_support.h"
 #include "transport/socks_config.h"
+#include "ui/client_settings.h"
+#include "ui/client_settings_platform.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-// What the settings need from the window system: fonts made from records,
-// and the check marks of three menu items that hold their options.
+// What the client's settings need from the window system: fonts made from
+// records, and the check marks of three menu items that hold their options.
 #pragma once
 
-#include "core/settings.h"
+#include "ui/client_settings.h"
 
 // Each returns 0, or -1 when the font could not be created.
 int settings_create_default_font();
