@@ -14,7 +14,6 @@
 #include "core/sys_files.h"
 #include "core/sys_time.h"
 #include "core/ui_services.h"
-#include "format/encryption.h"
 #include "store/busy_folders.h"
 #include "store/folders.h"
 #include "transport/sys_socket.h"

@@ -12,8 +12,6 @@ bool read_text_line(std::FILE* f, char* into, int size, int keep) {
     return true;
 }
 
-bool read_text_line(std::FILE* f, Array* into, int keep) { return read_text_line(f, into->chars, into->capacity, keep); }
-
 bool write_text_line(std::FILE* f, const char* text, int size) {
     int length = static_cast<int>(strnlen(text, static_cast<size_t>(size < 0 ? 0 : size)));
     return std::fprintf(f, "%.*s\r\n", length, text) == length + 2;

@@ -6,26 +6,10 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "tests/unit/font_records.h"
 #include "tests/unit/test_support.h"
 
 namespace {
-
-std::string font_bytes(const FontRecord& font) {
-    unsigned char bytes[font_record_size];
-    font_record_to_bytes(font, bytes);
-    return std::string(reinterpret_cast<char*>(bytes), sizeof bytes);
-}
-
-FontRecord courier() {
-    FontRecord f{};
-    f.height = -16;
-    f.weight = 700;
-    f.italic = 1;
-    f.char_set = 238;
-    f.pitch_and_family = 49;
-    std::strcpy(f.face_name, "Courier New");
-    return f;
-}
 
 // A height whose bytes are CR LF, and a face name with a zero byte inside:
 // the records are binary and must not be taken as lines.
@@ -56,8 +40,8 @@ struct Row {
 
 std::vector<Row> rows() {
     const std::string lines = "2115\r\nrun.bat\r\nding.wav\r\n127.0.0.1\r\n1080\r\nme\r\nsecret\r\n";
-    const std::string fonts = font_bytes(courier()) + font_bytes(default_font_record());
-    std::string cut_face = font_bytes(courier());
+    const std::string fonts = record_bytes(courier()) + record_bytes(default_font_record());
+    std::string cut_face = record_bytes(courier());
     cut_face[59] = 'X';  // the face name's last byte, which a font never keeps
     const std::string long_command(1500, 'c');
     const std::string long_server(150, '9');
@@ -65,8 +49,8 @@ std::vector<Row> rows() {
         {"the options program's seven lines", lines, "2115|run.bat|ding.wav|127.0.0.1|1080|me|secret|0", lines},
         {"the client's lines and two fonts", lines + fonts, "2115|run.bat|ding.wav|127.0.0.1|1080|me|secret|2",
          lines + fonts},
-        {"binary font records", "0" + after_bits + font_bytes(binary_font()) + font_bytes(courier()), "0|||||||2",
-         "0" + after_bits + font_bytes(binary_font()) + font_bytes(courier())},
+        {"binary font records", "0" + after_bits + record_bytes(binary_font()) + record_bytes(courier()), "0|||||||2",
+         "0" + after_bits + record_bytes(binary_font()) + record_bytes(courier())},
         {"bytes after the second font", "0" + after_bits + fonts + "more", "0|||||||2", "0" + after_bits + fonts},
         {"an empty file", "", "0|||||||0", "0" + after_bits},
         {"missing trailing lines", "64\r\ncmd", "64|cmd||||||0", "64\r\ncmd\r\n\r\n\r\n\r\n\r\n\r\n"},
@@ -80,12 +64,12 @@ std::vector<Row> rows() {
          "0\r\n" + long_command + "\r\nsnd\r\n" + long_server + "\r\n1080\r\n",
          "0|" + long_command.substr(0, 1022) + "|snd|" + long_server.substr(0, 98) + "|1080|||0",
          "0\r\n" + long_command.substr(0, 1022) + "\r\nsnd\r\n" + long_server.substr(0, 98) + "\r\n1080\r\n\r\n\r\n"},
-        {"a font record cut short", "0" + after_bits + font_bytes(courier()).substr(0, 40), "0|||||||1",
-         "0" + after_bits + font_bytes(courier()).substr(0, 40) + std::string(20, '\0')},
-        {"a second font cut short", "0" + after_bits + font_bytes(courier()) + "\x0c", "0|||||||2",
-         "0" + after_bits + font_bytes(courier()) + "\x0c" + std::string(59, '\0')},
+        {"a font record cut short", "0" + after_bits + record_bytes(courier()).substr(0, 40), "0|||||||1",
+         "0" + after_bits + record_bytes(courier()).substr(0, 40) + std::string(20, '\0')},
+        {"a second font cut short", "0" + after_bits + record_bytes(courier()) + "\x0c", "0|||||||2",
+         "0" + after_bits + record_bytes(courier()) + "\x0c" + std::string(59, '\0')},
         {"a face name's last byte", "0" + after_bits + cut_face, "0|||||||1",
-         "0" + after_bits + font_bytes(courier())},
+         "0" + after_bits + record_bytes(courier())},
     };
 }
 
@@ -105,7 +89,7 @@ TEST_F(SettingsFileTest, FileToRecordToFile) {
 }
 
 TEST_F(SettingsFileTest, FontRecordsAreTheirFields) {
-    write_file(folder_ / "zenth.cfg", "0" + after_bits + font_bytes(binary_font()) + font_bytes(courier()));
+    write_file(folder_ / "zenth.cfg", "0" + after_bits + record_bytes(binary_font()) + record_bytes(courier()));
     SettingsRecord record;
     ASSERT_EQ(settings_read(settings_file, &record), SETTINGS_FILE_OK);
     EXPECT_EQ(record.fonts[MESSAGE_FONT].height, 0x0A0D);
