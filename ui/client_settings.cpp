@@ -7,7 +7,7 @@
 #include "core/app_state.h"
 #include "core/ui_services.h"
 #include "transport/socks_config.h"
-#include "ui/client_settings_platform.h"
+#include "ui/settings_platform.h"
 
 namespace {
 

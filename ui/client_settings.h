@@ -5,14 +5,6 @@
 #pragma once
 
 #include "core/settings.h"
-#include "ui/resource.h"
-
-// The main menu's items whose check marks are options of the file.
-enum {
-    MENU_REPLY_WITH_MESSAGE = CMD_REPLY_WITH_MESSAGE,      // SETTING_REPLY_WITH_MESSAGE
-    MENU_INDENT_QUOTED = CMD_INDENT_QUOTED,                // SETTING_INDENT_QUOTED
-    MENU_ORIGINAL_REPLY_STYLE = CMD_ORIGINAL_REPLY_STYLE,  // SETTING_ORIGINAL_REPLY_STYLE
-};
 
 // Reads zenth.cfg from the working folder and applies it. Returns 0, or -1
 // when it cannot be opened ("Could not open config file!"; every option keeps

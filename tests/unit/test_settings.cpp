@@ -8,7 +8,7 @@
 #include "tests/unit/test_support.h"
 #include "transport/socks_config.h"
 #include "ui/client_settings.h"
-#include "ui/client_settings_platform.h"
+#include "ui/settings_platform.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "tests/unit/test_support.h"
-#include "ui/client_settings_win32.h"
+#include "ui/settings_platform_win32.h"
 
 void install_settings_menu() {
     static HMENU menu = [] {

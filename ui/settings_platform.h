@@ -2,7 +2,15 @@
 // records, and the check marks of three menu items that hold their options.
 #pragma once
 
-#include "ui/client_settings.h"
+#include "core/settings.h"
+#include "ui/resource.h"
+
+// The main menu's items whose check marks are options of the file.
+enum {
+    MENU_REPLY_WITH_MESSAGE = CMD_REPLY_WITH_MESSAGE,      // SETTING_REPLY_WITH_MESSAGE
+    MENU_INDENT_QUOTED = CMD_INDENT_QUOTED,                // SETTING_INDENT_QUOTED
+    MENU_ORIGINAL_REPLY_STYLE = CMD_ORIGINAL_REPLY_STYLE,  // SETTING_ORIGINAL_REPLY_STYLE
+};
 
 // Each returns 0, or -1 when the font could not be created.
 int settings_create_default_font();

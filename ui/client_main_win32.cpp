@@ -10,7 +10,6 @@
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/quit.h"
-#include "core/startup.h"
 #include "core/sys_files.h"
 #include "core/sys_time.h"
 #include "core/ui_services.h"
@@ -19,10 +18,11 @@
 #include "transport/sys_socket.h"
 #include "ui/client_keys.h"
 #include "ui/client_settings.h"
-#include "ui/client_settings_win32.h"
+#include "ui/settings_platform_win32.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
 #include "ui/resource.h"
+#include "ui/startup.h"
 
 namespace {
 
@@ -83,6 +83,7 @@ void pre_translate(HWND target, MSG* message, HACCEL accelerators) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     set_quit_handler(quit_through_main_window);
+    set_fault_report(show_fault_box);
 
     // 1. The busy-folder list, then every buffer, table and list.
     busy_folders_init();
