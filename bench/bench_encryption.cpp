@@ -33,7 +33,7 @@ int main() {
     std::ofstream(folder / "plain.bin", std::ios::binary).write(data.data(), static_cast<std::streamsize>(size));
     std::string key(32, 'k');
     std::ofstream(folder / "bfkey.dat", std::ios::binary).write(key.data(), 32);
-    load_message_key();
+    read_message_key();
 
     const double mb = static_cast<double>(size) / (1 << 20);
     auto start = std::chrono::steady_clock::now();

@@ -14,6 +14,7 @@
 
 #include "format/attachment_files.h"
 #include "format/encryption.h"
+#include "format/key_file.h"
 #include "format/message_builder.h"
 
 namespace {
@@ -48,7 +49,7 @@ int main() {
     std::FILE* k = std::fopen("bfkey.dat", "wb");
     std::fwrite(key.data(), 1, key.size(), k);
     std::fclose(k);
-    if (load_message_key() != 0) return 1;
+    if (read_message_key() != KEY_FILE_LOADED) return 1;
 
     std::mt19937 generator(7);
     {

@@ -17,9 +17,11 @@
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/arrays.h"
+#include "format/account_table.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
 #include "transport/pop3_jobs.h"
+#include "ui/client_accounts.h"
 
 namespace {
 
@@ -56,9 +58,9 @@ void clear_mailbox() {
 void write_account(int port, bool delete_after) {
     std::string key(32, 'b');
     std::ofstream("pwdkey.dat", std::ios::binary) << key;
-    password_key_load();
+    read_password_key();
     Array* stored = array_new(100);
-    encode_password(password, stored);
+    encode_password(password_key(), password, stored);
     std::ofstream("accountdata.cfg", std::ios::binary)
         << "bench\r\n127.0.0.1\r\n\"Sink\" <sink@example.test>\r\n127.0.0.1:" << port << "\r\n"
         << user << "\r\n" << stored->text << "\r\nmaildir\\inbox\r\n" << (delete_after ? 8 : 0) << "\r\n";

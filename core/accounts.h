@@ -1,6 +1,7 @@
-// The account table accountdata.cfg: eight lines per account, at most ten
-// accounts, the passwords enciphered with the key in pwdkey.dat. Read once,
-// while the main window initialises; only the account manager writes it.
+// The client's account table: up to ten accounts of eight fields each, as
+// read from accountdata.cfg while the main window initialises, the
+// passwords in plain text. The file itself is read and written by the
+// account table codec (format/account_table.h).
 #pragma once
 
 #include "core/arrays.h"
@@ -17,6 +18,8 @@ enum AccountField {
 };
 constexpr int account_fields = 8;
 constexpr int max_accounts = 10;
+// A field's block: a table line keeps at most 98 characters.
+constexpr int account_field_size = 100;
 
 enum : int {
     ACCOUNT_ENCRYPTED_AUTH_ONLY = 0x10,
@@ -26,21 +29,21 @@ enum : int {
     ACCOUNT_POP3_AUTH = 0x1,
 };
 
-// Fills the table. Without a table file it makes an empty one and asks
-// whether to set up an account (Yes starts the account manager and ends the
-// client); the table is then empty and the result -1. Otherwise 0.
-int accounts_load();
+// One account, field f in fields[f], the password in plain text.
+struct AccountRecord {
+    char fields[account_fields][account_field_size];
+};
+
+struct AccountTable {
+    int count = 0;  // complete accounts, at most max_accounts
+    AccountRecord accounts[max_accounts] = {};
+};
+
+// Makes the table the client's (copied into its entries); null empties it.
+void accounts_use(const AccountTable* table);
 int account_count();
 // Field f of account k: entry 8k + f of the table, or null outside it.
 const char* account_field(int account, AccountField field);
 int account_options(int account);
 // The first account's name began with "!": no account is preselected.
 bool no_default_account();
-
-// The stored form of a password: padded, enciphered with the password key
-// and base64-encoded (the account manager writes it, tests make tables with
-// it). Returns 0, or -1 without a key or when the text would not fit 99
-// characters.
-int encode_password(const char* password, Array* stored);
-// Back to plain text in place; without a key the field is left empty.
-void decode_password(Array* field);

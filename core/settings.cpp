@@ -4,25 +4,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/app_state.h"
-#include "core/settings_platform.h"
 #include "core/sys_files.h"
 #include "core/text_lines.h"
-#include "core/ui_services.h"
-#include "transport/socks_config.h"
 
 std::atomic<int> settings_flags{0};
 std::atomic<int> html_display_mode{HTML_NEVER};
 std::atomic<int> multipart_html_disabled{0};
 
+const char settings_file[] = "zenth.cfg";
+
 namespace {
-
-const char* settings_file = "zenth.cfg";
-
-// The bits that have a state of their own rather than a place in
-// settings_flags.
-constexpr int separately_kept = SETTING_ALWAYS_HTML | SETTING_HTML_IF_NO_TEXT | SETTING_ORIGINAL_REPLY_STYLE |
-                                SETTING_REPLY_WITH_MESSAGE | SETTING_INDENT_QUOTED;
 
 void put_int32(unsigned char* out, int32_t v) {
     auto u = static_cast<uint32_t>(v);
@@ -35,32 +26,27 @@ int32_t get_int32(const unsigned char* in) {
     return static_cast<int32_t>(u);
 }
 
-void load_font(std::FILE* f, FontSlot slot) {
+// A font record follows the lines; whatever part of it is there counts.
+bool read_font(std::FILE* f, FontRecord* font) {
     unsigned char bytes[font_record_size] = {};
-    size_t n = std::fread(bytes, 1, sizeof bytes, f);
-    int result;
-    if (n > 0) {
-        FontRecord record = font_record_from_bytes(bytes);
-        result = settings_create_font(slot, &record);
-    } else {
-        result = settings_create_font(slot, nullptr);
-    }
-    if (result != 0) show_message("Create font error!");
+    if (std::fread(bytes, 1, sizeof bytes, f) == 0) return false;
+    *font = font_record_from_bytes(bytes);
+    return true;
 }
 
-void apply_bits(int bits) {
-    settings_flags = bits & ~separately_kept;
-    html_display_mode = (bits & SETTING_ALWAYS_HTML) ? HTML_ALWAYS : (bits & SETTING_HTML_IF_NO_TEXT) ? HTML_IF_NO_TEXT
-                                                                                                  : HTML_NEVER;
-    multipart_html_disabled = (bits & SETTING_NO_MULTIPART_HTML) ? 1 : 0;
-    settings_set_menu_check(MENU_ORIGINAL_REPLY_STYLE, bits & SETTING_ORIGINAL_REPLY_STYLE);
-    settings_set_menu_check(MENU_REPLY_WITH_MESSAGE, bits & SETTING_REPLY_WITH_MESSAGE);
-    settings_set_menu_check(MENU_INDENT_QUOTED, bits & SETTING_INDENT_QUOTED);
+template <size_t N>
+bool read_line(std::FILE* f, char (&into)[N], int keep) {
+    return read_text_line(f, into, static_cast<int>(N), keep);
+}
+
+template <size_t N>
+bool write_line(std::FILE* f, const char (&text)[N]) {
+    return write_text_line(f, text, static_cast<int>(N));
 }
 
 }  // namespace
 
-bool setting_on(int bit) { return (settings_bits() & bit) != 0; }
+bool setting_on(int bit) { return (settings_flags & bit) != 0; }
 
 FontRecord default_font_record() {
     FontRecord font{};
@@ -98,62 +84,40 @@ FontRecord font_record_from_bytes(const unsigned char in[font_record_size]) {
     return font;
 }
 
-int settings_bits() {
-    int bits = settings_flags & ~separately_kept;
-    int mode = html_display_mode;
-    if (mode == HTML_ALWAYS) bits |= SETTING_ALWAYS_HTML;
-    else if (mode == HTML_IF_NO_TEXT) bits |= SETTING_HTML_IF_NO_TEXT;
-    if (settings_menu_checked(MENU_ORIGINAL_REPLY_STYLE)) bits |= SETTING_ORIGINAL_REPLY_STYLE;
-    if (settings_menu_checked(MENU_REPLY_WITH_MESSAGE)) bits |= SETTING_REPLY_WITH_MESSAGE;
-    if (settings_menu_checked(MENU_INDENT_QUOTED)) bits |= SETTING_INDENT_QUOTED;
-    return bits;
+int settings_read(const char* path, SettingsRecord* record) {
+    *record = SettingsRecord{};
+    std::FILE* f = sys_fopen(path, "rb");
+    if (!f) return SETTINGS_FILE_CANNOT_OPEN;
+    char first[settings_short_line + 2];
+    read_line(f, first, settings_short_line);
+    record->bits = std::atoi(first);
+    read_line(f, record->new_mail_command, settings_long_line);
+    read_line(f, record->new_mail_sound, settings_long_line);
+    read_line(f, record->socks_server, settings_short_line);
+    read_line(f, record->socks_port, settings_short_line);
+    read_line(f, record->socks_user, settings_short_line);
+    read_line(f, record->socks_password, settings_short_line);
+    // Seven lines alone (as the options program writes them) give no fonts.
+    while (record->font_count < 2 && read_font(f, &record->fonts[record->font_count])) record->font_count++;
+    std::fclose(f);
+    return SETTINGS_FILE_OK;
 }
 
-int settings_load() {
-    string_list_clear(app.socks_settings);
-    if (settings_create_default_font() != 0) show_message("Create font error!");
-
-    std::FILE* f = sys_fopen(settings_file, "rb");
-    if (!f) {
-        show_message("Could not open config file!");
-        return -1;
+int settings_write(const char* path, const SettingsRecord& record) {
+    std::FILE* f = sys_fopen(path, "wb");
+    if (!f) return SETTINGS_FILE_CANNOT_OPEN;
+    bool written = std::fprintf(f, "%i\r\n", record.bits) > 0;
+    written = write_line(f, record.new_mail_command) && written;
+    written = write_line(f, record.new_mail_sound) && written;
+    written = write_line(f, record.socks_server) && written;
+    written = write_line(f, record.socks_port) && written;
+    written = write_line(f, record.socks_user) && written;
+    written = write_line(f, record.socks_password) && written;
+    for (int slot = 0; slot < record.font_count && slot < 2; slot++) {
+        unsigned char bytes[font_record_size];
+        font_record_to_bytes(record.fonts[slot], bytes);
+        written = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes && written;
     }
-    Array* first = array_new(100);
-    read_text_line(f, first, 98);
-    read_text_line(f, app.new_mail_command, 1022);
-    read_text_line(f, app.new_mail_sound, 1022);
-    for (int i = 0; i < 4; i++) read_text_line(f, app.socks_settings->items[i], 98);
-
-    StringList* socks = app.socks_settings;
-    if (socks->items[0]->text[0])
-        socks_configure(socks->items[0]->text, std::atoi(socks->items[1]->text), socks->items[2]->text,
-                        socks->items[3]->text, 0);
-
-    apply_bits(std::atoi(first->text));
-    load_font(f, MESSAGE_FONT);
-    load_font(f, PRINTER_FONT);
-    std::fclose(f);
-    delete_arrays(first);
-    return 0;
-}
-
-int settings_save() {
-    unsigned char message_font[font_record_size], printer_font[font_record_size];
-    font_record_to_bytes(settings_font_record(MESSAGE_FONT), message_font);
-    font_record_to_bytes(settings_font_record(PRINTER_FONT), printer_font);
-    int bits = settings_bits();
-
-    std::FILE* f = sys_fopen(settings_file, "wb");
-    if (!f) {
-        show_message("Cannot open config file!");
-        return -1;
-    }
-    std::fprintf(f, "%i\r\n", bits);
-    std::fprintf(f, "%s\r\n", app.new_mail_command->text);
-    std::fprintf(f, "%s\r\n", app.new_mail_sound->text);
-    for (int i = 0; i < 4; i++) std::fprintf(f, "%s\r\n", app.socks_settings->items[i]->text);
-    std::fwrite(message_font, 1, sizeof message_font, f);
-    std::fwrite(printer_font, 1, sizeof printer_font, f);
-    std::fclose(f);
-    return 0;
+    written = std::fclose(f) == 0 && written;
+    return written ? SETTINGS_FILE_OK : SETTINGS_FILE_WRITE_FAILED;
 }

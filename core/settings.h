@@ -1,6 +1,8 @@
 // The options file zenth.cfg: seven CR LF lines (the option bits, the
 // new-message command, the new-mail sound, the SOCKS server, port, user name
 // and password), then two binary 60-byte font records, message font first.
+// The client and the options program both read and write it through the
+// record below; what the options mean to the client is applied by the client.
 #pragma once
 
 #include <atomic>
@@ -8,7 +10,7 @@
 
 enum : int {
     SETTING_USE_SOCKS = 0x4000,
-    SETTING_ORIGINAL_REPLY_STYLE = 0x2000,  // menu item 1700
+    SETTING_ORIGINAL_REPLY_STYLE = 0x2000,  // a check mark of the client's menu
     SETTING_DELETE_AT_ONCE = 0x1000,
     SETTING_NO_MULTIPART_HTML = 0x800,
     SETTING_ALWAYS_HTML = 0x400,
@@ -20,11 +22,9 @@ enum : int {
     SETTING_AUTO_ENCRYPT = 0x10,
     SETTING_DIALUP_CHECK = 0x8,
     SETTING_NO_SHOW_HTML = 0x4,
-    SETTING_REPLY_WITH_MESSAGE = 0x2,  // menu item 345
-    SETTING_INDENT_QUOTED = 0x1,       // menu item 1220
+    SETTING_REPLY_WITH_MESSAGE = 0x2,  // a check mark of the client's menu
+    SETTING_INDENT_QUOTED = 0x1,       // a check mark of the client's menu
 };
-
-enum { MENU_REPLY_WITH_MESSAGE = 345, MENU_INDENT_QUOTED = 1220, MENU_ORIGINAL_REPLY_STYLE = 1700 };
 
 enum { HTML_ALWAYS = 0, HTML_IF_NO_TEXT = 1, HTML_NEVER = 2 };
 
@@ -38,23 +38,51 @@ constexpr int font_record_size = 60;
 
 enum FontSlot { MESSAGE_FONT = 0, PRINTER_FONT = 1 };
 
-// The option bits other than the HTML display mode and the three menu
-// checks, which live in their own state.
+// Arial, height -12, everything else 0.
+FontRecord default_font_record();
+void font_record_to_bytes(const FontRecord& font, unsigned char out[font_record_size]);
+// The face name's last byte is always taken as zero, as a font takes it.
+FontRecord font_record_from_bytes(const unsigned char in[font_record_size]);
+
+extern const char settings_file[];  // "zenth.cfg"
+
+// The longest line kept of the command and sound lines, and of the others.
+constexpr int settings_long_line = 1022;
+constexpr int settings_short_line = 98;
+
+// The file's contents. Strings are kept as read: cut at their first carriage
+// return and to the lengths above, empty for a missing line.
+struct SettingsRecord {
+    int bits = 0;  // line 1 as a number ("%i"); the text after its digits is lost
+    char new_mail_command[settings_long_line + 2] = {};
+    char new_mail_sound[settings_long_line + 2] = {};
+    char socks_server[settings_short_line + 2] = {};  // an IPv4 address
+    char socks_port[settings_short_line + 2] = {};    // decimal, kept as text
+    char socks_user[settings_short_line + 2] = {};
+    char socks_password[settings_short_line + 2] = {};  // plain text
+    // How many font records the file holds: 0, 1 (the message font) or 2. A
+    // record cut short counts, its missing bytes zero.
+    int font_count = 0;
+    FontRecord fonts[2] = {};  // by FontSlot
+};
+
+enum { SETTINGS_FILE_OK = 0, SETTINGS_FILE_CANNOT_OPEN = -1, SETTINGS_FILE_WRITE_FAILED = -2 };
+
+// Reads the file into a fresh record. SETTINGS_FILE_OK, or
+// SETTINGS_FILE_CANNOT_OPEN (the record keeps its defaults). Shows nothing.
+int settings_read(const char* path, SettingsRecord* record);
+// Creates or replaces the file: the seven lines, then font_count records.
+// SETTINGS_FILE_OK, SETTINGS_FILE_CANNOT_OPEN (nothing written) or
+// SETTINGS_FILE_WRITE_FAILED. Shows nothing.
+int settings_write(const char* path, const SettingsRecord& record);
+
+// The client's options in effect, other than the three menu check marks:
+// the option bits except the HTML display mode, which is kept on its own.
+// Set from the file at start-up, read by every part of the client.
 extern std::atomic<int> settings_flags;
 extern std::atomic<int> html_display_mode;
 extern std::atomic<int> multipart_html_disabled;
 
+// Whether a bit of settings_flags is set (not for the HTML display mode or
+// the menu check marks, which have their own state).
 bool setting_on(int bit);
-// Arial, height -12, everything else 0.
-FontRecord default_font_record();
-void font_record_to_bytes(const FontRecord& font, unsigned char out[font_record_size]);
-FontRecord font_record_from_bytes(const unsigned char in[font_record_size]);
-
-// Reads zenth.cfg from the working folder. Returns 0, or -1 when it cannot
-// be opened ("Could not open config file!"; every option keeps its default).
-int settings_load();
-// Writes zenth.cfg from the current state. Returns 0, or -1 when it cannot
-// be opened for writing ("Cannot open config file!").
-int settings_save();
-// The option bits as settings_save would write them.
-int settings_bits();

@@ -11,7 +11,7 @@
 
 namespace {
 
-// Written only by load_message_key, at start-up before any worker thread
+// Written only by read_message_key, at start-up before any worker thread
 // exists; the flag publishes it to every thread that reads it afterwards.
 BlowfishKey message_key_state;
 std::atomic<bool> message_key_ready{false};
@@ -65,17 +65,7 @@ int decrypt_buffer(const BlowfishKey* key, Array* buffer, int length) {
     return 0;
 }
 
-int load_message_key() {
-    message_key_ready.store(false);
-    unsigned char bytes[KEY_FILE_LENGTH];
-    int found = read_key_file("bfkey.dat", bytes);
-    if (found == 1) {
-        blowfish_init(&message_key_state, bytes, KEY_FILE_LENGTH);
-        message_key_ready.store(true, std::memory_order_release);
-    }
-    std::memset(bytes, 0, sizeof bytes);
-    return found == 1 ? 0 : -1;
-}
+int read_message_key() { return load_key_state(message_key_file, &message_key_state, &message_key_ready); }
 
 bool message_key_loaded() { return message_key_ready.load(std::memory_order_acquire); }
 

@@ -20,12 +20,11 @@ int encrypt_buffer(const BlowfishKey* key, Array* buffer, int length);
 // 0; otherwise the bytes stay as deciphered and the result is -1.
 int decrypt_buffer(const BlowfishKey* key, Array* buffer, int length);
 
-// Reads "bfkey.dat" and expands it into the message key. Absent: the key
-// stays unloaded, nothing is shown. Not exactly 32 bytes: "Key file is
-// corrupted. Please reinstall." and the key stays unloaded. Returns 0 when
-// the key was loaded, else -1. Called once at start-up, before any worker
-// thread exists.
-int load_message_key();
+// Reads "bfkey.dat" and expands it into the message key, which stays
+// unloaded unless the file held exactly 32 bytes. Returns the KeyFileResult
+// and shows nothing (the client's load_message_key tells the user). Called
+// once at start-up, before any worker thread exists.
+int read_message_key();
 bool message_key_loaded();
 // The message key, or null while none is loaded.
 const BlowfishKey* message_key();

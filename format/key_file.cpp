@@ -4,23 +4,41 @@
 #include <cstring>
 
 #include "core/sys_files.h"
-#include "core/ui_services.h"
+
+const char message_key_file[] = "bfkey.dat";
+const char password_key_file[] = "pwdkey.dat";
+const char key_file_corrupt_text[] = "Key file is corrupted. Please reinstall.";
 
 int read_key_file(const char* path, unsigned char* key) {
     std::FILE* f = sys_fopen(path, "rb");
-    if (!f) return 0;
+    if (!f) return KEY_FILE_ABSENT;
     // One byte more than a key, so that a longer file is told from a key.
     unsigned char bytes[KEY_FILE_LENGTH + 1];
     size_t n = std::fread(bytes, 1, sizeof bytes, f);
     bool failed = std::ferror(f) != 0;
     std::fclose(f);
-    int result = 1;
-    if (failed || n != KEY_FILE_LENGTH) {
-        show_message("Key file is corrupted. Please reinstall.");
-        result = -1;
-    } else {
-        std::memcpy(key, bytes, KEY_FILE_LENGTH);
-    }
+    int result = KEY_FILE_LOADED;
+    if (failed || n != KEY_FILE_LENGTH) result = KEY_FILE_CORRUPT;
+    else std::memcpy(key, bytes, KEY_FILE_LENGTH);
     std::memset(bytes, 0, sizeof bytes);
     return result;
+}
+
+int write_key_file(const char* path, const unsigned char* key) {
+    std::FILE* f = sys_fopen(path, "wb");
+    if (!f) return -1;
+    bool written = std::fwrite(key, 1, KEY_FILE_LENGTH, f) == KEY_FILE_LENGTH;
+    return std::fclose(f) == 0 && written ? 0 : -1;
+}
+
+int load_key_state(const char* path, BlowfishKey* state, std::atomic<bool>* ready) {
+    ready->store(false);
+    unsigned char bytes[KEY_FILE_LENGTH];
+    int found = read_key_file(path, bytes);
+    if (found == KEY_FILE_LOADED) {
+        blowfish_init(state, bytes, KEY_FILE_LENGTH);
+        ready->store(true, std::memory_order_release);
+    }
+    std::memset(bytes, 0, sizeof bytes);
+    return found;
 }

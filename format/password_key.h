@@ -5,11 +5,11 @@
 #include "core/arrays.h"
 #include "format/blowfish.h"
 
-// Reads "pwdkey.dat" and expands it into the password key. Absent: no key and
-// no message. Not exactly 32 bytes: "Key file is corrupted. Please
-// reinstall." and no key. Returns 0 when the key was loaded, else -1. Called
-// while the account table loads, before any worker thread exists.
-int password_key_load();
+// Reads "pwdkey.dat" and expands it into the password key, which stays
+// unloaded unless the file held exactly 32 bytes. Returns the KeyFileResult
+// and shows nothing (the client's password_key_load tells the user). Called
+// before any worker thread exists.
+int read_password_key();
 bool password_key_loaded();
 // The password key, or null while none is loaded.
 const BlowfishKey* password_key();

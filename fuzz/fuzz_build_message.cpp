@@ -19,6 +19,7 @@
 #include "format/base64.h"
 #include "format/boundary.h"
 #include "format/encryption.h"
+#include "format/key_file.h"
 #include "format/message_builder.h"
 #include "format/quoted_printable.h"
 #include "format/subject_crypt.h"
@@ -112,7 +113,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::string key;
     for (int i = 0; i < 32; i++) key += static_cast<char>(i * 13 + 1);
     write_scratch_file("bfkey.dat", reinterpret_cast<const uint8_t*>(key.data()), key.size());
-    if (load_message_key() != 0) std::abort();
+    if (read_message_key() != KEY_FILE_LOADED) std::abort();
     return 0;
 }
 

@@ -17,6 +17,7 @@
 #include "core/arrays.h"
 #include "core/ui_services.h"
 #include "format/encryption.h"
+#include "format/key_file.h"
 
 namespace {
 
@@ -74,9 +75,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The key file is read from the working directory.
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(folder);
-    int loaded = load_message_key();
+    int loaded = read_message_key();
     std::filesystem::current_path(previous);
-    if (loaded != 0) std::abort();
+    if (loaded != KEY_FILE_LOADED) std::abort();
     return 0;
 }
 

@@ -10,18 +10,19 @@
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/quit.h"
-#include "core/settings_win32.h"
-#include "ui/startup.h"
 #include "core/sys_files.h"
 #include "core/sys_time.h"
 #include "core/ui_services.h"
-#include "format/encryption.h"
 #include "store/busy_folders.h"
 #include "store/folders.h"
 #include "transport/sys_socket.h"
+#include "ui/client_keys.h"
+#include "ui/client_settings.h"
+#include "ui/settings_platform_win32.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
 #include "ui/resource.h"
+#include "ui/startup.h"
 
 namespace {
 

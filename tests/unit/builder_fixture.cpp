@@ -7,6 +7,8 @@
 #include "format/dates.h"
 #include "format/encryption.h"
 #include "format/message_builder.h"
+#include "ui/client_accounts.h"
+#include "ui/client_keys.h"
 
 namespace {
 

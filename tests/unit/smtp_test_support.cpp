@@ -5,7 +5,10 @@
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/arrays.h"
+#include "format/account_table.h"
 #include "format/password_key.h"
+#include "ui/client_accounts.h"
+#include "ui/client_keys.h"
 
 std::string standard_header(const std::string& subject) {
     return "From: \"Alice\" <alice@example.test>\r\nTo: bob@example.test\r\nSubject: " + subject +
@@ -30,7 +33,7 @@ void load_accounts(const std::vector<TestAccount>& accounts) {
     int n = 0;
     for (const TestAccount& a : accounts) {
         Array* stored = array_new(100);
-        encode_password(a.password.c_str(), stored);
+        encode_password(password_key(), a.password.c_str(), stored);
         table += "account" + std::to_string(n++) + "\r\n" + a.smtp_server + "\r\n\"Alice\" <alice@example.test>\r\n" +
                  a.pop3_server + "\r\n" + a.user + "\r\n" + stored->text + "\r\nmaildir\\inbox\r\n" +
                  std::to_string(a.options) + "\r\n";

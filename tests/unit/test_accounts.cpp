@@ -3,8 +3,11 @@
 
 #include "core/accounts.h"
 #include "core/app_state.h"
+#include "format/account_table.h"
 #include "format/password_key.h"
 #include "tests/unit/test_support.h"
+#include "ui/client_accounts.h"
+#include "ui/client_keys.h"
 
 namespace {
 
@@ -29,7 +32,7 @@ protected:
     }
     std::string stored(const std::string& password) {
         Array* a = array_new(100);
-        EXPECT_EQ(encode_password(password.c_str(), a), 0);
+        EXPECT_EQ(encode_password(password_key(), password.c_str(), a), 0);
         std::string s = a->text;
         delete_arrays(a);
         return s;
@@ -66,7 +69,7 @@ TEST_F(AccountsTest, StoredPasswordLengthsFollowThePadding) {
     EXPECT_EQ(stored("").size(), 12u);
     EXPECT_EQ(stored(std::string(71, 'x')).size(), 96u);
     Array* a = array_new(100);
-    EXPECT_EQ(encode_password(std::string(72, 'x').c_str(), a), -1);
+    EXPECT_EQ(encode_password(password_key(), std::string(72, 'x').c_str(), a), -1);
     delete_arrays(a);
     for (int n = 0; n <= 71; n++) {
         std::string password(n, static_cast<char>('a' + n % 26));

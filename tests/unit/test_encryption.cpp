@@ -5,6 +5,7 @@
 
 #include "format/encryption.h"
 #include "tests/unit/test_support.h"
+#include "ui/client_keys.h"
 
 namespace {
 

@@ -31,6 +31,9 @@
 #include "transport/pop3_jobs.h"
 #include "transport/send_queued.h"
 #include "transport/socks_config.h"
+#include "ui/client_accounts.h"
+#include "ui/client_keys.h"
+#include "ui/client_settings.h"
 
 namespace fs = std::filesystem;
 

@@ -7,6 +7,7 @@
 #include "store/built_messages.h"
 #include "format/subject_crypt.h"
 #include "tests/unit/builder_fixture.h"
+#include "ui/client_keys.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "format/subject_crypt.h"
 #include "store/message_summary.h"
 #include "tests/unit/test_support.h"
+#include "ui/client_keys.h"
 
 namespace {
 

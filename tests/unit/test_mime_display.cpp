@@ -16,6 +16,7 @@
 #include "format/part_decode.h"
 #include "format/quote_file.h"
 #include "tests/unit/mime_support.h"
+#include "ui/client_keys.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/log.h"
+#include "format/account_table.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
 #include "tests/unit/real_servers.h"
@@ -16,6 +17,8 @@
 #include "tests/unit/scripted_peer.h"
 #include "transport/mail_checker.h"
 #include "transport/pop3_jobs.h"
+#include "ui/client_accounts.h"
+#include "ui/client_keys.h"
 
 namespace fs = std::filesystem;
 
@@ -41,7 +44,7 @@ protected:
     std::string account(const std::string& name, const std::string& user, const std::string& password,
                         const std::string& inbox, int options, int at_port = 0) {
         Array* stored = array_new(100);
-        encode_password(password.c_str(), stored);
+        encode_password(password_key(), password.c_str(), stored);
         std::string port = std::to_string(at_port ? at_port : real_servers().pop3_port);
         std::string a = name + "\r\n127.0.0.1\r\n\"" + name + "\" <" + user + "@example.test>\r\n127.0.0.1:" + port +
                         "\r\n" + user + "\r\n" + stored->text + "\r\n" + inbox + "\r\n" + std::to_string(options) + "\r\n";

@@ -5,6 +5,7 @@
 #include "format/encryption.h"
 #include "format/subject_crypt.h"
 #include "tests/unit/test_support.h"
+#include "ui/client_keys.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "core/settings_win32.h"
+#include "ui/settings_platform_win32.h"
 
 #include <atomic>
 #include <cstring>
 
-#include "core/settings_platform.h"
+#include "ui/settings_platform.h"
 
 namespace {
 std::atomic<HMENU> settings_menu{nullptr};
