@@ -10,42 +10,19 @@ std::atomic<HMENU> settings_menu{nullptr};
 HFONT default_font = nullptr;
 HFONT fonts[2] = {nullptr, nullptr};
 
+// The file's font record is LOGFONTA as it lies in memory, field for field.
+static_assert(sizeof(LOGFONTA) == sizeof(FontRecord) && sizeof(FontRecord) == font_record_size);
+
 LOGFONTA to_logfont(const FontRecord& r) {
-    LOGFONTA f{};
-    f.lfHeight = r.height;
-    f.lfWidth = r.width;
-    f.lfEscapement = r.escapement;
-    f.lfOrientation = r.orientation;
-    f.lfWeight = r.weight;
-    f.lfItalic = r.italic;
-    f.lfUnderline = r.underline;
-    f.lfStrikeOut = r.strike_out;
-    f.lfCharSet = r.char_set;
-    f.lfOutPrecision = r.out_precision;
-    f.lfClipPrecision = r.clip_precision;
-    f.lfQuality = r.quality;
-    f.lfPitchAndFamily = r.pitch_and_family;
-    std::memcpy(f.lfFaceName, r.face_name, sizeof f.lfFaceName);
+    LOGFONTA f;
+    std::memcpy(&f, &r, sizeof f);
     f.lfFaceName[LF_FACESIZE - 1] = 0;
     return f;
 }
 
 FontRecord to_record(const LOGFONTA& f) {
-    FontRecord r{};
-    r.height = f.lfHeight;
-    r.width = f.lfWidth;
-    r.escapement = f.lfEscapement;
-    r.orientation = f.lfOrientation;
-    r.weight = f.lfWeight;
-    r.italic = f.lfItalic;
-    r.underline = f.lfUnderline;
-    r.strike_out = f.lfStrikeOut;
-    r.char_set = f.lfCharSet;
-    r.out_precision = f.lfOutPrecision;
-    r.clip_precision = f.lfClipPrecision;
-    r.quality = f.lfQuality;
-    r.pitch_and_family = f.lfPitchAndFamily;
-    std::memcpy(r.face_name, f.lfFaceName, sizeof r.face_name);
+    FontRecord r;
+    std::memcpy(&r, &f, sizeof r);
     return r;
 }
 }  // namespace
