@@ -15,7 +15,7 @@
 
 #include "core/app_state.h"
 #include "format/attachment_count.h"
-#include "format/attachment_job.h"
+#include "ui/attachment_job.h"
 #include "format/base64.h"
 #include "format/mime_walk.h"
 #include "format/part_extract.h"

@@ -38,8 +38,8 @@
 #include "core/log.h"
 #include "core/ui_services.h"
 #include "format/base64.h"
-#include "store/list_fill.h"
-#include "store/view_state.h"
+#include "ui/list_fill.h"
+#include "ui/view_state.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "core/arrays.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -7,18 +8,23 @@
 
 #include "core/log.h"
 #include "core/quit.h"
-#include "core/ui_services.h"
 
 namespace {
 
+std::atomic<FaultReport> fault_report{nullptr};
+
+void show_fault(const char* text, const char* caption) {
+    if (FaultReport report = fault_report.load()) report(text, caption);
+}
+
 void index_report() {
     log_write("libArrays: array index out of bounds.\r\n");
-    ui_message_box(nullptr, "Array index out of bounds.", "libArrays", UI_OK);
+    show_fault("Array index out of bounds.", "libArrays");
 }
 
 void pointer_report() {
     log_write("libArrays: ptr out of bounds.\r\n");
-    ui_message_box(nullptr, "Pointer out of bounds.", "libArrays", UI_OK);
+    show_fault("Pointer out of bounds.", "libArrays");
 }
 
 void full_report() { log_write("libArrays: arrays is full.\r\n"); }
@@ -46,10 +52,12 @@ int bounded_vprintf(Array* a, int offset, const char* format, va_list args) {
 
 }  // namespace
 
+void set_fault_report(FaultReport report) { fault_report.store(report); }
+
 void* xmalloc(size_t size) {
     void* p = std::malloc(size ? size : 1);
     if (!p) {
-        ui_message_box(nullptr, "Insufficient memory!", "Zenth Mail", UI_OK);
+        show_fault("Insufficient memory!", "Zenth Mail");
         request_quit();
         // Callers never test for null, so the allocation must not come back
         // empty-handed: the quit has been asked for, end here.

@@ -25,6 +25,12 @@ struct StringList {
     Array** items = nullptr;
 };
 
+// Where a refused write and a failed allocation are shown (the text and the
+// caption of a message box): the program points it at its message box when
+// it starts. Until then, and in programs that never do, they are only logged.
+using FaultReport = void (*)(const char* text, const char* caption);
+void set_fault_report(FaultReport report);
+
 // Allocation that never returns null: a failure tells the user and ends the
 // client. The block is zero-filled.
 void* xmalloc(size_t size);

@@ -24,12 +24,13 @@ void quiet_switch(WindowRef, bool) {}
 void quiet_reset(WindowRef, int) {}
 int quiet_command(int, const char*) { return 0; }
 bool quiet_not_cancelled(WindowRef) { return false; }
+bool quiet_not_on_show(const char*) { return false; }
 }  // namespace
 
 UiServices quiet_ui_services(int (*message_box)(WindowRef, const char*, const char*, unsigned)) {
     return UiServices{message_box ? message_box : default_answer,
                       quiet, quiet_text, quiet, quiet, quiet_no, quiet_window, quiet, quiet_socket, quiet_file,
-                      quiet_switch, quiet_switch, quiet_reset, quiet_command, quiet_not_cancelled};
+                      quiet_switch, quiet_switch, quiet_reset, quiet_command, quiet_not_cancelled, quiet_not_on_show};
 }
 
 void ui_install(const UiServices* services) { installed.store(services); }
@@ -42,6 +43,8 @@ const UiServices* ui_services() {
 int ui_message_box(WindowRef owner, const char* text, const char* caption, unsigned style) {
     return ui_services()->message_box(owner, text, caption, style);
 }
+
+void show_fault_box(const char* text, const char* caption) { ui_message_box(nullptr, text, caption, UI_OK); }
 
 void show_message(const char* text) { ui_message_box(nullptr, text, "Zenth Mail", UI_OK); }
 
@@ -80,6 +83,11 @@ void progress_reset(WindowRef window, int step) {
 int main_command(int command, const char* argument) { return ui_services()->main_command(command, argument); }
 
 bool job_cancelled(WindowRef window) { return window && ui_services()->job_cancelled(window); }
+
+bool before_folder_write(const char* folder) {
+    auto before = ui_services()->before_folder_write;
+    return before && before(folder);
+}
 
 void status_append(WindowRef window, const char* text) {
     log_write(text);

@@ -47,6 +47,10 @@ struct UiServices {
     // Whether the user cancelled the job of this status window. A cancelled
     // job's socket has been aborted; the job ends at its next step.
     bool (*job_cancelled)(WindowRef window);
+    // Before a job writes into a folder: the client stops a fill of the
+    // message list when that folder is on show. True when it is on show, so
+    // the job asks for the list again (MAIN_REDISPLAY) once it is done.
+    bool (*before_folder_write)(const char* folder);
 };
 
 // Services that show nothing and answer every question with its default,
@@ -62,6 +66,9 @@ void ui_services_set_main_window(WindowRef window);
 const UiServices* ui_services();
 
 int ui_message_box(WindowRef owner, const char* text, const char* caption, unsigned style);
+// The buffer library's fault report (set_fault_report): a message box with an
+// OK button and no owner.
+void show_fault_box(const char* text, const char* caption);
 // The common case: no owner, caption "Zenth Mail", an OK button.
 void show_message(const char* text);
 
@@ -79,6 +86,7 @@ void enable_skip(WindowRef window, bool enabled);
 void progress_reset(WindowRef window, int step);
 int main_command(int command, const char* argument);
 bool job_cancelled(WindowRef window);
+bool before_folder_write(const char* folder);
 
 enum { STATUS_ALL_ACCOUNTS = -1, STATUS_OUTBOX = -2, STATUS_TEMP = -3 };
 enum { MAIN_BUSY_ADD = 121, MAIN_BUSY_REMOVE = 122, MAIN_BUSY_CONTAINS = 123 };

@@ -66,7 +66,7 @@ int win_main_command(int command, const char* argument) {
 const UiServices services{win_message_box,  win_status_clear,   win_status_add, win_status_show_start,
                           win_progress_step, win_skip_pressed,   no_status_window, no_window_action,
                           no_socket,         no_file,            no_switch,        no_switch,
-                          win_progress_reset, win_main_command, never_cancelled};
+                          win_progress_reset, win_main_command, never_cancelled,  nullptr};
 }  // namespace
 
 const UiServices* platform_ui_services() { return &services; }

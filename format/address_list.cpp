@@ -11,7 +11,7 @@ namespace {
 constexpr int list_entries = 100;
 constexpr int entry_limit = 255;    // longest entry a list stores whole
 constexpr int part_limit = 124;     // address and name when entries are compared or joined
-constexpr int field_buffer = 12631; // an address field read from a header
+constexpr int field_buffer = address_field_capacity;  // an address field read from a header
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 

@@ -37,6 +37,12 @@ int split_address_list(const char* text, StringList* list, int max_entries);
 // `max_entries` entries were in use or an entry did not fit.
 int join_list(StringList* list, Array* out, int max_entries, int max_len);
 
+// An address field as a whole: the longest "To:" text a message carries, and
+// the capacity of every buffer that holds one field or a joined list (at
+// most 12630 characters and the terminator), 100 addresses at most.
+constexpr int address_field_capacity = 12631;
+constexpr int address_list_entries = 100;
+
 // 1 when the address of `entry` equals (case included) the address of one of
 // the first `count` entries of the list, else 0. Display form only.
 int address_in_list(StringList* list, const char* entry, int count);

@@ -26,13 +26,8 @@ bool is_base64(const char* encoding) {
 
 // The marker line followed by the raw body.
 int write_marked(const char* name, const char* body_path, const char* output_path) {
-    std::FILE* in = sys_fopen(body_path, "rb");
-    if (!in) return -1;
-    std::FILE* out = sys_fopen(output_path, "wb");
-    if (!out) {
-        std::fclose(in);
-        return -1;
-    }
+    std::FILE *in, *out;
+    if (!codec_open_files(body_path, output_path, nullptr, nullptr, &in, &out)) return -1;
     bool good = std::fprintf(out, "X-ZMAttachment: %s\r\n", name) >= 0;
     Array* chunk = array_new(65536);
     for (;;) {
@@ -60,32 +55,37 @@ int forward_attachments(const char* message_path, WindowRef window, const Attach
     temp_file_name(decoded, "decoded", w);
     temp_file_name(decrypted, "decrypted", w);
     temp_file_name(plain, "plainatt", w);
-    PartRecord* list = part_list_new();
-    collect_attachments(message_path, list);
-    int count = 0;
-    for (PartRecord* part = list; part->next; part = part->next) {
+    struct Walk {
+        const AttachmentLine* line;
+        int window;
+        int encrypted;
+        Array *extract, *decoded, *decrypted, *plain, *target, *name;
+        int count;
+    } walk{line, w, encrypted, extract, decoded, decrypted, plain, target, name, 0};
+    for_each_attachment(message_path, extract->text, [](void* context, const PartRecord* part, int, bool extracted) {
+        auto* k = static_cast<Walk*>(context);
+        if (!extracted) return true;
         // The name becomes a header line: no line break may come with it.
-        array_copy(name, part->file_name->text);
-        for (char* c = name->chars; *c; c++)
+        array_copy(k->name, part->file_name->text);
+        for (char* c = k->name->chars; *c; c++)
             if (static_cast<unsigned char>(*c) < 0x20) *c = '_';
-        array_printf(target, "temp\\attachment%i%i.tmp", w, count);
-        if (extract_next_part(message_path, extract->text, part) != 0) continue;
+        array_printf(k->target, "temp\\attachment%i%i.tmp", k->window, k->count);
         int written;
-        if (encrypted || is_base64(part->encoding->text))
-            written = write_marked(name->text, extract->text, target->text);
+        if (k->encrypted || is_base64(part->encoding->text))
+            written = write_marked(k->name->text, k->extract->text, k->target->text);
         else
-            written = decode_part_stages(extract->text, plain->text, part->encoding->text, 0, false, decoded->text,
-                                         decrypted->text) == 0
-                          ? base64_encode_file(plain->text, target->text, name->text)
+            written = decode_part_stages(k->extract->text, k->plain->text, part->encoding->text, 0, false,
+                                         k->decoded->text, k->decrypted->text) == 0
+                          ? base64_encode_file(k->plain->text, k->target->text, k->name->text)
                           : -1;
-        if (written != 0) continue;
-        count++;
-        if (line && line->append) {
-            array_printf_at(name, static_cast<int>(std::strlen(name->text)), "  ");
-            line->append(line->context, name->text);
+        if (written != 0) return true;
+        k->count++;
+        if (k->line && k->line->append) {
+            array_printf_at(k->name, static_cast<int>(std::strlen(k->name->text)), "  ");
+            k->line->append(k->line->context, k->name->text);
         }
-    }
-    part_list_free(list);
+        return true;
+    }, &walk);
     delete_arrays(extract, decoded, decrypted, plain, target, name);
-    return count;
+    return walk.count;
 }

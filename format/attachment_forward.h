@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/ui_services.h"
-#include "format/attachment_job.h"
+#include "format/attachment_sink.h"
 
 // Writes every attachment of the message (collect_attachments) as the
 // compose window's attachment file i, "temp\attachment<W><i>.tmp" counted

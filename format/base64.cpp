@@ -228,13 +228,8 @@ int base64_encode_file(const char* input_path, const char* output_path, const ch
 }
 
 int base64_decode_file(const char* input_path, const char* output_path) {
-    std::FILE* in = sys_fopen(input_path, "rb");
-    if (!in) return -1;
-    std::FILE* out = sys_fopen(output_path, "wb");
-    if (!out) {
-        std::fclose(in);
-        return -1;
-    }
+    std::FILE *in, *out;
+    if (!codec_open_files(input_path, output_path, nullptr, nullptr, &in, &out)) return -1;
     Array* input = array_new(decode_chunk);
     Array* output = array_new(decode_output);
     LineDecoder decoder{out, output->bytes};

@@ -28,14 +28,14 @@ bool codec_open_files(const char* input_path, const char* output_path, const cha
                       const char* output_message, std::FILE** input, std::FILE** output) {
     *input = sys_fopen(input_path, "rb");
     if (!*input) {
-        show_message(input_message);
+        if (input_message) show_message(input_message);
         return false;
     }
     *output = sys_fopen(output_path, "wb");
     if (!*output) {
         std::fclose(*input);
         *input = nullptr;
-        show_message(output_message);
+        if (output_message) show_message(output_message);
         return false;
     }
     return true;

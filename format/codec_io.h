@@ -16,7 +16,7 @@ bool codec_write_all(std::FILE* file, const void* bytes, size_t size);
 bool codec_close_output(std::FILE* file);
 
 // Opens the input for reading and the output for writing, both binary. On
-// failure shows the message for the file that would not open, closes what
-// was opened and returns false.
+// failure shows the message for the file that would not open (none for a
+// null message), closes what was opened and returns false.
 bool codec_open_files(const char* input_path, const char* output_path, const char* input_message,
                       const char* output_message, std::FILE** input, std::FILE** output);

@@ -5,6 +5,7 @@
 
 #include "core/arrays.h"
 #include "core/sys_files.h"
+#include "format/codec_io.h"
 #include "format/header_fields.h"
 #include "format/temp_files.h"
 
@@ -66,13 +67,8 @@ int strip_field(int number, const char* path, const char* name) {
 // 8-bit text anywhere, and a header edit must not change anything else.
 int copy_replacing_line(const char* source, const char* destination, int64_t offset, int line_count,
                         const char* text) {
-    std::FILE* in = sys_fopen(source, "rb");
-    if (!in) return -1;
-    std::FILE* out = sys_fopen(destination, "wb");
-    if (!out) {
-        std::fclose(in);
-        return -1;
-    }
+    std::FILE *in, *out;
+    if (!codec_open_files(source, destination, nullptr, nullptr, &in, &out)) return -1;
     bool ok = true;
     char chunk[chunk_size];
     for (int64_t left = offset < 0 ? 0 : offset; ok && left > 0;) {

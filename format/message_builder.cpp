@@ -20,7 +20,6 @@
 #include "format/outgoing_recipients.h"
 #include "format/quoted_printable.h"
 #include "format/subject_crypt.h"
-#include "store/message_files.h"
 
 namespace {
 
@@ -30,17 +29,9 @@ constexpr int part_limit = 124;
 // Account option bits that travel in X-ZMOpts; 32 is the builder's own.
 constexpr int account_option_bits = 0x1F;
 constexpr int save_sent_bit = 0x20;
-constexpr int folder_attempts = 1000;
 constexpr size_t copy_chunk = 64 * 1024;
 
 void box(const ComposeFields* f, const char* text) { ui_message_box(f->window, text, "Zenth Mail", UI_OK); }
-
-void box_path(const ComposeFields* f, const char* format, const char* path) {
-    Array* text = array_new(80);
-    array_printf(text, format, path);
-    box(f, text->text);
-    delete_arrays(text);
-}
 
 // The message file being written, with one flag for every write.
 struct Output {
@@ -191,8 +182,16 @@ int write_message(const ComposeFields* f, const BuildNames* names, bool for_disp
     return 0;
 }
 
-// Writes the whole message into the build's "building" file.
-int build(const ComposeFields* f, const BuildNames* names, bool for_display) {
+}  // namespace
+
+void show_path_failure(const ComposeFields* f, const char* format, const char* path) {
+    Array* text = array_new(80);
+    array_printf(text, format, path);
+    box(f, text->text);
+    delete_arrays(text);
+}
+
+int build_message(const ComposeFields* f, const BuildNames* names, bool for_display) {
     OutgoingRecipients r;
     if (recipients_read(&r, f) != 0) {
         recipients_release(&r);
@@ -203,7 +202,7 @@ int build(const ComposeFields* f, const BuildNames* names, bool for_display) {
     std::FILE* file = sys_fopen(path, "wb");
     if (!file) {
         recipients_release(&r);
-        box_path(f, "Could not open %.50s!", path);
+        show_path_failure(f, "Could not open %.50s!", path);
         return -1;
     }
     Output out{file};
@@ -211,7 +210,7 @@ int build(const ComposeFields* f, const BuildNames* names, bool for_display) {
     int result = write_message(f, names, for_display, &r, &out, subject);
     bool written = codec_close_output(file) && out.good;
     if (result == 0 && !written) {
-        box_path(f, "Could not write %.50s!", path);
+        show_path_failure(f, "Could not write %.50s!", path);
         result = -1;
     }
     delete_arrays(subject);
@@ -219,42 +218,17 @@ int build(const ComposeFields* f, const BuildNames* names, bool for_display) {
     return result;
 }
 
-}  // namespace
 
 int build_message_file(const ComposeFields* fields, const char* output_path, bool for_display) {
     BuildNames names;
     build_names_claim(&names, fields->window_number);
-    int result = build(fields, &names, for_display);
+    int result = build_message(fields, &names, for_display);
     // A new file is moved into place whole; an existing one is copied over
     // only now that the new content is complete.
     if (result == 0 && sys_rename(names.building->text, output_path) != 0 &&
         sys_copy_file(names.building->text, output_path, false) != 0) {
-        box_path(fields, "Could not open %.50s!", output_path);
+        show_path_failure(fields, "Could not open %.50s!", output_path);
         result = -1;
-    }
-    build_names_release(&names);
-    return result;
-}
-
-int build_into_folder(const ComposeFields* fields, const char* folder, bool for_display, Array* path_out) {
-    BuildNames names;
-    build_names_claim(&names, fields->window_number);
-    int result = build(fields, &names, for_display);
-    if (result == 0) {
-        // Moving the finished file in gives it its number in one step: a
-        // listing of the folder never sees it half written. A number taken
-        // meanwhile, by another client on the same folder, moves it on.
-        Array* path = array_new(1100);
-        int number = last_message_number(folder) + 1;
-        result = -1;
-        for (int attempt = 0; attempt < folder_attempts && result != 0; attempt++, number++) {
-            message_file_path(path, folder, number);
-            if (sys_rename(names.building->text, path->text) == 0) result = 0;
-            else if (!sys_exists(path->text)) break;
-        }
-        if (result == 0 && path_out) array_copy(path_out, path->text);
-        if (result != 0) box_path(fields, "Could not open %.50s!", path->text);
-        delete_arrays(path);
     }
     build_names_release(&names);
     return result;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/arrays.h"
+#include "format/build_names.h"
 #include "format/compose_fields.h"
 
 // Writes the message file at `output_path`. With `for_display` (saving or
@@ -16,9 +17,10 @@
 // it was. Returns 0, or -1 after a message box naming the failure.
 int build_message_file(const ComposeFields* fields, const char* output_path, bool for_display);
 
-// Writes the message as a new message file "mm<N>.eml" of a store folder
-// ("maildir\drafts", "maildir\outbox"), N the folder's highest number plus
-// one (or the next free one after it). The file appears in the folder
-// complete, never half written. Returns 0 with the file's path in
-// `path_out` (may be null), or -1 after a message box.
-int build_into_folder(const ComposeFields* fields, const char* folder, bool for_display, Array* path_out);
+// Writes the whole message into `names->building`, which the caller has
+// claimed (build_names_claim). Returns 0, or -1 after a message box.
+int build_message(const ComposeFields* fields, const BuildNames* names, bool for_display);
+
+// The builder's message box for a file it could not open or write, owned by
+// the compose window: `format` holds one %s (at most 50 characters of it).
+void show_path_failure(const ComposeFields* fields, const char* format, const char* path);

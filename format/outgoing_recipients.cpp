@@ -10,7 +10,7 @@ namespace {
 
 constexpr int list_entries = 100;
 constexpr int entry_size = 256;
-constexpr int text_size = 12631;  // the "To:" control's limit, and the joined texts
+constexpr int text_size = address_field_capacity;  // the "To:" control's limit, and the joined texts
 constexpr int longest_text = 12629;
 
 const char capacity_message[] = "Recipient string exceed capacity.";

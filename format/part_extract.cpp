@@ -57,3 +57,17 @@ int extract_next_part(const char* path, const char* output_path, const PartRecor
     if (!part || !part->next) return -1;
     return extract_range(path, output_path, part);
 }
+
+int for_each_attachment(const char* message_path, const char* extract_path, AttachmentVisit visit, void* context) {
+    PartRecord* list = part_list_new();
+    collect_attachments(message_path, list);
+    int listed = 0;
+    for (PartRecord* part = list; part->next; part = part->next) listed++;
+    int index = 0;
+    for (PartRecord* part = list; part->next; part = part->next) {
+        bool extracted = extract_next_part(message_path, extract_path, part) == 0;
+        if (!visit(context, part, ++index, extracted)) break;
+    }
+    part_list_free(list);
+    return listed;
+}

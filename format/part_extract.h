@@ -18,3 +18,13 @@ bool extract_text_part(const char* path, const char* output_path, StringList* pr
 // Extracts the given record. Returns -1 at the list's end record or when the
 // extraction fails, else 0.
 int extract_next_part(const char* path, const char* output_path, const PartRecord* part);
+
+// What is done with each attachment of a message: its record, its number
+// from 1, and whether its body was copied into the extract file. Returning
+// false ends the walk.
+using AttachmentVisit = bool (*)(void* context, const PartRecord* part, int index, bool extracted);
+
+// Walks the attachments of the message (collect_attachments) in order,
+// copying each body into `extract_path` before its visit. Returns the number
+// of attachments the message lists.
+int for_each_attachment(const char* message_path, const char* extract_path, AttachmentVisit visit, void* context);

@@ -12,13 +12,8 @@ constexpr int piece_limit = 89;
 }  // namespace
 
 int quote_file(const char* input_path, const char* output_path) {
-    std::FILE* in = sys_fopen(input_path, "rb");
-    if (!in) return -1;
-    std::FILE* out = sys_fopen(output_path, "wb");
-    if (!out) {
-        std::fclose(in);
-        return -1;
-    }
+    std::FILE *in, *out;
+    if (!codec_open_files(input_path, output_path, nullptr, nullptr, &in, &out)) return -1;
     bool good = codec_write_all(out, "> ", 2);
     char piece[piece_limit];
     int length = 0;

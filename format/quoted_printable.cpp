@@ -130,13 +130,8 @@ int qp_encode_file(const char* input_path, const char* output_path) {
 namespace {
 
 int decode_qp_file(const char* input_path, const char* output_path, bool keep_zero_bytes) {
-    std::FILE* in = sys_fopen(input_path, "rb");
-    if (!in) return -1;
-    std::FILE* out = sys_fopen(output_path, "wb");
-    if (!out) {
-        std::fclose(in);
-        return -1;
-    }
+    std::FILE *in, *out;
+    if (!codec_open_files(input_path, output_path, nullptr, nullptr, &in, &out)) return -1;
     // Room for a chunk, the two bytes of look-ahead kept from the last one,
     // and the three zero bytes that follow the end of the input.
     Array* input = array_new(decode_chunk + 5);

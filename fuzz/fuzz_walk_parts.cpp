@@ -14,7 +14,7 @@
 #include "core/arrays.h"
 #include "core/ui_services.h"
 #include "format/attachment_count.h"
-#include "format/attachment_job.h"
+#include "ui/attachment_job.h"
 #include "format/mime_walk.h"
 #include "format/part_decode.h"
 #include "format/part_extract.h"

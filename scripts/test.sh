@@ -33,6 +33,8 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 status=0
+echo "== include order of the libraries"
+python3 scripts/check_includes.py || status=1
 echo "== fuzz targets"
 bash scripts/fuzz.sh 20 || status=1
 

@@ -6,8 +6,8 @@
 #include "core/sys_files.h"
 #include "core/ui_services.h"
 #include "store/busy_folders.h"
+#include "store/message_files.h"
 #include "store/list_mirror.h"
-#include "store/view_state.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ void show_remove_error(int error) {
 void clear_folder(const char* folder, const char* suffix) {
     ListMirror mirror;
     mirror_open(&mirror, folder);
-    Array* pattern = array_new(1100);
+    Array* pattern = array_new(message_path_capacity);
     array_printf(pattern, "%.1000s\\*%.20s", folder, suffix);
     std::vector<std::string> files;
     sys_enumerate(pattern->text, [&](const DirEntry& e) {
@@ -133,20 +133,6 @@ int fill_folder_tree(const char* path, void* parent, const FolderTreeSink& sink,
     return inserted;
 }
 
-int create_new_item_folder(const char* selected_relative_path) {
-    if (headers_view || search_view || std::strlen(selected_relative_path) > 1009) return -1;
-    Array* path = array_new(1100);
-    array_printf(path, "%s\\%.1009s", "maildir", selected_relative_path);
-    array_printf_at(path, static_cast<int>(std::strlen(path->text)), "\\New Item");
-    int result = 0;
-    if (sys_make_directory(path->text) != 0) {
-        show_message("Rename the new item folder first.");
-        result = -1;
-    }
-    delete_arrays(path);
-    return result;
-}
-
 int rename_folder(const char* old_relative_path, const char* new_label, const char* new_relative_path) {
     if (std::strlen(new_label) >= 100) {
         show_message("Folder name too long!");
@@ -170,31 +156,4 @@ int rename_folder(const char* old_relative_path, const char* new_label, const ch
     }
     delete_arrays(from, to);
     return result;
-}
-
-int delete_folder_item(const char* relative_path, bool top_level) {
-    if (!search_view && top_level) {
-        show_message("Cannot delete main program directory!");
-        return -1;
-    }
-    int answer = ui_message_box(nullptr,
-                                "This will delete all of the messages in the selected folder as well as removing the "
-                                "folder itself. Are you sure?",
-                                "Zenth Mail", UI_YESNO | UI_ICON_QUESTION);
-    if (answer != UI_ANSWER_YES) return -1;
-    Array* path = array_new(1000);
-    folder_store_path(path, relative_path);
-    int result = delete_folder(path->text) == 0 ? 0 : -1;
-    delete_arrays(path);
-    return result;
-}
-
-bool folder_selection_allowed(const char* relative_path) {
-    if (list_filling) return false;
-    Array* path = array_new(1100);
-    array_printf(path, "maildir\\%.1000s", relative_path);
-    if (same_name(path->text, "maildir\\e-mail headers")) array_copy(path, "temp");
-    bool allowed = !busy_folders_contains(path->text);
-    delete_arrays(path);
-    return allowed;
 }

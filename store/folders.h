@@ -42,12 +42,6 @@ struct FolderTreeSink {
 // of the tree's root path. Returns the number of folders at this level.
 int fill_folder_tree(const char* path, void* parent, const FolderTreeSink& sink, bool dialog, int root_length);
 
-// The tree operations. Each returns 0 when the window should change its
-// tree, -1 when it was refused (after any message).
-int create_new_item_folder(const char* selected_relative_path);
+// Renames a folder of the tree (its new relative path). Returns 0 when the
+// window should change its tree, -1 when it was refused (after a message).
 int rename_folder(const char* old_relative_path, const char* new_label, const char* new_relative_path);
-int delete_folder_item(const char* relative_path, bool top_level);
-
-// Whether the tree may move its selection to the folder: not while the list
-// fills, nor to a folder a transfer writes into.
-bool folder_selection_allowed(const char* relative_path);

@@ -28,8 +28,8 @@ bool format_line(const char* message_path, Array* line) {
     int result = read_summary(0, s, message_path);
     if (result == SUMMARY_SUBJECT_LOCKED) locked_subjects++;
     bool readable = result == SUMMARY_OK;
-    Array* recipients = array_new(12631);
-    join_list(s->recipients, recipients, 100, 12630);
+    Array* recipients = array_new(address_field_capacity);
+    join_list(s->recipients, recipients, address_list_entries, address_field_capacity - 1);
     array_printf(line, "%s\t%s\t%s\t%s\t%s\t%i\t%i\t%i\t\r\n", file_name_of(message_path), s->from_name->text,
                  recipients->text, s->subject->text, s->date->text, s->marked, s->read,
                  count_attachments(message_path));

@@ -17,8 +17,8 @@ int copy_move_files(const char* source, const char* target, const std::vector<Se
     ListMirror mirror;
     mirror_open(&mirror, source);
     int next = last_message_number(target) + 1;
-    Array* from = array_new(1100);
-    Array* to = array_new(1100);
+    Array* from = array_new(message_path_capacity);
+    Array* to = array_new(message_path_capacity);
     int done = 0;
     for (const SelectionEntry& entry : entries) {
         message_file_path(from, source, entry.number);

@@ -22,9 +22,9 @@ int delete_message_files(const char* folder, const std::vector<SelectionEntry>& 
     // Deleting inside deleted items itself removes the files for good.
     const bool move = !setting_on(SETTING_DELETE_AT_ONCE) && std::strcmp(folder, deleted_items) != 0;
     int target_number = move ? last_message_number(deleted_items) + 1 : 0;
-    Array* path = array_new(1100);
-    Array* target = array_new(1100);
-    Array* text = array_new(1100);
+    Array* path = array_new(message_path_capacity);
+    Array* target = array_new(message_path_capacity);
+    Array* text = array_new(message_path_capacity);
     int done = 0;
     for (const SelectionEntry& entry : entries) {
         message_file_path(path, folder, entry.number);

@@ -11,7 +11,7 @@ namespace {
 // Walks the folder's "mm*.eml" entries that are well-formed message names.
 template <class Visit>
 void for_each_message_file(const char* folder, Visit visit) {
-    Array* pattern = array_new(1100);
+    Array* pattern = array_new(message_path_capacity);
     array_printf(pattern, "%.1000s\\mm*.eml", folder);
     sys_enumerate(pattern->text, [&](const DirEntry& e) {
         int number = message_number_of(e.name);

@@ -13,3 +13,7 @@ int count_message_files(const char* folder);
 int last_message_number(const char* folder);
 // "%.1000s\mm%i.eml" of folder and number.
 void message_file_path(Array* out, const char* folder, int number);
+
+// The capacity of a buffer that holds a path inside a store folder: a folder
+// path of at most 1000 characters, a backslash and a file name or pattern.
+constexpr int message_path_capacity = 1100;

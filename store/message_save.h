@@ -1,7 +1,7 @@
 // "Save": the selected message file copied where the user chooses.
 #pragma once
 
-#include "format/attachment_save.h"
+#include "format/save_chooser.h"
 
 // Asks the chooser for a path (no suggested name) and copies the message
 // file there, replacing what is there. "Could not save email." when the copy

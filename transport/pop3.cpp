@@ -50,7 +50,7 @@ int read_auth_list(Socket s, Array* reply) {
 void run_new_mail_command(WindowRef window, const char* path) {
     MessageSummary* summary = summary_new();
     read_summary(0, summary, path);
-    Array* to = array_new(12631);
+    Array* to = array_new(address_field_capacity);
     join_list(summary->recipients, to, 100, 12630);
     EnvironmentVariable variables[] = {{"FILE", path},
                                        {"FROM", summary->from->text},
@@ -172,7 +172,7 @@ int pop3_list(Socket s, WindowRef window, Array* sizes) {
 int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int end, bool headers_only,
                   bool delete_after, Array* sizes, int* stored) {
     Array* scratch = array_new(100);
-    Array* path = array_new(1100);
+    Array* path = array_new(message_path_capacity);
     Array* command = array_new(100);
     Array* reply = array_new(520);
     Array* text = array_new(200);

@@ -3,11 +3,9 @@
 #include <cstring>
 
 #include "core/accounts.h"
-#include "core/app_state.h"
 #include "core/processes.h"
 #include "core/sys_time.h"
 #include "store/folders.h"
-#include "store/view_state.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
 
@@ -57,15 +55,6 @@ void append_error(WindowRef window, const char* format, int errors) {
     delete_arrays(text);
 }
 
-bool shows_folder(const char* folder) { return std::strcmp(app.current_folder->text, folder) == 0; }
-
-// Stops a fill of the list on show before mail is written into its folder.
-void stop_list_fill() {
-    list_cancel = 1;
-    for (int waited = 0; list_filling && waited < 60000; waited += 500) sys_sleep_ms(500);
-    list_cancel = 0;
-}
-
 void offer_account_manager() {
     if (ui_message_box(nullptr,
                        "You must set up an email account before you can receive email. Would you like to do that "
@@ -87,14 +76,17 @@ int receive_job(WindowRef owner, int account) {
         return 0;
     }
     int first = account < 0 ? 0 : account, last = account < 0 ? account_count() : account + 1;
+    // The list of a folder on show stops filling before mail is written
+    // into it, and is filled again once the job is done.
+    unsigned on_show = 0;
     for (int a = first; a < last; a++)
-        if (shows_folder(account_field(a, ACCOUNT_INBOX))) stop_list_fill();
+        if (before_folder_write(account_field(a, ACCOUNT_INBOX))) on_show |= 1u << a;
+    bool redisplay = false;
 
     WindowRef window = open_status_window(owner, account < 0 ? STATUS_ALL_ACCOUNTS : account);
     Array* sizes = array_new_elements(1000, 4);
     Array* text = array_new(200);
     int errors = 0, total = 0;
-    bool redisplay = false;
     for (int a = first; a < last && !job_cancelled(window); a++) {
         progress_reset(window, 1);
         enable_ok(window, false);
@@ -129,7 +121,7 @@ int receive_job(WindowRef owner, int account) {
                 // far; those messages are stored, so QUIT is still right when
                 // the server can hear it.
             }
-            if (shows_folder(inbox)) redisplay = true;
+            if (on_show & 1u << a) redisplay = true;
             total += stored;
         }
         // A cancelled job's socket is dead already; nothing more is said.
@@ -147,7 +139,7 @@ int receive_job(WindowRef owner, int account) {
     enable_ok(window, true);
     for (int a = first; a < last; a++) main_command(MAIN_BUSY_REMOVE, account_field(a, ACCOUNT_INBOX));
     if (account >= 0 && errors == 0 && total > 0) close_status_window(window);
-    if (redisplay && !list_filling) main_command(MAIN_REDISPLAY, nullptr);
+    if (redisplay) main_command(MAIN_REDISPLAY, nullptr);
     delete_arrays(sizes, text);
     return total;
 }
@@ -155,6 +147,7 @@ int receive_job(WindowRef owner, int account) {
 void header_listing_job(WindowRef owner, int account) {
     Array* sizes = header_listing_sizes();
     array_clear(sizes);
+    bool on_show = before_folder_write("temp");
     clear_folder("temp", ".eml");
     if (account < 0 || account >= account_count()) {
         main_command(MAIN_BUSY_REMOVE, "temp");
@@ -177,7 +170,7 @@ void header_listing_job(WindowRef owner, int account) {
         status_append(window, "Cannot create socket.\r\n");
     }
     // After a failure the window stays open for the user to read.
-    if (shows_folder("temp")) main_command(MAIN_REDISPLAY, nullptr);
+    if (on_show) main_command(MAIN_REDISPLAY, nullptr);
     main_command(MAIN_BUSY_REMOVE, "temp");
 }
 

@@ -35,7 +35,7 @@ int renew_date(const char* path, const char* copy) {
 // while the job runs.
 std::vector<std::string> queued_files() {
     std::vector<std::string> names;
-    Array* pattern = array_new(1100);
+    Array* pattern = array_new(message_path_capacity);
     array_printf(pattern, "%s\\mm*.eml", outbox);
     sys_enumerate(pattern->text, [&](const DirEntry& e) {
         if (!e.is_directory) names.emplace_back(e.name);
@@ -57,7 +57,7 @@ int send_queued(WindowRef main_window) {
 
     std::vector<std::string> names = queued_files();
     if (names.empty()) status_append(w, "No files to send.\r\n");
-    Array* path = array_new(1100);
+    Array* path = array_new(message_path_capacity);
     Array* copy = array_new(100);
     temp_file_name(copy, "outqueued", window_number(w));
     int errors = 0;

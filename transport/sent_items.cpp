@@ -12,7 +12,7 @@ const char* const sent_items_folder = "maildir\\sent items";
 
 int save_sent_item(WindowRef status_window, const char* sending_copy) {
     Array* partial = array_new(100);
-    Array* target = array_new(1100);
+    Array* target = array_new(message_path_capacity);
     temp_file_name(partial, "sentitem", window_number(status_window));
     message_file_path(target, sent_items_folder, last_message_number(sent_items_folder) + 1);
     int result = 0;

@@ -2,7 +2,7 @@
 
 #include "core/arrays.h"
 #include "core/window_number.h"
-#include "format/attachment_line.h"
+#include "ui/attachment_line.h"
 #include "ui/file_dialogs.h"
 #include "ui/resource.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "format/attachment_save.h"
+#include "ui/attachment_save.h"
 
 // A chooser for one command's save dialogs ("Save Email", "Save
 // Attachment"). The open and save dialogs are shown by the file-dialog

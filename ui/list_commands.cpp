@@ -14,7 +14,7 @@
 #include "store/message_delete.h"
 #include "store/message_files.h"
 #include "store/message_save.h"
-#include "store/view_state.h"
+#include "ui/view_state.h"
 #include "ui/attachment_box.h"
 #include "ui/copy_move_dialog.h"
 #include "ui/file_dialogs.h"
@@ -93,7 +93,7 @@ void extract_attachments_command(HWND window) {
     int number = 0;
     if (!selected_message(window, &number)) return;
     enable_message_commands(window);
-    Array* path = array_new(1100);
+    Array* path = array_new(message_path_capacity);
     message_file_path(path, app.current_folder->text, number);
     SaveDialog dialog{window, "Save Attachment"};
     SaveChooser chooser = save_dialog_chooser(&dialog);

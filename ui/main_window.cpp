@@ -14,7 +14,7 @@
 #include "core/settings_win32.h"
 #include "store/busy_folders.h"
 #include "core/app_state.h"
-#include "store/view_state.h"
+#include "ui/view_state.h"
 #include "ui/attachment_box.h"
 #include "ui/folder_tree.h"
 #include "ui/list_commands.h"

@@ -10,14 +10,14 @@
 #include "core/ui_services.h"
 #include "format/header_edit.h"
 #include "store/busy_folders.h"
-#include "store/list_fill.h"
+#include "ui/list_fill.h"
 #include "store/list_mirror.h"
 #include "store/message_files.h"
 #include "store/insert_line.h"
 #include "store/message_summary.h"
 #include "store/read_state.h"
 #include "core/window_number.h"
-#include "store/view_state.h"
+#include "ui/view_state.h"
 #include "transport/pop3_jobs.h"
 #include "store/folders.h"
 #include "ui/main_window.h"
@@ -179,7 +179,7 @@ void toggle_mark(HWND window) {
     HWND list = list_of(window);
     ListMirror mirror;
     mirror_open(&mirror, app.current_folder->text);
-    Array* path = array_new(1100);
+    Array* path = array_new(message_path_capacity);
     MessageSummary* summary = summary_new();
     const int number = window_number(window);
     for (const SelectionEntry& entry : entries) {
@@ -229,7 +229,7 @@ void set_read(HWND window, int row) {
     RowData* d = row_data(list_of(window), row);
     // The file, not the row, says whether the message is unread.
     if (!d) return;
-    Array* path = array_new(1100);
+    Array* path = array_new(message_path_capacity);
     message_file_path(path, app.current_folder->text, d->number);
     d->read = mark_message_read(window_number(window), app.current_folder->text, path->text);
     SendMessageA(list_of(window), LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "store/list_fill.h"
+#include "ui/list_fill.h"
 #include "store/selection.h"
 
 // Starts the fill of the folder on show on a worker thread. false when the

@@ -1,5 +1,7 @@
 #include "ui/status_window.h"
 
+#include "ui/view_state.h"
+
 #include <commctrl.h>
 #include <io.h>
 #include <richedit.h>
@@ -318,6 +320,7 @@ void install_status_windows(HINSTANCE instance) {
     with_status_windows.enable_ok = win_enable_ok;
     with_status_windows.enable_skip = win_enable_skip;
     with_status_windows.job_cancelled = win_job_cancelled;
+    with_status_windows.before_folder_write = stop_fill_before_write;
     ui_install(&with_status_windows);
 }
 

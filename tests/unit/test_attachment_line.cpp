@@ -3,7 +3,7 @@
 
 #include "core/app_state.h"
 #include "core/log.h"
-#include "format/attachment_line.h"
+#include "ui/attachment_line.h"
 #include "tests/unit/test_support.h"
 
 namespace fs = std::filesystem;

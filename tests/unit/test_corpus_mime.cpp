@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "core/app_state.h"
-#include "format/attachment_job.h"
+#include "ui/attachment_job.h"
 #include "format/mime_walk.h"
 #include "format/part_decode.h"
 #include "format/part_extract.h"

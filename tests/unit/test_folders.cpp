@@ -8,7 +8,8 @@
 #include "core/log.h"
 #include "store/busy_folders.h"
 #include "store/folders.h"
-#include "store/view_state.h"
+#include "ui/folder_commands.h"
+#include "ui/view_state.h"
 #include "tests/unit/test_support.h"
 
 namespace fs = std::filesystem;

@@ -5,9 +5,9 @@
 
 #include "core/app_state.h"
 #include "core/log.h"
-#include "store/list_fill.h"
+#include "ui/list_fill.h"
 #include "store/list_mirror.h"
-#include "store/view_state.h"
+#include "ui/view_state.h"
 #include "tests/unit/test_support.h"
 
 namespace fs = std::filesystem;

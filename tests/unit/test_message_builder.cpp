@@ -4,6 +4,7 @@
 #include "format/base64.h"
 #include "format/encryption.h"
 #include "format/message_builder.h"
+#include "store/built_messages.h"
 #include "format/subject_crypt.h"
 #include "tests/unit/builder_fixture.h"
 

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/startup.h"
+#include "ui/startup.h"
 #include "tests/unit/test_support.h"
 
 namespace fs = std::filesystem;

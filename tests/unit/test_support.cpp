@@ -11,6 +11,10 @@
 #include "store/busy_folders.h"
 #include "transport/sys_socket.h"
 
+// The test program, like the client, shows the buffer library's faults in
+// its message box, which the tests' recorders capture.
+const bool faults_in_message_box = (set_fault_report(show_fault_box), true);
+
 namespace {
 
 UiRecorder* active_recorder = nullptr;
@@ -59,7 +63,7 @@ int record_command(int command, const char* path) {
 const UiServices recording{record_box,    record_clear,  record_add,  record_start,       record_step,
                            record_skip,   record_open,   record_close, record_socket,     record_file,
                            record_ok,     record_skip_button, record_reset, record_command,
-                           record_cancelled};
+                           record_cancelled, nullptr};
 
 int count_quit() {
     quit_requests++;

@@ -9,3 +9,9 @@ extern std::atomic<int> search_view;      // a search result folder is on show
 extern std::atomic<int> list_filling;     // the message list is being filled
 extern std::atomic<int> list_cancel;      // a job asks the fill to stop
 extern std::atomic<int> list_incomplete;  // the last fill did not place every message
+
+// The jobs' "before writing into a folder" service: when `folder` is the
+// folder on show, a fill of its list stops (waiting up to a minute for it)
+// before mail is written there, and the answer is true so that the job asks
+// for the list again when it is done.
+bool stop_fill_before_write(const char* folder);

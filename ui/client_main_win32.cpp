@@ -11,7 +11,7 @@
 #include "core/log.h"
 #include "core/quit.h"
 #include "core/settings_win32.h"
-#include "core/startup.h"
+#include "ui/startup.h"
 #include "core/sys_files.h"
 #include "core/sys_time.h"
 #include "core/ui_services.h"
@@ -82,6 +82,7 @@ void pre_translate(HWND target, MSG* message, HACCEL accelerators) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     set_quit_handler(quit_through_main_window);
+    set_fault_report(show_fault_box);
 
     // 1. The busy-folder list, then every buffer, table and list.
     busy_folders_init();

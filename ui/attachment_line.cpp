@@ -1,4 +1,4 @@
-#include "format/attachment_line.h"
+#include "ui/attachment_line.h"
 
 #include <cstring>
 
@@ -7,8 +7,8 @@
 #include "core/shell_programs.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
-#include "format/attachment_job.h"
-#include "format/executable_check.h"
+#include "ui/attachment_job.h"
+#include "ui/executable_check.h"
 
 int attachment_at_caret(const char* line, int caret, Array* name, int* index) {
     array_clear(name);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/arrays.h"
-#include "format/attachment_save.h"
+#include "ui/attachment_save.h"
 
 // The attachment name under the caret (a position in `line`) and its number
 // from 1: the run between the last space before the caret and the next space

@@ -7,18 +7,12 @@
 
 #include "core/arrays.h"
 #include "core/ui_services.h"
+#include "format/attachment_sink.h"
 
 // Extractions running now, and the flag that asks them to stop after the
 // attachment at hand. The user interface thread alone sets the flag.
 extern std::atomic<int> running_extractions;
 extern std::atomic<int> extraction_stop;
-
-// The main window's attachments line, as the extraction sees it.
-struct AttachmentLine {
-    void (*clear)(void* context);
-    void (*append)(void* context, const char* text);
-    void* context;
-};
 
 // "temp\<W>exatt<i>.dat": the decoded attachment i (from 1) of the message
 // on display in window W.

@@ -1,4 +1,4 @@
-#include "core/startup.h"
+#include "ui/startup.h"
 
 #include <cstring>
 
@@ -45,7 +45,7 @@ void open_command_line_file(const char* path) {
     }
     // "temp" was emptied a moment ago, so this is 1 unless some file there
     // could not be removed.
-    Array* target = array_new(1100);
+    Array* target = array_new(message_path_capacity);
     message_file_path(target, "temp", last_message_number("temp") + 1);
     if (sys_copy_file(path, target->text, true) == 0)
         app.open_temp_folder = 1;

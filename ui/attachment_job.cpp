@@ -1,4 +1,4 @@
-#include "format/attachment_job.h"
+#include "ui/attachment_job.h"
 
 #include <cstring>
 
@@ -62,27 +62,29 @@ int extract_attachments(const char* message_path, WindowRef window, const Attach
     temp_file_name(raw, "att_e", w);
     temp_file_name(decoded, "att_b", w);
     temp_file_name(decrypted, "att_d", w);
-    PartRecord* list = part_list_new();
-    collect_attachments(message_path, list);
-    int written = 0;
-    int i = 1;
-    for (PartRecord* part = list; part->next; part = part->next, i++) {
-        attachment_file_path(target, w, i);
+    struct Walk {
+        const AttachmentLine* line;
+        int window;
+        int encrypted;
+        Array *raw, *decoded, *decrypted, *target;
+        int written;
+    } walk{line, w, encrypted, raw, decoded, decrypted, target, 0};
+    for_each_attachment(message_path, raw->text, [](void* context, const PartRecord* part, int i, bool extracted) {
+        auto* k = static_cast<Walk*>(context);
+        attachment_file_path(k->target, k->window, i);
         // The names are reused for every message: a file that cannot be made
         // must not leave the previous message's attachment in its place.
-        sys_remove_file(target->text);
-        if (extract_next_part(message_path, raw->text, part) == 0 &&
-            decode_part_stages(raw->text, target->text, part->encoding->text, encrypted, false, decoded->text,
-                               decrypted->text) == 0)
-            written++;
+        sys_remove_file(k->target->text);
+        if (extracted && decode_part_stages(k->raw->text, k->target->text, part->encoding->text, k->encrypted, false,
+                                            k->decoded->text, k->decrypted->text) == 0)
+            k->written++;
         // The name goes on the line even when its file could not be made:
         // the line's position of a name is its file's number.
-        append_name(line, part->file_name->text);
-        if (extraction_stop.load()) break;
-    }
-    part_list_free(list);
+        append_name(k->line, part->file_name->text);
+        return !extraction_stop.load();
+    }, &walk);
     delete_arrays(raw, decoded, decrypted, target);
-    return written;
+    return walk.written;
 }
 
 int start_attachment_extraction(const char* message_path, WindowRef window, const AttachmentLine* line) {

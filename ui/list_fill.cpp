@@ -1,4 +1,4 @@
-#include "store/list_fill.h"
+#include "ui/list_fill.h"
 
 #include <cstdio>
 
@@ -13,7 +13,7 @@
 #include "store/list_mirror.h"
 #include "store/message_files.h"
 #include "store/message_summary.h"
-#include "store/view_state.h"
+#include "ui/view_state.h"
 
 void format_size_column(char* out, int capacity, double bytes) {
     double kb = bytes < 0 ? -1 : bytes / 1024;
@@ -49,8 +49,8 @@ int fill_message_list(const ListSink& sink, const int32_t* sizes, WindowRef stat
     const int highest = last_message_number(folder);
     sink.expect(sink.context, n);
     MessageSummary* summary = summary_new();
-    Array* recipients = array_new(12631);
-    Array* path = array_new(1100);
+    Array* recipients = array_new(address_field_capacity);
+    Array* path = array_new(message_path_capacity);
     bool use_mirror = true, rebuilt = false;
     int placed = 0, number = 0;
     char size[32], attachments[32];
@@ -78,7 +78,7 @@ int fill_message_list(const ListSink& sink, const int32_t* sizes, WindowRef stat
         }
         if (!use_mirror) {
             // Without the mirror the row comes from the message itself.
-            join_list(summary->recipients, recipients, 100, 12630);
+            join_list(summary->recipients, recipients, address_list_entries, address_field_capacity - 1);
             summary->attachments = count_attachments(path->text);
         }
         RowData data{summary->marked, summary->read, number, placed};

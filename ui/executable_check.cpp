@@ -1,4 +1,4 @@
-#include "format/executable_check.h"
+#include "ui/executable_check.h"
 
 #include <cstring>
 
