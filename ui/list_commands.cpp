@@ -20,27 +20,23 @@
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/message_list.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
+#include "ui/thread_commands.h"
+#include "wingui/controls.h"
+#include "wingui/list_view.h"
+#include "wingui/menus.h"
 #include "ui/transfer_jobs.h"
 
 namespace {
 
-HWND list_of(HWND window) { return GetDlgItem(window, IDC_MESSAGE_LIST); }
+HWND list_of(HWND window) { return control(window, IDC_MESSAGE_LIST); }
 
 bool remove_row(void* context, int row) {
     HWND window = static_cast<HWND>(context);
     RowData* d = message_row(window, row);
-    if (!SendMessageA(list_of(window), LVM_DELETEITEM, static_cast<WPARAM>(row), 0)) return false;
+    if (!list_delete_row(list_of(window), row)) return false;
     std::free(d);
     return true;
-}
-
-void select_row(HWND list, int row) {
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
 void delete_messages(HWND window) {
@@ -51,8 +47,8 @@ void delete_messages(HWND window) {
     // The row below the deleted ones moves up into the first one's place.
     HWND list = list_of(window);
     int first = entries.front().row;
-    if (first < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0))) {
-        select_row(list, first);
+    if (first < list_row_count(list)) {
+        list_select_row(list, first);
         SetFocus(list);
         enable_message_commands(window);
     } else {
@@ -70,7 +66,7 @@ void delete_all(HWND window) {
 
 // The first selected row's message: the one single-message commands act on.
 bool selected_message(HWND window, int* number) {
-    int row = static_cast<int>(SendMessageA(list_of(window), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int row = list_next_selected(list_of(window), -1);
     RowData* d = row == -1 ? nullptr : message_row(window, row);
     if (!d) {
         status_set(window, "Please select an e-mail!\r\n");
@@ -137,17 +133,16 @@ bool run_list_command(HWND window, int command) {
 
 void enable_message_commands(HWND window) {
     HMENU menu = GetMenu(window);
-    auto enable_item = [menu](int id) { EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_ENABLED); };
     if (headers_view) {
-        enable_item(CMD_DELETE_FROM_SERVER);
-        enable_item(CMD_DOWNLOAD_FROM_SERVER);
+        enable_menu_items(menu, {CMD_DELETE_FROM_SERVER, CMD_DOWNLOAD_FROM_SERVER}, true);
         return;
     }
-    for (int id : {IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) EnableWindow(GetDlgItem(window, id), TRUE);
+    enable_controls(window, {IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}, true);
     // "Extract Attachments" is greyed with the other message commands, so it
     // comes back with them.
-    for (int id : {IDC_DELETE, CMD_REPLY_TO_LIST, CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_PRINT, CMD_OPEN_FILE,
-                   CMD_SHOW_HTML, CMD_SHOW_TEXT, CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE, CMD_VIEW_SOURCE, IDC_FORWARD,
-                   CMD_EXTRACT_ATTACHMENTS})
-        enable_item(id);
+    enable_menu_items(menu,
+                      {IDC_DELETE, CMD_REPLY_TO_LIST, CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_PRINT, CMD_OPEN_FILE,
+                       CMD_SHOW_HTML, CMD_SHOW_TEXT, CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE, CMD_VIEW_SOURCE,
+                       IDC_FORWARD, CMD_EXTRACT_ATTACHMENTS},
+                      true);
 }

@@ -48,8 +48,8 @@ struct DialogLoop {
 };
 void run_dialog_loop(const DialogLoop& loop);
 
-// Starts `body` on a thread of its own for a dialog that must answer while
-// the calling window waits. When no thread can start the user is told
-// "Could not start thread." and the answer is false; the caller then only
-// releases what it had prepared.
+// Starts `body` on a thread of its own: a dialog that must answer while the
+// calling window waits, or the worker of a window's command. When no thread
+// can start the user is told "Could not start thread." and the answer is
+// false; the caller then only releases what it had prepared.
 bool start_dialog_thread(ThreadFunction body, void* argument);

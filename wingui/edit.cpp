@@ -20,6 +20,11 @@ int edit_caret(HWND edit) {
     return static_cast<int>(start);
 }
 
+void edit_click_at(HWND edit, POINT inside) {
+    SendMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+    SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
+}
+
 namespace {
 
 struct StreamSource {

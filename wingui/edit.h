@@ -14,6 +14,9 @@ void edit_select(HWND edit, int start, int end);
 void edit_scroll_to_caret(HWND edit);
 // Where the selection starts (the caret when nothing is selected).
 int edit_caret(HWND edit);
+// A click of the left button at `inside` (client pixels): the caret goes to
+// the character there, as the user's own click would put it.
+void edit_click_at(HWND edit, POINT inside);
 
 // Replaces a rich edit control's text with `length` bytes of plain text or
 // of RTF. Returns false when the control took none of it.

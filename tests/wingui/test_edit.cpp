@@ -75,6 +75,15 @@ TEST_F(EditTest, SelectingAndShowingTheStart) {
     EXPECT_EQ(edit_caret(rich), 0);
 }
 
+TEST_F(EditTest, AClickPutsTheCaretOnTheCharacterThere) {
+    HWND line = item(IDC_LINE);
+    SetWindowTextA(line, "report.pdf, photo.jpg");
+    LRESULT at = SendMessageA(line, EM_POSFROMCHAR, 14, 0);
+    edit_click_at(line, POINT{LOWORD(at) + 1, HIWORD(at) + 2});
+    EXPECT_EQ(edit_caret(line), 14);
+    EXPECT_EQ(raw_selection(line), std::make_pair(DWORD{14}, DWORD{14}));
+}
+
 TEST_F(EditTest, StreamedTextReplacesWhatWasThere) {
     SetWindowTextA(rich, "old text");
     const char plain[] = "Subject: hello\r\nBody line";
