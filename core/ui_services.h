@@ -24,8 +24,8 @@ struct UiServices {
     void (*status_clear)(WindowRef window);
     void (*status_add)(WindowRef window, const char* text);
     void (*status_show_start)(WindowRef window);
-    // A job's status window: one step of its progress bar (control 1301), and
-    // whether its "Skip Server" button (1402) was pressed, which disables it.
+    // A job's status window: one step of its progress bar, and
+    // whether its "Skip Server" button was pressed, which disables it.
     void (*progress_step)(WindowRef window);
     bool (*skip_pressed)(WindowRef window);
 
@@ -61,8 +61,6 @@ UiServices quiet_ui_services(int (*message_box)(WindowRef, const char*, const ch
 // The platform's own services, in use until another set is installed.
 const UiServices* platform_ui_services();
 void ui_install(const UiServices* services);
-// The window that answers main_command on the platform's side.
-void ui_services_set_main_window(WindowRef window);
 const UiServices* ui_services();
 
 int ui_message_box(WindowRef owner, const char* text, const char* caption, unsigned style);
@@ -94,7 +92,7 @@ enum { MAIN_BUSY_ADD = 121, MAIN_BUSY_REMOVE = 122, MAIN_BUSY_CONTAINS = 123 };
 // changed it; unlike "Refresh Folder" it never reopens the folder.
 enum { MAIN_REDISPLAY = 126 };
 
-// Logs the text, then appends it to the window's status box (control 213).
+// Logs the text, then appends it to the window's status box.
 // Without a window only the log is written.
 void status_append(WindowRef window, const char* text);
 // Replaces the main window's status line with the text cut at its last

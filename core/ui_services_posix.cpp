@@ -13,5 +13,3 @@ const UiServices services = quiet_ui_services(print_message_box);
 }  // namespace
 
 const UiServices* platform_ui_services() { return &services; }
-
-void ui_services_set_main_window(WindowRef) {}

@@ -16,8 +16,8 @@ Array* listing_sizes = nullptr;
 struct Session {
     WindowRef window;
     Socket socket = no_socket;
-    Array* reply = array_new(520);
-    Array* command = array_new(520);
+    Array* reply = array_new(line_capacity);
+    Array* command = array_new(line_capacity);
     ~Session() {
         drop();
         delete_arrays(reply, command);
@@ -65,7 +65,7 @@ void offer_account_manager() {
 }  // namespace
 
 Array* header_listing_sizes() {
-    if (!listing_sizes) listing_sizes = array_new_elements(1000, 4);
+    if (!listing_sizes) listing_sizes = array_new_elements(pop3_size_entries, 4);
     return listing_sizes;
 }
 
@@ -83,7 +83,7 @@ int receive_job(WindowRef owner, int account) {
     bool redisplay = false;
 
     WindowRef window = open_status_window(owner, account < 0 ? STATUS_ALL_ACCOUNTS : account);
-    Array* sizes = array_new_elements(1000, 4);
+    Array* sizes = array_new_elements(pop3_size_entries, 4);
     Array* text = array_new(200);
     int errors = 0, total = 0;
     for (int a = first; a < last && !job_cancelled(window); a++) {

@@ -4,11 +4,14 @@
 #include "core/window_number.h"
 #include "ui/attachment_line.h"
 #include "ui/file_dialogs.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
+#include "wingui/controls.h"
+#include "wingui/edit.h"
+#include "wingui/menus.h"
 
 namespace {
 
-HWND line_of(HWND window) { return GetDlgItem(window, IDC_ATTACHMENTS); }
+HWND line_of(HWND window) { return control(window, IDC_ATTACHMENTS); }
 
 }  // namespace
 
@@ -16,11 +19,9 @@ void attachment_command(HWND window, int command) {
     HWND line = line_of(window);
     Array* text = array_new(1024);
     Array* name = array_new(1024);
-    GetWindowTextA(line, text->chars, 1024);
-    DWORD caret = 0;
-    SendMessageA(line, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+    window_text(line, text);
     int index = 0;
-    if (attachment_at_caret(text->text, static_cast<int>(caret), name, &index) == 0) {
+    if (attachment_at_caret(text->text, edit_caret(line), name, &index) == 0) {
         if (command == CMD_OPEN_ATTACHMENT) {
             open_attachment(window_number(window), name->text, index);
         } else {
@@ -46,13 +47,7 @@ bool attachment_box_mouse(HWND window, UINT message) {
     // The click puts the caret on the name the menu is for.
     POINT inside = at;
     ScreenToClient(line, &inside);
-    SendMessageA(line, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
-    SendMessageA(line, WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-    HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_ATTACHMENTS));
-    if (menu) {
-        TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
-        DestroyMenu(menu);
-    }
+    edit_click_at(line, inside);
+    show_popup_menu(window, window_instance(window), IDM_ATTACHMENTS, at, TPM_LEFTALIGN | TPM_RIGHTBUTTON);
     return true;
 }

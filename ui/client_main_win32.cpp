@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <richedit.h>
 
 #include <cstring>
 
@@ -21,8 +20,13 @@
 #include "ui/settings_platform_win32.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
-#include "ui/resource.h"
 #include "ui/startup.h"
+#include "ui/main_window_ids.h"
+#include "ui/status_window.h"
+#include "wingui/controls.h"
+#include "wingui/dialogs.h"
+#include "wingui/edit.h"
+#include "wingui/list_box.h"
 
 namespace {
 
@@ -64,22 +68,20 @@ void check_picker_present() {
             "dialogs.");
 }
 
-}  // namespace
-
-// Shared by the main loop and every send window's loop.
-void pre_translate(HWND target, MSG* message, HACCEL accelerators) {
+// The main loop's (and every send window's) first look at a message: keys
+// and double clicks go to the window as well, so it sees those meant for
+// its controls; a right click that the window answers with 1 (a pop-up
+// menu shown) goes no further.
+bool forward_to_window(HWND target, MSG* message) {
     if (message->message == WM_KEYDOWN || message->message == WM_LBUTTONDBLCLK) {
         SendMessageA(target, message->message, message->wParam, message->lParam);
     } else if (message->message == WM_RBUTTONUP) {
-        if (SendMessageA(target, message->message, message->wParam, message->lParam) == 1) return;
+        if (SendMessageA(target, message->message, message->wParam, message->lParam) == 1) return true;
     }
-    if (IsDialogMessageA(target, message)) {
-        TranslateAcceleratorA(target, accelerators, message);
-    } else {
-        TranslateMessage(message);
-        DispatchMessageA(message);
-    }
+    return false;
 }
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     set_quit_handler(quit_through_main_window);
@@ -144,7 +146,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     array_clear(app.compose_windows);
     array_clear(app.status_windows);
 
-    // 17. The main window, hidden for now.
+    // 17. The main window, hidden for now, with the services of its status
+    //     line and of the status windows in place first.
+    install_status_windows(instance);
     HWND window = create_main_window(instance);
     if (!window) {
         show_message("Could not create the main window.");
@@ -152,9 +156,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     }
 
     // 18. Whether the rich edit controls take wide-character text.
-    SetLastError(0);
-    SendMessageW(GetDlgItem(window, IDC_PREVIEW), EM_GETLINECOUNT, 0, 0);
-    app.wide_api_available = GetLastError() == 0 ? 1 : 0;
+    app.wide_api_available = wide_messages_available(control(window, IDC_PREVIEW)) ? 1 : 0;
 
     // 19. The window class icon.
     SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN))));
@@ -174,13 +176,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     settings_load();
 
     // 26. Fonts of the two text panes.
-    SendMessageA(GetDlgItem(window, IDC_SECOND_PANE), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(settings_default_font()), TRUE);
-    SendMessageA(GetDlgItem(window, IDC_PREVIEW), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(settings_font(MESSAGE_FONT)), TRUE);
+    set_control_font(window, IDC_SECOND_PANE, settings_default_font());
+    set_control_font(window, IDC_PREVIEW, settings_font(MESSAGE_FONT));
 
     // 27. The first account, unless the table asks for none.
-    if (!no_default_account()) SendMessageA(GetDlgItem(window, IDC_ACCOUNTS), CB_SETCURSEL, 0, 0);
+    if (!no_default_account()) combo_select(control(window, IDC_ACCOUNTS), 0);
 
     // 28. The screen size.
     app.screen_width = GetSystemMetrics(SM_CXSCREEN);
@@ -196,21 +196,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     compose_accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_COMPOSE));
 
     // 32. Links in the preview pane.
-    HWND preview = GetDlgItem(window, IDC_PREVIEW);
-    SendMessageA(preview, EM_AUTOURLDETECT, 1, 0);
-    SendMessageA(preview, EM_SETEVENTMASK, 0, SendMessageA(preview, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
+    rich_edit_detect_urls(control(window, IDC_PREVIEW));
 
     // 33. Show, or start in the tray. The lone send window of a mailto
     //     address comes with the send window; until then that start shows
     //     the main window like any other.
     if (app.start_in_tray)
-        SendMessageA(window, WM_COMMAND, CMD_ENTER_TRAY, 0);
+        send_command(window, CMD_ENTER_TRAY);
     else
         ShowWindow(window, SW_SHOWMAXIMIZED);
 
     // 34. The main loop.
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) pre_translate(window, &message, main_accelerators);
+    run_dialog_loop(DialogLoop{window, main_accelerators, forward_to_window});
 
     // Shut-down.
     DestroyWindow(window);

@@ -6,6 +6,8 @@
 #include "core/settings.h"
 #include "store/busy_folders.h"
 #include "ui/view_state.h"
+#include "wingui/controls.h"
+#include "wingui/menus.h"
 
 namespace {
 
@@ -18,9 +20,8 @@ void show_states(HWND window, bool message_selected) {
         const CommandRow& row = rows[i];
         if (row.greying == GREY_NEVER) continue;
         bool greyed = command_greyed(row, view);
-        if (row.where & ON_BUTTON) EnableWindow(GetDlgItem(window, row.id), greyed ? FALSE : TRUE);
-        if (row.where & ON_MENU)
-            EnableMenuItem(menu, static_cast<UINT>(row.id), MF_BYCOMMAND | (greyed ? MF_GRAYED : MF_ENABLED));
+        if (row.where & ON_BUTTON) enable_control(window, row.id, !greyed);
+        if (row.where & ON_MENU) enable_menu_item(menu, row.id, !greyed);
     }
 }
 

@@ -4,11 +4,14 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/threads.h"
 #include "core/ui_services.h"
 #include "store/folders.h"
 #include "ui/message_list.h"
-#include "ui/resource.h"
+#include "ui/copy_move_ids.h"
+#include "ui/thread_commands.h"
+#include "wingui/controls.h"
+#include "wingui/dialogs.h"
+#include "wingui/list_box.h"
 
 namespace {
 
@@ -27,15 +30,18 @@ struct DialogState {
 };
 
 void add_folder(void* context, const char* relative_path) {
-    SendMessageA(static_cast<HWND>(context), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(relative_path));
+    list_box_add(static_cast<HWND>(context), relative_path);
 }
 
 INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* state = dialog_state<DialogState>(dialog);
     switch (message) {
     case WM_INITDIALOG: {
-        SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-        FolderTreeSink sink{GetDlgItem(dialog, IDC_FOLDER_CHOICE), nullptr, nullptr, add_folder};
+        take_dialog_state<DialogState>(dialog, lparam);
+        FolderTreeSink sink{.context = control(dialog, IDC_FOLDER_CHOICE),
+                            .insert = nullptr,
+                            .mark_has_children = nullptr,
+                            .add_entry = add_folder};
         fill_folder_tree(app.store_root->text, nullptr, sink, true, static_cast<int>(std::strlen(app.store_root->text)));
         return TRUE;
     }
@@ -60,32 +66,19 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
 
 // The relative path chosen in the dialog's list, empty when none is.
 void chosen_folder(HWND dialog, Array* out) {
-    array_clear(out);
-    HWND list = GetDlgItem(dialog, IDC_FOLDER_CHOICE);
-    auto index = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR) return;
-    auto length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR || length >= out->capacity) return;
-    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(out->chars));
+    HWND list = control(dialog, IDC_FOLDER_CHOICE);
+    list_box_text(list, list_box_selection(list), out);
 }
 
 void copy_move_thread(void* argument) {
     auto* job = static_cast<CopyMoveJob*>(argument);
     DialogState state;
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(job->window, GWLP_HINSTANCE));
     int resource = job->mode == COPY_MESSAGES ? IDD_COPY_FILE : IDD_MOVE_FILE;
-    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(resource), nullptr, dialog_procedure,
-                                     reinterpret_cast<LPARAM>(&state));
+    HWND dialog = create_dialog(window_instance(job->window), resource, nullptr, dialog_procedure, &state);
     Array* relative = array_new(1000);
     if (dialog) {
         ShowWindow(dialog, SW_SHOW);
-        MSG message;
-        while (!state.done && GetMessageA(&message, nullptr, 0, 0) > 0) {
-            if (!IsDialogMessageA(dialog, &message)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-        }
+        run_dialog_loop(DialogLoop{dialog, nullptr, nullptr, &state.done});
         if (state.chosen) {
             chosen_folder(dialog, relative);
             DestroyWindow(dialog);
@@ -96,7 +89,7 @@ void copy_move_thread(void* argument) {
         folder_store_path(target, relative->text);
         copy_move_files(job->source->text, target->text, job->entries, job->mode, job->window);
         // The list belongs to the window's thread: it lists the folder again.
-        if (job->mode == MOVE_MESSAGES) PostMessageA(job->window, WM_COMMAND, CMD_REFILL_AFTER_MOVE, 0);
+        if (job->mode == MOVE_MESSAGES) post_command(job->window, CMD_REFILL_AFTER_MOVE);
         delete_arrays(target);
     }
     delete_arrays(relative, job->source);
@@ -113,9 +106,8 @@ void copy_move_messages(HWND window, CopyMode mode) {
         return;
     }
     array_copy(job->source, app.current_folder->text);
-    if (start_thread(copy_move_thread, job) == -1) {
+    if (!start_dialog_thread(copy_move_thread, job)) {
         delete_arrays(job->source);
         delete job;
-        show_message("Could not start thread.");
     }
 }

@@ -19,27 +19,23 @@
 #include "ui/file_dialogs.h"
 #include "ui/command_states.h"
 #include "ui/message_list.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
+#include "ui/thread_commands.h"
+#include "wingui/controls.h"
+#include "wingui/list_view.h"
+#include "wingui/menus.h"
 #include "ui/transfer_jobs.h"
 
 namespace {
 
-HWND list_of(HWND window) { return GetDlgItem(window, IDC_MESSAGE_LIST); }
+HWND list_of(HWND window) { return control(window, IDC_MESSAGE_LIST); }
 
 bool remove_row(void* context, int row) {
     HWND window = static_cast<HWND>(context);
     RowData* d = message_row(window, row);
-    if (!SendMessageA(list_of(window), LVM_DELETEITEM, static_cast<WPARAM>(row), 0)) return false;
+    if (!list_delete_row(list_of(window), row)) return false;
     std::free(d);
     return true;
-}
-
-void select_row(HWND list, int row) {
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
 void delete_messages(HWND window) {
@@ -50,8 +46,8 @@ void delete_messages(HWND window) {
     // The row below the deleted ones moves up into the first one's place.
     HWND list = list_of(window);
     int first = entries.front().row;
-    if (first < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0))) {
-        select_row(list, first);
+    if (first < list_row_count(list)) {
+        list_select_row(list, first);
         SetFocus(list);
         enable_message_commands(window);
     } else {
@@ -69,7 +65,7 @@ void delete_all_in_folder(HWND window) {
 
 // The first selected row's message: the one single-message commands act on.
 bool selected_message(HWND window, int* number) {
-    int row = static_cast<int>(SendMessageA(list_of(window), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int row = list_next_selected(list_of(window), -1);
     RowData* d = row == -1 ? nullptr : message_row(window, row);
     if (!d) {
         status_set(window, "Please select an e-mail!\r\n");
@@ -107,7 +103,7 @@ void delete_all(HWND window, int) { delete_all_in_folder(window); }
 void save_message(HWND window, int) { save_message_as(window); }
 void copy_selected(HWND window, int) { copy_move_messages(window, COPY_MESSAGES); }
 void move_selected(HWND window, int) { copy_move_messages(window, MOVE_MESSAGES); }
-void refill_after_move(HWND window, int) {
+void refill_after_move(HWND window) {
     if (!list_filling && !start_list_fill(window)) clear_message_list(window);
 }
 void extract_attachments_command(HWND window, int) { extract_selected_attachments(window); }

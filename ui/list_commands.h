@@ -13,5 +13,5 @@ void copy_selected(HWND window, int command);
 void move_selected(HWND window, int command);
 // Posted by the move worker once its files have gone: the folder on show is
 // listed again on the window's own thread.
-void refill_after_move(HWND window, int command);
+void refill_after_move(HWND window);
 void extract_attachments_command(HWND window, int command);

@@ -1,4 +1,5 @@
-// Every command of the main window, one row each:
+// Every command of the main window that a user gives, one row each (the
+// private commands of other threads are in ui/thread_commands.h):
 //
 //     X(command id, handler, states that refuse it, when it is greyed, where it is)
 //
@@ -8,7 +9,7 @@
 // The states, greying and places are those of ui/main_commands.h.
 #pragma once
 
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
 
 #define MAIN_COMMANDS(X)                                                                                            \
     X(IDC_RECEIVE, receive_mail, REFUSE_IN_HEADERS | REFUSE_BUSY, GREY_NEVER, ON_BUTTON)                             \
@@ -52,6 +53,5 @@
     X(CMD_MOVE_FILE, move_selected, REFUSE_IN_HEADERS, GREY_WITHOUT_MESSAGE, ON_MENU)                                \
     X(CMD_EXTRACT_ATTACHMENTS, extract_attachments_command, REFUSE_IN_HEADERS | REFUSE_WITHOUT_ATTACHMENTS,          \
       GREY_WITHOUT_MESSAGE, ON_MENU)                                                                                 \
-    X(CMD_REFILL_AFTER_MOVE, refill_after_move, 0, GREY_NEVER, ON_NOTHING)                                           \
     X(CMD_OPEN_ATTACHMENT, attachment_command, 0, GREY_NEVER, ON_MENU)                                               \
     X(CMD_SAVE_ATTACHMENT, attachment_command, 0, GREY_NEVER, ON_MENU)

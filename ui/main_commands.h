@@ -20,7 +20,7 @@ enum CommandGreying {
 };
 
 // Where a command is offered.
-constexpr unsigned ON_NOTHING = 0, ON_BUTTON = 1, ON_MENU = 2;
+constexpr unsigned ON_BUTTON = 1, ON_MENU = 2;
 
 struct CommandRow {
     int id;

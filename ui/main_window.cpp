@@ -23,15 +23,21 @@
 #include "ui/main_command_list.h"
 #include "ui/main_commands.h"
 #include "ui/message_list.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
 #include "ui/status_window.h"
 #include "ui/transfer_jobs.h"
 #include "ui/tray.h"
 #include "transport/send_queued.h"
+#include "ui/thread_commands.h"
+#include "wingui/controls.h"
+#include "wingui/dialogs.h"
+#include "wingui/edit.h"
+#include "wingui/list_box.h"
+#include "wingui/list_view.h"
+#include "wingui/menus.h"
+#include "wingui/tree_view.h"
 
 namespace {
-
-HINSTANCE window_instance = nullptr;
 
 // Bar positions in percent of the client area: the folder tree keeps the
 // left fifth, the list the upper half of the rest.
@@ -39,50 +45,23 @@ constexpr int vertical_bar_percent = 20;
 constexpr int horizontal_bar_percent = 50;
 constexpr int bar_thickness = 4;
 
-int dialog_units_x(HWND window, int units) {
-    RECT r{0, 0, units, 0};
-    MapDialogRect(window, &r);
-    return r.right;
-}
-
-int dialog_units_y(HWND window, int units) {
-    RECT r{0, 0, 0, units};
-    MapDialogRect(window, &r);
-    return r.bottom;
-}
-
 void add_list_columns(HWND window) {
-    HWND list = GetDlgItem(window, IDC_MESSAGE_LIST);
-    struct Column {
-        const char* title;
-        int width;
-    };
-    const Column columns[] = {{"From", 100}, {"To", 100},          {"Subject", 120},
-                              {"Sent", 100}, {"Attachments", 50}, {"Size (KB)", 50}};
-    int index = 0;
-    for (const Column& c : columns) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<char*>(c.title);
-        column.cx = dialog_units_x(window, c.width);
-        column.iSubItem = index;
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-        index++;
-    }
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    // Widths in dialog units.
+    ListColumn columns[] = {{"From", 100}, {"To", 100},          {"Subject", 120},
+                            {"Sent", 100}, {"Attachments", 50}, {"Size (KB)", 50}};
+    for (ListColumn& c : columns) c.width = dialog_units_x(window, c.width);
+    list_add_columns(control(window, IDC_MESSAGE_LIST), columns, 6);
 }
 
 void create_preview(HWND window) {
-    CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20W", "",
-                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                    0, 0, 10, 10, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW)),
-                    window_instance, nullptr);
+    create_control(window, IDC_PREVIEW, "RichEdit20W",
+                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                   WS_EX_CLIENTEDGE, RECT{0, 0, 10, 10});
 }
 
 void fill_account_box(HWND window) {
-    HWND box = GetDlgItem(window, IDC_ACCOUNTS);
-    for (int i = 0; i < account_count(); i++)
-        SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(account_field(i, ACCOUNT_NAME)));
+    HWND box = control(window, IDC_ACCOUNTS);
+    for (int i = 0; i < account_count(); i++) combo_add(box, account_field(i, ACCOUNT_NAME));
 }
 
 void initialise(HWND window) {
@@ -96,8 +75,8 @@ void initialise(HWND window) {
 }
 
 void reopen_folder_on_show(HWND window) {
-    HWND tree = GetDlgItem(window, IDC_FOLDER_TREE);
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    HWND tree = control(window, IDC_FOLDER_TREE);
+    HTREEITEM item = tree_selection(tree);
     if (!item) return;
     Array* path = array_new(2000);
     folder_item_path(tree, item, nullptr, path);
@@ -132,7 +111,7 @@ bool busy_command(HWND window, int command, LPARAM argument) {
     default:
         return false;
     }
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    set_dialog_result(window, result);
     return true;
 }
 
@@ -163,9 +142,8 @@ void copy(HWND, int) { send_to_focus(WM_COPY); }
 void clear(HWND, int) { send_to_focus(WM_CLEAR); }
 void cut(HWND, int) { send_to_focus(WM_CUT); }
 void select_all(HWND window, int) {
-    HWND preview = GetDlgItem(window, IDC_PREVIEW);
-    SetFocus(preview);
-    SendMessageA(preview, EM_SETSEL, 0, -1);
+    focus_control(window, IDC_PREVIEW);
+    edit_select(control(window, IDC_PREVIEW), 0, -1);
 }
 void about(HWND window, int) { show_about(window); }
 // The check mark is the option itself; the file follows it at once.
@@ -187,8 +165,13 @@ const HandlerRow handlers[] = {MAIN_COMMANDS(ZM_HANDLER_ROW)};
 
 void on_command(HWND window, int command) {
     // A job's request to show what it changed, never refused.
-    if (command == MAIN_REDISPLAY) {
+    if (command == CMD_REDISPLAY) {
         if (!list_filling) start_list_fill(window);
+        return;
+    }
+    // The move worker's files have gone: the folder on show is listed again.
+    if (command == CMD_REFILL_AFTER_MOVE) {
+        refill_after_move(window);
         return;
     }
     const CommandRow* row = find_main_command(command);
@@ -209,7 +192,7 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     case WM_INITDIALOG:
         initialise(window);
         // The folder tree starts with the focus, not the empty account box.
-        SetFocus(GetDlgItem(window, IDC_FOLDER_TREE));
+        focus_control(window, IDC_FOLDER_TREE);
         return FALSE;
     case WM_SIZE:
         layout_main_window(window, LOWORD(lparam), HIWORD(lparam));
@@ -225,7 +208,7 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     }
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONUP:
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, attachment_box_mouse(window, message) ? 1 : 0);
+        set_dialog_result(window, attachment_box_mouse(window, message) ? 1 : 0);
         return TRUE;
     case WM_HOTKEY:
         if (wparam == 0) SendMessageA(window, WM_CLOSE, 0, 0);
@@ -252,10 +235,10 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         LRESULT result = 0;
         auto* header = reinterpret_cast<NMHDR*>(lparam);
         if (header->idFrom == IDC_MESSAGE_LIST && (header->code == NM_CLICK || header->code == NM_RCLICK) &&
-            SendMessageA(header->hwndFrom, LVM_GETSELECTEDCOUNT, 0, 0) > 0)
+            list_selected_count(header->hwndFrom) > 0)
             enable_message_commands(window);
         if (folder_tree_notify(window, header, &result) || message_list_notify(window, header, &result)) {
-            SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+            set_dialog_result(window, result);
             return TRUE;
         }
         return FALSE;
@@ -265,29 +248,20 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     }
 }
 
-void place(HWND window, int id, int x, int y, int width, int height) {
-    if (width < 0) width = 0;
-    if (height < 0) height = 0;
-    MoveWindow(GetDlgItem(window, id), x, y, width, height, TRUE);
-}
-
 }  // namespace
 
 // Send Queued takes each sent message's row out of the outbox list; the
 // job asks the window's own thread to do it.
 int remove_sent_row(const char*, int number) {
     if (HWND window = main_window.load())
-        SendMessageA(window, WM_COMMAND, CMD_REMOVE_SENT_ROW, static_cast<LPARAM>(number));
+        send_command(window, CMD_REMOVE_SENT_ROW, static_cast<LPARAM>(number));
     return 0;
 }
 
 HWND create_main_window(HINSTANCE instance) {
-    window_instance = instance;
-    install_status_windows(instance);
     set_sent_row_remover(remove_sent_row);
-    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, main_window_procedure, 0);
+    HWND window = create_dialog(instance, IDD_MAIN, nullptr, main_window_procedure, nullptr);
     main_window.store(window);
-    ui_services_set_main_window(window);
     return window;
 }
 
@@ -299,12 +273,12 @@ void layout_main_window(HWND window, int width, int height) {
 
     // Along the top: the account box, then the buttons.
     int x = gap;
-    place(window, IDC_ACCOUNTS, x, gap, dialog_units_x(window, 120), dialog_units_y(window, 100));
+    place_control(window, IDC_ACCOUNTS, x, gap, dialog_units_x(window, 120), dialog_units_y(window, 100));
     x += dialog_units_x(window, 120) + gap;
     const int buttons[] = {IDC_RECEIVE, IDC_NEW_EMAIL, IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD};
     for (int id : buttons) {
         int w = dialog_units_x(window, id == IDC_RECEIVE || id == IDC_NEW_EMAIL ? 56 : 44);
-        place(window, id, x, gap, w, button_height);
+        place_control(window, id, x, gap, w, button_height);
         x += w + gap;
     }
 
@@ -313,13 +287,13 @@ void layout_main_window(HWND window, int width, int height) {
     const int right = split_x + bar_thickness;
     const int right_width = width - right - gap;
 
-    place(window, IDC_FOLDER_TREE, gap, top, split_x - gap, height - top - gap);
-    place(window, IDC_MESSAGE_LIST, right, top, right_width, split_y - top);
+    place_control(window, IDC_FOLDER_TREE, gap, top, split_x - gap, height - top - gap);
+    place_control(window, IDC_MESSAGE_LIST, right, top, right_width, split_y - top);
 
     const int lower = split_y + bar_thickness;
     const int status_y = height - gap - line_height;
     const int attachments_y = status_y - gap - line_height;
-    place(window, IDC_PREVIEW, right, lower, right_width, attachments_y - gap - lower);
-    place(window, IDC_ATTACHMENTS, right, attachments_y, right_width, line_height);
-    place(window, IDC_STATUS, right, status_y, right_width, line_height);
+    place_control(window, IDC_PREVIEW, right, lower, right_width, attachments_y - gap - lower);
+    place_control(window, IDC_ATTACHMENTS, right, attachments_y, right_width, line_height);
+    place_control(window, IDC_STATUS, right, status_y, right_width, line_height);
 }

@@ -20,49 +20,34 @@
 #include "ui/view_state.h"
 #include "transport/pop3_jobs.h"
 #include "store/folders.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
+#include "wingui/controls.h"
+#include "wingui/dialogs.h"
+#include "wingui/list_view.h"
 
 namespace {
 
-HWND list_of(HWND window) { return GetDlgItem(window, IDC_MESSAGE_LIST); }
+HWND list_of(HWND window) { return control(window, IDC_MESSAGE_LIST); }
 
-RowData* row_data(HWND list, int row) {
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
-    return reinterpret_cast<RowData*>(item.lParam);
-}
-
-void set_text(HWND list, int row, int column, const char* text) {
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
+RowData* row_data(HWND list, int row) { return static_cast<RowData*>(list_row_data(list, row)); }
 
 void sink_clear(void* context) { clear_message_list(static_cast<HWND>(context)); }
 
 void sink_expect(void* context, int rows) {
-    SendMessageA(list_of(static_cast<HWND>(context)), LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+    list_reserve_rows(list_of(static_cast<HWND>(context)), rows);
 }
 
 void sink_row(void* context, int index, const RowData& data, const char* const columns[6]) {
     HWND list = list_of(static_cast<HWND>(context));
     auto* kept = static_cast<RowData*>(xmalloc(sizeof(RowData)));
     *kept = data;
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = index;
-    item.pszText = const_cast<char*>(columns[0]);
-    item.lParam = reinterpret_cast<LPARAM>(kept);
-    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    int row = list_insert_row(list, index, columns[0], kept);
     for (int c = 1; c < 6; c++)
-        if (c != 4 || columns[4][0]) set_text(list, row, c, columns[c]);
+        if (c != 4 || columns[4][0]) list_set_text(list, row, c, columns[c]);
 }
 
 void sink_finish(void* context, int rows) {
-    SendMessageA(list_of(static_cast<HWND>(context)), LVM_SCROLL, 0, 64 * rows);
+    list_scroll(list_of(static_cast<HWND>(context)), 0, 64 * rows);
 }
 
 void fill_thread(void* argument) { fill_list_now(static_cast<HWND>(argument)); }
@@ -73,21 +58,19 @@ struct SortContext {
     std::vector<std::string> texts;  // by the row before the sort
 };
 
-int CALLBACK compare_texts(LPARAM a, LPARAM b, LPARAM context) {
-    auto* sort = reinterpret_cast<SortContext*>(context);
-    const std::string& first = sort->texts[static_cast<size_t>(reinterpret_cast<RowData*>(a)->row)];
-    const std::string& second = sort->texts[static_cast<size_t>(reinterpret_cast<RowData*>(b)->row)];
+int compare_texts(void* a, void* b, void* context) {
+    auto* sort = static_cast<SortContext*>(context);
+    const std::string& first = sort->texts[static_cast<size_t>(static_cast<RowData*>(a)->row)];
+    const std::string& second = sort->texts[static_cast<size_t>(static_cast<RowData*>(b)->row)];
     return std::strcoll(first.c_str(), second.c_str());
 }
 
-int CALLBACK compare_numbers(LPARAM a, LPARAM b, LPARAM) {
-    return reinterpret_cast<RowData*>(a)->number - reinterpret_cast<RowData*>(b)->number;
-}
+int compare_numbers(void* a, void* b, void*) { return static_cast<RowData*>(a)->number - static_cast<RowData*>(b)->number; }
 
 // Before a sort every row remembers where it stands, so the comparison can
 // fetch its texts.
 void number_rows(HWND list) {
-    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int n = list_row_count(list);
     for (int row = 0; row < n; row++)
         if (RowData* d = row_data(list, row)) d->row = row;
 }
@@ -101,18 +84,14 @@ void sort_by_column(HWND window, int column) {
     HWND list = list_of(window);
     number_rows(list);
     SortContext sort;
-    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    std::vector<char> text(12631);
+    int n = list_row_count(list);
+    Array* text = array_new(12631);
     for (int row = 0; row < n; row++) {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.cchTextMax = static_cast<int>(text.size());
-        item.pszText = text.data();
-        text[0] = 0;
-        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        sort.texts.push_back(text.data());
+        list_text(list, row, column, text);
+        sort.texts.push_back(text->text);
     }
-    SendMessageA(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&sort), reinterpret_cast<LPARAM>(compare_texts));
+    delete_arrays(text);
+    list_sort(list, compare_texts, &sort);
 }
 
 LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
@@ -131,19 +110,20 @@ LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
 
 void remove_message_row(HWND window, int number) {
     HWND list = list_of(window);
-    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int n = list_row_count(list);
     for (int row = 0; row < n; row++) {
         RowData* d = row_data(list, row);
         if (d && d->number == number) {
             std::free(d);
-            SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+            list_delete_row(list, row);
             return;
         }
     }
 }
 
 void fill_list_now(HWND window) {
-    ListSink sink{window, sink_clear, sink_expect, sink_row, sink_finish};
+    ListSink sink{
+        .context = window, .clear = sink_clear, .expect = sink_expect, .add_row = sink_row, .finish = sink_finish};
     // The server's headers are shown with the sizes the server listed.
     const int32_t* sizes = headers_view ? reinterpret_cast<const int32_t*>(header_listing_sizes()->words) : nullptr;
     fill_message_list(sink, sizes, window);
@@ -151,17 +131,16 @@ void fill_list_now(HWND window) {
 
 void clear_message_list(HWND window) {
     HWND list = list_of(window);
-    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int n = list_row_count(list);
     for (int row = 0; row < n; row++) std::free(row_data(list, row));
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    list_delete_all(list);
 }
 
 bool start_list_fill(HWND window) {
     // Marked at once, so no second fill or folder change starts meanwhile.
     list_filling = 1;
-    if (start_thread(fill_thread, window) == -1) {
+    if (!start_dialog_thread(fill_thread, window)) {
         list_filling = 0;
-        show_message("Could not start thread.");
         return false;
     }
     return true;
@@ -169,7 +148,7 @@ bool start_list_fill(HWND window) {
 
 void sort_by_file_name(HWND window) {
     HWND list = list_of(window);
-    SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(compare_numbers));
+    list_sort(list, compare_numbers, nullptr);
 }
 
 void toggle_mark(HWND window) {
@@ -197,7 +176,7 @@ void toggle_mark(HWND window) {
         else
             d->marked = !d->marked;
         mirror_refresh(&mirror, path->text);
-        SendMessageA(list, LVM_REDRAWITEMS, static_cast<WPARAM>(entry.row), static_cast<LPARAM>(entry.row));
+        list_redraw_rows(list, entry.row, entry.row);
     }
     summary_delete(summary);
     delete_arrays(path);
@@ -208,8 +187,7 @@ RowData* message_row(HWND window, int row) { return row_data(list_of(window), ro
 namespace {
 
 int next_selected_row(void* context, int row) {
-    return static_cast<int>(SendMessageA(static_cast<HWND>(context), LVM_GETNEXTITEM, static_cast<WPARAM>(row),
-                                         LVNI_SELECTED));
+    return list_next_selected(static_cast<HWND>(context), row);
 }
 
 int row_number(void* context, int row) {
@@ -231,7 +209,7 @@ void set_read(HWND window, int row) {
     Array* path = array_new(message_path_capacity);
     message_file_path(path, app.current_folder->text, d->number);
     d->read = mark_message_read(window_number(window), app.current_folder->text, path->text);
-    SendMessageA(list_of(window), LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+    list_redraw_rows(list_of(window), row, row);
     delete_arrays(path);
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/settings.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
 
 // The main menu's items whose check marks are options of the file.
 enum {

@@ -18,7 +18,12 @@
 #include "core/ui_services.h"
 #include "transport/sys_socket.h"
 #include "ui/main_window_handle.h"
-#include "ui/resource.h"
+#include "ui/status_window_ids.h"
+#include "ui/thread_commands.h"
+#include "wingui/controls.h"
+#include "wingui/dialogs.h"
+#include "wingui/edit.h"
+#include "wingui/progress_bar.h"
 
 namespace {
 
@@ -80,7 +85,7 @@ void set_slot(int i, uint32_t value) {
 
 StatusRecord* record_of(HWND window) {
     if (!window || !IsWindow(window)) return nullptr;
-    return reinterpret_cast<StatusRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return dialog_state<StatusRecord>(window);
 }
 
 // Every folder the target's job writes into.
@@ -113,9 +118,8 @@ bool wait_answering(HANDLE thread, DWORD milliseconds) {
 }
 
 void cancel(HWND window, StatusRecord* r) {
-    HWND cancel_button = GetDlgItem(window, IDC_STATUS_CANCEL);
-    if (!IsWindowEnabled(cancel_button) || r->cancelled.exchange(true)) return;
-    EnableWindow(cancel_button, FALSE);
+    if (!control_enabled(window, IDC_STATUS_CANCEL) || r->cancelled.exchange(true)) return;
+    enable_control(window, IDC_STATUS_CANCEL, false);
     long long socket = r->socket.load();
     if (socket != no_socket) sys_socket_abort(static_cast<Socket>(socket));
     bool ended = !r->thread || wait_answering(r->thread, cancel_wait_ms);
@@ -135,39 +139,29 @@ void cancel(HWND window, StatusRecord* r) {
     PostQuitMessage(0);
 }
 
-void centre(HWND window) {
-    RECT r;
-    GetWindowRect(window, &r);
-    int width = r.right - r.left, height = r.bottom - r.top;
-    MoveWindow(window, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
-               width, height, TRUE);
-}
-
 void create_text_box(HWND window) {
     RECT box{20, 10, 20 + 210, 10 + 40};
     MapDialogRect(window, &box);
-    HWND text = CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT20A", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-                                box.left, box.top, box.right - box.left, box.bottom - box.top, window,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)), status_instance, nullptr);
-    SetFocus(text);
+    SetFocus(create_control(window, IDC_STATUS, "RICHEDIT20A",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+                            WS_EX_CLIENTEDGE, box));
 }
 
 INT_PTR CALLBACK status_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(window, GWLP_USERDATA, lparam);
+        take_dialog_state<StatusRecord>(window, lparam);
         create_text_box(window);
-        SendMessageA(GetDlgItem(window, IDC_STATUS_PROGRESS), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        progress_bar_range(control(window, IDC_STATUS_PROGRESS), 0, 100);
         return FALSE;
     case WM_CLOSE:
-        SendMessageA(window, WM_COMMAND, IDC_STATUS_CANCEL, 0);
+        send_command(window, IDC_STATUS_CANCEL);
         return TRUE;
     case WM_STATUS_CLOSE:
         PostQuitMessage(0);
         return TRUE;
     case WM_COMMAND: {
-        auto* r = reinterpret_cast<StatusRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        auto* r = dialog_state<StatusRecord>(window);
         if (!r) return FALSE;
         switch (LOWORD(wparam)) {
         case IDC_STATUS_OK:
@@ -178,7 +172,7 @@ INT_PTR CALLBACK status_procedure(HWND window, UINT message, WPARAM wparam, LPAR
             return TRUE;
         case IDC_STATUS_SKIP:
             // The job reading a message body sees the button disabled.
-            if (r->owner == main_window.load()) EnableWindow(GetDlgItem(window, IDC_STATUS_SKIP), FALSE);
+            if (r->owner == main_window.load()) enable_control(window, IDC_STATUS_SKIP, false);
             return TRUE;
         case CMD_STATUS_SOCKET:
             r->socket = static_cast<long long>(lparam);
@@ -215,8 +209,7 @@ void status_thread(void* argument) {
     r.file = nullptr;
     r.cancelled = false;
     open_count++;
-    HWND window = CreateDialogParamA(status_instance, MAKEINTRESOURCEA(IDD_STATUS), nullptr, status_procedure,
-                                     reinterpret_cast<LPARAM>(&r));
+    HWND window = create_dialog(status_instance, IDD_STATUS, nullptr, status_procedure, &r);
     if (!window) {
         log_write("Could not create a status window.\r\n");
         r.thread = nullptr;  // still the job's to close
@@ -226,7 +219,7 @@ void status_thread(void* argument) {
         return;
     }
     set_slot(i, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
-    centre(window);
+    centre_on_screen(window);
     {
         std::lock_guard<std::mutex> hold(request->handover);
         if (request->abandoned)
@@ -234,13 +227,8 @@ void status_thread(void* argument) {
         else
             request->window = window;
     }
-    MSG message;
     if (!request->window) PostQuitMessage(0);
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        if (!IsDialogMessageA(window, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+    run_dialog_loop(DialogLoop{window});
     DestroyWindow(window);
     if (r.thread) CloseHandle(r.thread);
     r.thread = nullptr;
@@ -265,7 +253,7 @@ HWND request_window(HWND owner, int target, HANDLE thread) {
     request->owner = owner;
     request->target = target;
     request->thread = thread;
-    SendMessageA(main, WM_COMMAND, CMD_OPEN_STATUS_WINDOW, reinterpret_cast<LPARAM>(&request));
+    send_command(main, CMD_OPEN_STATUS_WINDOW, reinterpret_cast<LPARAM>(&request));
     HWND window;
     {
         std::lock_guard<std::mutex> hold(request->handover);
@@ -286,24 +274,54 @@ WindowRef win_open_status_window(WindowRef owner, int target) {
 void win_close_status_window(WindowRef window) { PostMessageA(static_cast<HWND>(window), WM_STATUS_CLOSE, 0, 0); }
 
 void win_register_socket(WindowRef window, long long socket) {
-    SendMessageA(static_cast<HWND>(window), WM_COMMAND, CMD_STATUS_SOCKET, static_cast<LPARAM>(socket));
+    send_command(static_cast<HWND>(window), CMD_STATUS_SOCKET, static_cast<LPARAM>(socket));
 }
 
 void win_register_file(WindowRef window, void* file) {
-    SendMessageA(static_cast<HWND>(window), WM_COMMAND, CMD_STATUS_FILE, reinterpret_cast<LPARAM>(file));
+    send_command(static_cast<HWND>(window), CMD_STATUS_FILE, reinterpret_cast<LPARAM>(file));
 }
 
 void win_enable_ok(WindowRef window, bool enabled) {
-    EnableWindow(GetDlgItem(static_cast<HWND>(window), IDC_STATUS_OK), enabled);
+    enable_control(static_cast<HWND>(window), IDC_STATUS_OK, enabled);
 }
 
 void win_enable_skip(WindowRef window, bool enabled) {
-    EnableWindow(GetDlgItem(static_cast<HWND>(window), IDC_STATUS_SKIP), enabled);
+    enable_control(static_cast<HWND>(window), IDC_STATUS_SKIP, enabled);
 }
 
 bool win_job_cancelled(WindowRef window) {
     StatusRecord* r = record_of(static_cast<HWND>(window));
     return r && r->cancelled.load();
+}
+
+// The status text, progress bar and "Skip Server" button of a status window
+// (the main window's status line has the status window's number too).
+HWND status_box(WindowRef window) { return control(static_cast<HWND>(window), IDC_STATUS); }
+HWND progress_bar(WindowRef window) { return control(static_cast<HWND>(window), IDC_STATUS_PROGRESS); }
+
+void win_status_clear(WindowRef window) { set_window_text(status_box(window), ""); }
+
+void win_status_add(WindowRef window, const char* text) { edit_append(status_box(window), text); }
+
+void win_status_show_start(WindowRef window) {
+    HWND box = status_box(window);
+    edit_select(box, 0, 0);
+    edit_scroll_to_caret(box);
+}
+
+void win_progress_step(WindowRef window) { progress_bar_step(progress_bar(window)); }
+
+void win_progress_reset(WindowRef window, int step) { progress_bar_reset(progress_bar(window), step); }
+
+bool win_skip_pressed(WindowRef window) {
+    HWND skip = control(static_cast<HWND>(window), IDC_STATUS_SKIP);
+    return skip && !IsWindowEnabled(skip);
+}
+
+int win_main_command(int command, const char* argument) {
+    HWND window = main_window.load();
+    if (!window) return 0;
+    return static_cast<int>(send_command(window, command, reinterpret_cast<LPARAM>(argument)));
 }
 
 UiServices with_status_windows;
@@ -313,6 +331,13 @@ UiServices with_status_windows;
 void install_status_windows(HINSTANCE instance) {
     status_instance = instance;
     with_status_windows = *platform_ui_services();
+    with_status_windows.status_clear = win_status_clear;
+    with_status_windows.status_add = win_status_add;
+    with_status_windows.status_show_start = win_status_show_start;
+    with_status_windows.progress_step = win_progress_step;
+    with_status_windows.skip_pressed = win_skip_pressed;
+    with_status_windows.progress_reset = win_progress_reset;
+    with_status_windows.main_command = win_main_command;
     with_status_windows.open_status_window = win_open_status_window;
     with_status_windows.close_status_window = win_close_status_window;
     with_status_windows.register_socket = win_register_socket;
@@ -327,10 +352,9 @@ void install_status_windows(HINSTANCE instance) {
 LRESULT create_status_window(LPARAM argument) {
     RequestRef request = *reinterpret_cast<RequestRef*>(argument);
     auto* handed = new RequestRef(request);
-    if (start_thread(status_thread, handed) == -1) {
+    if (!start_dialog_thread(status_thread, handed)) {
         delete handed;
         request->failed = true;
-        show_message("Could not start thread.");
         return 0;
     }
     for (int round = 0; round < create_wait_rounds && !request->window && !request->failed; round++) Sleep(100);

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
-// Replaces the platform's stand-ins for status windows with these windows.
+// Replaces the platform's stand-ins with the client's windows: status
+// windows, the status text, progress bar and "Skip Server" button they hold
+// (and the main window's status line), and the main window's commands for
+// jobs. The client installs them at start-up, before its main window.
 void install_status_windows(HINSTANCE instance);
 // Command 920 on the main window's thread: makes the window the request
 // (from open_status_window) asks for and waits, bounded, until it exists.

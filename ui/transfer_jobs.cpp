@@ -14,7 +14,11 @@
 #include "transport/pop3_jobs.h"
 #include "transport/send_queued.h"
 #include "ui/message_list.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
+#include "wingui/controls.h"
+#include "wingui/dialogs.h"
+#include "wingui/list_box.h"
+#include "wingui/list_view.h"
 
 namespace {
 
@@ -81,7 +85,7 @@ Job* new_job(JobKind kind, HWND owner, int account) {
 }
 
 int chosen_account(HWND window) {
-    return static_cast<int>(SendMessageA(GetDlgItem(window, IDC_ACCOUNTS), CB_GETCURSEL, 0, 0));
+    return combo_selection(control(window, IDC_ACCOUNTS));
 }
 
 const char* inbox_of(int account) { return account_field(account, ACCOUNT_INBOX); }
@@ -164,8 +168,8 @@ void send_queued_command(HWND window) {
     const char* outbox = "maildir\\outbox";
     if (std::strcmp(app.current_folder->text, outbox) == 0 &&
         count_message_files(outbox) !=
-            static_cast<int>(SendMessageA(GetDlgItem(window, IDC_MESSAGE_LIST), LVM_GETITEMCOUNT, 0, 0))) {
-        SendMessageA(window, WM_COMMAND, CMD_REFRESH_FOLDER, 0);
+            list_row_count(control(window, IDC_MESSAGE_LIST))) {
+        send_command(window, CMD_REFRESH_FOLDER);
         show_message(
             "Zenth Mail is refreshing the message list. Select 'send queued' again once the list has been "
             "refreshed.");

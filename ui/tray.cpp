@@ -13,7 +13,11 @@
 #include "core/threads.h"
 #include "core/ui_services.h"
 #include "transport/mail_checker.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
+#include "ui/thread_commands.h"
+#include "wingui/controls.h"
+#include "wingui/dialogs.h"
+#include "wingui/menus.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -83,8 +87,7 @@ void checker_thread(void* argument) {
     HWND status = open_hidden_status_window(window, STATUS_ALL_ACCOUNTS);
     tray_status_window = status;
     if (status) {
-        EnableWindow(GetDlgItem(status, IDC_STATUS_CANCEL), FALSE);
-        EnableWindow(GetDlgItem(status, IDC_STATUS_SKIP), FALSE);
+        enable_controls(status, {IDC_STATUS_CANCEL, IDC_STATUS_SKIP}, false);
     }
     MailCheckState state;
     mail_check_begin(&state);
@@ -95,7 +98,7 @@ void checker_thread(void* argument) {
         }
         int total = mail_check_round(&state, status);
         if (total < 0) break;
-        if (status) SendMessageA(GetDlgItem(status, IDC_STATUS), WM_SETTEXT, 0, (LPARAM)state.summary->text);
+        if (status) set_control_text(status, IDC_STATUS, state.summary->text);
         if (mail_check_rose(&state, total)) show_new_mail(window, total);
         wait_for_next_round(window, generation);
     }
@@ -107,10 +110,7 @@ void checker_thread(void* argument) {
 void enter_tray_mode(HWND window) {
     if (app.tray_mode) return;
     tray_generation++;
-    if (start_thread(checker_thread, window) == -1) {
-        show_message("Could not start thread.");
-        return;
-    }
+    if (!start_dialog_thread(checker_thread, window)) return;
     set_icon(window, NIM_ADD, IDI_TRAY, "Zenth Mail");
     icon_shown = true;
     ShowWindow(window, SW_HIDE);
@@ -132,13 +132,11 @@ void tray_icon_message(HWND window, LPARAM event) {
     if (event == WM_LBUTTONDBLCLK) {
         leave_tray_mode(window);
     } else if (event == WM_RBUTTONUP) {
-        HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_TRAY));
         POINT at;
         GetCursorPos(&at);
         // In front, so the menu closes when the user clicks elsewhere.
         SetForegroundWindow(window);
-        TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
-        DestroyMenu(menu);
+        show_popup_menu(window, GetModuleHandleA(nullptr), IDM_TRAY, at, TPM_RIGHTBUTTON);
     }
 }
 

@@ -142,7 +142,8 @@ TEST_F(FoldersTest, TreeModeInsertsChildrenAndMarksParents) {
     make("root/inbox/lists/work");
     make("root/outbox");
     Recorded r;
-    FolderTreeSink sink{&r, record_insert, record_children, record_entry};
+    FolderTreeSink sink{
+        .context = &r, .insert = record_insert, .mark_has_children = record_children, .add_entry = record_entry};
     EXPECT_EQ(fill_folder_tree("root", nullptr, sink, false, 4), 2);
     EXPECT_EQ(r.lines, (std::vector<std::string>{"item inbox", "item inbox\\lists", "item inbox\\lists\\work",
                                                  "children inbox\\lists", "children inbox", "item outbox"}));
@@ -153,7 +154,8 @@ TEST_F(FoldersTest, DialogModeListsRelativePaths) {
     make("root/inbox/lists/work");
     make("root/drafts");
     Recorded r;
-    FolderTreeSink sink{&r, record_insert, record_children, record_entry};
+    FolderTreeSink sink{
+        .context = &r, .insert = record_insert, .mark_has_children = record_children, .add_entry = record_entry};
     EXPECT_EQ(fill_folder_tree("root", nullptr, sink, true, 4), 2);
     EXPECT_EQ(r.dialog, (std::vector<std::string>{"inbox", "inbox\\lists", "inbox\\lists\\work", "drafts"}));
     EXPECT_TRUE(r.lines.empty());

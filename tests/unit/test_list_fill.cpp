@@ -46,7 +46,8 @@ protected:
     }
     std::vector<std::string> fill() {
         Rows rows;
-        ListSink sink{&rows, on_clear, on_expect, on_row, on_finish};
+        ListSink sink{
+            .context = &rows, .clear = on_clear, .expect = on_expect, .add_row = on_row, .finish = on_finish};
         fill_message_list(sink, nullptr, nullptr);
         clears = rows.clears;
         return rows.rows;

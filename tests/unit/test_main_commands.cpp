@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/main_commands.h"
-#include "ui/resource.h"
+#include "ui/main_window_ids.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ TEST(MainCommandTable, NothingIsRefusedThatTheStateDoesNotName) {
     CommandView all{.list_filling = true, .headers_view = true, .folder_busy = true, .outbox = true,
                     .attachments_off = true, .message_selected = true};
     std::set<int> refused = refused_in(all);
-    for (int id : {CMD_EXIT, CMD_ABOUT, CMD_ENTER_TRAY, CMD_WAKE, CMD_REFILL_AFTER_MOVE, CMD_DOWNLOAD_FROM_SERVER,
+    for (int id : {CMD_EXIT, CMD_ABOUT, CMD_ENTER_TRAY, CMD_WAKE, CMD_DOWNLOAD_FROM_SERVER,
                    CMD_DELETE_FROM_SERVER, CMD_OPEN_ATTACHMENT, CMD_SAVE_ATTACHMENT})
         EXPECT_FALSE(refused.count(id)) << id;
     EXPECT_EQ(find_main_command(9999), nullptr);

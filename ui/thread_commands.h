@@ -1,0 +1,35 @@
+// The client's private messages between its threads: commands that jobs and
+// dialog threads send the main window or a status window, and the window
+// messages of the tray icon and of status windows. None of them appears in
+// a menu or a resource.
+#pragma once
+
+#include <windows.h>
+
+#include "core/ui_services.h"
+
+// To the main window, with a folder path: the busy-folder list is the
+// interface thread's (portable jobs send these through main_command).
+constexpr int CMD_BUSY_ADD = MAIN_BUSY_ADD;            // 121
+constexpr int CMD_BUSY_REMOVE = MAIN_BUSY_REMOVE;      // 122
+constexpr int CMD_BUSY_CONTAINS = MAIN_BUSY_CONTAINS;  // 123
+// To a status window: the job's socket and open file, which Cancel closes.
+constexpr int CMD_STATUS_SOCKET = 124;
+constexpr int CMD_STATUS_FILE = 125;
+// To the main window: list the folder on show again (a job changed it).
+constexpr int CMD_REDISPLAY = MAIN_REDISPLAY;  // 126
+// To the main window, with a message number: Send Queued sent it.
+constexpr int CMD_REMOVE_SENT_ROW = 127;
+// To the main window, with a request: make a status window for a job.
+constexpr int CMD_OPEN_STATUS_WINDOW = 920;
+// Posted by the move worker once its files have gone: the folder on show is
+// listed again on the window's own thread.
+constexpr int CMD_REFILL_AFTER_MOVE = 1131;
+
+// The tray icon's callback message and the icon's number.
+constexpr UINT WM_TRAY_ICON = WM_USER + 101;
+constexpr UINT TRAY_ICON_ID = 100;
+// A job's own request to close its status window.
+constexpr UINT WM_STATUS_CLOSE = WM_APP + 1;
+
+static_assert(CMD_BUSY_ADD == 121 && CMD_BUSY_REMOVE == 122 && CMD_BUSY_CONTAINS == 123 && CMD_REDISPLAY == 126);

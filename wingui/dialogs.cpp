@@ -1,0 +1,69 @@
+#include "wingui/dialogs.h"
+
+#include "core/ui_services.h"
+
+HWND create_dialog(HINSTANCE instance, int resource, HWND owner, DLGPROC procedure, void* state) {
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(resource), owner, procedure,
+                              reinterpret_cast<LPARAM>(state));
+}
+
+void set_dialog_state(HWND dialog, void* state) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+}
+
+void* dialog_state_pointer(HWND dialog) { return reinterpret_cast<void*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+
+void set_dialog_result(HWND dialog, LRESULT result) { SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result); }
+
+int dialog_units_x(HWND dialog, int units) {
+    RECT r{0, 0, units, 0};
+    MapDialogRect(dialog, &r);
+    return r.right;
+}
+
+int dialog_units_y(HWND dialog, int units) {
+    RECT r{0, 0, 0, units};
+    MapDialogRect(dialog, &r);
+    return r.bottom;
+}
+
+namespace {
+
+void centre_in(HWND window, RECT area) {
+    RECT r;
+    GetWindowRect(window, &r);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    MoveWindow(window, area.left + (area.right - area.left - width) / 2, area.top + (area.bottom - area.top - height) / 2,
+               width, height, TRUE);
+}
+
+}  // namespace
+
+void centre_on_screen(HWND window) {
+    centre_in(window, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+void centre_on_owner(HWND window, HWND owner) {
+    RECT area;
+    if (!owner || !GetWindowRect(owner, &area)) return centre_on_screen(window);
+    centre_in(window, area);
+}
+
+void run_dialog_loop(const DialogLoop& loop) {
+    MSG message;
+    while (!(loop.done && *loop.done) && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (loop.before && loop.before(loop.dialog, &message)) continue;
+        if (IsDialogMessageA(loop.dialog, &message)) {
+            if (loop.accelerators) TranslateAcceleratorA(loop.dialog, loop.accelerators, &message);
+        } else {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+bool start_dialog_thread(ThreadFunction body, void* argument) {
+    if (start_thread(body, argument) != -1) return true;
+    show_message("Could not start thread.");
+    return false;
+}

@@ -1,0 +1,65 @@
+#include "wingui/edit.h"
+
+#include <richedit.h>
+
+void edit_select(HWND edit, int start, int end) {
+    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
+}
+
+void edit_scroll_to_caret(HWND edit) { SendMessageA(edit, EM_SCROLLCARET, 0, 0); }
+
+void edit_append(HWND edit, const char* text) {
+    edit_select(edit, -1, 0);
+    SendMessageA(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
+    edit_scroll_to_caret(edit);
+}
+
+int edit_caret(HWND edit) {
+    DWORD start = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    return static_cast<int>(start);
+}
+
+void edit_click_at(HWND edit, POINT inside) {
+    SendMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+    SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
+}
+
+namespace {
+
+struct StreamSource {
+    const char* text;
+    LONG left;
+};
+
+DWORD CALLBACK read_source(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    LONG n = wanted < source->left ? wanted : source->left;
+    for (LONG i = 0; i < n; i++) buffer[i] = static_cast<BYTE>(source->text[i]);
+    source->text += n;
+    source->left -= n;
+    *given = n;
+    return 0;
+}
+
+}  // namespace
+
+bool rich_edit_stream_in(HWND rich, const char* text, int length, bool rtf) {
+    StreamSource source{text, length < 0 ? 0 : length};
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
+    stream.pfnCallback = read_source;
+    LRESULT taken = SendMessageA(rich, EM_STREAMIN, rtf ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError == 0 && (taken > 0 || length == 0);
+}
+
+void rich_edit_detect_urls(HWND rich) {
+    SendMessageA(rich, EM_AUTOURLDETECT, 1, 0);
+    SendMessageA(rich, EM_SETEVENTMASK, 0, SendMessageA(rich, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
+}
+
+bool wide_messages_available(HWND rich) {
+    SetLastError(0);
+    SendMessageW(rich, EM_GETLINECOUNT, 0, 0);
+    return GetLastError() == 0;
+}

@@ -1,0 +1,29 @@
+// Edit and rich edit controls: the status boxes, the preview pane and the
+// attachments line.
+#pragma once
+
+#include <windows.h>
+
+// Adds the text where the caret is, dropping any selection (the caret goes
+// to the selection's end first), and scrolls it into view: in a box that is
+// only ever added to, such as a status box, that is the end.
+void edit_append(HWND edit, const char* text);
+// Selects from `start` to `end` (0, -1: everything; -1, 0: the caret at
+// the end without a selection).
+void edit_select(HWND edit, int start, int end);
+void edit_scroll_to_caret(HWND edit);
+// Where the selection starts (the caret when nothing is selected).
+int edit_caret(HWND edit);
+// A click of the left button at `inside` (client pixels): the caret goes to
+// the character there, as the user's own click would put it.
+void edit_click_at(HWND edit, POINT inside);
+
+// Replaces a rich edit control's text with `length` bytes of plain text or
+// of RTF. Returns false when the control took none of it.
+bool rich_edit_stream_in(HWND rich, const char* text, int length, bool rtf);
+// Links in the text become links, and the control reports clicks on them
+// (EN_LINK) to its parent.
+void rich_edit_detect_urls(HWND rich);
+// Whether the system answers the wide-character messages (any system but
+// the oldest); the rich edit panes then take wide text.
+bool wide_messages_available(HWND rich);

@@ -1,0 +1,41 @@
+#include "wingui/menus.h"
+
+void enable_menu_item(HMENU menu, int id, bool enabled) {
+    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void enable_menu_items(HMENU menu, std::initializer_list<int> ids, bool enabled) {
+    for (int id : ids) enable_menu_item(menu, id, enabled);
+}
+
+void check_menu_item(HMENU menu, int id, bool checked) {
+    CheckMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void check_menu_items(HMENU menu, std::initializer_list<int> ids, bool checked) {
+    for (int id : ids) check_menu_item(menu, id, checked);
+}
+
+namespace {
+
+// All ones when there is no such item.
+UINT item_state(HMENU menu, int id) { return GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND); }
+
+}  // namespace
+
+bool menu_item_checked(HMENU menu, int id) {
+    UINT state = item_state(menu, id);
+    return state != static_cast<UINT>(-1) && (state & MF_CHECKED);
+}
+
+bool menu_item_enabled(HMENU menu, int id) {
+    UINT state = item_state(menu, id);
+    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+void show_popup_menu(HWND owner, HINSTANCE instance, int resource, POINT at, UINT flags) {
+    HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(resource));
+    if (!menu) return;
+    TrackPopupMenu(GetSubMenu(menu, 0), flags, at.x, at.y, 0, owner, nullptr);
+    DestroyMenu(menu);
+}

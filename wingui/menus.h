@@ -1,0 +1,18 @@
+// Menu items by command number, and the pop-up menus of the client.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+
+// Disabled items are greyed.
+void enable_menu_item(HMENU menu, int id, bool enabled);
+void enable_menu_items(HMENU menu, std::initializer_list<int> ids, bool enabled);
+void check_menu_item(HMENU menu, int id, bool checked);
+void check_menu_items(HMENU menu, std::initializer_list<int> ids, bool checked);
+bool menu_item_checked(HMENU menu, int id);
+bool menu_item_enabled(HMENU menu, int id);
+
+// Shows the first pop-up of menu resource `resource` at `at` (screen
+// pixels) and waits until it closes; the chosen command goes to `owner`.
+void show_popup_menu(HWND owner, HINSTANCE instance, int resource, POINT at, UINT flags);
