@@ -23,8 +23,16 @@ class DriverFailure(AssertionError):
 
 def drive(*steps, timeout=180):
     """Runs the driver with the steps and returns its output lines."""
-    return finish(subprocess.Popen(["wine", DRIVER, *steps], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                   text=True), timeout)
+    for attempt in range(3):
+        try:
+            return finish(subprocess.Popen(["wine", DRIVER, *steps], stdout=subprocess.PIPE,
+                                           stderr=subprocess.PIPE, text=True), timeout)
+        except DriverFailure as failure:
+            # Wine now and then fails to create the client's process at all
+            # (error 1359); nothing of the test has happened then, so it is
+            # worth another try. Any other failure is the test's.
+            if attempt == 2 or "FAIL: cannot start" not in str(failure):
+                raise
 
 
 def finish(driver, timeout=180):
