@@ -182,6 +182,17 @@ TEST_F(PickerTest, SaveDialogReturnsTheChosenPathThenACancelledOpenLeavesNoName)
     EXPECT_EQ(std::string(directory), folder);
     EXPECT_EQ(FindWindowA(nullptr, "Picker Save Test"), nullptr);
 
+    // The next request has no filter and no default extension: none of the
+    // last one's is listed or added.
+    ask(PICKER_SAVE_ASKED, {{}, "part", folder.c_str(), "Picker Attachment Test", nullptr});
+    dialog = wait_for_dialog("Picker Attachment Test");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(control_text(GetDlgItem(dialog, FILE_NAME_BOX)), "part");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for_idle());
+    ASSERT_TRUE(picker_read_result(block, &result));
+    EXPECT_EQ(std::string(name), folder + "\\part");
+
     // The same helper serves the next request: an open dialog, cancelled
     // with a name proposed.
     ask(PICKER_OPEN_ASKED, {{}, "keep.txt", folder.c_str(), "Picker Open Test", nullptr});
