@@ -34,9 +34,31 @@
 //   hidden-command <title> <id>     post WM_COMMAND id to the window, shown
 //                                   or hidden (the client in the tray)
 //   kill                            end the started program
+//
+// Windows are looked for in the started program and in every process it
+// started, and theirs in turn: the client shows its file dialogs from a
+// helper process of its own. A common file dialog is told from a message
+// box of the same title by its file name box (1148).
+//
+//   file-dialog <title> <ms>        wait for a common file dialog
+//   file-name <title> <name>        put the name into its file name box, then
+//                                   post OK (posted: the dialog may ask a
+//                                   question before it returns)
+//   file-cancel <title>             post Cancel to the file dialog
+//   file-folder <title>             print the folder the dialog shows
+//   replace <title> <ms> yes|no     answer the message box that the file
+//                                   dialog owns (the question before
+//                                   replacing a file), printing its text
+//   process <exe>                   print how many processes of that file
+//                                   name run (any process, case ignored)
+//   no-process <exe> <ms>           wait until no process of that name runs
+//   kill-process <exe>              end the started program's descendants
+//                                   of that name, print how many
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -78,38 +100,95 @@ std::string class_of(HWND w) {
     return buffer;
 }
 
+// Every process running now; its name compared without case.
+std::vector<PROCESSENTRY32> processes() {
+    std::vector<PROCESSENTRY32> all;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return all;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = Process32First(snapshot, &entry); ok; ok = Process32Next(snapshot, &entry)) all.push_back(entry);
+    CloseHandle(snapshot);
+    return all;
+}
+
+bool contains(const std::vector<DWORD>& pids, DWORD pid) {
+    for (DWORD p : pids)
+        if (p == pid) return true;
+    return false;
+}
+
+// The started program and every process descended from it.
+std::vector<DWORD> family() {
+    std::vector<DWORD> pids;
+    if (!started.dwProcessId) return pids;
+    pids.push_back(started.dwProcessId);
+    std::vector<PROCESSENTRY32> all = processes();
+    for (size_t n = 0; n < pids.size(); n++)
+        for (const PROCESSENTRY32& e : all)
+            if (e.th32ParentProcessID == pids[n] && !contains(pids, e.th32ProcessID)) pids.push_back(e.th32ProcessID);
+    return pids;
+}
+
+int count_processes(const std::string& exe) {
+    int n = 0;
+    for (const PROCESSENTRY32& e : processes()) n += _stricmp(e.szExeFile, exe.c_str()) == 0;
+    return n;
+}
+
+constexpr int file_name_box = 1148;
+
 struct Search {
     std::string title;
     bool message_box;
     HWND found;
     bool hidden_too = false;
+    bool file_dialog = false;
+    HWND owner = nullptr;  // when set, a window it owns, of any title
+    std::vector<DWORD> pids = family();
 };
 
 BOOL CALLBACK visit_window(HWND w, LPARAM p) {
     auto* s = reinterpret_cast<Search*>(p);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (pid != started.dwProcessId || (!IsWindowVisible(w) && !s->hidden_too)) return TRUE;
-    if (window_text(w) != s->title) return TRUE;
+    if (!contains(s->pids, pid) || (!IsWindowVisible(w) && !s->hidden_too)) return TRUE;
+    if (s->owner ? GetWindow(w, GW_OWNER) != s->owner : window_text(w) != s->title) return TRUE;
     bool is_box = class_of(w) == "#32770" && GetDlgItem(w, 0xFFFF) != nullptr;
     if (s->message_box && !is_box) return TRUE;
+    if (s->file_dialog && !GetDlgItem(w, file_name_box)) return TRUE;
     s->found = w;
     return FALSE;
 }
 
-HWND find_window(const std::string& title, bool message_box) {
-    Search s{title, message_box, nullptr};
-    EnumWindows(visit_window, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND wait_window(const std::string& title, bool message_box, int ms) {
+HWND wait_search(Search s, int ms) {
     DWORD until = GetTickCount() + static_cast<DWORD>(ms);
     for (;;) {
-        if (HWND w = find_window(title, message_box)) return w;
+        s.pids = family();
+        EnumWindows(visit_window, reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
         if (static_cast<int>(until - GetTickCount()) <= 0) return nullptr;
         Sleep(50);
     }
+}
+
+HWND find_window(const std::string& title, bool message_box) { return wait_search({title, message_box, nullptr}, 0); }
+
+HWND wait_window(const std::string& title, bool message_box, int ms) {
+    return wait_search({title, message_box, nullptr}, ms);
+}
+
+HWND wait_file_dialog(const std::string& title, int ms) {
+    Search s{title, false, nullptr};
+    s.file_dialog = true;
+    HWND w = wait_search(s, ms);
+    if (!w) fail("no file dialog \"" + title + "\"");
+    return w;
+}
+
+// Posted, not sent: OK may open a question the dialog waits on.
+void post_button(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 HWND need_window(const std::string& title) {
@@ -124,6 +203,13 @@ void press(HWND box, const std::string& button) {
     if (!b && id == IDOK) b = GetDlgItem(box, IDCANCEL), id = IDCANCEL;
     if (!b) fail("message box has no button " + button);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(b));
+}
+
+void answer(HWND box, const std::string& button) {
+    std::printf("MSGBOX: %s\n", window_text(GetDlgItem(box, 0xFFFF)).c_str());
+    press(box, button);
+    // Let the box close before the next step looks for another.
+    for (int n = 0; n < 100 && IsWindow(box); n++) Sleep(20);
 }
 
 void start(const std::string& exe, const std::string& argument) {
@@ -174,9 +260,8 @@ void type_keys(const std::string& chord) {
 struct Remote {
     HANDLE process;
     char* base;
-    explicit Remote(size_t size) {
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                              started.dwProcessId);
+    explicit Remote(size_t size, DWORD pid = started.dwProcessId) {
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         base = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
         if (!base) fail("cannot reach the program's memory");
     }
@@ -277,10 +362,7 @@ int main(int argc, char** argv) {
             if (i < args.size() && (args[i] == "ok" || args[i] == "yes" || args[i] == "no")) button = next();
             HWND box = wait_window(caption, true, ms);
             if (!box) fail("no message box \"" + caption + "\"");
-            std::printf("MSGBOX: %s\n", window_text(GetDlgItem(box, 0xFFFF)).c_str());
-            press(box, button);
-            // Let the box close before the next step looks for another.
-            for (int n = 0; n < 100 && IsWindow(box); n++) Sleep(20);
+            answer(box, button);
         } else if (step == "no-msgbox") {
             std::string caption = next();
             if (HWND box = wait_window(caption, true, std::atoi(next().c_str())))
@@ -458,6 +540,74 @@ int main(int argc, char** argv) {
                 Sleep(50);
             }
             std::printf("GONE: %s\n", title.c_str());
+        } else if (step == "file-dialog") {
+            std::string title = next();
+            wait_file_dialog(title, std::atoi(next().c_str()));
+            std::printf("FILE-DIALOG: %s\n", title.c_str());
+        } else if (step == "file-name") {
+            HWND dialog = wait_file_dialog(next(), 10000);
+            std::string name = next();
+            HWND box = GetDlgItem(dialog, file_name_box);
+            HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
+            wchar_t wide[1024] = {};
+            MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide, 1024);
+            DWORD_PTR ignored = 0;
+            if (!SendMessageTimeoutW(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL,
+                                     5000, &ignored))
+                fail("file dialog does not answer");
+            post_button(dialog, IDOK);
+            std::printf("FILE-NAME: %s\n", name.c_str());
+        } else if (step == "file-cancel") {
+            std::string title = next();
+            post_button(wait_file_dialog(title, 10000), IDCANCEL);
+            std::printf("FILE-CANCEL: %s\n", title.c_str());
+        } else if (step == "file-folder") {
+            // The dialog answers with a text in its own memory.
+            HWND dialog = wait_file_dialog(next(), 10000);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(dialog, &pid);
+            Remote remote(MAX_PATH, pid);
+            DWORD_PTR n = 0;
+            SendMessageTimeoutA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(remote.base),
+                                SMTO_NORMAL, 5000, &n);
+            char folder[MAX_PATH + 1] = {};
+            remote.get(0, folder, MAX_PATH);
+            std::printf("FOLDER: %s\n", folder);
+        } else if (step == "replace") {
+            Search s{"", true, nullptr};
+            s.owner = wait_file_dialog(next(), 10000);
+            int ms = std::atoi(next().c_str());
+            std::string button = next();
+            if (button != "yes" && button != "no") fail("replace takes yes or no");
+            HWND box = wait_search(s, ms);
+            if (!box) fail("no question from the file dialog");
+            answer(box, button);
+        } else if (step == "process") {
+            std::string exe = next();
+            std::printf("PROCESS: %s %d\n", exe.c_str(), count_processes(exe));
+        } else if (step == "no-process") {
+            std::string exe = next();
+            DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
+            while (count_processes(exe)) {
+                if (static_cast<int>(until - GetTickCount()) <= 0) fail("process " + exe + " still running");
+                Sleep(50);
+            }
+            std::printf("NO-PROCESS: %s\n", exe.c_str());
+        } else if (step == "kill-process") {
+            // Only the started program's descendants: never another
+            // test's processes of the same name.
+            std::string exe = next();
+            std::vector<DWORD> pids = family();
+            int n = 0;
+            for (const PROCESSENTRY32& e : processes()) {
+                if (e.th32ProcessID == started.dwProcessId || !contains(pids, e.th32ProcessID) ||
+                    _stricmp(e.szExeFile, exe.c_str()) != 0)
+                    continue;
+                HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.th32ProcessID);
+                if (h && TerminateProcess(h, 9)) n++, WaitForSingleObject(h, 5000);
+                if (h) CloseHandle(h);
+            }
+            std::printf("KILLED: %s %d\n", exe.c_str(), n);
         } else if (step == "kill") {
             TerminateProcess(started.hProcess, 9);
             std::printf("KILLED\n");
