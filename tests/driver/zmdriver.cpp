@@ -15,7 +15,8 @@
 //   close <title>                   post WM_CLOSE
 //   keys <chord>                    type keys, e.g. ctrl+q
 //   text <title> <control id>       print a control's text
-//   rect <title>                    print the window's rectangle and state
+//   rect <title>                    print the window's rectangle and state,
+//                                   and the screen's size
 //   tree <title> <control id>       print every tree item, indented by depth
 //   tree-select <title> <id> <path> select the tree item of a relative path
 //   post-key <title> <id> <key>     post a key press to a control
@@ -49,6 +50,7 @@
 //   replace <title> <ms> yes|no     answer the message box that the file
 //                                   dialog owns (the question before
 //                                   replacing a file), printing its text
+//                                   with CR and LF as \r \n
 //   process <exe>                   print how many processes of that file
 //                                   name run (any process, case ignored)
 //   no-process <exe> <ms>           wait until no process of that name runs
@@ -71,12 +73,18 @@ namespace {
 
 PROCESS_INFORMATION started{};
 
-// A failed step ends the started program too: left running, it would keep
-// the test's output pipe open and the test waiting.
+int end_descendants(const std::string& exe);
+
+// A failed step ends the started program and the processes it started too:
+// left running, they would keep the test's output pipe open and the test
+// waiting.
 [[noreturn]] void fail(const std::string& why) {
     std::printf("FAIL: %s\n", why.c_str());
     std::fflush(stdout);
-    if (started.hProcess) TerminateProcess(started.hProcess, 9);
+    if (started.hProcess) {
+        end_descendants("");
+        TerminateProcess(started.hProcess, 9);
+    }
     std::exit(1);
 }
 
@@ -128,6 +136,29 @@ std::vector<DWORD> family() {
         for (const PROCESSENTRY32& e : all)
             if (e.th32ParentProcessID == pids[n] && !contains(pids, e.th32ProcessID)) pids.push_back(e.th32ProcessID);
     return pids;
+}
+
+// Ends the started program's descendants of that file name (of any name
+// when empty); never another test's processes of the same name.
+int end_descendants(const std::string& exe) {
+    std::vector<DWORD> pids = family();
+    int n = 0;
+    for (const PROCESSENTRY32& e : processes()) {
+        if (e.th32ProcessID == started.dwProcessId || !contains(pids, e.th32ProcessID) ||
+            (!exe.empty() && _stricmp(e.szExeFile, exe.c_str()) != 0))
+            continue;
+        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.th32ProcessID);
+        if (h && TerminateProcess(h, 9)) n++, WaitForSingleObject(h, 5000);
+        if (h) CloseHandle(h);
+    }
+    return n;
+}
+
+// CR and LF shown as \r and \n: one output line per text.
+std::string one_line(const std::string& text) {
+    std::string shown;
+    for (char c : text) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return shown;
 }
 
 int count_processes(const std::string& exe) {
@@ -205,8 +236,9 @@ void press(HWND box, const std::string& button) {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(b));
 }
 
-void answer(HWND box, const std::string& button) {
-    std::printf("MSGBOX: %s\n", window_text(GetDlgItem(box, 0xFFFF)).c_str());
+void answer(HWND box, const std::string& button, bool escaped = false) {
+    std::string text = window_text(GetDlgItem(box, 0xFFFF));
+    std::printf("MSGBOX: %s\n", (escaped ? one_line(text) : text).c_str());
     press(box, button);
     // Let the box close before the next step looks for another.
     for (int n = 0; n < 100 && IsWindow(box); n++) Sleep(20);
@@ -521,8 +553,7 @@ int main(int argc, char** argv) {
                 if (text.find(part) != std::string::npos || static_cast<int>(until - GetTickCount()) <= 0) break;
                 Sleep(100);
             }
-            std::string shown;
-            for (char c : text) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+            std::string shown = one_line(text);
             if (text.find(part) == std::string::npos) fail("text never held \"" + part + "\": " + shown);
             std::printf("TEXT: %s\n", shown.c_str());
         } else if (step == "hidden-command") {
@@ -581,7 +612,7 @@ int main(int argc, char** argv) {
             if (button != "yes" && button != "no") fail("replace takes yes or no");
             HWND box = wait_search(s, ms);
             if (!box) fail("no question from the file dialog");
-            answer(box, button);
+            answer(box, button, true);
         } else if (step == "process") {
             std::string exe = next();
             std::printf("PROCESS: %s %d\n", exe.c_str(), count_processes(exe));
@@ -594,19 +625,8 @@ int main(int argc, char** argv) {
             }
             std::printf("NO-PROCESS: %s\n", exe.c_str());
         } else if (step == "kill-process") {
-            // Only the started program's descendants: never another
-            // test's processes of the same name.
             std::string exe = next();
-            std::vector<DWORD> pids = family();
-            int n = 0;
-            for (const PROCESSENTRY32& e : processes()) {
-                if (e.th32ProcessID == started.dwProcessId || !contains(pids, e.th32ProcessID) ||
-                    _stricmp(e.szExeFile, exe.c_str()) != 0)
-                    continue;
-                HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.th32ProcessID);
-                if (h && TerminateProcess(h, 9)) n++, WaitForSingleObject(h, 5000);
-                if (h) CloseHandle(h);
-            }
+            int n = end_descendants(exe);
             std::printf("KILLED: %s %d\n", exe.c_str(), n);
         } else if (step == "kill") {
             TerminateProcess(started.hProcess, 9);

@@ -11,7 +11,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import DIALOG_CHILD, DRIVER, drive, values, winpath  # noqa: E402
+from zmharness import DIALOG_CHILD, DRIVER, DriverFailure, drive, values, winpath  # noqa: E402
 
 TITLE = "Pick A Target"
 EXE = "zm_dialog_child.exe"
@@ -67,10 +67,8 @@ class DriverDialogs(unittest.TestCase):
                               "file-dialog", TITLE, "2000",
                               "file-name", TITLE, old, "replace", TITLE, "5000", "yes",
                               "wait-exit", "15000")
-        boxes = values(out, "MSGBOX")
-        self.assertEqual(len(boxes), 2)
-        self.assertEqual(boxes[0], boxes[1])
-        self.assertIn("old.txt", boxes[0])
+        question = "File already exists.\\nDo you want to replace it?"
+        self.assertEqual(values(out, "MSGBOX"), [question, question])
         self.assertEqual(values(out, "FILE-DIALOG"), [TITLE, TITLE])
         self.assertEqual(self.results(), ["saved " + old])
 
@@ -82,6 +80,13 @@ class DriverDialogs(unittest.TestCase):
         self.assertEqual(values(out, "GONE"), [TITLE])
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(self.results(), ["ended 9"])
+
+    def test_a_failed_step_ends_the_childs_process_too(self):
+        # Left running, the child would hold the driver's output open.
+        with self.assertRaises(DriverFailure) as failed:
+            self.run_rounds(1, "file-dialog", TITLE, "15000", "window", "No Such Window", "500")
+        self.assertIn('FAIL: no window "No Such Window"', str(failed.exception))
+        self.assertEqual(values(drive("no-process", EXE, "5000"), "NO-PROCESS"), [EXE])
 
 
 if __name__ == "__main__":
