@@ -60,7 +60,6 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -68,12 +67,19 @@
 #include <string>
 #include <vector>
 
+#include "processes.h"
+
 namespace {
 
 
 PROCESS_INFORMATION started{};
 
-int end_descendants(const std::string& exe);
+// The started program and every process descended from it.
+std::vector<DWORD> family() { return started.dwProcessId ? process_tree(started.dwProcessId) : std::vector<DWORD>{}; }
+
+// Ends the started program's descendants of that file name (of any name
+// when empty).
+int end_descendants(const std::string& exe) { return end_descendants_of(started.dwProcessId, exe); }
 
 // A failed step ends the started program and the processes it started too:
 // left running, they would keep the test's output pipe open and the test
@@ -108,63 +114,11 @@ std::string class_of(HWND w) {
     return buffer;
 }
 
-// Every process running now; its name compared without case.
-std::vector<PROCESSENTRY32> processes() {
-    std::vector<PROCESSENTRY32> all;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return all;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = Process32First(snapshot, &entry); ok; ok = Process32Next(snapshot, &entry)) all.push_back(entry);
-    CloseHandle(snapshot);
-    return all;
-}
-
-bool contains(const std::vector<DWORD>& pids, DWORD pid) {
-    for (DWORD p : pids)
-        if (p == pid) return true;
-    return false;
-}
-
-// The started program and every process descended from it.
-std::vector<DWORD> family() {
-    std::vector<DWORD> pids;
-    if (!started.dwProcessId) return pids;
-    pids.push_back(started.dwProcessId);
-    std::vector<PROCESSENTRY32> all = processes();
-    for (size_t n = 0; n < pids.size(); n++)
-        for (const PROCESSENTRY32& e : all)
-            if (e.th32ParentProcessID == pids[n] && !contains(pids, e.th32ProcessID)) pids.push_back(e.th32ProcessID);
-    return pids;
-}
-
-// Ends the started program's descendants of that file name (of any name
-// when empty); never another test's processes of the same name.
-int end_descendants(const std::string& exe) {
-    std::vector<DWORD> pids = family();
-    int n = 0;
-    for (const PROCESSENTRY32& e : processes()) {
-        if (e.th32ProcessID == started.dwProcessId || !contains(pids, e.th32ProcessID) ||
-            (!exe.empty() && _stricmp(e.szExeFile, exe.c_str()) != 0))
-            continue;
-        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.th32ProcessID);
-        if (h && TerminateProcess(h, 9)) n++, WaitForSingleObject(h, 5000);
-        if (h) CloseHandle(h);
-    }
-    return n;
-}
-
 // CR and LF shown as \r and \n: one output line per text.
 std::string one_line(const std::string& text) {
     std::string shown;
     for (char c : text) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
     return shown;
-}
-
-int count_processes(const std::string& exe) {
-    int n = 0;
-    for (const PROCESSENTRY32& e : processes()) n += _stricmp(e.szExeFile, exe.c_str()) == 0;
-    return n;
 }
 
 constexpr int file_name_box = 1148;
