@@ -1,8 +1,8 @@
 """The driver's file dialog steps against a program whose child process shows
 the save dialog, as the client's helper will: found by title in the child,
 a name typed and OK posted, Cancel, the question before replacing a file,
-the dialog's folder and rectangle, and the child's process seen, ended and
-gone."""
+the dialog's folder, proposed name and rectangle, and the child's process
+seen, ended and gone."""
 
 import os
 import shutil
@@ -28,7 +28,8 @@ class DriverDialogs(unittest.TestCase):
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def run_rounds(self, rounds, *steps):
-        argument = '%d "%s" "%s" "%s"' % (rounds, TITLE, winpath(self.result), winpath(self.folder))
+        argument = '%d "%s" "%s" "%s" "proposed.txt"' % (rounds, TITLE, winpath(self.result),
+                                                          winpath(self.folder))
         return drive("start", winpath(DIALOG_CHILD), argument, *steps)
 
     def results(self):
@@ -38,15 +39,16 @@ class DriverDialogs(unittest.TestCase):
     def target(self, name):
         return winpath(os.path.join(self.folder, name))
 
-    def test_a_childs_dialog_is_found_shows_its_folder_takes_a_name_and_cancels(self):
+    def test_a_childs_dialog_is_found_shows_its_folder_and_proposal_takes_a_name_and_cancels(self):
         out = self.run_rounds(2, "file-dialog", TITLE, "15000", "process", EXE, "process", "nothing-like-it.exe",
-                              "file-folder", TITLE, "rect", TITLE,
+                              "file-folder", TITLE, "rect", TITLE, "text", TITLE, "1148",
                               "file-name", TITLE, self.target("first.txt"), "no-window", TITLE, "5000",
                               "file-dialog", TITLE, "15000", "file-cancel", TITLE,
                               "wait-exit", "15000", "no-process", EXE, "5000")
         self.assertEqual(values(out, "FILE-DIALOG"), [TITLE, TITLE])
         self.assertEqual(values(out, "PROCESS"), [EXE + " 2", "nothing-like-it.exe 0"])
         self.assertEqual(values(out, "FOLDER"), [winpath(self.folder)])
+        self.assertEqual(values(out, "TEXT"), ["proposed.txt"])
         self.assertEqual(values(out, "FILE-NAME"), [self.target("first.txt")])
         self.assertEqual(values(out, "FILE-CANCEL"), [TITLE])
         self.assertEqual(values(out, "EXIT"), ["0"])

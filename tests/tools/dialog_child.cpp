@@ -1,11 +1,11 @@
 // A program whose child process shows the save dialog, for the driver's own
 // end-to-end test: the client's file dialogs live in a helper process too.
 //
-//   zm_dialog_child <rounds> <title> <result file> <start folder>
+//   zm_dialog_child <rounds> <title> <result file> <start folder> [name]
 //
 // starts a copy of itself once per round and waits for it (at most two
 // minutes); each copy shows a save dialog of that title in the start folder,
-// asking before it replaces a file, and adds one line to the result file:
+// proposing the name, asking before it replaces a file, and adds one line to the result file:
 // "saved <path>" or "cancelled". A copy that did not end by itself adds
 // "ended <exit code>".
 #include <windows.h>
@@ -28,6 +28,7 @@ void add_line(const char* file, const std::string& line) {
 
 int show_dialog(char** argv) {
     char name[1024] = {};
+    std::snprintf(name, sizeof name, "%s", argv[5]);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.lpstrFile = name;
@@ -42,14 +43,15 @@ int show_dialog(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::strcmp(argv[1], "child") == 0) return show_dialog(argv);
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: zm_dialog_child <rounds> <title> <result file> <start folder>\n");
+    if (argc == 6 && std::strcmp(argv[1], "child") == 0) return show_dialog(argv);
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: zm_dialog_child <rounds> <title> <result file> <start folder> [name]\n");
         return 2;
     }
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string line = std::string("\"") + self + "\" child \"" + argv[2] + "\" \"" + argv[3] + "\" \"" + argv[4] + "\"";
+    std::string line = std::string("\"") + self + "\" child \"" + argv[2] + "\" \"" + argv[3] + "\" \"" + argv[4] + "\" \"" +
+                       (argc == 6 ? argv[5] : "") + "\"";
     for (int round = std::atoi(argv[1]); round > 0; round--) {
         STARTUPINFOA si{};
         si.cb = sizeof si;
