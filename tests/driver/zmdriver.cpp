@@ -15,7 +15,8 @@
 //   close <title>                   post WM_CLOSE
 //   keys <chord>                    type keys, e.g. ctrl+q
 //   text <title> <control id>       print a control's text
-//   rect <title>                    print the window's rectangle and state
+//   rect <title>                    print the window's rectangle and state,
+//                                   and the screen's size
 //   tree <title> <control id>       print every tree item, indented by depth
 //   tree-select <title> <id> <path> select the tree item of a relative path
 //   post-key <title> <id> <key>     post a key press to a control
@@ -34,9 +35,31 @@
 //   hidden-command <title> <id>     post WM_COMMAND id to the window, shown
 //                                   or hidden (the client in the tray)
 //   kill                            end the started program
+//
+// Windows are looked for in the started program and in every process it
+// started, and theirs in turn: the client shows its file dialogs from a
+// helper process of its own. A common file dialog is told from a message
+// box of the same title by its file name box (1148).
+//
+//   file-dialog <title> <ms>        wait for a common file dialog
+//   file-name <title> <name>        put the name into its file name box, then
+//                                   post OK (posted: the dialog may ask a
+//                                   question before it returns)
+//   file-cancel <title>             post Cancel to the file dialog
+//   file-folder <title>             print the folder the dialog shows
+//   replace <title> <ms> yes|no     answer the message box that the file
+//                                   dialog owns (the question before
+//                                   replacing a file), printing its text
+//                                   with CR and LF as \r \n
+//   process <exe>                   print how many processes of that file
+//                                   name run (any process, case ignored)
+//   no-process <exe> <ms>           wait until no process of that name runs
+//   kill-process <exe>              end the started program's descendants
+//                                   of that name, print how many
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,17 +67,30 @@
 #include <string>
 #include <vector>
 
+#include "processes.h"
+
 namespace {
 
 
 PROCESS_INFORMATION started{};
 
-// A failed step ends the started program too: left running, it would keep
-// the test's output pipe open and the test waiting.
+// The started program and every process descended from it.
+std::vector<DWORD> family() { return started.dwProcessId ? process_tree(started.dwProcessId) : std::vector<DWORD>{}; }
+
+// Ends the started program's descendants of that file name (of any name
+// when empty).
+int end_descendants(const std::string& exe) { return end_descendants_of(started.dwProcessId, exe); }
+
+// A failed step ends the started program and the processes it started too:
+// left running, they would keep the test's output pipe open and the test
+// waiting.
 [[noreturn]] void fail(const std::string& why) {
     std::printf("FAIL: %s\n", why.c_str());
     std::fflush(stdout);
-    if (started.hProcess) TerminateProcess(started.hProcess, 9);
+    if (started.hProcess) {
+        end_descendants("");
+        TerminateProcess(started.hProcess, 9);
+    }
     std::exit(1);
 }
 
@@ -78,38 +114,66 @@ std::string class_of(HWND w) {
     return buffer;
 }
 
+// CR and LF shown as \r and \n: one output line per text.
+std::string one_line(const std::string& text) {
+    std::string shown;
+    for (char c : text) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return shown;
+}
+
+constexpr int file_name_box = 1148;
+
 struct Search {
     std::string title;
     bool message_box;
     HWND found;
     bool hidden_too = false;
+    bool file_dialog = false;
+    HWND owner = nullptr;  // when set, a window it owns, of any title
+    std::vector<DWORD> pids = family();
 };
 
 BOOL CALLBACK visit_window(HWND w, LPARAM p) {
     auto* s = reinterpret_cast<Search*>(p);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (pid != started.dwProcessId || (!IsWindowVisible(w) && !s->hidden_too)) return TRUE;
-    if (window_text(w) != s->title) return TRUE;
+    if (!contains(s->pids, pid) || (!IsWindowVisible(w) && !s->hidden_too)) return TRUE;
+    if (s->owner ? GetWindow(w, GW_OWNER) != s->owner : window_text(w) != s->title) return TRUE;
     bool is_box = class_of(w) == "#32770" && GetDlgItem(w, 0xFFFF) != nullptr;
     if (s->message_box && !is_box) return TRUE;
+    if (s->file_dialog && !GetDlgItem(w, file_name_box)) return TRUE;
     s->found = w;
     return FALSE;
 }
 
-HWND find_window(const std::string& title, bool message_box) {
-    Search s{title, message_box, nullptr};
-    EnumWindows(visit_window, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND wait_window(const std::string& title, bool message_box, int ms) {
+HWND wait_search(Search s, int ms) {
     DWORD until = GetTickCount() + static_cast<DWORD>(ms);
     for (;;) {
-        if (HWND w = find_window(title, message_box)) return w;
+        s.pids = family();
+        EnumWindows(visit_window, reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
         if (static_cast<int>(until - GetTickCount()) <= 0) return nullptr;
         Sleep(50);
     }
+}
+
+HWND find_window(const std::string& title, bool message_box) { return wait_search({title, message_box, nullptr}, 0); }
+
+HWND wait_window(const std::string& title, bool message_box, int ms) {
+    return wait_search({title, message_box, nullptr}, ms);
+}
+
+HWND wait_file_dialog(const std::string& title, int ms) {
+    Search s{title, false, nullptr};
+    s.file_dialog = true;
+    HWND w = wait_search(s, ms);
+    if (!w) fail("no file dialog \"" + title + "\"");
+    return w;
+}
+
+// Posted, not sent: OK may open a question the dialog waits on.
+void post_button(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 HWND need_window(const std::string& title) {
@@ -124,6 +188,14 @@ void press(HWND box, const std::string& button) {
     if (!b && id == IDOK) b = GetDlgItem(box, IDCANCEL), id = IDCANCEL;
     if (!b) fail("message box has no button " + button);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(b));
+}
+
+void answer(HWND box, const std::string& button, bool escaped = false) {
+    std::string text = window_text(GetDlgItem(box, 0xFFFF));
+    std::printf("MSGBOX: %s\n", (escaped ? one_line(text) : text).c_str());
+    press(box, button);
+    // Let the box close before the next step looks for another.
+    for (int n = 0; n < 100 && IsWindow(box); n++) Sleep(20);
 }
 
 void start(const std::string& exe, const std::string& argument) {
@@ -174,9 +246,8 @@ void type_keys(const std::string& chord) {
 struct Remote {
     HANDLE process;
     char* base;
-    explicit Remote(size_t size) {
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                              started.dwProcessId);
+    explicit Remote(size_t size, DWORD pid = started.dwProcessId) {
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         base = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
         if (!base) fail("cannot reach the program's memory");
     }
@@ -277,10 +348,7 @@ int main(int argc, char** argv) {
             if (i < args.size() && (args[i] == "ok" || args[i] == "yes" || args[i] == "no")) button = next();
             HWND box = wait_window(caption, true, ms);
             if (!box) fail("no message box \"" + caption + "\"");
-            std::printf("MSGBOX: %s\n", window_text(GetDlgItem(box, 0xFFFF)).c_str());
-            press(box, button);
-            // Let the box close before the next step looks for another.
-            for (int n = 0; n < 100 && IsWindow(box); n++) Sleep(20);
+            answer(box, button);
         } else if (step == "no-msgbox") {
             std::string caption = next();
             if (HWND box = wait_window(caption, true, std::atoi(next().c_str())))
@@ -439,8 +507,7 @@ int main(int argc, char** argv) {
                 if (text.find(part) != std::string::npos || static_cast<int>(until - GetTickCount()) <= 0) break;
                 Sleep(100);
             }
-            std::string shown;
-            for (char c : text) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+            std::string shown = one_line(text);
             if (text.find(part) == std::string::npos) fail("text never held \"" + part + "\": " + shown);
             std::printf("TEXT: %s\n", shown.c_str());
         } else if (step == "hidden-command") {
@@ -458,6 +525,63 @@ int main(int argc, char** argv) {
                 Sleep(50);
             }
             std::printf("GONE: %s\n", title.c_str());
+        } else if (step == "file-dialog") {
+            std::string title = next();
+            wait_file_dialog(title, std::atoi(next().c_str()));
+            std::printf("FILE-DIALOG: %s\n", title.c_str());
+        } else if (step == "file-name") {
+            HWND dialog = wait_file_dialog(next(), 10000);
+            std::string name = next();
+            HWND box = GetDlgItem(dialog, file_name_box);
+            HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
+            wchar_t wide[1024] = {};
+            MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide, 1024);
+            DWORD_PTR ignored = 0;
+            if (!SendMessageTimeoutW(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL,
+                                     5000, &ignored))
+                fail("file dialog does not answer");
+            post_button(dialog, IDOK);
+            std::printf("FILE-NAME: %s\n", name.c_str());
+        } else if (step == "file-cancel") {
+            std::string title = next();
+            post_button(wait_file_dialog(title, 10000), IDCANCEL);
+            std::printf("FILE-CANCEL: %s\n", title.c_str());
+        } else if (step == "file-folder") {
+            // The dialog answers with a text in its own memory.
+            HWND dialog = wait_file_dialog(next(), 10000);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(dialog, &pid);
+            Remote remote(MAX_PATH, pid);
+            DWORD_PTR n = 0;
+            SendMessageTimeoutA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(remote.base),
+                                SMTO_NORMAL, 5000, &n);
+            char folder[MAX_PATH + 1] = {};
+            remote.get(0, folder, MAX_PATH);
+            std::printf("FOLDER: %s\n", folder);
+        } else if (step == "replace") {
+            Search s{"", true, nullptr};
+            s.owner = wait_file_dialog(next(), 10000);
+            int ms = std::atoi(next().c_str());
+            std::string button = next();
+            if (button != "yes" && button != "no") fail("replace takes yes or no");
+            HWND box = wait_search(s, ms);
+            if (!box) fail("no question from the file dialog");
+            answer(box, button, true);
+        } else if (step == "process") {
+            std::string exe = next();
+            std::printf("PROCESS: %s %d\n", exe.c_str(), count_processes(exe));
+        } else if (step == "no-process") {
+            std::string exe = next();
+            DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
+            while (count_processes(exe)) {
+                if (static_cast<int>(until - GetTickCount()) <= 0) fail("process " + exe + " still running");
+                Sleep(50);
+            }
+            std::printf("NO-PROCESS: %s\n", exe.c_str());
+        } else if (step == "kill-process") {
+            std::string exe = next();
+            int n = end_descendants(exe);
+            std::printf("KILLED: %s %d\n", exe.c_str(), n);
         } else if (step == "kill") {
             TerminateProcess(started.hProcess, 9);
             std::printf("KILLED\n");

@@ -10,6 +10,8 @@ import unittest
 DIST = os.environ.get("ZM_DIST", "")
 DRIVER = os.environ.get("ZM_DRIVER", "")
 ACCOUNT_TABLE = os.environ.get("ZM_ACCOUNT_TABLE", "")
+# A program whose child process shows a save dialog (the driver's own test).
+DIALOG_CHILD = os.environ.get("ZM_DIALOG_CHILD", "")
 
 
 def winpath(path):
