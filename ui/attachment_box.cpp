@@ -25,7 +25,7 @@ void attachment_command(HWND window, int command) {
         if (command == CMD_OPEN_ATTACHMENT) {
             open_attachment(window_number(window), name->text, index);
         } else {
-            SaveDialog dialog{window, "Save Attachment"};
+            SaveDialog dialog{window, DIALOG_SAVE_ATTACHMENT};
             SaveChooser chooser = save_dialog_chooser(&dialog);
             save_attachment(window_number(window), name->text, index, &chooser);
         }

@@ -20,6 +20,7 @@
 #include "ui/settings_platform_win32.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
+#include "ui/picker_bridge.h"
 #include "ui/startup.h"
 #include "ui/main_window_ids.h"
 #include "ui/status_window.h"
@@ -161,8 +162,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     // 19. The window class icon.
     SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN))));
 
-    // 20, 21. The file-dialog bridge record and the two splitter bars come
-    //         with their own parts of the client.
+    // 20. The main window's file-dialog helper. Without it every save of
+    //     the main window does nothing, as the start-up message said.
+    launch_picker(window);
+    // 21. The two splitter bars come with the window's layout.
 
     // 22. Lay the window out once.
     RECT client;
@@ -209,7 +212,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     // 34. The main loop.
     run_dialog_loop(DialogLoop{window, main_accelerators, forward_to_window});
 
-    // Shut-down.
+    // Shut-down: the helper ends with the loop that served it.
+    end_picker(window);
     DestroyWindow(window);
     main_window.store(nullptr);
     for (int i = 0; i < 100; i++) {

@@ -1,19 +1,14 @@
 #include "ui/file_dialogs.h"
 
-#include "core/ui_services.h"
+#include "ui/picker_bridge.h"
 
 namespace {
 
-bool choose(void* context, const char*, Array*) {
+bool choose(void* context, const char* suggested_name, Array* path) {
     auto* dialog = static_cast<SaveDialog*>(context);
-    // The helper program's save dialog takes this place once the client can
-    // start it, with the title, filter and start folder of the command.
-    if (!dialog->told)
-        ui_message_box(dialog->owner, "No file dialog is available.", "Zenth Mail", UI_OK | UI_ICON_INFORMATION);
-    dialog->told = true;
-    return false;
+    return pick_for_use(dialog->owner, dialog->use, suggested_name, path) == 1;
 }
 
 }  // namespace
 
-SaveChooser save_dialog_chooser(SaveDialog* dialog) { return SaveChooser{choose, dialog}; }
+SaveChooser save_dialog_chooser(SaveDialog* dialog) { return SaveChooser{.choose = choose, .context = dialog}; }

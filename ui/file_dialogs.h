@@ -1,19 +1,16 @@
-// The save dialogs of the main window's commands.
+// The save dialogs of the main window's commands, shown by the window's
+// file-dialog helper.
 #pragma once
 
 #include <windows.h>
 
-#include "ui/attachment_save.h"
+#include "format/save_chooser.h"
+#include "ui/file_dialog_uses.h"
 
-// A chooser for one command's save dialogs ("Save Email", "Save
-// Attachment"). The open and save dialogs are shown by the file-dialog
-// helper program, which the client cannot drive yet: until it can, the
-// chooser tells the user once per command that no dialog is available and
-// answers as a cancelled dialog.
+// A chooser for one command's save dialogs: "Save Email", "Save Attachment".
 struct SaveDialog {
     HWND owner;
-    const char* title;
-    bool told = false;
+    FileDialogUse use;
 };
 
 SaveChooser save_dialog_chooser(SaveDialog* dialog);

@@ -16,6 +16,7 @@
 #include "ui/view_state.h"
 #include "ui/attachment_box.h"
 #include "ui/copy_move_dialog.h"
+#include "ui/attachment_save.h"
 #include "ui/file_dialogs.h"
 #include "ui/command_states.h"
 #include "ui/message_list.h"
@@ -78,7 +79,7 @@ bool selected_message(HWND window, int* number) {
 void save_message_as(HWND window) {
     int number = 0;
     if (!selected_message(window, &number)) return;
-    SaveDialog dialog{window, "Save Email"};
+    SaveDialog dialog{window, DIALOG_SAVE_EMAIL};
     SaveChooser chooser = save_dialog_chooser(&dialog);
     save_message_file(app.current_folder->text, number, &chooser);
 }
@@ -90,7 +91,7 @@ void extract_selected_attachments(HWND window) {
     enable_message_commands(window);
     Array* path = array_new(message_path_capacity);
     message_file_path(path, app.current_folder->text, number);
-    SaveDialog dialog{window, "Save Attachment"};
+    SaveDialog dialog{window, DIALOG_EXTRACT_ATTACHMENT};
     SaveChooser chooser = save_dialog_chooser(&dialog);
     save_attachments(path->text, window, window, &chooser);
     delete_arrays(path);

@@ -74,15 +74,22 @@ class ListCommands(ClientTest):
         self.assertEqual(self.inbox(), [])
         self.assertFalse(os.path.exists(self.path("maildir", "inbox", "mirror.dat")))
 
-    def test_delete_waits_while_the_server_headers_are_on_show_and_save_has_no_dialog_yet(self):
-        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "0",
-                              "command", "Zenth Mail", "316", "msgbox", "Zenth Mail", "5000",
-                              "tree-select", "Zenth Mail", "347", "E-mail Headers", "sleep", "500",
+    def test_delete_waits_while_the_server_headers_are_on_show(self):
+        out = self.run_client("", *LISTED, "tree-select", "Zenth Mail", "347", "E-mail Headers", "sleep", "500",
                               "command", "Zenth Mail", "320", "sleep", "500",
                               "text", "Zenth Mail", "213", *CLOSE_AND_EXIT)
-        self.assertEqual(values(out, "MSGBOX"), ["No file dialog is available."])
         self.assertEqual(values(out, "TEXT"), ["This option is currently unavailable. Please try later."])
         self.assertEqual(self.inbox(), ["mm1.eml", "mm2.eml", "mm5.eml"])
+
+    def test_save_writes_the_message_where_the_dialog_says(self):
+        # The helper's dialog starts in the program folder's "user" folder and
+        # adds the default extension to a name without one.
+        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "0",
+                              "command", "Zenth Mail", "316", "file-dialog", "Save Email", "15000",
+                              "file-name", "Save Email", "kept", "no-window", "Save Email", "10000",
+                              "sleep", "300", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "MSGBOX"), [])
+        self.assertEqual(self.read("user/kept.eml"), self.read("maildir/inbox/mm1.eml"))
 
 
 if __name__ == "__main__":
