@@ -144,6 +144,13 @@ int pick(FileRequest* request, bool save) {
 }  // namespace
 
 bool launch_picker(HWND owner) {
+    char command_line[64];
+    std::snprintf(command_line, sizeof command_line, "zenth-picker.exe %i",
+                  static_cast<int>(picker_owner_field(reinterpret_cast<intptr_t>(owner))));
+    return launch_picker_as(owner, command_line);
+}
+
+bool launch_picker_as(HWND owner, const char* command) {
     PickerLink* link = free_link(owner);
     if (!link) return false;
     const int32_t field = picker_owner_field(reinterpret_cast<intptr_t>(owner));
@@ -161,8 +168,8 @@ bool launch_picker(HWND owner) {
     std::memset(link->block, 0, sizeof(PickerBlock));
     link->block->owner = field;
 
-    char command_line[64];
-    std::snprintf(command_line, sizeof command_line, "zenth-picker.exe %i", static_cast<int>(field));
+    char command_line[1100];
+    std::snprintf(command_line, sizeof command_line, "%s", command);
     STARTUPINFOA start{};
     GetStartupInfoA(&start);
     start.dwFlags |= STARTF_USESHOWWINDOW;

@@ -15,6 +15,10 @@
 // Without a helper (the program is missing or would not start) every later
 // request of the window fails at once, as if cancelled. False then.
 bool launch_picker(HWND owner);
+// The same with the helper's whole command line given ("zenth-picker.exe
+// <block name>" for launch_picker); tests start a helper that serves
+// another block and play its part on this one themselves.
+bool launch_picker_as(HWND owner, const char* command_line);
 // Asks the window's helper to end and lets its block go; called when the
 // window's message loop ends.
 void end_picker(HWND owner);
