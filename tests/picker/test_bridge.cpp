@@ -16,6 +16,11 @@
 
 #include "core/arrays.h"
 #include "core/picker_block.h"
+#include "core/app_state.h"
+#include "core/window_number.h"
+#include "ui/attachment_job.h"
+#include "ui/attachment_line.h"
+#include "ui/file_dialogs.h"
 #include "ui/picker_bridge.h"
 
 using namespace std::string_view_literals;
@@ -185,6 +190,51 @@ TEST_F(BridgeTest, AHelperThatEndsMidDialogFailsTheRequestAndEveryLaterOneAtOnce
     DWORD started = GetTickCount();
     EXPECT_EQ(ask_save(), 0);
     EXPECT_LT(GetTickCount() - started, 500u);
+}
+
+// The attachment box's "Save": the attachment's own name proposed, no
+// filter, the main window's save folder, and the file copied where chosen.
+TEST_F(BridgeTest, TheAttachmentBoxSaveProposesTheNameAndCopiesTheFile) {
+    if (!app.save_mail_folder) create_app_state();
+    array_copy(app.save_mail_folder, "Z:\\start");
+    CreateDirectoryA("temp", nullptr);
+    Array* source = array_new(100);
+    attachment_file_path(source, window_number(owner), 1);
+    FILE* made = std::fopen(source->text, "wb");
+    ASSERT_TRUE(made);
+    std::fputs("attachment bytes\r\n", made);
+    std::fclose(made);
+    char target[MAX_PATH];
+    GetFullPathNameA("saved-attachment.bin", MAX_PATH, target, nullptr);
+    DeleteFileA(target);
+    std::string proposed, folder, filter;
+    helper = std::thread([&] {
+        for (int i = 0; i < 200 && picker_take_request(block) == PICKER_IDLE; i++) Sleep(10);
+        proposed = block->file_name;
+        folder = block->directory;
+        filter = block->filter;
+        std::snprintf(block->file_name, sizeof block->file_name, "%s", target);
+        std::snprintf(block->directory, sizeof block->directory, "Z:\\chosen");
+        picker_set_state(block, PICKER_IDLE);
+    });
+    SaveDialog dialog{owner, DIALOG_SAVE_ATTACHMENT};
+    SaveChooser chooser = save_dialog_chooser(&dialog);
+    EXPECT_EQ(save_attachment(window_number(owner), "report.pdf", 1, &chooser), 0);
+    helper.join();
+    EXPECT_EQ(proposed, "report.pdf");
+    EXPECT_EQ(folder, "Z:\\start");
+    EXPECT_EQ(filter, "");
+    EXPECT_STREQ(block->title, "Save Attachment");
+    EXPECT_STREQ(app.save_mail_folder->text, "Z:\\chosen");
+    FILE* saved = std::fopen(target, "rb");
+    ASSERT_TRUE(saved);
+    char bytes[64] = {};
+    EXPECT_EQ(std::fread(bytes, 1, sizeof bytes, saved), 18u);
+    std::fclose(saved);
+    EXPECT_STREQ(bytes, "attachment bytes\r\n");
+    DeleteFileA(target);
+    DeleteFileA(source->text);
+    delete_arrays(source);
 }
 
 }  // namespace
