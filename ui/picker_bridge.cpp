@@ -88,6 +88,10 @@ bool wait_while(PickerLink* link, int32_t while_in, int32_t or_in, uint32_t dead
     }
 }
 
+bool helper_ended(const PickerLink* link) {
+    return !link->process || WaitForSingleObject(link->process, 0) == WAIT_OBJECT_0;
+}
+
 // The helper is gone: later requests fail at once, and the window its
 // dialog had disabled takes input again.
 void helper_lost(PickerLink* link, const char* why) {
@@ -98,7 +102,8 @@ void helper_lost(PickerLink* link, const char* why) {
 
 int pick(FileRequest* request, bool save) {
     PickerLink* link = link_of(request->owner);
-    if (!request->file_name || !link || !link->block || link->asking || picker_state(link->block) == PICKER_END) return 0;
+    if (!request->file_name || !link || !link->block || link->asking) return 0;
+    if (picker_state(link->block) == PICKER_END) return 0;
     link->asking = true;
     PickerRequest asked;
     asked.filter = request->filter;
@@ -113,12 +118,14 @@ int pick(FileRequest* request, bool save) {
     bool quit = false, chosen = false;
     WPARAM quit_code = 0;
     bool taken = wait_while(link, ask, ask, hand_over_ms, &quit, &quit_code);
-    // A helper that did not take the request in time gets it taken back,
-    // so it never shows the dialog later or writes into the next request.
+    // A request the helper did not take in time is taken back, so it is
+    // never shown later nor written into the next request. Failing that,
+    // the helper took it meanwhile and its dialog is open.
     if (!taken && picker_change_state(link->block, ask, PICKER_IDLE)) {
-        log_write("The file dialog helper did not answer; the dialog was not shown.\r\n");
-    } else if (!taken && picker_state(link->block) == ask) {
-        helper_lost(link, "The file dialog helper has ended; no file dialog can be shown.\r\n");
+        if (helper_ended(link))
+            helper_lost(link, "The file dialog helper has ended; no file dialog can be shown.\r\n");
+        else
+            log_write("The file dialog helper did not answer; the dialog was not shown.\r\n");
     } else if (!wait_while(link, PICKER_OPEN_SHOWN, PICKER_SAVE_SHOWN, 0, &quit, &quit_code)) {
         helper_lost(link, "The file dialog helper ended while its dialog was open.\r\n");
     } else {

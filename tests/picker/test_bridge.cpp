@@ -192,6 +192,15 @@ TEST_F(BridgeTest, AHelperThatEndsMidDialogFailsTheRequestAndEveryLaterOneAtOnce
     EXPECT_LT(GetTickCount() - started, 500u);
 }
 
+TEST_F(BridgeTest, AHelperGoneBeforeTheRequestFailsItAndLaterOnesAtOnce) {
+    picker_set_state(idle, PICKER_END);
+    Sleep(1000);  // the helper looks at its block every 100 ms
+    DWORD started = GetTickCount();
+    EXPECT_EQ(ask_save(), 0);
+    EXPECT_LT(GetTickCount() - started, 500u);
+    EXPECT_EQ(picker_state(block), PICKER_END);
+}
+
 // The attachment box's "Save": the attachment's own name proposed, no
 // filter, the main window's save folder, and the file copied where chosen.
 TEST_F(BridgeTest, TheAttachmentBoxSaveProposesTheNameAndCopiesTheFile) {
