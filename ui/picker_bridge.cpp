@@ -107,7 +107,7 @@ int pick(FileRequest* request, bool save) {
     link->asking = true;
     PickerRequest asked;
     asked.filter = request->filter;
-    asked.file_name = request->file_name ? request->file_name->text : nullptr;
+    asked.file_name = request->file_name->text;
     asked.directory = request->directory ? request->directory->text : nullptr;
     asked.title = request->title;
     asked.default_extension = request->default_extension;

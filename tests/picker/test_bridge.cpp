@@ -16,6 +16,7 @@
 
 #include "core/arrays.h"
 #include "core/picker_block.h"
+#include "tests/picker/picker_path.h"
 #include "core/app_state.h"
 #include "core/window_number.h"
 #include "ui/attachment_job.h"
@@ -46,13 +47,6 @@ LRESULT CALLBACK owner_procedure(HWND window, UINT message, WPARAM wparam, LPARA
         delete_arrays(name);
     }
     return DefWindowProcA(window, message, wparam, lparam);
-}
-
-std::string picker_path() {
-    const char* unix_path = std::getenv("ZM_PICKER");
-    std::string path = "Z:";
-    for (const char* c = unix_path ? unix_path : ""; *c; ++c) path += *c == '/' ? '\\' : *c;
-    return path;
 }
 
 class BridgeTest : public ::testing::Test {
@@ -99,11 +93,17 @@ protected:
         delete_arrays(file_name, directory);
     }
 
+    // The helper's first step: the request taken as the helper takes it,
+    // waiting up to 2 s for the bridge to make it.
+    void take_request() {
+        for (int i = 0; i < 200 && picker_take_request(block) == PICKER_IDLE; i++) Sleep(10);
+    }
+
     // The helper's part: takes the request, holds the dialog open for
     // `open_ms`, then answers with `chosen` (empty: cancelled).
     void play_helper(DWORD open_ms, const char* chosen) {
         helper = std::thread([this, open_ms, chosen] {
-            for (int i = 0; i < 200 && picker_take_request(block) == PICKER_IDLE; i++) Sleep(10);
+            take_request();
             Sleep(open_ms);
             std::snprintf(block->file_name, sizeof block->file_name, "%s", chosen);
             std::snprintf(block->directory, sizeof block->directory, "%s", *chosen ? "Z:\\chosen" : "");
@@ -180,7 +180,7 @@ TEST_F(BridgeTest, WhileTheDialogIsOpenCommandsRunInputIsDroppedAndAQuitWaits) {
 
 TEST_F(BridgeTest, AHelperThatEndsMidDialogFailsTheRequestAndEveryLaterOneAtOnce) {
     helper = std::thread([this] {
-        for (int i = 0; i < 200 && picker_take_request(block) == PICKER_IDLE; i++) Sleep(10);
+        take_request();
         // The helper's process ends with its dialog open, as if killed.
         picker_set_state(idle, PICKER_END);
     });
@@ -218,7 +218,7 @@ TEST_F(BridgeTest, TheAttachmentBoxSaveProposesTheNameAndCopiesTheFile) {
     DeleteFileA(target);
     std::string proposed, folder, filter;
     helper = std::thread([&] {
-        for (int i = 0; i < 200 && picker_take_request(block) == PICKER_IDLE; i++) Sleep(10);
+        take_request();
         proposed = block->file_name;
         folder = block->directory;
         filter = block->filter;

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/picker_block.h"
+#include "tests/picker/picker_path.h"
 
 using namespace std::literals;
 
@@ -21,14 +22,6 @@ namespace {
 constexpr int FILE_NAME_BOX = 1148;
 // Bounds of the waits: starting a process under Wine takes a second or two.
 constexpr DWORD START_LIMIT_MS = 15000;
-
-// ZM_PICKER is the helper's Linux path; Wine's drive Z: is the root.
-std::string picker_path() {
-    const char* unix_path = std::getenv("ZM_PICKER");
-    std::string path = "Z:";
-    for (const char* c = unix_path ? unix_path : ""; *c; ++c) path += *c == '/' ? '\\' : *c;
-    return path;
-}
 
 // Runs this thread's messages until `done` holds or `limit_ms` passed: the
 // helper's dialog is owned by a window of this thread and sends it messages
