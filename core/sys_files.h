@@ -18,6 +18,9 @@ int sys_create_file(const char* path);  // empty file, writable
 int sys_remove_file(const char* path, int* error = nullptr);
 int sys_copy_file(const char* from, const char* to, bool fail_if_exists);
 int sys_rename(const char* from, const char* to);
+// Moves `from` over `to`, replacing a file of that name in one step, so
+// that a reader finds either the old file or the new one whole.
+int sys_replace_file(const char* from, const char* to);
 int sys_set_current_directory(const char* path);
 // Removes an empty folder. On failure returns -1 and sets *error to the
 // system error code: 145 for a folder that is not empty, 32 for a sharing

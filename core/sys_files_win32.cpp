@@ -38,6 +38,10 @@ int sys_copy_file(const char* from, const char* to, bool fail_if_exists) {
 
 int sys_rename(const char* from, const char* to) { return MoveFileA(from, to) ? 0 : -1; }
 
+int sys_replace_file(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+}
+
 int sys_set_current_directory(const char* path) { return SetCurrentDirectoryA(path) ? 0 : -1; }
 
 int sys_remove_directory(const char* path, int* error) {
