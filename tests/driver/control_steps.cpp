@@ -75,28 +75,31 @@ void checked(const NextArgument& next) {
     std::printf("CHECKED: %d\n", SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
 }
 
-void combo(const NextArgument& next) {
-    HWND box = need_control(next);
-    int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
-    for (int item = 0; item < count; item++) {
+// Combo boxes and list boxes answer the same questions under different
+// message numbers.
+struct ListMessages {
+    UINT count, length, text, selection;
+    const char* selection_label;
+};
+
+void print_entries(HWND box, const ListMessages& m, const char* label) {
+    int count = static_cast<int>(SendMessageA(box, m.count, 0, 0));
+    for (int entry = 0; entry < count; entry++) {
         wchar_t wide[1024] = {};
-        if (SendMessageW(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(item), 0) < 1024)
-            SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(wide));
-        std::printf("ITEM: %s\n", ansi_of(wide).c_str());
+        if (SendMessageW(box, m.length, static_cast<WPARAM>(entry), 0) < 1024)
+            SendMessageW(box, m.text, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(wide));
+        std::printf("%s: %s\n", label, ansi_of(wide).c_str());
     }
-    std::printf("SELECTION: %d\n", static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0)));
+    std::printf("%s: %d\n", m.selection_label, static_cast<int>(SendMessageA(box, m.selection, 0, 0)));
+}
+
+void combo(const NextArgument& next) {
+    print_entries(need_control(next), {CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCURSEL, "SELECTION"}, "ITEM");
 }
 
 void listbox(const NextArgument& next) {
-    HWND box = need_control(next);
-    int n = static_cast<int>(SendMessageA(box, LB_GETCOUNT, 0, 0));
-    for (int e = 0; e < n; e++) {
-        wchar_t wide[1024] = {};
-        if (SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(e), 0) < 1024)
-            SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(e), reinterpret_cast<LPARAM>(wide));
-        std::printf("ENTRY: %s\n", ansi_of(wide).c_str());
-    }
-    std::printf("LISTBOX-SELECTION: %d\n", static_cast<int>(SendMessageA(box, LB_GETCURSEL, 0, 0)));
+    print_entries(need_control(next), {LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCURSEL, "LISTBOX-SELECTION"},
+                  "ENTRY");
 }
 
 void listbox_select(const NextArgument& next) {
