@@ -20,3 +20,6 @@ std::string one_line(const std::string& text);
 using NextArgument = std::function<std::string()>;
 // Runs the step when it is one of the control steps; false when it is not.
 bool run_control_step(const std::string& step, const NextArgument& next);
+
+// Prints a shell link's target and description.
+void print_shortcut(const std::string& path);

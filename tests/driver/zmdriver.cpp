@@ -29,6 +29,7 @@
 //   hidden-command <title> <id>     post WM_COMMAND id to the window, shown
 //                                   or hidden (the client in the tray)
 //   kill                            end the started program
+//   shortcut <path>                 print a shortcut's target and description
 //   any-process                     from here on, look for windows in every
 //                                   process, not only the started program's
 //
@@ -128,6 +129,23 @@ std::string class_of(HWND w) {
 
 constexpr int file_name_box = 1148;
 
+BOOL CALLBACK visit_box_child(HWND child, LPARAM p) {
+    // A message box holds its text and icon and its push buttons (IDOK to
+    // IDCONTINUE), nothing else.
+    std::string kind = class_of(child);
+    int id = GetDlgCtrlID(child);
+    bool box_part = kind == "Static" || (kind == "Button" && id >= IDOK && id <= IDCONTINUE);
+    if (!box_part) *reinterpret_cast<bool*>(p) = false;
+    return box_part;
+}
+
+bool is_message_box(HWND w) {
+    if (class_of(w) != "#32770" || !GetDlgItem(w, 0xFFFF)) return false;
+    bool only_box_parts = true;
+    EnumChildWindows(w, visit_box_child, reinterpret_cast<LPARAM>(&only_box_parts));
+    return only_box_parts;
+}
+
 struct Search {
     std::string title;
     bool message_box;
@@ -144,8 +162,9 @@ BOOL CALLBACK visit_window(HWND w, LPARAM p) {
     GetWindowThreadProcessId(w, &pid);
     if ((!any_process && !contains(s->pids, pid)) || (!IsWindowVisible(w) && !s->hidden_too)) return TRUE;
     if (s->owner ? GetWindow(w, GW_OWNER) != s->owner : window_text(w) != s->title) return TRUE;
-    bool is_box = class_of(w) == "#32770" && GetDlgItem(w, 0xFFFF) != nullptr;
-    if (s->message_box && !is_box) return TRUE;
+    bool is_box = is_message_box(w);
+    // A dialog and the message boxes it shows may share a title.
+    if (s->message_box != is_box) return TRUE;
     if (s->file_dialog && !GetDlgItem(w, file_name_box)) return TRUE;
     s->found = w;
     return FALSE;
@@ -216,7 +235,10 @@ void start(const std::string& exe, const std::string& argument) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     // The program runs in its own folder, as the client starts its companions.
-    std::string folder = exe.substr(0, exe.find_last_of("\\/") == std::string::npos ? 0 : exe.find_last_of("\\/"));
+    size_t slash = exe.find_last_of("\\/");
+    std::string folder = exe.substr(0, slash == std::string::npos ? 0 : slash);
+    // "M:" alone would name the drive's current folder, not its root.
+    if (folder.size() == 2 && folder[1] == ':') folder += "\\";
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &si, &started))
         fail("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
@@ -347,6 +369,8 @@ int main(int argc, char** argv) {
     while (i < args.size()) {
         std::string step = next();
         if (run_control_step(step, next)) {
+        } else if (step == "shortcut") {
+            print_shortcut(next());
         } else if (step == "any-process") {
             any_process = true;
             std::printf("ANY-PROCESS\n");
