@@ -133,3 +133,11 @@ def collect(folder):
     folder = pathlib.Path(folder)
     folder.mkdir(parents=True, exist_ok=True)
     return generated(folder) + from_messages(folder)
+
+
+if __name__ == "__main__":
+    # html_corpus.py <folder>: writes the corpus there, one path a line on stdout.
+    import sys
+
+    for path in collect(sys.argv[1]):
+        print(path)
