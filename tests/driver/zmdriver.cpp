@@ -35,6 +35,10 @@
 //   hidden-command <title> <id>     post WM_COMMAND id to the window, shown
 //                                   or hidden (the client in the tray)
 //   kill                            end the started program
+//   send-message <title> <id> <msg> send a control message number msg with
+//                                   both parameters 0 (no pointers cross
+//                                   the processes), print its result, e.g.
+//                                   LVM_GETBKCOLOR (4096) of a list view
 //
 // Windows are looked for in the started program and in every process it
 // started, and theirs in turn: the client shows its file dialogs from a
@@ -364,6 +368,13 @@ int main(int argc, char** argv) {
                 LRESULT r = SendMessageA(w, WM_COMMAND, MAKEWPARAM(id, 0), 0);
                 std::printf("RESULT: %lld\n", static_cast<long long>(r));
             }
+        } else if (step == "send-message") {
+            HWND w = need_window(next());
+            HWND control = GetDlgItem(w, std::atoi(next().c_str()));
+            if (!control) fail("no such control");
+            UINT number = static_cast<UINT>(std::strtoul(next().c_str(), nullptr, 0));
+            LRESULT r = SendMessageA(control, number, 0, 0);
+            std::printf("MESSAGE: %lld\n", static_cast<long long>(r));
         } else if (step == "close") {
             PostMessageA(need_window(next()), WM_CLOSE, 0, 0);
             std::printf("CLOSE\n");
