@@ -4,6 +4,7 @@
 // only "<", only "&"), with w3m -dump and html2text on the same 5 MB files
 // in the same run as reference points. The converter streams, so the time
 // should grow linearly with the size.
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -90,17 +91,23 @@ bool have(const char* program) {
     return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// One run of another converter, at most 120 s.
+// One run of another converter, at most 60 s.
 void theirs(const char* name, const char* what, const std::string& command, const fs::path& input) {
     if (!have(name)) {
         std::printf("  %-44s not installed\n", what);
         return;
     }
-    std::string line = "timeout 120 " + command + " '" + input.string() + "' >/dev/null 2>&1";
+    std::string line = "timeout 60 " + command + " '" + input.string() + "' >/dev/null 2>&1";
     auto start = std::chrono::steady_clock::now();
     int status = std::system(line.c_str());
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    report(what, input, status == 0 ? seconds : -1);
+    if (status == 0) {
+        report(what, input, seconds);
+        return;
+    }
+    int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::printf("  %-44s %7.1f MB  %s after %.3f s\n", what, static_cast<double>(fs::file_size(input)) / megabyte,
+                code == 124 ? "timed out" : ("failed (exit " + std::to_string(code) + ")").c_str(), seconds);
 }
 
 }  // namespace
