@@ -68,8 +68,8 @@ void fill_account_box(HWND window) {
 
 void initialise(HWND window) {
     settings_use_menu(GetMenu(window));
-    accounts_load();
     build_colour_menu(window);
+    accounts_load();
     setup_folder_images(window);
     add_list_columns(window);
     create_preview(window);
