@@ -10,6 +10,7 @@
 #include "core/sys_files.h"
 #include "format/ascii_case.h"
 #include "format/encryption.h"
+#include "format/html_to_text.h"
 #include "format/part_decode.h"
 #include "format/part_extract.h"
 #include "format/part_list.h"
@@ -106,6 +107,14 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
                 status = 0;
             }
         }
+    }
+    if (status == 0 && !result->as_html && result->html_part) {
+        // The text view gets the HTML converted; when that fails it shows
+        // the HTML as it is rather than nothing.
+        Array* text = array_new(100);
+        temp_file_name(text, "htmltext", window_number(request->window));
+        if (html_to_text(final_file->text, text->text) == 0) array_copy(result->shown_path, text->text);
+        delete_arrays(text);
     }
     if (status == 0 && !result->as_html) {
         int code_page = windows_code_page(result->charset);

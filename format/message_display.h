@@ -20,10 +20,12 @@ struct DisplayRequest {
 struct DisplayResult {
     bool as_html = false;        // show in the browser view
     bool whole_message = false;  // the browser gets the message file itself (multi-part HTML)
-    bool html_part = false;      // the part is text/html: a text display converts it first
+    bool html_part = false;      // the part is text/html: a text display shows it converted
     int charset = 0;             // the part's code page code
     int code_page = 0;           // the Windows code page of a text display
-    Array* shown_path = nullptr;  // 1025: what to show, the "final" file or the message file
+    // 1025: what to show: the "final" file, the message file, or for a text
+    // display of HTML the "htmltext" file converted from the final one
+    Array* shown_path = nullptr;
     Array* type = nullptr;        // 100: the part's type text
 };
 

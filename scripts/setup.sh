@@ -13,6 +13,9 @@ packages=(
   fetchmail
   # mscan, the reference point of bench/bench_list_fill.cpp.
   mblaze
+  # HTML made by real programs for the HTML to text corpus test, and the
+  # converters it and bench/bench_html_to_text are held against.
+  pandoc python3-docutils texinfo txt2html cmark w3m html2text
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -17,6 +17,7 @@
 #include "transport/sys_socket.h"
 #include "ui/client_keys.h"
 #include "ui/client_settings.h"
+#include "ui/colours.h"
 #include "ui/settings_platform_win32.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
@@ -132,7 +133,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     ensure_file("ab.dat");
     ensure_file("zenth.cfg");
 
-    // 11. The colour scheme and its brushes come with colour schemes.
+    // 11. The colour scheme in force and its brushes.
+    load_colour_scheme();
     // 12. Scratch files of the last run go.
     clear_folder("temp", "");
 
@@ -189,7 +191,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     app.screen_width = GetSystemMetrics(SM_CXSCREEN);
     app.screen_height = GetSystemMetrics(SM_CYSCREEN);
 
-    // 29. Colours of the controls come with colour schemes.
+    // 29. The scheme's colours on the main window's controls.
+    recolour_main_window(window);
 
     // 30. Ctrl+Q from anywhere closes the client.
     RegisterHotKey(window, 0, MOD_CONTROL, 'Q');

@@ -54,4 +54,7 @@
     X(CMD_EXTRACT_ATTACHMENTS, extract_attachments_command, REFUSE_IN_HEADERS | REFUSE_WITHOUT_ATTACHMENTS,          \
       GREY_WITHOUT_MESSAGE, ON_MENU)                                                                                 \
     X(CMD_OPEN_ATTACHMENT, attachment_command, 0, GREY_NEVER, ON_MENU)                                               \
-    X(CMD_SAVE_ATTACHMENT, attachment_command, 0, GREY_NEVER, ON_MENU)
+    X(CMD_SAVE_ATTACHMENT, attachment_command, 0, GREY_NEVER, ON_MENU)                                              \
+    X(CMD_SYSTEM_COLOURS, system_colours, 0, GREY_NEVER, ON_MENU)                                                    \
+    X(CMD_MESSAGE_FONT, choose_message_font, 0, GREY_NEVER, ON_MENU)                                                 \
+    X(CMD_PRINTER_FONT, choose_printer_font, 0, GREY_NEVER, ON_MENU)

@@ -15,6 +15,8 @@
 #include "ui/attachment_box.h"
 #include "ui/client_accounts.h"
 #include "ui/client_settings.h"
+#include "ui/colours.h"
+#include "ui/fonts.h"
 #include "ui/settings_platform.h"
 #include "ui/settings_platform_win32.h"
 #include "ui/folder_tree.h"
@@ -66,8 +68,8 @@ void fill_account_box(HWND window) {
 
 void initialise(HWND window) {
     settings_use_menu(GetMenu(window));
+    build_colour_menu(window);
     accounts_load();
-    // The colour menu is built here once colour schemes exist.
     setup_folder_images(window);
     add_list_columns(window);
     create_preview(window);
@@ -146,6 +148,9 @@ void select_all(HWND window, int) {
     edit_select(control(window, IDC_PREVIEW), 0, -1);
 }
 void about(HWND window, int) { show_about(window); }
+void system_colours(HWND window, int command) { colour_command(window, command); }
+void choose_message_font(HWND window, int) { choose_font(window, MESSAGE_FONT); }
+void choose_printer_font(HWND window, int) { choose_font(window, PRINTER_FONT); }
 // The check mark is the option itself; the file follows it at once.
 void toggle_option(HWND, int command) {
     settings_set_menu_check(command, !settings_menu_checked(command));
@@ -174,6 +179,8 @@ void on_command(HWND window, int command) {
         refill_after_move(window);
         return;
     }
+    // The schemes of the "Colors" menu are as many as the files found.
+    if (command >= first_scheme_command && colour_command(window, command)) return;
     const CommandRow* row = find_main_command(command);
     if (!row) return;
     // Commands that would touch the list while it fills, or a folder a
@@ -210,6 +217,13 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     case WM_RBUTTONUP:
         set_dialog_result(window, attachment_box_mouse(window, message) ? 1 : 0);
         return TRUE;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORDLG:
+        // A dialog procedure answers these with the brush itself.
+        return reinterpret_cast<INT_PTR>(
+            control_colour(message, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam)));
     case WM_HOTKEY:
         if (wparam == 0) SendMessageA(window, WM_CLOSE, 0, 0);
         return TRUE;

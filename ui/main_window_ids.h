@@ -52,6 +52,11 @@
 #define CMD_SEARCH 1280
 #define CMD_REFRESH_FOLDER 1308
 #define CMD_SORT_BY_FILE_NAME 1170
+#define CMD_MESSAGE_FONT 1250
+#define CMD_PRINTER_FONT 1270
+// The "Colors" pop-up: the system colours, and the schemes from 20000 up
+// (ui/colour_schemes.h)
+#define CMD_SYSTEM_COLOURS 1303
 
 // Menu items of the message commands
 #define CMD_REPLY_TO_LIST 250

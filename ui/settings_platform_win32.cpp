@@ -8,7 +8,17 @@
 namespace {
 std::atomic<HMENU> settings_menu{nullptr};
 HFONT default_font = nullptr;
-HFONT fonts[2] = {nullptr, nullptr};
+// Windows of other threads set these fonts on their controls: a new font is
+// published whole, and the one it replaced is deleted only at the next
+// change, never while a control may still be drawing with it.
+std::atomic<HFONT> fonts[2] = {nullptr, nullptr};
+HFONT retired[2] = {nullptr, nullptr};  // the interface thread's only
+
+void publish(FontSlot slot, HFONT font) {
+    HFONT previous = fonts[slot].exchange(font);
+    if (retired[slot]) DeleteObject(retired[slot]);
+    retired[slot] = previous;
+}
 
 // The file's font record is LOGFONTA as it lies in memory, field for field.
 static_assert(sizeof(LOGFONTA) == sizeof(FontRecord) && sizeof(FontRecord) == font_record_size);
@@ -31,9 +41,12 @@ void settings_use_menu(HMENU menu) { settings_menu.store(menu); }
 
 HFONT settings_default_font() { return default_font; }
 
-HFONT settings_font(FontSlot slot) { return fonts[slot] ? fonts[slot] : default_font; }
+HFONT settings_font(FontSlot slot) {
+    HFONT font = fonts[slot].load();
+    return font ? font : default_font;
+}
 
-void settings_replace_font(FontSlot slot, HFONT font) { fonts[slot] = font; }
+void settings_replace_font(FontSlot slot, HFONT font) { publish(slot, font); }
 
 int settings_create_default_font() {
     if (default_font) return 0;
@@ -43,12 +56,13 @@ int settings_create_default_font() {
 
 int settings_create_font(FontSlot slot, const FontRecord* record) {
     if (!record) {
-        fonts[slot] = nullptr;
+        publish(slot, nullptr);
         return 0;
     }
     LOGFONTA f = to_logfont(*record);
-    fonts[slot] = CreateFontIndirectA(&f);
-    return fonts[slot] ? 0 : -1;
+    HFONT font = CreateFontIndirectA(&f);
+    publish(slot, font);
+    return font ? 0 : -1;
 }
 
 FontRecord settings_font_record(FontSlot slot) {

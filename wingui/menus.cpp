@@ -39,3 +39,16 @@ void show_popup_menu(HWND owner, HINSTANCE instance, int resource, POINT at, UIN
     TrackPopupMenu(GetSubMenu(menu, 0), flags, at.x, at.y, 0, owner, nullptr);
     DestroyMenu(menu);
 }
+
+HMENU new_popup_menu() { return CreatePopupMenu(); }
+
+void append_menu_item(HMENU popup, int id, const char* text) {
+    AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(id), text);
+}
+
+bool insert_popup_menu(HMENU bar, int position, HMENU popup, const char* title) {
+    return InsertMenuA(bar, static_cast<UINT>(position), MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
+                       title) != 0;
+}
+
+void redraw_menu_bar(HWND window) { DrawMenuBar(window); }

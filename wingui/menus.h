@@ -16,3 +16,11 @@ bool menu_item_enabled(HMENU menu, int id);
 // Shows the first pop-up of menu resource `resource` at `at` (screen
 // pixels) and waits until it closes; the chosen command goes to `owner`.
 void show_popup_menu(HWND owner, HINSTANCE instance, int resource, POINT at, UINT flags);
+
+// An empty pop-up menu, its items appended in order, and the pop-up put into
+// a menu bar at `position` (0 the first) under `title`. The bar's window
+// shows the change once redraw_menu_bar is called.
+HMENU new_popup_menu();
+void append_menu_item(HMENU popup, int id, const char* text);
+bool insert_popup_menu(HMENU bar, int position, HMENU popup, const char* title);
+void redraw_menu_bar(HWND window);

@@ -13,6 +13,10 @@
 //   listbox <title> <id>            print every entry of a list box
 //   listbox-select <title> <id> <text>  select the list box entry of that text
 //   listbox-index <title> <id> <n>  select entry n of a list box (-1: none)
+//   send-message <title> <id> <msg> send a control message number msg with
+//                                   both parameters 0 (no pointers cross
+//                                   the processes), print its result, e.g.
+//                                   LVM_GETBKCOLOR (4096) of a list view
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -120,6 +124,12 @@ void listbox_index(const NextArgument& next) {
     std::printf("SELECTED-INDEX: %d\n", index);
 }
 
+void send_message(const NextArgument& next) {
+    HWND control = need_control(next);
+    UINT number = static_cast<UINT>(std::strtoul(next().c_str(), nullptr, 0));
+    std::printf("MESSAGE: %lld\n", static_cast<long long>(SendMessageA(control, number, 0, 0)));
+}
+
 struct ControlStep {
     const char* name;
     void (*run)(const NextArgument& next);
@@ -128,7 +138,7 @@ struct ControlStep {
 constexpr ControlStep steps[] = {
     {"text", text},       {"set-text", set_text},  {"wait-text", wait_text},         {"check", check},
     {"checked", checked}, {"combo", combo},        {"listbox", listbox},             {"listbox-select", listbox_select},
-    {"listbox-index", listbox_index},
+    {"listbox-index", listbox_index}, {"send-message", send_message},
 };
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "core/app_state.h"
+#include "core/settings.h"
+#include "format/message_display.h"
 #include "ui/attachment_job.h"
 #include "format/mime_walk.h"
 #include "format/part_decode.h"
@@ -110,6 +112,30 @@ TEST_F(MailCorpus, DisplayPartsAndAttachmentsAsSent) {
         }
         EXPECT_EQ(line, wanted_line);
     }
+}
+
+TEST_F(MailCorpus, HtmlOnlyMailsShowConvertedInTheTextView) {
+    const std::vector<std::pair<std::string, std::string>> mails = {
+        {"py_html_only", "[only html]"},
+        {"mutt_html", "Gr\xC3\xBC\xC3\x9F" "e aus Z\xC3\xBCrich second line "},
+    };
+    int mode = html_display_mode.load();
+    html_display_mode = HTML_NEVER;
+    for (const auto& [name, expected] : mails) {
+        SCOPED_TRACE(name);
+        message(read_file(mail_folder() / "messages" / (name + ".eml")));
+        DisplayRequest request;
+        request.path = "m.eml";
+        request.window = reinterpret_cast<WindowRef>(static_cast<uintptr_t>(5));
+        DisplayResult result;
+        display_result_init(&result);
+        ASSERT_EQ(prepare_display(&request, &result), 0);
+        EXPECT_FALSE(result.as_html);
+        EXPECT_STREQ(result.shown_path->text, "temp\\htmltext5.tmp");
+        EXPECT_EQ(read_file("temp/htmltext5.tmp"), expected);
+        display_result_release(&result);
+    }
+    html_display_mode = mode;
 }
 
 }  // namespace

@@ -150,6 +150,8 @@ TEST_F(MimeDisplay, HtmlSettingDecidesTheView) {
     EXPECT_TRUE(r.html_part);  // shown as text after conversion
     EXPECT_EQ(r.code_page, 28592);
     EXPECT_EQ(read_file("temp/final77.tmp"), "<p>caf\xE9 au lait</p>\r\n");
+    EXPECT_STREQ(r.shown_path->text, "temp\\htmltext77.tmp");
+    EXPECT_EQ(read_file("temp/htmltext77.tmp"), "\r\n\r\ncaf\xE9 au lait ");
 
     html_display_mode = HTML_IF_NO_TEXT;
     ASSERT_EQ(show(both, &r), 0);

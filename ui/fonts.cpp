@@ -1,0 +1,32 @@
+#include "ui/fonts.h"
+
+#include "core/ui_services.h"
+#include "ui/client_settings.h"
+#include "ui/colours.h"
+#include "ui/main_window_ids.h"
+#include "ui/printer.h"
+#include "ui/settings_platform_win32.h"
+#include "wingui/colours.h"
+#include "wingui/controls.h"
+#include "wingui/font_dialog.h"
+
+void choose_font(HWND main_window, FontSlot slot) {
+    LOGFONTA font{};
+    GetObjectA(settings_font(slot), sizeof font, &font);
+    HDC printer = nullptr;
+    if (slot == PRINTER_FONT && !(printer = open_printer_for_measuring())) return;
+    bool chosen = choose_font_dialog(main_window, &font, printer);
+    if (printer) DeleteDC(printer);
+    if (!chosen) return;
+    HFONT made = CreateFontIndirectA(&font);
+    if (!made) {
+        show_message("Create font error!");
+        return;
+    }
+    settings_replace_font(slot, made);
+    if (slot == MESSAGE_FONT) {
+        set_control_font(main_window, IDC_PREVIEW, made);
+        rich_edit_set_text_colour(control(main_window, IDC_PREVIEW), colour_slot(SLOT_PANE_TEXT));
+    }
+    settings_save();
+}
