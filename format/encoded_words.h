@@ -1,0 +1,31 @@
+// Header text beyond ASCII: RFC 2047 encoded words read into UTF-8 and
+// written from it, and RFC 2231 parameters (file names) read. Message files
+// stay as they came; these texts are for showing and for names on disk.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A header field's value as a person reads it, in UTF-8: folded lines
+// joined, encoded words ("=?charset?B|Q?...?=", any letter case, a charset
+// with "*language") decoded, the blanks between two encoded words dropped,
+// adjacent words of one charset joined before conversion (a character may
+// be split between them). A malformed word, or one of an unknown charset,
+// stays as written; other 8-bit text is taken as UTF-8 when it is that,
+// else as the system's code page.
+std::string decode_header_text(std::string_view raw);
+
+// A parameter of a Content-Type or Content-Disposition value ("filename",
+// "name"), in UTF-8: RFC 2231 forms (name*=charset'lang'%XX, continuations
+// name*0, name*1* ...) first, then the plain name=value or "value" with
+// encoded words in it. Empty when the value has no such parameter.
+std::string decode_parameter(std::string_view field_value, std::string_view name);
+
+// UTF-8 text as a header writes it: ASCII text as it is; otherwise RFC
+// 2047 "=?utf-8?B?...?=" words of at most 75 characters, never splitting a
+// character, folded with CR LF and a blank. `used` is how much of the first
+// line the field's name already takes.
+std::string encode_header_text(std::string_view utf8, size_t used);
+
+// The first `characters` characters of UTF-8 text.
+std::string utf8_prefix(std::string_view utf8, size_t characters);

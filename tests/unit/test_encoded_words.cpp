@@ -1,0 +1,157 @@
+// Header text beyond ASCII: RFC 2047 words and RFC 2231 parameters read into
+// UTF-8, and UTF-8 written as encoded words that read back the same.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "format/charsets.h"
+#include "format/encoded_words.h"
+
+namespace {
+
+TEST(EncodedWordsTest, TheExamplesOfRfc2047) {
+    struct Row {
+        const char* raw;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"=?ISO-8859-1?Q?a?=", "a"},
+        {"=?ISO-8859-1?Q?a?= b", "a b"},
+        {"=?ISO-8859-1?Q?a?= =?ISO-8859-1?Q?b?=", "ab"},
+        {"=?ISO-8859-1?Q?a?=  =?ISO-8859-1?Q?b?=", "ab"},
+        {"=?ISO-8859-1?Q?a?=\r\n    =?ISO-8859-1?Q?b?=", "ab"},
+        {"=?ISO-8859-1?Q?a_b?=", "a b"},
+        {"=?ISO-8859-1?Q?a?= =?ISO-8859-2?Q?_b?=", "a b"},
+        {"(=?ISO-8859-1?Q?a?=)", "(a)"},
+        {"(=?ISO-8859-1?Q?a?= b)", "(a b)"},
+        {"=?US-ASCII?Q?Keith_Moore?= <moore@cs.utk.edu>", "Keith Moore <moore@cs.utk.edu>"},
+        {"=?ISO-8859-1?Q?Keld_J=F8rn_Simonsen?=", "Keld J\xC3\xB8rn Simonsen"},
+        {"=?ISO-8859-1?Q?Andr=E9?= Pirard", "Andr\xC3\xA9 Pirard"},
+        {"=?ISO-8859-1?B?SWYgeW91IGNhbiByZWFkIHRoaXMgeW8=?=\r\n =?ISO-8859-2?B?dSB1bmRlcnN0YW5kIHRoZSBleGFtcGxlLg==?=",
+         "If you can read this you understand the example."},
+        // RFC 2231's language suffix on the charset.
+        {"=?US-ASCII*EN?Q?Keith_Moore?=", "Keith Moore"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(decode_header_text(row.raw), row.shown) << row.raw;
+}
+
+TEST(EncodedWordsTest, WordsFromRealMail) {
+    struct Row {
+        const char* raw;
+        const char* shown;
+    };
+    const Row rows[] = {
+        // A character split between two words of one charset.
+        {"=?utf-8?Q?=E2=82?= =?utf-8?Q?=AC_100?=", "\xE2\x82\xAC 100"},
+        {"=?UTF-8?B?4oI=?= =?UTF-8?B?rA==?=", "\xE2\x82\xAC"},
+        // Any letter case, in the charset, the encoding and the hex digits.
+        {"=?utf-8?q?caf=c3=a9?=", "caf\xC3\xA9"},
+        {"=?Utf-8?b?Y2Fmw6k=?=", "caf\xC3\xA9"},
+        // Cyrillic, Greek and Japanese in their own charsets.
+        {"=?koi8-r?B?8NLJ18XU?=", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
+        {"=?iso-8859-7?Q?=C3=E5=E9=DC?=", "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC"},
+        {"=?shift_jis?B?k/qWe4zq?=", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"},
+        // Malformed words and unknown charsets stay as written.
+        {"=?x-unknown?Q?abc?=", "=?x-unknown?Q?abc?="},
+        {"=??Q?abc?=", "=??Q?abc?="},
+        {"=?utf-8?Q?abc", "=?utf-8?Q?abc"},
+        {"=?utf-8?X?abc?=", "=?utf-8?X?abc?="},
+        {"=?utf-8?B?not*base64?=", "=?utf-8?B?not*base64?="},
+        {"=?utf-8?Q?a=ZZ?= done", "=?utf-8?Q?a=ZZ?= done"},
+        {"=?utf-8?Q?a b?=", "=?utf-8?Q?a b?="},
+        // Blanks between a word and plain text stay; between words they go.
+        {"Re: =?utf-8?Q?caf=C3=A9?= time", "Re: caf\xC3\xA9 time"},
+        // 8-bit text: UTF-8 when it is, else the system's code page.
+        {"Gr\xC3\xBC\xC3\x9F" "e", "Gr\xC3\xBC\xC3\x9F" "e"},
+        {"Gr\xFC\xDF" "e", "Gr\xC3\xBC\xC3\x9F" "e"},
+        // A folded plain subject is one line.
+        {"Quarterly\r\n figures", "Quarterly figures"},
+        {"", ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(decode_header_text(row.raw), row.shown) << row.raw;
+}
+
+TEST(EncodedWordsTest, FileNameParameters) {
+    struct Row {
+        const char* value;
+        const char* name;
+        const char* decoded;
+    };
+    const Row rows[] = {
+        {"attachment; filename*=utf-8''%E2%82%AC.txt", "filename", "\xE2\x82\xAC.txt"},
+        {"attachment; filename*=iso-8859-1'en'%A3%20rates.txt", "filename", "\xC2\xA3 rates.txt"},
+        {"attachment;\r\n filename*0*=utf-8''%E2%82; filename*1*=%AC;\r\n filename*2=\".txt\"", "filename",
+         "\xE2\x82\xAC.txt"},
+        {"attachment; filename*0=\"long \"; filename*1=\"name.txt\"", "filename", "long name.txt"},
+        {"attachment; FILENAME=\"=?utf-8?B?4oKsLnR4dA==?=\"", "filename", "\xE2\x82\xAC.txt"},
+        {"text/plain; charset=us-ascii; name=\"report \\\"final\\\".pdf\"", "name", "report \"final\".pdf"},
+        {"application/pdf; name=plain.pdf ; x=1", "name", "plain.pdf"},
+        {"attachment; filename*=utf-8''%E2%82%AC.txt; filename=\"fallback.txt\"", "filename", "\xE2\x82\xAC.txt"},
+        {"attachment", "filename", ""},
+        {"attachment; size=10", "filename", ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(decode_parameter(row.value, row.name), row.decoded) << row.value;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    for (size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) lines.push_back(text.substr(at, end - at));
+    lines.push_back(text.substr(at));
+    return lines;
+}
+
+TEST(EncodedWordsTest, SubjectsEncodeWithinTheLinesAndReadBackTheSame) {
+    const std::vector<std::string> alphabets = {
+        "\xC3\x87" "a va tr\xC3\xA8s bien ",                                    // Latin
+        "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC \xCF\x83\xCE\xBF\xCF\x85 ",          // Greek
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 ",                    // Cyrillic
+        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE4\xBB\xB6\xE5\x90\x8D",  // Japanese
+        "\xF0\x9F\x98\x80\xF0\x9F\x8E\x89 ok ",                                 // emoji
+    };
+    for (const std::string& alphabet : alphabets) {
+        for (size_t characters : {1u, 2u, 13u, 40u, 80u, 200u}) {
+            std::string repeated;
+            while (repeated.size() < alphabet.size() * 60) repeated += alphabet;
+            std::string subject = utf8_prefix(repeated, characters);
+            std::string encoded = encode_header_text(subject, 9);
+            std::vector<std::string> lines = lines_of(encoded);
+            for (size_t i = 0; i < lines.size(); i++) {
+                for (char c : lines[i]) ASSERT_LT(static_cast<unsigned char>(c), 0x80u) << encoded;
+                EXPECT_LE(lines[i].size() + (i == 0 ? 9 : 0), 76u) << encoded;
+                if (i > 0) {
+                    EXPECT_EQ(lines[i][0], ' ');
+                }
+            }
+            EXPECT_EQ(decode_header_text(encoded), subject) << encoded;
+        }
+    }
+    // ASCII stays as it is, and a cut never splits a character.
+    EXPECT_EQ(encode_header_text("Quarterly figures", 9), "Quarterly figures");
+    EXPECT_EQ(utf8_prefix("a\xE2\x82\xAC" "b", 2), "a\xE2\x82\xAC");
+    EXPECT_EQ(utf8_prefix("ab", 5), "ab");
+}
+
+TEST(CharsetsTest, NamesAndBytes) {
+    EXPECT_EQ(charset_code_page("UTF-8"), 65001);
+    EXPECT_EQ(charset_code_page("us-ascii"), 1252);
+    EXPECT_EQ(charset_code_page("ISO-8859-1"), 1252);
+    EXPECT_EQ(charset_code_page("iso-8859-15"), 28605);
+    EXPECT_EQ(charset_code_page("Windows-1251"), 1251);
+    EXPECT_EQ(charset_code_page("koi8-r*ru"), 20866);
+    EXPECT_EQ(charset_code_page("x-unknown"), 0);
+    EXPECT_EQ(charset_code_page(""), 0);
+    EXPECT_TRUE(valid_utf8("caf\xC3\xA9 \xF0\x9F\x98\x80"));
+    EXPECT_FALSE(valid_utf8("caf\xE9"));
+    EXPECT_FALSE(valid_utf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(valid_utf8("\xED\xA0\x80"));      // a surrogate
+    EXPECT_FALSE(valid_utf8("\xF4\x90\x80\x80"));  // past U+10FFFF
+    EXPECT_FALSE(valid_utf8("\xE2\x82"));          // cut short
+    std::string utf8;
+    // windows-1252's own characters, which iso-8859-1 does not have.
+    EXPECT_TRUE(charset_to_utf8("iso-8859-1", "\x80 \x93q\x94", &utf8));
+    EXPECT_EQ(utf8, "\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D");
+}
+
+}  // namespace
