@@ -188,7 +188,7 @@ int run_session(WindowRef w, Socket s, const SendPlan& plan, int port, const cha
 
 }  // namespace
 
-int smtp_send_file(WindowRef w, const char* path) {
+int smtp_send_file(WindowRef w, const char* path, SentItems* sent) {
     SendPlan* plan = send_plan_new();
     Array* copy = array_new(100);
     int result = -1;
@@ -212,7 +212,10 @@ int smtp_send_file(WindowRef w, const char* path) {
             }
         }
     }
-    if (result == 0 && (plan->options & SEND_SAVE_SENT_ITEM)) save_sent_item(w, copy->text);
+    if (result == 0 && (plan->options & SEND_SAVE_SENT_ITEM)) {
+        SentItems own;
+        save_sent_item(w, copy->text, sent ? sent : &own);
+    }
     delete_arrays(copy);
     send_plan_delete(plan);
     return result;

@@ -106,10 +106,12 @@ struct BodyScan {
     }
 
     // Scans n bytes into `out`; returns how many went there, and sets `done`
-    // when the terminator is complete (bytes after it are dropped).
-    size_t scan(const char* bytes, int n, char* out, bool* done) {
+    // when the terminator is complete. `used` gets how many bytes were
+    // scanned: those after the terminator were not.
+    size_t scan(const char* bytes, int n, char* out, bool* done, int* used) {
         size_t written = 0;
-        for (int i = 0; i < n && !*done; i++) {
+        int i = 0;
+        for (; i < n && !*done; i++) {
             char leaving = window[0];
             std::memmove(window, window + 1, window_size - 1);
             window[window_size - 1] = bytes[i];
@@ -120,6 +122,7 @@ struct BodyScan {
             }
             *done = seen >= window_size && std::memcmp(window, t->terminator, window_size) == 0;
         }
+        *used = i;
         return written;
     }
 };
@@ -137,10 +140,22 @@ int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
     const int step_bytes = t->step_bytes > 0 ? t->step_bytes : 1;
     int result = BODY_FAILED;
     bool done = false;
+    int used = 0;
+    t->rest_length = 0;
+    // What follows the terminator is kept for the next reply, as far as the
+    // room for it goes.
+    auto keep_rest = [t](const char* bytes, int length) {
+        if (!t->rest || length <= 0) return true;
+        if (length > t->rest_capacity) return false;
+        std::memmove(t->rest, bytes, static_cast<size_t>(length));
+        t->rest_length = length;
+        return true;
+    };
     for (int at = 0; at < t->pending_length && !done; at += 1023) {
         int n = t->pending_length - at < 1023 ? t->pending_length - at : 1023;
-        size_t written = body.scan(t->pending + at, n, out, &done);
+        size_t written = body.scan(t->pending + at, n, out, &done, &used);
         if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
+        if (done && !keep_rest(t->pending + at + used, t->pending_length - at - used)) return BODY_FAILED;
     }
     while (!done) {
         if (skip_pressed(t->status_window)) {
@@ -150,7 +165,8 @@ int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
         int n = sys_recv(s, chunk, 1023);
         if (n <= 0) break;  // a closed or failed connection ends the body short
         counter += n;
-        size_t written = body.scan(chunk, n, out, &done);
+        size_t written = body.scan(chunk, n, out, &done, &used);
+        if (done && !keep_rest(chunk + used, n - used)) return BODY_FAILED;
         if (counter >= step_bytes) {
             if (steps < t->step_count) progress_step(t->status_window);
             steps++;

@@ -43,6 +43,11 @@ struct BodyTransfer {
     // anything is received: they count for the terminator like the rest.
     const char* pending = nullptr;
     int pending_length = 0;
+    // Where bytes that arrive behind the terminator go: the next replies of a
+    // session with several commands in flight. Without it they are dropped.
+    char* rest = nullptr;
+    int rest_capacity = 0;
+    int rest_length = 0;  // set by the transfer
 };
 
 enum { BODY_COMPLETE = 0, BODY_FAILED = -1, BODY_SKIPPED = -2 };

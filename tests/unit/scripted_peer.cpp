@@ -44,6 +44,16 @@ std::string ScriptedPeer::received() {
     return received_;
 }
 
+std::string ScriptedPeer::received_so_far() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return received_;
+}
+
+std::vector<std::string> ScriptedPeer::received_at_sends() {
+    received();
+    return at_sends_;
+}
+
 void ScriptedPeer::run() {
     intptr_t s = peer_accept(listener_, 5000);
     if (s < 0) return;
@@ -51,7 +61,10 @@ void ScriptedPeer::run() {
     for (const PeerStep& step : script_) {
         if (!open) break;
         switch (step.kind) {
-        case PeerStep::Send:
+        case PeerStep::Send: {
+            std::lock_guard<std::mutex> hold(mutex_);
+            at_sends_.push_back(received_);
+        }
             peer_send_raw(s, step.data);
             break;
         case PeerStep::Receive: {
@@ -60,6 +73,7 @@ void ScriptedPeer::run() {
                 char buffer[4096];
                 int n = peer_recv_raw(s, buffer, sizeof buffer, 5000);
                 if (n <= 0) break;
+                std::lock_guard<std::mutex> hold(mutex_);
                 received_.append(buffer, static_cast<size_t>(n));
             }
             break;
@@ -77,7 +91,10 @@ void ScriptedPeer::run() {
         // Take what the client still sends, until it closes (bounded).
         char buffer[4096];
         int n;
-        while ((n = peer_recv_raw(s, buffer, sizeof buffer, 300)) > 0) received_.append(buffer, static_cast<size_t>(n));
+        while ((n = peer_recv_raw(s, buffer, sizeof buffer, 300)) > 0) {
+            std::lock_guard<std::mutex> hold(mutex_);
+            received_.append(buffer, static_cast<size_t>(n));
+        }
         peer_close_raw(s);
     }
 }

@@ -3,6 +3,7 @@
 // that demands a password. Every wait is bounded.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +32,10 @@ public:
     Socket connect_client();
     // Waits for the script to end and gives back every byte it received.
     std::string received();
+    // What the peer has received up to now, while the script runs.
+    std::string received_so_far();
+    // What it had received each time it sent something, in script order.
+    std::vector<std::string> received_at_sends();
 
 private:
     void run();
@@ -38,6 +43,8 @@ private:
     NetAddress address_;
     intptr_t listener_ = -1;
     std::string received_;
+    std::vector<std::string> at_sends_;
+    std::mutex mutex_;  // guards both while the script runs
     std::thread thread_;
     bool joined_ = false;
 };
