@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the builds and tests need on a Debian machine, once.
+# Installs what the builds and tests need on a Debian machine, once; with
+# "bench" also what the benchmarks compare against.
 set -euo pipefail
 
 packages=(
@@ -9,11 +10,17 @@ packages=(
   # The real mail servers that the transport tests talk to on loopback
   # (tests/servers/start.sh).
   dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks
-  # The receive benchmark's yardstick (bench/bench_receive.cpp).
-  fetchmail
-  # mscan, the reference point of bench/bench_list_fill.cpp.
-  mblaze
 )
+# The benchmarks' yardsticks, only for "setup.sh bench" (scripts/bench.sh):
+# the tests never run them.
+if [ "${1:-}" = bench ]; then
+  packages+=(
+    # The receive benchmark's yardstick (bench/bench_receive.cpp).
+    fetchmail
+    # mscan, the reference point of bench/bench_list_fill.cpp.
+    mblaze
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   # "dpkg -s" also succeeds for a package that was removed but left its

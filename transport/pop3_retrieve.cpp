@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/processes.h"
@@ -78,12 +79,28 @@ struct InFlight {
     int number;
 };
 
+// A message received whole, its scratch file still open, waiting to be
+// written through and moved into the folder with the rest of its batch.
+struct Waiting {
+    std::FILE* file;
+    std::string scratch;
+    int number;
+};
+
+// The most messages written through to the disk together.
+constexpr int batch_limit = 32;
+
 struct Retrieval {
-    Retrieval(WindowRef w, RetrieveOptions o, FolderNumbers* n, Array* s) : window(w), options(o), numbers(n), sizes(s) {}
+    Retrieval(WindowRef w, RetrieveOptions o, FolderNumbers* n, Array* s, int* count)
+        : window(w), options(o), numbers(n), sizes(s), stored(count) {}
     WindowRef window;
     RetrieveOptions options;
     FolderNumbers* numbers;
     Array* sizes;
+    int* stored;
+    std::vector<Waiting> batch;
+    bool reported = false;  // a write failure was shown
+    int retrieving = 0;     // RETR (or TOP) commands in flight
     ReplyReader reader{};
     Array* scratch = array_new(100);
     Array* path = array_new(message_path_capacity);
@@ -100,10 +117,13 @@ struct Retrieval {
     // Fills the window with RETR (or TOP) commands and sends what is
     // written in one call, so that each step costs one write.
     int send_commands() {
-        while (next < end && static_cast<int>(in_flight.size()) < open) {
+        // Only the messages count against the window: a DELE's reply is a
+        // line, and at most a batch of them is in flight.
+        while (next < end && retrieving < open) {
             array_printf(text, options.headers_only ? "top %i 10\r\n" : "retr %i\r\n", next);
             commands += text->text;
             in_flight.push_back({true, next++});
+            retrieving++;
         }
         if (commands.empty()) return 0;
         int result = send_all(reader.s, commands.data(), static_cast<int>(commands.size()));
@@ -161,11 +181,12 @@ struct Retrieval {
         return whole;
     }
 
-    // The reply to the RETR (or TOP) at the head of the queue: the message
-    // stored, then marked for deletion when asked. 0, -1 or pop3_no_quit.
-    int store_next(int* stored) {
+    // The reply to the RETR (or TOP) at the head of the queue, into a
+    // scratch file that waits in the batch. 0, -1 or pop3_no_quit.
+    int receive_next() {
         int k = in_flight.front().number;
         in_flight.pop_front();
+        retrieving--;
         // The message is written under a scratch name no listing counts, and
         // only a complete one moves into the folder: a cancelled or broken
         // download leaves nothing behind there.
@@ -187,39 +208,64 @@ struct Retrieval {
         } else if (receive_body(f, k)) {
             result = 0;
         }
-        // Written through before the move: once the server may delete the
-        // message, this file is the only copy.
-        if (result == 0 && durable_files().flush(f) != 0) {
-            status_append(window, scratch->text);
-            status_append(window, ": could not write file to disk.\r\n");
-            result = pop3_no_quit;
-        }
         register_file(window, nullptr);
-        if (std::fclose(f) != 0 && result == 0) {
-            status_append(window, scratch->text);
-            status_append(window, ": could not write file to disk.\r\n");
-            result = pop3_no_quit;
-        }
-        if (result == 0 && folder_put(numbers, scratch->text, FOLDER_MOVE_DURABLE, path) != 0) result = -1;
         if (result != 0) {
+            std::fclose(f);
             sys_remove_file(scratch->text);
             return result;
         }
-        (*stored)++;
-        open = open * 2 < options.window ? open * 2 : options.window;
-        if (options.delete_after) {
-            array_printf(text, "dele %i\r\n", k);
-            commands += text->text;
-            in_flight.push_back({false, k});
-        }
-        if (send_commands() != 0) return -1;
-        // Without pipelining the DELE is answered before the message is done,
-        // as it always was; in a pipeline its reply comes in its turn.
-        if (in_flight.size() == 1 && !in_flight.front().retrieve && (result = read_dele_reply()) != 0)
-            return result;
         status_append(window, " done");
         status_append(window, "\r\n");
-        if (app.new_mail_command->text[0]) run_new_mail_command(window, path->text);
+        batch.push_back({f, scratch->text, k});
+        open = open * 2 < options.window ? open * 2 : options.window;
+        // The batch goes into the folder when it is full, or when no reply
+        // of a message is next: at once without pipelining.
+        if (static_cast<int>(batch.size()) >= batch_limit || in_flight.empty() || !in_flight.front().retrieve)
+            return publish();
+        return 0;
+    }
+
+    // Writes the batch's files through to the disk, moves them into the
+    // folder and marks each with DELE when asked: flushed one after another,
+    // the files of a batch mostly share one journal commit. 0, -1 or
+    // pop3_no_quit; a failure drops the rest of the batch.
+    int publish() {
+        int result = 0;
+        for (Waiting& w : batch) {
+            // Written through before the move: once the server may delete
+            // the message, this file is the only copy.
+            if (result == 0 && durable_files().flush(w.file) != 0) result = pop3_no_quit;
+            if (std::fclose(w.file) != 0 && result == 0) result = pop3_no_quit;
+            if (result == pop3_no_quit && !reported) {
+                status_append(window, w.scratch.c_str());
+                status_append(window, ": could not write file to disk.\r\n");
+                reported = true;
+            }
+            if (result == 0 && folder_put(numbers, w.scratch.c_str(), FOLDER_MOVE_DURABLE, path) != 0) result = -1;
+            if (result != 0) {
+                sys_remove_file(w.scratch.c_str());
+                continue;
+            }
+            (*stored)++;
+            if (options.delete_after) {
+                array_printf(text, "dele %i\r\n", w.number);
+                commands += text->text;
+                in_flight.push_back({false, w.number});
+            }
+            if (app.new_mail_command->text[0]) run_new_mail_command(window, path->text);
+        }
+        batch.clear();
+        if (result != 0) {
+            // The messages stored are marked all the same: QUIT, when it
+            // may follow, deletes only what is in the folder.
+            if (!commands.empty()) send_all(reader.s, commands.data(), static_cast<int>(commands.size()));
+            commands.clear();
+            return result;
+        }
+        if (send_commands() != 0) return -1;
+        // Without pipelining each DELE is answered before the next command,
+        // as it always was; in a pipeline its reply comes in its turn.
+        if (in_flight.size() == 1 && !in_flight.front().retrieve) return read_dele_reply();
         return 0;
     }
 };
@@ -230,11 +276,11 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
                   Array* sizes, int* stored) {
     FolderNumbers own{folder};
     if (options.window < 1) options.window = 1;
-    Retrieval r{window, options, options.numbers ? options.numbers : &own, sizes};
+    *stored = 0;
+    Retrieval r{window, options, options.numbers ? options.numbers : &own, sizes, stored};
     r.reader.s = s;
     r.next = first;
     r.end = end;
-    *stored = 0;
     int result = 0;
     if (first < end && !job_cancelled(window)) result = r.send_commands();
     else if (first < end) result = -1;
@@ -242,12 +288,17 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
         if (job_cancelled(window)) {
             result = -1;
         } else if (r.in_flight.front().retrieve) {
-            result = r.store_next(stored);
+            result = r.receive_next();
         } else {
             result = r.read_dele_reply();
         }
         // A reply taken frees a place in the window.
         if (result == 0) result = r.send_commands();
+    }
+    // Messages received whole before a failure are kept.
+    if (!r.batch.empty()) {
+        int kept = r.publish();
+        if (result == 0 || kept == pop3_no_quit) result = kept;
     }
     // The moves into the folder must survive a power cut before QUIT lets
     // the server expunge what was marked.

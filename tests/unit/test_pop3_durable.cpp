@@ -35,6 +35,8 @@ struct Recording {
     int fail_flush_at = 0;  // the n-th flush fails (1-based), 0 none
     bool fail_sync = false;
     int flushes = 0;
+    // Another client writes this name just before the move to it.
+    std::string taken_meanwhile;
     void note(const std::string& step) {
         std::lock_guard<std::mutex> hold(mutex);
         steps.push_back(step + (peer ? " | heard: " + peer->received_so_far() : ""));
@@ -49,6 +51,11 @@ int record_flush(std::FILE* f) {
     return sys_flush_file(f);
 }
 int record_move(const char* from, const char* to) {
+    if (recording->taken_meanwhile == to) {
+        std::string native = to;
+        std::replace(native.begin(), native.end(), '\\', '/');
+        write_file(native, "theirs");
+    }
     int result = sys_rename_through(from, to);
     if (result == 0) recording->note(std::string("move ") + to);
     return result;
@@ -152,6 +159,23 @@ TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
 }
 
+// A name that another client takes while the job runs is stepped over and
+// kept; the job's numbers go on after it.
+TEST_F(DurableReceiveTest, ANameTakenWhileReceivingIsSteppedOver) {
+    write_file(folder_ / "maildir/inbox/mm5.eml", "older");
+    record.taken_meanwhile = "maildir\\inbox\\mm7.eml";
+    std::vector<PeerStep> steps = session_start(no_pipelining, 3);
+    for (int n = 1; n <= 3; n++)
+        steps = with(steps, {peer_receive("retr " + std::to_string(n) + "\r\n"), peer_send(retr_reply(n))});
+    ScriptedPeer peer(with(steps, {peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
+    account_at(peer, 0);
+    EXPECT_EQ(receive_job(nullptr, 0), 3);
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm5.eml", "mm6.eml", "mm7.eml", "mm8.eml", "mm9.eml"}));
+    EXPECT_EQ(in_inbox(7), "theirs");
+    EXPECT_TRUE(in_inbox(8).ends_with(stored_text(2)));
+    EXPECT_TRUE(in_inbox(9).ends_with(stored_text(3)));
+}
+
 // The disk refuses the second message: it is not moved in, not deleted, and
 // the session ends without QUIT, so the server deletes nothing at all.
 TEST_F(DurableReceiveTest, AFailedFlushEndsTheJobWithoutQuit) {
@@ -189,21 +213,27 @@ TEST_F(DurableReceiveTest, PipelinedCommandsAreAnsweredInOrder) {
     ScriptedPeer peer(with(session_start(pipelining, 4),
                            {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
                             peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"),
-                            peer_send(retr_reply(3) + "+OK\r\n" + retr_reply(4)), peer_receive("dele 4\r\n"),
-                            peer_send("+OK\r\n+OK\r\n"), peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
+                            peer_send(retr_reply(3) + retr_reply(4)), peer_receive("dele 4\r\n"),
+                            peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 4);
-    // Each reply taken frees a place for the next command.
+    // The first message alone, then two, then the rest: messages 2 to 4 are
+    // written through together, and only then marked for deletion.
     EXPECT_EQ(peer.received(), std::string(login_wire) +
-                                   "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\ndele 2\r\nretr 4\r\ndele 3\r\ndele 4\r\nquit\r\n");
+                                   "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\ndele 2\r\ndele 3\r\ndele 4\r\nquit\r\n");
     ASSERT_EQ(inbox(), (std::vector<std::string>{"mm1.eml", "mm2.eml", "mm3.eml", "mm4.eml"}));
     for (int n = 1; n <= 4; n++) EXPECT_TRUE(in_inbox(n).ends_with(stored_text(n))) << in_inbox(n);
     std::string shown = ui.status_text();
     EXPECT_NE(shown.find("#1 (0.0 KB)  done\r\n#2 (0.0 KB)  done\r\n#3 (0.0 KB)  done\r\n#4 (0.0 KB)  done\r\n"),
               std::string::npos)
         << shown;
-    // The sync saw every DELE and no QUIT.
-    EXPECT_TRUE(record.steps.back().ends_with("dele 3\r\ndele 4\r\n")) << record.steps.back();
+    // Each file was on the disk before its DELE; the sync saw every DELE and
+    // no QUIT.
+    const std::string before_deles = std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n";
+    ASSERT_EQ(record.steps.size(), 9u);
+    EXPECT_EQ(record.steps[2], "flush 2 | heard: " + before_deles);
+    EXPECT_EQ(record.steps[7], "move maildir\\inbox\\mm4.eml | heard: " + before_deles);
+    EXPECT_EQ(record.steps.back(), "sync maildir\\inbox | heard: " + before_deles + "dele 2\r\ndele 3\r\ndele 4\r\n");
 }
 
 // A reply that cannot answer the command in flight (message text where a
