@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/file_replace.h"
 #include "core/sys_files.h"
 #include "core/text_lines.h"
 
@@ -104,20 +105,24 @@ int settings_read(const char* path, SettingsRecord* record) {
 }
 
 int settings_write(const char* path, const SettingsRecord& record) {
-    std::FILE* f = sys_fopen(path, "wb");
-    if (!f) return SETTINGS_FILE_CANNOT_OPEN;
-    bool written = std::fprintf(f, "%i\r\n", record.bits) > 0;
-    written = write_line(f, record.new_mail_command) && written;
-    written = write_line(f, record.new_mail_sound) && written;
-    written = write_line(f, record.socks_server) && written;
-    written = write_line(f, record.socks_port) && written;
-    written = write_line(f, record.socks_user) && written;
-    written = write_line(f, record.socks_password) && written;
-    for (int slot = 0; slot < record.font_count && slot < 2; slot++) {
-        unsigned char bytes[font_record_size];
-        font_record_to_bytes(record.fonts[slot], bytes);
-        written = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes && written;
+    auto write = [&record](std::FILE* f) {
+        bool written = std::fprintf(f, "%i\r\n", record.bits) > 0;
+        written = write_line(f, record.new_mail_command) && written;
+        written = write_line(f, record.new_mail_sound) && written;
+        written = write_line(f, record.socks_server) && written;
+        written = write_line(f, record.socks_port) && written;
+        written = write_line(f, record.socks_user) && written;
+        written = write_line(f, record.socks_password) && written;
+        for (int slot = 0; slot < record.font_count && slot < 2; slot++) {
+            unsigned char bytes[font_record_size];
+            font_record_to_bytes(record.fonts[slot], bytes);
+            written = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes && written;
+        }
+        return written;
+    };
+    switch (replace_file_with(path, write)) {
+    case REPLACE_OK: return SETTINGS_FILE_OK;
+    case REPLACE_CANNOT_OPEN: return SETTINGS_FILE_CANNOT_OPEN;
+    default: return SETTINGS_FILE_WRITE_FAILED;
     }
-    written = std::fclose(f) == 0 && written;
-    return written ? SETTINGS_FILE_OK : SETTINGS_FILE_WRITE_FAILED;
 }

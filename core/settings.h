@@ -71,9 +71,11 @@ enum { SETTINGS_FILE_OK = 0, SETTINGS_FILE_CANNOT_OPEN = -1, SETTINGS_FILE_WRITE
 // Reads the file into a fresh record. SETTINGS_FILE_OK, or
 // SETTINGS_FILE_CANNOT_OPEN (the record keeps its defaults). Shows nothing.
 int settings_read(const char* path, SettingsRecord* record);
-// Creates or replaces the file: the seven lines, then font_count records.
-// SETTINGS_FILE_OK, SETTINGS_FILE_CANNOT_OPEN (nothing written) or
-// SETTINGS_FILE_WRITE_FAILED. Shows nothing.
+// Creates or replaces the file: the seven lines, then font_count records,
+// written to a scratch file that replaces the old file only when every write
+// succeeded. SETTINGS_FILE_OK, SETTINGS_FILE_CANNOT_OPEN or
+// SETTINGS_FILE_WRITE_FAILED; on either failure the old file stays as it
+// was. Shows nothing.
 int settings_write(const char* path, const SettingsRecord& record);
 
 // The client's options in effect, other than the three menu check marks:

@@ -28,6 +28,9 @@ int sys_flush_file(std::FILE* f);
 // Makes the names moved into the folder so far survive a power cut (fsync
 // of the folder); nothing to do on Windows, whose moves went through.
 int sys_sync_folder(const char* folder);
+// Moves `from` over `to`, replacing a file of that name in one step, so
+// that a reader finds either the old file or the new one whole.
+int sys_replace_file(const char* from, const char* to);
 int sys_set_current_directory(const char* path);
 // Removes an empty folder. On failure returns -1 and sets *error to the
 // system error code: 145 for a folder that is not empty, 32 for a sharing

@@ -127,6 +127,10 @@ int sys_sync_folder(const char* folder) {
     return result;
 }
 
+int sys_replace_file(const char* from, const char* to) {
+    return rename(native(from).c_str(), native(to).c_str()) == 0 ? 0 : -1;
+}
+
 int sys_set_current_directory(const char* path) { return chdir(native(path).c_str()) == 0 ? 0 : -1; }
 
 int sys_remove_directory(const char* path, int* error) {

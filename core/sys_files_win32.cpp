@@ -51,6 +51,10 @@ int sys_flush_file(std::FILE* f) {
 
 int sys_sync_folder(const char*) { return 0; }
 
+int sys_replace_file(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+}
+
 int sys_set_current_directory(const char* path) { return SetCurrentDirectoryA(path) ? 0 : -1; }
 
 int sys_remove_directory(const char* path, int* error) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/file_replace.h"
 #include "core/sys_files.h"
 #include "core/text_lines.h"
 #include "format/base64.h"
@@ -97,20 +98,24 @@ int account_table_write(const char* path, const BlowfishKey* key, const AccountT
     delete_arrays(work);
     if (result != ACCOUNT_TABLE_OK) return result;
 
-    std::FILE* f = sys_fopen(path, "wb");
-    if (!f) return ACCOUNT_TABLE_CANNOT_OPEN;
-    bool written = true;
-    for (int account = 0; account < count; account++) {
-        for (int field = 0; field < account_fields; field++) {
-            const char* text = table.accounts[account].fields[field];
-            int size = account_field_size;
-            if (field == ACCOUNT_PASSWORD) {
-                text = stored[account].c_str();
-                size = static_cast<int>(stored[account].size()) + 1;
+    auto write = [&](std::FILE* f) {
+        bool written = true;
+        for (int account = 0; account < count; account++) {
+            for (int field = 0; field < account_fields; field++) {
+                const char* text = table.accounts[account].fields[field];
+                int size = account_field_size;
+                if (field == ACCOUNT_PASSWORD) {
+                    text = stored[account].c_str();
+                    size = static_cast<int>(stored[account].size()) + 1;
+                }
+                written = write_text_line(f, text, size) && written;
             }
-            written = write_text_line(f, text, size) && written;
         }
+        return written;
+    };
+    switch (replace_file_with(path, write)) {
+    case REPLACE_OK: return ACCOUNT_TABLE_OK;
+    case REPLACE_CANNOT_OPEN: return ACCOUNT_TABLE_CANNOT_OPEN;
+    default: return ACCOUNT_TABLE_WRITE_FAILED;
     }
-    written = std::fclose(f) == 0 && written;
-    return written ? ACCOUNT_TABLE_OK : ACCOUNT_TABLE_WRITE_FAILED;
 }

@@ -31,6 +31,8 @@ enum {
 // are ignored. ACCOUNT_TABLE_OK or ACCOUNT_TABLE_CANNOT_OPEN.
 int account_table_read(const char* path, const BlowfishKey* key, AccountTable* table);
 // Creates or replaces the file with the table's accounts, the passwords
-// encoded with `key`. A password that cannot be stored leaves the file as
-// it was (ACCOUNT_TABLE_BAD_PASSWORD).
+// encoded with `key`, through a scratch file that takes the old file's place
+// only when every write succeeded: on any failure the old table stays. A
+// password that cannot be stored leaves the file as it was
+// (ACCOUNT_TABLE_BAD_PASSWORD).
 int account_table_write(const char* path, const BlowfishKey* key, const AccountTable& table);

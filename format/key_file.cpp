@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/file_replace.h"
+#include "core/random.h"
 #include "core/sys_files.h"
 
 const char message_key_file[] = "bfkey.dat";
@@ -25,10 +27,16 @@ int read_key_file(const char* path, unsigned char* key) {
 }
 
 int write_key_file(const char* path, const unsigned char* key) {
-    std::FILE* f = sys_fopen(path, "wb");
-    if (!f) return -1;
-    bool written = std::fwrite(key, 1, KEY_FILE_LENGTH, f) == KEY_FILE_LENGTH;
-    return std::fclose(f) == 0 && written ? 0 : -1;
+    auto write = [key](std::FILE* f) { return std::fwrite(key, 1, KEY_FILE_LENGTH, f) == KEY_FILE_LENGTH; };
+    return replace_file_with(path, write) == REPLACE_OK ? 0 : -1;
+}
+
+int create_key_file(const char* path, unsigned char* key) {
+    if (sys_random_bytes(key, KEY_FILE_LENGTH) != 0 || write_key_file(path, key) != 0) {
+        std::memset(key, 0, KEY_FILE_LENGTH);
+        return -1;
+    }
+    return 0;
 }
 
 int load_key_state(const char* path, BlowfishKey* state, std::atomic<bool>* ready) {

@@ -24,9 +24,15 @@ extern const char key_file_corrupt_text[];
 // length or a read error. `key` is written only when the key loaded.
 int read_key_file(const char* path, unsigned char* key);
 
-// Creates or replaces the file with the 32 bytes of `key`. Returns 0, or -1
-// when it could not be written.
+// Creates or replaces the file with the 32 bytes of `key`, through a scratch
+// file: a failed write leaves the old file as it was. Returns 0, or -1 when
+// it could not be written.
 int write_key_file(const char* path, const unsigned char* key);
+
+// A new key of 32 bytes from the system's cryptographic source, written to
+// `path` and kept in `key`. Returns 0, or -1 when no random bytes or no
+// file could be had (`key` is then zeroed).
+int create_key_file(const char* path, unsigned char* key);
 
 // Reads a key file and expands it into `state`, publishing it through
 // `ready`, which is cleared first and set only when the key loaded. Returns

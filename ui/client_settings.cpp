@@ -97,7 +97,8 @@ int settings_load() {
 int settings_save() {
     auto record = std::make_unique<SettingsRecord>();
     gather(record.get());
-    if (settings_write(settings_file, *record) == SETTINGS_FILE_CANNOT_OPEN) {
+    // The old file stays whole on any failure; the user hears of each.
+    if (settings_write(settings_file, *record) != SETTINGS_FILE_OK) {
         show_message("Cannot open config file!");
         return -1;
     }

@@ -6,14 +6,10 @@
 
 #include <span>
 
+#include "core/check_bit.h"
+
 bool button_checked(HWND window, int id);
 void check_button(HWND window, int id, bool checked);
-
-// One check box standing for one bit of an option word.
-struct CheckBit {
-    int control;
-    unsigned bit;
-};
 
 // Ticks each row's box when its bit is set in `bits`, clears it otherwise.
 void show_bits(HWND window, std::span<const CheckBit> rows, unsigned bits);

@@ -27,6 +27,12 @@ int dialog_units_y(HWND dialog, int units) {
     return r.bottom;
 }
 
+void redraw_whole(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void bring_to_front(HWND window) { SetForegroundWindow(window); }
+
 namespace {
 
 void centre_in(HWND window, RECT area) {

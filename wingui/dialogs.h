@@ -35,6 +35,10 @@ int dialog_units_y(HWND dialog, int units);
 
 void centre_on_screen(HWND window);
 void centre_on_owner(HWND window, HWND owner);
+// Repaints the window and all its children at once.
+void redraw_whole(HWND window);
+// The window to the front, where the user works with it next.
+void bring_to_front(HWND window);
 
 // The message loop of a thread that runs a dialog: keyboard navigation of
 // the dialog, then its accelerators. Ends at WM_QUIT, or as soon as `done`

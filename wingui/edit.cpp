@@ -63,3 +63,7 @@ bool wide_messages_available(HWND rich) {
     SendMessageW(rich, EM_GETLINECOUNT, 0, 0);
     return GetLastError() == 0;
 }
+
+void edit_limit(HWND window, int id, int characters) {
+    SendDlgItemMessageA(window, id, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
+}

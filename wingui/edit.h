@@ -12,6 +12,8 @@ void edit_append(HWND edit, const char* text);
 // the end without a selection).
 void edit_select(HWND edit, int start, int end);
 void edit_scroll_to_caret(HWND edit);
+// How many characters the user can type into the edit `id` of `window`.
+void edit_limit(HWND window, int id, int characters);
 // Where the selection starts (the caret when nothing is selected).
 int edit_caret(HWND edit);
 // A click of the left button at `inside` (client pixels): the caret goes to

@@ -44,6 +44,13 @@ int list_box_selection(HWND box) { return selection(list_box, box); }
 void list_box_select(HWND box, int index) { select(list_box, box, index); }
 int list_box_text(HWND box, int index, Array* out) { return text(list_box, box, index, out); }
 
+int list_box_insert(HWND box, int index, const char* t) {
+    auto at = SendMessageA(box, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(t));
+    return at < 0 ? -1 : static_cast<int>(at);
+}
+
+void list_box_delete(HWND box, int index) { SendMessageA(box, LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+
 int combo_add(HWND box, const char* t) { return add(combo_box, box, t); }
 int combo_count(HWND box) { return count(combo_box, box); }
 int combo_selection(HWND box) { return selection(combo_box, box); }

@@ -12,6 +12,10 @@ int list_box_count(HWND box);
 // The selected entry, -1 when none is.
 int list_box_selection(HWND box);
 void list_box_select(HWND box, int index);
+// Inserts the text at `index` (-1: at the end); returns its index, -1 when
+// refused.
+int list_box_insert(HWND box, int index, const char* text);
+void list_box_delete(HWND box, int index);
 // The entry's text when it fits into `out` whole; otherwise `out` stays
 // empty and the answer is -1.
 int list_box_text(HWND box, int index, Array* out);

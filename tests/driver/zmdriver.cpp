@@ -14,27 +14,27 @@
 //   send-command <title> <id>       send it and print the result
 //   close <title>                   post WM_CLOSE
 //   keys <chord>                    type keys, e.g. ctrl+q
-//   text <title> <control id>       print a control's text
 //   rect <title>                    print the window's rectangle and state,
 //                                   and the screen's size
 //   tree <title> <control id>       print every tree item, indented by depth
 //   tree-select <title> <id> <path> select the tree item of a relative path
 //   post-key <title> <id> <key>     post a key press to a control
-//   combo <title> <id>              print a combo box's items and its selection
 //   list <title> <id>               print every row of a list view, columns
 //                                   joined by " | "
 //   list-select <title> <id> <row>  select one more row of a list view
 //   column-click <title> <id> <n>   click the heading of column n
-//   listbox <title> <id>            print every entry of a list box
-//   listbox-select <title> <id> <text>  select the list box entry of that text
 //   wait-exit <ms>                  wait for the program, print its exit code
 //   sleep <ms>
-//   wait-text <title> <id> <part> <ms>  wait until the control's text holds
-//                                   the part; print it, CR and LF as \r \n
 //   no-window <title> <ms>          wait until no such window is visible
 //   hidden-command <title> <id>     post WM_COMMAND id to the window, shown
 //                                   or hidden (the client in the tray)
 //   kill                            end the started program
+//   shortcut <path>                 print a shortcut's target and description
+//   any-process                     from here on, look for windows in every
+//                                   process, not only the started program's
+//
+// The steps on a window's controls (texts, check boxes, combo and list
+// boxes) are in control_steps.cpp.
 //
 // Windows are looked for in the started program and in every process it
 // started, and theirs in turn: the client shows its file dialogs from a
@@ -67,12 +67,14 @@
 #include <string>
 #include <vector>
 
+#include "driver.h"
 #include "processes.h"
 
-namespace {
-
-
 PROCESS_INFORMATION started{};
+// Set by "any-process": windows are looked for in every process.
+bool any_process = false;
+
+namespace {
 
 // The started program and every process descended from it.
 std::vector<DWORD> family() { return started.dwProcessId ? process_tree(started.dwProcessId) : std::vector<DWORD>{}; }
@@ -80,6 +82,23 @@ std::vector<DWORD> family() { return started.dwProcessId ? process_tree(started.
 // Ends the started program's descendants of that file name (of any name
 // when empty).
 int end_descendants(const std::string& exe) { return end_descendants_of(started.dwProcessId, exe); }
+
+}  // namespace
+
+// A control's text asked for in UTF-16: Wine hands the ANSI text of an edit
+// control or a list box in another process over empty or cut short.
+std::string ansi_of(const wchar_t* wide) {
+    char text[16384] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+// CR and LF shown as \r and \n: one output line per text.
+std::string one_line(const std::string& text) {
+    std::string shown;
+    for (char c : text) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return shown;
+}
 
 // A failed step ends the started program and the processes it started too:
 // left running, they would keep the test's output pipe open and the test
@@ -94,18 +113,12 @@ int end_descendants(const std::string& exe) { return end_descendants_of(started.
     std::exit(1);
 }
 
+namespace {
+
 std::string window_text(HWND w) {
     char buffer[8192] = {};
     GetWindowTextA(w, buffer, sizeof buffer);
     return buffer;
-}
-
-// A control's text asked for in UTF-16: Wine hands the ANSI text of an edit
-// control or a list box in another process over empty or cut short.
-std::string ansi_of(const wchar_t* wide) {
-    char text[16384] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
 }
 
 std::string class_of(HWND w) {
@@ -114,14 +127,24 @@ std::string class_of(HWND w) {
     return buffer;
 }
 
-// CR and LF shown as \r and \n: one output line per text.
-std::string one_line(const std::string& text) {
-    std::string shown;
-    for (char c : text) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
-    return shown;
+constexpr int file_name_box = 1148;
+
+BOOL CALLBACK visit_box_child(HWND child, LPARAM p) {
+    // A message box holds its text and icon and its push buttons (IDOK to
+    // IDCONTINUE), nothing else.
+    std::string kind = class_of(child);
+    int id = GetDlgCtrlID(child);
+    bool box_part = kind == "Static" || (kind == "Button" && id >= IDOK && id <= IDCONTINUE);
+    if (!box_part) *reinterpret_cast<bool*>(p) = false;
+    return box_part;
 }
 
-constexpr int file_name_box = 1148;
+bool is_message_box(HWND w) {
+    if (class_of(w) != "#32770" || !GetDlgItem(w, 0xFFFF)) return false;
+    bool only_box_parts = true;
+    EnumChildWindows(w, visit_box_child, reinterpret_cast<LPARAM>(&only_box_parts));
+    return only_box_parts;
+}
 
 struct Search {
     std::string title;
@@ -137,10 +160,11 @@ BOOL CALLBACK visit_window(HWND w, LPARAM p) {
     auto* s = reinterpret_cast<Search*>(p);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (!contains(s->pids, pid) || (!IsWindowVisible(w) && !s->hidden_too)) return TRUE;
+    if ((!any_process && !contains(s->pids, pid)) || (!IsWindowVisible(w) && !s->hidden_too)) return TRUE;
     if (s->owner ? GetWindow(w, GW_OWNER) != s->owner : window_text(w) != s->title) return TRUE;
-    bool is_box = class_of(w) == "#32770" && GetDlgItem(w, 0xFFFF) != nullptr;
-    if (s->message_box && !is_box) return TRUE;
+    bool is_box = is_message_box(w);
+    // A dialog and the message boxes it shows may share a title.
+    if (s->message_box != is_box) return TRUE;
     if (s->file_dialog && !GetDlgItem(w, file_name_box)) return TRUE;
     s->found = w;
     return FALSE;
@@ -176,11 +200,16 @@ void post_button(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+
+}  // namespace
+
 HWND need_window(const std::string& title) {
     HWND w = wait_window(title, false, 10000);
     if (!w) fail("no window \"" + title + "\"");
     return w;
 }
+
+namespace {
 
 void press(HWND box, const std::string& button) {
     int id = button == "yes" ? IDYES : button == "no" ? IDNO : IDOK;
@@ -205,7 +234,13 @@ void start(const std::string& exe, const std::string& argument) {
     line.push_back(0);
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &started))
+    // The program runs in its own folder, as the client starts its companions.
+    size_t slash = exe.find_last_of("\\/");
+    std::string folder = exe.substr(0, slash == std::string::npos ? 0 : slash);
+    // "M:" alone would name the drive's current folder, not its root.
+    if (folder.size() == 2 && folder[1] == ':') folder += "\\";
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &started))
         fail("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
     WaitForInputIdle(started.hProcess, 10000);
     std::printf("STARTED: %lu\n", started.dwProcessId);
@@ -333,7 +368,13 @@ int main(int argc, char** argv) {
     };
     while (i < args.size()) {
         std::string step = next();
-        if (step == "start") {
+        if (run_control_step(step, next)) {
+        } else if (step == "shortcut") {
+            print_shortcut(next());
+        } else if (step == "any-process") {
+            any_process = true;
+            std::printf("ANY-PROCESS\n");
+        } else if (step == "start") {
             std::string exe = next();
             start(exe, next());
         } else if (step == "window") {
@@ -369,13 +410,6 @@ int main(int argc, char** argv) {
             std::printf("CLOSE\n");
         } else if (step == "keys") {
             type_keys(next());
-        } else if (step == "text") {
-            HWND w = need_window(next());
-            HWND control = GetDlgItem(w, std::atoi(next().c_str()));
-            if (!control) fail("no such control");
-            wchar_t wide[8192] = {};
-            SendMessageW(control, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(wide));
-            std::printf("TEXT: %s\n", ansi_of(wide).c_str());
         } else if (step == "rect") {
             HWND w = need_window(next());
             RECT r;
@@ -402,21 +436,6 @@ int main(int argc, char** argv) {
             PostMessageA(control, WM_KEYDOWN, key, 1);
             PostMessageA(control, WM_KEYUP, key, 0xC0000001);
             std::printf("POSTED-KEY\n");
-        } else if (step == "combo") {
-            HWND w = need_window(next());
-            HWND box = GetDlgItem(w, std::atoi(next().c_str()));
-            if (!box) fail("no such control");
-            int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
-            for (int item = 0; item < count; item++) {
-                // The system carries this message's text across processes;
-                // asked in wide characters it arrives the same everywhere.
-                wchar_t wide[1024] = {};
-                SendMessageW(box, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(wide));
-                char text[2048] = {};
-                WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-                std::printf("ITEM: %s\n", text);
-            }
-            std::printf("SELECTION: %d\n", static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0)));
         } else if (step == "list") {
             HWND w = need_window(next());
             HWND list = GetDlgItem(w, std::atoi(next().c_str()));
@@ -459,26 +478,6 @@ int main(int argc, char** argv) {
             SendInput(2, clicks, sizeof(INPUT));
             Sleep(300);
             std::printf("CLICKED-COLUMN: %d\n", column);
-        } else if (step == "listbox" || step == "listbox-select") {
-            HWND w = need_window(next());
-            HWND box = GetDlgItem(w, std::atoi(next().c_str()));
-            if (!box) fail("no such control");
-            if (step == "listbox") {
-                int n = static_cast<int>(SendMessageA(box, LB_GETCOUNT, 0, 0));
-                for (int e = 0; e < n; e++) {
-                    wchar_t wide[1024] = {};
-                    if (SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(e), 0) < 1024)
-                        SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(e), reinterpret_cast<LPARAM>(wide));
-                    std::printf("ENTRY: %s\n", ansi_of(wide).c_str());
-                }
-            } else {
-                std::string text = next();
-                LRESULT found = SendMessageA(box, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                             reinterpret_cast<LPARAM>(text.c_str()));
-                if (found == LB_ERR) fail("no list box entry \"" + text + "\"");
-                SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
-                std::printf("SELECTED: %s\n", text.c_str());
-            }
         } else if (step == "wait-exit") {
             DWORD r = WaitForSingleObject(started.hProcess, static_cast<DWORD>(std::atoi(next().c_str())));
             if (r != WAIT_OBJECT_0) fail("program still running");
@@ -487,29 +486,6 @@ int main(int argc, char** argv) {
             std::printf("EXIT: %lu\n", code);
         } else if (step == "sleep") {
             Sleep(static_cast<DWORD>(std::atoi(next().c_str())));
-        } else if (step == "wait-text") {
-            HWND w = need_window(next());
-            HWND control = GetDlgItem(w, std::atoi(next().c_str()));
-            if (!control) fail("no such control");
-            std::string part = next();
-            DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
-            std::string text;
-            for (;;) {
-                // Asked in UTF-16: Wine hands ANSI text of another process's
-                // edit control over cut short.
-                static wchar_t wide[65536];
-                wide[0] = 0;
-                SendMessageW(control, WM_GETTEXT, 65536, reinterpret_cast<LPARAM>(wide));
-                static char ansi[65536];
-                ansi[0] = 0;
-                WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
-                text = ansi;
-                if (text.find(part) != std::string::npos || static_cast<int>(until - GetTickCount()) <= 0) break;
-                Sleep(100);
-            }
-            std::string shown = one_line(text);
-            if (text.find(part) == std::string::npos) fail("text never held \"" + part + "\": " + shown);
-            std::printf("TEXT: %s\n", shown.c_str());
         } else if (step == "hidden-command") {
             Search search{next(), false, nullptr, true};
             EnumWindows(visit_window, reinterpret_cast<LPARAM>(&search));

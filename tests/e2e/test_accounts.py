@@ -27,10 +27,16 @@ class NoTable(ClientTest):
         self.assertEqual(self.read("accountdata.cfg"), b"")
         self.assertEqual(values(out, "EXIT"), ["0"])
 
-    def test_yes_ends_the_client_to_let_the_account_manager_run(self):
-        out = self.run_client("", "msgbox", "Zenth Mail", "15000", "yes", "wait-exit", "5000")
+    def test_yes_ends_the_client_and_starts_the_account_manager(self):
+        out = self.run_client("", "msgbox", "Zenth Mail", "15000", "yes", "wait-exit", "5000",
+                              "any-process", "window", "Zenth Mail - Account Manager", "15000",
+                              "command", "Zenth Mail - Account Manager", "202",
+                              "no-window", "Zenth Mail - Account Manager", "10000",
+                              "no-process", "zenth-profiles.exe", "10000")
         self.assertEqual(values(out, "MSGBOX"), [QUESTION])
         self.assertEqual(values(out, "EXIT"), ["0"])
+        # The manager ran in the program folder: it made its key there.
+        self.assertEqual(len(self.read("pwdkey.dat")), 32)
 
 
 class Table(ClientTest):

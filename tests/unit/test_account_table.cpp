@@ -168,9 +168,40 @@ TEST_F(AccountTableTest, FilesThatCannotBeOpenedAreReportedNotShown) {
     EXPECT_EQ(account_table_read(account_table_file, &key_, &table), ACCOUNT_TABLE_CANNOT_OPEN);
     EXPECT_EQ(table.count, 0);
     EXPECT_FALSE(std::filesystem::exists(folder_ / "accountdata.cfg"));
-    std::filesystem::create_directory(folder_ / "accountdata.cfg");
+    // The scratch file beside the table cannot be made.
+    std::filesystem::create_directory(folder_ / "accountdata.cfg.new");
     EXPECT_EQ(account_table_write(account_table_file, &key_, table), ACCOUNT_TABLE_CANNOT_OPEN);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "accountdata.cfg"));
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(AccountTableTest, AFailedWriteKeepsTheOldTable) {
+    std::string old = account("home") + account("work");
+    write_file(folder_ / "accountdata.cfg", old);
+    AccountTable table;
+    ASSERT_EQ(account_table_read(account_table_file, &key_, &table), ACCOUNT_TABLE_OK);
+    std::strcpy(table.accounts[0].fields[ACCOUNT_NAME], "changed");
+
+    // The scratch file cannot be made: nothing is touched.
+    std::filesystem::create_directory(folder_ / "accountdata.cfg.new");
+    EXPECT_EQ(account_table_write(account_table_file, &key_, table), ACCOUNT_TABLE_CANNOT_OPEN);
+    EXPECT_EQ(read_file(folder_ / "accountdata.cfg"), old);
+    std::filesystem::remove(folder_ / "accountdata.cfg.new");
+
+    // A password that cannot be stored: refused before any file is made.
+    std::strcpy(table.accounts[1].fields[ACCOUNT_PASSWORD], std::string(72, 'p').c_str());
+    EXPECT_EQ(account_table_write(account_table_file, &key_, table), ACCOUNT_TABLE_BAD_PASSWORD);
+    EXPECT_EQ(read_file(folder_ / "accountdata.cfg"), old);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "accountdata.cfg.new"));
+
+    // Written whole, the new table takes the old one's place and no scratch
+    // file is left.
+    std::strcpy(table.accounts[1].fields[ACCOUNT_PASSWORD], "secret");
+    ASSERT_EQ(account_table_write(account_table_file, &key_, table), ACCOUNT_TABLE_OK);
+    std::string changed = account("home") + account("work");
+    changed.replace(0, 4, "changed");
+    EXPECT_EQ(read_file(folder_ / "accountdata.cfg"), changed);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "accountdata.cfg.new"));
 }
 
 }  // namespace

@@ -68,4 +68,22 @@ TEST_F(KeyFileTest, WritingReplacesALongerFile) {
     EXPECT_EQ(read_file(folder_ / "bfkey.dat"), key);
 }
 
+TEST_F(KeyFileTest, NewKeysComeFromTheSystemsRandomSource) {
+    unsigned char first[KEY_FILE_LENGTH], second[KEY_FILE_LENGTH];
+    ASSERT_EQ(create_key_file(password_key_file, first), 0);
+    EXPECT_EQ(read_file(folder_ / "pwdkey.dat"), std::string(reinterpret_cast<char*>(first), KEY_FILE_LENGTH));
+    ASSERT_EQ(create_key_file(message_key_file, second), 0);
+    EXPECT_EQ(read_file(folder_ / "bfkey.dat"), std::string(reinterpret_cast<char*>(second), KEY_FILE_LENGTH));
+    // Two keys made in the same second share nothing: no clock seeds them.
+    EXPECT_NE(std::string(reinterpret_cast<char*>(first), 32), std::string(reinterpret_cast<char*>(second), 32));
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "pwdkey.dat.new"));
+
+    // A key that cannot be stored is not handed out either.
+    std::filesystem::create_directory(folder_ / "sub");
+    std::filesystem::create_directory(folder_ / "sub" / "pwdkey.dat.new");
+    EXPECT_EQ(create_key_file("sub\\pwdkey.dat", first), -1);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(first), 32), std::string(32, '\0'));
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "sub" / "pwdkey.dat"));
+}
+
 }  // namespace

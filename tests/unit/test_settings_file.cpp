@@ -118,9 +118,25 @@ TEST_F(SettingsFileTest, FilesThatCannotBeOpenedAreReportedNotShown) {
     EXPECT_EQ(settings_read(settings_file, &record), SETTINGS_FILE_CANNOT_OPEN);
     EXPECT_EQ(describe(record), "0|||||||0");
 
-    std::filesystem::create_directory(folder_ / "zenth.cfg");
+    // The scratch file cannot be made: nothing is written.
+    std::filesystem::create_directory(folder_ / "zenth.cfg.new");
     EXPECT_EQ(settings_write(settings_file, record), SETTINGS_FILE_CANNOT_OPEN);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "zenth.cfg"));
+    std::filesystem::remove(folder_ / "zenth.cfg.new");
+    // Written, but it cannot take the place of what is there.
+    std::filesystem::create_directory(folder_ / "zenth.cfg");
+    EXPECT_EQ(settings_write(settings_file, record), SETTINGS_FILE_WRITE_FAILED);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "zenth.cfg.new"));
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
+    write_file(folder_ / "zenth.cfg", "9\r\ncommand\r\n");
+    SettingsRecord record;
+    record.bits = 1;
+    std::filesystem::create_directory(folder_ / "zenth.cfg.new");
+    EXPECT_NE(settings_write(settings_file, record), SETTINGS_FILE_OK);
+    EXPECT_EQ(read_file(folder_ / "zenth.cfg"), "9\r\ncommand\r\n");
 }
 
 }  // namespace

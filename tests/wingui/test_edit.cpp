@@ -110,3 +110,10 @@ TEST_F(EditTest, LinkDetectionKeepsTheOtherEvents) {
 }
 
 TEST_F(EditTest, TheSystemAnswersWideMessages) { EXPECT_TRUE(wide_messages_available(rich)); }
+
+TEST_F(EditTest, TypingStopsAtTheLimit) {
+    edit_limit(dialog, IDC_LINE, 4);
+    SetFocus(item(IDC_LINE));
+    for (char c : std::string("abcdef")) SendMessageA(item(IDC_LINE), WM_CHAR, static_cast<WPARAM>(c), 1);
+    EXPECT_EQ(raw_text(item(IDC_LINE)), "abcd");
+}

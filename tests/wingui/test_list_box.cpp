@@ -32,6 +32,23 @@ TEST_F(ListBoxTest, EntriesTheChoiceAndItsText) {
     delete_arrays(text, small);
 }
 
+TEST_F(ListBoxTest, EntriesInsertedAndDeletedInPlace) {
+    HWND box = item(IDC_LIST_BOX);
+    list_box_add(box, "home");
+    list_box_add(box, "work");
+    EXPECT_EQ(list_box_insert(box, 0, "New Account"), 0);
+    EXPECT_EQ(list_box_insert(box, -1, "last"), 3);
+    list_box_delete(box, 1);
+    Array* text = array_new(100);
+    std::string entries;
+    for (int i = 0; i < list_box_count(box); i++) {
+        list_box_text(box, i, text);
+        entries += std::string(text->text) + "|";
+    }
+    EXPECT_EQ(entries, "New Account|work|last|");
+    delete_arrays(text);
+}
+
 TEST_F(ListBoxTest, ComboBoxEntriesTheChoiceAndItsText) {
     HWND box = item(IDC_COMBO);
     EXPECT_EQ(combo_selection(box), -1);

@@ -1,0 +1,50 @@
+// What the settings window shows of one account and what it stores back.
+// The window only moves texts between its controls and this record; the
+// rules about what may be stored live here, where they are tested without
+// a window.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "core/accounts.h"
+#include "core/check_bit.h"
+
+struct AccountForm {
+    std::string name, smtp_server, sender_name, sender_address, pop3_server, user, password, inbox;
+    unsigned options = 0;
+};
+
+// One edit control of the form: the member it fills, the label the user
+// knows it by, how many characters a table line can keep of it, and the
+// characters that would break the table or the sender line.
+struct FormField {
+    int control;
+    std::string AccountForm::*text;
+    const char* label;
+    int limit;
+    const char* forbidden;     // besides CR and LF, which no field may hold
+    const char* forbidden_as;  // those characters as the refusal names them
+};
+std::span<const FormField> account_form_fields();
+// The check boxes and the option bits they stand for.
+std::span<const CheckBit> account_option_boxes();
+
+// The sender field "\"name\" <address>" split into its two parts: the text
+// between the first double quote and the next, and between "<" and the next
+// ">"; either empty when its marks are missing, each at most 49 characters.
+void split_sender(const char* sender, std::string* name, std::string* address);
+
+AccountForm account_form_from(const AccountRecord& record);
+
+// Why the form cannot be stored: the text for the user and the control to
+// put right; an empty text when it can be stored.
+struct FormRefusal {
+    std::string text;
+    int control = 0;
+};
+FormRefusal check_account_form(const AccountForm& form);
+
+// Stores a form that check_account_form accepted. The option bits are the
+// form's: the window keeps the bits that it has no box for.
+void store_account_form(const AccountForm& form, AccountRecord* record);

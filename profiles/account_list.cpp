@@ -1,0 +1,39 @@
+#include "profiles/account_list.h"
+
+void account_list_number(AccountList* list) {
+    for (int i = 0; i < list->table.count; i++) list->ids[i] = list->next_id++;
+}
+
+int account_list_add(AccountList* list, int selection) {
+    AccountTable& table = list->table;
+    if (table.count >= max_accounts) return -1;
+    int at = selection < 0 || selection > table.count ? table.count : selection;
+    for (int i = table.count; i > at; i--) {
+        table.accounts[i] = table.accounts[i - 1];
+        list->ids[i] = list->ids[i - 1];
+    }
+    table.accounts[at] = AccountRecord{};
+    list->ids[at] = list->next_id++;
+    table.count++;
+    return at;
+}
+
+int account_list_remove(AccountList* list, int index) {
+    AccountTable& table = list->table;
+    if (index < 0 || index >= table.count) return 0;
+    int id = list->ids[index];
+    for (int i = index; i + 1 < table.count; i++) {
+        table.accounts[i] = table.accounts[i + 1];
+        list->ids[i] = list->ids[i + 1];
+    }
+    table.count--;
+    table.accounts[table.count] = AccountRecord{};
+    list->ids[table.count] = 0;
+    return id;
+}
+
+int account_list_find(const AccountList& list, int id) {
+    for (int i = 0; i < list.table.count; i++)
+        if (list.ids[i] == id) return i;
+    return -1;
+}

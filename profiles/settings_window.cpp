@@ -1,0 +1,169 @@
+// The settings window, dialog 100, one per thread: the eight fields and the
+// option boxes of one account. OK stores them when every field can be
+// stored, and only then; the file is written by the list window's OK.
+#include <string>
+
+#include "core/ui_services.h"
+#include "profiles/account_form.h"
+#include "profiles/profiles.h"
+#include "profiles/settings_ids.h"
+#include "wingui/buttons.h"
+#include "wingui/controls.h"
+#include "wingui/dialogs.h"
+
+namespace {
+
+struct SettingsState {
+    Profiles* profiles;
+    int account_id;
+    AccountForm shown;
+    bool done = false;
+};
+
+// Read far beyond every limit, so that an over-long field is refused rather
+// than cut without a word.
+constexpr int field_read_size = 4096;
+
+void show_form(HWND dialog, const AccountForm& form) {
+    for (const FormField& field : account_form_fields()) set_control_text(dialog, field.control, (form.*field.text).c_str());
+    show_bits(dialog, account_option_boxes(), form.options);
+}
+
+AccountForm read_form(HWND dialog, unsigned stored_options) {
+    AccountForm form;
+    Array* text = array_new(field_read_size);
+    for (const FormField& field : account_form_fields()) {
+        control_text(dialog, field.control, text);
+        form.*field.text = text->text;
+    }
+    array_clear(text);
+    delete_arrays(text);
+    // Bits that no box here shows keep their value.
+    form.options = read_bits(dialog, account_option_boxes(), stored_options);
+    return form;
+}
+
+void close_window(HWND dialog, SettingsState* state) {
+    DestroyWindow(dialog);
+    state->done = true;
+}
+
+void apply(HWND dialog, SettingsState* state) {
+    AccountList& accounts = state->profiles->accounts;
+    FormRefusal refusal;
+    bool stored = false;
+    {
+        std::lock_guard<std::mutex> hold(accounts.lock);
+        int at = account_list_find(accounts, state->account_id);
+        if (at >= 0) {
+            AccountRecord& record = accounts.table.accounts[at];
+            AccountForm form = read_form(dialog, account_form_from(record).options);
+            refusal = check_account_form(form);
+            if (refusal.text.empty()) {
+                store_account_form(form, &record);
+                stored = true;
+            }
+        }
+    }
+    if (!refusal.text.empty()) {
+        ui_message_box(dialog, refusal.text.c_str(), "Account Manager", UI_OK);
+        focus_control(dialog, refusal.control);
+        return;
+    }
+    if (stored) post_command(state->profiles->list_window, CMD_ACCOUNT_STORED, state->account_id);
+    close_window(dialog, state);
+}
+
+INT_PTR CALLBACK settings_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* state = dialog_state<SettingsState>(dialog);
+    switch (message) {
+    case WM_INITDIALOG:
+        state = take_dialog_state<SettingsState>(dialog, lparam);
+        show_form(dialog, state->shown);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case IDC_SETTINGS_OK: apply(dialog, state); break;
+        case IDC_SETTINGS_CANCEL:
+        case IDCANCEL: close_window(dialog, state); break;
+        default: break;
+        }
+        return TRUE;
+    case WM_CLOSE:
+        close_window(dialog, state);
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+// A free slot for a window on the account, -1 when ten are open.
+int take_slot(Profiles* profiles, int account_id) {
+    std::lock_guard<std::mutex> hold(profiles->slots_lock);
+    for (int slot = 0; slot < settings_window_slots; slot++) {
+        if (profiles->settings_accounts[slot] == 0) {
+            profiles->settings_accounts[slot] = account_id;
+            return slot;
+        }
+    }
+    return -1;
+}
+
+void set_slot_window(Profiles* profiles, int slot, HWND window) {
+    std::lock_guard<std::mutex> hold(profiles->slots_lock);
+    profiles->settings_windows[slot] = window;
+}
+
+void free_slot(Profiles* profiles, int slot) {
+    std::lock_guard<std::mutex> hold(profiles->slots_lock);
+    profiles->settings_windows[slot] = nullptr;
+    profiles->settings_accounts[slot] = 0;
+}
+
+struct SettingsStart {
+    Profiles* profiles;
+    int account_id;
+};
+
+void settings_thread(void* argument) {
+    SettingsStart start = *static_cast<SettingsStart*>(argument);
+    delete static_cast<SettingsStart*>(argument);
+    Profiles* profiles = start.profiles;
+    int slot = take_slot(profiles, start.account_id);
+    if (slot < 0) return;
+    SettingsState state{profiles, start.account_id, {}};
+    bool present;
+    {
+        std::lock_guard<std::mutex> hold(profiles->accounts.lock);
+        int at = account_list_find(profiles->accounts, start.account_id);
+        present = at >= 0;
+        if (present) state.shown = account_form_from(profiles->accounts.table.accounts[at]);
+    }
+    HWND dialog = present ? create_dialog(profiles->instance, IDD_ACCOUNT_SETTINGS, nullptr, settings_procedure, &state)
+                          : nullptr;
+    if (dialog) {
+        set_slot_window(profiles, slot, dialog);
+        centre_on_screen(dialog);
+        ShowWindow(dialog, SW_SHOW);
+        run_dialog_loop(DialogLoop{dialog, nullptr, nullptr, &state.done});
+    }
+    std::fill(state.shown.password.begin(), state.shown.password.end(), '\0');
+    free_slot(profiles, slot);
+    bring_to_front(profiles->list_window);
+    redraw_whole(profiles->list_window);
+}
+
+}  // namespace
+
+void open_settings_window(Profiles* profiles, int account_id) {
+    // The thread gets its own copy of what it needs: the list window need
+    // not wait until the thread has taken it.
+    auto* start = new SettingsStart{profiles, account_id};
+    if (!start_dialog_thread(settings_thread, start)) delete start;
+}
+
+void close_settings_windows(Profiles* profiles, int account_id) {
+    std::lock_guard<std::mutex> hold(profiles->slots_lock);
+    for (int slot = 0; slot < settings_window_slots; slot++)
+        if (profiles->settings_accounts[slot] == account_id && profiles->settings_windows[slot])
+            post_command(profiles->settings_windows[slot], IDC_SETTINGS_CANCEL);
+}

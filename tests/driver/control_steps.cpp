@@ -1,0 +1,144 @@
+// The driver's steps on the controls of a window: texts read and set, check
+// boxes, combo boxes and list boxes. Texts cross the process boundary in
+// UTF-16: Wine hands the ANSI text of another process's edit control or
+// list box over empty or cut short.
+//
+//   text <title> <id>               print a control's text
+//   set-text <title> <id> <text>    set a control's text
+//   wait-text <title> <id> <part> <ms>  wait until the control's text holds
+//                                   the part; print it, CR and LF as \r \n
+//   check <title> <id> 0|1          clear or tick a check box
+//   checked <title> <id>            print whether a check box is ticked
+//   combo <title> <id>              print a combo box's items and its selection
+//   listbox <title> <id>            print every entry of a list box
+//   listbox-select <title> <id> <text>  select the list box entry of that text
+//   listbox-index <title> <id> <n>  select entry n of a list box (-1: none)
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "driver.h"
+
+namespace {
+
+HWND need_control(const NextArgument& next) {
+    HWND w = need_window(next());
+    HWND control = GetDlgItem(w, std::atoi(next().c_str()));
+    if (!control) fail("no such control");
+    return control;
+}
+
+std::string wide_text(HWND control) {
+    static wchar_t wide[65536];
+    wide[0] = 0;
+    SendMessageW(control, WM_GETTEXT, 65536, reinterpret_cast<LPARAM>(wide));
+    return ansi_of(wide);
+}
+
+void text(const NextArgument& next) { std::printf("TEXT: %s\n", wide_text(need_control(next)).c_str()); }
+
+void set_text(const NextArgument& next) {
+    HWND control = need_control(next);
+    std::string value = next();
+    std::vector<wchar_t> wide(value.size() + 1);
+    MultiByteToWideChar(CP_ACP, 0, value.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.data()), SMTO_NORMAL, 5000,
+                             &ignored))
+        fail("control does not answer");
+    std::printf("SET-TEXT: %s\n", one_line(value).c_str());
+}
+
+void wait_text(const NextArgument& next) {
+    HWND control = need_control(next);
+    std::string part = next();
+    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
+    std::string shown;
+    for (;;) {
+        shown = wide_text(control);
+        if (shown.find(part) != std::string::npos) break;
+        if (static_cast<int>(until - GetTickCount()) <= 0) fail("text never held \"" + part + "\": " + one_line(shown));
+        Sleep(100);
+    }
+    std::printf("TEXT: %s\n", one_line(shown).c_str());
+}
+
+void check(const NextArgument& next) {
+    HWND box = need_control(next);
+    bool ticked = next() == "1";
+    SendMessageA(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    std::printf("CHECK: %d\n", ticked ? 1 : 0);
+}
+
+void checked(const NextArgument& next) {
+    HWND box = need_control(next);
+    std::printf("CHECKED: %d\n", SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+}
+
+// Combo boxes and list boxes answer the same questions under different
+// message numbers.
+struct ListMessages {
+    UINT count, length, text, selection;
+    const char* selection_label;
+};
+
+void print_entries(HWND box, const ListMessages& m, const char* label) {
+    int count = static_cast<int>(SendMessageA(box, m.count, 0, 0));
+    for (int entry = 0; entry < count; entry++) {
+        wchar_t wide[1024] = {};
+        if (SendMessageW(box, m.length, static_cast<WPARAM>(entry), 0) < 1024)
+            SendMessageW(box, m.text, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(wide));
+        std::printf("%s: %s\n", label, ansi_of(wide).c_str());
+    }
+    std::printf("%s: %d\n", m.selection_label, static_cast<int>(SendMessageA(box, m.selection, 0, 0)));
+}
+
+void combo(const NextArgument& next) {
+    print_entries(need_control(next), {CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCURSEL, "SELECTION"}, "ITEM");
+}
+
+void listbox(const NextArgument& next) {
+    print_entries(need_control(next), {LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCURSEL, "LISTBOX-SELECTION"},
+                  "ENTRY");
+}
+
+void listbox_select(const NextArgument& next) {
+    HWND box = need_control(next);
+    std::string text = next();
+    LRESULT found =
+        SendMessageA(box, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (found == LB_ERR) fail("no list box entry \"" + text + "\"");
+    SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    std::printf("SELECTED: %s\n", text.c_str());
+}
+
+void listbox_index(const NextArgument& next) {
+    HWND box = need_control(next);
+    int index = std::atoi(next().c_str());
+    if (index >= static_cast<int>(SendMessageA(box, LB_GETCOUNT, 0, 0))) fail("no list box entry " + std::to_string(index));
+    SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    std::printf("SELECTED-INDEX: %d\n", index);
+}
+
+struct ControlStep {
+    const char* name;
+    void (*run)(const NextArgument& next);
+};
+
+constexpr ControlStep steps[] = {
+    {"text", text},       {"set-text", set_text},  {"wait-text", wait_text},         {"check", check},
+    {"checked", checked}, {"combo", combo},        {"listbox", listbox},             {"listbox-select", listbox_select},
+    {"listbox-index", listbox_index},
+};
+
+}  // namespace
+
+bool run_control_step(const std::string& step, const NextArgument& next) {
+    for (const ControlStep& s : steps) {
+        if (step == s.name) {
+            s.run(next);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,25 @@
+// What the driver's steps share: failing a step, finding a window of the
+// program under test, and texts read from another process.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Prints "FAIL: why", ends the started program and its children, exits 1.
+[[noreturn]] void fail(const std::string& why);
+// A visible top-level window of that title, waited for; fails without one.
+HWND need_window(const std::string& title);
+// Wide text as the driver prints it.
+std::string ansi_of(const wchar_t* wide);
+// CR and LF shown as \r and \n: one output line per text.
+std::string one_line(const std::string& text);
+
+// The next argument of the step being run.
+using NextArgument = std::function<std::string()>;
+// Runs the step when it is one of the control steps; false when it is not.
+bool run_control_step(const std::string& step, const NextArgument& next);
+
+// Prints a shell link's target and description.
+void print_shortcut(const std::string& path);

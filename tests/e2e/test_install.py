@@ -1,0 +1,180 @@
+"""The installer zenth-install under Wine, each case in a Wine prefix of its
+own under a scratch HOME: registry values, shortcuts, and the shell starting
+the client through them."""
+
+import glob
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from zmharness import DIST, DRIVER, finish, values, winpath  # noqa: E402
+
+INSTALL = "Install"
+BOXES = {"desktop": "102", "start_menu": "103", "eml": "107", "startup": "121", "mailto": "109"}
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+MAILTO_KEY = r"HKCR\mailto\shell\open\command"
+EML_KEY = r"HKCR\.eml"
+CLASS_KEY = r"HKCR\Zenth Mail File\shell\open\command"
+REG_LINE = re.compile(r"^\s{4}(.*?)\s{4}(REG_\w+)\s{4}(.*)$")
+
+
+def all_boxes(on=True):
+    steps = []
+    for box in BOXES.values():
+        steps += ["check", INSTALL, box, "1" if on else "0"]
+    return steps
+
+
+class Installer(unittest.TestCase):
+    """A scratch HOME with a fresh prefix; the program folder has a blank."""
+
+    folder_name = "Zenth Mail"
+
+    def setUp(self):
+        self.home = tempfile.mkdtemp(prefix="zm-install-")
+        self.env = dict(os.environ, HOME=self.home, WINEPREFIX=os.path.join(self.home, "prefix"), WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        subprocess.run(["wine", "wineboot", "-i"], env=self.env, capture_output=True, timeout=300)
+        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=300)
+        self.folder = os.path.join(self.home, self.folder_name)
+        os.makedirs(self.folder)
+        for name in ("zenthmail.exe", "zenth-install.exe", "zenth-picker.exe"):
+            shutil.copy(os.path.join(DIST, name), self.folder)
+        with open(os.path.join(self.folder, "accountdata.cfg"), "wb"):
+            pass
+
+    def tearDown(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def drive(self, *steps):
+        return finish(subprocess.Popen(["wine", DRIVER, *steps], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                       text=True, env=self.env))
+
+    def run_installer(self, *steps, exe=None):
+        exe = exe or winpath(os.path.join(self.folder, "zenth-install.exe"))
+        return self.drive("start", exe, "", "window", INSTALL, "15000", *steps,
+                          "command", INSTALL, "105", "wait-exit", "10000")
+
+    def reg(self, key, name=None):
+        """(type, data) of a value, None when it is missing."""
+        args = ["/ve"] if name is None else ["/v", name]
+        result = subprocess.run(["wine", "reg", "query", key, *args], env=self.env, capture_output=True, text=True,
+                                timeout=60)
+        if result.returncode != 0:
+            return None
+        for line in result.stdout.splitlines():
+            m = REG_LINE.match(line.rstrip("\r"))
+            if m:
+                return m.group(2), m.group(3)
+        return None
+
+    def key_exists(self, key):
+        return subprocess.run(["wine", "reg", "query", key], env=self.env, capture_output=True,
+                              timeout=60).returncode == 0
+
+    def client(self):
+        return winpath(os.path.join(self.folder, "zenthmail.exe"))
+
+    def desktop_link(self):
+        return os.path.join(self.home, "Zenth Mail.lnk")
+
+    def start_menu_link(self):
+        found = glob.glob(os.path.join(self.home, "prefix", "drive_c", "users", "*", "AppData", "Roaming",
+                                       "Microsoft", "Windows", "Start Menu", "[Pp]rograms", "Zenth Mail.lnk"))
+        return found[0] if found else None
+
+
+class InstallEverything(Installer):
+    def test_every_box_registers_quoted_commands_and_shortcuts(self):
+        before = self.reg(MAILTO_KEY)
+        real_home = os.path.expanduser("~")
+        watched = [os.path.join(real_home, p) for p in (".local/share/applications", "Desktop")]
+        snapshot = {p: sorted(os.listdir(p)) if os.path.isdir(p) else None for p in watched}
+
+        out = self.run_installer(*all_boxes(), "command", INSTALL, "104", "msgbox", INSTALL, "15000",
+                                 "shortcut", winpath(self.desktop_link()))
+        self.assertEqual(values(out, "MSGBOX"), ["Installation successful."])
+        quoted = '"%s"' % self.client()
+        self.assertEqual(self.reg(RUN_KEY, "Zenth Mail"), ("REG_SZ", quoted + " --systemtray"))
+        self.assertEqual(self.reg(MAILTO_KEY), ("REG_EXPAND_SZ", quoted + " %1"))
+        self.assertEqual(self.reg(MAILTO_KEY, "OldValue"), ("REG_SZ", before[1]))
+        self.assertEqual(self.reg(EML_KEY), ("REG_SZ", "Zenth Mail File"))
+        self.assertEqual(self.reg(CLASS_KEY), ("REG_SZ", quoted + " %1"))
+        self.assertEqual(values(out, "SHORTCUT"), [self.client() + " | Zenth Mail"])
+        start_menu = self.start_menu_link()
+        self.assertIsNotNone(start_menu)
+        out = self.drive("shortcut", winpath(start_menu))
+        self.assertEqual(values(out, "SHORTCUT"), [self.client() + " | Zenth Mail"])
+
+        # The shell opens a message file whose path holds blanks with the
+        # client, which takes a copy into "temp".
+        message = os.path.join(self.home, "saved mail", "a letter.eml")
+        os.makedirs(os.path.dirname(message))
+        with open(message, "wb") as f:
+            f.write(b"From: ann@example.test\r\nSubject: opened\r\n\r\nHello.\r\n")
+        # The client keeps the output of what started it: nothing waits on it.
+        shell = subprocess.Popen(["wine", "start", winpath(message)], env=self.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        self.drive("any-process", "window", "Zenth Mail", "30000", "command", "Zenth Mail", "302",
+                   "no-process", "zenthmail.exe", "15000")
+        shell.wait(timeout=60)
+        with open(os.path.join(self.folder, "temp", "mm1.eml"), "rb") as f:
+            self.assertEqual(f.read(), b"From: ann@example.test\r\nSubject: opened\r\n\r\nHello.\r\n")
+
+        # Nothing outside the scratch HOME and its prefix.
+        self.assertEqual({p: sorted(os.listdir(p)) if os.path.isdir(p) else None for p in watched}, snapshot)
+
+    def test_install_twice_then_uninstall_puts_everything_back(self):
+        before = self.reg(MAILTO_KEY)
+        self.run_installer(*all_boxes(), "command", INSTALL, "104", "msgbox", INSTALL, "15000",
+                           "command", INSTALL, "104", "msgbox", INSTALL, "15000")
+        # The handler first seen stays kept.
+        self.assertEqual(self.reg(MAILTO_KEY, "OldValue"), ("REG_SZ", before[1]))
+        out = self.run_installer("command", INSTALL, "106", "msgbox", INSTALL, "15000",
+                                 "command", INSTALL, "106", "msgbox", INSTALL, "15000")
+        self.assertEqual(values(out, "MSGBOX"), ["Zenth Mail has been uninstalled.", "Zenth Mail is not installed."])
+        self.assertEqual(self.reg(MAILTO_KEY)[1], before[1])
+        self.assertIsNone(self.reg(MAILTO_KEY, "OldValue"))
+        self.assertIsNone(self.reg(RUN_KEY, "Zenth Mail"))
+        self.assertFalse(self.key_exists(r"HKCR\Zenth Mail File"))
+        self.assertEqual(self.reg(EML_KEY), ("REG_SZ", "Microsoft Internet Mail Message"))
+        self.assertFalse(os.path.exists(self.desktop_link()))
+        self.assertIsNone(self.start_menu_link())
+
+    def test_another_programs_eml_association_is_left_alone(self):
+        subprocess.run(["wine", "reg", "add", EML_KEY, "/ve", "/d", "Other.Mail", "/f"], env=self.env,
+                       capture_output=True, timeout=60)
+        out = self.run_installer("command", INSTALL, "106", "msgbox", INSTALL, "15000")
+        self.assertEqual(values(out, "MSGBOX"), ["Zenth Mail is not installed."])
+        self.assertEqual(self.reg(EML_KEY), ("REG_SZ", "Other.Mail"))
+
+
+class FreshPrefix(Installer):
+    def test_uninstall_without_an_install_says_so_and_without_the_client_nothing_opens(self):
+        out = self.run_installer("command", INSTALL, "106", "msgbox", INSTALL, "15000")
+        self.assertEqual(values(out, "MSGBOX"), ["Zenth Mail is not installed."])
+        os.remove(os.path.join(self.folder, "zenthmail.exe"))
+        out = self.drive("start", winpath(os.path.join(self.folder, "zenth-install.exe")), "",
+                         "msgbox", INSTALL, "15000", "no-window", INSTALL, "2000", "wait-exit", "10000")
+        self.assertEqual(values(out, "MSGBOX"), ["Cannot find the zenthmail.exe file. Please run this program from "
+                                                 "a folder which contains the file."])
+        self.assertEqual(values(out, "EXIT"), ["0"])
+
+
+class DriveRoot(Installer):
+    def test_a_drive_root_gives_one_backslash(self):
+        os.symlink(self.folder, os.path.join(self.home, "prefix", "dosdevices", "m:"))
+        self.run_installer("check", INSTALL, "121", "1", "command", INSTALL, "104", "msgbox", INSTALL, "15000",
+                           exe="M:\\zenth-install.exe")
+        self.assertEqual(self.reg(RUN_KEY, "Zenth Mail"), ("REG_SZ", '"M:\\zenthmail.exe" --systemtray'))
+        self.assertEqual(self.reg(CLASS_KEY), ("REG_SZ", '"M:\\zenthmail.exe" %1'))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,225 @@
+"""The account manager zenth-profiles under Wine: the list window, the
+settings windows, and the table and key it writes."""
+
+import os
+import subprocess
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from zmharness import ClientTest, drive, values, winpath  # noqa: E402
+
+LIST = "Zenth Mail - Account Manager"
+SETTINGS = "Account Manager - Settings"
+ADD, REMOVE, OPEN_SETTINGS, LIST_OK, LIST_CANCEL = "117", "204", "205", "203", "202"
+APPLY, DISCARD = "115", "116"
+EXIT = ["wait-exit", "10000"]
+
+SERVERS = os.environ.get("ZM_SERVERS_DIR", "")
+TOOLS = os.environ.get("ZM_SERVERS_TOOLS", "")
+
+
+def account(name, password="secret", options=9):
+    return [name, "smtp.example.test:25", '"%s" <%s@example.test>' % (name, name), "pop.example.test", name,
+            password, "maildir\\" + name, options]
+
+
+def select(index):
+    return ["listbox-index", LIST, "206", str(index)]
+
+
+def open_settings(index):
+    return select(index) + ["command", LIST, OPEN_SETTINGS, "window", SETTINGS, "10000"]
+
+
+def fill(**fields):
+    controls = {"name": "101", "smtp": "102", "sender_name": "103", "sender_address": "104", "pop3": "105",
+                "user": "106", "password": "107", "inbox": "129"}
+    steps = []
+    for field, text in fields.items():
+        steps += ["set-text", SETTINGS, controls[field], text]
+    return steps
+
+
+def apply_settings():
+    return ["command", SETTINGS, APPLY, "no-window", SETTINGS, "10000"]
+
+
+class Manager(ClientTest):
+    with_account_table = False
+
+    def run_manager(self, *steps):
+        return drive("start", winpath(self.path("zenth-profiles.exe")), "", *steps)
+
+    def table_lines(self):
+        return self.read("accountdata.cfg").split(b"\r\n")
+
+
+class FreshFolder(Manager):
+    def test_a_new_account_is_written_as_eight_lines_with_a_new_key(self):
+        pop3 = "127.0.0.1:%s" % os.environ.get("ZM_POP3_PORT", "110")
+        smtp = "127.0.0.1:%s" % os.environ.get("ZM_SMTP_PORT", "25")
+        out = self.run_manager(
+            "window", LIST, "15000", "command", LIST, ADD, *open_settings(0),
+            *fill(name="home", smtp=smtp, sender_name="Alice Smith", sender_address="alice@example.test", pop3=pop3,
+                  user="alice", password="alicepw"),
+            "text", SETTINGS, "129",
+            "check", SETTINGS, "126", "1", "check", SETTINGS, "122", "1", "check", SETTINGS, "130", "1",
+            *apply_settings(), "listbox", LIST, "206", "command", LIST, LIST_OK, *EXIT)
+        # A new account opens with the inbox the client uses.
+        self.assertEqual(values(out, "TEXT"), ["maildir\\inbox"])
+        self.assertEqual(values(out, "ENTRY"), ["home"])
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        lines = self.table_lines()
+        self.assertEqual(len(lines), 9)
+        self.assertEqual(lines[:5] + lines[6:], [b"home", smtp.encode(), b'"Alice Smith" <alice@example.test>',
+                                                 pop3.encode(), b"alice", b"maildir\\inbox", b"25", b""])
+        # Seven characters padded to eight bytes: twelve base64 characters.
+        self.assertEqual(len(lines[5]), 12)
+        self.assertNotIn(b"alicepw", self.read("accountdata.cfg"))
+        self.assertEqual(len(self.read("pwdkey.dat")), 32)
+        self.assertEqual(sorted(n for n in os.listdir(self.folder) if not n.endswith(".exe")),
+                         ["accountdata.cfg", "pwdkey.dat"])
+        if SERVERS and TOOLS:
+            self.receive_with_the_written_account()
+
+    def receive_with_the_written_account(self):
+        """The client logs in with the password as the manager stored it."""
+        def mailbox(*args):
+            return subprocess.run(["bash", os.path.join(TOOLS, "mailbox.sh"), *args], capture_output=True,
+                                  text=True, timeout=60).stdout.strip()
+        mailbox("clear", "alice")
+        message = (b"From: carol@example.test\r\nTo: alice@example.test\r\nSubject: manager\r\n"
+                   b"Date: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nHello.\r\n")
+        subprocess.run(["bash", os.path.join(TOOLS, "deliver.sh"), "alice", "-"], input=message, check=True,
+                       capture_output=True, timeout=60)
+        os.makedirs(self.path("maildir", "inbox"), exist_ok=True)
+        try:
+            out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+                                  "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "30000",
+                                  "command", "Status", "1302", "no-window", "Status", "5000",
+                                  "command", "Zenth Mail", "302", "wait-exit", "10000")
+        finally:
+            mailbox("clear", "alice")
+        status = values(out, "TEXT")[-1]
+        self.assertIn("New messages: 1\\r\\nErrors: 0", status)
+        self.assertIn(b"Subject: manager", self.read(os.path.join("maildir", "inbox", "mm1.eml")))
+
+    def test_cancel_writes_nothing(self):
+        out = self.run_manager("window", LIST, "15000", "command", LIST, ADD, "command", LIST, LIST_CANCEL, *EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertFalse(os.path.exists(self.path("accountdata.cfg")))
+
+
+class ThreeAccounts(Manager):
+    def setUp(self):
+        super().setUp()
+        self.write_accounts(account("a"), account("b"), account("c"))
+        self.before = self.read("accountdata.cfg")
+        self.key = self.read("pwdkey.dat")
+
+    def remove_b_and_add_first(self):
+        return [*select(1), "command", LIST, REMOVE, *select(0), "command", LIST, ADD, "listbox", LIST, "206"]
+
+    def test_remove_and_add_then_cancel_leave_the_file_as_it_was(self):
+        out = self.run_manager("window", LIST, "15000", *self.remove_b_and_add_first(),
+                               "command", LIST, LIST_CANCEL, *EXIT)
+        self.assertEqual(values(out, "ENTRY"), ["New Account", "a", "c"])
+        self.assertEqual(self.read("accountdata.cfg"), self.before)
+        self.assertEqual(self.read("pwdkey.dat"), self.key)
+
+    def test_remove_and_add_then_ok_write_the_new_order(self):
+        self.run_manager("window", LIST, "15000", *self.remove_b_and_add_first(), "command", LIST, LIST_OK, *EXIT)
+        old = self.before.split(b"\r\n")
+        new = self.table_lines()
+        self.assertEqual(len(new), 25)
+        self.assertEqual(new[:5] + new[6:8], [b""] * 7)
+        self.assertEqual(len(new[5]), 12)  # the empty password, padded and enciphered
+        self.assertEqual(new[8:24], old[0:8] + old[16:24])
+        self.assertEqual(self.read("pwdkey.dat"), self.key)
+
+    def test_a_settings_window_keeps_its_account_through_add_and_remove(self):
+        # The window opened on "c" stores into "c" after two accounts were
+        # added before it; the one opened on a new account closes when that
+        # account is removed.
+        out = self.run_manager(
+            "window", LIST, "15000", *open_settings(2), "command", LIST, ADD, *select(0), "command", LIST, ADD,
+            *fill(name="c2"), *apply_settings(),
+            *open_settings(3), *select(3), "command", LIST, REMOVE, "no-window", SETTINGS, "10000",
+            "listbox", LIST, "206", "command", LIST, LIST_OK, *EXIT)
+        self.assertEqual(values(out, "ENTRY"), ["New Account", "a", "b", "c2"])
+        new = self.table_lines()
+        old = self.before.split(b"\r\n")
+        self.assertEqual(len(new), 33)
+        self.assertEqual(new[8:24], old[0:16])
+        self.assertEqual(new[24:32], [b"c2"] + old[17:24])
+
+    def test_each_refusal_is_told_and_nothing_is_stored(self):
+        refusals = [
+            (dict(name=""), "Please enter an account name."),
+            (dict(inbox=""), "Please enter an inbox path."),
+            (dict(inbox="mail\\inbox"), "Inbox path must begin with 'maildir\\'."),
+            (dict(inbox="maildirX\\inbox"), "Inbox path must begin with 'maildir\\'."),
+            (dict(password="p" * 72), "Password is too long: at most 71 characters can be stored."),
+            (dict(smtp="s" * 99), "SMTP server is too long: at most 98 characters can be stored."),
+            (dict(sender_name="n" * 47), "From (name) is too long: at most 46 characters can be stored."),
+            (dict(sender_name='Ann "A" Smith'), "From (name) must not contain a double quote."),
+            (dict(sender_address="a>b@example.test"),
+             'From (e-mail) must not contain "<", ">" or a double quote.'),
+            (dict(user="b\r\nDELE 1"), "Username must not contain a line break."),
+        ]
+        steps = ["window", LIST, "15000", *open_settings(1)]
+        good = dict(name="b", smtp="smtp.example.test:25", sender_name="b", sender_address="b@example.test",
+                    user="b", password="secret", inbox="maildir\\b")
+        for bad, _ in refusals:
+            # The name changes with every try: a refused apply must store
+            # none of what came before the field it refuses.
+            steps += [*fill(**dict(good, name="changed")), *fill(**bad), "command", SETTINGS, APPLY,
+                      "msgbox", "Account Manager", "10000", "window", SETTINGS, "2000"]
+        steps += ["listbox", LIST, "206", "command", SETTINGS, DISCARD, "no-window", SETTINGS, "10000",
+                  "command", LIST, LIST_OK, *EXIT]
+        out = self.run_manager(*steps)
+        self.assertEqual(values(out, "MSGBOX"), [text for _, text in refusals])
+        self.assertEqual(values(out, "ENTRY"), ["a", "b", "c"])
+        self.assertEqual(self.read("accountdata.cfg"), self.before)
+
+    def test_bits_without_a_box_are_kept(self):
+        self.write_accounts(account("a", options=0x40 | 0x200 | 0x8))
+        self.run_manager("window", LIST, "15000", *open_settings(0), "check", SETTINGS, "122", "0",
+                         "check", SETTINGS, "125", "1", *apply_settings(), "command", LIST, LIST_OK, *EXIT)
+        self.assertEqual(self.table_lines()[7], str(0x40 | 0x200 | 0x2).encode())
+
+
+class Limits(Manager):
+    def test_an_eleventh_account_is_refused(self):
+        self.write_accounts(*[account("a%d" % i) for i in range(10)])
+        before = self.read("accountdata.cfg")
+        out = self.run_manager("window", LIST, "15000", "command", LIST, ADD, "msgbox", "Zenth Mail", "10000",
+                               "listbox", LIST, "206", "command", LIST, LIST_OK, *EXIT)
+        self.assertEqual(values(out, "MSGBOX"), ["Number of accounts reached maximum!"])
+        self.assertEqual(len(values(out, "ENTRY")), 10)
+        self.assertEqual(self.read("accountdata.cfg"), before)
+
+    def test_a_corrupt_key_is_told_and_nothing_written(self):
+        self.write_accounts(account("a"))
+        before = self.read("accountdata.cfg")
+        self.write("pwdkey.dat", b"k" * 31)
+        out = self.run_manager("msgbox", "Zenth Mail", "15000", *EXIT)
+        self.assertEqual(values(out, "MSGBOX"), ["Key file is corrupted. Please reinstall."])
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertEqual(self.read("pwdkey.dat"), b"k" * 31)
+        self.assertEqual(self.read("accountdata.cfg"), before)
+
+    def test_a_table_that_cannot_be_written_keeps_the_old_one(self):
+        self.write_accounts(account("a"))
+        before = self.read("accountdata.cfg")
+        os.makedirs(self.path("accountdata.cfg.new"))
+        out = self.run_manager("window", LIST, "15000", "command", LIST, ADD, "command", LIST, LIST_OK,
+                               "msgbox", "Zenth Mail", "10000", *EXIT)
+        self.assertEqual(values(out, "MSGBOX"), ["Cannot open account data file!"])
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertEqual(self.read("accountdata.cfg"), before)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
