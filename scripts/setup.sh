@@ -6,10 +6,14 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest python3
   g++-mingw-w64-x86-64 wine wine64
+  # Wine's SChannel is built on GnuTLS, which Wine only recommends.
+  libgnutls30
   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation
   # The real mail servers that the transport tests talk to on loopback
   # (tests/servers/start.sh).
   dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks
+  # Their test CA and certificates, and the servers' own TLS check.
+  openssl
 )
 # The benchmarks' yardsticks, only for "setup.sh bench" (scripts/bench.sh):
 # the tests never run them.

@@ -7,6 +7,8 @@
 #include "format/text_search.h"
 #include "transport/connect.h"
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
+#include "transport/tls.h"
 
 namespace {
 
@@ -22,7 +24,7 @@ int read_reply_lines(Socket s, Visit visit) {
     bool first_line = true;
     for (;;) {
         char c;
-        if (sys_recv(s, &c, 1) != 1) return -1;
+        if (stream_recv(s, &c, 1) != 1) return -1;
         if (length < line_kept) line[length++] = c;
         if (c != '\n') continue;
         line[length] = 0;
@@ -47,13 +49,32 @@ int read_auth_list(Socket s, Array* reply) {
     });
 }
 
+// STLS (RFC 2595) after the greeting: the server's "+" and nothing behind
+// it, then the handshake.
+int start_tls(Socket s, WindowRef window, Array* reply, const char* host) {
+    if (send_pop3_command(s, "stls\r\n", window, true) != 0) return -1;
+    if (recv_line(s, reply, nullptr) != 0) {
+        status_append(window, "receiveline error\r\n");
+        return -1;
+    }
+    if (reply->text[0] != '+') {
+        status_append(window, reply->text);
+        status_append(window, "POP3 server does not support STLS.\r\n");
+        return -1;
+    }
+    // The line was read in chunks: what came with it is still in the buffer.
+    const char* end = std::strchr(reply->text, '\n');
+    if (!go_ahead_alone(s, end ? end + 1 : "", window)) return -1;
+    return tls_begin(s, host, window);
+}
+
 }  // namespace
 
 int pop3_login(Socket s, WindowRef window, Array* reply, Array* command, const char* server, const char* user,
                const char* password, LoginOptions options) {
     Array* host = array_new(server_text_capacity);
     array_copy(host, server);
-    int port = split_server_port(host, 110);
+    int port = split_server_port(host, pop3_default_port(options.tls));
     NetAddress address;
     int result = -1;
     if (port == 0) {
@@ -64,8 +85,12 @@ int pop3_login(Socket s, WindowRef window, Array* reply, Array* command, const c
         status_append(window, "Cannot connect to POP3 server.\r\nSee readme file for explanation.\r\n");
     } else {
         status_append(window, "Connected to server.\r\n");
-        if (recv_line(s, reply, nullptr) != 0) {
+        if (options.tls == TLS_IMPLICIT && tls_begin(s, host->text, window) != 0) {
+            // Nothing is sent on a connection that could not be secured.
+        } else if (recv_line(s, reply, nullptr) != 0) {
             status_append(window, "receiveline error\r\n");
+        } else if (options.tls == TLS_UPGRADE && start_tls(s, window, reply, host->text) != 0) {
+            // Nor on one whose upgrade failed: no fallback to plain.
         } else if (!options.use_auth) {
             array_printf(command, "user %.80s\r\n", user);
             if (send_pop3_command(s, command->text, window, false) == 0) {
@@ -99,7 +124,7 @@ int pop3_list(Socket s, WindowRef window, Array* sizes) {
     bool first_byte = true;
     for (;;) {
         char c;
-        if (sys_recv(s, &c, 1) != 1) return -1;  // closed before the end
+        if (stream_recv(s, &c, 1) != 1) return -1;  // closed before the end
         // An error instead of a listing is the whole reply.
         if (first_byte && c == '-') {
             Array* rest = array_new(line_capacity);
@@ -142,6 +167,6 @@ bool pop3_pipelining(Socket s, WindowRef window) {
 
 int pop3_quit(Socket s, WindowRef window) {
     int result = send_pop3_command(s, "quit\r\n", window, false);
-    sys_socket_close(s);
+    stream_close(s);
     return result;
 }

@@ -8,6 +8,7 @@
 #include "store/folders.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ struct Session {
     void drop() {
         if (socket == no_socket) return;
         register_socket(window, static_cast<long long>(no_socket));
-        sys_socket_close(socket);
+        stream_close(socket);
         socket = no_socket;
     }
 };

@@ -20,6 +20,7 @@
 #include "store/message_summary.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int read_line(ReplyReader* r, Array* line) {
             std::memmove(r->bytes, r->bytes + n, static_cast<size_t>(r->length));
             return 0;
         }
-        int got = sys_recv(r->s, r->bytes + r->length, static_cast<int>(sizeof r->bytes) - r->length);
+        int got = stream_recv(r->s, r->bytes + r->length, static_cast<int>(sizeof r->bytes) - r->length);
         if (got <= 0) return -1;
         r->length += got;
     }

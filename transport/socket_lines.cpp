@@ -1,4 +1,5 @@
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
 
 #include <cstring>
 
@@ -27,7 +28,7 @@ int command_reply(Socket s, const char* text, WindowRef status_window, Array* re
 
 int send_all(Socket s, const char* data, int length) {
     while (length > 0) {
-        int n = sys_send(s, data, length);
+        int n = stream_send(s, data, length);
         if (n <= 0) return -1;
         data += n;
         length -= n;
@@ -43,7 +44,7 @@ int recv_line(Socket s, Array* line, char* first_byte) {
         // A line that cannot end inside the buffer is no reply we can read.
         if (static_cast<int>(length) >= line->capacity - 1) return -1;
         std::memset(chunk, 0, sizeof chunk);
-        int n = sys_recv(s, chunk, line_kept);
+        int n = stream_recv(s, chunk, line_kept);
         if (first_byte && *first_byte == 0 && n > 0) *first_byte = chunk[0];
         if (n <= 0) return -1;
         size_t room = static_cast<size_t>(line->capacity) - length - 1;
@@ -162,7 +163,7 @@ int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
             result = BODY_SKIPPED;
             break;
         }
-        int n = sys_recv(s, chunk, 1023);
+        int n = stream_recv(s, chunk, 1023);
         if (n <= 0) break;  // a closed or failed connection ends the body short
         counter += n;
         size_t written = body.scan(chunk, n, out, &done, &used);
