@@ -33,7 +33,9 @@ def deliver(user, subject):
 
 
 def new_account(index, name, user, password, pop3, pop3_security, smtp_security, inbox):
-    return ["command", LIST, "117", "listbox-index", LIST, "206", str(index), "command", LIST, "205",
+    # Added at the end (nothing selected), then opened.
+    return ["listbox-index", LIST, "206", "-1", "command", LIST, "117", "listbox-index", LIST, "206", str(index),
+            "command", LIST, "205",
             "window", SETTINGS, "10000",
             "set-text", SETTINGS, "101", name, "set-text", SETTINGS, "102", "localhost:" + SMTP,
             "set-text", SETTINGS, "103", name, "set-text", SETTINGS, "104", user + "@example.test",
@@ -49,7 +51,6 @@ class SecuredAccounts(ClientTest):
 
     def setUp(self):
         super().setUp()
-        subprocess.run(["wine", TRUST_CA, "add", CA], check=True, capture_output=True, timeout=60)
         for user in ("alice", "bob"):
             mailbox("clear", user)
 
@@ -75,18 +76,28 @@ class SecuredAccounts(ClientTest):
             "X-ZMServer: localhost:%s\r\nX-ZMAccountIndex: 0\r\nX-ZMAddress: alice@example.test\r\n"
             "X-ZMRecipients: bob@example.test\r\nX-ZMOpts: 32\r\nFrom: alice@example.test\r\nTo: bob@example.test\r\n"
             "Subject: sent secured\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nBody.\r\n" % SMTP).encode())
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
-                              "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "60000",
-                              "command", "Status", "1302", "no-window", "Status", "5000",
+        check = ["window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+                 "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "60000",
+                 "command", "Status", "1302", "no-window", "Status", "5000"]
+        # Before the test CA is trusted, neither server is: their issuer is
+        # found nowhere, and no login goes out.
+        out = self.run_client("", *check, "command", "Zenth Mail", "302", "wait-exit", "10000")
+        refused = values(out, "TEXT")[0]
+        self.assertEqual(refused.count("Server certificate not accepted: incomplete chain.\\r\\n"), 2, refused)
+        self.assertIn("Errors: 2", refused)
+        self.assertEqual(mailbox("count", "alice"), "1")
+
+        subprocess.run(["wine", TRUST_CA, "add", CA], check=True, capture_output=True, timeout=60)
+        out = self.run_client("", *check,
                               "command", "Zenth Mail", "940", "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Errors: ", "60000",
+                              "wait-text", "Status", "213", "Done.", "60000",
                               "command", "Status", "1302", "no-window", "Status", "5000",
                               "command", "Zenth Mail", "302", "wait-exit", "10000")
         received, sent = values(out, "TEXT")
         self.assertEqual(received.count("Secure connection established (TLS 1."), 2, received)
         self.assertIn("New messages: 2\\r\\nErrors: 0", received)
-        self.assertIn("Secure connection established (TLS 1.", sent)
-        self.assertIn("Errors: 0", sent)
+        self.assertEqual(sent, "Hostname entered.\\r\\nConnected to server.\\r\\nSecure connection established (TLS 1.2)."
+                               "\\r\\nSending 0.1 KB to 1 recipient.\\r\\nDone.\\r\\n")
         self.assertEqual(len(os.listdir(self.path("maildir/inbox"))) >= 1, True)
         self.assertEqual(mailbox("wait", "bob", "1"), "")
 
