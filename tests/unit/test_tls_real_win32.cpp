@@ -8,6 +8,7 @@
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "core/sys_time.h"
 #include "store/busy_folders.h"
 #include "tests/tools/trusted_ca.h"
@@ -15,9 +16,11 @@
 #include "tests/unit/relay.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
+#include "ui/client_settings.h"
 #include "transport/pop3.h"
 #include "transport/pop3_jobs.h"
 #include "transport/smtp_session.h"
+#include "transport/socks_config.h"
 #include "transport/stream.h"
 
 namespace {
@@ -128,6 +131,28 @@ TEST_F(TlsRealTest, SendThroughSmtpsAndStarttlsWithEachLogin) {
     // exim delivers on its own time.
     for (int wait = 0; wait < 100 && mailbox_messages("bob").size() < 3; wait++) sys_sleep_ms(100);
     EXPECT_EQ(mailbox_messages("bob").size(), 3u);
+}
+
+TEST_F(TlsRealTest, ThroughTheProxyA20MegabyteMessageArrivesWhole) {
+    // The proxy's handshake stays plain; TLS starts inside the tunnel.
+    write_file(folder_ / "zenth.cfg", std::to_string(SETTING_USE_SOCKS) + "\r\n\r\n\r\n127.0.0.1\r\n" +
+                                          std::to_string(real_servers().socks_port) + "\r\n\r\n\r\n");
+    ASSERT_EQ(settings_load(), 0);
+    std::string body;
+    for (int line = 0; body.size() < 20 * 1024 * 1024; line++) body += "line " + std::to_string(line) + " of the big one\r\n";
+    deliver("bob", "From: alice@example.test\r\nSubject: big\r\n\r\n" + body);
+    load_accounts({{localhost(real_servers().smtp_port), localhost(port("ZM_POP3S_PORT")), "bob", "bobpw",
+                    ACCOUNT_POP3_TLS | ACCOUNT_DELETE_FROM_SERVER}});
+    int received = receive_job(nullptr, 0);
+    socks_config.configured = 0;
+    settings_flags = 0;
+    ASSERT_EQ(received, 1) << shown();
+    std::string stored = read_file(folder_ / "maildir/inbox/mm1.eml");
+    // The last line end belongs to the end of the transfer, as on every
+    // POP3 session.
+    body.resize(body.size() - 2);
+    EXPECT_TRUE(stored.substr(stored.find("Subject: big")) == "Subject: big\r\n\r\n" + body);
+    EXPECT_EQ(mailbox_messages("bob").size(), 0u);
 }
 
 TEST_F(TlsRealTest, TlsInSevenBytePieces) {
