@@ -101,6 +101,22 @@ class SecuredAccounts(ClientTest):
         self.assertEqual(len(os.listdir(self.path("maildir/inbox"))) >= 1, True)
         self.assertEqual(mailbox("wait", "bob", "1"), "")
 
+    def test_cancel_during_a_secured_receive_keeps_the_message_on_the_server(self):
+        subprocess.run(["wine", TRUST_CA, "add", CA], check=True, capture_output=True, timeout=60)
+        message = (b"From: carol@example.test\r\nSubject: big\r\n\r\n" + (b"y" * 998 + b"\r\n") * 20000)
+        subprocess.run(["bash", os.path.join(TOOLS, "deliver.sh"), "alice", "-"], input=message, check=True,
+                       capture_output=True, timeout=60)
+        self.write_accounts(("home", "localhost:" + SMTP, '"A" <alice@example.test>', "localhost:" + POP3S, "alice",
+                             "alicepw", "maildir\\inbox", 0x40 | 0x8))
+        os.makedirs(self.path("maildir", "inbox"), exist_ok=True)
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "344",
+                              "window", "Status", "15000", "wait-text", "Status", "213", "#1 (", "15000",
+                              "command", "Status", "218", "no-window", "Status", "5000",
+                              "command", "Zenth Mail", "302", "wait-exit", "10000")
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertEqual(os.listdir(self.path("maildir", "inbox")), [])
+        self.assertEqual(mailbox("count", "alice"), "1")
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
