@@ -311,6 +311,9 @@ void win_status_show_start(WindowRef window) {
 
 void win_progress_step(WindowRef window) { progress_bar_step(progress_bar(window)); }
 
+// The transfers' bars step by 1 (progress_reset with 1).
+void win_progress_advance(WindowRef window, int steps) { progress_bar_advance(progress_bar(window), steps); }
+
 void win_progress_reset(WindowRef window, int step) { progress_bar_reset(progress_bar(window), step); }
 
 bool win_skip_pressed(WindowRef window) {
@@ -335,6 +338,7 @@ void install_status_windows(HINSTANCE instance) {
     with_status_windows.status_add = win_status_add;
     with_status_windows.status_show_start = win_status_show_start;
     with_status_windows.progress_step = win_progress_step;
+    with_status_windows.progress_advance = win_progress_advance;
     with_status_windows.skip_pressed = win_skip_pressed;
     with_status_windows.progress_reset = win_progress_reset;
     with_status_windows.main_command = win_main_command;

@@ -29,6 +29,7 @@
 //   listbox-select <title> <id> <text>  select the list box entry of that text
 //   wait-exit <ms>                  wait for the program, print its exit code
 //   sleep <ms>
+//   clock                           print "CLOCK: <ms>", the system's tick count
 //   wait-text <title> <id> <part> <ms>  wait until the control's text holds
 //                                   the part; print it, CR and LF as \r \n
 //   no-window <title> <ms>          wait until no such window is visible
@@ -485,6 +486,9 @@ int main(int argc, char** argv) {
             DWORD code = 0;
             GetExitCodeProcess(started.hProcess, &code);
             std::printf("EXIT: %lu\n", code);
+        } else if (step == "clock") {
+            // For timings: the milliseconds since the system started.
+            std::printf("CLOCK: %llu\n", static_cast<unsigned long long>(GetTickCount64()));
         } else if (step == "sleep") {
             Sleep(static_cast<DWORD>(std::atoi(next().c_str())));
         } else if (step == "wait-text") {
