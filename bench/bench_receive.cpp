@@ -33,6 +33,7 @@
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/arrays.h"
+#include "core/log.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
 #include "format/account_table.h"
@@ -42,6 +43,7 @@
 #include "transport/pop3.h"
 #include "transport/pop3_jobs.h"
 #include "transport/socket_lines.h"
+#include "transport/sys_socket.h"
 #include "ui/client_accounts.h"
 
 namespace {
@@ -211,6 +213,8 @@ int main(int argc, char** argv) {
     fs::create_directories(folder / "maildir" / "inbox");
     fs::current_path(folder);
     create_app_state();
+    log_open("zmlog.txt");
+    sys_net_startup();
     busy_folders_init();
     array_copy(app.current_folder, "maildir\\drafts");
     clear_mailbox();
@@ -227,6 +231,13 @@ int main(int argc, char** argv) {
     std::printf("one 50 MB message: %s in %.2f s (%.1f MB/s); peak memory %ld KB before, %ld KB after (+%ld KB)\n",
                 received == 1 ? "received" : "FAILED", spent, 50.0 / spent, before, after, after - before);
     failed |= received != 1;
+    if (received != 1) {
+        // What the job said, from its log.
+        log_close();
+        std::ifstream log("zmlog.txt", std::ios::binary);
+        for (std::string line; std::getline(log, line);) std::printf("  %s\n", line.c_str());
+        log_open("zmlog.txt");
+    }
     fs::remove_all(folder / "maildir" / "inbox");
     fs::create_directories(folder / "maildir" / "inbox");
     clear_mailbox();

@@ -31,7 +31,8 @@ std::atomic<int> next_scratch_number{1};
 // may arrive in the same receive as the end of the last one.
 struct ReplyReader {
     Socket s;
-    char bytes[4096];
+    // Room for what one receive of a body brings behind its end.
+    char bytes[body_chunk];
     int length = 0;
 };
 
@@ -215,8 +216,7 @@ struct Retrieval {
             sys_remove_file(scratch->text);
             return result;
         }
-        status_append(window, " done");
-        status_append(window, "\r\n");
+        status_append(window, " done\r\n");
         batch.push_back({f, scratch->text, k});
         open = open * 2 < options.window ? open * 2 : options.window;
         // The batch goes into the folder when it is full, or when no reply

@@ -1,6 +1,7 @@
 #include "transport/socket_lines.h"
 #include "transport/stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -96,6 +97,13 @@ struct BodyScan {
     size_t seen = 0;
     bool leaving_at_line_start;
     size_t primed = 0;  // line-end bytes put in ahead of the body, never written
+    size_t oldest = 0;  // the ring's oldest byte
+
+    bool ends_window() const {
+        for (size_t j = 0, at = oldest; j < window_size; j++, at = at + 1 == window_size ? 0 : at + 1)
+            if (window[at] != t->terminator[j]) return false;
+        return true;
+    }
 
     // A POP3 body follows its status line's CR LF, so a dot line straight
     // away ends an empty body: the window starts as if it had seen them.
@@ -112,16 +120,20 @@ struct BodyScan {
     size_t scan(const char* bytes, int n, char* out, bool* done, int* used) {
         size_t written = 0;
         int i = 0;
+        const char last = t->terminator[window_size - 1];
         for (; i < n && !*done; i++) {
-            char leaving = window[0];
-            std::memmove(window, window + 1, window_size - 1);
-            window[window_size - 1] = bytes[i];
+            // The window is a ring: `oldest` is where the byte leaving it
+            // stands, and the new byte takes its place.
+            char leaving = window[oldest];
+            window[oldest] = bytes[i];
+            oldest = oldest + 1 == window_size ? 0 : oldest + 1;
             if (++seen > window_size + primed && leaving != 0) {
                 bool stuffing = t->dot_stuffed && leaving_at_line_start && leaving == '.';
                 if (!stuffing) out[written++] = leaving;
                 leaving_at_line_start = leaving == '\n';
             }
-            *done = seen >= window_size && std::memcmp(window, t->terminator, window_size) == 0;
+            // Only a byte that can end the terminator is worth comparing for.
+            if (bytes[i] == last && seen >= window_size) *done = ends_window();
         }
         *used = i;
         return written;
@@ -134,8 +146,8 @@ int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
     BodyScan body{t, std::strlen(t->terminator), {}, 0, t->at_line_start};
     if (body.window_size == 0 || body.window_size >= sizeof body.window) return BODY_FAILED;
     if (t->dot_stuffed && t->at_line_start) body.prime_line_end();
-    char chunk[1024];
-    char out[1024];
+    char chunk[body_chunk + 1];
+    char out[body_chunk + 1];
     long long counter = 0;
     int steps = 0;
     const int step_bytes = t->step_bytes > 0 ? t->step_bytes : 1;
@@ -152,8 +164,8 @@ int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
         t->rest_length = length;
         return true;
     };
-    for (int at = 0; at < t->pending_length && !done; at += 1023) {
-        int n = t->pending_length - at < 1023 ? t->pending_length - at : 1023;
+    for (int at = 0; at < t->pending_length && !done; at += body_chunk) {
+        int n = t->pending_length - at < body_chunk ? t->pending_length - at : body_chunk;
         size_t written = body.scan(t->pending + at, n, out, &done, &used);
         if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
         if (done && !keep_rest(t->pending + at + used, t->pending_length - at - used)) return BODY_FAILED;
@@ -163,19 +175,19 @@ int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
             result = BODY_SKIPPED;
             break;
         }
-        int n = stream_recv(s, chunk, 1023);
+        int n = stream_recv(s, chunk, body_chunk);
         if (n <= 0) break;  // a closed or failed connection ends the body short
         counter += n;
         size_t written = body.scan(chunk, n, out, &done, &used);
         if (done && !keep_rest(chunk + used, n - used)) return BODY_FAILED;
-        if (counter >= step_bytes) {
-            if (steps < t->step_count) progress_step(t->status_window);
-            steps++;
-            counter -= step_bytes;
-        }
+        // The steps this chunk made, told in one call.
+        int due = static_cast<int>(counter / step_bytes);
+        counter %= step_bytes;
+        if (steps < t->step_count) progress_advance(t->status_window, std::min(due, t->step_count - steps));
+        steps += due;
         if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
     }
     if (done) result = BODY_COMPLETE;
-    for (; steps < t->step_count; steps++) progress_step(t->status_window);
+    if (steps < t->step_count) progress_advance(t->status_window, t->step_count - steps);
     return result;
 }

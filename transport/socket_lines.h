@@ -29,6 +29,10 @@ int send_pop3_command(Socket s, const char* text, WindowRef status_window, bool 
 // Sends every byte of the buffer, in as many calls as it takes. 0 or -1.
 int send_all(Socket s, const char* data, int length);
 
+// The most bytes a body takes from the socket in one receive; bytes behind
+// its terminator are at most this many.
+constexpr int body_chunk = 16384;
+
 struct BodyTransfer {
     const char* terminator;  // "\r\n.\r\n" for POP3
     WindowRef status_window;

@@ -236,6 +236,25 @@ TEST_F(DurableReceiveTest, PipelinedCommandsAreAnsweredInOrder) {
     EXPECT_EQ(record.steps.back(), "sync maildir\\inbox | heard: " + before_deles + "dele 2\r\ndele 3\r\ndele 4\r\n");
 }
 
+// Many messages arriving in one receive: what follows the end of one is
+// the start of the next, however much of it there is.
+TEST_F(DurableReceiveTest, ManyRepliesInOneReceiveAreTakenApart) {
+    auto big = [](int n) { return "Subject: m" + std::to_string(n) + "\r\n\r\n" + std::string(3000, 'a' + n) + "\r\n"; };
+    auto reply = [&](int n) { return "+OK\r\n" + big(n) + ".\r\n"; };
+    ScriptedPeer peer(with(session_start(pipelining, 7),
+                           {peer_receive("retr 1\r\n"), peer_send(reply(1)), peer_receive("retr 3\r\n"),
+                            peer_send(reply(2) + reply(3)), peer_receive("retr 7\r\n"),
+                            peer_send(reply(4) + reply(5) + reply(6) + reply(7)), peer_receive("quit\r\n"),
+                            peer_send("+OK\r\n")}));
+    account_at(peer, 0);
+    EXPECT_EQ(receive_job(nullptr, 0), 7) << ui.status_text();
+    ASSERT_EQ(inbox().size(), 7u);
+    for (int n = 1; n <= 7; n++) {
+        std::string b = big(n);
+        EXPECT_TRUE(in_inbox(n).ends_with(b.substr(0, b.size() - 2))) << n;
+    }
+}
+
 // A reply that cannot answer the command in flight (message text where a
 // status line belongs) ends the session: what was stored stays, nothing
 // else is stored, and without QUIT nothing is deleted.
