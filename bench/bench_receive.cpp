@@ -1,10 +1,25 @@
 // Receiving from the real dovecot on loopback (tests/servers/start.sh): the
-// receive job on 1,000 messages of about 20 KB, in messages per second, and
-// fetchmail fetching the same mailbox into a local BSMTP file as a
-// yardstick; first the memory that receiving one 50 MB message takes (the
-// message is streamed into its file, so the peak should hardly move).
+// receive job on 1,000 messages of about 20 KB, in messages per second, into
+// an inbox that already holds 0, 10,000 and 30,000 messages, with fetchmail
+// fetching the same mailbox into a local BSMTP file in the same run as a
+// yardstick. For each inbox size it prints the receive job as the client
+// runs it (pipelined, since dovecot announces PIPELINING, with every message
+// written through to the disk), the same session one command at a time, and
+// fetchmail; for the empty inbox also the job without the durable writes,
+// which shows what they cost. First the memory that receiving one 50 MB
+// message takes (the message is streamed into its file, so the peak should
+// hardly move).
+//
+// Built natively and for Windows; under Wine the mailbox is reached through
+// ZM_MAILDIR_ROOT_WIN, fetchmail is not run, and an argument gives the inbox
+// sizes to try (for example "10000").
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first: psapi.h needs its types.
+#include <psapi.h>
+#else
 #include <sys/resource.h>
-#include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -13,14 +28,22 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/arrays.h"
+#include "core/log.h"
+#include "core/sys_files.h"
+#include "core/ui_services.h"
 #include "format/account_table.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
+#include "store/durable_files.h"
+#include "transport/pop3.h"
 #include "transport/pop3_jobs.h"
+#include "transport/socket_lines.h"
+#include "transport/sys_socket.h"
 #include "ui/client_accounts.h"
 
 namespace {
@@ -31,7 +54,13 @@ namespace fs = std::filesystem;
 const char* const user = "sink";
 const char* const password = "sinkpw";
 
-fs::path mailbox() { return fs::path(std::getenv("ZM_MAILDIR_ROOT")) / user / "Maildir"; }
+fs::path mailbox() {
+#ifdef _WIN32
+    return fs::path(std::getenv("ZM_MAILDIR_ROOT_WIN")) / user / "Maildir";
+#else
+    return fs::path(std::getenv("ZM_MAILDIR_ROOT")) / user / "Maildir";
+#endif
+}
 
 // Writes the message straight into the Maildir as a delivery would: in tmp
 // first, then moved into new. Built line by line, so the benchmark itself
@@ -69,9 +98,15 @@ void write_account(int port, bool delete_after) {
 }
 
 long peak_kb() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+#endif
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
@@ -84,12 +119,54 @@ size_t files_in(const fs::path& folder) {
     return n;
 }
 
+// The inbox holding mm1.eml to mm<count>.eml, small stored messages, and
+// nothing else: what a receive added is removed, what is missing is written.
+void prefill_inbox(const fs::path& inbox, int count) {
+    for (const auto& e : fs::directory_iterator(inbox)) {
+        std::string name = e.path().filename().string();
+        int number = std::atoi(name.c_str() + 2);
+        if (number > count) fs::remove(e.path());
+    }
+    for (int n = 1; n <= count; n++) {
+        fs::path p = inbox / ("mm" + std::to_string(n) + ".eml");
+        if (fs::exists(p)) continue;
+        std::ofstream(p, std::ios::binary) << "X-ZMRead: TRUE\r\nFrom: old@example.test\r\nSubject: older " << n
+                                           << "\r\n\r\nAn older message.";
+    }
+}
+
+// The same session as the receive job, with a chosen window: 1 is one
+// command at a time. Returns the messages stored.
+int receive_with_window(int port, int window) {
+    Socket s = sys_socket_open();
+    Array* reply = array_new(line_capacity);
+    Array* command = array_new(line_capacity);
+    std::string server = "127.0.0.1:" + std::to_string(port);
+    int stored = 0;
+    if (pop3_login(s, nullptr, reply, command, server.c_str(), user, password, {}) == 0) {
+        int n = pop3_list(s, nullptr, nullptr);
+        if (n > 0) pop3_retrieve(s, nullptr, "maildir\\inbox", 1, n + 1, {.window = window}, nullptr, &stored);
+        pop3_quit(s, nullptr);
+    } else {
+        sys_socket_close(s);
+    }
+    delete_arrays(reply, command);
+    return stored;
+}
+
+// The durable steps left out: what the receive costs without them.
+int flush_only(std::FILE* f) { return std::fflush(f) == 0 ? 0 : -1; }
+int no_sync(const char*) { return 0; }
+const DurableFiles not_durable{flush_only, sys_rename, no_sync};
+
+#ifndef _WIN32
 // fetchmail over plain POP3 with a password, keeping the messages, into a
 // BSMTP file: a local file and no process per message, like the client.
 // Returns the number of messages in that file, or -1 when it failed.
 int run_fetchmail(const fs::path& folder, int port, double* spent) {
     fs::path rc = folder / "fetchmailrc";
     fs::path out = folder / "fetched.bsmtp";
+    fs::remove(out);
     {
         std::ofstream f(rc);
         f << "set no syslog\nset no bouncemail\n"
@@ -115,21 +192,29 @@ int run_fetchmail(const fs::path& folder, int port, double* spent) {
         if (line.rfind("MAIL FROM:", 0) == 0) count++;
     return count;
 }
+#endif
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     const char* port_text = std::getenv("ZM_POP3_PORT");
     if (!port_text || !std::getenv("ZM_MAILDIR_ROOT")) {
         std::printf("bench_receive: skipped, the mail servers are not running (source the env.sh of tests/servers/start.sh)\n");
         return 0;
     }
+    std::vector<int> inbox_sizes{0, 10000, 30000};
+    if (argc > 1) inbox_sizes = {std::atoi(argv[1])};
     const int port = std::atoi(port_text);
-    fs::path folder = fs::temp_directory_path() / ("zm_bench_receive_" + std::to_string(getpid()));
+    UiServices quiet = quiet_ui_services(nullptr);
+    ui_install(&quiet);
+    fs::path folder = fs::temp_directory_path() /
+                      ("zm_bench_receive_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(folder / "temp");
     fs::create_directories(folder / "maildir" / "inbox");
     fs::current_path(folder);
     create_app_state();
+    log_open("zmlog.txt");
+    sys_net_startup();
     busy_folders_init();
     array_copy(app.current_folder, "maildir\\drafts");
     clear_mailbox();
@@ -146,6 +231,13 @@ int main() {
     std::printf("one 50 MB message: %s in %.2f s (%.1f MB/s); peak memory %ld KB before, %ld KB after (+%ld KB)\n",
                 received == 1 ? "received" : "FAILED", spent, 50.0 / spent, before, after, after - before);
     failed |= received != 1;
+    if (received != 1) {
+        // What the job said, from its log.
+        log_close();
+        std::ifstream log("zmlog.txt", std::ios::binary);
+        for (std::string line; std::getline(log, line);) std::printf("  %s\n", line.c_str());
+        log_open("zmlog.txt");
+    }
     fs::remove_all(folder / "maildir" / "inbox");
     fs::create_directories(folder / "maildir" / "inbox");
     clear_mailbox();
@@ -154,20 +246,44 @@ int main() {
     const size_t body = 20 * 1024;
     for (int i = 1; i <= count; i++) deliver(i, body);
     write_account(port, false);
-    start = std::chrono::steady_clock::now();
-    received = receive_job(nullptr, 0);
-    spent = seconds_since(start);
-    size_t stored = files_in(folder / "maildir" / "inbox");
-    std::printf("receive job, %d messages of %.1f KB from dovecot: %.2f s, %.1f messages/s (%zu files stored)\n",
-                received, body / 1024.0, spent, received / spent, stored);
-    failed |= received != count || stored != static_cast<size_t>(count);
+    const fs::path inbox = folder / "maildir" / "inbox";
+    std::printf("%d messages of %.1f KB from dovecot, kept on the server, in messages per second:\n", count,
+                body / 1024.0);
+    for (int size : inbox_sizes) {
+        prefill_inbox(inbox, size);
+        start = std::chrono::steady_clock::now();
+        received = receive_job(nullptr, 0);
+        double job = received / seconds_since(start);
+        failed |= received != count || files_in(inbox) != static_cast<size_t>(size + count);
 
-    // The same mailbox again, kept on the server above.
-    int fetched = run_fetchmail(folder, port, &spent);
-    if (fetched >= 0)
-        std::printf("fetchmail, the same %d messages into a BSMTP file: %.2f s, %.1f messages/s\n", fetched, spent,
-                    fetched / spent);
-    failed |= fetched != count;
+        prefill_inbox(inbox, size);
+        start = std::chrono::steady_clock::now();
+        received = receive_with_window(port, 1);
+        double single = received / seconds_since(start);
+        failed |= received != count || files_in(inbox) != static_cast<size_t>(size + count);
+
+        std::printf("  inbox of %5d: receive job (pipelined, durable) %7.1f; one command at a time (durable) %7.1f",
+                    size, job, single);
+        if (size == 0) {
+            prefill_inbox(inbox, size);
+            durable_files_install(&not_durable);
+            start = std::chrono::steady_clock::now();
+            received = receive_job(nullptr, 0);
+            double loose = received / seconds_since(start);
+            durable_files_install(nullptr);
+            failed |= received != count;
+            std::printf("; receive job without the durable writes %7.1f", loose);
+        }
+#ifndef _WIN32
+        int fetched = run_fetchmail(folder, port, &spent);
+        if (fetched >= 0) std::printf("; fetchmail %7.1f", fetched / spent);
+        failed |= fetched != count;
+#else
+        std::printf("; fetchmail not run under Wine");
+#endif
+        std::printf("\n");
+        std::fflush(stdout);
+    }
 
     clear_mailbox();
     fs::current_path(fs::temp_directory_path());

@@ -22,6 +22,13 @@ constexpr int max_accounts = 10;
 constexpr int account_field_size = 100;
 
 enum : int {
+    // How the account's sessions are secured: TLS from the first byte
+    // (POP3S, SMTPS) or an upgrade after the greeting (STLS, STARTTLS).
+    // Both bits of a protocol set mean TLS from the first byte.
+    ACCOUNT_SMTP_STARTTLS = 0x200,
+    ACCOUNT_SMTP_TLS = 0x100,
+    ACCOUNT_POP3_STLS = 0x80,
+    ACCOUNT_POP3_TLS = 0x40,
     ACCOUNT_ENCRYPTED_AUTH_ONLY = 0x10,
     ACCOUNT_DELETE_FROM_SERVER = 0x8,
     ACCOUNT_POP_BEFORE_SMTP = 0x4,

@@ -18,6 +18,16 @@ int sys_create_file(const char* path);  // empty file, writable
 int sys_remove_file(const char* path, int* error = nullptr);
 int sys_copy_file(const char* from, const char* to, bool fail_if_exists);
 int sys_rename(const char* from, const char* to);
+// The same move, written through to the disk on Windows before it returns
+// (there a folder cannot be flushed); on POSIX sys_sync_folder makes the
+// moves into a folder durable afterwards, all at once.
+int sys_rename_through(const char* from, const char* to);
+// Writes the open file's buffers through to the disk (fflush, then fsync or
+// FlushFileBuffers): what it holds survives a power cut.
+int sys_flush_file(std::FILE* f);
+// Makes the names moved into the folder so far survive a power cut (fsync
+// of the folder); nothing to do on Windows, whose moves went through.
+int sys_sync_folder(const char* folder);
 // Moves `from` over `to`, replacing a file of that name in one step, so
 // that a reader finds either the old file or the new one whole.
 int sys_replace_file(const char* from, const char* to);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -93,10 +94,37 @@ int sys_copy_file(const char* from, const char* to, bool fail_if_exists) {
 }
 
 int sys_rename(const char* from, const char* to) {
-    // A move never replaces an existing file, as on Windows.
-    std::string target = native(to);
-    if (access(target.c_str(), F_OK) == 0) return -1;
-    return rename(native(from).c_str(), target.c_str()) == 0 ? 0 : -1;
+    // A move never replaces an existing file, as on Windows; the test and
+    // the move are one step, so a file that appears meanwhile is kept.
+    std::string source = native(from), target = native(to);
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return -1;
+    // A file system without that flag: a hard link fails on an existing name.
+    if (link(source.c_str(), target.c_str()) != 0) return -1;
+    return unlink(source.c_str()) == 0 ? 0 : -1;
+}
+
+int sys_rename_through(const char* from, const char* to) { return sys_rename(from, to); }
+
+int sys_flush_file(std::FILE* f) {
+    if (std::fflush(f) != 0) return -1;
+    int fd = fileno(f);
+    while (fsync(fd) != 0)
+        if (errno != EINTR) return -1;
+    return 0;
+}
+
+int sys_sync_folder(const char* folder) {
+    int fd = open(native(folder).c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return -1;
+    int result = 0;
+    while (fsync(fd) != 0)
+        if (errno != EINTR) {
+            result = -1;
+            break;
+        }
+    close(fd);
+    return result;
 }
 
 int sys_replace_file(const char* from, const char* to) {

@@ -38,6 +38,19 @@ int sys_copy_file(const char* from, const char* to, bool fail_if_exists) {
 
 int sys_rename(const char* from, const char* to) { return MoveFileA(from, to) ? 0 : -1; }
 
+int sys_rename_through(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+}
+
+int sys_flush_file(std::FILE* f) {
+    if (std::fflush(f) != 0) return -1;
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    return FlushFileBuffers(h) ? 0 : -1;
+}
+
+int sys_sync_folder(const char*) { return 0; }
+
 int sys_replace_file(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
 }

@@ -45,6 +45,7 @@ UiServices quiet_ui_services(int (*message_box)(WindowRef, const char*, const ch
         .main_command = quiet_command,
         .job_cancelled = quiet_not_cancelled,
         .before_folder_write = quiet_not_on_show,
+        .progress_advance = nullptr,
     };
 }
 
@@ -62,6 +63,16 @@ int ui_message_box(WindowRef owner, const char* text, const char* caption, unsig
 void show_fault_box(const char* text, const char* caption) { ui_message_box(nullptr, text, caption, UI_OK); }
 
 void show_message(const char* text) { ui_message_box(nullptr, text, "Zenth Mail", UI_OK); }
+
+void progress_advance(WindowRef window, int steps) {
+    if (!window || steps <= 0) return;
+    const UiServices* s = ui_services();
+    if (s->progress_advance) {
+        s->progress_advance(window, steps);
+    } else {
+        for (int i = 0; i < steps; i++) s->progress_step(window);
+    }
+}
 
 void progress_step(WindowRef window) {
     if (window) ui_services()->progress_step(window);

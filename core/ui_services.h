@@ -51,6 +51,10 @@ struct UiServices {
     // message list when that folder is on show. True when it is on show, so
     // the job asks for the list again (MAIN_REDISPLAY) once it is done.
     bool (*before_folder_write)(const char* folder);
+    // Several steps of the progress bar at once (optional: without it the
+    // steps are taken one by one). A window of another thread is told once,
+    // not once a step.
+    void (*progress_advance)(WindowRef window, int steps);
 };
 
 // Services that show nothing and answer every question with its default,
@@ -70,8 +74,9 @@ void show_fault_box(const char* text, const char* caption);
 // The common case: no owner, caption "Zenth Mail", an OK button.
 void show_message(const char* text);
 
-// Both do nothing without a window.
+// These do nothing without a window.
 void progress_step(WindowRef window);
+void progress_advance(WindowRef window, int steps);
 bool skip_pressed(WindowRef window);
 
 // The job side of the table above; each does nothing without a window.

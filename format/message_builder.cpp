@@ -26,8 +26,9 @@ namespace {
 constexpr int to_limit = 5999;
 constexpr int plain_subject_limit = 80;
 constexpr int part_limit = 124;
-// Account option bits that travel in X-ZMOpts; 32 is the builder's own.
-constexpr int account_option_bits = 0x1F;
+// Account option bits that travel in X-ZMOpts: the login bits and how SMTP
+// is secured; 32 is the builder's own.
+constexpr int account_option_bits = 0x1F | ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS;
 constexpr int save_sent_bit = 0x20;
 constexpr size_t copy_chunk = 64 * 1024;
 

@@ -35,6 +35,11 @@ constexpr CheckBit option_boxes[] = {
     {IDC_POP3_AUTH, ACCOUNT_POP3_AUTH},
 };
 
+constexpr SecurityBox security_boxes[] = {
+    {IDC_POP3_SECURITY, &AccountForm::pop3_security, ACCOUNT_POP3_TLS, ACCOUNT_POP3_STLS},
+    {IDC_SMTP_SECURITY, &AccountForm::smtp_security, ACCOUNT_SMTP_TLS, ACCOUNT_SMTP_STARTTLS},
+};
+
 constexpr char inbox_prefix[] = "maildir\\";
 
 // The text between the first `open` and the next `close`, at most 49
@@ -70,6 +75,8 @@ FormRefusal check_field(const FormField& field, const std::string& text) {
 
 std::span<const FormField> account_form_fields() { return fields; }
 std::span<const CheckBit> account_option_boxes() { return option_boxes; }
+std::span<const SecurityBox> account_security_boxes() { return security_boxes; }
+const char* const security_names[3] = {"None", "TLS", "STARTTLS"};
 
 void split_sender(const char* sender, std::string* name, std::string* address) {
     *name = between(sender, '"', '"');
@@ -86,6 +93,10 @@ AccountForm account_form_from(const AccountRecord& record) {
     form.password = record.fields[ACCOUNT_PASSWORD];
     form.inbox = record.fields[ACCOUNT_INBOX][0] ? record.fields[ACCOUNT_INBOX] : "maildir\\inbox";
     form.options = static_cast<unsigned>(std::atoi(record.fields[ACCOUNT_OPTIONS]));
+    for (const SecurityBox& box : security_boxes)
+        form.*box.choice = form.options & box.tls_bit       ? SECURITY_TLS
+                           : form.options & box.upgrade_bit ? SECURITY_STARTTLS
+                                                            : SECURITY_NONE;
     return form;
 }
 
@@ -114,5 +125,11 @@ void store_account_form(const AccountForm& form, AccountRecord* record) {
     copy_field(record->fields[ACCOUNT_USER], form.user);
     copy_field(record->fields[ACCOUNT_PASSWORD], form.password);
     copy_field(record->fields[ACCOUNT_INBOX], form.inbox);
-    copy_field(record->fields[ACCOUNT_OPTIONS], std::to_string(static_cast<int>(form.options)));
+    unsigned options = form.options;
+    for (const SecurityBox& box : security_boxes) {
+        options &= ~(box.tls_bit | box.upgrade_bit);
+        if (form.*box.choice == SECURITY_TLS) options |= box.tls_bit;
+        if (form.*box.choice == SECURITY_STARTTLS) options |= box.upgrade_bit;
+    }
+    copy_field(record->fields[ACCOUNT_OPTIONS], std::to_string(static_cast<int>(options)));
 }

@@ -10,9 +10,14 @@
 #include "core/accounts.h"
 #include "core/check_bit.h"
 
+// How a protocol's sessions are secured, as the security boxes list it.
+enum Security { SECURITY_NONE = 0, SECURITY_TLS = 1, SECURITY_STARTTLS = 2 };
+
 struct AccountForm {
     std::string name, smtp_server, sender_name, sender_address, pop3_server, user, password, inbox;
-    unsigned options = 0;
+    unsigned options = 0;  // the bits of the check boxes and of every option not shown
+    int pop3_security = SECURITY_NONE;
+    int smtp_security = SECURITY_NONE;
 };
 
 // One edit control of the form: the member it fills, the label the user
@@ -29,6 +34,17 @@ struct FormField {
 std::span<const FormField> account_form_fields();
 // The check boxes and the option bits they stand for.
 std::span<const CheckBit> account_option_boxes();
+
+// A security box: its entries in Security order, and the option bits it
+// stands for (TLS from the first byte, or the upgrade).
+struct SecurityBox {
+    int control;
+    int AccountForm::*choice;
+    unsigned tls_bit;
+    unsigned upgrade_bit;
+};
+std::span<const SecurityBox> account_security_boxes();
+extern const char* const security_names[3];  // "None", "TLS", "STARTTLS"
 
 // The sender field "\"name\" <address>" split into its two parts: the text
 // between the first double quote and the next, and between "<" and the next

@@ -10,6 +10,7 @@
 #include "wingui/buttons.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
+#include "wingui/list_box.h"
 
 namespace {
 
@@ -27,6 +28,11 @@ constexpr int field_read_size = 4096;
 void show_form(HWND dialog, const AccountForm& form) {
     for (const FormField& field : account_form_fields()) set_control_text(dialog, field.control, (form.*field.text).c_str());
     show_bits(dialog, account_option_boxes(), form.options);
+    for (const SecurityBox& box : account_security_boxes()) {
+        HWND combo = control(dialog, box.control);
+        for (const char* name : security_names) combo_add(combo, name);
+        combo_select(combo, form.*box.choice);
+    }
 }
 
 AccountForm read_form(HWND dialog, unsigned stored_options) {
@@ -40,6 +46,10 @@ AccountForm read_form(HWND dialog, unsigned stored_options) {
     delete_arrays(text);
     // Bits that no box here shows keep their value.
     form.options = read_bits(dialog, account_option_boxes(), stored_options);
+    for (const SecurityBox& box : account_security_boxes()) {
+        int chosen = combo_selection(control(dialog, box.control));
+        form.*box.choice = chosen < 0 ? SECURITY_NONE : chosen;
+    }
     return form;
 }
 

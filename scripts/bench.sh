@@ -2,7 +2,7 @@
 # Builds the benchmarks optimised, without sanitizers, and runs them all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh bench
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZM_SANITIZE=OFF >/dev/null
 cmake --build build/bench
 shopt -s nullglob

@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
-# Installs what the builds and tests need on a Debian machine, once.
+# Installs what the builds and tests need on a Debian machine, once; with
+# "bench" also what the benchmarks compare against.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest python3
   g++-mingw-w64-x86-64 wine wine64
+  # Wine's SChannel is built on GnuTLS, which Wine only recommends.
+  libgnutls30
   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation
   # The real mail servers that the transport tests talk to on loopback
   # (tests/servers/start.sh).
   dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks
-  # The receive benchmark's yardstick (bench/bench_receive.cpp).
-  fetchmail
-  # mscan, the reference point of bench/bench_list_fill.cpp.
-  mblaze
+  # Their test CA and certificates, and the servers' own TLS check.
+  openssl
   # HTML made by real programs for the HTML to text corpus test, and the
   # converters it and bench/bench_html_to_text are held against.
   pandoc python3-docutils texinfo txt2html cmark w3m html2text
 )
+# The benchmarks' yardsticks, only for "setup.sh bench" (scripts/bench.sh):
+# the tests never run them.
+if [ "${1:-}" = bench ]; then
+  packages+=(
+    # The receive benchmark's yardstick (bench/bench_receive.cpp).
+    fetchmail
+    # mscan, the reference point of bench/bench_list_fill.cpp.
+    mblaze
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   # "dpkg -s" also succeeds for a package that was removed but left its

@@ -3,6 +3,7 @@
 #include "core/arrays.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
+#include "store/folder_numbers.h"
 #include "store/list_mirror.h"
 #include "store/message_files.h"
 
@@ -16,19 +17,15 @@ int copy_move_files(const char* source, const char* target, const std::vector<Se
     }
     ListMirror mirror;
     mirror_open(&mirror, source);
-    int next = last_message_number(target) + 1;
+    FolderNumbers numbers{target};
     Array* from = array_new(message_path_capacity);
     Array* to = array_new(message_path_capacity);
     int done = 0;
     for (const SelectionEntry& entry : entries) {
         message_file_path(from, source, entry.number);
-        message_file_path(to, target, next++);
-        if (mode == COPY_MESSAGES) {
-            if (sys_copy_file(from->text, to->text, true) == 0) done++;
-        } else if (sys_rename(from->text, to->text) == 0) {
-            mirror_refresh(&mirror, from->text);
-            done++;
-        }
+        if (folder_put(&numbers, from->text, mode == COPY_MESSAGES ? FOLDER_COPY : FOLDER_MOVE, to) != 0) continue;
+        if (mode == MOVE_MESSAGES) mirror_refresh(&mirror, from->text);
+        done++;
     }
     delete_arrays(from, to);
     return done;

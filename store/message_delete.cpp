@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
+#include "store/folder_numbers.h"
 #include "store/folders.h"
 #include "store/list_mirror.h"
 #include "store/message_files.h"
@@ -21,7 +22,7 @@ int delete_message_files(const char* folder, const std::vector<SelectionEntry>& 
     mirror_open(&mirror, folder);
     // Deleting inside deleted items itself removes the files for good.
     const bool move = !setting_on(SETTING_DELETE_AT_ONCE) && std::strcmp(folder, deleted_items) != 0;
-    int target_number = move ? last_message_number(deleted_items) + 1 : 0;
+    FolderNumbers deleted{deleted_items};
     Array* path = array_new(message_path_capacity);
     Array* target = array_new(message_path_capacity);
     Array* text = array_new(message_path_capacity);
@@ -29,12 +30,10 @@ int delete_message_files(const char* folder, const std::vector<SelectionEntry>& 
     for (const SelectionEntry& entry : entries) {
         message_file_path(path, folder, entry.number);
         if (move) {
-            message_file_path(target, deleted_items, target_number);
-            if (sys_rename(path->text, target->text) != 0) {
+            if (folder_put(&deleted, path->text, FOLDER_MOVE, target) != 0) {
                 show_message("Could not move file to delted items folder.");
                 break;
             }
-            target_number++;
         } else {
             int error = 0;
             if (sys_remove_file(path->text, &error) != 0) {

@@ -7,6 +7,7 @@
 #include "core/ui_services.h"
 #include "transport/socket_lines.h"
 #include "transport/socks_config.h"
+#include "transport/stream.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ namespace {
 // count of reads is bounded by n, since each read brings at least one byte.
 bool recv_exactly(Socket s, unsigned char* buffer, int n) {
     for (int have = 0; have < n;) {
-        int got = sys_recv(s, buffer + have, n - have);
+        int got = stream_recv(s, buffer + have, n - have);
         if (got <= 0) return false;
         have += got;
     }

@@ -7,6 +7,8 @@
 #include "transport/connect.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
+#include "transport/tls.h"
 
 namespace {
 // Room kept in the 1024-byte summary for one more account line.
@@ -41,7 +43,8 @@ int mail_check_round(MailCheckState* state, WindowRef window) {
         register_socket(window, static_cast<long long>(s));
         // No status window of its own: the round's text is the summary.
         if (pop3_login(s, nullptr, reply, command, account_field(a, ACCOUNT_POP3_SERVER),
-                       account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD), {.use_auth = false}) == 0) {
+                       account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD),
+                       {.use_auth = false, .tls = pop3_tls_mode(account_options(a))}) == 0) {
             int n = pop3_list(s, nullptr, nullptr);
             if (n > 0) {
                 int used = static_cast<int>(std::strlen(state->summary->text));
@@ -55,7 +58,7 @@ int mail_check_round(MailCheckState* state, WindowRef window) {
             send_pop3_command(s, "quit\r\n", nullptr, false);
         }
         register_socket(window, static_cast<long long>(no_socket));
-        sys_socket_close(s);
+        stream_close(s);
     }
     if (total >= 0) {
         if (!state->summary->text[0]) array_copy(state->summary, "You have no new mail.");

@@ -1,76 +1,71 @@
 #include "transport/pop3.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "core/app_state.h"
-#include "core/processes.h"
-#include "core/sys_files.h"
-#include "format/address_list.h"
-#include "format/dates.h"
-#include "format/temp_files.h"
-#include "store/message_files.h"
-#include "store/message_summary.h"
+#include "format/text_search.h"
 #include "transport/connect.h"
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
+#include "transport/tls.h"
 
 namespace {
 
-// Jobs may download side by side; each message gets a scratch file of its own.
-std::atomic<int> next_scratch_number{1};
-
-// Reads the reply to AUTH one byte at a time into `reply`, line by line, up
-// to the dot line; a first line beginning with "-" ends it early. A closed
-// or failed connection ends it too.
-int read_auth_list(Socket s, Array* reply) {
-    array_clear(reply);
+// Reads a reply one byte per receive call, line by line, up to its dot
+// line (or its first line when that begins with "-"), so that nothing of a
+// later reply is taken. `visit` gets each line with its line end, at most
+// line_kept bytes of it, and the first line's flag; it returns false to end
+// the reading as a failure. A closed or failed connection fails too.
+template <class Visit>
+int read_reply_lines(Socket s, Visit visit) {
+    char line[line_kept + 1];
     size_t length = 0;
-    size_t line_start = 0;
     bool first_line = true;
     for (;;) {
         char c;
-        if (sys_recv(s, &c, 1) != 1) return -1;
-        if (length < line_kept) reply->chars[length++] = c;
+        if (stream_recv(s, &c, 1) != 1) return -1;
+        if (length < line_kept) line[length++] = c;
         if (c != '\n') continue;
-        char begins = reply->text[line_start];
-        if ((first_line && begins == '-') || begins == '.') return 0;
+        line[length] = 0;
+        if (!visit(line, first_line)) return -1;
+        if ((first_line && line[0] == '-') || line[0] == '.') return 0;
         first_line = false;
-        line_start = length;
+        length = 0;
+    }
+}
+
+// Reads the reply to AUTH into `reply`, whole.
+int read_auth_list(Socket s, Array* reply) {
+    array_clear(reply);
+    size_t length = 0;
+    return read_reply_lines(s, [&](const char* line, bool) {
+        size_t n = std::strlen(line);
         // A list that no longer fits cannot end in a dot line we could see.
-        if (length >= line_kept) return -1;
-    }
+        if (length + n > line_kept) return false;
+        std::memcpy(reply->chars + length, line, n);
+        length += n;
+        return true;
+    });
 }
 
-// Copies the file and the summary of a stored message into the environment
-// of the new-message command and runs it.
-void run_new_mail_command(WindowRef window, const char* path) {
-    MessageSummary* summary = summary_new();
-    read_summary(0, summary, path);
-    Array* to = array_new(address_field_capacity);
-    join_list(summary->recipients, to, 100, 12630);
-    EnvironmentVariable variables[] = {{"FILE", path},
-                                       {"FROM", summary->from->text},
-                                       {"NAME", summary->from_name->text},
-                                       {"ADDRESS", summary->from_address->text},
-                                       {"TO", to->text},
-                                       {"SUBJECT", summary->subject->text},
-                                       {"DATE", summary->date->text}};
-    if (sys_run_command(app.new_mail_command->text, variables, 7, 30000) == COMMAND_TIMED_OUT)
-        status_append(window, "Timeout on command.\r\n");
-    delete_arrays(to);
-    summary_delete(summary);
-}
-
-// Moves a complete message from its scratch name to the next free number
-// of the folder; numbers taken meanwhile are stepped over.
-int publish_message(const char* scratch, const char* folder, Array* path) {
-    for (int attempt = 0; attempt < 100; attempt++) {
-        message_file_path(path, folder, last_message_number(folder) + 1);
-        if (sys_rename(scratch, path->text) == 0) return 0;
+// STLS (RFC 2595) after the greeting: the server's "+" and nothing behind
+// it, then the handshake.
+int start_tls(Socket s, WindowRef window, Array* reply, const char* host) {
+    if (send_pop3_command(s, "stls\r\n", window, true) != 0) return -1;
+    if (recv_line(s, reply, nullptr) != 0) {
+        status_append(window, "receiveline error\r\n");
+        return -1;
     }
-    return -1;
+    if (reply->text[0] != '+') {
+        status_append(window, reply->text);
+        status_append(window, "POP3 server does not support STLS.\r\n");
+        return -1;
+    }
+    // The line was read in chunks: what came with it is still in the buffer.
+    const char* end = std::strchr(reply->text, '\n');
+    if (!go_ahead_alone(s, end ? end + 1 : "", window)) return -1;
+    return tls_begin(s, host, window);
 }
 
 }  // namespace
@@ -79,7 +74,7 @@ int pop3_login(Socket s, WindowRef window, Array* reply, Array* command, const c
                const char* password, LoginOptions options) {
     Array* host = array_new(server_text_capacity);
     array_copy(host, server);
-    int port = split_server_port(host, 110);
+    int port = split_server_port(host, pop3_default_port(options.tls));
     NetAddress address;
     int result = -1;
     if (port == 0) {
@@ -90,8 +85,12 @@ int pop3_login(Socket s, WindowRef window, Array* reply, Array* command, const c
         status_append(window, "Cannot connect to POP3 server.\r\nSee readme file for explanation.\r\n");
     } else {
         status_append(window, "Connected to server.\r\n");
-        if (recv_line(s, reply, nullptr) != 0) {
+        if (options.tls == TLS_IMPLICIT && tls_begin(s, host->text, window) != 0) {
+            // Nothing is sent on a connection that could not be secured.
+        } else if (recv_line(s, reply, nullptr) != 0) {
             status_append(window, "receiveline error\r\n");
+        } else if (options.tls == TLS_UPGRADE && start_tls(s, window, reply, host->text) != 0) {
+            // Nor on one whose upgrade failed: no fallback to plain.
         } else if (!options.use_auth) {
             array_printf(command, "user %.80s\r\n", user);
             if (send_pop3_command(s, command->text, window, false) == 0) {
@@ -125,7 +124,7 @@ int pop3_list(Socket s, WindowRef window, Array* sizes) {
     bool first_byte = true;
     for (;;) {
         char c;
-        if (sys_recv(s, &c, 1) != 1) return -1;  // closed before the end
+        if (stream_recv(s, &c, 1) != 1) return -1;  // closed before the end
         // An error instead of a listing is the whole reply.
         if (first_byte && c == '-') {
             Array* rest = array_new(line_capacity);
@@ -156,93 +155,18 @@ int pop3_list(Socket s, WindowRef window, Array* sizes) {
     return line_feeds - 2;
 }
 
-int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int end, RetrieveOptions options,
-                  Array* sizes, int* stored) {
-    Array* scratch = array_new(100);
-    Array* path = array_new(message_path_capacity);
-    Array* command = array_new(100);
-    Array* reply = array_new(line_capacity);
-    Array* text = array_new(200);
-    int result = 0;
-    *stored = 0;
-    for (int k = first; k < end && result == 0; k++) {
-        if (job_cancelled(window)) {
-            result = -1;
-            break;
-        }
-        // The message is written under a scratch name no listing counts, and
-        // only a complete one moves into the folder: a cancelled or broken
-        // download leaves nothing behind there.
-        temp_file_name(scratch, "pop3in", next_scratch_number++);
-        std::FILE* f = sys_fopen(scratch->text, "wb");
-        if (!f) {
-            status_append(window, scratch->text);
-            status_append(window, ": could not open file.\r\n");
-            result = -1;
-            break;
-        }
-        register_file(window, f);
-
-        array_printf(command, options.headers_only ? "top %i 10\r\n" : "retr %i\r\n", k);
-        bool complete = false;
-        if (send_pop3_command(s, command->text, window, true) != 0) {
-            // The command function has reported.
-        } else if (recv_line(s, reply, nullptr) != 0) {
-            status_append(window, "receiveline error\r\n");
-        } else if (reply->text[0] == '-') {
-            status_append(window, reply->text);
-        } else {
-            int size = sizes && k <= pop3_max_sizes ? static_cast<int32_t>(sizes->words[k - 1]) : 0;
-            if (size == 0)
-                array_printf(text, "#%i (unknown KB) ", k);
-            else
-                array_printf(text, "#%i (%.1f KB) ", k, size / 1024.0);
-            status_append(window, text->text);
-            progress_reset(window, 1);
-
-            Array* received = array_new(100);
-            format_date_field(received);
-            std::fprintf(f, "X-ZMRead: FALSE\r\nX-Received%s\r\n", received->text);
-            delete_arrays(received);
-
-            const char* after = std::strchr(reply->text, '\n');
-            BodyTransfer body{.terminator = "\r\n.\r\n",
-                              .status_window = window,
-                              .step_bytes = (size - 4) / 100,
-                              .step_count = 100,
-                              .dot_stuffed = true,
-                              .at_line_start = true};
-            if (after && after[1]) {
-                body.pending = after + 1;
-                body.pending_length = static_cast<int>(std::strlen(after + 1));
-            }
-            complete = recv_body_to_file(f, s, &body) == BODY_COMPLETE;
-        }
-        register_file(window, nullptr);
-        bool closed = std::fclose(f) == 0;
-        if (!complete || !closed || publish_message(scratch->text, folder, path) != 0) {
-            sys_remove_file(scratch->text);
-            result = -1;
-            break;
-        }
-        (*stored)++;
-        if (options.delete_after) {
-            array_printf(command, "dele %i\r\n", k);
-            if (send_pop3_command(s, command->text, window, false) != 0) {
-                result = -1;
-                break;
-            }
-        }
-        status_append(window, " done");
-        status_append(window, "\r\n");
-        if (app.new_mail_command->text[0]) run_new_mail_command(window, path->text);
-    }
-    delete_arrays(scratch, path, command, reply, text);
-    return result;
+bool pop3_pipelining(Socket s, WindowRef window) {
+    if (send_pop3_command(s, "capa\r\n", window, true) != 0) return false;
+    bool announced = false;
+    int result = read_reply_lines(s, [&](const char* line, bool first) {
+        if (!first && find_text_nocase(line, "PIPELINING") == line) announced = true;
+        return true;
+    });
+    return result == 0 && announced;
 }
 
 int pop3_quit(Socket s, WindowRef window) {
     int result = send_pop3_command(s, "quit\r\n", window, false);
-    sys_socket_close(s);
+    stream_close(s);
     return result;
 }

@@ -3,6 +3,7 @@
 
 #include "core/arrays.h"
 #include "core/ui_services.h"
+#include "store/folder_numbers.h"
 #include "transport/sasl.h"
 #include "transport/sys_socket.h"
 
@@ -24,11 +25,33 @@ int pop3_list(Socket s, WindowRef status_window, Array* sizes);
 struct RetrieveOptions {
     bool headers_only = false;  // the header and ten body lines (TOP) instead of RETR
     bool delete_after = false;  // DELE each message once its file is safely stored
+    // The target folder's numbers when the job stores into it more than
+    // once (a download of chosen messages); else they are looked up here.
+    FolderNumbers* numbers = nullptr;
+    // How many commands may be in flight at once: 1 waits for each reply
+    // before the next command, as every server allows; more only for a
+    // server that announced PIPELINING.
+    int window = 1;
 };
+// The most commands a receive keeps in flight on a pipelining server: a few
+// dozen bytes of commands, well inside any socket buffer, and enough to keep
+// the line busy while each message is written to the disk.
+constexpr int pop3_pipeline_window = 16;
+// pop3_retrieve's result when the session must end without QUIT, so that
+// the server deletes nothing: a message could not be written through to the
+// disk, or a reply did not fit the command it answered.
+constexpr int pop3_no_quit = -2;
+
 // Downloads messages first to end - 1 into the folder, each in a new file
-// mm<N>.eml that appears only once the message is complete. `stored` counts
-// the files made. 0 or -1.
+// mm<N>.eml that appears only once the message is complete and written
+// through to the disk. With delete_after each stored message is marked with
+// DELE, and the folder is made durable before this returns, so QUIT may
+// follow. `stored` counts the files made. 0, -1, or pop3_no_quit.
 int pop3_retrieve(Socket s, WindowRef status_window, const char* folder, int first, int end,
                   RetrieveOptions options, Array* sizes, int* stored);
+// Asks the server for its capabilities (CAPA, RFC 2449): true when it
+// announces PIPELINING, false when not or when it knows no CAPA.
+bool pop3_pipelining(Socket s, WindowRef status_window);
+
 // "quit", then the socket is closed. 0 or -1.
 int pop3_quit(Socket s, WindowRef status_window);

@@ -8,6 +8,7 @@
 #include "store/folders.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ struct Session {
     void drop() {
         if (socket == no_socket) return;
         register_socket(window, static_cast<long long>(no_socket));
-        sys_socket_close(socket);
+        stream_close(socket);
         socket = no_socket;
     }
 };
@@ -100,6 +101,9 @@ int receive_job(WindowRef owner, int account) {
                 append_error(window, "Error %i: Cannot logon to POP3 server.\r\n", ++errors);
             continue;
         }
+        // A server that announces pipelining gets its commands a window at
+        // a time; the others one at a time.
+        int in_flight = pop3_pipelining(session.socket, window) ? pop3_pipeline_window : 1;
         array_clear(sizes);
         int n = pop3_list(session.socket, window, sizes);
         if (n < 0) {
@@ -109,23 +113,28 @@ int receive_job(WindowRef owner, int account) {
         array_printf(text, "Found %i.\r\n", n);
         status_append(window, text->text);
         if (n == 0 && account >= 0) status_append(window, "You have no new mail.\r\n");
+        bool quit = true;
         if (n > 0) {
             int stored = 0;
             const char* inbox = account_field(a, ACCOUNT_INBOX);
             bool delete_after = account_options(a) & ACCOUNT_DELETE_FROM_SERVER;
-            if (pop3_retrieve(session.socket, window, inbox, 1, n + 1, {.delete_after = delete_after}, sizes,
-                              &stored) != 0) {
+            int result = pop3_retrieve(session.socket, window, inbox, 1, n + 1,
+                                       {.delete_after = delete_after, .window = in_flight}, sizes, &stored);
+            if (result != 0) {
                 append_error(window, "Error %i: Cannot download messages.\r\n", ++errors);
                 // A download that broke off leaves the connection in no state
                 // for QUIT, which would also carry out deletions marked so
-                // far; those messages are stored, so QUIT is still right when
-                // the server can hear it.
+                // far; those messages are stored and on the disk, so QUIT is
+                // still right when the server can hear it. Not so when what
+                // was stored may not be on the disk, or the replies no longer
+                // match the commands: then the server keeps everything.
+                quit = result != pop3_no_quit;
             }
             if (on_show & 1u << a) redisplay = true;
             total += stored;
         }
         // A cancelled job's socket is dead already; nothing more is said.
-        if (job_cancelled(window))
+        if (job_cancelled(window) || !quit)
             session.drop();
         else
             session.quit();
@@ -181,9 +190,11 @@ void download_job(WindowRef owner, int account, const int* numbers, int count) {
     enable_ok(window, false);
     Session session{window};
     if (session.login(account)) {
+        FolderNumbers inbox_numbers{inbox};
         for (int i = 0; i < count && !job_cancelled(window); i++) {
             int stored = 0;
-            pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1, {.headers_only = false, .delete_after = false},
+            pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1,
+                          {.headers_only = false, .delete_after = false, .numbers = &inbox_numbers},
                           header_listing_sizes(), &stored);
         }
         session.quit();

@@ -34,7 +34,9 @@ const SaslProtocol pop3_sasl{.name = "POP3", .command = send_pop3_command, .offe
 const SaslProtocol smtp_sasl{.name = "SMTP", .command = smtp_command, .offers = smtp_offers};
 
 LoginOptions account_login_options(int flags, int auth_flag) {
-    return {.use_auth = (flags & auth_flag) != 0, .encrypted_only = (flags & ACCOUNT_ENCRYPTED_AUTH_ONLY) != 0};
+    return {.use_auth = (flags & auth_flag) != 0,
+            .encrypted_only = (flags & ACCOUNT_ENCRYPTED_AUTH_ONLY) != 0,
+            .tls = auth_flag == ACCOUNT_SMTP_AUTH ? smtp_tls_mode(flags) : pop3_tls_mode(flags)};
 }
 
 const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capabilities, bool encrypted_only) {

@@ -7,6 +7,7 @@
 #include "core/ui_services.h"
 #include "transport/auth.h"
 #include "transport/sys_socket.h"
+#include "transport/tls.h"
 
 // Whether an account logs in with AUTH at all, and whether it takes only
 // mechanisms that keep the password off the wire. Without `use_auth` POP3
@@ -15,9 +16,11 @@
 struct LoginOptions {
     bool use_auth = false;
     bool encrypted_only = false;
+    TlsMode tls = TLS_NONE;  // how the session is secured before the login
 };
-// What an account's flags word asks of one protocol's login; `auth_flag` is
-// ACCOUNT_POP3_AUTH or ACCOUNT_SMTP_AUTH.
+// What an account's flags word asks of one protocol's login and session;
+// `auth_flag` is ACCOUNT_POP3_AUTH or ACCOUNT_SMTP_AUTH, and names the
+// protocol whose TLS bits apply.
 LoginOptions account_login_options(int flags, int auth_flag);
 
 using SaslExchange = int (*)(WindowRef status_window, Socket s, const char* user, const char* password,

@@ -61,6 +61,7 @@ int send_queued(WindowRef main_window) {
     Array* copy = array_new(100);
     temp_file_name(copy, "outqueued", window_number(w));
     int errors = 0;
+    SentItems sent;
     for (const std::string& name : names) {
         if (job_cancelled(w)) {
             errors++;
@@ -68,10 +69,17 @@ int send_queued(WindowRef main_window) {
         }
         array_clear(path);
         array_printf(path, "%s\\%.87s", outbox, name.c_str());
-        if (renew_date(path->text, copy->text) != 0 || smtp_send_file(w, copy->text) != 0) {
+        sent.failed = false;
+        if (renew_date(path->text, copy->text) != 0 || smtp_send_file(w, copy->text, &sent) != 0) {
             // The message stays queued for the next "Send Queued".
             errors++;
             continue;
+        }
+        // The queued file is removed only once its sent-items copy is on the
+        // disk; without that copy it is the only one the user has.
+        if (sent.failed) {
+            errors++;
+            break;
         }
         if (sys_remove_file(path->text) != 0) {
             status_append(w, "Could not remove queued email!\r\n");

@@ -4,23 +4,43 @@
 #include "core/sys_files.h"
 #include "core/window_number.h"
 #include "format/temp_files.h"
+#include "store/durable_files.h"
 #include "store/message_files.h"
 
 namespace {
-const char* const sent_items_folder = "maildir\\sent items";
+
+// Copies the file and writes the copy through to the disk. 0 or -1.
+int copy_through(const char* from, const char* to) {
+    std::FILE* in = sys_fopen(from, "rb");
+    if (!in) return -1;
+    std::FILE* out = sys_fopen(to, "wb");
+    if (!out) {
+        std::fclose(in);
+        return -1;
+    }
+    char buffer[16384];
+    int result = 0;
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        if (std::fwrite(buffer, 1, n, out) != n) result = -1;
+    if (std::ferror(in) || durable_files().flush(out) != 0) result = -1;
+    std::fclose(in);
+    if (std::fclose(out) != 0) result = -1;
+    return result;
 }
 
-int save_sent_item(WindowRef status_window, const char* sending_copy) {
+}  // namespace
+
+int save_sent_item(WindowRef status_window, const char* sending_copy, SentItems* sent) {
     Array* partial = array_new(100);
     Array* target = array_new(message_path_capacity);
     temp_file_name(partial, "sentitem", window_number(status_window));
-    message_file_path(target, sent_items_folder, last_message_number(sent_items_folder) + 1);
-    int result = 0;
-    if (sys_copy_file(sending_copy, partial->text, false) != 0 || sys_rename(partial->text, target->text) != 0) {
+    sent->failed = copy_through(sending_copy, partial->text) != 0 ||
+                   folder_put(&sent->numbers, partial->text, FOLDER_MOVE_DURABLE, target) != 0 ||
+                   durable_files().sync_folder(sent->numbers.folder) != 0;
+    if (sent->failed) {
         sys_remove_file(partial->text);
         status_append(status_window, "Could not save sent item!\r\n");
-        result = -1;
     }
     delete_arrays(partial, target);
-    return result;
+    return sent->failed ? -1 : 0;
 }

@@ -76,6 +76,11 @@ int read_send_plan(WindowRef w, const char* path, SendPlan* plan) {
         if (plan->account >= 0 && std::strcmp(plan->server->text, account_text(plan->account, ACCOUNT_SMTP_SERVER)) != 0) {
             status_append(w, "The server name and account do not match so authentication will not be used.\r\n");
             plan->options &= ~login_flags;
+        } else if (plan->account >= 0 && plan->account < account_count()) {
+            // The account's server: it is secured as the account says now,
+            // whatever the message was queued with.
+            const int tls_flags = ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS;
+            plan->options = (plan->options & ~tls_flags) | (account_options(plan->account) & tls_flags);
         }
         if (plan->options & ACCOUNT_POP_BEFORE_SMTP) {
             if (plan->account < 0) {

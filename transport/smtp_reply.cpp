@@ -1,8 +1,10 @@
 #include "transport/smtp_reply.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
 
 namespace {
 
@@ -20,7 +22,7 @@ int smtp_read_reply(Socket s, Array* reply) {
     char fourth = 0;
     for (int total = 0; total < reply_limit; total++) {
         char c;
-        if (sys_recv(s, &c, 1) != 1) return -1;
+        if (stream_recv(s, &c, 1) != 1) return -1;
         // A zero byte would end the text early; it has no place in a reply.
         if (c != 0 && kept < keep) reply->chars[kept++] = c;
         if (line_length == 3) fourth = c;
@@ -61,4 +63,22 @@ int smtp_command(Socket s, const char* text, WindowRef status_window, bool send_
     }
     delete_arrays(reply);
     return result;
+}
+
+bool smtp_reply_lists(const char* reply, const char* keyword) {
+    size_t length = std::strlen(keyword);
+    for (const char* line = reply; *line; ) {
+        const char* end = std::strchr(line, '\n');
+        size_t size = end ? static_cast<size_t>(end - line) : std::strlen(line);
+        if (size >= 4 + length) {
+            bool same = true;
+            for (size_t i = 0; i < length && same; i++)
+                same = std::toupper(static_cast<unsigned char>(line[4 + i])) == std::toupper(static_cast<unsigned char>(keyword[i]));
+            char after = 4 + length < size ? line[4 + length] : '\n';
+            if (same && (after == '\r' || after == '\n' || after == ' ')) return true;
+        }
+        if (!end) break;
+        line = end + 1;
+    }
+    return false;
 }

@@ -26,3 +26,7 @@ int smtp_command_reply(Socket s, const char* text, WindowRef status_window, Arra
 // reply; 2xx or 3xx is success, any other reply is shown as received.
 // 0 or -1.
 int smtp_command(Socket s, const char* text, WindowRef status_window, bool send_only);
+
+// Whether a line of an EHLO reply names the extension (its first word after
+// the code, letter case aside), as "250-STARTTLS" does.
+bool smtp_reply_lists(const char* reply, const char* keyword);

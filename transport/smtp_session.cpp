@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "core/accounts.h"
@@ -21,6 +22,8 @@
 #include "transport/smtp_reply.h"
 #include "transport/socket_lines.h"
 #include "transport/socks_config.h"
+#include "transport/stream.h"
+#include "transport/tls.h"
 
 
 namespace {
@@ -56,7 +59,7 @@ void forget_socket(WindowRef w, Socket s) {
     // Unregistered before it is closed: Cancel must never close a socket
     // number that the system may already have handed to someone else.
     register_socket(w, static_cast<long long>(no_socket));
-    sys_socket_close(s);
+    stream_close(s);
 }
 
 int pop_before_smtp(WindowRef w, const SendPlan& plan) {
@@ -68,9 +71,12 @@ int pop_before_smtp(WindowRef w, const SendPlan& plan) {
     register_socket(w, static_cast<long long>(p));
     Array* reply = array_new(line_capacity);
     Array* command = array_new(line_capacity);
+    // The POP3 login goes as the account's POP3 sessions go, secured or not.
+    LoginOptions login = account_login_options(plan.options, ACCOUNT_POP3_AUTH);
+    login.tls = pop3_tls_mode(account_options(plan.account));
     bool logged_in = pop3_login(p, w, reply, command, account_text(plan.account, ACCOUNT_POP3_SERVER),
                                 account_text(plan.account, ACCOUNT_USER), account_text(plan.account, ACCOUNT_PASSWORD),
-                                account_login_options(plan.options, ACCOUNT_POP3_AUTH)) == 0 &&
+                                login) == 0 &&
                      send_pop3_command(p, "quit\r\n", w, false) == 0;
     delete_arrays(reply, command);
     forget_socket(w, p);
@@ -97,14 +103,42 @@ int connect_to_server(WindowRef w, Socket s, const char* host, int port) {
     return 0;
 }
 
+// STARTTLS (RFC 3207): EHLO must list it, the go-ahead must be 220 with
+// nothing behind it, then the handshake. The session then starts over at
+// HELO or EHLO, without a second greeting.
+int start_tls(WindowRef w, Socket s, int name, const char* host) {
+    Array* reply = array_new(line_capacity);
+    Array* line = array_new(line_capacity);
+    array_printf(line, "ehlo %.5i\r\n", name);
+    int result = smtp_command_reply(s, line->text, w, reply);
+    if (result == 0 && (reply->text[0] != '2' || !smtp_reply_lists(reply->text, "STARTTLS"))) {
+        status_append(w, reply->text);
+        status_append(w, "SMTP server does not support STARTTLS.\r\n");
+        result = -1;
+    }
+    if (result == 0) result = smtp_command_reply(s, "starttls\r\n", w, reply);
+    if (result == 0 && std::strncmp(reply->text, "220", 3) != 0) {
+        status_append(w, reply->text);
+        status_append(w, "SMTP server does not support STARTTLS.\r\n");
+        result = -1;
+    }
+    // The reply was read byte by byte: whatever came behind it waits on
+    // the socket.
+    if (result == 0 && !go_ahead_alone(s, "", w)) result = -1;
+    if (result == 0) result = tls_begin(s, host, w);
+    delete_arrays(reply, line);
+    return result;
+}
+
 // Greeting, HELO or EHLO with the login.
 int open_session(WindowRef w, Socket s, const SendPlan& plan) {
     if (smtp_command(s, "", w, false) != 0) return -1;
     // The client's name in HELO or EHLO: five digits.
     std::srand(static_cast<unsigned>(std::time(nullptr)) ^ sys_tick_count());
     int name = std::rand() % 100000;
-    Array* line = array_new(line_capacity);
     LoginOptions login = account_login_options(plan.options, ACCOUNT_SMTP_AUTH);
+    if (login.tls == TLS_UPGRADE && start_tls(w, s, name, plan.server->text) != 0) return -1;
+    Array* line = array_new(line_capacity);
     int result;
     if (!login.use_auth) {
         array_printf(line, "helo %.5i\r\n", name);
@@ -176,6 +210,7 @@ int send_message(WindowRef w, Socket s, const char* copy, int recipients) {
 
 int run_session(WindowRef w, Socket s, const SendPlan& plan, int port, const char* copy) {
     if (connect_to_server(w, s, plan.server->text, port) != 0) return -1;
+    if (smtp_tls_mode(plan.options) == TLS_IMPLICIT && tls_begin(s, plan.server->text, w) != 0) return -1;
     if (open_session(w, s, plan) != 0) return -1;
     int recipients = send_envelope(w, s, plan);
     if (recipients < 0) return -1;
@@ -188,12 +223,12 @@ int run_session(WindowRef w, Socket s, const SendPlan& plan, int port, const cha
 
 }  // namespace
 
-int smtp_send_file(WindowRef w, const char* path) {
+int smtp_send_file(WindowRef w, const char* path, SentItems* sent) {
     SendPlan* plan = send_plan_new();
     Array* copy = array_new(100);
     int result = -1;
     if (read_send_plan(w, path, plan) == 0) {
-        int port = split_server_port(plan->server, 25);
+        int port = split_server_port(plan->server, smtp_default_port(smtp_tls_mode(plan->options)));
         if (port == 0) {
             status_append(w, "Port error.\r\n");
         } else {
@@ -212,7 +247,10 @@ int smtp_send_file(WindowRef w, const char* path) {
             }
         }
     }
-    if (result == 0 && (plan->options & SEND_SAVE_SENT_ITEM)) save_sent_item(w, copy->text);
+    if (result == 0 && (plan->options & SEND_SAVE_SENT_ITEM)) {
+        SentItems own;
+        save_sent_item(w, copy->text, sent ? sent : &own);
+    }
     delete_arrays(copy);
     send_plan_delete(plan);
     return result;

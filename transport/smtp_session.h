@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/ui_services.h"
+#include "transport/sent_items.h"
 
 // Sends the message file at `path`. What goes to the server (and to sent
 // items) is the sending copy "temp\out<W>.tmp" (W the status window's
@@ -13,5 +14,7 @@
 // the end of the data), -1 otherwise. Progress and every error go to the
 // status window, whose progress bar runs from 0 to 100 while the message is
 // sent; the socket and the open sending copy are registered with it while
-// they are in use, so that Cancel can close them.
-int smtp_send_file(WindowRef status_window, const char* path);
+// they are in use, so that Cancel can close them. A job that sends several
+// messages passes its `sent` record, so that the copies are numbered from one
+// look at sent items and a failed copy can be seen.
+int smtp_send_file(WindowRef status_window, const char* path, SentItems* sent = nullptr);

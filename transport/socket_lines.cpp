@@ -1,5 +1,7 @@
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -27,7 +29,7 @@ int command_reply(Socket s, const char* text, WindowRef status_window, Array* re
 
 int send_all(Socket s, const char* data, int length) {
     while (length > 0) {
-        int n = sys_send(s, data, length);
+        int n = stream_send(s, data, length);
         if (n <= 0) return -1;
         data += n;
         length -= n;
@@ -43,7 +45,7 @@ int recv_line(Socket s, Array* line, char* first_byte) {
         // A line that cannot end inside the buffer is no reply we can read.
         if (static_cast<int>(length) >= line->capacity - 1) return -1;
         std::memset(chunk, 0, sizeof chunk);
-        int n = sys_recv(s, chunk, line_kept);
+        int n = stream_recv(s, chunk, line_kept);
         if (first_byte && *first_byte == 0 && n > 0) *first_byte = chunk[0];
         if (n <= 0) return -1;
         size_t room = static_cast<size_t>(line->capacity) - length - 1;
@@ -95,6 +97,13 @@ struct BodyScan {
     size_t seen = 0;
     bool leaving_at_line_start;
     size_t primed = 0;  // line-end bytes put in ahead of the body, never written
+    size_t oldest = 0;  // the ring's oldest byte
+
+    bool ends_window() const {
+        for (size_t j = 0, at = oldest; j < window_size; j++, at = at + 1 == window_size ? 0 : at + 1)
+            if (window[at] != t->terminator[j]) return false;
+        return true;
+    }
 
     // A POP3 body follows its status line's CR LF, so a dot line straight
     // away ends an empty body: the window starts as if it had seen them.
@@ -106,20 +115,27 @@ struct BodyScan {
     }
 
     // Scans n bytes into `out`; returns how many went there, and sets `done`
-    // when the terminator is complete (bytes after it are dropped).
-    size_t scan(const char* bytes, int n, char* out, bool* done) {
+    // when the terminator is complete. `used` gets how many bytes were
+    // scanned: those after the terminator were not.
+    size_t scan(const char* bytes, int n, char* out, bool* done, int* used) {
         size_t written = 0;
-        for (int i = 0; i < n && !*done; i++) {
-            char leaving = window[0];
-            std::memmove(window, window + 1, window_size - 1);
-            window[window_size - 1] = bytes[i];
+        int i = 0;
+        const char last = t->terminator[window_size - 1];
+        for (; i < n && !*done; i++) {
+            // The window is a ring: `oldest` is where the byte leaving it
+            // stands, and the new byte takes its place.
+            char leaving = window[oldest];
+            window[oldest] = bytes[i];
+            oldest = oldest + 1 == window_size ? 0 : oldest + 1;
             if (++seen > window_size + primed && leaving != 0) {
                 bool stuffing = t->dot_stuffed && leaving_at_line_start && leaving == '.';
                 if (!stuffing) out[written++] = leaving;
                 leaving_at_line_start = leaving == '\n';
             }
-            *done = seen >= window_size && std::memcmp(window, t->terminator, window_size) == 0;
+            // Only a byte that can end the terminator is worth comparing for.
+            if (bytes[i] == last && seen >= window_size) *done = ends_window();
         }
+        *used = i;
         return written;
     }
 };
@@ -130,35 +146,48 @@ int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
     BodyScan body{t, std::strlen(t->terminator), {}, 0, t->at_line_start};
     if (body.window_size == 0 || body.window_size >= sizeof body.window) return BODY_FAILED;
     if (t->dot_stuffed && t->at_line_start) body.prime_line_end();
-    char chunk[1024];
-    char out[1024];
+    char chunk[body_chunk + 1];
+    char out[body_chunk + 1];
     long long counter = 0;
     int steps = 0;
     const int step_bytes = t->step_bytes > 0 ? t->step_bytes : 1;
     int result = BODY_FAILED;
     bool done = false;
-    for (int at = 0; at < t->pending_length && !done; at += 1023) {
-        int n = t->pending_length - at < 1023 ? t->pending_length - at : 1023;
-        size_t written = body.scan(t->pending + at, n, out, &done);
+    int used = 0;
+    t->rest_length = 0;
+    // What follows the terminator is kept for the next reply, as far as the
+    // room for it goes.
+    auto keep_rest = [t](const char* bytes, int length) {
+        if (!t->rest || length <= 0) return true;
+        if (length > t->rest_capacity) return false;
+        std::memmove(t->rest, bytes, static_cast<size_t>(length));
+        t->rest_length = length;
+        return true;
+    };
+    for (int at = 0; at < t->pending_length && !done; at += body_chunk) {
+        int n = t->pending_length - at < body_chunk ? t->pending_length - at : body_chunk;
+        size_t written = body.scan(t->pending + at, n, out, &done, &used);
         if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
+        if (done && !keep_rest(t->pending + at + used, t->pending_length - at - used)) return BODY_FAILED;
     }
     while (!done) {
         if (skip_pressed(t->status_window)) {
             result = BODY_SKIPPED;
             break;
         }
-        int n = sys_recv(s, chunk, 1023);
+        int n = stream_recv(s, chunk, body_chunk);
         if (n <= 0) break;  // a closed or failed connection ends the body short
         counter += n;
-        size_t written = body.scan(chunk, n, out, &done);
-        if (counter >= step_bytes) {
-            if (steps < t->step_count) progress_step(t->status_window);
-            steps++;
-            counter -= step_bytes;
-        }
+        size_t written = body.scan(chunk, n, out, &done, &used);
+        if (done && !keep_rest(chunk + used, n - used)) return BODY_FAILED;
+        // The steps this chunk made, told in one call.
+        int due = static_cast<int>(counter / step_bytes);
+        counter %= step_bytes;
+        if (steps < t->step_count) progress_advance(t->status_window, std::min(due, t->step_count - steps));
+        steps += due;
         if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
     }
     if (done) result = BODY_COMPLETE;
-    for (; steps < t->step_count; steps++) progress_step(t->status_window);
+    if (steps < t->step_count) progress_advance(t->status_window, t->step_count - steps);
     return result;
 }

@@ -29,6 +29,10 @@ int send_pop3_command(Socket s, const char* text, WindowRef status_window, bool 
 // Sends every byte of the buffer, in as many calls as it takes. 0 or -1.
 int send_all(Socket s, const char* data, int length);
 
+// The most bytes a body takes from the socket in one receive; bytes behind
+// its terminator are at most this many.
+constexpr int body_chunk = 16384;
+
 struct BodyTransfer {
     const char* terminator;  // "\r\n.\r\n" for POP3
     WindowRef status_window;
@@ -43,6 +47,11 @@ struct BodyTransfer {
     // anything is received: they count for the terminator like the rest.
     const char* pending = nullptr;
     int pending_length = 0;
+    // Where bytes that arrive behind the terminator go: the next replies of a
+    // session with several commands in flight. Without it they are dropped.
+    char* rest = nullptr;
+    int rest_capacity = 0;
+    int rest_length = 0;  // set by the transfer
 };
 
 enum { BODY_COMPLETE = 0, BODY_FAILED = -1, BODY_SKIPPED = -2 };

@@ -30,6 +30,8 @@ int sys_recv(Socket s, void* buffer, int length);
 int sys_set_timeouts(Socket s, int milliseconds);
 // Looks a host name up; 0 with the first IPv4 address, or -1.
 int sys_resolve(const char* name, uint32_t* address);
+// How many received bytes wait to be read, 0 when none do; -1 on an error.
+int sys_socket_pending(Socket s);
 // Wakes a thread blocked on the socket: its receive fails.
 void sys_socket_abort(Socket s);
 

@@ -1,6 +1,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -61,6 +62,11 @@ int sys_resolve(const char* name, uint32_t* address) {
     *address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
     freeaddrinfo(found);
     return 0;
+}
+
+int sys_socket_pending(Socket s) {
+    int n = 0;
+    return ioctl(static_cast<int>(s), FIONREAD, &n) == 0 ? n : -1;
 }
 
 void sys_socket_abort(Socket s) { shutdown(static_cast<int>(s), SHUT_RDWR); }

@@ -50,6 +50,11 @@ int sys_resolve(const char* name, uint32_t* address) {
     return 0;
 }
 
+int sys_socket_pending(Socket s) {
+    u_long n = 0;
+    return ioctlsocket(static_cast<SOCKET>(s), FIONREAD, &n) == 0 ? static_cast<int>(n) : -1;
+}
+
 // A shutdown alone does not wake a receive already waiting on the socket
 // under every Windows implementation; cancelling the socket's pending I/O
 // does, and the waiting call fails.

@@ -6,6 +6,7 @@
 #include "core/quit.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
+#include "store/folder_numbers.h"
 #include "store/message_files.h"
 
 namespace {
@@ -46,8 +47,8 @@ void open_command_line_file(const char* path) {
     // "temp" was emptied a moment ago, so this is 1 unless some file there
     // could not be removed.
     Array* target = array_new(message_path_capacity);
-    message_file_path(target, "temp", last_message_number("temp") + 1);
-    if (sys_copy_file(path, target->text, true) == 0)
+    FolderNumbers temp{"temp"};
+    if (folder_put(&temp, path, FOLDER_COPY, target) == 0)
         app.open_temp_folder = 1;
     else
         show_message("Could not copy command line file.");

@@ -31,5 +31,8 @@ constexpr UINT WM_TRAY_ICON = WM_USER + 101;
 constexpr UINT TRAY_ICON_ID = 100;
 // A job's own request to close its status window.
 constexpr UINT WM_STATUS_CLOSE = WM_APP + 1;
+// A job handed its status window text or progress to show (posted, once
+// until the window took it).
+constexpr UINT WM_STATUS_SHOW = WM_APP + 2;
 
 static_assert(CMD_BUSY_ADD == 121 && CMD_BUSY_REMOVE == 122 && CMD_BUSY_CONTAINS == 123 && CMD_REDISPLAY == 126);

@@ -11,4 +11,6 @@ void progress_bar_reset(HWND bar, int step) {
 
 void progress_bar_step(HWND bar) { SendMessageA(bar, PBM_STEPIT, 0, 0); }
 
+void progress_bar_advance(HWND bar, int count) { SendMessageA(bar, PBM_DELTAPOS, static_cast<WPARAM>(count), 0); }
+
 int progress_bar_position(HWND bar) { return static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0)); }

@@ -10,6 +10,7 @@
 //   check <title> <id> 0|1          clear or tick a check box
 //   checked <title> <id>            print whether a check box is ticked
 //   combo <title> <id>              print a combo box's items and its selection
+//   combo-select <title> <id> <n>   choose entry n of a combo box
 //   listbox <title> <id>            print every entry of a list box
 //   listbox-select <title> <id> <text>  select the list box entry of that text
 //   listbox-index <title> <id> <n>  select entry n of a list box (-1: none)
@@ -106,6 +107,14 @@ void listbox(const NextArgument& next) {
                   "ENTRY");
 }
 
+void combo_select(const NextArgument& next) {
+    HWND box = need_control(next);
+    int index = std::atoi(next().c_str());
+    if (index >= static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0))) fail("no combo box entry " + std::to_string(index));
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    std::printf("SELECTED-INDEX: %d\n", index);
+}
+
 void listbox_select(const NextArgument& next) {
     HWND box = need_control(next);
     std::string text = next();
@@ -138,7 +147,7 @@ struct ControlStep {
 constexpr ControlStep steps[] = {
     {"text", text},       {"set-text", set_text},  {"wait-text", wait_text},         {"check", check},
     {"checked", checked}, {"combo", combo},        {"listbox", listbox},             {"listbox-select", listbox_select},
-    {"listbox-index", listbox_index}, {"send-message", send_message},
+    {"listbox-index", listbox_index}, {"send-message", send_message}, {"combo-select", combo_select},
 };
 
 }  // namespace

@@ -25,6 +25,7 @@
 //   column-click <title> <id> <n>   click the heading of column n
 //   wait-exit <ms>                  wait for the program, print its exit code
 //   sleep <ms>
+//   clock                           print "CLOCK: <ms>", the system's tick count
 //   no-window <title> <ms>          wait until no such window is visible
 //   hidden-command <title> <id>     post WM_COMMAND id to the window, shown
 //                                   or hidden (the client in the tray)
@@ -484,6 +485,9 @@ int main(int argc, char** argv) {
             DWORD code = 0;
             GetExitCodeProcess(started.hProcess, &code);
             std::printf("EXIT: %lu\n", code);
+        } else if (step == "clock") {
+            // For timings: the milliseconds since the system started.
+            std::printf("CLOCK: %llu\n", static_cast<unsigned long long>(GetTickCount64()));
         } else if (step == "sleep") {
             Sleep(static_cast<DWORD>(std::atoi(next().c_str())));
         } else if (step == "hidden-command") {

@@ -184,10 +184,15 @@ class ThreeAccounts(Manager):
         self.assertEqual(self.read("accountdata.cfg"), self.before)
 
     def test_bits_without_a_box_are_kept(self):
-        self.write_accounts(account("a", options=0x40 | 0x200 | 0x8))
-        self.run_manager("window", LIST, "15000", *open_settings(0), "check", SETTINGS, "122", "0",
-                         "check", SETTINGS, "125", "1", *apply_settings(), "command", LIST, LIST_OK, *EXIT)
-        self.assertEqual(self.table_lines()[7], str(0x40 | 0x200 | 0x2).encode())
+        self.write_accounts(account("a", options=0x1000 | 0x40 | 0x200 | 0x8))
+        out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, "132",
+                               "combo", SETTINGS, "133", "check", SETTINGS, "122", "0", "check", SETTINGS, "125", "1",
+                               "combo-select", SETTINGS, "132", "2", *apply_settings(), "command", LIST, LIST_OK,
+                               *EXIT)
+        # The security boxes show the account's choice.
+        self.assertEqual(values(out, "ITEM"), ["None", "TLS", "STARTTLS"] * 2)
+        self.assertEqual(values(out, "SELECTION"), ["1", "2"])
+        self.assertEqual(self.table_lines()[7], str(0x1000 | 0x80 | 0x200 | 0x2).encode())
 
 
 class Limits(Manager):

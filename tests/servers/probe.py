@@ -38,6 +38,9 @@ SMTP = int(env["ZM_SMTP_PORT"])
 SOCKS = int(env["ZM_SOCKS_PORT"])
 SOCKS_AUTH = int(env["ZM_SOCKS_AUTH_PORT"])
 DANTE_AUTH = int(env["ZM_SOCKS_DANTE_AUTH_PORT"])
+POP3S = int(env["ZM_POP3S_PORT"])
+SMTPS = int(env["ZM_SMTPS_PORT"])
+CA = env["ZM_TLS_CA"]
 PASSWORD = {u: env["ZM_%s_PASS" % u.upper()] for u in env["ZM_USERS"].split()}
 DOMAIN = env["ZM_MAIL_DOMAIN"]
 TOOLS = env["ZM_SERVERS_TOOLS"]
@@ -239,7 +242,7 @@ def check_smtp_ehlo():
     lines = smtp_expect(c, "EHLO probe", 250)
     keywords = [line[4:] for line in lines[1:]]
     expect("AUTH CRAM-MD5 PLAIN" in keywords, "EHLO: %r" % lines)
-    expect(not any(k.startswith("STARTTLS") for k in keywords), "STARTTLS offered: %r" % lines)
+    expect("STARTTLS" in keywords, "STARTTLS not offered: %r" % lines)
     smtp_quit(c)
 
 
@@ -399,6 +402,28 @@ def check_socks_password(port, user, password):
     pop3_quit(c)
 
 
+# ------------------------------------------------------------------- tls ----
+def s_client(port, starttls, command):
+    """A TLS session by openssl s_client, the certificate checked against
+    the test CA for the name localhost; its output."""
+    args = ["openssl", "s_client", "-connect", "%s:%d" % (ADDR, port), "-servername", "localhost",
+            "-verify_hostname", "localhost", "-CAfile", CA, "-verify_return_error", "-tls1_2", "-crlf", "-quiet"]
+    if starttls:
+        args += ["-starttls", starttls]
+    r = subprocess.run(args, input=command.encode(), capture_output=True, timeout=30)
+    expect(r.returncode == 0, "s_client %s: %s" % (" ".join(args[3:]), r.stderr.decode(errors="replace")[-300:]))
+    return r.stdout.decode(errors="replace")
+
+
+def check_tls():
+    for port, starttls, command, want in ((POP3S, None, "user alice\npass alicepw\nquit\n", "+OK Logged in"),
+                                          (POP3, "pop3", "user alice\npass alicepw\nquit\n", "+OK Logged in"),
+                                          (SMTPS, None, "ehlo probe\nquit\n", "250-AUTH"),
+                                          (SMTP, "smtp", "ehlo probe\nquit\n", "250-AUTH")):
+        out = s_client(port, starttls, command)
+        expect(want in out, "%d %s: %r" % (port, starttls, out[-300:]))
+
+
 # ------------------------------------------------------------- listeners ----
 def family_pids():
     pids = set()
@@ -441,19 +466,20 @@ def check_listeners_loopback_only():
                 if field[9] in inodes and (table.startswith("udp") or field[3] == "0A"):
                     addr, port = field[1].split(":")
                     listening.append((table, addr, int(port, 16)))
-    want = sorted(("tcp", "0100007F", p) for p in (POP3, SMTP, SOCKS, SOCKS_AUTH, DANTE_AUTH))
+    want = sorted(("tcp", "0100007F", p) for p in (POP3, SMTP, SOCKS, SOCKS_AUTH, DANTE_AUTH, POP3S, SMTPS))
     expect(sorted(listening) == want, "listening: %r" % sorted(listening))
 
 
 for user in PASSWORD:
     mailbox("clear", user)
-check("listeners are 127.0.0.1 on the five ports and nothing else", check_listeners_loopback_only)
+check("listeners are 127.0.0.1 on the seven ports and nothing else", check_listeners_loopback_only)
+check("TLS with the test CA's certificate for localhost: POP3S, STLS, SMTPS, STARTTLS", check_tls)
 check("POP3 +OK greeting and USER/PASS login", check_pop3_greeting_and_login)
 check("POP3 wrong password gives -ERR", check_pop3_wrong_password)
 check("POP3 AUTH lists PLAIN and CRAM-MD5", check_pop3_auth_list)
 check("POP3 AUTH CRAM-MD5 (and a wrong answer refused)", check_pop3_cram_md5)
 check("POP3 AUTH PLAIN", check_pop3_plain)
-check("SMTP 220 greeting, EHLO offers AUTH CRAM-MD5 PLAIN, no STARTTLS", check_smtp_ehlo)
+check("SMTP 220 greeting, EHLO offers AUTH CRAM-MD5 PLAIN and STARTTLS", check_smtp_ehlo)
 check("SMTP unknown local user 550, relay without AUTH 550, wrong passwords 535", check_smtp_refusals)
 check("SMTP AUTH CRAM-MD5 send with dot lines, fetched by POP3, DELE empties Maildir",
       check_smtp_cram_md5_send_and_fetch)

@@ -3,14 +3,21 @@
 # to, each on a port of 127.0.0.1 and nowhere else, with every configuration
 # file, mailbox, spool, log and pid file inside DIR:
 #
-#   POP3    dovecot     ZM_POP3_PORT       (22110)  USER/PASS, AUTH PLAIN, AUTH CRAM-MD5
+#   POP3    dovecot     ZM_POP3_PORT       (22110)  USER/PASS, AUTH PLAIN, AUTH CRAM-MD5, STLS
+#   POP3S   dovecot     ZM_POP3S_PORT      (22111)  the same in TLS from the first byte
 #   SMTP    exim4       ZM_SMTP_PORT       (22025)  AUTH CRAM-MD5 and PLAIN; delivers into
-#                                                   the same mailboxes that POP3 serves
+#                                                   the same mailboxes that POP3 serves;
+#                                                   STARTTLS
+#   SMTPS   exim4       ZM_SMTPS_PORT      (22026)  the same in TLS from the first byte
 #   SOCKS 5 dante       ZM_SOCKS_PORT      (22080)  no authentication
 #   SOCKS 5 microsocks  ZM_SOCKS_AUTH_PORT (22081)  user name and password (RFC 1929)
 #   SOCKS 5 dante       ZM_SOCKS_DANTE_AUTH_PORT (22082)  user name and password
 #                                                   (RFC 1929), checked against
 #                                                   the system account zmsocks
+#
+# TLS: a test CA made afresh for each start (DIR/tls/ca.pem, and ca.der for
+# Windows stores) and a certificate for DNS:localhost that it signed, which
+# both servers present; clients name the servers "localhost" to check it.
 #
 # Accounts, the same for POP3 and SMTP: alice/alicepw, bob/bobpw, sink/sinkpw.
 # Mail domains example.test and localhost; mail for any other domain (sent
@@ -35,7 +42,7 @@
 # it is missing and sets its password; the account is left in place, since
 # another run of start.sh may be using it.
 #
-# Exit status: 0 all five answer; 1 a server failed (the tail of its log is
+# Exit status: 0 all of them answer; 1 a server failed (the tail of its log is
 # shown and whatever had started is stopped again); 2 wrong use; 3 the ports
 # are taken.
 set -euo pipefail
@@ -83,15 +90,16 @@ ports_free() {
   done
 }
 valid_port() { [[ "$1" =~ ^[0-9]+$ ]] && [ "$1" -ge 1024 ] && [ "$1" -le 65535 ]; }
-if [ -n "${ZM_POP3_PORT:-}${ZM_SMTP_PORT:-}${ZM_SOCKS_PORT:-}${ZM_SOCKS_AUTH_PORT:-}${ZM_SOCKS_DANTE_AUTH_PORT:-}" ]; then
+if [ -n "${ZM_POP3_PORT:-}${ZM_SMTP_PORT:-}${ZM_SOCKS_PORT:-}${ZM_SOCKS_AUTH_PORT:-}${ZM_SOCKS_DANTE_AUTH_PORT:-}${ZM_POP3S_PORT:-}${ZM_SMTPS_PORT:-}" ]; then
   pop3_port=${ZM_POP3_PORT:-22110}; smtp_port=${ZM_SMTP_PORT:-22025}
   socks_port=${ZM_SOCKS_PORT:-22080}; socks_auth_port=${ZM_SOCKS_AUTH_PORT:-22081}
   dante_auth_port=${ZM_SOCKS_DANTE_AUTH_PORT:-22082}
-  ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port")
+  pop3s_port=${ZM_POP3S_PORT:-22111}; smtps_port=${ZM_SMTPS_PORT:-22026}
+  ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port" "$pop3s_port" "$smtps_port")
   for p in "${ports[@]}"; do
     valid_port "$p" || die "port $p is not in 1024..65535" 2
   done
-  [ "$(printf '%s\n' "${ports[@]}" | sort -u | wc -l)" -eq 5 ] || die "the five ports must differ" 2
+  [ "$(printf '%s\n' "${ports[@]}" | sort -u | wc -l)" -eq 7 ] || die "the seven ports must differ" 2
   ports_free "${ports[@]}" || die "one of the ports ${ports[*]} is in use" 3
 else
   found=0
@@ -99,7 +107,8 @@ else
     pop3_port=$((22110 + offset)); smtp_port=$((22025 + offset))
     socks_port=$((22080 + offset)); socks_auth_port=$((22081 + offset))
     dante_auth_port=$((22082 + offset))
-    ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port")
+    pop3s_port=$((22111 + offset)); smtps_port=$((22026 + offset))
+    ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port" "$pop3s_port" "$smtps_port")
     if ports_free "${ports[@]}"; then found=1; break; fi
   done
   [ "$found" = 1 ] || die "ports 22025..23910 are all in use: is something else running test servers?" 3
@@ -152,6 +161,26 @@ chown "root:$mail_gid" "$dir/etc/exim.passwd"; chmod 0640 "$dir/etc/exim.passwd"
 setpriv --reuid="$mail_uid" --regid="$mail_gid" --clear-groups test -x "$dir/mail/alice/Maildir" \
   || die "$mail_user cannot reach $dir/mail: every folder above $dir must be searchable by other users"
 
+# -------------------------------------------------------------------- tls --
+# A CA of this start only, and the servers' certificate for localhost.
+tls=$dir/tls
+rm -rf "$tls"; mkdir -p "$tls"
+make_certificates() {
+  openssl req -x509 -newkey rsa:2048 -nodes -days 3 -subj "/CN=Zenth Mail test CA $$" \
+    -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
+    -keyout "$tls/ca.key" -out "$tls/ca.pem" &&
+  openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout "$tls/server.key" -out "$tls/server.csr" &&
+  printf '%s\n' "subjectAltName=DNS:localhost" "extendedKeyUsage=serverAuth" "basicConstraints=CA:FALSE" \
+    "keyUsage=critical,digitalSignature,keyEncipherment" > "$tls/server.ext" &&
+  openssl x509 -req -in "$tls/server.csr" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" -CAcreateserial -days 2 \
+    -extfile "$tls/server.ext" -out "$tls/server.pem" &&
+  openssl x509 -in "$tls/ca.pem" -outform der -out "$tls/ca.der"
+}
+make_certificates >/dev/null 2>"$tls/openssl.log" || die "the test certificates could not be made: $(tail -3 "$tls/openssl.log")"
+# dovecot reads its key as root; exim as its own user.
+chown "root:$mail_gid" "$tls/server.key"; chmod 0640 "$tls/server.key"
+chmod 0644 "$tls/server.pem" "$tls/ca.pem" "$tls/ca.der"
+
 # ---------------------------------------------------------------- dovecot --
 cat > "$dir/etc/dovecot.conf" <<EOF
 # POP3 for the transport tests. Only this file is read, never /etc/dovecot.
@@ -164,7 +193,12 @@ log_path = $dir/log/dovecot.log
 auth_verbose = yes
 # How long a failed login waits for its -ERR; short, so tests stay fast.
 auth_failure_delay = $fail_delay secs
-ssl = no
+# TLS on the POP3S port and STLS on the plain one; plain logins stay
+# allowed on the plain port for the tests that use it.
+ssl = yes
+ssl_cert = <$tls/server.pem
+ssl_key = <$tls/server.key
+ssl_min_protocol = TLSv1.2
 disable_plaintext_auth = no
 auth_mechanisms = plain cram-md5
 default_login_user = dovenull
@@ -197,7 +231,9 @@ service pop3-login {
     port = $pop3_port
   }
   inet_listener pop3s {
-    port = 0
+    address = $zm_loopback
+    port = $pop3s_port
+    ssl = yes
   }
 }
 EOF
@@ -208,19 +244,23 @@ cat > "$dir/etc/exim.conf" <<EOF
 primary_hostname = mail.$domain
 qualify_domain = $domain
 domainlist local_domains = $domain : localhost
-daemon_smtp_ports = $smtp_port
+daemon_smtp_ports = $smtp_port : $smtps_port
+tls_on_connect_ports = $smtps_port
 local_interfaces = <; $zm_loopback
 disable_ipv6 = true
 spool_directory = $dir/exim/spool
 log_file_path = $dir/log/exim/%slog
 pid_file_path = $dir/exim/spool/exim-daemon.pid
 keep_environment =
-# No DNS or ident look-ups of the client, no TLS, and no early pipelining
-# that real servers seldom offer.
+# No DNS or ident look-ups of the client, and no early pipelining that real
+# servers seldom offer. STARTTLS for everyone, TLS from the first byte on
+# the SMTPS port.
 host_lookup =
 rfc1413_hosts =
 rfc1413_query_timeout = 0s
-tls_advertise_hosts =
+tls_advertise_hosts = *
+tls_certificate = $tls/server.pem
+tls_privatekey = $tls/server.key
 pipelining_connect_advertise_hosts =
 auth_advertise_hosts = *
 message_size_limit = 64M
@@ -405,6 +445,11 @@ probe() {
                                  printf "%s" "$line"; printf "QUIT\r\n" >&3' \
               "$zm_loopback" "$port" 2>/dev/null) || return 1
       case $kind:$reply in pop3:+OK*|smtp:220*) return 0 ;; esac ;;
+    pop3s|smtps)  # the greeting through TLS, the certificate checked
+      reply=$( (sleep 1; printf 'QUIT\r\n') | timeout 5 openssl s_client -connect "$zm_loopback:$port" \
+                 -servername localhost -verify_hostname localhost -CAfile "$tls/ca.pem" -verify_return_error \
+                 -quiet 2>/dev/null | head -1 | tr -d '\r') || return 1
+      case $kind:$reply in pop3s:+OK*|smtps:220*) return 0 ;; esac ;;
     socks)      # offers "no authentication" and "user name and password"
       reply=$(timeout 3 bash -c 'exec 3<>"/dev/tcp/$0/$1" || exit 1
                                  printf "\x05\x02\x00\x02" >&3
@@ -449,6 +494,8 @@ launch microsocks /usr/bin/microsocks setpriv --reuid=nobody --regid=nogroup --c
 
 wait_ready dovecot pop3 "$pop3_port"
 wait_ready exim smtp "$smtp_port"
+wait_ready dovecot pop3s "$pop3s_port"
+wait_ready exim smtps "$smtps_port"
 wait_ready danted socks "$socks_port"
 wait_ready microsocks socks "$socks_auth_port"
 wait_ready danted-auth socks "$dante_auth_port"
@@ -461,6 +508,11 @@ wait_ready danted-auth socks "$dante_auth_port"
   echo "export ZM_SERVER_ADDR=$zm_loopback"
   echo "export ZM_POP3_PORT=$pop3_port"
   echo "export ZM_SMTP_PORT=$smtp_port"
+  echo "export ZM_POP3S_PORT=$pop3s_port"
+  echo "export ZM_SMTPS_PORT=$smtps_port"
+  echo "export ZM_TLS_CA=$tls/ca.pem"
+  echo "export ZM_TLS_CA_DER=$tls/ca.der"
+  echo "export ZM_TLS_CA_DER_WIN='Z:${tls//\//\\}\\ca.der'"
   echo "export ZM_SOCKS_PORT=$socks_port"
   echo "export ZM_SOCKS_AUTH_PORT=$socks_auth_port"
   echo "export ZM_SOCKS_USER=$socks_user"
@@ -486,6 +538,7 @@ wait_ready danted-auth socks "$dante_auth_port"
 mv "$dir/env.sh.tmp" "$dir/env.sh"
 
 echo "mail servers of $dir on $zm_loopback:" \
-     "POP3 $pop3_port (dovecot pid $(cat "$dir/run/dovecot.pid")), SMTP $smtp_port (exim pid $(cat "$dir/run/exim.pid")),"\
+     "POP3 $pop3_port and POP3S $pop3s_port (dovecot pid $(cat "$dir/run/dovecot.pid")),"\
+     "SMTP $smtp_port and SMTPS $smtps_port (exim pid $(cat "$dir/run/exim.pid")),"\
      "SOCKS 5 $socks_port (dante pid $(cat "$dir/run/danted.pid")), SOCKS 5 with password $socks_auth_port (microsocks pid $(cat "$dir/run/microsocks.pid"))"\
      "and $dante_auth_port (dante pid $(cat "$dir/run/danted-auth.pid"))"

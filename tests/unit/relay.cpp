@@ -88,8 +88,14 @@ void Relay::server_to_client(Socket server, intptr_t client) {
             }
             after_cue += text.size();
         }
-        if (!text.empty() && peer_send_raw(client, text) != static_cast<int>(text.size())) break;
-        if (cut) break;
+        bool sent = true;
+        size_t step = options_.piece_size ? options_.piece_size : text.size();
+        for (size_t at = 0; sent && at < text.size(); at += step) {
+            std::string part = text.substr(at, step);
+            sent = peer_send_raw(client, part) == static_cast<int>(part.size());
+            if (options_.piece_size) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        if (!sent || cut) break;
     }
     done_ = true;
 }

@@ -18,6 +18,9 @@ struct RelayOptions {
     // server reach the client; then both connections are closed.
     std::string cut_after;
     size_t cut_bytes = 0;
+    // The server's bytes reach the client in pieces of this size (0: as
+    // they came), each sent on its own, as a slow network hands them over.
+    size_t piece_size = 0;
 };
 
 // Options for a relay that hides CRAM-MD5, and for one that cuts the

@@ -8,6 +8,13 @@ PeerStep peer_send(const std::string& bytes) { return {PeerStep::Send, bytes, 0}
 PeerStep peer_receive(const std::string& until) { return {PeerStep::Receive, until, 0}; }
 PeerStep peer_pause(int ms) { return {PeerStep::Pause, "", ms}; }
 PeerStep peer_close() { return {PeerStep::Close, "", 0}; }
+PeerStep peer_secure() { return {PeerStep::Secure, "", 0}; }
+
+std::string stand_in_transform(const std::string& bytes) {
+    std::string out = bytes;
+    for (char& c : out) c = static_cast<char>(c ^ 0x5A);
+    return out;
+}
 
 std::vector<PeerStep> peer_send_bytewise(const std::string& bytes) {
     std::vector<PeerStep> steps;
@@ -44,6 +51,28 @@ std::string ScriptedPeer::received() {
     return received_;
 }
 
+std::string ScriptedPeer::received_so_far() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return received_;
+}
+
+std::string ScriptedPeer::received_raw() {
+    received();
+    return raw_;
+}
+
+std::vector<std::string> ScriptedPeer::received_at_sends() {
+    received();
+    return at_sends_;
+}
+
+void ScriptedPeer::take(const char* bytes, int n) {
+    std::string wire(bytes, static_cast<size_t>(n));
+    std::lock_guard<std::mutex> hold(mutex_);
+    raw_ += wire;
+    received_ += secure_ ? stand_in_transform(wire) : wire;
+}
+
 void ScriptedPeer::run() {
     intptr_t s = peer_accept(listener_, 5000);
     if (s < 0) return;
@@ -51,8 +80,11 @@ void ScriptedPeer::run() {
     for (const PeerStep& step : script_) {
         if (!open) break;
         switch (step.kind) {
-        case PeerStep::Send:
-            peer_send_raw(s, step.data);
+        case PeerStep::Send: {
+            std::lock_guard<std::mutex> hold(mutex_);
+            at_sends_.push_back(received_);
+        }
+            peer_send_raw(s, secure_ ? stand_in_transform(step.data) : step.data);
             break;
         case PeerStep::Receive: {
             auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -60,8 +92,20 @@ void ScriptedPeer::run() {
                 char buffer[4096];
                 int n = peer_recv_raw(s, buffer, sizeof buffer, 5000);
                 if (n <= 0) break;
-                received_.append(buffer, static_cast<size_t>(n));
+                take(buffer, n);
             }
+            break;
+        }
+        case PeerStep::Secure: {
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (received_.find("STARTSECURE\r\n") == std::string::npos && std::chrono::steady_clock::now() < until) {
+                char buffer[1];
+                // One byte at a time: what follows the request is secured.
+                if (peer_recv_raw(s, buffer, 1, 5000) != 1) break;
+                take(buffer, 1);
+            }
+            peer_send_raw(s, "SECURE\r\n");
+            secure_ = true;
             break;
         }
         case PeerStep::Pause:
@@ -77,7 +121,7 @@ void ScriptedPeer::run() {
         // Take what the client still sends, until it closes (bounded).
         char buffer[4096];
         int n;
-        while ((n = peer_recv_raw(s, buffer, sizeof buffer, 300)) > 0) received_.append(buffer, static_cast<size_t>(n));
+        while ((n = peer_recv_raw(s, buffer, sizeof buffer, 300)) > 0) take(buffer, n);
         peer_close_raw(s);
     }
 }

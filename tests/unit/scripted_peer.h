@@ -3,6 +3,7 @@
 // that demands a password. Every wait is bounded.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,7 +11,7 @@
 #include "transport/sys_socket.h"
 
 struct PeerStep {
-    enum Kind { Send, Receive, Pause, Close } kind;
+    enum Kind { Send, Receive, Pause, Close, Secure } kind;
     std::string data;  // bytes to send, or the text to wait for
     int ms = 0;
 };
@@ -21,6 +22,12 @@ std::vector<PeerStep> peer_send_bytewise(const std::string& bytes);
 PeerStep peer_receive(const std::string& until);
 PeerStep peer_pause(int ms);
 PeerStep peer_close();
+// The peer's side of the tests' stand-in for TLS (tests/unit/tls_stand_in.h):
+// waits for the client's "STARTSECURE\r\n", answers "SECURE\r\n", and from
+// then on every byte either way is transformed on the wire.
+PeerStep peer_secure();
+// The transform: the same both ways, and its own inverse.
+std::string stand_in_transform(const std::string& bytes);
 
 class ScriptedPeer {
 public:
@@ -31,13 +38,25 @@ public:
     Socket connect_client();
     // Waits for the script to end and gives back every byte it received.
     std::string received();
+    // What the peer has received up to now, while the script runs.
+    std::string received_so_far();
+    // What it had received each time it sent something, in script order.
+    std::vector<std::string> received_at_sends();
+    // The bytes as they crossed the wire, before the stand-in's transform
+    // was undone.
+    std::string received_raw();
 
 private:
     void run();
+    void take(const char* bytes, int n);
     std::vector<PeerStep> script_;
     NetAddress address_;
     intptr_t listener_ = -1;
     std::string received_;
+    std::string raw_;
+    bool secure_ = false;
+    std::vector<std::string> at_sends_;
+    std::mutex mutex_;  // guards both while the script runs
     std::thread thread_;
     bool joined_ = false;
 };

@@ -141,7 +141,8 @@ TEST_F(ReceiveJobTest, WithoutAccountsTheManagerIsOffered) {
 // is left, no other account is tried, and the server is told nothing more.
 TEST_F(ReceiveJobTest, CancelDuringABlockedReceiveEndsTheJobAndKeepsEverything) {
     ScriptedPeer peer({peer_send("+OK ready\r\n"), peer_receive("\r\n"), peer_send("+OK\r\n"),
-                       peer_receive("\r\n"), peer_send("+OK logged in\r\n"), peer_receive("list\r\n"),
+                       peer_receive("pass"), peer_send("+OK logged in\r\n"), peer_receive("capa\r\n"),
+                       peer_send("-ERR unknown command\r\n"), peer_receive("list\r\n"),
                        peer_send("+OK\r\n1 5000\r\n.\r\n"), peer_receive("retr 1\r\n"),
                        peer_send("+OK 5000 octets\r\nSubject: half\r\n\r\nthe first lines\r\n"), peer_pause(6000)});
     int port = port_from_network(peer.address().port);

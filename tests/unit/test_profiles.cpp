@@ -223,6 +223,35 @@ TEST(AccountFormTest, EachRefusalNamesItsFieldAndControl) {
     EXPECT_EQ(check_account_form(form).text, "");
 }
 
+TEST(AccountFormTest, SecurityBoxesStandForTheTlsBits) {
+    struct Row {
+        const char* options;
+        int pop3, smtp;
+    };
+    const Row rows[] = {{"0", SECURITY_NONE, SECURITY_NONE},
+                        {"64", SECURITY_TLS, SECURITY_NONE},
+                        {"128", SECURITY_STARTTLS, SECURITY_NONE},
+                        {"192", SECURITY_TLS, SECURITY_NONE},
+                        {"256", SECURITY_NONE, SECURITY_TLS},
+                        {"512", SECURITY_NONE, SECURITY_STARTTLS}};
+    for (const Row& row : rows) {
+        AccountForm form = account_form_from(record({"a", "", "", "", "", "", "", row.options}));
+        EXPECT_EQ(form.pop3_security, row.pop3) << row.options;
+        EXPECT_EQ(form.smtp_security, row.smtp) << row.options;
+    }
+    // Stored back: the choice replaces both bits of its protocol, and every
+    // other bit stays.
+    AccountForm form = good_form();
+    form.options = 0x1000 | 0x40 | 0x80 | 0x100 | 0x19;
+    form.pop3_security = SECURITY_STARTTLS;
+    form.smtp_security = SECURITY_NONE;
+    AccountRecord stored{};
+    store_account_form(form, &stored);
+    EXPECT_EQ(std::string(stored.fields[ACCOUNT_OPTIONS]), std::to_string(0x1000 | 0x80 | 0x19));
+    std::vector<std::string> names(security_names, security_names + 3);
+    EXPECT_EQ(names, (std::vector<std::string>{"None", "TLS", "STARTTLS"}));
+}
+
 TEST(AccountFormTest, OptionBoxesStandForTheTableBits) {
     std::vector<std::pair<int, unsigned>> rows;
     for (const CheckBit& row : account_option_boxes()) rows.push_back({row.control, row.bit});

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "format/dates.h"
+#include "core/sys_files.h"
 #include "store/busy_folders.h"
+#include "store/durable_files.h"
 #include "tests/unit/smtp_test_support.h"
 #include "transport/send_queued.h"
 
@@ -18,7 +20,25 @@ std::vector<std::string> removed_rows;
 bool outbox_busy_while_sending = false;
 int row_result = 0;
 
+// The durable steps of the sent-items copies, and when the queued file went.
+std::vector<std::string> steps;
+bool fail_flush = false;
+int record_flush(std::FILE* f) {
+    steps.push_back("flush");
+    return fail_flush ? -1 : sys_flush_file(f);
+}
+int record_move(const char* from, const char* to) {
+    steps.push_back(std::string("move ") + to);
+    return sys_rename_through(from, to);
+}
+int record_sync(const char* folder) {
+    steps.push_back(std::string("sync ") + folder);
+    return sys_sync_folder(folder);
+}
+const DurableFiles recording_files{record_flush, record_move, record_sync};
+
 int record_row(const char* folder, int number) {
+    steps.push_back("queued file removed");
     removed_rows.push_back(std::string(folder) + " " + std::to_string(number));
     outbox_busy_while_sending = busy_folders_contains("maildir\\outbox") == 1;
     return row_result;
@@ -36,15 +56,20 @@ protected:
         row_result = 0;
         outbox_busy_while_sending = false;
         set_sent_row_remover(record_row);
+        steps.clear();
+        fail_flush = false;
+        durable_files_install(&recording_files);
     }
     void TearDown() override {
+        durable_files_install(nullptr);
         set_sent_row_remover(nullptr);
         date_clock_install(nullptr);
         FolderTest::TearDown();
     }
-    void queue(int number, const ScriptedPeer& peer, const std::string& subject) {
+    void queue(int number, const ScriptedPeer& peer, const std::string& subject, const char* options = "0") {
         Outgoing m;
         m.server = server_text(peer.address());
+        m.options = options;
         m.subject = subject;
         write_file(folder_ / "maildir/outbox" / ("mm" + std::to_string(number) + ".eml"), outgoing_file(m));
     }
@@ -110,6 +135,40 @@ TEST_F(SendQueuedTest, ListRowThatCannotGoStopsTheJob) {
     EXPECT_EQ(removed_rows.size(), 1u);
     std::string shown = ui.status_text();
     EXPECT_NE(shown.find("Could not remove list box entry!\r\nErrors: 1\r\n"), std::string::npos) << shown;
+}
+
+// Sent items numbered from one look at the folder, each copy on the disk
+// before its queued file goes; a copy that cannot be written keeps the
+// queued file, the only other copy, and stops the job.
+TEST_F(SendQueuedTest, SentItemCopiesAreOnTheDiskBeforeTheQueuedFileGoes) {
+    write_file(folder_ / "maildir/sent items/mm8.eml", "older\r\n");
+    ScriptedPeer first(plain_session(good_replies()));
+    ScriptedPeer second(plain_session(good_replies()));
+    queue(1, first, "one", "32");
+    queue(2, second, "two", "32");
+    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_TRUE(files_in(folder_ / "maildir/outbox").empty());
+    EXPECT_EQ(files_in(folder_ / "maildir/sent items"), (std::vector<std::string>{"mm10.eml", "mm8.eml", "mm9.eml"}));
+    const std::vector<std::string> one_copy{"flush", "move maildir\\sent items\\mm9.eml", "sync maildir\\sent items",
+                                            "queued file removed"};
+    ASSERT_EQ(steps.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(steps.begin(), steps.begin() + 4), one_copy);
+    EXPECT_EQ(steps[5], "move maildir\\sent items\\mm10.eml");
+    EXPECT_EQ(steps[7], "queued file removed");
+}
+
+TEST_F(SendQueuedTest, ASentItemThatCannotBeWrittenKeepsTheQueuedFile) {
+    fail_flush = true;
+    ScriptedPeer first(plain_session(good_replies()));
+    queue(1, first, "one", "32");
+    write_file(folder_ / "maildir/outbox/mm2.eml", read_file(folder_ / "maildir/outbox/mm1.eml"));
+    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(files_in(folder_ / "maildir/outbox").size(), 2u);
+    EXPECT_TRUE(files_in(folder_ / "maildir/sent items").empty());
+    EXPECT_TRUE(removed_rows.empty());
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find("Could not save sent item!\r\nErrors: 1\r\n"), std::string::npos) << shown;
+    EXPECT_EQ(steps, std::vector<std::string>{"flush"});
 }
 
 }  // namespace

@@ -75,7 +75,8 @@ const UiServices recording{.message_box = record_box,
                            .progress_reset = record_reset,
                            .main_command = record_command,
                            .job_cancelled = record_cancelled,
-                           .before_folder_write = nullptr};
+                           .before_folder_write = nullptr,
+                           .progress_advance = nullptr};
 
 int count_quit() {
     quit_requests++;

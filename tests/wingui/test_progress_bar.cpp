@@ -24,3 +24,14 @@ TEST_F(ProgressBarTest, RangeResetAndSteps) {
     EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 14);
     EXPECT_EQ(progress_bar_position(bar), 14);
 }
+
+TEST_F(ProgressBarTest, AdvanceMovesManyStepsAtOnceAndStopsAtTheEnd) {
+    HWND bar = item(IDC_PROGRESS);
+    progress_bar_range(bar, 0, 100);
+    progress_bar_reset(bar, 1);
+    progress_bar_advance(bar, 37);
+    EXPECT_EQ(progress_bar_position(bar), 37);
+    progress_bar_step(bar);
+    progress_bar_advance(bar, 200);
+    EXPECT_EQ(progress_bar_position(bar), 100);
+}

@@ -1,0 +1,90 @@
+"""Servers whose TLS the client must refuse, each a scripted peer: the
+status window says why, and the peer hears no command (no USER, no PASS)."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from tls_peers import TlsPeer, make_ca, make_certificate  # noqa: E402
+from zmharness import ClientTest, values  # noqa: E402
+
+TRUST_CA = os.environ.get("ZM_TRUST_CA", "")
+CA_PEM = os.environ.get("ZM_TLS_CA", "")
+CA_DER = os.environ.get("ZM_TLS_CA_DER_WIN", "")
+CHECK = ["window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200", "window", "Status", "15000",
+         "wait-text", "Status", "213", "Errors: ", "60000", "command", "Status", "1302", "no-window", "Status", "5000",
+         "command", "Zenth Mail", "302", "wait-exit", "10000"]
+
+
+@unittest.skipUnless(TRUST_CA and CA_PEM and CA_DER and shutil.which("openssl"),
+                     "the test CA of tests/servers is not there")
+class Refusals(ClientTest):
+    @classmethod
+    def setUpClass(cls):
+        cls.certs = tempfile.mkdtemp(prefix="zm-tls-peers-")
+        ca = (CA_PEM, os.path.join(os.path.dirname(CA_PEM), "ca.key"))
+        # The same name as the trusted CA, but another key: a forgery.
+        forger = make_ca(cls.certs, "forger", subprocess.run(
+            ["openssl", "x509", "-in", CA_PEM, "-noout", "-subject", "-nameopt", "compat"],
+            capture_output=True, text=True, check=True).stdout.strip()[len("subject="):])
+        cls.cases = {
+            "self-signed": make_certificate(cls.certs, "self"),
+            "expired": make_certificate(cls.certs, "expired", ca, dates=("20200101000000Z", "20200201000000Z")),
+            "another name": make_certificate(cls.certs, "other", ca, names="DNS:mail.example.invalid"),
+            "clients only": make_certificate(cls.certs, "client", ca, usage="clientAuth"),
+            "forged": make_certificate(cls.certs, "forged", forger),
+            "good": make_certificate(cls.certs, "good", ca),
+        }
+        subprocess.run(["wine", TRUST_CA, "add", CA_DER], check=True, capture_output=True, timeout=60)
+
+    @classmethod
+    def tearDownClass(cls):
+        subprocess.run(["wine", TRUST_CA, "remove", CA_DER], capture_output=True, timeout=60)
+        shutil.rmtree(cls.certs, ignore_errors=True)
+
+    def check_against(self, peer):
+        self.write_accounts(("home", "localhost:25", '"Ann" <ann@example.test>', "localhost:%d" % peer.port, "ann",
+                             "secret", "maildir\\inbox", 0x40))
+        os.makedirs(self.path("maildir", "inbox"), exist_ok=True)
+        try:
+            out = self.run_client("", *CHECK)
+        finally:
+            peer.close()
+        return values(out, "TEXT")[0]
+
+    def test_each_refused_certificate_is_told_and_hears_nothing(self):
+        reasons = {"self-signed": "untrusted issuer", "expired": "expired or not yet valid",
+                   "another name": "issued for another name", "clients only": "not meant for servers",
+                   # Signed by another key in the trusted CA's name: no chain
+                   # to the trusted CA can be built.
+                   "forged": "incomplete chain"}
+        for case, reason in reasons.items():
+            with self.subTest(case=case):
+                peer = TlsPeer(*self.cases[case])
+                status = self.check_against(peer)
+                self.assertIn("Server certificate not accepted: %s.\\r\\n" % reason, status)
+                self.assertIn("Errors: 1", status)
+                self.assertTrue(peer.handshake_done)
+                self.assertEqual(peer.received, b"")
+
+    def test_a_server_of_an_outdated_protocol_is_refused(self):
+        peer = TlsPeer(*self.cases["good"], old_protocol=True)
+        status = self.check_against(peer)
+        # Refused after the handshake, or by the system's TLS during it.
+        self.assertTrue("Server uses an outdated protocol version.\\r\\n" in status or
+                        "Secure connection failed (error 0x" in status, status)
+        self.assertEqual(peer.received, b"")
+
+    def test_the_good_certificate_is_accepted(self):
+        peer = TlsPeer(*self.cases["good"])
+        status = self.check_against(peer)
+        self.assertIn("Secure connection established (TLS 1.", status)
+        self.assertTrue(peer.received.startswith(b"user ann\r\n"), peer.received)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

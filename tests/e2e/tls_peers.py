@@ -1,0 +1,115 @@
+"""Scripted TLS servers for the refusal tests: certificates made with the
+openssl tool (self-signed, expired, for another name, for clients only,
+forged in the name of the trusted test CA) and a server that speaks only
+TLS 1.1. Each serves one connection, greets like a POP3 server once the
+handshake is done, and keeps every byte the client sends after it."""
+
+import os
+import socket
+import ssl
+import subprocess
+import threading
+import warnings
+
+OPENSSL_CA = """[ca]
+default_ca = test
+[test]
+database = {d}/index.txt
+new_certs_dir = {d}
+serial = {d}/serial
+default_md = sha256
+policy = anything
+unique_subject = no
+copy_extensions = none
+[anything]
+commonName = supplied
+"""
+
+
+def openssl(*args):
+    subprocess.run(["openssl", *args], check=True, capture_output=True, timeout=60)
+
+
+def make_certificate(folder, name, issuer=None, names="DNS:localhost", usage="serverAuth", dates=None):
+    """A key and certificate for `name`: self-signed without an issuer (a
+    (cert, key) pair), else signed by it; returns (cert, key) paths."""
+    key, cert, csr, ext = (os.path.join(folder, name + s) for s in (".key", ".pem", ".csr", ".ext"))
+    with open(ext, "w") as f:
+        f.write("subjectAltName=%s\nextendedKeyUsage=%s\nbasicConstraints=CA:FALSE\n" % (names, usage))
+    if issuer is None:
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=localhost",
+                "-addext", "subjectAltName=" + names, "-keyout", key, "-out", cert)
+        return cert, key
+    openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost", "-keyout", key, "-out", csr)
+    if dates is None:
+        openssl("x509", "-req", "-in", csr, "-CA", issuer[0], "-CAkey", issuer[1], "-CAcreateserial", "-days", "2",
+                "-extfile", ext, "-out", cert)
+    else:
+        # Dates in the past need the ca command.
+        ca_dir = os.path.join(folder, name + "-ca")
+        os.makedirs(ca_dir, exist_ok=True)
+        open(os.path.join(ca_dir, "index.txt"), "w").close()
+        with open(os.path.join(ca_dir, "serial"), "w") as f:
+            f.write("1000\n")
+        config = os.path.join(ca_dir, "ca.cnf")
+        with open(config, "w") as f:
+            f.write(OPENSSL_CA.format(d=ca_dir))
+        openssl("ca", "-batch", "-config", config, "-cert", issuer[0], "-keyfile", issuer[1], "-in", csr,
+                "-startdate", dates[0], "-enddate", dates[1], "-extfile", ext, "-out", cert)
+    return cert, key
+
+
+def make_ca(folder, name, subject):
+    key, cert = os.path.join(folder, name + ".key"), os.path.join(folder, name + ".pem")
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "3", "-subj", subject,
+            "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign",
+            "-keyout", key, "-out", cert)
+    return cert, key
+
+
+class TlsPeer:
+    """One connection on 127.0.0.1, TLS from the first byte."""
+
+    def __init__(self, cert, key, old_protocol=False):
+        self.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        if old_protocol:
+            self.context.set_ciphers("ALL:@SECLEVEL=0")
+            with warnings.catch_warnings():
+                # Old on purpose: the client must refuse it.
+                warnings.simplefilter("ignore", DeprecationWarning)
+                self.context.minimum_version = ssl.TLSVersion.TLSv1
+                self.context.maximum_version = ssl.TLSVersion.TLSv1_1
+        self.context.load_cert_chain(cert, key)
+        self.listener = socket.socket()
+        self.listener.bind(("127.0.0.1", 0))
+        self.listener.listen(1)
+        self.listener.settimeout(60)
+        self.port = self.listener.getsockname()[1]
+        self.received = b""
+        self.handshake_done = False
+        self.thread = threading.Thread(target=self.serve, daemon=True)
+        self.thread.start()
+
+    def serve(self):
+        try:
+            raw, _ = self.listener.accept()
+        except OSError:
+            return
+        raw.settimeout(20)
+        try:
+            with self.context.wrap_socket(raw, server_side=True) as tls:
+                self.handshake_done = True
+                tls.sendall(b"+OK ready\r\n")
+                while True:
+                    data = tls.recv(4096)
+                    if not data:
+                        break
+                    self.received += data
+        except (OSError, ssl.SSLError):
+            pass
+        finally:
+            raw.close()
+
+    def close(self):
+        self.listener.close()
+        self.thread.join(30)

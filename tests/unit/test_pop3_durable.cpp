@@ -1,0 +1,317 @@
+// Receiving into the inbox: every message written through to the disk
+// before the server may forget it, seen through a recording file layer and
+// scripted POP3 peers; and pipelined commands (RFC 2449) against peers that
+// announce it, do not, answer out of step or close mid-window, and dovecot.
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/accounts.h"
+#include "core/app_state.h"
+#include "core/sys_files.h"
+#include "format/account_table.h"
+#include "format/password_key.h"
+#include "store/busy_folders.h"
+#include "store/durable_files.h"
+#include "tests/unit/real_servers.h"
+#include "tests/unit/scripted_peer.h"
+#include "tests/unit/test_support.h"
+#include "transport/pop3_jobs.h"
+#include "ui/client_accounts.h"
+#include "ui/client_keys.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file layer's steps as they happen, each with what the peer had heard
+// by then; a step can be made to fail.
+struct Recording {
+    std::mutex mutex;
+    ScriptedPeer* peer = nullptr;
+    std::vector<std::string> steps;
+    int fail_flush_at = 0;  // the n-th flush fails (1-based), 0 none
+    bool fail_sync = false;
+    int flushes = 0;
+    // Another client writes this name just before the move to it.
+    std::string taken_meanwhile;
+    void note(const std::string& step) {
+        std::lock_guard<std::mutex> hold(mutex);
+        steps.push_back(step + (peer ? " | heard: " + peer->received_so_far() : ""));
+    }
+};
+Recording* recording = nullptr;
+
+int record_flush(std::FILE* f) {
+    int n = ++recording->flushes;
+    recording->note("flush " + std::to_string(n));
+    if (n == recording->fail_flush_at) return -1;
+    return sys_flush_file(f);
+}
+int record_move(const char* from, const char* to) {
+    if (recording->taken_meanwhile == to) {
+        std::string native = to;
+        std::replace(native.begin(), native.end(), '\\', '/');
+        write_file(native, "theirs");
+    }
+    int result = sys_rename_through(from, to);
+    if (result == 0) recording->note(std::string("move ") + to);
+    return result;
+}
+int record_sync(const char* folder) {
+    recording->note(std::string("sync ") + folder);
+    return recording->fail_sync ? -1 : sys_sync_folder(folder);
+}
+const DurableFiles recording_files{record_flush, record_move, record_sync};
+
+const PeerStep greeting = peer_send("+OK ready\r\n");
+std::string message(int n) { return "Subject: m" + std::to_string(n) + "\r\n\r\nbody " + std::to_string(n) + "\r\n"; }
+std::string retr_reply(int n) { return "+OK\r\n" + message(n) + ".\r\n"; }
+std::string stored_text(int n) {
+    std::string m = message(n);
+    return m.substr(0, m.size() - 2);
+}
+
+class DurableReceiveTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        fs::create_directories(folder_ / "maildir" / "inbox");
+        array_copy(app.current_folder, "maildir\\drafts");
+        write_file(folder_ / "pwdkey.dat", std::string(32, 'p'));
+        ASSERT_EQ(password_key_load(), 0);
+        busy_folders_init();
+        recording = &record;
+        durable_files_install(&recording_files);
+    }
+    void TearDown() override {
+        durable_files_install(nullptr);
+        recording = nullptr;
+        fs::remove(folder_ / "pwdkey.dat");
+        password_key_load();
+        StoreTest::TearDown();
+    }
+    // One account on the peer (USER and PASS), deleting after receiving.
+    void account_at(ScriptedPeer& peer, int options = ACCOUNT_DELETE_FROM_SERVER) {
+        record.peer = &peer;
+        account_on_port(port_from_network(peer.address().port), options);
+    }
+    void account_on_port(int port, int options, const char* user = "u", const char* password = "p") {
+        Array* stored = array_new(100);
+        encode_password(password_key(), password, stored);
+        write_file(folder_ / "accountdata.cfg", std::string("a\r\n127.0.0.1\r\n\"A\" <a@example.test>\r\n127.0.0.1:") +
+                                                    std::to_string(port) + "\r\n" + user + "\r\n" + stored->text +
+                                                    "\r\nmaildir\\inbox\r\n" + std::to_string(options) + "\r\n");
+        delete_arrays(stored);
+        ASSERT_EQ(accounts_load(), 0);
+    }
+    std::vector<std::string> inbox() {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder_ / "maildir" / "inbox")) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string in_inbox(int n) { return read_file(folder_ / "maildir/inbox" / ("mm" + std::to_string(n) + ".eml")); }
+    // The peer's login, then its CAPA answer and a LIST of n messages.
+    static std::vector<PeerStep> session_start(const std::string& capa, int n) {
+        std::string list = "+OK\r\n";
+        for (int i = 1; i <= n; i++) list += std::to_string(i) + " 40\r\n";
+        return {greeting,         peer_receive("user u\r\n"), peer_send("+OK\r\n"), peer_receive("pass p\r\n"),
+                peer_send("+OK\r\n"), peer_receive("capa\r\n"), peer_send(capa),    peer_receive("list\r\n"),
+                peer_send(list + ".\r\n")};
+    }
+    static std::vector<PeerStep> with(std::vector<PeerStep> steps, const std::vector<PeerStep>& more) {
+        steps.insert(steps.end(), more.begin(), more.end());
+        return steps;
+    }
+    Recording record;
+    UiRecorder ui;
+};
+
+const char* const login_wire = "user u\r\npass p\r\ncapa\r\nlist\r\n";
+const std::string no_pipelining = "+OK\r\nTOP\r\nUIDL\r\nUSER\r\n.\r\n";
+const std::string pipelining = "+OK Capability list follows\r\nTOP\r\nPIPELINING\r\nUIDL\r\n.\r\n";
+
+// Each message is on the disk before its DELE goes out, and the folder
+// before QUIT; one command at a time for a server without pipelining.
+TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
+    ScriptedPeer peer(with(session_start(no_pipelining, 2),
+                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("dele 1\r\n"),
+                            peer_send("+OK\r\n"), peer_receive("retr 2\r\n"), peer_send(retr_reply(2)),
+                            peer_receive("dele 2\r\n"), peer_send("+OK\r\n"), peer_receive("quit\r\n"),
+                            peer_send("+OK bye\r\n")}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 2);
+    const std::string heard = login_wire;
+    EXPECT_EQ(record.steps,
+              (std::vector<std::string>{"flush 1 | heard: " + heard + "retr 1\r\n",
+                                        "move maildir\\inbox\\mm1.eml | heard: " + heard + "retr 1\r\n",
+                                        "flush 2 | heard: " + heard + "retr 1\r\ndele 1\r\nretr 2\r\n",
+                                        "move maildir\\inbox\\mm2.eml | heard: " + heard + "retr 1\r\ndele 1\r\nretr 2\r\n",
+                                        "sync maildir\\inbox | heard: " + heard + "retr 1\r\ndele 1\r\nretr 2\r\ndele 2\r\n"}));
+    // Without PIPELINING every reply answered the one command just heard.
+    std::vector<std::string> at_sends = peer.received_at_sends();
+    for (const std::string& at : std::vector<std::string>(at_sends.begin() + 5, at_sends.end()))
+        EXPECT_TRUE(at.ends_with("1\r\n") || at.ends_with("2\r\n") || at.ends_with("quit\r\n")) << at;
+    EXPECT_EQ(peer.received(), heard + "retr 1\r\ndele 1\r\nretr 2\r\ndele 2\r\nquit\r\n");
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
+}
+
+// A name that another client takes while the job runs is stepped over and
+// kept; the job's numbers go on after it.
+TEST_F(DurableReceiveTest, ANameTakenWhileReceivingIsSteppedOver) {
+    write_file(folder_ / "maildir/inbox/mm5.eml", "older");
+    record.taken_meanwhile = "maildir\\inbox\\mm7.eml";
+    std::vector<PeerStep> steps = session_start(no_pipelining, 3);
+    for (int n = 1; n <= 3; n++)
+        steps = with(steps, {peer_receive("retr " + std::to_string(n) + "\r\n"), peer_send(retr_reply(n))});
+    ScriptedPeer peer(with(steps, {peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
+    account_at(peer, 0);
+    EXPECT_EQ(receive_job(nullptr, 0), 3);
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm5.eml", "mm6.eml", "mm7.eml", "mm8.eml", "mm9.eml"}));
+    EXPECT_EQ(in_inbox(7), "theirs");
+    EXPECT_TRUE(in_inbox(8).ends_with(stored_text(2)));
+    EXPECT_TRUE(in_inbox(9).ends_with(stored_text(3)));
+}
+
+// The disk refuses the second message: it is not moved in, not deleted, and
+// the session ends without QUIT, so the server deletes nothing at all.
+TEST_F(DurableReceiveTest, AFailedFlushEndsTheJobWithoutQuit) {
+    record.fail_flush_at = 2;
+    ScriptedPeer peer(with(session_start(no_pipelining, 2),
+                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("dele 1\r\n"),
+                            peer_send("+OK\r\n"), peer_receive("retr 2\r\n"), peer_send(retr_reply(2)),
+                            peer_receive("quit\r\n")}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\n");
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
+    EXPECT_TRUE(fs::is_empty(folder_ / "temp"));
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find(": could not write file to disk.\r\nError 1: Cannot download messages.\r\n"), std::string::npos)
+        << shown;
+}
+
+TEST_F(DurableReceiveTest, AFolderThatCannotBeSyncedGetsNoQuit) {
+    record.fail_sync = true;
+    ScriptedPeer peer(with(session_start("-ERR\r\n", 1), {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)),
+                                                          peer_receive("dele 1\r\n"), peer_send("+OK\r\n"),
+                                                          peer_receive("quit\r\n")}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\ndele 1\r\n");
+    EXPECT_NE(ui.status_text().find("Could not write the folder to disk.\r\nError 1: Cannot download messages.\r\n"),
+              std::string::npos)
+        << ui.status_text();
+}
+
+// A pipelining server: the window opens as messages arrive, replies that
+// arrive together are taken apart, and every DELE follows its file.
+TEST_F(DurableReceiveTest, PipelinedCommandsAreAnsweredInOrder) {
+    ScriptedPeer peer(with(session_start(pipelining, 4),
+                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
+                            peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"),
+                            peer_send(retr_reply(3) + retr_reply(4)), peer_receive("dele 4\r\n"),
+                            peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 4);
+    // The first message alone, then two, then the rest: messages 2 to 4 are
+    // written through together, and only then marked for deletion.
+    EXPECT_EQ(peer.received(), std::string(login_wire) +
+                                   "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\ndele 2\r\ndele 3\r\ndele 4\r\nquit\r\n");
+    ASSERT_EQ(inbox(), (std::vector<std::string>{"mm1.eml", "mm2.eml", "mm3.eml", "mm4.eml"}));
+    for (int n = 1; n <= 4; n++) EXPECT_TRUE(in_inbox(n).ends_with(stored_text(n))) << in_inbox(n);
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find("#1 (0.0 KB)  done\r\n#2 (0.0 KB)  done\r\n#3 (0.0 KB)  done\r\n#4 (0.0 KB)  done\r\n"),
+              std::string::npos)
+        << shown;
+    // Each file was on the disk before its DELE; the sync saw every DELE and
+    // no QUIT.
+    const std::string before_deles = std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n";
+    ASSERT_EQ(record.steps.size(), 9u);
+    EXPECT_EQ(record.steps[2], "flush 2 | heard: " + before_deles);
+    EXPECT_EQ(record.steps[7], "move maildir\\inbox\\mm4.eml | heard: " + before_deles);
+    EXPECT_EQ(record.steps.back(), "sync maildir\\inbox | heard: " + before_deles + "dele 2\r\ndele 3\r\ndele 4\r\n");
+}
+
+// Many messages arriving in one receive: what follows the end of one is
+// the start of the next, however much of it there is.
+TEST_F(DurableReceiveTest, ManyRepliesInOneReceiveAreTakenApart) {
+    auto big = [](int n) { return "Subject: m" + std::to_string(n) + "\r\n\r\n" + std::string(3000, 'a' + n) + "\r\n"; };
+    auto reply = [&](int n) { return "+OK\r\n" + big(n) + ".\r\n"; };
+    ScriptedPeer peer(with(session_start(pipelining, 7),
+                           {peer_receive("retr 1\r\n"), peer_send(reply(1)), peer_receive("retr 3\r\n"),
+                            peer_send(reply(2) + reply(3)), peer_receive("retr 7\r\n"),
+                            peer_send(reply(4) + reply(5) + reply(6) + reply(7)), peer_receive("quit\r\n"),
+                            peer_send("+OK\r\n")}));
+    account_at(peer, 0);
+    EXPECT_EQ(receive_job(nullptr, 0), 7) << ui.status_text();
+    ASSERT_EQ(inbox().size(), 7u);
+    for (int n = 1; n <= 7; n++) {
+        std::string b = big(n);
+        EXPECT_TRUE(in_inbox(n).ends_with(b.substr(0, b.size() - 2))) << n;
+    }
+}
+
+// A reply that cannot answer the command in flight (message text where a
+// status line belongs) ends the session: what was stored stays, nothing
+// else is stored, and without QUIT nothing is deleted.
+TEST_F(DurableReceiveTest, AReplyOutOfStepEndsTheSessionWithoutQuit) {
+    ScriptedPeer peer(with(session_start(pipelining, 3),
+                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
+                            peer_send("+OK\r\n" + message(2) + ".\r\n"), peer_receive("quit\r\n")}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    std::string wire = peer.received();
+    EXPECT_EQ(wire, std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\n");
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find("Subject: m2\r\n\r\nReply out of step with the commands sent.\r\nError 1: Cannot download "
+                         "messages.\r\n"),
+              std::string::npos)
+        << shown;
+}
+
+TEST_F(DurableReceiveTest, AServerClosingMidWindowKeepsWhatWasWhole) {
+    ScriptedPeer peer(with(session_start(pipelining, 5),
+                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
+                            peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"),
+                            peer_send("+OK\r\n+OK\r\nSubject: m3\r\n\r\nhalf"), peer_close()}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 2);
+    std::string wire = peer.received();
+    EXPECT_EQ(wire.find("dele 3"), std::string::npos) << wire;
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
+    EXPECT_TRUE(in_inbox(2).ends_with(stored_text(2)));
+    EXPECT_TRUE(fs::is_empty(folder_ / "temp"));
+    EXPECT_NE(ui.status_text().find("#3 (0.0 KB) Error 1: Cannot download messages.\r\n"), std::string::npos)
+        << ui.status_text();
+}
+
+// Dovecot announces PIPELINING: forty messages, more than the window holds,
+// each stored once, and the mailbox empty only after all are in the inbox.
+TEST_F(DurableReceiveTest, DovecotPipelinesAWholeMailbox) {
+    REQUIRE_REAL_SERVERS();
+    clear_mailbox("bob");
+    for (int n = 1; n <= 40; n++) deliver("bob", message(n));
+    account_on_port(real_servers().pop3_port, ACCOUNT_DELETE_FROM_SERVER, "bob", "bobpw");
+    EXPECT_EQ(receive_job(nullptr, 0), 40) << ui.status_text();
+    ASSERT_EQ(inbox().size(), 40u);
+    std::vector<std::string> texts;
+    for (int n = 1; n <= 40; n++) {
+        std::string t = in_inbox(n);
+        texts.push_back(t.substr(t.find("Subject:")));
+    }
+    std::sort(texts.begin(), texts.end());
+    std::vector<std::string> expected;
+    for (int n = 1; n <= 40; n++) expected.push_back(stored_text(n));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(texts, expected);
+    EXPECT_TRUE(mailbox_messages("bob").empty());
+    EXPECT_EQ(record.flushes, 40);
+    EXPECT_TRUE(record.steps.back().starts_with("sync maildir\\inbox")) << record.steps.back();
+}
+
+}  // namespace

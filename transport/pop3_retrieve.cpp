@@ -1,0 +1,311 @@
+// Downloading messages into a folder: RETR (or TOP) for each, the message
+// written through to the disk and moved into the folder, then DELE when
+// asked. With a window above 1 the commands are pipelined (RFC 2449): up to
+// that many are in flight and their replies are read in order.
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/processes.h"
+#include "core/sys_files.h"
+#include "format/address_list.h"
+#include "format/dates.h"
+#include "format/temp_files.h"
+#include "store/durable_files.h"
+#include "store/message_files.h"
+#include "store/message_summary.h"
+#include "transport/pop3.h"
+#include "transport/socket_lines.h"
+#include "transport/stream.h"
+
+namespace {
+
+// Jobs may download side by side; each message gets a scratch file of its own.
+std::atomic<int> next_scratch_number{1};
+
+// Bytes received but not yet taken: with commands in flight the next reply
+// may arrive in the same receive as the end of the last one.
+struct ReplyReader {
+    Socket s;
+    // Room for what one receive of a body brings behind its end.
+    char bytes[body_chunk];
+    int length = 0;
+};
+
+// One reply line into `line` (line_capacity bytes), the bytes behind it kept.
+// -1 when the connection closes or fails first, or the line does not fit.
+int read_line(ReplyReader* r, Array* line) {
+    for (;;) {
+        const char* end = static_cast<const char*>(std::memchr(r->bytes, '\n', static_cast<size_t>(r->length)));
+        int n = end ? static_cast<int>(end - r->bytes) + 1 : r->length;
+        if (n > line->capacity - 1) return -1;
+        if (end) {
+            array_clear(line);
+            std::memcpy(line->chars, r->bytes, static_cast<size_t>(n));
+            r->length -= n;
+            std::memmove(r->bytes, r->bytes + n, static_cast<size_t>(r->length));
+            return 0;
+        }
+        int got = stream_recv(r->s, r->bytes + r->length, static_cast<int>(sizeof r->bytes) - r->length);
+        if (got <= 0) return -1;
+        r->length += got;
+    }
+}
+
+// Copies the file and the summary of a stored message into the environment
+// of the new-message command and runs it.
+void run_new_mail_command(WindowRef window, const char* path) {
+    MessageSummary* summary = summary_new();
+    read_summary(0, summary, path);
+    Array* to = array_new(address_field_capacity);
+    join_list(summary->recipients, to, 100, 12630);
+    EnvironmentVariable variables[] = {{"FILE", path},
+                                       {"FROM", summary->from->text},
+                                       {"NAME", summary->from_name->text},
+                                       {"ADDRESS", summary->from_address->text},
+                                       {"TO", to->text},
+                                       {"SUBJECT", summary->subject->text},
+                                       {"DATE", summary->date->text}};
+    if (sys_run_command(app.new_mail_command->text, variables, 7, 30000) == COMMAND_TIMED_OUT)
+        status_append(window, "Timeout on command.\r\n");
+    delete_arrays(to);
+    summary_delete(summary);
+}
+
+struct InFlight {
+    bool retrieve;  // RETR or TOP; else DELE
+    int number;
+};
+
+// A message received whole, its scratch file still open, waiting to be
+// written through and moved into the folder with the rest of its batch.
+struct Waiting {
+    std::FILE* file;
+    std::string scratch;
+    int number;
+};
+
+// The most messages written through to the disk together.
+constexpr int batch_limit = 32;
+
+struct Retrieval {
+    Retrieval(WindowRef w, RetrieveOptions o, FolderNumbers* n, Array* s, int* count)
+        : window(w), options(o), numbers(n), sizes(s), stored(count) {}
+    WindowRef window;
+    RetrieveOptions options;
+    FolderNumbers* numbers;
+    Array* sizes;
+    int* stored;
+    std::vector<Waiting> batch;
+    bool reported = false;  // a write failure was shown
+    int retrieving = 0;     // RETR (or TOP) commands in flight
+    ReplyReader reader{};
+    Array* scratch = array_new(100);
+    Array* path = array_new(message_path_capacity);
+    Array* reply = array_new(line_capacity);
+    Array* text = array_new(200);
+    std::deque<InFlight> in_flight;
+    std::string commands;  // written, not yet sent
+    // The window opens as messages arrive whole, 1, 2, 4 and on up to
+    // options.window: a server that fails at once has little in flight.
+    int open = 1;
+    int next = 0, end = 0;
+    ~Retrieval() { delete_arrays(scratch, path, reply, text); }
+
+    // Fills the window with RETR (or TOP) commands and sends what is
+    // written in one call, so that each step costs one write.
+    int send_commands() {
+        // Only the messages count against the window: a DELE's reply is a
+        // line, and at most a batch of them is in flight.
+        while (next < end && retrieving < open) {
+            array_printf(text, options.headers_only ? "top %i 10\r\n" : "retr %i\r\n", next);
+            commands += text->text;
+            in_flight.push_back({true, next++});
+            retrieving++;
+        }
+        if (commands.empty()) return 0;
+        int result = send_all(reader.s, commands.data(), static_cast<int>(commands.size()));
+        commands.clear();
+        if (result != 0) status_append(window, "Socket error on send.\r\n");
+        return result;
+    }
+
+    // A status line that is neither "+" nor "-" answers some other command.
+    int out_of_step() {
+        status_append(window, reply->text);
+        status_append(window, "\r\nReply out of step with the commands sent.\r\n");
+        return pop3_no_quit;
+    }
+
+    int read_dele_reply() {
+        in_flight.pop_front();
+        if (read_line(&reader, reply) != 0) {
+            status_append(window, "receiveline error\r\n");
+            return -1;
+        }
+        if (reply->text[0] == '+') return 0;
+        if (reply->text[0] != '-') return out_of_step();
+        status_append(window, reply->text);
+        status_append(window, "\r\nIncorrect response from server.\r\n");
+        return -1;
+    }
+
+    // The message's body into the open file; true when it came whole.
+    bool receive_body(std::FILE* f, int k) {
+        int size = sizes && k <= pop3_max_sizes ? static_cast<int32_t>(sizes->words[k - 1]) : 0;
+        if (size == 0)
+            array_printf(text, "#%i (unknown KB) ", k);
+        else
+            array_printf(text, "#%i (%.1f KB) ", k, size / 1024.0);
+        status_append(window, text->text);
+        progress_reset(window, 1);
+        Array* received = array_new(100);
+        format_date_field(received);
+        std::fprintf(f, "X-ZMRead: FALSE\r\nX-Received%s\r\n", received->text);
+        delete_arrays(received);
+        BodyTransfer body{.terminator = "\r\n.\r\n",
+                          .status_window = window,
+                          .step_bytes = (size - 4) / 100,
+                          .step_count = 100,
+                          .dot_stuffed = true,
+                          .at_line_start = true,
+                          .pending = reader.bytes,
+                          .pending_length = reader.length,
+                          .rest = reader.bytes,
+                          .rest_capacity = static_cast<int>(sizeof reader.bytes)};
+        reader.length = 0;
+        bool whole = recv_body_to_file(f, reader.s, &body) == BODY_COMPLETE;
+        reader.length = body.rest_length;
+        return whole;
+    }
+
+    // The reply to the RETR (or TOP) at the head of the queue, into a
+    // scratch file that waits in the batch. 0, -1 or pop3_no_quit.
+    int receive_next() {
+        int k = in_flight.front().number;
+        in_flight.pop_front();
+        retrieving--;
+        // The message is written under a scratch name no listing counts, and
+        // only a complete one moves into the folder: a cancelled or broken
+        // download leaves nothing behind there.
+        temp_file_name(scratch, "pop3in", next_scratch_number++);
+        std::FILE* f = sys_fopen(scratch->text, "wb");
+        if (!f) {
+            status_append(window, scratch->text);
+            status_append(window, ": could not open file.\r\n");
+            return -1;
+        }
+        register_file(window, f);
+        int result = -1;
+        if (read_line(&reader, reply) != 0) {
+            status_append(window, "receiveline error\r\n");
+        } else if (reply->text[0] == '-') {
+            status_append(window, reply->text);
+        } else if (reply->text[0] != '+') {
+            result = out_of_step();
+        } else if (receive_body(f, k)) {
+            result = 0;
+        }
+        register_file(window, nullptr);
+        if (result != 0) {
+            std::fclose(f);
+            sys_remove_file(scratch->text);
+            return result;
+        }
+        status_append(window, " done\r\n");
+        batch.push_back({f, scratch->text, k});
+        open = open * 2 < options.window ? open * 2 : options.window;
+        // The batch goes into the folder when it is full, or when no reply
+        // of a message is next: at once without pipelining.
+        if (static_cast<int>(batch.size()) >= batch_limit || in_flight.empty() || !in_flight.front().retrieve)
+            return publish();
+        return 0;
+    }
+
+    // Writes the batch's files through to the disk, moves them into the
+    // folder and marks each with DELE when asked: flushed one after another,
+    // the files of a batch mostly share one journal commit. 0, -1 or
+    // pop3_no_quit; a failure drops the rest of the batch.
+    int publish() {
+        int result = 0;
+        for (Waiting& w : batch) {
+            // Written through before the move: once the server may delete
+            // the message, this file is the only copy.
+            if (result == 0 && durable_files().flush(w.file) != 0) result = pop3_no_quit;
+            if (std::fclose(w.file) != 0 && result == 0) result = pop3_no_quit;
+            if (result == pop3_no_quit && !reported) {
+                status_append(window, w.scratch.c_str());
+                status_append(window, ": could not write file to disk.\r\n");
+                reported = true;
+            }
+            if (result == 0 && folder_put(numbers, w.scratch.c_str(), FOLDER_MOVE_DURABLE, path) != 0) result = -1;
+            if (result != 0) {
+                sys_remove_file(w.scratch.c_str());
+                continue;
+            }
+            (*stored)++;
+            if (options.delete_after) {
+                array_printf(text, "dele %i\r\n", w.number);
+                commands += text->text;
+                in_flight.push_back({false, w.number});
+            }
+            if (app.new_mail_command->text[0]) run_new_mail_command(window, path->text);
+        }
+        batch.clear();
+        if (result != 0) {
+            // The messages stored are marked all the same: QUIT, when it
+            // may follow, deletes only what is in the folder.
+            if (!commands.empty()) send_all(reader.s, commands.data(), static_cast<int>(commands.size()));
+            commands.clear();
+            return result;
+        }
+        if (send_commands() != 0) return -1;
+        // Without pipelining each DELE is answered before the next command,
+        // as it always was; in a pipeline its reply comes in its turn.
+        if (in_flight.size() == 1 && !in_flight.front().retrieve) return read_dele_reply();
+        return 0;
+    }
+};
+
+}  // namespace
+
+int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int end, RetrieveOptions options,
+                  Array* sizes, int* stored) {
+    FolderNumbers own{folder};
+    if (options.window < 1) options.window = 1;
+    *stored = 0;
+    Retrieval r{window, options, options.numbers ? options.numbers : &own, sizes, stored};
+    r.reader.s = s;
+    r.next = first;
+    r.end = end;
+    int result = 0;
+    if (first < end && !job_cancelled(window)) result = r.send_commands();
+    else if (first < end) result = -1;
+    while (result == 0 && !r.in_flight.empty()) {
+        if (job_cancelled(window)) {
+            result = -1;
+        } else if (r.in_flight.front().retrieve) {
+            result = r.receive_next();
+        } else {
+            result = r.read_dele_reply();
+        }
+        // A reply taken frees a place in the window.
+        if (result == 0) result = r.send_commands();
+    }
+    // Messages received whole before a failure are kept.
+    if (!r.batch.empty()) {
+        int kept = r.publish();
+        if (result == 0 || kept == pop3_no_quit) result = kept;
+    }
+    // The moves into the folder must survive a power cut before QUIT lets
+    // the server expunge what was marked.
+    if (options.delete_after && *stored > 0 && durable_files().sync_folder(folder) != 0) {
+        status_append(window, "Could not write the folder to disk.\r\n");
+        result = pop3_no_quit;
+    }
+    return result;
+}

@@ -1,0 +1,27 @@
+// Where the sessions' bytes go: straight to the socket, or through a layer
+// laid over it (TLS). The sessions keep talking to the socket number; a
+// layer attached to it takes every byte they send and hands them what it
+// received, so that nothing of a secured session goes out plain. The status
+// window keeps the raw socket, so Cancel still aborts it under the layer.
+#pragma once
+
+#include <memory>
+
+#include "transport/sys_socket.h"
+
+struct StreamLayer {
+    virtual ~StreamLayer() = default;
+    // As sys_recv and sys_send: bytes, 0 when the peer closed, -1 on error.
+    virtual int recv(Socket s, void* buffer, int length) = 0;
+    virtual int send(Socket s, const void* data, int length) = 0;
+};
+
+// From now on the socket's bytes go through the layer.
+void stream_attach(Socket s, std::unique_ptr<StreamLayer> layer);
+// Whether a layer lies over the socket.
+bool stream_secured(Socket s);
+
+int stream_recv(Socket s, void* buffer, int length);
+int stream_send(Socket s, const void* data, int length);
+// Drops the socket's layer and closes the socket.
+int stream_close(Socket s);
