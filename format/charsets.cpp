@@ -79,3 +79,12 @@ std::string raw_header_text_to_utf8(std::string_view bytes) {
     if (!sys_convert_to_utf8(sys_ansi_code_page(), bytes, &utf8)) sys_convert_to_utf8(1252, bytes, &utf8);
     return utf8;
 }
+
+std::string utf8_to_file_name(std::string_view utf8) {
+    std::string name;
+    if (!sys_convert_from_utf8(sys_ansi_code_page(), utf8, '_', &name)) name.assign(utf8);
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
+            c = '_';
+    return name;
+}

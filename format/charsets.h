@@ -21,3 +21,8 @@ bool valid_utf8(std::string_view bytes);
 // Header text that is not encoded: UTF-8 when it is valid UTF-8, else read
 // as the system's code page, as the mail of older programs is.
 std::string raw_header_text_to_utf8(std::string_view bytes);
+
+// A name from a message (UTF-8) as a file name on this system: in its code
+// page, "_" for each character it lacks, for \ / : * ? " < > | and for
+// control characters.
+std::string utf8_to_file_name(std::string_view utf8);

@@ -197,7 +197,9 @@ std::vector<Parameter> parameters(std::string_view value) {
         if (v < text.size() && text[v] == '"') {
             size_t k = v + 1;
             for (; k < text.size() && text[k] != '"'; k++) {
-                if (text[k] == '\\' && k + 1 < text.size()) k++;
+                // A backslash escapes only a quote or itself: before anything
+                // else it is a Windows path's, as mail programs write them.
+                if (text[k] == '\\' && k + 1 < text.size() && (text[k + 1] == '"' || text[k + 1] == '\\')) k++;
                 p.value.push_back(text[k]);
             }
             i = text.find(';', k);

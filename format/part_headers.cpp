@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "format/ascii_case.h"
+#include "format/charsets.h"
+#include "format/encoded_words.h"
 #include "format/header_fields.h"
 
 namespace {
@@ -71,12 +74,20 @@ int read_part_headers(const char* path, int64_t offset, PartHeaders* headers, bo
         Array* disposition = array_new(field_limit + 1);
         read_field(path, offset, "Content-Disposition", value, value_limit);
         array_copy_at(disposition, 0, value->text, field_limit);
+        // Names beyond ASCII come as RFC 2231 parameters or RFC 2047 words;
+        // the name on disk is the decoded one in the system's code page.
+        std::string decoded = decode_parameter(value->text, "filename");
         get_field_parameter(value, "filename", headers->file_name, field_limit);
-        if (!headers->file_name->text[0]) {
+        if (!headers->file_name->text[0] && decoded.empty()) {
             // Many programs name an attachment only on its type line, the
             // older way; that name is still better than a made-up one.
             read_field(path, offset, "Content-Type", value, value_limit);
+            decoded = decode_parameter(value->text, "name");
             get_field_parameter(value, "name", headers->file_name, field_limit);
+        }
+        if (!decoded.empty()) {
+            array_clear(headers->file_name);
+            array_copy_at(headers->file_name, 0, utf8_to_file_name(decoded).c_str(), field_limit);
         }
         if (!headers->file_name->text[0]) {
             if (begins_nocase(disposition->text, "inline"))

@@ -87,6 +87,8 @@ TEST(EncodedWordsTest, FileNameParameters) {
         {"attachment; FILENAME=\"=?utf-8?B?4oKsLnR4dA==?=\"", "filename", "\xE2\x82\xAC.txt"},
         {"text/plain; charset=us-ascii; name=\"report \\\"final\\\".pdf\"", "name", "report \"final\".pdf"},
         {"application/pdf; name=plain.pdf ; x=1", "name", "plain.pdf"},
+        // A Windows path as mail programs write it: its backslashes stay.
+        {"attachment; filename=\"C:\\dir\\a.txt\"", "filename", "C:\\dir\\a.txt"},
         {"attachment; filename*=utf-8''%E2%82%AC.txt; filename=\"fallback.txt\"", "filename", "\xE2\x82\xAC.txt"},
         {"attachment", "filename", ""},
         {"attachment; size=10", "filename", ""},
@@ -131,6 +133,12 @@ TEST(EncodedWordsTest, SubjectsEncodeWithinTheLinesAndReadBackTheSame) {
     EXPECT_EQ(encode_header_text("Quarterly figures", 9), "Quarterly figures");
     EXPECT_EQ(utf8_prefix("a\xE2\x82\xAC" "b", 2), "a\xE2\x82\xAC");
     EXPECT_EQ(utf8_prefix("ab", 5), "ab");
+}
+
+TEST(CharsetsTest, FileNamesInTheSystemsCodePage) {
+    EXPECT_EQ(utf8_to_file_name("caf\xC3\xA9 \xE2\x82\xAC.txt"), "caf\xE9 \x80.txt");
+    EXPECT_EQ(utf8_to_file_name("a/b\\c:d*e?f\"g<h>i|j\x01k.txt"), "a_b_c_d_e_f_g_h_i_j_k.txt");
+    EXPECT_EQ(utf8_to_file_name("\xD0\x9F\xF0\x9F\x98\x80.txt"), "__.txt");
 }
 
 TEST(CharsetsTest, NamesAndBytes) {

@@ -128,6 +128,22 @@ TEST_F(MimeWalk, LongFoldedFieldsAreReadAndCut) {
     part_headers_release(&h);
 }
 
+TEST_F(MimeWalk, NamesBeyondAsciiAreDecodedIntoTheSystemsCodePage) {
+    std::string bytes = crlf(
+        "Content-Type: multipart/mixed; boundary=b\n\n"
+        "--b\nContent-Disposition: attachment; filename*=utf-8''%E2%82%AC%20rates.txt\n\nA\n"
+        "--b\nContent-Type: text/plain; name=\"=?iso-8859-1?Q?caf=E9?=.txt\"\n"
+        "Content-Disposition: attachment\n\nB\n"
+        "--b\nContent-Disposition: attachment;\n filename*0*=utf-8''a%2Fb%3A;\n filename*1=\"c.txt\"\n\nC\n"
+        "--b\nContent-Disposition: attachment; filename=\"=?utf-8?B?8J+YgA==?=.txt\"\n\nD\n"
+        "--b--\n");
+    Strings names;
+    EXPECT_EQ(attachments(bytes, &names), (Strings{"A", "B", "C", "D"}));
+    // The euro sign and e acute in windows-1252; a path's separators and a
+    // character the code page lacks as "_".
+    EXPECT_EQ(names, (Strings{"\x80 rates.txt", "caf\xE9.txt", "a_b_c.txt", "_.txt"}));
+}
+
 TEST_F(MimeWalk, ThePreferenceListChoosesThePart) {
     std::string type;
     EXPECT_EQ(select(alternative, app.plain_first, &type), Strings{"plain text"});
