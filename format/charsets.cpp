@@ -81,8 +81,21 @@ std::string raw_header_text_to_utf8(std::string_view bytes) {
 }
 
 std::string utf8_to_file_name(std::string_view utf8) {
+    // Character by character, so that one the code page lacks is one "_"
+    // whatever its size (a character beyond the 16-bit range is two units
+    // to the Windows conversion).
     std::string name;
-    if (!sys_convert_from_utf8(sys_ansi_code_page(), utf8, '_', &name)) name.assign(utf8);
+    int code_page = sys_ansi_code_page();
+    for (size_t i = 0; i < utf8.size();) {
+        size_t end = i + 1;
+        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) end++;
+        std::string bytes;
+        if (!sys_convert_from_utf8(code_page, utf8.substr(i, end - i), '_', &bytes) || bytes.empty() ||
+            bytes.find_first_not_of('_') == std::string::npos)
+            bytes = "_";
+        name += bytes;
+        i = end;
+    }
     for (char& c : name)
         if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
             c = '_';
