@@ -205,7 +205,7 @@ void bench_size(int count, const fs::path& dist) {
     WineRun empty = wine_open(program, 60);
     if (empty.client_ms < 0) fail("the client did not list its empty inbox under Wine");
 
-    MessageMaker maker;
+    bench::MessageMaker maker;
     int with_attachments = 0;
     for (int n = 1; n <= count; n++) with_attachments += maker.write(inbox, n).attachments ? 1 : 0;
     std::printf("%d messages, %.1f MB, %d with attachments; the client starts under Wine in %.2f s (empty inbox)\n",

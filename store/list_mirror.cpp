@@ -38,6 +38,14 @@ bool format_line(const char* message_path, Array* line) {
     return readable;
 }
 
+// The line as appended: no field may break it, so CR and LF anywhere
+// (its own line end too) become blanks; the caller writes CR LF after it.
+void format_appended_line(const char* message_path, Array* line) {
+    format_line(message_path, line);
+    for (int i = 0; i < line->capacity; i++)
+        if (line->chars[i] == '\r' || line->chars[i] == '\n') line->chars[i] = ' ';
+}
+
 bool line_is_for(const char* line, const char* name) { return std::strncmp(line, name, std::strlen(name)) == 0; }
 
 // Reads one line of at most capacity - 2 characters (with its line end).
@@ -65,6 +73,8 @@ void mirror_open(ListMirror* mirror, const char* folder) {
 }
 
 void mirror_discard(ListMirror* mirror) {
+    // Its files are closed first: an open file cannot be removed everywhere.
+    mirror_close(mirror);
     mirror->offset = 0;
     sys_remove_file(mirror->path);
 }
@@ -73,48 +83,18 @@ void mirror_append(ListMirror* mirror, const char* message_path) {
     std::FILE* f = sys_fopen(mirror->path, "ab");
     if (!f) return;
     Array* line = array_new(line_capacity);
-    format_line(message_path, line);
-    // No field may break the line: CR and LF anywhere become blanks.
-    for (int i = 0; i < line->capacity; i++)
-        if (line->chars[i] == '\r' || line->chars[i] == '\n') line->chars[i] = ' ';
+    format_appended_line(message_path, line);
     std::fprintf(f, "%s\r\n", line->text);
     std::fclose(f);
     delete_arrays(line);
 }
 
-int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients) {
-    const char* name = file_name_of(message_path);
-    if (mirror->offset >= file_size(mirror->path)) mirror_append(mirror, message_path);
-    std::FILE* f = sys_fopen(mirror->path, "rb");
-    if (!f) {
-        log_write(mirror->path);
-        log_write(": could not open file.\r\n");
-        return -1;
-    }
-    std::fseek(f, static_cast<long>(mirror->offset), SEEK_SET);
-    Array* line = array_new(line_capacity);
-    bool found = false;
-    while (read_line(f, line)) {
-        if (line_is_for(line->text, name)) {
-            found = true;
-            break;
-        }
-    }
-    if (!found) {
-        Array* text = array_new(200);
-        array_printf(text, "Could not read from list mirror file: looking for %s at offset %i.\r\n", name,
-                     static_cast<int>(std::ftell(f)));
-        log_write(text->text);
-        delete_arrays(text, line);
-        std::fclose(f);
-        return -1;
-    }
-    mirror->offset = std::ftell(f);
-    std::fclose(f);
+namespace {
 
-    // Fields 2 to 8 of the line; anything after the eighth TAB is ignored.
+// Fields 2 to 8 of a line; anything after the eighth TAB is ignored.
+void read_fields(char* line, MessageSummary* summary, Array* recipients) {
     char* fields[8] = {};
-    char* p = line->chars;
+    char* p = line;
     for (int i = 0; i < 8 && p; i++) {
         fields[i] = p;
         char* tab = std::strchr(p, '\t');
@@ -122,6 +102,7 @@ int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* 
         p = tab ? tab + 1 : nullptr;
     }
     summary_clear(summary);
+    array_clear(recipients);
     if (fields[1]) array_copy(summary->from_name, fields[1]);
     if (fields[2]) array_copy(recipients, fields[2]);
     if (fields[3]) array_copy(summary->subject, fields[3]);
@@ -129,8 +110,85 @@ int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* 
     summary->marked = fields[5] ? std::atoi(fields[5]) : 0;
     summary->read = fields[6] ? std::atoi(fields[6]) : 1;
     summary->attachments = fields[7] ? std::atoi(fields[7]) : 0;
+}
+
+void log_unopened(const ListMirror* mirror) {
+    log_write(mirror->path);
+    log_write(": could not open file.\r\n");
+}
+
+// The mirror has no more lines: the message's line is made, appended, and
+// read back from memory exactly as it was written.
+int append_and_read(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients) {
+    if (!mirror->out) mirror->out = sys_fopen(mirror->path, "ab");
+    if (!mirror->out) {
+        log_unopened(mirror);
+        return -1;
+    }
+    Array* line = array_new(line_capacity);
+    format_appended_line(message_path, line);
+    bool written = std::fprintf(mirror->out, "%s\r\n", line->text) >= 0;
+    if (written) read_fields(line->chars, summary, recipients);
     delete_arrays(line);
-    return 0;
+    if (!written) log_unopened(mirror);
+    return written ? 0 : -1;
+}
+
+}  // namespace
+
+void mirror_close(ListMirror* mirror) {
+    if (mirror->in) std::fclose(mirror->in);
+    if (mirror->out) std::fclose(mirror->out);
+    mirror->in = mirror->out = nullptr;
+    mirror->read_all = false;
+}
+
+int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients) {
+    const char* name = file_name_of(message_path);
+    if (!mirror->read_all && !mirror->in) {
+        mirror->in = sys_fopen(mirror->path, "rb");
+        if (!mirror->in) {
+            // A missing mirror is an empty one; one that is there but cannot
+            // be read is a failure.
+            if (sys_exists(mirror->path)) {
+                log_unopened(mirror);
+                return -1;
+            }
+            mirror->read_all = true;
+        }
+    }
+    if (mirror->read_all) return append_and_read(mirror, message_path, summary, recipients);
+
+    Array* line = array_new(line_capacity);
+    bool found = false, any = false;
+    while (read_line(mirror->in, line)) {
+        any = true;
+        if (line_is_for(line->text, name)) {
+            found = true;
+            break;
+        }
+    }
+    if (found) {
+        mirror->offset = std::ftell(mirror->in);
+        read_fields(line->chars, summary, recipients);
+        delete_arrays(line);
+        return 0;
+    }
+    delete_arrays(line);
+    if (any) {
+        // Lines were left, but none of them is the message's.
+        Array* text = array_new(200);
+        array_printf(text, "Could not read from list mirror file: looking for %s at offset %i.\r\n", name,
+                     static_cast<int>(std::ftell(mirror->in)));
+        log_write(text->text);
+        delete_arrays(text);
+        return -1;
+    }
+    // Nothing more to read: this and every later message is appended.
+    std::fclose(mirror->in);
+    mirror->in = nullptr;
+    mirror->read_all = true;
+    return append_and_read(mirror, message_path, summary, recipients);
 }
 
 int mirror_refresh(ListMirror* mirror, const char* message_path) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 
 #include "core/arrays.h"
 #include "store/message_summary.h"
@@ -12,13 +13,21 @@
 struct ListMirror {
     int64_t offset = 0;        // just after the last line that matched
     char path[1024] = {};      // folder\mirror.dat
+    // The lookups of one fill read the mirror once, front to back, through
+    // one open file, and append the lines they make through another.
+    std::FILE* in = nullptr;
+    std::FILE* out = nullptr;
+    bool read_all = false;  // every line of the file has been read
 };
 
 void mirror_open(ListMirror* mirror, const char* folder);
+// Closes the files the lookups kept open; every user of lookups calls it.
+void mirror_close(ListMirror* mirror);
 // Fills the summary's from name, subject, date, flags and attachment count
-// and the recipients text (12631 bytes) from the message's line, appending
-// the line first when the mirror has nothing more to read. 0, or -1 when the
-// line cannot be found or the mirror cannot be read.
+// and the recipients text (12631 bytes) from the message's line, read on
+// from the last line that matched. When the mirror has nothing more to
+// read, the line is made from the message and appended. 0, or -1 when the
+// line cannot be found or the mirror cannot be read or written.
 int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients);
 // Parses the message and appends its line.
 void mirror_append(ListMirror* mirror, const char* message_path);
