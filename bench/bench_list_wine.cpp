@@ -18,7 +18,8 @@
 // Needs the Windows build (ZM_DIST, else build/win64/dist below the current
 // folder), wine, and a display: run it after `source scripts/wine-env.sh;
 // start_display`. Without them it says so and ends. "--runs N" takes each
-// figure N times instead of three.
+// figure N times instead of three. With ZM_BENCH_KEEP set the program
+// folders stay for a look at the client over them.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,10 +125,11 @@ std::vector<pid_t> processes_in(const fs::path& folder) {
     return found;
 }
 
-bool is_client(pid_t pid) {
+bool runs_program(pid_t pid, const char* name) {
+    if (pid == getpid()) return false;
     std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return text.find("zenthmail.exe") != std::string::npos;
+    return text.find(name) != std::string::npos;
 }
 
 long resident_kb(pid_t pid) {
@@ -171,8 +173,10 @@ WineRun wine_open(const fs::path& program, double limit) {
     // Give the list a moment to draw its first screen, then read the memory.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     for (pid_t pid : processes_in(program))
-        if (is_client(pid)) run.resident_kb = resident_kb(pid);
-    for (pid_t pid : processes_in(program)) kill(pid, SIGKILL);
+        if (runs_program(pid, "zenthmail.exe")) run.resident_kb = resident_kb(pid);
+    // The client and its file-dialog helper, both started here.
+    for (pid_t pid : processes_in(program))
+        if (runs_program(pid, ".exe")) kill(pid, SIGKILL);
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
     // The killed processes' wineserver bookkeeping settles before the next start.
@@ -211,11 +215,13 @@ void bench_size(int count, const fs::path& dist) {
     std::printf("%d messages, %.1f MB, %d with attachments; the client starts under Wine in %.2f s (empty inbox)\n",
                 count, static_cast<double>(maker.bytes_written) / 1e6, with_attachments, empty.wall);
 
+    const fs::path here = fs::current_path();
     fs::current_path(program);
     array_copy(app.current_folder, "maildir\\inbox");
     list_cancel = 0;
     NativeRun cold = native_fill(count, true, inbox);
     NativeRun warm = native_fill(count, false, inbox);
+    fs::current_path(here);
     std::printf("  native cold %7.3f s  files opened: %ld of mirror.dat, %ld of message files (%.2f a message)\n",
                 cold.seconds, cold.mirror, cold.messages, static_cast<double>(cold.messages) / count);
     std::printf("  native warm %7.3f s  files opened: %ld of mirror.dat, %ld of message files\n", warm.seconds,
@@ -241,7 +247,13 @@ void bench_size(int count, const fs::path& dist) {
     std::printf("  client memory: %.1f MB over an empty inbox, %+.1f MB with the folder listed\n",
                 empty.resident_kb / 1024.0, growth / 1024.0);
 
-    fs::current_path(program.parent_path());
+    if (std::getenv("ZM_BENCH_KEEP")) {
+        // Kept for a look at the client over it.
+        fs::path kept = program.string() + "-" + std::to_string(count);
+        fs::rename(program, kept);
+        std::printf("  program folder kept: %s\n", kept.c_str());
+        return;
+    }
     std::error_code ignored;
     fs::remove_all(program, ignored);
 }

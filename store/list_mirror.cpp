@@ -125,6 +125,9 @@ int append_and_read(ListMirror* mirror, const char* message_path, MessageSummary
         log_unopened(mirror);
         return -1;
     }
+    // A last line cut short before its line end gets one first: the new line
+    // must not run on from it.
+    if (mirror->open_end && std::fputs("\r\n", mirror->out) >= 0) mirror->open_end = false;
     Array* line = array_new(line_capacity);
     format_appended_line(message_path, line);
     bool written = std::fprintf(mirror->out, "%s\r\n", line->text) >= 0;
@@ -140,7 +143,7 @@ void mirror_close(ListMirror* mirror) {
     if (mirror->in) std::fclose(mirror->in);
     if (mirror->out) std::fclose(mirror->out);
     mirror->in = mirror->out = nullptr;
-    mirror->read_all = false;
+    mirror->read_all = mirror->open_end = false;
 }
 
 int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients) {
@@ -163,6 +166,8 @@ int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* 
     bool found = false, any = false;
     while (read_line(mirror->in, line)) {
         any = true;
+        size_t length = std::strlen(line->text);
+        mirror->open_end = length > 0 && line->text[length - 1] != '\n';
         if (line_is_for(line->text, name)) {
             found = true;
             break;

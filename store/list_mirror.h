@@ -18,6 +18,7 @@ struct ListMirror {
     std::FILE* in = nullptr;
     std::FILE* out = nullptr;
     bool read_all = false;  // every line of the file has been read
+    bool open_end = false;  // and the last of them has no line end
 };
 
 void mirror_open(ListMirror* mirror, const char* folder);

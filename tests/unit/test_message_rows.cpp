@@ -1,16 +1,12 @@
-// The message list's rows on the interface thread's side and the batches a
-// fill hands over: what reaches the list, in which order, and what is dropped.
-#include <filesystem>
+// The message list's rows on the interface thread's side: which batches
+// reach the list, in which order, and how sorts order them.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "ui/list_fill.h"
 #include "ui/message_rows.h"
-#include "ui/view_state.h"
-#include "tests/unit/test_support.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -79,85 +75,6 @@ TEST(MessageRows, SortsAreStableAndRememberWhereEachRowStood) {
     EXPECT_EQ(rows_find_number(list, 4), 2);
     EXPECT_EQ(rows_data(&list, 4), nullptr);
     EXPECT_EQ(rows_data(&list, 0)->number, 1);
-}
-
-// The fill thread's side: what a real fill hands over, batch by batch.
-struct HandedOver {
-    std::vector<int> sizes;  // rows in each batch
-    std::vector<RowBatch> batches;
-};
-void record(void* context, RowBatch* batch) {
-    auto* h = static_cast<HandedOver*>(context);
-    h->sizes.push_back(batch->restart ? -1 : batch_rows(*batch));
-    h->batches.push_back(*batch);
-}
-
-class BatchedFillTest : public StoreTest {
-protected:
-    void SetUp() override {
-        StoreTest::SetUp();
-        fs::create_directories(folder_ / "maildir" / "inbox");
-        array_copy(app.current_folder, "maildir\\inbox");
-        list_cancel = 0;
-    }
-    void messages(int n) {
-        for (int i = 1; i <= n; i++)
-            write_file(folder_ / "maildir" / "inbox" / ("mm" + std::to_string(i) + ".eml"),
-                       "From: m" + std::to_string(i) + "@example.test\r\nSubject: s\r\n\r\nbody\r\n");
-    }
-    HandedOver fill(int fill_number, int max_rows, uint32_t max_ms) {
-        HandedOver handed;
-        RowBatcher batcher;
-        batcher.max_rows = max_rows;
-        batcher.max_ms = max_ms;
-        batcher.context = &handed;
-        batcher.hand_over = record;
-        fill_message_list(batching_sink(&batcher, fill_number), nullptr, nullptr);
-        return handed;
-    }
-    UiRecorder ui;
-};
-
-TEST_F(BatchedFillTest, RowsArriveInFullBatchesThenTheRestWithTheEnd) {
-    messages(600);
-    MessageRows list;
-    int fill_number = rows_begin_fill(&list);
-    HandedOver handed = fill(fill_number, 256, 60000);
-    // The clear that starts every fill, two full batches, the rest at the end.
-    EXPECT_EQ(handed.sizes, (std::vector<int>{-1, 256, 256, 88}));
-    EXPECT_TRUE(handed.batches.back().last);
-    EXPECT_EQ(handed.batches[1].expected, 600);
-    for (const RowBatch& b : handed.batches) EXPECT_TRUE(rows_take(&list, b));
-    ASSERT_EQ(list.rows.size(), 600u);
-    for (int i = 0; i < 600; i++) {
-        EXPECT_EQ(list.rows[static_cast<size_t>(i)].data.number, i + 1);
-        EXPECT_EQ(list.rows[static_cast<size_t>(i)].data.row, i);
-    }
-    EXPECT_STREQ(row_text(list.rows[599], 0), "m600@example.test");
-    EXPECT_STREQ(row_text(list.rows[599], 2), "s");
-}
-
-TEST_F(BatchedFillTest, WithoutTimeToWaitEveryRowGoesAtOnce) {
-    messages(3);
-    HandedOver handed = fill(1, 256, 0);
-    EXPECT_EQ(handed.sizes, (std::vector<int>{-1, 1, 1, 1, 0}));
-}
-
-TEST_F(BatchedFillTest, ACancelledFillsBatchesAreDroppedByTheNextFill) {
-    messages(300);
-    MessageRows list;
-    int first = rows_begin_fill(&list);
-    list_cancel = 1;
-    HandedOver cancelled = fill(first, 100, 60000);
-    list_cancel = 0;
-    EXPECT_EQ(list_incomplete.load(), 1);
-    // The next fill starts before the cancelled one's batches arrive.
-    int second = rows_begin_fill(&list);
-    for (const RowBatch& b : cancelled.batches) EXPECT_FALSE(rows_take(&list, b));
-    HandedOver next = fill(second, 100, 60000);
-    for (const RowBatch& b : next.batches) EXPECT_TRUE(rows_take(&list, b));
-    EXPECT_EQ(list.rows.size(), 300u);
-    EXPECT_EQ(list_incomplete.load(), 0);
 }
 
 }  // namespace
