@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/file_reads.h"
 #include "core/log.h"
 #include "core/sys_files.h"
 #include "format/address_list.h"
@@ -25,14 +26,13 @@ const char* file_name_of(const char* path) {
 // Returns false when the message could not be summarised.
 bool format_line(const char* message_path, Array* line) {
     MessageSummary* s = summary_new();
-    int result = read_summary(0, s, message_path);
+    int result = summarise_for_row(message_path, s);
     if (result == SUMMARY_SUBJECT_LOCKED) locked_subjects++;
     bool readable = result == SUMMARY_OK;
     Array* recipients = array_new(address_field_capacity);
     join_list(s->recipients, recipients, address_list_entries, address_field_capacity - 1);
     array_printf(line, "%s\t%s\t%s\t%s\t%s\t%i\t%i\t%i\t\r\n", file_name_of(message_path), s->from_name->text,
-                 recipients->text, s->subject->text, s->date->text, s->marked, s->read,
-                 count_attachments(message_path));
+                 recipients->text, s->subject->text, s->date->text, s->marked, s->read, s->attachments);
     delete_arrays(recipients);
     summary_delete(s);
     return readable;
@@ -61,6 +61,18 @@ std::atomic<int> refresh_number{0};
 }  // namespace
 
 std::atomic<int> locked_subjects{0};
+
+int summarise_for_row(const char* message_path, MessageSummary* summary) {
+    // The header's fields, its boundaries and each part's header are looked
+    // for one after another: from memory that is one open of the file, not
+    // one for every search.
+    constexpr int64_t hold_limit = 4 * 1024 * 1024;
+    bool held = hold_file(message_path, hold_limit);
+    int result = read_summary(0, summary, message_path);
+    summary->attachments = count_attachments(message_path);
+    if (held) release_held_file();
+    return result;
+}
 
 int file_size(const char* path) {
     int64_t size = sys_file_size(path);

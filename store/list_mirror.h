@@ -38,6 +38,11 @@ void mirror_append(ListMirror* mirror, const char* message_path);
 int mirror_refresh(ListMirror* mirror, const char* message_path);
 void mirror_discard(ListMirror* mirror);
 
+// The summary of a message for its row, its attachment count included, from
+// one read of the file (messages up to a few megabytes are read once into
+// memory; larger ones are read where each field lies). read_summary's result.
+int summarise_for_row(const char* message_path, MessageSummary* summary);
+
 // Messages whose encrypted subject could not be deciphered (no key) while
 // their lines were written; the list fill reads it to tell the user once.
 extern std::atomic<int> locked_subjects;

@@ -30,7 +30,7 @@ namespace {
 int row_values(ListMirror* mirror, bool use_mirror, const char* path, MessageSummary* summary, Array* recipients) {
     if (use_mirror) return mirror_lookup(mirror, path, summary, recipients);
     array_clear(recipients);
-    int result = read_summary(0, summary, path);
+    int result = summarise_for_row(path, summary);
     if (result == SUMMARY_SUBJECT_LOCKED) locked_subjects++;
     return 0;
 }
@@ -81,7 +81,6 @@ int fill_message_list(const ListSink& sink, const int32_t* sizes, WindowRef stat
         if (!use_mirror) {
             // Without the mirror the row comes from the message itself.
             join_list(summary->recipients, recipients, address_list_entries, address_field_capacity - 1);
-            summary->attachments = count_attachments(path->text);
         }
         RowData data{summary->marked, summary->read, number, placed};
         double bytes = sizes ? (number <= 999 ? sizes[placed] : -1)
