@@ -27,7 +27,9 @@ class LargeList(ClientTest):
     def test_rows_sort_and_mark_after_the_sort(self):
         out = self.run_client("", "window", "Zenth Mail", "15000", "sleep", "2000",
                               "list", "Zenth Mail", "303",
-                              "column-click", "Zenth Mail", "303", "2",
+                              # The click is input: the client takes it once the
+                              # driver's questions about a thousand rows are answered.
+                              "column-click", "Zenth Mail", "303", "0", "sleep", "1500",
                               "list", "Zenth Mail", "303",
                               "list-select", "Zenth Mail", "303", "3",
                               "command", "Zenth Mail", "1230", "sleep", "800", *CLOSE_AND_EXIT)
@@ -37,8 +39,8 @@ class LargeList(ClientTest):
         listed, sorted_rows = rows[:COUNT], rows[COUNT:]
         self.assertEqual(listed[0], "Sender 1 | me@example.test | Subject 1 | 2026-12-07 10:00:00 +0000 |  | 0.12")
         self.assertEqual([r.split(" | ")[0] for r in listed], ["Sender %d" % n for n in range(1, COUNT + 1)])
-        self.assertEqual([r.split(" | ")[2] for r in sorted_rows[:5]],
-                         ["Subject 1", "Subject 10", "Subject 100", "Subject 1000", "Subject 101"])
+        self.assertEqual([r.split(" | ")[0] for r in sorted_rows[:5]],
+                         ["Sender 1", "Sender 10", "Sender 100", "Sender 1000", "Sender 101"])
         # The fourth row after the sort is message 1000, and Mark marks it.
         self.assertTrue(self.read("maildir/inbox/mm1000.eml").startswith(b"X-ZMMark: TRUE\r\nFrom: Sender 1000"))
         self.assertFalse(self.read("maildir/inbox/mm4.eml").startswith(b"X-ZMMark"))
