@@ -7,9 +7,9 @@
 // The message files are in the page cache throughout (they were just
 // written): "without mirror.dat" measures parsing, not the disk.
 //
-// The fill reopens mirror.dat for each lookup and reads on from the offset
-// it keeps, so the fill with the mirror still opens one file per message;
-// what it must not do is open the messages themselves.
+// The fill with the mirror reads mirror.dat once, front to back, and opens
+// no message; the fill without it opens each message once and mirror.dat
+// twice (the read that finds it missing, and the appends).
 //
 // Counting opens: bench/open_count.h. The kernel's read figures
 // from /proc/self/io (read calls and bytes) are printed beside it as a check

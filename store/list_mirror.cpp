@@ -50,7 +50,9 @@ bool line_is_for(const char* line, const char* name) { return std::strncmp(line,
 
 // Reads one line of at most capacity - 2 characters (with its line end).
 bool read_line(std::FILE* f, Array* line) {
-    array_clear(line);
+    // fgets ends what it reads with a zero; the rest of the buffer may hold
+    // an older line, which nothing reads.
+    line->chars[0] = 0;
     return std::fgets(line->chars, line->capacity - 1, f) != nullptr;
 }
 
@@ -103,6 +105,15 @@ void mirror_append(ListMirror* mirror, const char* message_path) {
 
 namespace {
 
+// The field's text cut to the buffer, ended by a zero (an absent field is
+// empty), without filling the rest of the buffer.
+void copy_field(Array* out, const char* text) {
+    if (out->capacity < 1) return;
+    size_t n = text ? strnlen(text, static_cast<size_t>(out->capacity - 1)) : 0;
+    std::memcpy(out->chars, text ? text : "", n);
+    out->chars[n] = 0;
+}
+
 // Fields 2 to 8 of a line; anything after the eighth TAB is ignored.
 void read_fields(char* line, MessageSummary* summary, Array* recipients) {
     char* fields[8] = {};
@@ -113,12 +124,13 @@ void read_fields(char* line, MessageSummary* summary, Array* recipients) {
         if (tab) *tab = 0;
         p = tab ? tab + 1 : nullptr;
     }
-    summary_clear(summary);
-    array_clear(recipients);
-    if (fields[1]) array_copy(summary->from_name, fields[1]);
-    if (fields[2]) array_copy(recipients, fields[2]);
-    if (fields[3]) array_copy(summary->subject, fields[3]);
-    if (fields[4]) array_copy(summary->date, fields[4]);
+    // Only what a row shows is set: clearing the whole summary (its hundred
+    // recipients) for every line would cost more than reading the mirror.
+    summary->multipart = 0;
+    copy_field(summary->from_name, fields[1]);
+    copy_field(recipients, fields[2]);
+    copy_field(summary->subject, fields[3]);
+    copy_field(summary->date, fields[4]);
     summary->marked = fields[5] ? std::atoi(fields[5]) : 0;
     summary->read = fields[6] ? std::atoi(fields[6]) : 1;
     summary->attachments = fields[7] ? std::atoi(fields[7]) : 0;
@@ -154,6 +166,8 @@ int append_and_read(ListMirror* mirror, const char* message_path, MessageSummary
 void mirror_close(ListMirror* mirror) {
     if (mirror->in) std::fclose(mirror->in);
     if (mirror->out) std::fclose(mirror->out);
+    delete_arrays(mirror->line);
+    mirror->line = nullptr;
     mirror->in = mirror->out = nullptr;
     mirror->read_all = mirror->open_end = false;
 }
@@ -162,6 +176,8 @@ int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* 
     const char* name = file_name_of(message_path);
     if (!mirror->read_all && !mirror->in) {
         mirror->in = sys_fopen(mirror->path, "rb");
+        // Read in large pieces: every read of the file is a system call.
+        if (mirror->in) std::setvbuf(mirror->in, nullptr, _IOFBF, 1 << 16);
         if (!mirror->in) {
             // A missing mirror is an empty one; one that is there but cannot
             // be read is a failure.
@@ -174,7 +190,8 @@ int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* 
     }
     if (mirror->read_all) return append_and_read(mirror, message_path, summary, recipients);
 
-    Array* line = array_new(line_capacity);
+    if (!mirror->line) mirror->line = array_new(line_capacity);
+    Array* line = mirror->line;
     bool found = false, any = false;
     while (read_line(mirror->in, line)) {
         any = true;
@@ -188,10 +205,8 @@ int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* 
     if (found) {
         mirror->offset = std::ftell(mirror->in);
         read_fields(line->chars, summary, recipients);
-        delete_arrays(line);
         return 0;
     }
-    delete_arrays(line);
     if (any) {
         // Lines were left, but none of them is the message's.
         Array* text = array_new(200);

@@ -17,6 +17,7 @@ struct ListMirror {
     // one open file, and append the lines they make through another.
     std::FILE* in = nullptr;
     std::FILE* out = nullptr;
+    Array* line = nullptr;  // the line read last
     bool read_all = false;  // every line of the file has been read
     bool open_end = false;  // and the last of them has no line end
 };
