@@ -97,6 +97,7 @@ int batch_rows(const RowBatch& batch) { return static_cast<int>(batch.data.size(
 namespace {
 
 void hand_over(RowBatcher* b) {
+    if (batch_rows(b->batch) > 0) b->handed_rows = true;
     b->hand_over(b->context, &b->batch);
     b->last_hand_over = sys_tick_count();
     batch_reset(&b->batch);
@@ -116,7 +117,8 @@ void on_expect(void* context, int rows) { static_cast<RowBatcher*>(context)->bat
 void on_row(void* context, int, const RowData& data, const char* const columns[6]) {
     auto* b = static_cast<RowBatcher*>(context);
     batch_add(&b->batch, data, columns);
-    if (batch_rows(b->batch) >= b->max_rows || sys_tick_count() - b->last_hand_over >= b->max_ms) hand_over(b);
+    int enough = b->handed_rows ? b->max_rows : b->first_rows;
+    if (batch_rows(b->batch) >= enough || sys_tick_count() - b->last_hand_over >= b->max_ms) hand_over(b);
 }
 
 void on_finish(void* context, int) {
@@ -130,6 +132,7 @@ void on_finish(void* context, int) {
 ListSink batching_sink(RowBatcher* batcher, int fill) {
     batch_reset(&batcher->batch);
     batcher->batch.fill = fill;
+    batcher->handed_rows = false;
     batcher->last_hand_over = sys_tick_count();
     return ListSink{.context = batcher, .clear = on_clear, .expect = on_expect, .add_row = on_row, .finish = on_finish};
 }

@@ -58,13 +58,18 @@ void batch_reset(RowBatch* batch);
 void batch_add(RowBatch* batch, const RowData& data, const char* const columns[6]);
 int batch_rows(const RowBatch& batch);
 
-// The fill thread's side: rows collect in one batch, handed over every
-// `max_rows` rows or once `max_ms` have passed since the last hand-over,
-// whichever comes first, and at the end.
+// The fill thread's side: rows collect in one batch, handed over once it
+// holds a screenful (`first_rows`, the first time) or `max_rows`, or once
+// `max_ms` have passed since the last hand-over, whichever comes first, and
+// at the end. Every hand-over makes the list draw again, which under Wine
+// costs far more than making the rows: a fast fill hands over a few large
+// batches, a slow one a screenful at once and then what 50 ms made.
 struct RowBatcher {
     RowBatch batch;
-    int max_rows = 256;
+    int first_rows = 64;
+    int max_rows = 4096;
     uint32_t max_ms = 50;
+    bool handed_rows = false;  // a batch with rows has gone
     uint32_t last_hand_over = 0;  // tick count
     void* context = nullptr;
     // Runs on the fill thread; the batch is the fill's again once it returns.

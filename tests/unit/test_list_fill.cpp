@@ -214,9 +214,10 @@ protected:
     void messages(int n) {
         for (int i = 1; i <= n; i++) message(i, "m" + std::to_string(i) + "@example.test", "s");
     }
-    HandedOver batched_fill(int fill_number, int max_rows, uint32_t max_ms) {
+    HandedOver batched_fill(int fill_number, int first_rows, int max_rows, uint32_t max_ms) {
         HandedOver handed;
         RowBatcher batcher;
+        batcher.first_rows = first_rows;
         batcher.max_rows = max_rows;
         batcher.max_ms = max_ms;
         batcher.context = &handed;
@@ -226,13 +227,14 @@ protected:
     }
 };
 
-TEST_F(BatchedFillTest, RowsArriveInFullBatchesThenTheRestWithTheEnd) {
+TEST_F(BatchedFillTest, RowsArriveAScreenfulFirstThenInFullBatchesThenTheRestWithTheEnd) {
     messages(600);
     MessageRows list;
     int fill_number = rows_begin_fill(&list);
-    HandedOver handed = batched_fill(fill_number, 256, 60000);
-    // The clear that starts every fill, two full batches, the rest at the end.
-    EXPECT_EQ(handed.sizes, (std::vector<int>{-1, 256, 256, 88}));
+    HandedOver handed = batched_fill(fill_number, 100, 256, 60000);
+    // The clear that starts every fill, the first screenful, full batches,
+    // the rest at the end.
+    EXPECT_EQ(handed.sizes, (std::vector<int>{-1, 100, 256, 244}));
     EXPECT_TRUE(handed.batches.back().last);
     EXPECT_EQ(handed.batches[1].expected, 600);
     for (const RowBatch& b : handed.batches) EXPECT_TRUE(rows_take(&list, b));
@@ -247,7 +249,7 @@ TEST_F(BatchedFillTest, RowsArriveInFullBatchesThenTheRestWithTheEnd) {
 
 TEST_F(BatchedFillTest, WithoutTimeToWaitEveryRowGoesAtOnce) {
     messages(3);
-    HandedOver handed = batched_fill(1, 256, 0);
+    HandedOver handed = batched_fill(1, 256, 256, 0);
     EXPECT_EQ(handed.sizes, (std::vector<int>{-1, 1, 1, 1, 0}));
 }
 
@@ -256,13 +258,13 @@ TEST_F(BatchedFillTest, ACancelledFillsBatchesAreDroppedByTheNextFill) {
     MessageRows list;
     int first = rows_begin_fill(&list);
     list_cancel = 1;
-    HandedOver cancelled = batched_fill(first, 100, 60000);
+    HandedOver cancelled = batched_fill(first, 100, 100, 60000);
     list_cancel = 0;
     EXPECT_EQ(list_incomplete.load(), 1);
     // The next fill starts before the cancelled one's batches arrive.
     int second = rows_begin_fill(&list);
     for (const RowBatch& b : cancelled.batches) EXPECT_FALSE(rows_take(&list, b));
-    HandedOver next = batched_fill(second, 100, 60000);
+    HandedOver next = batched_fill(second, 100, 100, 60000);
     for (const RowBatch& b : next.batches) EXPECT_TRUE(rows_take(&list, b));
     EXPECT_EQ(list.rows.size(), 300u);
     EXPECT_EQ(list_incomplete.load(), 0);
