@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/sys_files.h"
+#include "core/file_reads.h"
 
 namespace {
 
@@ -15,10 +15,10 @@ void to_upper(char* text, size_t n) {
 }  // namespace
 
 int find_in_file(const char* path, const char* pattern, int64_t* offset, bool all, bool exact) {
-    std::FILE* f = sys_fopen(path, "rb");
-    if (!f) return -1;
-    if (offset && *offset > 0 && std::fseek(f, static_cast<long>(*offset), SEEK_SET) != 0) {
-        std::fclose(f);
+    FileRead f;
+    if (!file_read_open(&f, path)) return -1;
+    if (offset && *offset > 0 && !file_read_seek(&f, *offset)) {
+        file_read_close(&f);
         return 0;
     }
 
@@ -36,7 +36,7 @@ int find_in_file(const char* path, const char* pattern, int64_t* offset, bool al
     int count = 0;
     for (;;) {
         std::memset(chunk, 0, sizeof chunk);
-        size_t n = std::fread(chunk, 1, 1023, f);
+        size_t n = file_read_bytes(&f, chunk, 1023);
         total += static_cast<int64_t>(n);
         for (size_t i = 0; i < n; i++)
             if (chunk[i] == 0) chunk[i] = 0x14;
@@ -58,16 +58,16 @@ int find_in_file(const char* path, const char* pattern, int64_t* offset, bool al
         }
         if (n < 1023) break;
     }
-    std::fclose(f);
+    file_read_close(&f);
     return count;
 }
 
 int find_in_file_within(const char* path, const char* pattern, int64_t* offset, int64_t limit, bool exact) {
-    std::FILE* f = sys_fopen(path, "rb");
-    if (!f) return -1;
+    FileRead f;
+    if (!file_read_open(&f, path)) return -1;
     int64_t start = *offset > 0 ? *offset : 0;
-    if (start > 0 && std::fseek(f, static_cast<long>(start), SEEK_SET) != 0) {
-        std::fclose(f);
+    if (start > 0 && !file_read_seek(&f, start)) {
+        file_read_close(&f);
         return 0;
     }
     char wanted[50] = {};
@@ -75,7 +75,7 @@ int find_in_file_within(const char* path, const char* pattern, int64_t* offset, 
     size_t m = std::strlen(wanted);
     if (!exact) to_upper(wanted, m);
     if (m == 0) {
-        std::fclose(f);
+        file_read_close(&f);
         return start <= limit ? 1 : 0;
     }
 
@@ -88,7 +88,7 @@ int find_in_file_within(const char* path, const char* pattern, int64_t* offset, 
     int64_t buffer_at = start;  // file position of buffer[0]
     int result = 0;
     while (result == 0 && buffer_at <= limit) {
-        size_t n = std::fread(buffer + kept, 1, piece, f);
+        size_t n = file_read_bytes(&f, buffer + kept, piece);
         for (size_t i = kept; i < kept + n; i++)
             if (buffer[i] == 0) buffer[i] = 0x14;
         if (!exact) to_upper(buffer + kept, n);
@@ -109,6 +109,6 @@ int find_in_file_within(const char* path, const char* pattern, int64_t* offset, 
         std::memmove(buffer, buffer + total - kept, kept);
         buffer_at += static_cast<int64_t>(total - kept);
     }
-    std::fclose(f);
+    file_read_close(&f);
     return result;
 }

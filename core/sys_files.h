@@ -42,6 +42,7 @@ int64_t sys_file_size(const char* path);
 struct DirEntry {
     const char* name;
     bool is_directory;
+    int64_t size = -1;  // bytes, as the folder's entry gives it; -1 when unknown
 };
 // Lists the entries matching a pattern such as "maildir\inbox\mm*.eml"
 // ('*' and '?' in the last component, compared without regard to case).

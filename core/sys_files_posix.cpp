@@ -161,9 +161,10 @@ int sys_enumerate(const char* pattern, const std::function<bool(const DirEntry&)
         if (fnmatch(mask.c_str(), e->d_name, FNM_CASEFOLD) != 0) continue;
         std::string full = folder + "/" + e->d_name;
         struct stat st;
-        bool is_dir = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        bool known = stat(full.c_str(), &st) == 0;
+        bool is_dir = known && S_ISDIR(st.st_mode);
         visited++;
-        if (!visit(DirEntry{e->d_name, is_dir})) break;
+        if (!visit(DirEntry{e->d_name, is_dir, known ? static_cast<int64_t>(st.st_size) : -1})) break;
     }
     closedir(dir);
     return visited;

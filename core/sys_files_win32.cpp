@@ -76,7 +76,8 @@ int sys_enumerate(const char* pattern, const std::function<bool(const DirEntry&)
     int visited = 0;
     do {
         visited++;
-        if (!visit(DirEntry{found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0})) break;
+        int64_t size = static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
+        if (!visit(DirEntry{found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, size})) break;
     } while (FindNextFileA(h, &found));
     FindClose(h);
     return visited;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/find_in_file.h"
-#include "core/sys_files.h"
+#include "core/file_reads.h"
 #include "format/safe_fread.h"
 #include "format/text_search.h"
 
@@ -28,11 +28,11 @@ unsigned char fold(unsigned char c) {
 // first line is another field.
 bool file_begins_with(const char* path, const char* name, int length) {
     int n = length < search_width ? length : search_width;
-    std::FILE* f = sys_fopen(path, "rb");
-    if (!f) return false;
+    FileRead f;
+    if (!file_read_open(&f, path)) return false;
     unsigned char start[search_width];
-    size_t got = std::fread(start, 1, static_cast<size_t>(n), f);
-    std::fclose(f);
+    size_t got = file_read_bytes(&f, start, static_cast<size_t>(n));
+    file_read_close(&f);
     if (got < static_cast<size_t>(n)) return false;
     for (int i = 0; i < n; i++)
         if (fold(start[i]) != fold(static_cast<unsigned char>(name[i]))) return false;
@@ -99,10 +99,10 @@ int read_header_field(const char* path, int64_t* offset, const char* name, Array
     if (locate_header_field(path, offset ? *offset : 0, name, occurrence, scope, &name_at) != 0) return -1;
     int64_t value_at = name_at + name_length(name);
 
-    std::FILE* f = sys_fopen(path, "rb");
-    if (!f) return -1;
-    if (std::fseek(f, static_cast<long>(value_at), SEEK_SET) != 0) {
-        std::fclose(f);
+    FileRead f;
+    if (!file_read_open(&f, path)) return -1;
+    if (!file_read_seek(&f, value_at)) {
+        file_read_close(&f);
         return -1;
     }
     long long wanted = static_cast<long long>(max_len) + name_length(name) + 10;
@@ -110,8 +110,8 @@ int read_header_field(const char* path, int64_t* offset, const char* name, Array
     // One byte more than the text considered, only to tell whether a line
     // break at its very end is followed by a continuation line.
     Array* text = array_new(16384);
-    int got = safe_fread(text, static_cast<int>(wanted) + 1, f);
-    std::fclose(f);
+    int got = safe_read(text, static_cast<int>(wanted) + 1, &f);
+    file_read_close(&f);
     int considered = got < wanted ? got : static_cast<int>(wanted);
     char follower = got > considered ? text->text[considered] : 0;
     array_set_char(text, considered, 0);

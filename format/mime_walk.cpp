@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/app_state.h"
+#include "core/file_reads.h"
 #include "core/find_in_file.h"
 #include "core/sys_files.h"
 #include "format/ascii_case.h"
@@ -36,13 +37,12 @@ struct WalkState {
 // its first 49 characters); *close tells whether "--" follows it.
 bool delimiter_at(const char* path, const char* delimiter, int64_t at, bool* close) {
     size_t length = std::strlen(delimiter);
-    std::FILE* f = sys_fopen(path, "rb");
-    if (!f) return false;
+    FileRead f;
+    if (!file_read_open(&f, path)) return false;
     char bytes[120] = {};
     size_t got = 0;
-    if (length + 2 <= sizeof bytes && std::fseek(f, static_cast<long>(at), SEEK_SET) == 0)
-        got = std::fread(bytes, 1, length + 2, f);
-    std::fclose(f);
+    if (length + 2 <= sizeof bytes && file_read_seek(&f, at)) got = file_read_bytes(&f, bytes, length + 2);
+    file_read_close(&f);
     if (got < length || std::memcmp(bytes, delimiter, length) != 0) return false;
     *close = got == length + 2 && bytes[length] == '-' && bytes[length + 1] == '-';
     // A delimiter line holds the boundary and nothing but white space; a

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/arrays.h"
+#include "core/file_reads.h"
 
 // Reads up to `length` bytes into the start of `buffer`, never into its last
 // byte, so what was read stays zero-terminated in a cleared buffer. Two
@@ -11,3 +12,5 @@
 // than the buffer (it is cut to fit) and a read that stops short for any
 // reason but the end of the file. Returns the number of bytes read.
 int safe_fread(Array* buffer, int length, std::FILE* file);
+// The same through a FileRead (an open file or a held one).
+int safe_read(Array* buffer, int length, FileRead* file);

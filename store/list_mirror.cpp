@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/file_reads.h"
 #include "core/log.h"
 #include "core/sys_files.h"
 #include "format/address_list.h"
@@ -25,24 +26,33 @@ const char* file_name_of(const char* path) {
 // Returns false when the message could not be summarised.
 bool format_line(const char* message_path, Array* line) {
     MessageSummary* s = summary_new();
-    int result = read_summary(0, s, message_path);
+    int result = summarise_for_row(message_path, s);
     if (result == SUMMARY_SUBJECT_LOCKED) locked_subjects++;
     bool readable = result == SUMMARY_OK;
     Array* recipients = array_new(address_field_capacity);
     join_list(s->recipients, recipients, address_list_entries, address_field_capacity - 1);
     array_printf(line, "%s\t%s\t%s\t%s\t%s\t%i\t%i\t%i\t\r\n", file_name_of(message_path), s->from_name->text,
-                 recipients->text, s->subject->text, s->date->text, s->marked, s->read,
-                 count_attachments(message_path));
+                 recipients->text, s->subject->text, s->date->text, s->marked, s->read, s->attachments);
     delete_arrays(recipients);
     summary_delete(s);
     return readable;
+}
+
+// The line as appended: no field may break it, so CR and LF anywhere
+// (its own line end too) become blanks; the caller writes CR LF after it.
+void format_appended_line(const char* message_path, Array* line) {
+    format_line(message_path, line);
+    for (int i = 0; i < line->capacity; i++)
+        if (line->chars[i] == '\r' || line->chars[i] == '\n') line->chars[i] = ' ';
 }
 
 bool line_is_for(const char* line, const char* name) { return std::strncmp(line, name, std::strlen(name)) == 0; }
 
 // Reads one line of at most capacity - 2 characters (with its line end).
 bool read_line(std::FILE* f, Array* line) {
-    array_clear(line);
+    // fgets ends what it reads with a zero; the rest of the buffer may hold
+    // an older line, which nothing reads.
+    line->chars[0] = 0;
     return std::fgets(line->chars, line->capacity - 1, f) != nullptr;
 }
 
@@ -53,6 +63,18 @@ std::atomic<int> refresh_number{0};
 }  // namespace
 
 std::atomic<int> locked_subjects{0};
+
+int summarise_for_row(const char* message_path, MessageSummary* summary) {
+    // The header's fields, its boundaries and each part's header are looked
+    // for one after another: from memory that is one open of the file, not
+    // one for every search.
+    constexpr int64_t hold_limit = 4 * 1024 * 1024;
+    bool held = hold_file(message_path, hold_limit);
+    int result = read_summary(0, summary, message_path);
+    summary->attachments = count_attachments(message_path);
+    if (held) release_held_file();
+    return result;
+}
 
 int file_size(const char* path) {
     int64_t size = sys_file_size(path);
@@ -65,6 +87,8 @@ void mirror_open(ListMirror* mirror, const char* folder) {
 }
 
 void mirror_discard(ListMirror* mirror) {
+    // Its files are closed first: an open file cannot be removed everywhere.
+    mirror_close(mirror);
     mirror->offset = 0;
     sys_remove_file(mirror->path);
 }
@@ -73,64 +97,130 @@ void mirror_append(ListMirror* mirror, const char* message_path) {
     std::FILE* f = sys_fopen(mirror->path, "ab");
     if (!f) return;
     Array* line = array_new(line_capacity);
-    format_line(message_path, line);
-    // No field may break the line: CR and LF anywhere become blanks.
-    for (int i = 0; i < line->capacity; i++)
-        if (line->chars[i] == '\r' || line->chars[i] == '\n') line->chars[i] = ' ';
+    format_appended_line(message_path, line);
     std::fprintf(f, "%s\r\n", line->text);
     std::fclose(f);
     delete_arrays(line);
 }
 
-int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients) {
-    const char* name = file_name_of(message_path);
-    if (mirror->offset >= file_size(mirror->path)) mirror_append(mirror, message_path);
-    std::FILE* f = sys_fopen(mirror->path, "rb");
-    if (!f) {
-        log_write(mirror->path);
-        log_write(": could not open file.\r\n");
-        return -1;
-    }
-    std::fseek(f, static_cast<long>(mirror->offset), SEEK_SET);
-    Array* line = array_new(line_capacity);
-    bool found = false;
-    while (read_line(f, line)) {
-        if (line_is_for(line->text, name)) {
-            found = true;
-            break;
-        }
-    }
-    if (!found) {
-        Array* text = array_new(200);
-        array_printf(text, "Could not read from list mirror file: looking for %s at offset %i.\r\n", name,
-                     static_cast<int>(std::ftell(f)));
-        log_write(text->text);
-        delete_arrays(text, line);
-        std::fclose(f);
-        return -1;
-    }
-    mirror->offset = std::ftell(f);
-    std::fclose(f);
+namespace {
 
-    // Fields 2 to 8 of the line; anything after the eighth TAB is ignored.
+// The field's text cut to the buffer, ended by a zero (an absent field is
+// empty), without filling the rest of the buffer.
+void copy_field(Array* out, const char* text) {
+    if (out->capacity < 1) return;
+    size_t n = text ? strnlen(text, static_cast<size_t>(out->capacity - 1)) : 0;
+    std::memcpy(out->chars, text ? text : "", n);
+    out->chars[n] = 0;
+}
+
+// Fields 2 to 8 of a line; anything after the eighth TAB is ignored.
+void read_fields(char* line, MessageSummary* summary, Array* recipients) {
     char* fields[8] = {};
-    char* p = line->chars;
+    char* p = line;
     for (int i = 0; i < 8 && p; i++) {
         fields[i] = p;
         char* tab = std::strchr(p, '\t');
         if (tab) *tab = 0;
         p = tab ? tab + 1 : nullptr;
     }
-    summary_clear(summary);
-    if (fields[1]) array_copy(summary->from_name, fields[1]);
-    if (fields[2]) array_copy(recipients, fields[2]);
-    if (fields[3]) array_copy(summary->subject, fields[3]);
-    if (fields[4]) array_copy(summary->date, fields[4]);
+    // Only what a row shows is set: clearing the whole summary (its hundred
+    // recipients) for every line would cost more than reading the mirror.
+    summary->multipart = 0;
+    copy_field(summary->from_name, fields[1]);
+    copy_field(recipients, fields[2]);
+    copy_field(summary->subject, fields[3]);
+    copy_field(summary->date, fields[4]);
     summary->marked = fields[5] ? std::atoi(fields[5]) : 0;
     summary->read = fields[6] ? std::atoi(fields[6]) : 1;
     summary->attachments = fields[7] ? std::atoi(fields[7]) : 0;
+}
+
+void log_unopened(const ListMirror* mirror) {
+    log_write(mirror->path);
+    log_write(": could not open file.\r\n");
+}
+
+// The mirror has no more lines: the message's line is made, appended, and
+// read back from memory exactly as it was written.
+int append_and_read(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients) {
+    if (!mirror->out) mirror->out = sys_fopen(mirror->path, "ab");
+    if (!mirror->out) {
+        log_unopened(mirror);
+        return -1;
+    }
+    // A last line cut short before its line end gets one first: the new line
+    // must not run on from it.
+    if (mirror->open_end && std::fputs("\r\n", mirror->out) >= 0) mirror->open_end = false;
+    Array* line = array_new(line_capacity);
+    format_appended_line(message_path, line);
+    bool written = std::fprintf(mirror->out, "%s\r\n", line->text) >= 0;
+    if (written) read_fields(line->chars, summary, recipients);
     delete_arrays(line);
-    return 0;
+    if (!written) log_unopened(mirror);
+    return written ? 0 : -1;
+}
+
+}  // namespace
+
+void mirror_close(ListMirror* mirror) {
+    if (mirror->in) std::fclose(mirror->in);
+    if (mirror->out) std::fclose(mirror->out);
+    delete_arrays(mirror->line);
+    mirror->line = nullptr;
+    mirror->in = mirror->out = nullptr;
+    mirror->read_all = mirror->open_end = false;
+}
+
+int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients) {
+    const char* name = file_name_of(message_path);
+    if (!mirror->read_all && !mirror->in) {
+        mirror->in = sys_fopen(mirror->path, "rb");
+        // Read in large pieces: every read of the file is a system call.
+        if (mirror->in) std::setvbuf(mirror->in, nullptr, _IOFBF, 1 << 16);
+        if (!mirror->in) {
+            // A missing mirror is an empty one; one that is there but cannot
+            // be read is a failure.
+            if (sys_exists(mirror->path)) {
+                log_unopened(mirror);
+                return -1;
+            }
+            mirror->read_all = true;
+        }
+    }
+    if (mirror->read_all) return append_and_read(mirror, message_path, summary, recipients);
+
+    if (!mirror->line) mirror->line = array_new(line_capacity);
+    Array* line = mirror->line;
+    bool found = false, any = false;
+    while (read_line(mirror->in, line)) {
+        any = true;
+        size_t length = std::strlen(line->text);
+        mirror->open_end = length > 0 && line->text[length - 1] != '\n';
+        if (line_is_for(line->text, name)) {
+            found = true;
+            break;
+        }
+    }
+    if (found) {
+        mirror->offset = std::ftell(mirror->in);
+        read_fields(line->chars, summary, recipients);
+        return 0;
+    }
+    if (any) {
+        // Lines were left, but none of them is the message's.
+        Array* text = array_new(200);
+        array_printf(text, "Could not read from list mirror file: looking for %s at offset %i.\r\n", name,
+                     static_cast<int>(std::ftell(mirror->in)));
+        log_write(text->text);
+        delete_arrays(text);
+        return -1;
+    }
+    // Nothing more to read: this and every later message is appended.
+    std::fclose(mirror->in);
+    mirror->in = nullptr;
+    mirror->read_all = true;
+    return append_and_read(mirror, message_path, summary, recipients);
 }
 
 int mirror_refresh(ListMirror* mirror, const char* message_path) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 
 #include "core/arrays.h"
 #include "store/message_summary.h"
@@ -12,13 +13,23 @@
 struct ListMirror {
     int64_t offset = 0;        // just after the last line that matched
     char path[1024] = {};      // folder\mirror.dat
+    // The lookups of one fill read the mirror once, front to back, through
+    // one open file, and append the lines they make through another.
+    std::FILE* in = nullptr;
+    std::FILE* out = nullptr;
+    Array* line = nullptr;  // the line read last
+    bool read_all = false;  // every line of the file has been read
+    bool open_end = false;  // and the last of them has no line end
 };
 
 void mirror_open(ListMirror* mirror, const char* folder);
+// Closes the files the lookups kept open; every user of lookups calls it.
+void mirror_close(ListMirror* mirror);
 // Fills the summary's from name, subject, date, flags and attachment count
-// and the recipients text (12631 bytes) from the message's line, appending
-// the line first when the mirror has nothing more to read. 0, or -1 when the
-// line cannot be found or the mirror cannot be read.
+// and the recipients text (12631 bytes) from the message's line, read on
+// from the last line that matched. When the mirror has nothing more to
+// read, the line is made from the message and appended. 0, or -1 when the
+// line cannot be found or the mirror cannot be read or written.
 int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients);
 // Parses the message and appends its line.
 void mirror_append(ListMirror* mirror, const char* message_path);
@@ -27,6 +38,11 @@ void mirror_append(ListMirror* mirror, const char* message_path);
 // line for the message.
 int mirror_refresh(ListMirror* mirror, const char* message_path);
 void mirror_discard(ListMirror* mirror);
+
+// The summary of a message for its row, its attachment count included, from
+// one read of the file (messages up to a few megabytes are read once into
+// memory; larger ones are read where each field lies). read_summary's result.
+int summarise_for_row(const char* message_path, MessageSummary* summary);
 
 // Messages whose encrypted subject could not be deciphered (no key) while
 // their lines were written; the list fill reads it to tell the user once.

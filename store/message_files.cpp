@@ -1,5 +1,6 @@
 #include "store/message_files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -15,7 +16,7 @@ void for_each_message_file(const char* folder, Visit visit) {
     array_printf(pattern, "%.1000s\\mm*.eml", folder);
     sys_enumerate(pattern->text, [&](const DirEntry& e) {
         int number = message_number_of(e.name);
-        if (number > 0) visit(number);
+        if (number > 0) visit(number, e.size);
         return true;
     });
     delete_arrays(pattern);
@@ -50,7 +51,7 @@ int message_number_of(const char* name) {
 // number to go with it.
 int count_message_files(const char* folder) {
     int count = 0;
-    for_each_message_file(folder, [&](int) { count++; });
+    for_each_message_file(folder, [&](int, int64_t) { count++; });
     return count;
 }
 
@@ -58,10 +59,17 @@ int count_message_files(const char* folder) {
 // answer as probing mm1.eml upwards, without one existence test per number.
 int last_message_number(const char* folder) {
     int highest = 0;
-    for_each_message_file(folder, [&](int number) {
+    for_each_message_file(folder, [&](int number, int64_t) {
         if (number > highest) highest = number;
     });
     return highest;
+}
+
+std::vector<MessageFile> list_message_files(const char* folder) {
+    std::vector<MessageFile> files;
+    for_each_message_file(folder, [&](int number, int64_t size) { files.push_back({number, size}); });
+    std::sort(files.begin(), files.end(), [](const MessageFile& a, const MessageFile& b) { return a.number < b.number; });
+    return files;
 }
 
 void message_file_path(Array* out, const char* folder, int number) {

@@ -2,12 +2,22 @@
 // decimal number without leading zeros, unique within the folder.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/arrays.h"
 
 // The number N of a well-formed name "mm<N>.eml" (case ignored), else 0.
 int message_number_of(const char* name);
 // Number of message files in the folder.
 int count_message_files(const char* folder);
+// The folder's message files in ascending number order, with their sizes
+// (-1 when unknown), found in one pass over the folder.
+struct MessageFile {
+    int number;
+    int64_t size;
+};
+std::vector<MessageFile> list_message_files(const char* folder);
 // Highest message number in use, 0 for an empty folder; a new message takes
 // this number plus one.
 int last_message_number(const char* folder);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/app_state.h"
-#include "core/sys_files.h"
+#include "core/file_reads.h"
 #include "format/address_list.h"
 #include "format/dates.h"
 #include "format/encryption.h"
@@ -41,12 +41,12 @@ namespace {
 
 // The start of the file, up to its header end, at most 16383 characters.
 bool read_header_text(const char* path, Array* text) {
-    std::FILE* f = sys_fopen(path, "rb");
-    if (!f) return false;
+    FileRead f;
+    if (!file_read_open(&f, path)) return false;
     char chunk[1024];
     size_t length = 0;
     for (;;) {
-        size_t n = std::fread(chunk, 1, 1023, f);
+        size_t n = file_read_bytes(&f, chunk, 1023);
         if (n == 0) break;
         size_t room = static_cast<size_t>(text->capacity) - 1 - length;
         if (n > room) n = room;
@@ -54,7 +54,7 @@ bool read_header_text(const char* path, Array* text) {
         length += n;
         if (std::strstr(text->text, "\r\n\r\n") || room == n) break;
     }
-    std::fclose(f);
+    file_read_close(&f);
     return true;
 }
 

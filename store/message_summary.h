@@ -7,7 +7,7 @@ struct MessageSummary {
     int multipart = 0;
     int marked = 0;
     int read = 1;
-    int attachments = 0;  // filled only from the list mirror
+    int attachments = 0;  // from the list mirror or summarise_for_row, not read_summary
     Array* from = nullptr;          // 256: the raw "From" value
     Array* from_name = nullptr;     // 125
     Array* from_address = nullptr;  // 125

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include "core/app_state.h"
@@ -31,13 +30,7 @@ namespace {
 
 HWND list_of(HWND window) { return control(window, IDC_MESSAGE_LIST); }
 
-bool remove_row(void* context, int row) {
-    HWND window = static_cast<HWND>(context);
-    RowData* d = message_row(window, row);
-    if (!list_delete_row(list_of(window), row)) return false;
-    std::free(d);
-    return true;
-}
+bool remove_row(void* context, int row) { return remove_list_row(static_cast<HWND>(context), row); }
 
 void delete_messages(HWND window) {
     disable_message_commands(window);

@@ -1,6 +1,8 @@
 #include "ui/list_fill.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/log.h"
@@ -28,7 +30,7 @@ namespace {
 int row_values(ListMirror* mirror, bool use_mirror, const char* path, MessageSummary* summary, Array* recipients) {
     if (use_mirror) return mirror_lookup(mirror, path, summary, recipients);
     array_clear(recipients);
-    int result = read_summary(0, summary, path);
+    int result = summarise_for_row(path, summary);
     if (result == SUMMARY_SUBJECT_LOCKED) locked_subjects++;
     return 0;
 }
@@ -45,21 +47,21 @@ int fill_message_list(const ListSink& sink, const int32_t* sizes, WindowRef stat
     list_incomplete = 1;
     locked_subjects = 0;
 
-    const int n = count_message_files(folder);
-    const int highest = last_message_number(folder);
+    // One pass over the folder gives the messages, in number order, with
+    // their sizes.
+    const std::vector<MessageFile> files = list_message_files(folder);
+    const int n = static_cast<int>(files.size());
     sink.expect(sink.context, n);
     MessageSummary* summary = summary_new();
     Array* recipients = array_new(address_field_capacity);
     Array* path = array_new(message_path_capacity);
     bool use_mirror = true, rebuilt = false;
-    int placed = 0, number = 0;
+    int placed = 0;
     char size[32], attachments[32];
     while (placed < n && !list_cancel) {
-        // The next message file; a file removed since the count ends the list.
-        do number++;
-        while (number <= highest && (message_file_path(path, folder, number), !sys_exists(path->text)));
-        if (number > highest) break;
-
+        const MessageFile& file = files[static_cast<size_t>(placed)];
+        const int number = file.number;
+        message_file_path(path, folder, number);
         if (row_values(&mirror, use_mirror, path->text, summary, recipients) != 0) {
             log_write(path->text);
             log_write("\r\n");
@@ -73,16 +75,16 @@ int fill_message_list(const ListSink& sink, const int32_t* sizes, WindowRef stat
                 use_mirror = false;
             }
             sink.clear(sink.context);
-            placed = number = 0;
+            placed = 0;
             continue;
         }
         if (!use_mirror) {
             // Without the mirror the row comes from the message itself.
             join_list(summary->recipients, recipients, address_list_entries, address_field_capacity - 1);
-            summary->attachments = count_attachments(path->text);
         }
         RowData data{summary->marked, summary->read, number, placed};
-        double bytes = sizes ? (number <= 999 ? sizes[placed] : -1) : file_size(path->text);
+        double bytes = sizes ? (number <= 999 ? sizes[placed] : -1)
+                             : file.size < 0 || file.size > INT32_MAX ? -1 : static_cast<double>(file.size);
         format_size_column(size, sizeof size, bytes);
         attachments[0] = 0;
         if (summary->attachments != 0 && !setting_on(SETTING_NO_ATTACHMENTS))
@@ -92,6 +94,7 @@ int fill_message_list(const ListSink& sink, const int32_t* sizes, WindowRef stat
         sink.add_row(sink.context, placed, data, columns);
         placed++;
     }
+    mirror_close(&mirror);
     if (placed == n) list_incomplete = 0;
     if (locked_subjects > 0)
         status_set(status_window,

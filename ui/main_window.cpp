@@ -105,6 +105,10 @@ bool busy_command(HWND window, int command, LPARAM argument) {
     case CMD_OPEN_STATUS_WINDOW:
         result = create_status_window(argument);
         break;
+    case CMD_LIST_ROWS:
+        take_list_rows(window, reinterpret_cast<const RowBatch*>(argument));
+        result = 0;
+        break;
     case CMD_REMOVE_SENT_ROW:
         if (std::strcmp(app.current_folder->text, "maildir\\outbox") == 0)
             remove_message_row(window, static_cast<int>(argument));

@@ -1,79 +1,101 @@
 #include "ui/message_list.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/threads.h"
 #include "core/ui_services.h"
+#include "core/window_number.h"
 #include "format/header_edit.h"
 #include "store/busy_folders.h"
-#include "ui/list_fill.h"
+#include "store/folders.h"
+#include "store/insert_line.h"
 #include "store/list_mirror.h"
 #include "store/message_files.h"
-#include "store/insert_line.h"
 #include "store/message_summary.h"
 #include "store/read_state.h"
-#include "core/window_number.h"
-#include "ui/view_state.h"
 #include "transport/pop3_jobs.h"
-#include "store/folders.h"
+#include "ui/list_fill.h"
 #include "ui/main_window_ids.h"
+#include "ui/message_rows.h"
+#include "ui/thread_commands.h"
+#include "ui/view_state.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
 #include "wingui/list_view.h"
+#include "wingui/virtual_list.h"
 
 namespace {
 
+// The rows of the list on show. Only the interface thread touches them; the
+// list control (LVS_OWNERDATA) holds their count and asks for their texts.
+MessageRows shown;
+
 HWND list_of(HWND window) { return control(window, IDC_MESSAGE_LIST); }
 
-RowData* row_data(HWND list, int row) { return static_cast<RowData*>(list_row_data(list, row)); }
+int row_count(void*) { return static_cast<int>(shown.rows.size()); }
 
-void sink_clear(void* context) { clear_message_list(static_cast<HWND>(context)); }
+const char* cell_text(void*, int row, int column) { return row_text(shown.rows[static_cast<size_t>(row)], column); }
 
-void sink_expect(void* context, int rows) {
-    list_reserve_rows(list_of(static_cast<HWND>(context)), rows);
+// Marked rows are red, unmarked unread ones blue; the rest keep the list's
+// own text colour.
+long row_colour(void*, int row) {
+    const RowData& d = shown.rows[static_cast<size_t>(row)].data;
+    if (d.marked) return RGB(255, 0, 0);
+    if (!d.read) return RGB(0, 0, 255);
+    return -1;
 }
 
-void sink_row(void* context, int index, const RowData& data, const char* const columns[6]) {
-    HWND list = list_of(static_cast<HWND>(context));
-    auto* kept = static_cast<RowData*>(xmalloc(sizeof(RowData)));
-    *kept = data;
-    int row = list_insert_row(list, index, columns[0], kept);
-    for (int c = 1; c < 6; c++)
-        if (c != 4 || columns[4][0]) list_set_text(list, row, c, columns[c]);
-}
+const VirtualRows shown_rows{nullptr, row_count, cell_text, row_colour};
 
-void sink_finish(void* context, int rows) {
-    list_scroll(list_of(static_cast<HWND>(context)), 0, 64 * rows);
-}
-
-void fill_thread(void* argument) { fill_list_now(static_cast<HWND>(argument)); }
-
-// The clicked column's texts, fetched before the sort: while it sorts, the
-// list control is in no state to answer questions about its rows.
-struct SortContext {
-    std::vector<std::string> texts;  // by the row before the sort
+// The fill thread's errand: its window and the fill it is.
+struct FillErrand {
+    HWND window;
+    int fill;
 };
 
-int compare_texts(void* a, void* b, void* context) {
-    auto* sort = static_cast<SortContext*>(context);
-    const std::string& first = sort->texts[static_cast<size_t>(static_cast<RowData*>(a)->row)];
-    const std::string& second = sort->texts[static_cast<size_t>(static_cast<RowData*>(b)->row)];
-    return std::strcoll(first.c_str(), second.c_str());
+void hand_over(void* context, RowBatch* batch) {
+    send_command(static_cast<HWND>(context), CMD_LIST_ROWS, reinterpret_cast<LPARAM>(batch));
 }
 
-int compare_numbers(void* a, void* b, void*) { return static_cast<RowData*>(a)->number - static_cast<RowData*>(b)->number; }
-
-// Before a sort every row remembers where it stands, so the comparison can
-// fetch its texts.
-void number_rows(HWND list) {
-    int n = list_row_count(list);
-    for (int row = 0; row < n; row++)
-        if (RowData* d = row_data(list, row)) d->row = row;
+void fill_rows(HWND window, int fill) {
+    RowBatcher batcher;
+    batcher.context = window;
+    batcher.hand_over = hand_over;
+    ListSink sink = batching_sink(&batcher, fill);
+    // The server's headers are shown with the sizes the server listed.
+    const int32_t* sizes = headers_view ? reinterpret_cast<const int32_t*>(header_listing_sizes()->words) : nullptr;
+    fill_message_list(sink, sizes, window);
 }
+
+void fill_thread(void* argument) {
+    auto* errand = static_cast<FillErrand*>(argument);
+    fill_rows(errand->window, errand->fill);
+    delete errand;
+}
+
+// The rows selected and focused before the order changes, found again by
+// where each row stood before (its data's row).
+void reorder(HWND window, void (*sort)(MessageRows*)) {
+    HWND list = list_of(window);
+    const size_t n = shown.rows.size();
+    std::vector<char> was_selected(n, 0);
+    for (int row = list_next_selected(list, -1); row != -1; row = list_next_selected(list, row))
+        if (static_cast<size_t>(row) < n) was_selected[static_cast<size_t>(row)] = 1;
+    const int focused = list_focused_row(list);
+    sort(&shown);
+    list_set_selected(list, -1, false);
+    for (size_t i = 0; i < n; i++) {
+        int before = shown.rows[i].data.row;
+        if (was_selected[static_cast<size_t>(before)]) list_set_selected(list, static_cast<int>(i), true);
+        if (before == focused) list_set_focused_row(list, static_cast<int>(i));
+    }
+    InvalidateRect(list, nullptr, FALSE);
+}
+
+int sort_column = 0;
+void sort_by_clicked_column(MessageRows* rows) { rows_sort_by_text(rows, sort_column); }
 
 void sort_by_column(HWND window, int column) {
     if (list_filling || headers_view || busy_folders_contains(app.current_folder->text)) {
@@ -81,75 +103,54 @@ void sort_by_column(HWND window, int column) {
         return;
     }
     if (column > 3) return;
-    HWND list = list_of(window);
-    number_rows(list);
-    SortContext sort;
-    int n = list_row_count(list);
-    Array* text = array_new(12631);
-    for (int row = 0; row < n; row++) {
-        list_text(list, row, column, text);
-        sort.texts.push_back(text->text);
-    }
-    delete_arrays(text);
-    list_sort(list, compare_texts, &sort);
-}
-
-LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
-    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-    if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-        auto* d = reinterpret_cast<RowData*>(draw->nmcd.lItemlParam);
-        if (d && d->marked)
-            draw->clrText = RGB(255, 0, 0);
-        else if (d && !d->read)
-            draw->clrText = RGB(0, 0, 255);
-    }
-    return CDRF_DODEFAULT;
+    sort_column = column;
+    reorder(window, sort_by_clicked_column);
 }
 
 }  // namespace
 
-void remove_message_row(HWND window, int number) {
+void take_list_rows(HWND window, const RowBatch* batch) {
+    if (!rows_take(&shown, *batch)) return;  // a fill that was cancelled or replaced
     HWND list = list_of(window);
-    int n = list_row_count(list);
-    for (int row = 0; row < n; row++) {
-        RowData* d = row_data(list, row);
-        if (d && d->number == number) {
-            std::free(d);
-            list_delete_row(list, row);
-            return;
-        }
-    }
+    if (batch->restart) list_delete_all(list);
+    list_set_row_count(list, static_cast<int>(shown.rows.size()));
+    if (batch->last) list_scroll(list, 0, 64 * static_cast<int>(shown.rows.size()));
 }
 
-void fill_list_now(HWND window) {
-    ListSink sink{
-        .context = window, .clear = sink_clear, .expect = sink_expect, .add_row = sink_row, .finish = sink_finish};
-    // The server's headers are shown with the sizes the server listed.
-    const int32_t* sizes = headers_view ? reinterpret_cast<const int32_t*>(header_listing_sizes()->words) : nullptr;
-    fill_message_list(sink, sizes, window);
+void remove_message_row(HWND window, int number) {
+    int row = rows_find_number(shown, number);
+    if (row != -1) remove_list_row(window, row);
 }
+
+bool remove_list_row(HWND window, int row) {
+    if (!rows_data(&shown, row)) return false;
+    rows_remove(&shown, row);
+    // The control moves the selection of the rows below up with them.
+    list_delete_row(list_of(window), row);
+    return true;
+}
+
+void fill_list_now(HWND window) { fill_rows(window, rows_begin_fill(&shown)); }
 
 void clear_message_list(HWND window) {
-    HWND list = list_of(window);
-    int n = list_row_count(list);
-    for (int row = 0; row < n; row++) std::free(row_data(list, row));
-    list_delete_all(list);
+    rows_clear(&shown);
+    list_delete_all(list_of(window));
 }
 
 bool start_list_fill(HWND window) {
     // Marked at once, so no second fill or folder change starts meanwhile.
     list_filling = 1;
-    if (!start_dialog_thread(fill_thread, window)) {
+    clear_message_list(window);
+    auto* errand = new FillErrand{window, shown.fill};
+    if (!start_dialog_thread(fill_thread, errand)) {
+        delete errand;
         list_filling = 0;
         return false;
     }
     return true;
 }
 
-void sort_by_file_name(HWND window) {
-    HWND list = list_of(window);
-    list_sort(list, compare_numbers, nullptr);
-}
+void sort_by_file_name(HWND window) { reorder(window, rows_sort_by_number); }
 
 void toggle_mark(HWND window) {
     std::vector<SelectionEntry> entries;
@@ -161,7 +162,7 @@ void toggle_mark(HWND window) {
     MessageSummary* summary = summary_new();
     const int number = window_number(window);
     for (const SelectionEntry& entry : entries) {
-        RowData* d = row_data(list, entry.row);
+        RowData* d = rows_data(&shown, entry.row);
         if (!d) continue;
         message_file_path(path, app.current_folder->text, d->number);
         if (read_summary(0, summary, path->text) != SUMMARY_OK) {
@@ -182,16 +183,14 @@ void toggle_mark(HWND window) {
     delete_arrays(path);
 }
 
-RowData* message_row(HWND window, int row) { return row_data(list_of(window), row); }
+RowData* message_row(HWND, int row) { return rows_data(&shown, row); }
 
 namespace {
 
-int next_selected_row(void* context, int row) {
-    return list_next_selected(static_cast<HWND>(context), row);
-}
+int next_selected_row(void* context, int row) { return list_next_selected(static_cast<HWND>(context), row); }
 
-int row_number(void* context, int row) {
-    RowData* d = row_data(static_cast<HWND>(context), row);
+int row_number(void*, int row) {
+    RowData* d = rows_data(&shown, row);
     return d ? d->number : 0;
 }
 
@@ -203,7 +202,7 @@ int collect_list_selection(HWND window, int max, std::vector<SelectionEntry>* en
 }
 
 void set_read(HWND window, int row) {
-    RowData* d = row_data(list_of(window), row);
+    RowData* d = rows_data(&shown, row);
     // The file, not the row, says whether the message is unread.
     if (!d) return;
     Array* path = array_new(message_path_capacity);
@@ -215,15 +214,10 @@ void set_read(HWND window, int row) {
 
 bool message_list_notify(HWND window, NMHDR* header, LRESULT* result) {
     if (header->idFrom != IDC_MESSAGE_LIST) return false;
-    switch (header->code) {
-    case NM_CUSTOMDRAW:
-        *result = custom_draw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
-        return true;
-    case LVN_COLUMNCLICK:
+    if (header->code == LVN_COLUMNCLICK) {
         sort_by_column(window, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
         *result = 0;
         return true;
-    default:
-        return false;
     }
+    return virtual_list_notify(header, shown_rows, result);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/list_fill.h"
+#include "ui/message_rows.h"
 #include "store/selection.h"
 
 // Starts the fill of the folder on show on a worker thread. false when the
@@ -15,11 +16,16 @@
 bool start_list_fill(HWND window);
 // Removes the row of message `number`, if the list has one.
 void remove_message_row(HWND window, int number);
+// Removes a row; false when there is no such row.
+bool remove_list_row(HWND window, int row);
+// A batch of rows from a fill (CMD_LIST_ROWS), on the interface thread;
+// dropped when its fill was cancelled or replaced.
+void take_list_rows(HWND window, const RowBatch* batch);
 // Fills the list on the calling thread ("Delete All" waits for its list).
 void fill_list_now(HWND window);
-// Frees every row's data and removes the rows.
+// Removes every row; batches of a fill still running are dropped.
 void clear_message_list(HWND window);
-// The list's notifications: custom draw colours, column sorts, clicks.
+// The list's notifications: its texts, custom draw colours, column sorts.
 bool message_list_notify(HWND window, NMHDR* header, LRESULT* result);
 // "Sort By File Name" and "Mark".
 void sort_by_file_name(HWND window);

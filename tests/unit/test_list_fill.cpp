@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/log.h"
 #include "ui/list_fill.h"
+#include "ui/message_rows.h"
 #include "store/list_mirror.h"
 #include "ui/view_state.h"
 #include "tests/unit/test_support.h"
@@ -133,6 +134,48 @@ TEST_F(ListFillTest, SubjectWithALineBreakStaysOnOneLine) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1);
 }
 
+// Mirror lines as a fill meets them: each message's line is looked for
+// from the last one that matched, in one read of the file.
+TEST_F(ListFillTest, MirrorLinesOutOfOrderExtraOrWithoutTheirEndNeedNoRebuild) {
+    message(1, "a@example.test", "one");
+    message(4, "d@example.test", "four");
+    message(5, "e@example.test", "five");
+    auto line = [](int n, const std::string& from) {
+        return "mm" + std::to_string(n) + ".eml\t" + from + "\tto\tsubject " + std::to_string(n) + "\tdate\t0\t1\t0\t";
+    };
+    // A line before mm1's that is for no message, one for a message no
+    // longer there, and a last line without its line end (a write cut short).
+    write_file(folder_ / "maildir/inbox/mirror.dat",
+               line(2, "B") + "\r\n" + line(1, "A") + "\r\n" + line(3, "gone") + "\r\n" + line(4, "D"));
+    std::vector<std::string> rows = fill();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].substr(0, 30), "1 0 1 | A | to | subject 1 | d");
+    EXPECT_EQ(rows[1].substr(0, 30), "4 0 1 | D | to | subject 4 | d");
+    EXPECT_EQ(rows[2].substr(0, 24), "5 0 1 | e@example.test |");
+    EXPECT_TRUE(ui.boxes.empty());
+    // mm5's line starts a line of its own, so the next fill finds it.
+    std::string lines = mirror();
+    EXPECT_NE(lines.find(line(4, "D") + "\r\nmm5.eml\te@example.test\t"), std::string::npos) << lines;
+    EXPECT_EQ(fill(), rows);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ListFillTest, AMissingLineBetweenOthersRebuildsTheMirror) {
+    message(1, "a@example.test", "one");
+    message(2, "b@example.test", "two");
+    message(3, "c@example.test", "three");
+    write_file(folder_ / "maildir/inbox/mirror.dat",
+               "mm1.eml\tA\tto\tone\tdate\t0\t1\t0\t\r\nmm3.eml\tC\tto\tthree\tdate\t0\t1\t0\t\r\n");
+    std::vector<std::string> rows = fill();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(ui.box_texts(), (std::vector<std::string>{"There is a problem with the list mirror. Attempting to rebuild."}));
+    EXPECT_EQ(rows[0].substr(0, 24), "1 0 1 | a@example.test |");
+    std::string lines = mirror();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3);
+    EXPECT_EQ(fill(), rows);  // the rebuilt mirror serves the next fill
+    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
 TEST_F(ListFillTest, SizeColumnFormats) {
     char text[32];
     format_size_column(text, sizeof text, 512);
@@ -153,6 +196,78 @@ TEST_F(ListFillTest, CancelStopsTheFillAndLeavesItIncomplete) {
     EXPECT_TRUE(fill().empty());
     EXPECT_EQ(list_incomplete.load(), 1);
     list_cancel = 0;
+}
+
+// The fill thread's side: what a real fill hands over, batch by batch.
+struct HandedOver {
+    std::vector<int> sizes;  // rows in each batch
+    std::vector<RowBatch> batches;
+};
+void record(void* context, RowBatch* batch) {
+    auto* h = static_cast<HandedOver*>(context);
+    h->sizes.push_back(batch->restart ? -1 : batch_rows(*batch));
+    h->batches.push_back(*batch);
+}
+
+class BatchedFillTest : public ListFillTest {
+protected:
+    void messages(int n) {
+        for (int i = 1; i <= n; i++) message(i, "m" + std::to_string(i) + "@example.test", "s");
+    }
+    HandedOver batched_fill(int fill_number, int first_rows, int max_rows, uint32_t max_ms) {
+        HandedOver handed;
+        RowBatcher batcher;
+        batcher.first_rows = first_rows;
+        batcher.max_rows = max_rows;
+        batcher.max_ms = max_ms;
+        batcher.context = &handed;
+        batcher.hand_over = record;
+        fill_message_list(batching_sink(&batcher, fill_number), nullptr, nullptr);
+        return handed;
+    }
+};
+
+TEST_F(BatchedFillTest, RowsArriveAScreenfulFirstThenInFullBatchesThenTheRestWithTheEnd) {
+    messages(600);
+    MessageRows list;
+    int fill_number = rows_begin_fill(&list);
+    HandedOver handed = batched_fill(fill_number, 100, 256, 60000);
+    // The clear that starts every fill, the first screenful, full batches,
+    // the rest at the end.
+    EXPECT_EQ(handed.sizes, (std::vector<int>{-1, 100, 256, 244}));
+    EXPECT_TRUE(handed.batches.back().last);
+    EXPECT_EQ(handed.batches[1].expected, 600);
+    for (const RowBatch& b : handed.batches) EXPECT_TRUE(rows_take(&list, b));
+    ASSERT_EQ(list.rows.size(), 600u);
+    for (int i = 0; i < 600; i++) {
+        EXPECT_EQ(list.rows[static_cast<size_t>(i)].data.number, i + 1);
+        EXPECT_EQ(list.rows[static_cast<size_t>(i)].data.row, i);
+    }
+    EXPECT_STREQ(row_text(list.rows[599], 0), "m600@example.test");
+    EXPECT_STREQ(row_text(list.rows[599], 2), "s");
+}
+
+TEST_F(BatchedFillTest, WithoutTimeToWaitEveryRowGoesAtOnce) {
+    messages(3);
+    HandedOver handed = batched_fill(1, 256, 256, 0);
+    EXPECT_EQ(handed.sizes, (std::vector<int>{-1, 1, 1, 1, 0}));
+}
+
+TEST_F(BatchedFillTest, ACancelledFillsBatchesAreDroppedByTheNextFill) {
+    messages(300);
+    MessageRows list;
+    int first = rows_begin_fill(&list);
+    list_cancel = 1;
+    HandedOver cancelled = batched_fill(first, 100, 100, 60000);
+    list_cancel = 0;
+    EXPECT_EQ(list_incomplete.load(), 1);
+    // The next fill starts before the cancelled one's batches arrive.
+    int second = rows_begin_fill(&list);
+    for (const RowBatch& b : cancelled.batches) EXPECT_FALSE(rows_take(&list, b));
+    HandedOver next = batched_fill(second, 100, 100, 60000);
+    for (const RowBatch& b : next.batches) EXPECT_TRUE(rows_take(&list, b));
+    EXPECT_EQ(list.rows.size(), 300u);
+    EXPECT_EQ(list_incomplete.load(), 0);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #define IDC_PROGRESS 19
 #define IDC_GO 20
 #define IDC_RICH 21
+#define IDC_VIRTUAL_LIST 22
 #define IDM_TEST 200
 #define CMD_FIRST 201
 #define CMD_SECOND 202

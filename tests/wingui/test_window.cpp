@@ -38,6 +38,16 @@ INT_PTR CALLBACK test_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM
         set_dialog_result(dialog, lparam * 2);
         return TRUE;
     }
+    case WM_NOTIFY: {
+        auto* state = dialog_state<TestState>(dialog);
+        auto* header = reinterpret_cast<NMHDR*>(lparam);
+        LRESULT result = 0;
+        if (!state || !state->virtual_rows || header->idFrom != IDC_VIRTUAL_LIST ||
+            !virtual_list_notify(header, *state->virtual_rows, &result))
+            return FALSE;
+        set_dialog_result(dialog, result);
+        return TRUE;
+    }
     case WM_RBUTTONUP:
         if (auto* state = dialog_state<TestState>(dialog)) state->right_clicks++;
         return TRUE;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/wingui/test_ids.h"
+#include "wingui/virtual_list.h"
 
 struct TestState {
     int commands = 0;
@@ -17,6 +18,8 @@ struct TestState {
     int popup_first_item = 0;
     bool done = false;
     DWORD procedure_thread = 0;
+    // What the owner-data list view asks the dialog, when set.
+    const VirtualRows* virtual_rows = nullptr;
 };
 
 // What the test dialog's procedure answers to commands: set_dialog_result
