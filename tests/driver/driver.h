@@ -21,5 +21,10 @@ using NextArgument = std::function<std::string()>;
 // Runs the step when it is one of the control steps; false when it is not.
 bool run_control_step(const std::string& step, const NextArgument& next);
 
+// Runs the step when it is one of the mouse steps; false when it is not.
+bool run_mouse_step(const std::string& step, const NextArgument& next);
+// The rectangle of a list view's row, asked in the list's process.
+bool list_row_rect(HWND list, int row, RECT* out);
+
 // Prints a shell link's target and description.
 void print_shortcut(const std::string& path);

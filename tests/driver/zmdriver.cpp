@@ -34,7 +34,7 @@
 //                                   process, not only the started program's
 //
 // The steps on a window's controls (texts, check boxes, combo and list
-// boxes) are in control_steps.cpp.
+// boxes) are in control_steps.cpp, those with the mouse in mouse_steps.cpp.
 //
 // Windows are looked for in the started program and in every process it
 // started, and theirs in turn: the client shows its file dialogs from a
@@ -348,12 +348,30 @@ std::string list_text(HWND list, int row, int column) {
     return text;
 }
 
+}  // namespace
+
+bool list_row_rect(HWND list, int row, RECT* out) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    Remote remote(sizeof(RECT), pid);
+    RECT r{LVIR_BOUNDS, 0, 0, 0};
+    remote.put(0, &r, sizeof r);
+    if (!SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.base)))
+        return false;
+    remote.get(0, out, sizeof *out);
+    return true;
+}
+
+namespace {
+
 WORD key_code(const std::string& name) {
     return name.size() == 1 ? static_cast<WORD>(VkKeyScanA(name[0]) & 0xFF)
            : name == "enter"  ? VK_RETURN
            : name == "delete" ? VK_DELETE
            : name == "insert" ? VK_INSERT
            : name == "f9"     ? VK_F9
+           : name == "down"   ? VK_DOWN
+           : name == "escape" ? VK_ESCAPE
                               : 0;
 }
 
@@ -368,7 +386,7 @@ int main(int argc, char** argv) {
     };
     while (i < args.size()) {
         std::string step = next();
-        if (run_control_step(step, next)) {
+        if (run_control_step(step, next) || run_mouse_step(step, next)) {
         } else if (step == "shortcut") {
             print_shortcut(next());
         } else if (step == "any-process") {
