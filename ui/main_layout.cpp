@@ -22,10 +22,10 @@ void layout_main_boxes(const LayoutInput& in, LayoutBox out[layout_box_count]) {
     int n = 0;
 
     // Along the top: the account box (its list drops 100 units), then the
-    // buttons.
+    // buttons; all of them fit the narrowest window, 700 pixels.
     int x = gap;
-    out[n++] = {IDC_ACCOUNTS, x, gap, across(in, 120), down(in, 100)};
-    x += across(in, 120) + gap;
+    out[n++] = {IDC_ACCOUNTS, x, gap, across(in, 110), down(in, 100)};
+    x += across(in, 110) + gap;
     for (int id : {IDC_RECEIVE, IDC_NEW_EMAIL, IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) {
         int w = across(in, id == IDC_RECEIVE || id == IDC_NEW_EMAIL ? 56 : 44);
         out[n++] = {id, x, gap, w, button_height};

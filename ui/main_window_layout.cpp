@@ -40,6 +40,9 @@ void layout_main_window(HWND window, int width, int height) {
     LayoutBox boxes[layout_box_count];
     layout_main_boxes(in, boxes);
     for (const LayoutBox& box : boxes) place_control(window, box.id, box.x, box.y, box.width, box.height);
+    // The panes repaint together: a list made narrower repaints only what
+    // it newly shows and keeps pieces of its old rows.
+    redraw_whole(window);
 }
 
 void main_window_min_size(HWND window, MINMAXINFO* info) {

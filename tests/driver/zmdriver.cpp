@@ -321,19 +321,6 @@ void print_tree(HWND tree, HTREEITEM item, int depth) {
     }
 }
 
-HTREEITEM find_tree_item(HWND tree, const std::string& path) {
-    HTREEITEM item = tree_next(tree, TVGN_ROOT, nullptr);
-    size_t start = 0;
-    for (;;) {
-        size_t end = path.find('\\', start);
-        std::string part = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        while (item && tree_label(tree, item) != part) item = tree_next(tree, TVGN_NEXT, item);
-        if (!item || end == std::string::npos) return item;
-        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-        item = tree_next(tree, TVGN_CHILD, item);
-        start = end + 1;
-    }
-}
 
 std::string list_text(HWND list, int row, int column) {
     Remote remote(sizeof(LVITEMA) + 1024);
@@ -349,6 +336,20 @@ std::string list_text(HWND list, int row, int column) {
 }
 
 }  // namespace
+
+HTREEITEM find_tree_item(HWND tree, const std::string& path) {
+    HTREEITEM item = tree_next(tree, TVGN_ROOT, nullptr);
+    size_t start = 0;
+    for (;;) {
+        size_t end = path.find('\\', start);
+        std::string part = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        while (item && tree_label(tree, item) != part) item = tree_next(tree, TVGN_NEXT, item);
+        if (!item || end == std::string::npos) return item;
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        item = tree_next(tree, TVGN_CHILD, item);
+        start = end + 1;
+    }
+}
 
 bool list_row_rect(HWND list, int row, RECT* out) {
     DWORD pid = 0;

@@ -105,6 +105,17 @@ class MainWindow(ClientTest):
                               "no-msgbox", MAIN, "1000", "kill")
         self.assertEqual(len(os.listdir(self.path("maildir", "inbox", "big"))), 5001)
 
+    def test_enter_ends_a_rename_in_the_tree(self):
+        os.makedirs(self.path("maildir", "inbox", "old name"))
+        self.write("maildir/inbox/old name/mm1.eml", message(b"kept@example.test", b"Kept"))
+        out = self.run_client("", *LISTED, "tree-edit", MAIN, "347", "inbox\\old name", "new name",
+                              "sleep", "300", "keys", "enter", "sleep", "1000",
+                              "tree", MAIN, "347", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertIn("  new name", values(out, "TREE"))
+        self.assertFalse(os.path.exists(self.path("maildir", "inbox", "old name")))
+        self.assertEqual(self.read("maildir/inbox/new name/mm1.eml"), message(b"kept@example.test", b"Kept"))
+
     def test_list_menu_deletes_a_message(self):
         os.makedirs(self.path("maildir", "deleted items"), exist_ok=True)
         self.write("maildir/inbox/mm1.eml", message(b"Zoe <zoe@example.test>", b"Plans"))

@@ -105,6 +105,9 @@ TEST(MainLayout, PanesSitAroundTheBars) {
         EXPECT_EQ(boxes[id].y, 4);
         x = boxes[id].x;
     }
+    // The whole row fits the narrowest window.
+    auto narrow = layout(700, 400, 140, 200);
+    EXPECT_LE(narrow[IDC_FORWARD].x + narrow[IDC_FORWARD].width, 700);
 }
 
 TEST(MainLayout, NoOverlapAndNothingNegativeAtAnySize) {
