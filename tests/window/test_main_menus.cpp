@@ -152,4 +152,62 @@ TEST_F(MainWindowTest, InTheHeadersViewOnlyTheServerCommandsAreEnabled) {
     EXPECT_FALSE(IsWindowEnabled(item(IDC_DELETE)));
 }
 
+// The pop-up menus the window shows, each closed again as soon as it is
+// open: the texts of each one's items.
+std::vector<std::vector<std::string>> popups_shown;
+
+LRESULT CALLBACK watch_menus(int code, WPARAM wparam, LPARAM lparam) {
+    auto* call = reinterpret_cast<CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && call->message == WM_INITMENUPOPUP) {
+        std::vector<std::string> texts;
+        for (auto& item : items_of(reinterpret_cast<HMENU>(call->wParam))) texts.push_back(item.second);
+        popups_shown.push_back(texts);
+        PostMessageA(call->hwnd, WM_CANCELMODE, 0, 0);
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+struct MenuWatch {
+    HHOOK hook;
+    MenuWatch() : hook(SetWindowsHookExA(WH_CALLWNDPROC, watch_menus, nullptr, GetCurrentThreadId())) {
+        popups_shown.clear();
+    }
+    ~MenuWatch() { UnhookWindowsHookEx(hook); }
+};
+
+TEST_F(MainWindowTest, ARightClickOnARowShowsTheListMenu) {
+    HWND list = item(IDC_MESSAGE_LIST);
+    list_insert_row(list, 0, "someone", nullptr);
+    list_select_row(list, 0);
+    MenuWatch watch;
+    headers_view = 1;
+    click_list(window, NM_RCLICK);
+    headers_view = 0;
+    // In the server's header list a right click does nothing.
+    EXPECT_TRUE(popups_shown.empty());
+    EXPECT_TRUE(greyed(GetMenu(window), CMD_DELETE_FROM_SERVER));
+    click_list(window, NM_RCLICK);
+    EXPECT_EQ(popups_shown, (std::vector<std::vector<std::string>>{{"Reply", "Delete"}}));
+    EXPECT_FALSE(greyed(GetMenu(window), CMD_VIEW_SOURCE));
+    EXPECT_TRUE(IsWindowEnabled(item(IDC_REPLY)));
+}
+
+TEST_F(MainWindowTest, ARightClickOnThePreviewShowsTheEditMenu) {
+    HWND preview = item(IDC_PREVIEW);
+    RECT r;
+    GetWindowRect(preview, &r);
+    SetForegroundWindow(window);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SetFocus(item(IDC_FOLDER_TREE));
+    MenuWatch watch;
+    // The main loop hands the window the button's release; 1 means the
+    // loop drops it.
+    LRESULT dropped = SendMessageA(window, WM_RBUTTONUP, 0, 0);
+    EXPECT_EQ(GetWindowLongPtrA(window, DWLP_MSGRESULT), 1);
+    (void)dropped;
+    EXPECT_EQ(popups_shown, (std::vector<std::vector<std::string>>{{"Cut", "Copy", "Paste", "Delete", "Select All"}}));
+    // The pane was clicked first, so the menu's commands act on it.
+    EXPECT_EQ(GetFocus(), preview);
+}
+
 }  // namespace
