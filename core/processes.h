@@ -5,6 +5,9 @@
 // whole text is its command line, the first word naming the program.
 // Returns 0, or -1 when it could not be started.
 int sys_start_program(const char* program);
+// The same with one argument, handed over whole however many blanks it
+// holds (a message file in "maildir\sent items").
+int sys_start_program_with(const char* program, const char* argument);
 
 struct EnvironmentVariable {
     const char* name;

@@ -16,6 +16,12 @@ int sys_start_program(const char* program) {
     return posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) == 0 ? 0 : -1;
 }
 
+int sys_start_program_with(const char* program, const char* argument) {
+    char* argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
+    pid_t pid;
+    return posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) == 0 ? 0 : -1;
+}
+
 int sys_run_command(const char* command_line, const EnvironmentVariable* variables, int count, int timeout_ms) {
     std::vector<std::string> entries;
     for (char** e = environ; *e; e++) {

@@ -3,12 +3,20 @@
 #include <process.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/processes.h"
 
 int sys_start_program(const char* program) {
     return _spawnlp(_P_NOWAIT, program, program, nullptr) == -1 ? -1 : 0;
+}
+
+int sys_start_program_with(const char* program, const char* argument) {
+    // The runtime joins the arguments with blanks as they are: quoted, the
+    // path stays one argument of the program.
+    std::string quoted = std::string("\"") + argument + "\"";
+    return _spawnlp(_P_NOWAIT, program, program, quoted.c_str(), nullptr) == -1 ? -1 : 0;
 }
 
 int sys_run_command(const char* command_line, const EnvironmentVariable* variables, int count, int timeout_ms) {

@@ -15,3 +15,9 @@ int sys_find_executable(const char* file, const char* directory, Array* program)
 // on success, 31 when the file type has no association. Sides without shell
 // associations always answer 31.
 int sys_shell_open(const char* file, const char* directory);
+
+// What opens a file with the shell: sys_shell_open until a test puts a
+// recorder in its place (tests start no browser); null restores it.
+using ShellOpener = int (*)(const char* file, const char* directory);
+void shell_install(ShellOpener opener);
+int shell_open(const char* file, const char* directory);

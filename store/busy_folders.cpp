@@ -63,3 +63,12 @@ int busy_folders_contains(const char* path) {
         if (std::strcmp(node->text, key.text) == 0) return 1;
     return 0;
 }
+
+int busy_folders_contains_tree(const char* path) {
+    busy_folders_init();
+    Key key(path);
+    size_t n = std::strlen(key.text);
+    for (BusyNode* node = head; node && node->next; node = node->next)
+        if (std::strncmp(node->text, key.text, n) == 0 && (node->text[n] == 0 || node->text[n] == '\\')) return 1;
+    return 0;
+}

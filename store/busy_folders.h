@@ -10,3 +10,6 @@ void busy_folders_add(const char* path);
 int busy_folders_remove(const char* path);
 // 1 when the path is present, compared byte for byte.
 int busy_folders_contains(const char* path);
+// 1 when the path or a folder below it ("maildir\a\b" for "maildir\a") is
+// present.
+int busy_folders_contains_tree(const char* path);

@@ -10,7 +10,8 @@
 #include "format/attachment_sink.h"
 
 // Extractions running now, and the flag that asks them to stop after the
-// attachment at hand. The user interface thread alone sets the flag.
+// attachment at hand. Only the user interface thread, or a thread it starts
+// to wait for them (a double click on a row), sets the flag.
 extern std::atomic<int> running_extractions;
 extern std::atomic<int> extraction_stop;
 

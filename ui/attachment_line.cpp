@@ -52,7 +52,7 @@ int open_attachment(int window_number, const char* name, int index) {
         log_write("User attempted to execute an email attachment.\r\n");
     } else {
         const char* folder = app.program_folder && app.program_folder->text[0] ? app.program_folder->text : ".";
-        int code = sys_shell_open(copy->text, folder);
+        int code = shell_open(copy->text, folder);
         if (code > 32)
             result = 0;
         else

@@ -21,6 +21,7 @@
 #include "ui/settings_platform_win32.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
+#include "ui/main_window_layout.h"
 #include "ui/picker_bridge.h"
 #include "ui/startup.h"
 #include "ui/main_window_ids.h"
@@ -167,7 +168,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     // 20. The main window's file-dialog helper. Without it every save of
     //     the main window does nothing, as the start-up message said.
     launch_picker(window);
-    // 21. The two splitter bars come with the window's layout.
+    // 21. The two splitter bars.
+    create_main_splitters(window);
 
     // 22. Lay the window out once.
     RECT client;

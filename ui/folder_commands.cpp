@@ -49,3 +49,12 @@ bool folder_selection_allowed(const char* relative_path) {
     delete_arrays(path);
     return allowed;
 }
+
+bool folder_change_allowed(const char* relative_path, WindowRef status_window) {
+    Array* path = array_new(message_path_capacity);
+    folder_store_path(path, relative_path);
+    bool allowed = !list_filling && !busy_folders_contains_tree(path->text);
+    delete_arrays(path);
+    if (!allowed) status_set(status_window, "This option is currently unavailable. Please try later.\r\n");
+    return allowed;
+}

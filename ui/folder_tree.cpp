@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int image_folder = 0, image_open_folder = 1, image_headers = 2;
+// Room for any folder name the file system allows, and more.
+constexpr int folder_label_capacity = 1024;
 
 HWND tree_of(HWND window) { return control(window, IDC_FOLDER_TREE); }
 
@@ -55,6 +57,12 @@ void delete_selected_folder(HWND window) {
     if (!selected) return;
     Array* path = array_new(2000);
     folder_item_path(tree, selected, nullptr, path);
+    // A folder the list is being filled from, or one a job writes into,
+    // stays where it is.
+    if (!folder_change_allowed(path->text, window)) {
+        delete_arrays(path);
+        return;
+    }
     if (delete_folder_item(path->text, tree_parent(tree, selected) == nullptr) == 0) {
         clear_message_list(window);
         tree_select(tree, tree_root(tree));
@@ -63,13 +71,26 @@ void delete_selected_folder(HWND window) {
     delete_arrays(path);
 }
 
-bool end_label_edit(HWND tree, NMTVDISPINFOA* info) {
+bool begin_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
+    // Only folders below another folder can be renamed, and not while
+    // their list fills or a job writes into them.
+    if (tree_parent(tree, info->item.hItem) == nullptr) return false;
+    Array* path = array_new(2000);
+    folder_item_path(tree, info->item.hItem, nullptr, path);
+    bool allowed = folder_change_allowed(path->text, window);
+    delete_arrays(path);
+    return allowed;
+}
+
+bool end_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
     if (!info->item.pszText) return false;  // the edit was cancelled
     Array* old_path = array_new(2000);
     Array* new_path = array_new(2000);
     folder_item_path(tree, info->item.hItem, nullptr, old_path);
     folder_item_path(tree, info->item.hItem, info->item.pszText, new_path);
-    bool accepted = rename_folder(old_path->text, info->item.pszText, new_path->text) == 0;
+    // A job may have started on the folder while its name was typed.
+    bool accepted = folder_change_allowed(old_path->text, window) &&
+                    rename_folder(old_path->text, info->item.pszText, new_path->text) == 0;
     delete_arrays(old_path, new_path);
     return accepted;
 }
@@ -101,13 +122,14 @@ void build_folder_tree(HWND window) {
 
 void folder_item_path(HWND tree, HTREEITEM item, const char* replacement, Array* out) {
     array_clear(out);
-    // The item and up to 45 of its ancestors, the top one last; each label
-    // is cut to 99 characters.
+    // The item and up to 45 of its ancestors, the top one last. Labels are
+    // read whole: a folder name is at most 255 characters, and one cut short
+    // would name another folder.
     HTREEITEM chain[46];
     int n = 0;
     chain[n++] = item;
     for (HTREEITEM p = tree_parent(tree, item); p && n < 46; p = tree_parent(tree, p)) chain[n++] = p;
-    Array* label = array_new(100);
+    Array* label = array_new(folder_label_capacity);
     int at = 0;
     for (int i = n - 1; i >= 0; i--) {
         if (i != n - 1) array_copy_at(out, at++, "\\", 1);
@@ -162,14 +184,11 @@ bool folder_tree_notify(HWND window, NMHDR* header, LRESULT* result) {
         *result = 0;
         return true;
     }
-    case TVN_BEGINLABELEDITA: {
-        // Only folders below another folder can be renamed.
-        auto* info = reinterpret_cast<NMTVDISPINFOA*>(header);
-        *result = tree_parent(tree, info->item.hItem) == nullptr ? TRUE : FALSE;
+    case TVN_BEGINLABELEDITA:
+        *result = begin_label_edit(window, tree, reinterpret_cast<NMTVDISPINFOA*>(header)) ? FALSE : TRUE;
         return true;
-    }
     case TVN_ENDLABELEDITA:
-        *result = end_label_edit(tree, reinterpret_cast<NMTVDISPINFOA*>(header)) ? TRUE : FALSE;
+        *result = end_label_edit(window, tree, reinterpret_cast<NMTVDISPINFOA*>(header)) ? TRUE : FALSE;
         return true;
     case TVN_KEYDOWN: {
         auto* key = reinterpret_cast<NMTVKEYDOWN*>(header);

@@ -4,7 +4,8 @@
 
 namespace {
 
-#define ZM_COMMAND_ROW(id, handler, refused, greying, where) {id, refused, greying, where},
+#define ZM_COMMAND_ROW(id, handler, refused, greying, where, menu, text, accelerator) \
+    {id, #handler, refused, greying, where, menu, text, accelerator},
 const CommandRow rows[] = {MAIN_COMMANDS(ZM_COMMAND_ROW)};
 #undef ZM_COMMAND_ROW
 

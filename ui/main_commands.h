@@ -19,14 +19,34 @@ enum CommandGreying {
     GREY_WITHOUT_SERVER_ROW,  // no row of the server's header list is selected
 };
 
-// Where a command is offered.
+// Where a command is offered: a button of the window, and an item of a menu
+// that the window greys with the button (menu 2000 or the list's 3000).
 constexpr unsigned ON_BUTTON = 1, ON_MENU = 2;
+
+// The menu that holds a command's item: a pop-up of the main menu (2000) in
+// the order of the menu bar, or one of the window's other menus.
+enum CommandMenu {
+    MENU_NONE,        // an accelerator or a button only
+    MENU_FILE,
+    MENU_MAIL,
+    MENU_EDIT,
+    MENU_TOOLS,
+    MENU_HELP,
+    MENU_COLOURS,     // the "Colors" pop-up built at start-up
+    MENU_LIST,        // only the message list's menu 3000
+    MENU_TRAY,        // the tray icon's menu 4000
+    MENU_ATTACHMENT,  // the attachments line's menu 5000
+};
 
 struct CommandRow {
     int id;
+    const char* handler;  // the name of the function that carries it out
     unsigned refused_when;
     CommandGreying greying;
     unsigned where;
+    CommandMenu menu;
+    const char* text;         // the menu item's text without its accelerator; null for none
+    const char* accelerator;  // "Ctrl+D", "F9"; null for none
 };
 
 // The state of the window a command meets.

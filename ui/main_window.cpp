@@ -24,8 +24,13 @@
 #include "ui/list_commands.h"
 #include "ui/main_command_list.h"
 #include "ui/main_commands.h"
+#include "ui/later_commands.h"
+#include "ui/program_commands.h"
 #include "ui/message_list.h"
 #include "ui/main_window_ids.h"
+#include "ui/main_window_layout.h"
+#include "ui/main_window_input.h"
+#include "ui/splitter_window.h"
 #include "ui/status_window.h"
 #include "ui/transfer_jobs.h"
 #include "ui/tray.h"
@@ -40,12 +45,6 @@
 #include "wingui/tree_view.h"
 
 namespace {
-
-// Bar positions in percent of the client area: the folder tree keeps the
-// left fifth, the list the upper half of the rest.
-constexpr int vertical_bar_percent = 20;
-constexpr int horizontal_bar_percent = 50;
-constexpr int bar_thickness = 4;
 
 void add_list_columns(HWND window) {
     // Widths in dialog units.
@@ -109,6 +108,9 @@ bool busy_command(HWND window, int command, LPARAM argument) {
         take_list_rows(window, reinterpret_cast<const RowBatch*>(argument));
         result = 0;
         break;
+    case CMD_OPEN_SEND_WINDOW:
+        result = open_send_window(window, argument);
+        break;
     case CMD_REMOVE_SENT_ROW:
         if (std::strcmp(app.current_folder->text, "maildir\\outbox") == 0)
             remove_message_row(window, static_cast<int>(argument));
@@ -162,13 +164,12 @@ void toggle_option(HWND, int command) {
 }
 
 using CommandHandler = void (*)(HWND window, int command);
-constexpr CommandHandler no_handler = nullptr;
 
 struct HandlerRow {
     int id;
     CommandHandler handler;
 };
-#define ZM_HANDLER_ROW(id, handler, refused, greying, where) {id, handler},
+#define ZM_HANDLER_ROW(id, handler, refused, greying, where, menu, text, accelerator) {id, handler},
 const HandlerRow handlers[] = {MAIN_COMMANDS(ZM_HANDLER_ROW)};
 #undef ZM_HANDLER_ROW
 
@@ -195,7 +196,7 @@ void on_command(HWND window, int command) {
         return;
     }
     for (const HandlerRow& h : handlers)
-        if (h.id == command && h.handler) h.handler(window, command);
+        if (h.id == command) h.handler(window, command);
 }
 
 INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -208,18 +209,25 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     case WM_SIZE:
         layout_main_window(window, LOWORD(lparam), HIWORD(lparam));
         return TRUE;
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+    case WM_SPLITTER_MOVED: {
         RECT client;
         GetClientRect(window, &client);
-        int width = client.right * vertical_bar_percent / 100 + dialog_units_x(window, 100);
-        info->ptMinTrackSize.x = width < 700 ? 700 : width;
-        info->ptMinTrackSize.y = client.bottom * horizontal_bar_percent / 100 + dialog_units_y(window, 100);
+        layout_main_window(window, client.right, client.bottom);
         return TRUE;
     }
+    case WM_GETMINMAXINFO:
+        main_window_min_size(window, reinterpret_cast<MINMAXINFO*>(lparam));
+        return TRUE;
+    case WM_ACTIVATE:
+        // Coming back to the front: the panes repaint together, not one by one.
+        if (LOWORD(wparam) != WA_INACTIVE) redraw_whole(window);
+        return FALSE;
+    case WM_KEYDOWN:
+        main_window_key(window, wparam);
+        return TRUE;
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONUP:
-        set_dialog_result(window, attachment_box_mouse(window, message) ? 1 : 0);
+        set_dialog_result(window, main_window_mouse(window, message) ? 1 : 0);
         return TRUE;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -246,16 +254,15 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         remove_tray_icon(window);
         return FALSE;
     case WM_COMMAND:
-        if (lparam && busy_command(window, LOWORD(wparam), lparam)) return TRUE;
+        if ((lparam || LOWORD(wparam) == CMD_OPEN_SEND_WINDOW) && busy_command(window, LOWORD(wparam), lparam))
+            return TRUE;
         on_command(window, LOWORD(wparam));
         return TRUE;
     case WM_NOTIFY: {
         LRESULT result = 0;
         auto* header = reinterpret_cast<NMHDR*>(lparam);
-        if (header->idFrom == IDC_MESSAGE_LIST && (header->code == NM_CLICK || header->code == NM_RCLICK) &&
-            list_selected_count(header->hwndFrom) > 0)
-            enable_message_commands(window);
-        if (folder_tree_notify(window, header, &result) || message_list_notify(window, header, &result)) {
+        if (main_window_notify(window, header, &result) || folder_tree_notify(window, header, &result) ||
+            message_list_notify(window, header, &result)) {
             set_dialog_result(window, result);
             return TRUE;
         }
@@ -281,37 +288,4 @@ HWND create_main_window(HINSTANCE instance) {
     HWND window = create_dialog(instance, IDD_MAIN, nullptr, main_window_procedure, nullptr);
     main_window.store(window);
     return window;
-}
-
-void layout_main_window(HWND window, int width, int height) {
-    const int gap = dialog_units_x(window, 3);
-    const int button_height = dialog_units_y(window, 14);
-    const int line_height = dialog_units_y(window, 12);
-    const int top = gap + button_height + gap;
-
-    // Along the top: the account box, then the buttons.
-    int x = gap;
-    place_control(window, IDC_ACCOUNTS, x, gap, dialog_units_x(window, 120), dialog_units_y(window, 100));
-    x += dialog_units_x(window, 120) + gap;
-    const int buttons[] = {IDC_RECEIVE, IDC_NEW_EMAIL, IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD};
-    for (int id : buttons) {
-        int w = dialog_units_x(window, id == IDC_RECEIVE || id == IDC_NEW_EMAIL ? 56 : 44);
-        place_control(window, id, x, gap, w, button_height);
-        x += w + gap;
-    }
-
-    const int split_x = width * vertical_bar_percent / 100;
-    const int split_y = top + (height - top) * horizontal_bar_percent / 100;
-    const int right = split_x + bar_thickness;
-    const int right_width = width - right - gap;
-
-    place_control(window, IDC_FOLDER_TREE, gap, top, split_x - gap, height - top - gap);
-    place_control(window, IDC_MESSAGE_LIST, right, top, right_width, split_y - top);
-
-    const int lower = split_y + bar_thickness;
-    const int status_y = height - gap - line_height;
-    const int attachments_y = status_y - gap - line_height;
-    place_control(window, IDC_PREVIEW, right, lower, right_width, attachments_y - gap - lower);
-    place_control(window, IDC_ATTACHMENTS, right, attachments_y, right_width, line_height);
-    place_control(window, IDC_STATUS, right, status_y, right_width, line_height);
 }

@@ -9,5 +9,3 @@
 
 // Creates the window from dialog resource 300, hidden.
 HWND create_main_window(HINSTANCE instance);
-// Arranges the controls for the current client size.
-void layout_main_window(HWND window, int width, int height);

@@ -15,6 +15,7 @@
 #define IDB_FOLDERS_MASK 2300
 #define IDI_TRAY 2400
 #define IDI_TRAY_MAIL 2500
+#define IDM_LIST 3000
 #define IDM_TRAY 4000
 #define IDM_ATTACHMENTS 5000
 
@@ -57,6 +58,12 @@
 // The "Colors" pop-up: the system colours, and the schemes from 20000 up
 // (ui/colour_schemes.h)
 #define CMD_SYSTEM_COLOURS 1303
+
+#define CMD_SHOW_IN_PREVIEW 394
+#define CMD_VIEW_HELP_FILE 335
+#define CMD_ACCOUNT_MANAGER 1070
+#define CMD_ADDRESS_BOOK 1080
+#define CMD_CLOSE_SEND_WINDOWS 1306
 
 // Menu items of the message commands
 #define CMD_REPLY_TO_LIST 250

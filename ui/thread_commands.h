@@ -22,6 +22,8 @@ constexpr int CMD_REDISPLAY = MAIN_REDISPLAY;  // 126
 constexpr int CMD_REMOVE_SENT_ROW = 127;
 // To the main window, with a batch of rows from the list fill.
 constexpr int CMD_LIST_ROWS = 128;
+// To the main window: open a new send window and wait until it exists.
+constexpr int CMD_OPEN_SEND_WINDOW = 910;
 // To the main window, with a request: make a status window for a job.
 constexpr int CMD_OPEN_STATUS_WINDOW = 920;
 // Posted by the move worker once its files have gone: the folder on show is

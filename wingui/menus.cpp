@@ -36,8 +36,12 @@ bool menu_item_enabled(HMENU menu, int id) {
 void show_popup_menu(HWND owner, HINSTANCE instance, int resource, POINT at, UINT flags) {
     HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(resource));
     if (!menu) return;
-    TrackPopupMenu(GetSubMenu(menu, 0), flags, at.x, at.y, 0, owner, nullptr);
+    show_menu_at(owner, GetSubMenu(menu, 0), at, flags);
     DestroyMenu(menu);
+}
+
+void show_menu_at(HWND owner, HMENU popup, POINT at, UINT flags) {
+    if (popup) TrackPopupMenu(popup, flags, at.x, at.y, 0, owner, nullptr);
 }
 
 HMENU new_popup_menu() { return CreatePopupMenu(); }

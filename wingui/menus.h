@@ -16,6 +16,8 @@ bool menu_item_enabled(HMENU menu, int id);
 // Shows the first pop-up of menu resource `resource` at `at` (screen
 // pixels) and waits until it closes; the chosen command goes to `owner`.
 void show_popup_menu(HWND owner, HINSTANCE instance, int resource, POINT at, UINT flags);
+// The same for a pop-up in hand (one of the window's menu bar).
+void show_menu_at(HWND owner, HMENU popup, POINT at, UINT flags);
 
 // An empty pop-up menu, its items appended in order, and the pop-up put into
 // a menu bar at `position` (0 the first) under `title`. The bar's window

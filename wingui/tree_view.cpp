@@ -73,3 +73,5 @@ void tree_delete(HWND tree, HTREEITEM item) { SendMessageA(tree, TVM_DELETEITEM,
 void tree_set_images(HWND tree, HIMAGELIST images) {
     SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
 }
+
+void tree_end_label_edit(HWND tree) { SendMessageA(tree, TVM_ENDEDITLABELNOW, FALSE, 0); }

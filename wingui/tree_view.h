@@ -26,6 +26,8 @@ HTREEITEM tree_next_sibling(HWND tree, HTREEITEM item);
 HTREEITEM tree_selection(HWND tree);
 
 void tree_select(HWND tree, HTREEITEM item);
+// Ends a label edit in progress, keeping the typed text (as Enter would).
+void tree_end_label_edit(HWND tree);
 void tree_expand(HWND tree, HTREEITEM item);
 void tree_delete(HWND tree, HTREEITEM item);
 void tree_set_images(HWND tree, HIMAGELIST images);

@@ -14,6 +14,9 @@
 //   listbox <title> <id>            print every entry of a list box
 //   listbox-select <title> <id> <text>  select the list box entry of that text
 //   listbox-index <title> <id> <n>  select entry n of a list box (-1: none)
+//   tree-edit <title> <id> <path> <name>  begin renaming a tree item as a
+//                                   slow second click would, and type the
+//                                   name (a "keys enter" step ends it)
 //   send-message <title> <id> <msg> send a control message number msg with
 //                                   both parameters 0 (no pointers cross
 //                                   the processes), print its result, e.g.
@@ -139,6 +142,21 @@ void send_message(const NextArgument& next) {
     std::printf("MESSAGE: %lld\n", static_cast<long long>(SendMessageA(control, number, 0, 0)));
 }
 
+void tree_edit(const NextArgument& next) {
+    HWND w = need_window(next());
+    HWND tree = GetDlgItem(w, std::atoi(next().c_str()));
+    std::string path = next(), name = next();
+    HTREEITEM item = tree ? find_tree_item(tree, path) : nullptr;
+    if (!item) fail("no tree item " + path);
+    SetForegroundWindow(w);
+    SetFocus(tree);
+    auto edit = reinterpret_cast<HWND>(SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item)));
+    if (!edit) fail("the tree refused to edit " + path);
+    std::wstring wide(name.begin(), name.end());
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    std::printf("EDITING: %s\n", path.c_str());
+}
+
 struct ControlStep {
     const char* name;
     void (*run)(const NextArgument& next);
@@ -148,6 +166,7 @@ constexpr ControlStep steps[] = {
     {"text", text},       {"set-text", set_text},  {"wait-text", wait_text},         {"check", check},
     {"checked", checked}, {"combo", combo},        {"listbox", listbox},             {"listbox-select", listbox_select},
     {"listbox-index", listbox_index}, {"send-message", send_message}, {"combo-select", combo_select},
+    {"tree-edit", tree_edit},
 };
 
 }  // namespace

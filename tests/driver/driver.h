@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 
@@ -20,6 +22,13 @@ std::string one_line(const std::string& text);
 using NextArgument = std::function<std::string()>;
 // Runs the step when it is one of the control steps; false when it is not.
 bool run_control_step(const std::string& step, const NextArgument& next);
+
+// Runs the step when it is one of the mouse steps; false when it is not.
+bool run_mouse_step(const std::string& step, const NextArgument& next);
+// The tree item of a relative path ("inbox\\lists"), expanding on the way.
+HTREEITEM find_tree_item(HWND tree, const std::string& path);
+// The rectangle of a list view's row, asked in the list's process.
+bool list_row_rect(HWND list, int row, RECT* out);
 
 // Prints a shell link's target and description.
 void print_shortcut(const std::string& path);

@@ -35,7 +35,7 @@
 //                                   process, not only the started program's
 //
 // The steps on a window's controls (texts, check boxes, combo and list
-// boxes) are in control_steps.cpp.
+// boxes) are in control_steps.cpp, those with the mouse in mouse_steps.cpp.
 //
 // Windows are looked for in the started program and in every process it
 // started, and theirs in turn: the client shows its file dialogs from a
@@ -322,19 +322,6 @@ void print_tree(HWND tree, HTREEITEM item, int depth) {
     }
 }
 
-HTREEITEM find_tree_item(HWND tree, const std::string& path) {
-    HTREEITEM item = tree_next(tree, TVGN_ROOT, nullptr);
-    size_t start = 0;
-    for (;;) {
-        size_t end = path.find('\\', start);
-        std::string part = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        while (item && tree_label(tree, item) != part) item = tree_next(tree, TVGN_NEXT, item);
-        if (!item || end == std::string::npos) return item;
-        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-        item = tree_next(tree, TVGN_CHILD, item);
-        start = end + 1;
-    }
-}
 
 std::string list_text(HWND list, int row, int column) {
     Remote remote(sizeof(LVITEMA) + 1024);
@@ -349,12 +336,44 @@ std::string list_text(HWND list, int row, int column) {
     return text;
 }
 
+}  // namespace
+
+HTREEITEM find_tree_item(HWND tree, const std::string& path) {
+    HTREEITEM item = tree_next(tree, TVGN_ROOT, nullptr);
+    size_t start = 0;
+    for (;;) {
+        size_t end = path.find('\\', start);
+        std::string part = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        while (item && tree_label(tree, item) != part) item = tree_next(tree, TVGN_NEXT, item);
+        if (!item || end == std::string::npos) return item;
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        item = tree_next(tree, TVGN_CHILD, item);
+        start = end + 1;
+    }
+}
+
+bool list_row_rect(HWND list, int row, RECT* out) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    Remote remote(sizeof(RECT), pid);
+    RECT r{LVIR_BOUNDS, 0, 0, 0};
+    remote.put(0, &r, sizeof r);
+    if (!SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.base)))
+        return false;
+    remote.get(0, out, sizeof *out);
+    return true;
+}
+
+namespace {
+
 WORD key_code(const std::string& name) {
     return name.size() == 1 ? static_cast<WORD>(VkKeyScanA(name[0]) & 0xFF)
            : name == "enter"  ? VK_RETURN
            : name == "delete" ? VK_DELETE
            : name == "insert" ? VK_INSERT
            : name == "f9"     ? VK_F9
+           : name == "down"   ? VK_DOWN
+           : name == "escape" ? VK_ESCAPE
                               : 0;
 }
 
@@ -369,7 +388,7 @@ int main(int argc, char** argv) {
     };
     while (i < args.size()) {
         std::string step = next();
-        if (run_control_step(step, next)) {
+        if (run_control_step(step, next) || run_mouse_step(step, next)) {
         } else if (step == "shortcut") {
             print_shortcut(next());
         } else if (step == "any-process") {

@@ -61,7 +61,8 @@ class FolderTree(ClientTest):
     def test_top_level_folders_cannot_be_deleted(self):
         out = self.run_client("", "window", "Zenth Mail", "15000",
                               "tree-select", "Zenth Mail", "347", "archive",
-                              "post-key", "Zenth Mail", "347", "delete",
+                              # A folder is deleted only once its list is filled.
+                              "sleep", "1500", "post-key", "Zenth Mail", "347", "delete",
                               "msgbox", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), ["Cannot delete main program directory!"])
         self.assertTrue(os.path.isdir(self.path("maildir/archive")))
@@ -69,7 +70,8 @@ class FolderTree(ClientTest):
     def test_deleting_a_folder_with_subfolders_keeps_them(self):
         out = self.run_client("", "window", "Zenth Mail", "15000",
                               "tree-select", "Zenth Mail", "347", "inbox\\lists",
-                              "post-key", "Zenth Mail", "347", "delete",
+                              # A folder is deleted only once its list is filled.
+                              "sleep", "1500", "post-key", "Zenth Mail", "347", "delete",
                               "msgbox", "Zenth Mail", "5000", "yes",
                               "msgbox", "Zenth Mail", "5000",
                               "tree", "Zenth Mail", "347", *CLOSE_AND_EXIT)
@@ -84,7 +86,8 @@ class FolderTree(ClientTest):
     def test_deleting_a_nested_folder(self):
         out = self.run_client("", "window", "Zenth Mail", "15000",
                               "tree-select", "Zenth Mail", "347", "inbox\\lists\\work",
-                              "post-key", "Zenth Mail", "347", "delete",
+                              # A folder is deleted only once its list is filled.
+                              "sleep", "1500", "post-key", "Zenth Mail", "347", "delete",
                               "msgbox", "Zenth Mail", "5000", "yes",
                               "no-msgbox", "Zenth Mail", "500",
                               "tree", "Zenth Mail", "347", *CLOSE_AND_EXIT)

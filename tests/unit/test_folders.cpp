@@ -47,6 +47,29 @@ TEST_F(FoldersTest, BusyFoldersAddRemoveAndContains) {
     EXPECT_EQ(busy_folders_remove("temp"), 1);
 }
 
+TEST_F(FoldersTest, ABusyFolderOrOneBelowItIsNeitherRenamedNorDeleted) {
+    int window = 0;
+    busy_folders_add("maildir\\inbox\\lists\\work");
+    EXPECT_EQ(busy_folders_contains_tree("maildir\\inbox"), 1);
+    EXPECT_EQ(busy_folders_contains_tree("maildir\\inbox\\lists\\work"), 1);
+    EXPECT_EQ(busy_folders_contains_tree("maildir\\inbox\\li"), 0);  // a name, not a prefix
+    EXPECT_EQ(busy_folders_contains_tree("maildir\\drafts"), 0);
+    EXPECT_FALSE(folder_change_allowed("inbox", &window));
+    EXPECT_EQ(ui.status_text(), "This option is currently unavailable. Please try later.");
+    ui.status_calls.clear();
+    EXPECT_FALSE(folder_change_allowed("inbox\\lists\\work", &window));
+    EXPECT_TRUE(folder_change_allowed("inbox\\other", &window));
+    EXPECT_TRUE(folder_change_allowed("drafts", &window));
+    busy_folders_remove("maildir\\inbox\\lists\\work");
+    ui.status_calls.clear();
+    EXPECT_TRUE(folder_change_allowed("inbox", &window));
+    EXPECT_EQ(ui.status_text(), "");
+    // While the list fills nothing is renamed or deleted.
+    list_filling = 1;
+    EXPECT_FALSE(folder_change_allowed("drafts", &window));
+    list_filling = 0;
+}
+
 TEST_F(FoldersTest, ClearFolderRemovesFilesBySuffixAndKeepsSubfolders) {
     make("maildir/inbox/lists");
     touch("maildir/inbox/mm1.eml");

@@ -1,0 +1,135 @@
+"""The main window in the real client: the splitter bar dragged with the
+mouse, the minimum size and a minimised window, "View Source" with and
+without a message, the account manager started without waiting, a folder
+deletion refused while a large folder fills, and menu 3000's Delete."""
+
+import os
+import re
+import shutil
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from zmharness import ClientTest, values  # noqa: E402
+
+STAND_IN = os.environ.get("ZM_STAND_IN", "")
+MAIN = "Zenth Mail"
+CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "5000"]
+LISTED = ["window", MAIN, "15000", "sleep", "1500"]
+UNAVAILABLE = "This option is currently unavailable. Please try later."
+
+
+def message(sender, subject):
+    return (b"From: " + sender + b"\r\nTo: me@example.test\r\nSubject: " + subject +
+            b"\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nHello.\r\n")
+
+
+def boxes(out):
+    """Each CHILD line as (client box, screen box), four numbers each."""
+    found = []
+    for line in values(out, "CHILD"):
+        numbers = [int(n) for n in re.findall(r"-?\d+", line)]
+        found.append((numbers[:4], numbers[4:]))
+    return found
+
+
+class MainWindow(ClientTest):
+    def test_dragging_the_vertical_bar_moves_tree_and_list(self):
+        out = self.run_client("", *LISTED,
+                              "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
+                              "drag-child", MAIN, "20", "200", "0", "sleep", "500",
+                              "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
+                              *CLOSE_AND_EXIT)
+        (bar, _), (tree, _), (listed, _), (bar2, _), (tree2, _), (listed2, _) = boxes(out)
+        self.assertEqual(tree[2], bar[0])
+        self.assertEqual(listed[0], bar[2])
+        # The bar settles on a whole percent, within a few pixels of the drop.
+        self.assertAlmostEqual(bar2[0] - bar[0], 200, delta=15)
+        self.assertEqual(tree2[2], bar2[0])
+        self.assertEqual(listed2[0], bar2[2])
+        self.assertEqual(listed2[2], listed[2])
+
+    def test_minimum_size_and_minimise_restore(self):
+        # The frame's corner dragged far up and left: the window stops at
+        # its minimum width of 700 pixels; minimised and restored, the
+        # list is where it was.
+        out = self.run_client("", *LISTED, "syscommand", MAIN, "restore", "rect", MAIN,
+                              "drag-corner", MAIN, "-2000", "-2000", "sleep", "500", "rect", MAIN,
+                              "child-rect", MAIN, "303",
+                              "syscommand", MAIN, "minimize", "syscommand", MAIN, "restore", "sleep", "500",
+                              "child-rect", MAIN, "303", *CLOSE_AND_EXIT)
+        rects = [[int(n) for n in re.findall(r"-?\d+", line)[:4]] for line in values(out, "RECT")]
+        restored, small = rects
+        self.assertGreaterEqual(small[2] - small[0], 700)
+        self.assertLess(small[2] - small[0], restored[2] - restored[0])
+        (before, _), (after, _) = boxes(out)
+        self.assertEqual(before, after)
+        self.assertGreater(before[2] - before[0], 0)
+        self.assertGreater(before[3] - before[1], 0)
+
+    def test_view_source_without_and_with_a_message(self):
+        self.write("maildir/sent items/mm1.eml", message(b"me@example.test", b"Sent one"))
+        out = self.run_client("", *LISTED, "command", MAIN, "342",
+                              "wait-text", MAIN, "213", "Please select an e-mail!", "5000",
+                              "tree-select", MAIN, "347", "sent items", "sleep", "1500",
+                              "list-select", MAIN, "303", "0", "command", MAIN, "342",
+                              "window", "mm1.eml - Notepad", "15000",
+                              "kill-process", "notepad.exe", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertIn(b"Please select an e-mail!", self.read("zmlog.txt"))
+        self.assertEqual(values(out, "KILLED"), ["notepad.exe 1"])
+
+    def test_account_manager_starts_without_the_client_waiting(self):
+        shutil.copy(STAND_IN, self.path("zenth-profiles.exe"))
+        out = self.run_client("", *LISTED, "command", MAIN, "1070", "sleep", "3000",
+                              "send-command", MAIN, "1308",
+                              "keys", "ctrl+m", "sleep", "3000",
+                              "process", "zenth-profiles.exe",
+                              "kill-process", "zenth-profiles.exe", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        # Both started, the second by Ctrl+M while the first (which stays
+        # 20 seconds) still ran: the client waited for neither.
+        self.assertEqual(self.read("stand-in.txt"), b"started\nstarted\n")
+        self.assertEqual(values(out, "PROCESS"), ["zenth-profiles.exe 2"])
+        self.assertEqual(values(out, "KILLED"), ["zenth-profiles.exe 2"])
+
+    def test_folder_deletion_refused_while_a_large_folder_fills(self):
+        os.makedirs(self.path("maildir", "inbox", "big"))
+        data = message(b"bulk@example.test", b"Bulk")
+        for n in range(1, 5001):
+            self.write("maildir/inbox/big/mm%d.eml" % n, data)
+        out = self.run_client("", *LISTED, "tree-select", MAIN, "347", "inbox\\big",
+                              "post-key", MAIN, "347", "delete",
+                              "wait-text", MAIN, "213", UNAVAILABLE, "10000",
+                              "no-msgbox", MAIN, "1000", "kill")
+        self.assertEqual(len(os.listdir(self.path("maildir", "inbox", "big"))), 5001)
+
+    def test_enter_ends_a_rename_in_the_tree(self):
+        os.makedirs(self.path("maildir", "inbox", "old name"))
+        self.write("maildir/inbox/old name/mm1.eml", message(b"kept@example.test", b"Kept"))
+        out = self.run_client("", *LISTED, "tree-edit", MAIN, "347", "inbox\\old name", "new name",
+                              "sleep", "300", "keys", "enter", "sleep", "1000",
+                              "tree", MAIN, "347", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertIn("  new name", values(out, "TREE"))
+        self.assertFalse(os.path.exists(self.path("maildir", "inbox", "old name")))
+        self.assertEqual(self.read("maildir/inbox/new name/mm1.eml"), message(b"kept@example.test", b"Kept"))
+
+    def test_list_menu_deletes_a_message(self):
+        os.makedirs(self.path("maildir", "deleted items"), exist_ok=True)
+        self.write("maildir/inbox/mm1.eml", message(b"Zoe <zoe@example.test>", b"Plans"))
+        self.write("maildir/inbox/mm2.eml", message(b"adam@example.test", b"Invoice"))
+        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "1",
+                              "click-row", MAIN, "303", "1", "right", "sleep", "500",
+                              "keys", "down", "keys", "down", "keys", "enter", "sleep", "1500",
+                              *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        inbox = sorted(f for f in os.listdir(self.path("maildir", "inbox")) if f.endswith(".eml"))
+        self.assertEqual(inbox, ["mm1.eml"])
+        self.assertEqual(self.read("maildir/deleted items/mm1.eml"),
+                         message(b"adam@example.test", b"Invoice"))
+
+
+if __name__ == "__main__":
+    unittest.main()

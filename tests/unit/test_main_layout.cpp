@@ -1,0 +1,151 @@
+// The main window's splitter bars and layout as arithmetic: where a bar of a
+// position lies, how far a drag takes it, the double clicks, the refused
+// bars, and the controls' boxes for client sizes from nothing to a screen.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "ui/main_layout.h"
+#include "ui/main_window_ids.h"
+#include "ui/splitter_bars.h"
+
+namespace {
+
+TEST(SplitterBars, PlaceFromPosition) {
+    BarPlace v = bar_place(0x22, 20, 1280, 740);
+    EXPECT_EQ(v.left, 256);
+    EXPECT_EQ(v.top, 0);
+    EXPECT_EQ(v.width, 4);
+    EXPECT_EQ(v.height, 740);
+    BarPlace h = bar_place(0x21, 50, 1280, 741);
+    EXPECT_EQ(h.left, 0);
+    EXPECT_EQ(h.top, 370);
+    EXPECT_EQ(h.width, 1280);
+    EXPECT_EQ(h.height, 4);
+    // A minimised window has no client area: the bar sits at 0.
+    BarPlace empty = bar_place(0x22, 20, 0, 0);
+    EXPECT_EQ(empty.left, 0);
+    EXPECT_EQ(empty.height, 0);
+}
+
+TEST(SplitterBars, CreationNeedsAParentAndAPosition) {
+    EXPECT_TRUE(bar_creation_allowed(true, 0, 0x22));
+    EXPECT_TRUE(bar_creation_allowed(true, 99, 0x21));
+    EXPECT_FALSE(bar_creation_allowed(false, 20, 0x22));
+    EXPECT_FALSE(bar_creation_allowed(true, -1, 0x22));
+    EXPECT_FALSE(bar_creation_allowed(true, 100, 0x22));
+    // A fixed bar may lie anywhere from 0.
+    EXPECT_TRUE(bar_creation_allowed(true, 150, BAR_FIXED));
+    EXPECT_FALSE(bar_creation_allowed(true, -1, BAR_FIXED));
+}
+
+TEST(SplitterBars, DragStaysFivePixelsInsideThePanes) {
+    // Tree from x = 4, preview to x = 1276.
+    EXPECT_EQ(bar_drag_offset(600, 4, 1276), 600);
+    EXPECT_EQ(bar_drag_offset(0, 4, 1276), 9);
+    EXPECT_EQ(bar_drag_offset(8, 4, 1276), 9);
+    EXPECT_EQ(bar_drag_offset(1267, 4, 1276), 1267);
+    EXPECT_EQ(bar_drag_offset(1268, 4, 1276), 1267);
+    EXPECT_EQ(bar_drag_offset(5000, 4, 1276), 1267);
+    // Panes too narrow for both margins: the near one wins.
+    EXPECT_EQ(bar_drag_offset(10, 4, 12), 9);
+}
+
+TEST(SplitterBars, PositionsAfterADragAndTheDoubleClicks) {
+    EXPECT_EQ(bar_position_of(256, 1280), 20);
+    EXPECT_EQ(bar_position_of(639, 1280), 49);
+    EXPECT_EQ(bar_position_of(1279, 1280), 99);
+    EXPECT_EQ(bar_position_of(5000, 1280), 99);
+    EXPECT_EQ(bar_position_of(-3, 1280), 0);
+    EXPECT_EQ(bar_position_of(10, 0), 0);
+    EXPECT_EQ(bar_double_click_position(true), 1);
+    EXPECT_EQ(bar_double_click_position(false), 99);
+    EXPECT_EQ(bar_double_click_offset(true, 1280), 1);
+    EXPECT_EQ(bar_double_click_offset(false, 1280), 1276);
+}
+
+std::map<int, LayoutBox> layout(int width, int height, int bar_x, int bar_y) {
+    LayoutBox boxes[layout_box_count];
+    // The base units of an 8-point dialog font: 6 across, 13 down.
+    layout_main_boxes(LayoutInput{width, height, bar_x, bar_y, 6, 13}, boxes);
+    std::map<int, LayoutBox> by_id;
+    for (const LayoutBox& b : boxes) by_id[b.id] = b;
+    return by_id;
+}
+
+bool overlap(const LayoutBox& a, const LayoutBox& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+TEST(MainLayout, PanesSitAroundTheBars) {
+    auto boxes = layout(1280, 740, 256, 370);
+    ASSERT_EQ(boxes.size(), 15u);
+    const LayoutBox& tree = boxes[IDC_FOLDER_TREE];
+    const LayoutBox& list = boxes[IDC_MESSAGE_LIST];
+    const LayoutBox& preview = boxes[IDC_PREVIEW];
+    const LayoutBox& vbar = boxes[BAR_ID_VERTICAL];
+    const LayoutBox& hbar = boxes[BAR_ID_HORIZONTAL];
+    // 3 units of gap (4 pixels), buttons 14 units (22 pixels) high.
+    EXPECT_EQ(tree.x, 4);
+    EXPECT_EQ(tree.y, 30);
+    EXPECT_EQ(tree.x + tree.width, 256);
+    EXPECT_EQ(vbar.x, 256);
+    EXPECT_EQ(list.x, 260);
+    EXPECT_EQ(list.x + list.width, 1276);
+    EXPECT_EQ(list.y + list.height, 370);
+    EXPECT_EQ(hbar.y, 370);
+    EXPECT_EQ(preview.y, 374);
+    EXPECT_EQ(boxes[IDC_STATUS].y + boxes[IDC_STATUS].height, 736);
+    EXPECT_EQ(boxes[IDC_ATTACHMENTS].y + boxes[IDC_ATTACHMENTS].height + 4, boxes[IDC_STATUS].y);
+    EXPECT_EQ(preview.y + preview.height + 4, boxes[IDC_ATTACHMENTS].y);
+    // The top row: the account box, then the seven buttons left to right.
+    int x = 0;
+    for (int id : {IDC_ACCOUNTS, IDC_RECEIVE, IDC_NEW_EMAIL, IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) {
+        EXPECT_GT(boxes[id].x, x) << id;
+        EXPECT_EQ(boxes[id].y, 4);
+        x = boxes[id].x;
+    }
+    // The whole row fits the narrowest window.
+    auto narrow = layout(700, 400, 140, 200);
+    EXPECT_LE(narrow[IDC_FORWARD].x + narrow[IDC_FORWARD].width, 700);
+}
+
+TEST(MainLayout, NoOverlapAndNothingNegativeAtAnySize) {
+    const int sizes[][2] = {{0, 0}, {1, 1}, {50, 20}, {700, 300}, {700, 40}, {1280, 740}, {1920, 1200}, {20, 900}};
+    for (const auto& size : sizes) {
+        for (int vertical : {0, 1, 20, 50, 99}) {
+            for (int horizontal : {0, 1, 50, 99}) {
+                int w = size[0], h = size[1];
+                auto boxes = layout(w, h, vertical * w / 100, horizontal * h / 100);
+                SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << vertical << "/" << horizontal);
+                // The account box counts as tall as a button when closed.
+                boxes[IDC_ACCOUNTS].height = boxes[IDC_RECEIVE].height;
+                for (auto& [id, box] : boxes) {
+                    EXPECT_GE(box.x, 0) << id;
+                    EXPECT_GE(box.y, 0) << id;
+                    EXPECT_GE(box.width, 0) << id;
+                    EXPECT_GE(box.height, 0) << id;
+                    for (auto& [other_id, other] : boxes)
+                        if (other_id != id) {
+                            EXPECT_FALSE(overlap(box, other)) << id << " and " << other_id;
+                        }
+                }
+            }
+        }
+    }
+}
+
+TEST(MainLayout, BarsOutsideTheRoomAreKeptInIt) {
+    // A horizontal bar above the buttons' row or below the status field.
+    auto high = layout(1280, 740, 256, 0);
+    EXPECT_EQ(high[BAR_ID_HORIZONTAL].y, high[IDC_MESSAGE_LIST].y);
+    EXPECT_EQ(high[IDC_MESSAGE_LIST].height, 0);
+    auto low = layout(1280, 740, 256, 740);
+    EXPECT_EQ(low[IDC_PREVIEW].height, 0);
+    EXPECT_GT(low[IDC_MESSAGE_LIST].height, 600);
+    auto far = layout(1280, 740, 1279, 370);
+    EXPECT_EQ(far[IDC_MESSAGE_LIST].width, 0);
+    EXPECT_EQ(far[BAR_ID_VERTICAL].x + 4 + 4, 1280);
+}
+
+}  // namespace

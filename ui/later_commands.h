@@ -1,0 +1,41 @@
+// The main window's commands whose windows come with later work: each is in
+// its menu, with its accelerator, passes the command table's checks and
+// reaches its handler here, which does nothing yet.
+#pragma once
+
+#include <windows.h>
+
+#include <richedit.h>
+
+// The message viewer: "Show HTML" (202), "Show Text" (203), F9 (394), the
+// "View" button (346) and "Details" (338).
+void show_html(HWND window, int command);
+void show_text(HWND window, int command);
+void show_in_preview(HWND window, int command);
+void view_message(HWND window, int command);
+void details(HWND window, int command);
+// The preview pane's link notification (EN_LINK).
+void open_preview_link(HWND window, ENLINK* link);
+
+// Reply, forward and compose: "New Email" (343, through 910), "Open File"
+// (393), "Reply" (339), "Reply to List" (250), "Forward" (402) and "Close
+// Send Windows" (1306).
+void new_email(HWND window, int command);
+void open_file(HWND window, int command);
+void reply(HWND window, int command);
+void reply_to_list(HWND window, int command);
+void forward(HWND window, int command);
+void close_send_windows(HWND window, int command);
+// The private command 910: a new send window on a thread of its own, waited
+// for in 100 ms steps, at most as long as a status window (920). Its result
+// is the window's handle value, 0 when none came.
+LRESULT open_send_window(HWND window, LPARAM argument);
+
+// The address book and search: "Add To Address Book" (350), "Address Book"
+// (1080) and "Search" (1280).
+void add_to_address_book(HWND window, int command);
+void address_book(HWND window, int command);
+void search(HWND window, int command);
+
+// Printing: "Print" (362).
+void print_message(HWND window, int command);

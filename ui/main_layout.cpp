@@ -1,0 +1,56 @@
+#include "ui/main_layout.h"
+
+#include <algorithm>
+
+#include "ui/main_window_ids.h"
+#include "ui/splitter_bars.h"
+
+namespace {
+
+int across(const LayoutInput& in, int units) { return units * in.base_x / 4; }
+int down(const LayoutInput& in, int units) { return units * in.base_y / 8; }
+
+}  // namespace
+
+int layout_button_height(const LayoutInput& in) { return down(in, 14); }
+
+void layout_main_boxes(const LayoutInput& in, LayoutBox out[layout_box_count]) {
+    const int gap = across(in, 3);
+    const int button_height = layout_button_height(in);
+    const int line_height = down(in, 12);
+    const int top = gap + button_height + gap;
+    int n = 0;
+
+    // Along the top: the account box (its list drops 100 units), then the
+    // buttons; all of them fit the narrowest window, 700 pixels.
+    int x = gap;
+    out[n++] = {IDC_ACCOUNTS, x, gap, across(in, 110), down(in, 100)};
+    x += across(in, 110) + gap;
+    for (int id : {IDC_RECEIVE, IDC_NEW_EMAIL, IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) {
+        int w = across(in, id == IDC_RECEIVE || id == IDC_NEW_EMAIL ? 56 : 44);
+        out[n++] = {id, x, gap, w, button_height};
+        x += w + gap;
+    }
+
+    // Below them everything ends one gap above the bottom; in a window too
+    // small for a pane the pane shrinks to nothing rather than overlap.
+    const int bottom = std::max(top, in.height - gap);
+    const int bar_x = std::clamp(in.bar_x, gap, std::max(gap, in.width - gap - bar_thickness));
+    const int right = bar_x + bar_thickness;
+    const int right_width = std::max(0, in.width - gap - right);
+    out[n++] = {IDC_FOLDER_TREE, gap, top, bar_x - gap, bottom - top};
+
+    const int status_y = std::max(top, bottom - line_height);
+    const int attachments_y = std::max(top, status_y - gap - line_height);
+    const int attachments_height = std::max(0, std::min(line_height, status_y - gap - attachments_y));
+    const int panes_bottom = std::max(top, attachments_y - gap);
+    const int bar_y = std::clamp(in.bar_y, top, std::max(top, panes_bottom - bar_thickness));
+    const int lower = std::min(bar_y + bar_thickness, panes_bottom);
+    out[n++] = {IDC_MESSAGE_LIST, right, top, right_width, bar_y - top};
+    out[n++] = {IDC_PREVIEW, right, lower, right_width, panes_bottom - lower};
+    out[n++] = {IDC_ATTACHMENTS, right, attachments_y, right_width, attachments_height};
+    out[n++] = {IDC_STATUS, right, status_y, right_width, bottom - status_y};
+
+    out[n++] = {BAR_ID_VERTICAL, bar_x, top, bar_thickness, bottom - top};
+    out[n++] = {BAR_ID_HORIZONTAL, right, bar_y, right_width, lower - bar_y};
+}

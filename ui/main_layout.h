@@ -1,0 +1,29 @@
+// Where the main window's controls and bars go for a client size and the
+// bars' offsets: the account box and the buttons along the top, the folder
+// tree left of the vertical bar, the list right of it above the horizontal
+// bar, and the preview, attachments line and status field below that.
+#pragma once
+
+struct LayoutBox {
+    int id;
+    int x, y, width, height;
+};
+
+struct LayoutInput {
+    int width, height;  // the client area
+    int bar_x;          // the vertical bar's offset
+    int bar_y;          // the horizontal bar's offset
+    // The dialog font's base units: a dialog unit is base_x / 4 pixels
+    // across and base_y / 8 down.
+    int base_x, base_y;
+};
+
+constexpr int layout_box_count = 15;
+
+// Fills `out` with the 13 controls and then the two bars (identifiers 20
+// and 10). Nothing is negative; at any size the boxes do not overlap (the
+// account box counts with the height of a button, its list drops over the
+// others only while open).
+void layout_main_boxes(const LayoutInput& in, LayoutBox out[layout_box_count]);
+// The height the account box shows when closed.
+int layout_button_height(const LayoutInput& in);

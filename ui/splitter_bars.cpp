@@ -1,0 +1,29 @@
+#include "ui/splitter_bars.h"
+
+bool bar_creation_allowed(bool has_parent, int position, unsigned style) {
+    if (!has_parent || position < 0) return false;
+    return position <= 99 || (style & BAR_FIXED) != 0;
+}
+
+BarPlace bar_place(unsigned style, int position, int client_width, int client_height) {
+    if (style & BAR_HORIZONTAL) return {0, position * client_height / 100, client_width, bar_thickness};
+    return {position * client_width / 100, 0, bar_thickness, client_height};
+}
+
+int bar_drag_offset(int cursor, int near_edge, int far_edge) {
+    int low = near_edge + bar_margin;
+    int high = far_edge - bar_margin - bar_thickness;
+    if (cursor > high) cursor = high;
+    if (cursor < low) cursor = low;
+    return cursor;
+}
+
+int bar_position_of(int offset, int extent) {
+    if (extent <= 0) return 0;
+    int position = offset * 100 / extent;
+    return position < 0 ? 0 : position > 99 ? 99 : position;
+}
+
+int bar_double_click_position(bool to_near) { return to_near ? 1 : 99; }
+
+int bar_double_click_offset(bool to_near, int extent) { return to_near ? 1 : extent - bar_thickness; }
