@@ -1,7 +1,8 @@
 """The main window in the real client: the splitter bar dragged with the
 mouse, the minimum size and a minimised window, "View Source" with and
 without a message, the account manager started without waiting, a folder
-deletion refused while a large folder fills, and menu 3000's Delete."""
+deletion refused while a large folder fills, Mark and Delete pressed while
+one fills, and menu 3000's Delete."""
 
 import os
 import re
@@ -104,6 +105,42 @@ class MainWindow(ClientTest):
                               "wait-text", MAIN, "213", UNAVAILABLE, "10000",
                               "no-msgbox", MAIN, "1000", "kill")
         self.assertEqual(len(os.listdir(self.path("maildir", "inbox", "big"))), 5001)
+
+    def test_mark_and_delete_pressed_while_five_thousand_messages_fill(self):
+        # The rows belong to the window's thread: commands on them while the
+        # fill hands rows over neither crash the client nor lose a message.
+        os.makedirs(self.path("maildir", "deleted items"), exist_ok=True)
+        for n in range(1, 5001):
+            self.write("maildir/inbox/mm%d.eml" % n, message(b"bulk@example.test", b"Bulk %d" % n))
+        presses = []
+        for _ in range(12):
+            presses += ["list-select", MAIN, "303", "0", "keys", "ctrl+i", "command", MAIN, "320", "sleep", "100"]
+        out = self.run_client("", "window", MAIN, "15000", *presses, "sleep", "3000", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        kept = [f for f in os.listdir(self.path("maildir", "inbox")) if f.endswith(".eml")]
+        deleted = [f for f in os.listdir(self.path("maildir", "deleted items")) if f.endswith(".eml")]
+        self.assertEqual(len(kept) + len(deleted), 5000)
+        subjects = set()
+        for folder, names in (("inbox", kept), ("deleted items", deleted)):
+            for name in names:
+                body = self.read(os.path.join("maildir", folder, name))
+                subjects.add(re.search(rb"Subject: (Bulk \d+)\r\n", body).group(1))
+        self.assertEqual(len(subjects), 5000)
+
+    def test_a_folder_switch_during_a_fill_waits_for_it(self):
+        for n in range(1, 5001):
+            self.write("maildir/inbox/mm%d.eml" % n, message(b"bulk@example.test", b"Bulk %d" % n))
+        self.write("maildir/sent items/mm1.eml", message(b"me@example.test", b"Sent one"))
+        out = self.run_client("", "window", MAIN, "15000", "tree-select", MAIN, "347", "sent items",
+                              "sleep", "6000", "list", MAIN, "303",
+                              "tree-select", MAIN, "347", "sent items", "sleep", "1500", "list", MAIN, "303",
+                              *CLOSE_AND_EXIT)
+        # The tree keeps its folder while the inbox fills: its list comes
+        # whole, and nothing of it reaches "sent items" once that opens.
+        rows = values(out, "ROW")
+        self.assertEqual(len(rows), 5001, rows[-3:])
+        self.assertEqual(len({r.split(" | ")[2] for r in rows[:5000]}), 5000)
+        self.assertIn("| Sent one |", rows[5000])
 
     def test_enter_ends_a_rename_in_the_tree(self):
         os.makedirs(self.path("maildir", "inbox", "old name"))
