@@ -135,12 +135,17 @@ class MainWindow(ClientTest):
                               "sleep", "6000", "list", MAIN, "303",
                               "tree-select", MAIN, "347", "sent items", "sleep", "1500", "list", MAIN, "303",
                               *CLOSE_AND_EXIT)
-        # The tree keeps its folder while the inbox fills: its list comes
-        # whole, and nothing of it reaches "sent items" once that opens.
+        # The tree keeps its folder while the inbox fills, so its list comes
+        # whole; should the fill have ended first, "sent items" opens at once.
+        # Either way nothing of the inbox reaches the list of "sent items".
         rows = values(out, "ROW")
-        self.assertEqual(len(rows), 5001, rows[-3:])
-        self.assertEqual(len({r.split(" | ")[2] for r in rows[:5000]}), 5000)
-        self.assertIn("| Sent one |", rows[5000])
+        sent = [r for r in rows if "| Sent one |" in r]
+        if len(rows) == 2:
+            self.assertEqual(len(sent), 2, rows)
+        else:
+            self.assertEqual(len(rows), 5001, rows[-3:])
+            self.assertEqual(len({r.split(" | ")[2] for r in rows[:5000]}), 5000)
+            self.assertEqual(sent, [rows[5000]])
 
     def test_enter_ends_a_rename_in_the_tree(self):
         os.makedirs(self.path("maildir", "inbox", "old name"))
