@@ -38,6 +38,22 @@ std::string test_ca() {
 
 std::string localhost(int p) { return "localhost:" + std::to_string(p); }
 
+// A log of the servers, read through Wine's drive for the root.
+std::string server_log(const std::string& relative) {
+    const char* dir = std::getenv("ZM_SERVERS_DIR");
+    if (!dir) return "";
+    std::string path = std::string("Z:") + dir + "/" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return read_file(path);
+}
+
+size_t count_of(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
+    return n;
+}
+
 class TlsRealTest : public FolderTest {
 protected:
     static void SetUpTestSuite() {
@@ -95,6 +111,7 @@ protected:
 };
 
 TEST_F(TlsRealTest, ReceiveThroughPop3sAndStls) {
+    size_t tls_logins = count_of(server_log("log/dovecot.log"), ", TLS, session=");
     const std::string big(3 * 1024 * 1024, 'x');
     deliver("bob", "From: alice@example.test\r\nSubject: one\r\n\r\n" + big + "\r\n");
     load_accounts({{localhost(real_servers().smtp_port), localhost(port("ZM_POP3S_PORT")), "bob", "bobpw",
@@ -110,6 +127,15 @@ TEST_F(TlsRealTest, ReceiveThroughPop3sAndStls) {
                     ACCOUNT_POP3_STLS | ACCOUNT_DELETE_FROM_SERVER}});
     ASSERT_EQ(receive_job(nullptr, 0), 2) << shown();
     EXPECT_EQ(mailbox_messages("bob").size(), 0u);
+
+    // AUTH over TLS, and the server's own record of each login's TLS.
+    deliver("bob", "From: alice@example.test\r\nSubject: three\r\n\r\nHello.\r\n");
+    load_accounts({{localhost(real_servers().smtp_port), localhost(port("ZM_POP3S_PORT")), "bob", "bobpw",
+                    ACCOUNT_POP3_TLS | ACCOUNT_POP3_AUTH | ACCOUNT_DELETE_FROM_SERVER}});
+    ASSERT_EQ(receive_job(nullptr, 0), 1) << shown();
+    std::string log = server_log("log/dovecot.log");
+    EXPECT_EQ(count_of(log, ", TLS, session=") - tls_logins, 3u);
+    EXPECT_NE(log.find("Login: user=<bob>, method=CRAM-MD5"), std::string::npos);
 }
 
 TEST_F(TlsRealTest, SendThroughSmtpsAndStarttlsWithEachLogin) {
@@ -122,6 +148,7 @@ TEST_F(TlsRealTest, SendThroughSmtpsAndStarttlsWithEachLogin) {
         {real_servers().smtp_port, ACCOUNT_SMTP_STARTTLS | ACCOUNT_SMTP_AUTH},
         {port("ZM_SMTPS_PORT"), ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_AUTH | ACCOUNT_ENCRYPTED_AUTH_ONLY},
     };
+    size_t received = count_of(server_log("log/exim/mainlog"), " X=TLS1.");
     for (const Row& row : rows) {
         shown_from = ui.status_text().size();
         load_accounts({{localhost(row.port), localhost(real_servers().pop3_port), "bob", "bobpw", row.options}});
@@ -131,6 +158,8 @@ TEST_F(TlsRealTest, SendThroughSmtpsAndStarttlsWithEachLogin) {
     // exim delivers on its own time.
     for (int wait = 0; wait < 100 && mailbox_messages("bob").size() < 3; wait++) sys_sleep_ms(100);
     EXPECT_EQ(mailbox_messages("bob").size(), 3u);
+    // exim took each message over TLS.
+    EXPECT_EQ(count_of(server_log("log/exim/mainlog"), " X=TLS1.") - received, 3u);
 }
 
 TEST_F(TlsRealTest, ThroughTheProxyA20MegabyteMessageArrivesWhole) {
