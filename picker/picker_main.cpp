@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
         auto* block = static_cast<PickerBlock*>(view);
         start_watchdog(block);
         serve(block);
+        // The watchdog thread still reads the block: the view goes with the
+        // process, never before it (a read of an unmapped view would fault).
+        ExitProcess(0);
     }
     if (view) UnmapViewOfFile(view);
     CloseHandle(mapping);
