@@ -1,23 +1,22 @@
 #include "format/encoded_words.h"
 
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <vector>
 
 #include "format/ascii_case.h"
+#include "format/base64.h"
 #include "format/charsets.h"
 
 namespace {
 
-constexpr char b64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
+// A character's value in the base64 alphabet, -1 outside it: an encoded
+// word with any other character is malformed and shown as written (the
+// shared decoder reads such characters as 0).
 int b64_value(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
+    const char* at = c && c != '=' ? std::strchr(base64_alphabet, c) : nullptr;
+    return at ? static_cast<int>(at - base64_alphabet) : -1;
 }
 
 int hex_value(char c) {
@@ -308,10 +307,10 @@ std::string encode_header_text(std::string_view utf8, size_t used) {
             unsigned v = static_cast<unsigned char>(piece[k]) << 16;
             if (k + 1 < piece.size()) v |= static_cast<unsigned char>(piece[k + 1]) << 8;
             if (k + 2 < piece.size()) v |= static_cast<unsigned char>(piece[k + 2]);
-            word.push_back(b64[v >> 18 & 63]);
-            word.push_back(b64[v >> 12 & 63]);
-            word.push_back(k + 1 < piece.size() ? b64[v >> 6 & 63] : '=');
-            word.push_back(k + 2 < piece.size() ? b64[v & 63] : '=');
+            word.push_back(base64_alphabet[v >> 18 & 63]);
+            word.push_back(base64_alphabet[v >> 12 & 63]);
+            word.push_back(k + 1 < piece.size() ? base64_alphabet[v >> 6 & 63] : '=');
+            word.push_back(k + 2 < piece.size() ? base64_alphabet[v & 63] : '=');
         }
         word += "?=";
         out += word;
