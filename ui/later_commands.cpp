@@ -3,12 +3,6 @@
 #include "ui/thread_commands.h"
 #include "wingui/controls.h"
 
-void show_html(HWND, int) {}
-void show_text(HWND, int) {}
-void show_in_preview(HWND, int) {}
-void view_message(HWND, int) {}
-void details(HWND, int) {}
-void open_preview_link(HWND, ENLINK*) {}
 
 void new_email(HWND window, int) { send_command(window, CMD_OPEN_SEND_WINDOW); }
 void open_file(HWND, int) {}

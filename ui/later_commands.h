@@ -7,8 +7,9 @@
 
 #include <richedit.h>
 
-// The message viewer: "Show HTML" (202), "Show Text" (203), F9 (394), the
-// "View" button (346) and "Details" (338).
+// The message viewer (ui/viewer.cpp, ui/message_window.cpp): "Show HTML"
+// (202), "Show Text" (203), F9 (394), the "View" button (346) and "Details"
+// (338).
 void show_html(HWND window, int command);
 void show_text(HWND window, int command);
 void show_in_preview(HWND window, int command);

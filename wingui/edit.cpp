@@ -67,3 +67,44 @@ bool wide_messages_available(HWND rich) {
 void edit_limit(HWND window, int id, int characters) {
     SendDlgItemMessageA(window, id, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
 }
+
+namespace {
+
+void raise_limit(HWND rich, size_t characters) {
+    LPARAM limit = static_cast<LPARAM>(characters + 1 > 0x7FFFFFF0u ? 0x7FFFFFF0u : characters + 1);
+    if (SendMessageW(rich, EM_GETLIMITTEXT, 0, 0) < limit) SendMessageW(rich, EM_EXLIMITTEXT, 0, limit);
+}
+
+}  // namespace
+
+bool rich_edit_set_wide(HWND rich, const wchar_t* text) {
+    raise_limit(rich, lstrlenW(text));
+    SETTEXTEX how{ST_DEFAULT, 1200};
+    return SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(text)) != 0;
+}
+
+void rich_edit_append_wide(HWND rich, const wchar_t* text) {
+    GETTEXTLENGTHEX how{GTL_NUMCHARS, 1200};
+    LRESULT length = SendMessageW(rich, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how), 0);
+    raise_limit(rich, static_cast<size_t>(length) + lstrlenW(text));
+    CHARRANGE end{static_cast<LONG>(length), static_cast<LONG>(length)};
+    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    SendMessageW(rich, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
+}
+
+std::wstring window_text_wide(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+std::wstring rich_edit_range_wide(HWND rich, long first, long last) {
+    if (last <= first) return std::wstring();
+    std::wstring text(static_cast<size_t>(last - first) + 1, L'\0');
+    TEXTRANGEW range{{first, last}, text.data()};
+    LRESULT got = SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
