@@ -31,9 +31,40 @@ bool set_narrow(HWND pane, const std::wstring& wide) {
     return rich_edit_stream_in(pane, bytes.data(), static_cast<int>(bytes.size()), false);
 }
 
-bool set_wide(HWND pane, const std::wstring& wide) {
-    if (app.wide_api_available.load()) return rich_edit_set_wide(pane, wide.c_str());
-    return set_narrow(pane, wide);
+// Texts longer than this replace the pane rather than its text: Wine takes
+// seconds to empty a control of a long text.
+constexpr LRESULT renew_above = 32768;
+// Wine wraps one paragraph in time that grows with the square of its
+// length (30,000 characters: 2.4 s; 500,000: minutes), so a paragraph is
+// given a line break at its last space before this many characters. No
+// one reads a paragraph that long as one; the file keeps its own lines.
+constexpr size_t longest_paragraph = 2000;
+
+std::wstring with_short_paragraphs(std::wstring text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        if (end - start <= longest_paragraph) {
+            start = end + 1;
+            continue;
+        }
+        size_t cut = text.rfind(L' ', start + longest_paragraph);
+        if (cut == std::wstring::npos || cut <= start) {
+            text.insert(start + longest_paragraph, L"\r\n");
+            start += longest_paragraph + 2;
+        } else {
+            text.replace(cut, 1, L"\r\n");
+            start = cut + 2;
+        }
+    }
+    return text;
+}
+
+bool set_wide(HWND* pane, const std::wstring& wide) {
+    if (GetWindowTextLengthW(*pane) > renew_above) *pane = rich_edit_renew(*pane);
+    if (app.wide_api_available.load()) return rich_edit_set_wide(*pane, with_short_paragraphs(wide).c_str());
+    return set_narrow(*pane, with_short_paragraphs(wide));
 }
 
 }  // namespace
@@ -52,18 +83,21 @@ std::string wide_to_utf8(const std::wstring& wide) {
 bool load_text_file(HWND pane, const char* path, int code_page, const std::string& lead) {
     std::string bytes;
     if (!read_whole_file(path, &bytes)) {
-        set_wide(pane, std::wstring());
+        set_wide(&pane, std::wstring());
         return false;
     }
     // The text stops at a zero byte, as the pane would stop there anyway.
     bytes.resize(std::char_traits<char>::length(bytes.c_str()));
     std::wstring text = utf8_to_wide(lead) + to_wide(code_page, bytes);
-    if (set_wide(pane, text) || text.empty()) return true;
-    set_wide(pane, std::wstring());
+    if (set_wide(&pane, text) || text.empty()) return true;
+    set_wide(&pane, std::wstring());
     return false;
 }
 
-void set_pane_text(HWND pane, const std::string& utf8) { set_wide(pane, utf8_to_wide(utf8)); }
+HWND set_pane_text(HWND pane, const std::string& utf8) {
+    set_wide(&pane, utf8_to_wide(utf8));
+    return pane;
+}
 
 void append_pane_text(HWND pane, const std::string& utf8) {
     std::wstring wide = utf8_to_wide(utf8);

@@ -18,6 +18,9 @@ std::string wide_to_utf8(const std::wstring& wide);
 // pane took nothing (the pane is then left empty).
 bool load_text_file(HWND pane, const char* path, int code_page, const std::string& lead);
 
-// Replaces the pane's text with UTF-8 text, or adds it at the end.
-void set_pane_text(HWND pane, const std::string& utf8);
+// Replaces the pane's text with UTF-8 text, or adds it at the end. A pane
+// that held a long text is made anew (rich_edit_renew): set_pane_text
+// returns the pane that holds the text, and callers never keep a pane's
+// handle across a load.
+HWND set_pane_text(HWND pane, const std::string& utf8);
 void append_pane_text(HWND pane, const std::string& utf8);

@@ -5,6 +5,8 @@
 
 #include "core/app_state.h"
 #include "core/code_pages.h"
+#include "core/log.h"
+#include "core/sys_time.h"
 #include "core/settings.h"
 #include "core/shell_programs.h"
 #include "store/message_files.h"
@@ -77,7 +79,11 @@ void show_in_pane(HWND window, int command) {
     message_file_path(path, app.current_folder->text, data->number);
     // The line belongs to the message on show: never the previous one's.
     clear_line(window);
+    int64_t started = sys_tick_count();
     bool shown = display_message(pane_of(window), path->text, plan.force, std::string(), window);
+    array_printf(path, "Showed message in %i ms\r\n", static_cast<int>(sys_tick_count() - started));
+    log_write(path->text);
+    message_file_path(path, app.current_folder->text, data->number);
     AfterDisplay after = after_display(shown, plan.force, settings_flags.load());
     if (after.mark_read) set_read(window, row);
     if (after.extract) {
@@ -113,9 +119,7 @@ void details(HWND window, int) {
     if (status == DETAILS_INCOMPLETE) status_set(window, "Retrieved header details may be incorrect.\r\n");
     ViewerPane* pane = pane_of(window);
     show_pane(pane);
-    HWND text = control(window, IDC_PREVIEW);
-    set_pane_text(text, std::string());
-    append_pane_text(text, lines);
+    append_pane_text(set_pane_text(control(window, IDC_PREVIEW), std::string()), lines);
 }
 
 void open_preview_link(HWND window, ENLINK* link) {

@@ -2,6 +2,8 @@
 
 #include <richedit.h>
 
+#include "wingui/colours.h"
+
 void edit_select(HWND edit, int start, int end) {
     SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
 }
@@ -107,4 +109,35 @@ std::wstring rich_edit_range_wide(HWND rich, long first, long last) {
     LRESULT got = SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
     return text;
+}
+
+HWND rich_edit_renew(HWND rich) {
+    HWND parent = GetParent(rich);
+    wchar_t kind[64] = {};
+    GetClassNameW(rich, kind, 64);
+    RECT box;
+    GetWindowRect(rich, &box);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
+    auto style = static_cast<DWORD>(GetWindowLongPtrW(rich, GWL_STYLE));
+    auto extended = static_cast<DWORD>(GetWindowLongPtrW(rich, GWL_EXSTYLE));
+    HWND renewed = CreateWindowExW(extended, kind, L"", style, box.left, box.top, box.right - box.left,
+                                   box.bottom - box.top, parent, reinterpret_cast<HMENU>(GetWindowLongPtrW(rich, GWLP_ID)),
+                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(rich, GWLP_HINSTANCE)), nullptr);
+    if (!renewed) return rich;
+    SetWindowPos(renewed, rich, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SendMessageW(renewed, WM_SETFONT, SendMessageW(rich, WM_GETFONT, 0, 0), FALSE);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(rich, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(renewed, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    if (HANDLE back = GetPropW(rich, rich_background_property))
+        rich_edit_set_background(renewed, static_cast<COLORREF>(reinterpret_cast<INT_PTR>(back) - 1));
+    SendMessageW(renewed, EM_EXLIMITTEXT, 0, SendMessageW(rich, EM_GETLIMITTEXT, 0, 0));
+    SendMessageW(renewed, EM_AUTOURLDETECT, SendMessageW(rich, EM_GETAUTOURLDETECT, 0, 0), 0);
+    SendMessageW(renewed, EM_SETEVENTMASK, 0, SendMessageW(rich, EM_GETEVENTMASK, 0, 0));
+    bool focused = GetFocus() == rich;
+    RemovePropW(rich, rich_background_property);
+    DestroyWindow(rich);
+    if (focused) SetFocus(renewed);
+    return renewed;
 }

@@ -7,6 +7,7 @@
 #include <mshtmdid.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <mutex>
 
@@ -194,15 +195,45 @@ TEST_F(ViewerWindows, TextLoaderTakesLongTextsAndCodePages) {
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
     ASSERT_TRUE(load_text_file(pane, "long.txt", 28591, "Lead \xC3\xA9\r\n"));
-    EXPECT_EQ(window_text_wide(pane).size(), text.size() + 8);
-    EXPECT_EQ(window_text_wide(pane).substr(0, 8), L"Lead \x00E9\r\n");
+    EXPECT_EQ(window_text_wide(item(IDC_PREVIEW)).size(), text.size() + 8);
+    EXPECT_EQ(window_text_wide(item(IDC_PREVIEW)).substr(0, 8), L"Lead \x00E9\r\n");
     f = std::fopen("greek.txt", "wb");
     std::fputs("\xE1\xE2\xE3", f);  // alpha, beta, gamma in iso-8859-7
     std::fclose(f);
-    ASSERT_TRUE(load_text_file(pane, "greek.txt", 28597, ""));
-    EXPECT_EQ(window_text_wide(pane), L"\x03B1\x03B2\x03B3");
-    EXPECT_FALSE(load_text_file(pane, "missing.txt", 28591, "lead"));
-    EXPECT_EQ(window_text_wide(pane), L"");
+    ASSERT_TRUE(load_text_file(item(IDC_PREVIEW), "greek.txt", 28597, ""));
+    EXPECT_EQ(window_text_wide(item(IDC_PREVIEW)), L"\x03B1\x03B2\x03B3");
+    EXPECT_FALSE(load_text_file(item(IDC_PREVIEW), "missing.txt", 28591, "lead"));
+    EXPECT_EQ(window_text_wide(item(IDC_PREVIEW)), L"");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerWindows, LongTextsAreReplacedQuicklyAndLongParagraphsBroken) {
+    HWND pane = item(IDC_PREVIEW);
+    const LRESULT events = SendMessageW(pane, EM_GETEVENTMASK, 0, 0) | ENM_LINK;
+    SendMessageW(pane, EM_SETEVENTMASK, 0, events);
+    std::string text;
+    for (int i = 0; i < 5000; i++) text += std::string(98, 'x') + "\r\n";
+    pane = set_pane_text(pane, text);
+    // Made anew for the next text, with its number, place, links and limit.
+    HWND renewed = set_pane_text(pane, "short");
+    EXPECT_NE(renewed, pane);
+    EXPECT_EQ(item(IDC_PREVIEW), renewed);
+    EXPECT_FALSE(IsWindow(pane));
+    EXPECT_EQ(window_text_wide(renewed), L"short");
+    EXPECT_EQ(SendMessageW(renewed, EM_GETEVENTMASK, 0, 0), events);
+    EXPECT_GE(SendMessageW(renewed, EM_GETLIMITTEXT, 0, 0), static_cast<LRESULT>(text.size()));
+    // A paragraph of 5,000 characters: broken at its last space before 2,000.
+    std::string words;
+    for (int i = 0; i < 500; i++) words += "word_word ";
+    renewed = set_pane_text(renewed, words);
+    std::wstring shown = window_text_wide(renewed);
+    ASSERT_GT(shown.size(), 2000u);
+    EXPECT_EQ(shown.substr(1999, 2), L"\r\n") << "the first break";
+    EXPECT_EQ(shown.find(L"\r\n"), 1999u);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), L'\n'), 2);
 }
 
 }  // namespace
