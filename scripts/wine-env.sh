@@ -14,6 +14,17 @@ if [ ! -f "$WINEPREFIX/.zm-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.zm-ready"
 fi
+# Wine's own fonts have no CJK characters: the dialog fonts fall back to
+# Droid Sans Fallback, as Windows links its UI fonts to its CJK ones.
+if [ ! -f "$WINEPREFIX/.zm-fontlink" ] && [ -f /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf ]; then
+  cp /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+      /t REG_MULTI_SZ /d "DroidSansFallbackFull.ttf,Droid Sans Fallback" /f >/dev/null 2>&1
+  done
+  wineserver -w
+  touch "$WINEPREFIX/.zm-fontlink"
+fi
 
 # Starts a virtual display when none is set; its PID is in ZM_XVFB_PID.
 start_display() {
