@@ -7,6 +7,7 @@
 #include "core/threads.h"
 #include "core/ui_services.h"
 #include "ui/web_browser.h"
+#include "wingui/dialogs.h"
 
 namespace {
 
@@ -142,21 +143,6 @@ DWORD WINAPI browser_thread(void* argument) {
 
 void browser_embed_install(BrowserEmbed embed) { embed_override.store(embed); }
 void browser_wait_install(int milliseconds) { navigation_bound_ms.store(milliseconds > 0 ? milliseconds : 3000); }
-
-bool wait_answering(HANDLE handle, DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD spent = GetTickCount() - start;
-        if (spent >= milliseconds) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-        DWORD got = MsgWaitForMultipleObjects(1, &handle, FALSE, milliseconds - spent, QS_SENDMESSAGE);
-        if (got == WAIT_OBJECT_0) return true;
-        if (got != WAIT_OBJECT_0 + 1) return false;
-        // Only the messages sent from other threads: nothing of this
-        // thread's own queue runs inside the wait.
-        MSG message;
-        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
 
 BrowserHost* open_browser(HWND window, int pane_id) {
     auto* host = new BrowserHost;

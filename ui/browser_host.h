@@ -49,8 +49,3 @@ bool navigate(BrowserHost* host, const std::string& address);
 HWND browser_window(const BrowserHost* host);
 // Closes the browser, ends its thread and frees the host.
 void close_browser(BrowserHost* host);
-
-// Waits for `handle` at most `milliseconds`, answering the messages other
-// threads send this one meanwhile (the browser's thread sends its parent
-// window some while it makes its host window).
-bool wait_answering(HANDLE handle, DWORD milliseconds);

@@ -27,10 +27,6 @@ void reply(HWND window, int command);
 void reply_to_list(HWND window, int command);
 void forward(HWND window, int command);
 void close_send_windows(HWND window, int command);
-// The private command 910: a new send window on a thread of its own, waited
-// for in 100 ms steps, at most as long as a status window (920). Its result
-// is the window's handle value, 0 when none came.
-LRESULT open_send_window(HWND window, LPARAM argument);
 
 // The address book and search: "Add To Address Book" (350), "Address Book"
 // (1080) and "Search" (1280).
