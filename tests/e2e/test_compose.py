@@ -95,6 +95,27 @@ class Compose(ClientTest):
         self.assertEqual(attached.get_filename(), "photo.bin")
         self.assertEqual(attached.get_payload(decode=True), photo)
 
+    @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
+    def test_an_encrypted_message_travels_enciphered_and_reads_in_clear(self):
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        # 0x10: "Automatically Encrypt Messages", with the shared key.
+        self.write("zenth.cfg", b"4179\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
+        self.write("bfkey.dat", b"0123456789abcdef0123456789abcdef")
+        secret = "The meeting moved to Thursday.\r\n"
+        out = self.run_client("", *LISTED, *NEW, *fill("alice@example.test", "Secret", secret),
+                              "command", SEND, "211", "window", "Status", "15000",
+                              "wait-text", "Status", "213", "Mail sent successfully!", "60000",
+                              "close", "Status", *close_send_window(),
+                              # Receive: its status window closes by itself when all went well.
+                              "command", MAIN, "344", "sleep", "8000",
+                              "click-row", MAIN, "303", "0", "left", "command", MAIN, "203", "sleep", "1500",
+                              "text-utf8", MAIN, "324", *CLOSE_AND_EXIT)
+        with open(mailbox("list", "alice").splitlines()[0], "rb") as f:
+            delivered = f.read()
+        self.assertIn(b"Content-Transfer-Encoding: X-ZMcrypt", delivered)
+        self.assertNotIn(b"Thursday", delivered)
+        self.assertEqual(bytes.fromhex(values(out, "UTF8")[0]).decode("utf-8"), secret)
+
     def test_send_later_and_save_as_draft_put_files_in_their_folders(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Later one", "Text later.\r\n"),
