@@ -214,9 +214,10 @@ void run_send_window(void* argument) {
         return;
     }
     launch_picker(window);
+    set_up(window, state);
+    // The caller gets a window whose controls all exist (it may fill them).
     opening->handle = reinterpret_cast<uintptr_t>(window);
     SetEvent(opening->ready);
-    set_up(window, state);
 
     DialogLoop loop;
     loop.dialog = window;
