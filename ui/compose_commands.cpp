@@ -16,13 +16,11 @@
 void new_email(HWND window, int) { send_command(window, CMD_OPEN_SEND_WINDOW); }
 
 void open_file(HWND window, int) {
-    int row = list_next_selected(control(window, IDC_MESSAGE_LIST), -1);
-    RowData* data = row < 0 ? nullptr : message_row(window, row);
-    if (!data) return;
     Array* path = array_new(message_path_capacity);
-    message_file_path(path, app.current_folder->text, data->number);
-    if (auto send_window = reinterpret_cast<HWND>(send_command(window, CMD_OPEN_SEND_WINDOW)))
-        SendMessageA(send_window, WM_COMMAND, SEND_LOAD_FILE, reinterpret_cast<LPARAM>(path->text));
+    HWND send_window = nullptr;
+    if (selected_message(window, path) >= 0)
+        send_window = reinterpret_cast<HWND>(send_command(window, CMD_OPEN_SEND_WINDOW));
+    if (send_window) SendMessageA(send_window, WM_COMMAND, SEND_LOAD_FILE, reinterpret_cast<LPARAM>(path->text));
     delete_arrays(path);
 }
 

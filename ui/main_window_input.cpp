@@ -31,18 +31,7 @@ HMENU edit_popup(HWND window) {
 }
 
 bool preview_menu(HWND window) {
-    HWND preview = control(window, IDC_PREVIEW);
-    POINT at;
-    GetCursorPos(&at);
-    if (WindowFromPoint(at) != preview) return false;
-    // A click first, so that Copy and Select All act on this pane.
-    if (GetFocus() != preview) {
-        POINT inside = at;
-        ScreenToClient(preview, &inside);
-        edit_click_at(preview, inside);
-    }
-    show_menu_at(window, edit_popup(window), at, popup_flags);
-    return true;
+    return show_edit_menu_at_cursor(window, control(window, IDC_PREVIEW), edit_popup(window));
 }
 
 // F9 by way of a thread: stopping the extractions waits on their threads,

@@ -185,6 +185,14 @@ void toggle_mark(HWND window) {
 
 RowData* message_row(HWND, int row) { return rows_data(&shown, row); }
 
+int selected_message(HWND window, Array* path) {
+    int row = list_next_selected(list_of(window), -1);
+    RowData* d = row < 0 ? nullptr : rows_data(&shown, row);
+    if (!d) return -1;
+    message_file_path(path, app.current_folder->text, d->number);
+    return row;
+}
+
 namespace {
 
 int next_selected_row(void* context, int row) { return list_next_selected(static_cast<HWND>(context), row); }

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "core/arrays.h"
 #include "ui/list_fill.h"
 #include "ui/message_rows.h"
 #include "store/selection.h"
@@ -32,6 +33,9 @@ void sort_by_file_name(HWND window);
 void toggle_mark(HWND window);
 // The row's data, null for a row without it.
 RowData* message_row(HWND window, int row);
+// The first selected row and its message file's path (message_path_capacity
+// bytes); -1, the path untouched, when no row with a message is selected.
+int selected_message(HWND window, Array* path);
 // collect_selection over the list's selected rows.
 int collect_list_selection(HWND window, int max, std::vector<SelectionEntry>* entries);
 // Marks the message of the row read when it is unread (the message is on

@@ -88,11 +88,11 @@ void run_message_window(void* argument) {
 }  // namespace
 
 void view_message(HWND window, int) {
-    int row = list_next_selected(control(window, IDC_MESSAGE_LIST), -1);
-    RowData* data = row < 0 ? nullptr : message_row(window, row);
-    if (!data) return;
     Array* path = array_new(message_path_capacity);
-    message_file_path(path, app.current_folder->text, data->number);
+    if (selected_message(window, path) < 0) {
+        delete_arrays(path);
+        return;
+    }
     auto* state = new MessageWindow;
     state->main_window = window;
     state->path = path->text;

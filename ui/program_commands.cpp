@@ -19,17 +19,15 @@ void view_help_file(HWND window, int) {
 
 void view_source(HWND window, int) {
     disable_message_commands(window);
-    int row = list_next_selected(control(window, IDC_MESSAGE_LIST), -1);
-    RowData* data = row < 0 ? nullptr : message_row(window, row);
-    if (!data) {
+    Array* path = array_new(message_path_capacity);
+    if (selected_message(window, path) < 0) {
+        delete_arrays(path);
         status_set(window, "Please select an e-mail!\r\n");
         return;
     }
     enable_message_commands(window);
     // The whole path: the editor may take its own folder as the working one.
-    Array* path = array_new(message_path_capacity);
     Array* full = array_new(message_path_capacity + 1000);
-    message_file_path(path, app.current_folder->text, data->number);
     array_printf(full, "%.999s\\%.1099s", app.program_folder->text, path->text);
     if (sys_start_program_with("notepad.exe", full->text) != 0) status_set(window, "Could not start notepad.exe.\r\n");
     delete_arrays(path, full);

@@ -184,15 +184,5 @@ void open_editor_link(HWND window, ENLINK* link) {
 }
 
 bool editor_menu(HWND window) {
-    HWND editor = editor_of(window);
-    POINT at;
-    GetCursorPos(&at);
-    if (WindowFromPoint(at) != editor) return false;
-    if (GetFocus() != editor) {
-        POINT inside = at;
-        ScreenToClient(editor, &inside);
-        edit_click_at(editor, inside);
-    }
-    show_menu_at(window, GetSubMenu(GetMenu(window), 1), at, TPM_LEFTALIGN | TPM_RIGHTBUTTON);
-    return true;
+    return show_edit_menu_at_cursor(window, editor_of(window), GetSubMenu(GetMenu(window), 1));
 }

@@ -59,8 +59,6 @@ void resend_after_extractions(void* argument) {
     delete resend;
 }
 
-int selected_row(HWND window) { return list_next_selected(control(window, IDC_MESSAGE_LIST), -1); }
-
 void show_in_pane(HWND window, int command) {
     ViewerPlan plan = plan_viewer_command(command, settings_flags.load(), running_extractions.load());
     if (plan.step == VIEWER_NOTICE) {
@@ -72,18 +70,19 @@ void show_in_pane(HWND window, int command) {
         if (!start_dialog_thread(resend_after_extractions, resend)) delete resend;
         return;
     }
-    int row = selected_row(window);
-    RowData* data = row < 0 ? nullptr : message_row(window, row);
-    if (!data) return;
     Array* path = array_new(message_path_capacity);
-    message_file_path(path, app.current_folder->text, data->number);
+    int row = selected_message(window, path);
+    if (row < 0) {
+        delete_arrays(path);
+        return;
+    }
     // The line belongs to the message on show: never the previous one's.
     clear_line(window);
     int64_t started = sys_tick_count();
     bool shown = display_message(pane_of(window), path->text, plan.force, std::string(), window);
     array_printf(path, "Showed message in %i ms\r\n", static_cast<int>(sys_tick_count() - started));
     log_write(path->text);
-    message_file_path(path, app.current_folder->text, data->number);
+    selected_message(window, path);
     AfterDisplay after = after_display(shown, plan.force, settings_flags.load());
     if (after.mark_read) set_read(window, row);
     if (after.extract) {
@@ -104,12 +103,13 @@ void show_in_preview(HWND window, int command) {
 }
 
 void details(HWND window, int) {
-    int row = selected_row(window);
-    RowData* data = row < 0 ? nullptr : message_row(window, row);
-    if (!data) return;
     Array* path = array_new(message_path_capacity);
-    message_file_path(path, app.current_folder->text, data->number);
+    int row = selected_message(window, path);
     std::string lines;
+    if (row < 0) {
+        delete_arrays(path);
+        return;
+    }
     int status = message_details(path->text, row, &lines);
     delete_arrays(path);
     if (status == DETAILS_NO_FILE) {

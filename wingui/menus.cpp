@@ -1,5 +1,7 @@
 #include "wingui/menus.h"
 
+#include "wingui/edit.h"
+
 void enable_menu_item(HMENU menu, int id, bool enabled) {
     EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
@@ -42,6 +44,19 @@ void show_popup_menu(HWND owner, HINSTANCE instance, int resource, POINT at, UIN
 
 void show_menu_at(HWND owner, HMENU popup, POINT at, UINT flags) {
     if (popup) TrackPopupMenu(popup, flags, at.x, at.y, 0, owner, nullptr);
+}
+
+bool show_edit_menu_at_cursor(HWND owner, HWND edit, HMENU popup) {
+    POINT at;
+    GetCursorPos(&at);
+    if (WindowFromPoint(at) != edit) return false;
+    if (GetFocus() != edit) {
+        POINT inside = at;
+        ScreenToClient(edit, &inside);
+        edit_click_at(edit, inside);
+    }
+    show_menu_at(owner, popup, at, TPM_LEFTALIGN | TPM_RIGHTBUTTON);
+    return true;
 }
 
 HMENU new_popup_menu() { return CreatePopupMenu(); }

@@ -18,6 +18,10 @@ bool menu_item_enabled(HMENU menu, int id);
 void show_popup_menu(HWND owner, HINSTANCE instance, int resource, POINT at, UINT flags);
 // The same for a pop-up in hand (one of the window's menu bar).
 void show_menu_at(HWND owner, HMENU popup, POINT at, UINT flags);
+// A right click over an edit control: when the cursor is over `edit`, a
+// click there first (so that Copy and Select All act on it), then `popup`
+// at the cursor. False when the cursor is elsewhere.
+bool show_edit_menu_at_cursor(HWND owner, HWND edit, HMENU popup);
 
 // An empty pop-up menu, its items appended in order, and the pop-up put into
 // a menu bar at `position` (0 the first) under `title`. The bar's window
