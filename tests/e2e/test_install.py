@@ -127,6 +127,16 @@ class InstallEverything(Installer):
         with open(os.path.join(self.folder, "temp", "mm1.eml"), "rb") as f:
             self.assertEqual(f.read(), b"From: ann@example.test\r\nSubject: opened\r\n\r\nHello.\r\n")
 
+        # A mailto link: the client alone in a "Send Mail" window with the
+        # address; closing it ends the client.
+        shell = subprocess.Popen(["wine", "start", "mailto:bob@example.test"], env=self.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        out = self.drive("any-process", "window", "Send Mail", "30000", "sleep", "1000", "text", "Send Mail", "206",
+                         "close", "Send Mail", "msgbox", "Zenth Mail", "10000", "yes",
+                         "no-process", "zenthmail.exe", "15000")
+        shell.wait(timeout=60)
+        self.assertEqual(values(out, "TEXT"), ["bob@example.test"])
+
         # Nothing outside the scratch HOME and its prefix.
         self.assertEqual({p: sorted(os.listdir(p)) if os.path.isdir(p) else None for p in watched}, snapshot)
 
