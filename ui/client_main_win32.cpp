@@ -27,6 +27,7 @@
 #include "ui/main_window_ids.h"
 #include "ui/status_window.h"
 #include "wingui/controls.h"
+#include "ui/print_window.h"
 #include "ui/send_window_ids.h"
 #include "ui/thread_commands.h"
 #include "ui/text_loader.h"
@@ -169,7 +170,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
 
     // 23. The folder tree, which opens the first folder.
     build_folder_tree(window);
-    // 24. The print window thread comes with printing.
+    // 24. The hidden print window, where messages are laid out for printing.
+    if (!start_print_window(window)) {
+        show_message("Could not start CreatePrintEdit thread.");
+        request_quit();
+    }
     // 25. The settings file.
     settings_load();
 

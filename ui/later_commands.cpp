@@ -7,5 +7,3 @@ void forward(HWND, int) {}
 void add_to_address_book(HWND, int) {}
 void address_book(HWND, int) {}
 void search(HWND, int) {}
-
-void print_message(HWND, int) {}

@@ -10,10 +10,12 @@
 #include "core/ui_services.h"
 #include "format/attachment_files.h"
 #include "format/charsets.h"
+#include "format/message_builder.h"
 #include "format/temp_files.h"
 #include "ui/client_settings.h"
 #include "ui/file_dialog_uses.h"
 #include "ui/picker_bridge.h"
+#include "ui/printing.h"
 #include "ui/send_fields.h"
 #include "ui/send_job.h"
 #include "ui/send_window_ids.h"
@@ -57,6 +59,20 @@ void save_draft(HWND window, SendWindow* state, LPARAM) { save_into_folder(windo
 void send_later(HWND window, SendWindow* state, LPARAM) { save_into_folder(window, state, "maildir\\outbox"); }
 void send_now(HWND window, SendWindow* state, LPARAM) {
     if (IsWindowEnabled(control(window, IDC_SEND_BUTTON))) start_send(window, state);
+}
+
+// The message as it would be saved, printed from a scratch file that goes
+// afterwards.
+void print_composed(HWND window, SendWindow* state, LPARAM) {
+    SendFields fields;
+    read_send_fields(window, state, &fields);
+    Array* scratch = array_new(100);
+    temp_file_name(scratch, "printer", fields.fields.window_number);
+    if (build_message_file(&fields.fields, scratch->text, true) == 0) {
+        print_files({scratch->text});
+        sys_remove_file(scratch->text);
+    }
+    delete_arrays(scratch);
 }
 
 void add_one_attachment(HWND window, SendWindow* state, LPARAM) {
@@ -144,8 +160,8 @@ struct Row {
     Handler handler;
 };
 
-// Print (210) and Address Book (1080) stay greyed in the menu until their
-// windows exist; Unindent (1110) and Encrypt Messages (1050) come with the
+// Address Book (1080) stays greyed in the menu until its window exists;
+// Unindent (1110) and Encrypt Messages (1050) come with the
 // reply and encryption work.
 const Row rows[] = {
     {SEND_NEW, new_message},        {SEND_OPEN, open_message},
@@ -159,7 +175,7 @@ const Row rows[] = {
     {SEND_ABOUT, about},            {SEND_CUT, cut},
     {SEND_COPY, copy},              {SEND_PASTE, paste},
     {SEND_DELETE, erase},           {SEND_SELECT_ALL, select_all},
-    {SEND_LOAD_FILE, load_named},
+    {SEND_LOAD_FILE, load_named},   {SEND_PRINT, print_composed},
 };
 
 }  // namespace
