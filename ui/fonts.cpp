@@ -15,9 +15,14 @@ void choose_font(HWND main_window, FontSlot slot) {
     GetObjectA(settings_font(slot), sizeof font, &font);
     HDC printer = nullptr;
     if (slot == PRINTER_FONT && !(printer = open_printer_for_measuring())) return;
+    // The printer font's record keeps its height in points, as printing
+    // reads it; the dialog of a printer speaks in the printer's units.
+    int dots_per_inch = printer ? GetDeviceCaps(printer, LOGPIXELSY) : 0;
+    if (dots_per_inch > 0) font.lfHeight = -MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, dots_per_inch, 72);
     bool chosen = choose_font_dialog(main_window, &font, printer);
     if (printer) DeleteDC(printer);
     if (!chosen) return;
+    if (dots_per_inch > 0) font.lfHeight = -MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, 72, dots_per_inch);
     HFONT made = CreateFontIndirectA(&font);
     if (!made) {
         show_message("Create font error!");
