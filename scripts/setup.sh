@@ -9,6 +9,9 @@ packages=(
   # Wine's SChannel is built on GnuTLS, which Wine only recommends.
   libgnutls30
   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation
+  # Printing under Wine: a CUPS server of the tests' own with a queue that
+  # writes PDF files, and the tools that read them back.
+  cups cups-client printer-driver-cups-pdf poppler-utils
   # Chinese, Japanese and Korean characters for Wine's dialog fonts.
   fonts-droid-fallback
   # The real mail servers that the transport tests talk to on loopback
