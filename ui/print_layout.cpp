@@ -29,6 +29,20 @@ bool step_line(const PageMetrics& metrics, int* y) {
     return true;
 }
 
+std::vector<PlannedLine> plan_lines(const PageMetrics& metrics, int* y, const std::vector<std::u16string>& lines) {
+    std::vector<PlannedLine> planned;
+    bool bold = true;
+    for (const std::u16string& line : lines) {
+        if (line.empty()) bold = false;
+        PlannedLine p;
+        p.y = *y;
+        p.bold = bold;
+        p.page_after = step_line(metrics, y);
+        planned.push_back(p);
+    }
+    return planned;
+}
+
 std::string print_header_block(const std::string& from_name, const std::string& from_address, const std::string& to,
                                const std::string& subject, const std::string& date) {
     std::string block = "From (name): " + utf8_prefix(from_name, 80) + "\r\nFrom (e-mail): " +

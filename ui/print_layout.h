@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct PageMetrics {
     int left = 0;         // 50 points
@@ -25,6 +26,19 @@ PageMetrics page_metrics(int dots_per_inch, int font_record_height);
 // Moves `y` down one line; true when it passed the bottom, in which case a
 // new page starts and `y` is the top margin.
 bool step_line(const PageMetrics& metrics, int* y);
+
+// One printed line: where it goes, whether it is bold (the header block:
+// every line before the message's first empty one) and whether a new page
+// starts after it.
+struct PlannedLine {
+    int y = 0;
+    bool bold = false;
+    bool page_after = false;
+};
+
+// The places of a message's lines, starting at `*y`, which is left where
+// the next line would go (the caller adds the gap between messages).
+std::vector<PlannedLine> plan_lines(const PageMetrics& metrics, int* y, const std::vector<std::u16string>& lines);
 
 // The header block of a printed message (UTF-8): "From (name): ",
 // "From (e-mail): ", "To: ", "Subject: " lines, then "Sent: " and a blank

@@ -43,36 +43,37 @@ void fail_job(PrintJob* job) {
     show_message("Printing failed!");
 }
 
-void print_line(PrintJob* job, const std::wstring& text, bool bold) {
+void print_line(PrintJob* job, const std::u16string& text, const PlannedLine& place) {
     FontRecord record = settings_font_record(PRINTER_FONT);
     LOGFONTW font{};
     font.lfHeight = -job->metrics.char_height;
-    font.lfWeight = bold ? 700 : record.weight;
+    font.lfWeight = place.bold ? 700 : record.weight;
     font.lfItalic = record.italic;
     font.lfCharSet = record.char_set;
     MultiByteToWideChar(CP_ACP, 0, record.face_name, -1, font.lfFaceName, LF_FACESIZE);
     HFONT made = CreateFontIndirectW(&font);
     HGDIOBJ old = SelectObject(job->dc, made);
-    TextOutW(job->dc, job->metrics.left, job->y, text.c_str(), static_cast<int>(text.size()));
+    TextOutW(job->dc, job->metrics.left, place.y, reinterpret_cast<const wchar_t*>(text.c_str()),
+             static_cast<int>(text.size()));
     SelectObject(job->dc, old);
     DeleteObject(made);
-    if (step_line(job->metrics, &job->y) && (EndPage(job->dc) <= 0 || StartPage(job->dc) <= 0)) job->failed = true;
+    if (place.page_after && (EndPage(job->dc) <= 0 || StartPage(job->dc) <= 0)) job->failed = true;
 }
 
 void print_lines(PrintJob* job) {
     HWND control = print_control();
     LRESULT count = SendMessageW(control, EM_GETLINECOUNT, 0, 0);
-    bool bold = true;
-    for (LRESULT i = 0; i < count && !job->failed; i++) {
+    std::vector<std::u16string> lines;
+    for (LRESULT i = 0; i < count; i++) {
         // EM_GETLINE takes the room in its first word and ends nothing.
         wchar_t line[150] = {};
         line[0] = 149;
         LRESULT got = SendMessageW(control, EM_GETLINE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
-        std::wstring text(line, static_cast<size_t>(got > 0 ? (got > 149 ? 149 : got) : 0));
-        text = text.substr(0, text.find_first_of(L"\r\n"));
-        if (text.empty()) bold = false;
-        print_line(job, text, bold);
+        std::u16string text(reinterpret_cast<const char16_t*>(line), static_cast<size_t>(got > 0 ? (got > 149 ? 149 : got) : 0));
+        lines.push_back(text.substr(0, text.find_first_of(u"\r\n")));
     }
+    std::vector<PlannedLine> places = plan_lines(job->metrics, &job->y, lines);
+    for (size_t i = 0; i < lines.size() && !job->failed; i++) print_line(job, lines[i], places[i]);
 }
 
 bool load_for_printing(const char* path, const std::string& lead) {
@@ -160,6 +161,7 @@ int print_message_file(PrintJob* job, const char* path) {
     delete_arrays(joined);
     summary_delete(summary);
     if (!load_for_printing(path, block)) return -1;
+    SendMessageW(print_control(), EM_SETSEL, 0, 0);
     print_lines(job);
     return 0;
 }

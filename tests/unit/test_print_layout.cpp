@@ -30,6 +30,29 @@ TEST(PrintLayout, LinesRunDownAndBreakPastTheBottom) {
     EXPECT_EQ(y, 65);
 }
 
+TEST(PrintLayout, AHeaderLongerThanAPageStaysBoldOverTheBreak) {
+    PageMetrics m = page_metrics(72, -12);
+    std::vector<std::u16string> lines(60, u"To: many");
+    lines.push_back(u"");
+    lines.push_back(u"Body.");
+    int y = m.top;
+    std::vector<PlannedLine> planned = plan_lines(m, &y, lines);
+    ASSERT_EQ(planned.size(), 62u);
+    EXPECT_EQ(planned[0].y, 50);
+    EXPECT_TRUE(planned[45].page_after);
+    EXPECT_EQ(planned[46].y, 50);  // the next page, still the header
+    EXPECT_TRUE(planned[46].bold);
+    EXPECT_TRUE(planned[59].bold);
+    EXPECT_FALSE(planned[60].bold);
+    EXPECT_FALSE(planned[61].bold);
+    EXPECT_EQ(y, 50 + 16 * 15);
+    // A second message of the job goes on 50 points further down the page.
+    y += m.message_gap;
+    std::vector<PlannedLine> next = plan_lines(m, &y, {u"From (name): x"});
+    EXPECT_EQ(next[0].y, 50 + 16 * 15 + 50);
+    EXPECT_TRUE(next[0].bold);
+}
+
 TEST(PrintLayout, HeaderBlock) {
     EXPECT_EQ(print_header_block("Ann", "ann@example.test", "bob@example.test", "Hello", "2026-12-07 10:00:00 +0000"),
               "From (name): Ann\r\nFrom (e-mail): ann@example.test\r\nTo: bob@example.test\r\nSubject: Hello\r\n"
