@@ -12,6 +12,7 @@
 #include "format/charsets.h"
 #include "format/message_builder.h"
 #include "format/temp_files.h"
+#include "ui/address_book_window.h"
 #include "ui/client_settings.h"
 #include "ui/file_dialog_uses.h"
 #include "ui/picker_bridge.h"
@@ -74,6 +75,8 @@ void print_composed(HWND window, SendWindow* state, LPARAM) {
     }
     delete_arrays(scratch);
 }
+
+void open_book(HWND window, SendWindow* state, LPARAM) { open_address_book(state->main_window, window); }
 
 void add_one_attachment(HWND window, SendWindow* state, LPARAM) {
     Array* path = array_new(1100);
@@ -160,7 +163,6 @@ struct Row {
     Handler handler;
 };
 
-// Address Book (1080) stays greyed in the menu until its window exists;
 // Unindent (1110) and Encrypt Messages (1050) come with the
 // reply and encryption work.
 const Row rows[] = {
@@ -176,6 +178,7 @@ const Row rows[] = {
     {SEND_COPY, copy},              {SEND_PASTE, paste},
     {SEND_DELETE, erase},           {SEND_SELECT_ALL, select_all},
     {SEND_LOAD_FILE, load_named},   {SEND_PRINT, print_composed},
+    {SEND_ADDRESS_BOOK, open_book},
 };
 
 }  // namespace

@@ -67,6 +67,14 @@ void list_select_row(HWND list, int row) {
     SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
+RECT list_cell_rect(HWND list, int row, int column) {
+    RECT box{};
+    box.top = column;
+    box.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
 void list_set_redraw(HWND list, bool on) { SendMessageA(list, WM_SETREDRAW, on ? TRUE : FALSE, 0); }
 
 void list_redraw_rows(HWND list, int first, int last) {

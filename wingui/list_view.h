@@ -34,6 +34,8 @@ int list_next_selected(HWND list, int row);
 int list_selected_count(HWND list);
 // Selects and focuses the row and scrolls it into view.
 void list_select_row(HWND list, int row);
+// A cell's rectangle in the list's client pixels.
+RECT list_cell_rect(HWND list, int row, int column);
 
 // Drawing off while many rows change, on again afterwards.
 void list_set_redraw(HWND list, bool on);

@@ -1,0 +1,72 @@
+"""The address book in the real client under Wine: ab.dat listed, Insert
+and Delete, OK writing the book back, "Send To", the book opened from a
+send window filling its "To:", and "Add To Address Book"."""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from zmharness import ClientTest, values  # noqa: E402
+
+MAIN = "Zenth Mail"
+BOOK = "Address Book"
+SEND = "Send Mail"
+CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
+LISTED = ["window", MAIN, "15000", "sleep", "1000"]
+BOOK_BYTES = b"Ann\r\nann@example.test\r\nBob\r\n\"Bob B\" <bob@example.test>\r\n"
+OPEN_BOOK = ["command", MAIN, "1080", "window", BOOK, "10000", "sleep", "500"]
+
+
+class AddressBookTest(ClientTest):
+    def test_rows_insert_delete_and_ok_writes_the_book_back(self):
+        self.write("ab.dat", BOOK_BYTES)
+        out = self.run_client("", *LISTED, *OPEN_BOOK, "list", BOOK, "503",
+                              "post-key", BOOK, "503", "insert", "sleep", "500", "list", BOOK, "503",
+                              "post-key", BOOK, "503", "delete", "msgbox", "Zenth Mail", "5000",
+                              "list-select", BOOK, "503", "0", "post-key", BOOK, "503", "delete", "sleep", "500",
+                              "list", BOOK, "503", "command", BOOK, "502", "no-window", BOOK, "5000",
+                              *CLOSE_AND_EXIT)
+        rows = values(out, "ROW")
+        first = ["Ann | ann@example.test", "Bob | \"Bob B\" <bob@example.test>"]
+        self.assertEqual([r.split(" | ")[0] + " | " + r.split(" | ")[1] for r in rows[:2]], first)
+        self.assertEqual([r.split(" | ")[:2] for r in rows[2:5]],
+                         [["Name", "Email"], ["Ann", "ann@example.test"], ["Bob", "\"Bob B\" <bob@example.test>"]])
+        self.assertIn("Please select an item to delete.", "\n".join(out))
+        self.assertEqual(len(rows), 7)
+        self.assertEqual(self.read("ab.dat"), BOOK_BYTES)
+
+    def test_send_to_opens_a_send_window_with_the_address(self):
+        self.write("ab.dat", BOOK_BYTES)
+        out = self.run_client("", *LISTED, *OPEN_BOOK, "list-select", BOOK, "503", "1", "command", BOOK, "511",
+                              "window", SEND, "10000", "sleep", "500", "text", SEND, "206", "no-window", BOOK, "3000",
+                              "close", SEND, "msgbox", "Zenth Mail", "5000", "yes", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "TEXT"), ["\"Bob B\" <bob@example.test>"])
+
+    def test_from_a_send_window_ok_fills_its_to(self):
+        self.write("ab.dat", BOOK_BYTES)
+        out = self.run_client("", *LISTED, "command", MAIN, "343", "window", SEND, "10000", "sleep", "500",
+                              "command", SEND, "1080", "window", BOOK, "10000", "sleep", "500",
+                              "list-select", BOOK, "503", "0", "command", BOOK, "502", "no-window", BOOK, "5000",
+                              "text", SEND, "206",
+                              "close", SEND, "msgbox", "Zenth Mail", "5000", "yes", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "TEXT"), ["ann@example.test"])
+
+    def test_add_to_address_book_stores_senders_once(self):
+        self.write("ab.dat", b"Ann\r\nann@example.test\r\nCarl")  # odd, without its last line end
+        self.write("maildir/inbox/mm1.eml", b"From: \"Dora Doe\" <dora@example.test>\r\nSubject: one\r\n\r\nx\r\n")
+        self.write("maildir/inbox/mm2.eml", b"Subject: no sender\r\n\r\nx\r\n")
+        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "list-select", MAIN, "303", "1",
+                              "command", MAIN, "350",
+                              "wait-text", MAIN, "213", "Some entries were not added", "5000",
+                              *CLOSE_AND_EXIT)
+        added = b"Ann\r\nann@example.test\r\nCarl\r\n\r\nDora Doe\r\n\"Dora Doe\" <dora@example.test>\r\n"
+        self.assertEqual(self.read("ab.dat"), added)
+        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "350",
+                              "msgbox", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
+        self.assertIn("done", values(out, "MSGBOX"))
+        self.assertEqual(self.read("ab.dat"), added)
+
+
+if __name__ == "__main__":
+    unittest.main()
