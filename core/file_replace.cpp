@@ -4,12 +4,12 @@
 
 #include "core/sys_files.h"
 
-int replace_file_with(const char* path, const std::function<bool(std::FILE*)>& write) {
+int replace_file_with(const char* path, const std::function<bool(std::FILE*)>& write, bool through) {
     std::string scratch = std::string(path) + ".new";
     std::FILE* f = sys_fopen(scratch.c_str(), "wb");
     if (!f) return REPLACE_CANNOT_OPEN;
     bool written = write(f);
-    written = std::fflush(f) == 0 && written;
+    written = (through ? sys_flush_file(f) : std::fflush(f)) == 0 && written;
     written = std::fclose(f) == 0 && written;
     if (written && sys_replace_file(scratch.c_str(), path) == 0) return REPLACE_OK;
     sys_remove_file(scratch.c_str());
