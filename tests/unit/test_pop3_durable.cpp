@@ -136,14 +136,17 @@ const char* const login_wire = "user u\r\npass p\r\ncapa\r\nlist\r\nuidl\r\n";
 const std::string no_pipelining = "+OK\r\nTOP\r\nUIDL\r\nUSER\r\n.\r\n";
 const std::string pipelining = "+OK Capability list follows\r\nTOP\r\nPIPELINING\r\nUIDL\r\n.\r\n";
 
+// Two messages, each answered and deleted before the next command, and QUIT.
+std::vector<PeerStep> two_received_and_deleted() {
+    return {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("dele 1\r\n"), peer_send("+OK\r\n"),
+            peer_receive("retr 2\r\n"), peer_send(retr_reply(2)), peer_receive("dele 2\r\n"), peer_send("+OK\r\n"),
+            peer_receive("quit\r\n"),   peer_send("+OK bye\r\n")};
+}
+
 // Each message is on the disk before its DELE goes out, and the folder
 // before QUIT; one command at a time for a server without pipelining.
 TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
-    ScriptedPeer peer(with(session_start(no_pipelining, 2),
-                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("dele 1\r\n"),
-                            peer_send("+OK\r\n"), peer_receive("retr 2\r\n"), peer_send(retr_reply(2)),
-                            peer_receive("dele 2\r\n"), peer_send("+OK\r\n"), peer_receive("quit\r\n"),
-                            peer_send("+OK bye\r\n")}));
+    ScriptedPeer peer(with(session_start(no_pipelining, 2), two_received_and_deleted()));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 2);
     const std::string heard = login_wire;
@@ -320,11 +323,7 @@ protected:
 // Each id is on the disk once its message is in the inbox, and before its
 // DELE goes out or the next message moves in.
 TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
-    ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})),
-                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("dele 1\r\n"),
-                            peer_send("+OK\r\n"), peer_receive("retr 2\r\n"), peer_send(retr_reply(2)),
-                            peer_receive("dele 2\r\n"), peer_send("+OK\r\n"), peer_receive("quit\r\n"),
-                            peer_send("+OK bye\r\n")}));
+    ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})), two_received_and_deleted()));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 2);
     std::string state = uidl_state_path(server(peer).c_str(), "u");
