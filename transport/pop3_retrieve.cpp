@@ -131,8 +131,9 @@ struct Retrieval {
     // Fills the window with RETR (or TOP) commands and sends what is
     // written in one call, so that each step costs one write.
     int send_commands() {
-        // Only the messages count against the window: a DELE's reply is a
-        // line, and at most a batch of them is in flight.
+        // Only the messages, and the DELEs of messages stored before, count
+        // against the window: the DELE of a message just stored has a line
+        // for its reply, and at most a batch of them is in flight.
         while (next < end && retrieving < open) {
             if (stored_before(next)) {
                 // Stored already, so it may go from the server at once.
