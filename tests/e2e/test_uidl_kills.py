@@ -1,7 +1,9 @@
 """The client killed by its process id at a random point of a 30-message
 receive from dovecot, started again and checked again, round after round:
-every message is in the inbox once and whole, none is lost, and the file of
-the mailbox's unique-ids is always the old one or the new one, never torn.
+every message is in the inbox whole, none is lost, none is there twice but
+the one whose move into the inbox the kill met (its id could not yet be on
+the disk), and the file of the mailbox's unique-ids is always the old one or
+the new one, never torn.
 
 Rounds alternate between an account that leaves mail on the server and one
 that deletes it. Before each round the state file gets thousands of ids the
