@@ -123,6 +123,8 @@ size_t files_in(const fs::path& folder) {
 // The inbox holding mm1.eml to mm<count>.eml, small stored messages, and
 // nothing else: what a receive added is removed, what is missing is written.
 void prefill_inbox(const fs::path& inbox, int count) {
+    // Each run stores the whole mailbox again: what was received is forgotten.
+    fs::remove_all(inbox.parent_path().parent_path() / "uidl");
     for (const auto& e : fs::directory_iterator(inbox)) {
         std::string name = e.path().filename().string();
         int number = std::atoi(name.c_str() + 2);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <unordered_set>
 
 #include "format/text_search.h"
 #include "transport/connect.h"
@@ -153,6 +155,75 @@ int pop3_list(Socket s, WindowRef window, Array* sizes) {
         if (std::memcmp(last, "\r\n.\r\n", 5) == 0) break;
     }
     return line_feeds - 2;
+}
+
+namespace {
+
+// One line of a UIDL listing, "number id" and its line end, into the table;
+// false when it is malformed.
+bool take_uidl_line(const char* line, int count, std::vector<std::string>* ids,
+                    std::unordered_set<std::string>* taken) {
+    std::string_view text(line);
+    if (!text.ends_with("\r\n")) return false;  // cut at line_kept, or a bare line feed
+    text.remove_suffix(2);
+    size_t space = text.find(' ');
+    if (space == 0 || space == std::string_view::npos || space > 9) return false;
+    int number = 0;
+    for (char c : text.substr(0, space)) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + (c - '0');
+    }
+    std::string_view id = text.substr(space + 1);
+    if (number < 1 || number > count || !(*ids)[number - 1].empty() || !uidl_id_valid(id)) return false;
+    if (!taken->emplace(id).second) return false;  // two messages, one id
+    (*ids)[number - 1] = id;
+    return true;
+}
+
+}  // namespace
+
+int pop3_uidl(Socket s, WindowRef window, int count, std::vector<std::string>* ids) {
+    ids->assign(static_cast<size_t>(count), std::string());
+    if (send_pop3_command(s, "uidl\r\n", window, true) != 0) return UIDL_FAILED;
+    bool refused = false, malformed = false;
+    std::unordered_set<std::string> taken;
+    int result = read_reply_lines(s, [&](const char* line, bool first) {
+        if (first) {
+            if (line[0] == '-') refused = true;
+            // A status line that is neither answers some other command.
+            return line[0] == '+' || line[0] == '-';
+        }
+        if (line[0] == '.') return true;
+        // Read on to the dot line, but keep nothing more: the table never
+        // holds more than the listing's count.
+        if (!malformed && !take_uidl_line(line, count, ids, &taken)) malformed = true;
+        return true;
+    });
+    if (result != 0) return UIDL_FAILED;
+    if (!refused && !malformed && static_cast<int>(taken.size()) == count) return UIDL_LISTED;
+    ids->clear();
+    return UIDL_REFUSED;
+}
+
+int pop3_uidl_one(Socket s, WindowRef window, int number, std::string* id) {
+    id->clear();
+    Array* text = array_new(40);
+    array_printf(text, "uidl %i\r\n", number);
+    int result = send_pop3_command(s, text->text, window, true);
+    delete_arrays(text);
+    if (result != 0) return UIDL_FAILED;
+    Array* reply = array_new(line_capacity);
+    result = recv_line(s, reply, nullptr) != 0 ? UIDL_FAILED : UIDL_REFUSED;
+    std::vector<std::string> ids(static_cast<size_t>(number));
+    std::unordered_set<std::string> taken;
+    // "+OK number id": the text after the status word is a listing's line.
+    if (result == UIDL_REFUSED && std::strncmp(reply->text, "+OK ", 4) == 0 &&
+        take_uidl_line(reply->text + 4, number, &ids, &taken) && !ids[static_cast<size_t>(number) - 1].empty()) {
+        *id = ids[static_cast<size_t>(number) - 1];
+        result = UIDL_LISTED;
+    }
+    delete_arrays(reply);
+    return result;
 }
 
 bool pop3_pipelining(Socket s, WindowRef window) {

@@ -1,9 +1,13 @@
 // The client side of POP3 (RFC 1939, with AUTH for CRAM-MD5 and PLAIN).
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/arrays.h"
 #include "core/ui_services.h"
 #include "store/folder_numbers.h"
+#include "store/uidl_state.h"
 #include "transport/sasl.h"
 #include "transport/sys_socket.h"
 
@@ -22,6 +26,20 @@ int pop3_login(Socket s, WindowRef status_window, Array* reply, Array* command, 
 // listed sizes go into it, entry k-1 for the k-th line.
 int pop3_list(Socket s, WindowRef status_window, Array* sizes);
 
+// The unique-ids of a mailbox of `count` messages (UIDL, RFC 1939 section
+// 7), entry k-1 for message k. The listing is read whole, however it ends,
+// so the session stays in step.
+enum { UIDL_LISTED = 0, UIDL_FAILED = -1, UIDL_REFUSED = -2 };
+// UIDL_LISTED with every message's id; UIDL_REFUSED when the server answered
+// "-ERR" or the listing is malformed (a line that is not "number id", a
+// number outside 1 to count or given twice, an id that is not 1 to 70
+// printable characters or repeats, a message without an id): the ids are
+// then not to be used. UIDL_FAILED when the connection failed first.
+int pop3_uidl(Socket s, WindowRef status_window, int count, std::vector<std::string>* ids);
+// The unique-id of one message ("uidl number"): UIDL_LISTED with it in `id`,
+// UIDL_REFUSED for "-ERR" or a malformed reply, UIDL_FAILED.
+int pop3_uidl_one(Socket s, WindowRef status_window, int number, std::string* id);
+
 struct RetrieveOptions {
     bool headers_only = false;  // the header and ten body lines (TOP) instead of RETR
     bool delete_after = false;  // DELE each message once its file is safely stored
@@ -32,6 +50,16 @@ struct RetrieveOptions {
     // before the next command, as every server allows; more only for a
     // server that announced PIPELINING.
     int window = 1;
+    // The unique-ids of the messages when the server listed them, entry k-1
+    // for message k; with `state` a message already in it is not downloaded
+    // (with delete_after it is marked with DELE all the same, being stored),
+    // and the id of each stored message is recorded in it before its DELE
+    // and before the next message goes into the folder.
+    const std::vector<std::string>* ids = nullptr;
+    UidlState* state = nullptr;
+    // false: download the messages asked for even when stored before (the
+    // user chose them), recording them all the same.
+    bool skip_stored = true;
 };
 // The most commands a receive keeps in flight on a pipelining server: a few
 // dozen bytes of commands, well inside any socket buffer, and enough to keep

@@ -1,11 +1,14 @@
 #include "transport/pop3_jobs.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "core/accounts.h"
 #include "core/processes.h"
 #include "core/sys_time.h"
 #include "store/folders.h"
+#include "store/uidl_state.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
 #include "transport/stream.h"
@@ -53,6 +56,33 @@ void append_error(WindowRef window, const char* format, int errors) {
     array_printf(text, format, errors);
     status_append(window, text->text);
     delete_arrays(text);
+}
+
+// What the server and the state file say of a mailbox of n messages.
+struct Mailbox {
+    bool listed = false;           // the server listed an id for every message
+    std::vector<std::string> ids;  // entry k-1 for message k
+    UidlState state;
+    int already = 0;  // messages stored by an earlier session
+};
+
+// Asks the server for the mailbox's ids and compares them with those stored
+// before; ids the server no longer has leave the state. A server that does
+// not list them leaves `listed` false: the session then stores every
+// message, as without a state, and records nothing. -1 when the connection
+// failed.
+int learn_mailbox(Session* session, int account, int n, Mailbox* box) {
+    int listing = pop3_uidl(session->socket, session->window, n, &box->ids);
+    if (listing == UIDL_FAILED) return -1;
+    box->listed = listing == UIDL_LISTED;
+    if (!box->listed) return 0;
+    uidl_state_load(&box->state, account_field(account, ACCOUNT_POP3_SERVER), account_field(account, ACCOUNT_USER));
+    // Only from a complete listing: a failed one never drops an id. A
+    // rewrite that fails keeps the old file, whose extra ids do no harm.
+    uidl_state_keep_only(&box->state, box->ids);
+    for (const std::string& id : box->ids)
+        if (box->state.seen.contains(id)) box->already++;
+    return 0;
 }
 
 void offer_account_manager() {
@@ -110,16 +140,32 @@ int receive_job(WindowRef owner, int account) {
             append_error(window, "Error %i: Cannot retrieve message list.\r\n", ++errors);
             continue;
         }
+        bool delete_after = account_options(a) & ACCOUNT_DELETE_FROM_SERVER;
+        Mailbox box;
+        if (n > 0 && learn_mailbox(&session, a, n, &box) != 0) {
+            append_error(window, "Error %i: Cannot retrieve message list.\r\n", ++errors);
+            continue;
+        }
         array_printf(text, "Found %i.\r\n", n);
         status_append(window, text->text);
-        if (n == 0 && account >= 0) status_append(window, "You have no new mail.\r\n");
+        if (n > 0 && !box.listed && !delete_after)
+            status_append(window, "Server does not support UIDL: every message is downloaded.\r\n");
+        if (box.already > 0) {
+            array_printf(text, "Already received: %i\r\n", box.already);
+            status_append(window, text->text);
+        }
+        if (n == box.already && account >= 0) status_append(window, "You have no new mail.\r\n");
         bool quit = true;
-        if (n > 0) {
+        // Messages stored before are still marked for deletion when asked.
+        if (n > box.already || (delete_after && n > 0)) {
             int stored = 0;
             const char* inbox = account_field(a, ACCOUNT_INBOX);
-            bool delete_after = account_options(a) & ACCOUNT_DELETE_FROM_SERVER;
-            int result = pop3_retrieve(session.socket, window, inbox, 1, n + 1,
-                                       {.delete_after = delete_after, .window = in_flight}, sizes, &stored);
+            RetrieveOptions options{.delete_after = delete_after, .window = in_flight};
+            if (box.listed) {
+                options.ids = &box.ids;
+                options.state = &box.state;
+            }
+            int result = pop3_retrieve(session.socket, window, inbox, 1, n + 1, options, sizes, &stored);
             if (result != 0) {
                 append_error(window, "Error %i: Cannot download messages.\r\n", ++errors);
                 // A download that broke off leaves the connection in no state
@@ -191,11 +237,21 @@ void download_job(WindowRef owner, int account, const int* numbers, int count) {
     Session session{window};
     if (session.login(account)) {
         FolderNumbers inbox_numbers{inbox};
+        // What it stores is recorded, so that a later receive does not
+        // store it again.
+        UidlState state;
+        uidl_state_load(&state, account_field(account, ACCOUNT_POP3_SERVER), account_field(account, ACCOUNT_USER));
         for (int i = 0; i < count && !job_cancelled(window); i++) {
             int stored = 0;
-            pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1,
-                          {.headers_only = false, .delete_after = false, .numbers = &inbox_numbers},
-                          header_listing_sizes(), &stored);
+            RetrieveOptions options{.headers_only = false, .delete_after = false, .numbers = &inbox_numbers};
+            std::vector<std::string> ids(numbers[i] > 0 ? static_cast<size_t>(numbers[i]) : 0);
+            if (numbers[i] > 0 && pop3_uidl_one(session.socket, window, numbers[i], &ids.back()) == UIDL_LISTED) {
+                options.ids = &ids;
+                options.state = &state;
+                options.skip_stored = false;
+            }
+            pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1, options, header_listing_sizes(),
+                          &stored);
         }
         session.quit();
         close_status_window(window);

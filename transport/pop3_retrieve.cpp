@@ -79,6 +79,9 @@ void run_new_mail_command(WindowRef window, const char* path) {
 struct InFlight {
     bool retrieve;  // RETR or TOP; else DELE
     int number;
+    // A DELE of a message stored before, which takes a place in the window
+    // as a RETR would: there may be many of them in a row.
+    bool counted = false;
 };
 
 // A message received whole, its scratch file still open, waiting to be
@@ -102,7 +105,7 @@ struct Retrieval {
     int* stored;
     std::vector<Waiting> batch;
     bool reported = false;  // a write failure was shown
-    int retrieving = 0;     // RETR (or TOP) commands in flight
+    int retrieving = 0;     // RETR (or TOP) commands, and DELEs of messages stored before, in flight
     ReplyReader reader{};
     Array* scratch = array_new(100);
     Array* path = array_new(message_path_capacity);
@@ -114,14 +117,36 @@ struct Retrieval {
     // options.window: a server that fails at once has little in flight.
     int open = 1;
     int next = 0, end = 0;
+    int marked_before = 0;  // DELEs sent for messages stored by earlier sessions
     ~Retrieval() { delete_arrays(scratch, path, reply, text); }
+
+    void widen() { open = open * 2 < options.window ? open * 2 : options.window; }
+
+    // Whether the message was stored by an earlier session.
+    bool stored_before(int k) const {
+        return options.skip_stored && options.state && options.ids &&
+               options.state->seen.contains((*options.ids)[k - 1]);
+    }
 
     // Fills the window with RETR (or TOP) commands and sends what is
     // written in one call, so that each step costs one write.
     int send_commands() {
-        // Only the messages count against the window: a DELE's reply is a
-        // line, and at most a batch of them is in flight.
+        // Only the messages, and the DELEs of messages stored before, count
+        // against the window: the DELE of a message just stored has a line
+        // for its reply, and at most a batch of them is in flight.
         while (next < end && retrieving < open) {
+            if (stored_before(next)) {
+                // Stored already, so it may go from the server at once.
+                if (options.delete_after) {
+                    array_printf(text, "dele %i\r\n", next);
+                    commands += text->text;
+                    in_flight.push_back({false, next, true});
+                    retrieving++;
+                    marked_before++;
+                }
+                next++;
+                continue;
+            }
             array_printf(text, options.headers_only ? "top %i 10\r\n" : "retr %i\r\n", next);
             commands += text->text;
             in_flight.push_back({true, next++});
@@ -142,12 +167,17 @@ struct Retrieval {
     }
 
     int read_dele_reply() {
+        bool counted = in_flight.front().counted;
         in_flight.pop_front();
+        if (counted) retrieving--;
         if (read_line(&reader, reply) != 0) {
             status_append(window, "receiveline error\r\n");
             return -1;
         }
-        if (reply->text[0] == '+') return 0;
+        if (reply->text[0] == '+') {
+            if (counted) widen();
+            return 0;
+        }
         if (reply->text[0] != '-') return out_of_step();
         status_append(window, reply->text);
         status_append(window, "\r\nIncorrect response from server.\r\n");
@@ -218,7 +248,7 @@ struct Retrieval {
         }
         status_append(window, " done\r\n");
         batch.push_back({f, scratch->text, k});
-        open = open * 2 < options.window ? open * 2 : options.window;
+        widen();
         // The batch goes into the folder when it is full, or when no reply
         // of a message is next: at once without pipelining.
         if (static_cast<int>(batch.size()) >= batch_limit || in_flight.empty() || !in_flight.front().retrieve)
@@ -248,6 +278,17 @@ struct Retrieval {
                 continue;
             }
             (*stored)++;
+            // The id goes on the disk before the DELE and before the next
+            // message moves in: a crash can then bring back at most the
+            // message that had just moved in, and never loses one.
+            if (options.state && options.ids &&
+                uidl_state_record(options.state, (*options.ids)[w.number - 1]) != 0) {
+                result = pop3_no_quit;
+                status_append(window, options.state->path.c_str());
+                status_append(window, ": could not write file to disk.\r\n");
+                reported = true;
+                continue;
+            }
             if (options.delete_after) {
                 array_printf(text, "dele %i\r\n", w.number);
                 commands += text->text;
@@ -303,7 +344,8 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
     }
     // The moves into the folder must survive a power cut before QUIT lets
     // the server expunge what was marked.
-    if (options.delete_after && *stored > 0 && durable_files().sync_folder(folder) != 0) {
+    // So must those of earlier sessions whose messages were marked here.
+    if (options.delete_after && (*stored > 0 || r.marked_before > 0) && durable_files().sync_folder(folder) != 0) {
         status_append(window, "Could not write the folder to disk.\r\n");
         result = pop3_no_quit;
     }

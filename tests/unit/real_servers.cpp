@@ -47,6 +47,23 @@ Socket connect_to(int port) {
     return s;
 }
 
+std::string server_log(const std::string& relative) {
+    std::string dir = text_from("ZM_SERVERS_DIR");
+    if (dir.empty()) return "";
+#ifdef _WIN32
+    // Through Wine's drive for the root.
+    std::string path = "Z:" + dir + "/" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+#else
+    std::string path = dir + "/" + relative;
+#endif
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
 std::filesystem::path maildir(const std::string& user) {
 #ifdef _WIN32
     std::string root = text_from("ZM_MAILDIR_ROOT_WIN");

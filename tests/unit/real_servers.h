@@ -27,6 +27,9 @@ std::filesystem::path maildir(const std::string& user);
 void deliver(const std::string& user, const std::string& message);
 std::vector<std::string> mailbox_messages(const std::string& user);
 void clear_mailbox(const std::string& user);
+// A log of the servers by its path in their folder ("log/dovecot.log"); ""
+// when the servers' folder is not known.
+std::string server_log(const std::string& relative);
 // A connected socket, or no_socket.
 Socket connect_to(int port);
 

@@ -27,7 +27,7 @@ RelayOptions cutting_after(const std::string& client_text, size_t bytes) {
 }
 
 Relay::Relay(int upstream_port, RelayOptions options) : upstream_port_(upstream_port), options_(std::move(options)) {
-    listener_ = peer_listen(&address_);
+    listener_ = peer_listen(&address_, options_.listen_port);
     thread_ = std::thread([this] { run(); });
 }
 

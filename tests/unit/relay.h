@@ -21,6 +21,9 @@ struct RelayOptions {
     // The server's bytes reach the client in pieces of this size (0: as
     // they came), each sent on its own, as a slow network hands them over.
     size_t piece_size = 0;
+    // The port the relay listens on; 0 any free one. A second relay on the
+    // port of the first is the same server text to the client.
+    int listen_port = 0;
 };
 
 // Options for a relay that hides CRAM-MD5, and for one that cuts the

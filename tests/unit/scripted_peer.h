@@ -62,7 +62,8 @@ private:
 };
 
 // The listening side, one implementation per platform.
-intptr_t peer_listen(NetAddress* bound);
+// The listening side on 127.0.0.1: on `port`, or on any free port with 0.
+intptr_t peer_listen(NetAddress* bound, int port = 0);
 intptr_t peer_accept(intptr_t listener, int timeout_ms);
 int peer_send_raw(intptr_t s, const std::string& bytes);
 // Bytes received, 0 closed, -1 error or time-out.

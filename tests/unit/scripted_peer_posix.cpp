@@ -6,11 +6,17 @@
 
 #include "tests/unit/scripted_peer.h"
 
-intptr_t peer_listen(NetAddress* bound) {
+intptr_t peer_listen(NetAddress* bound, int port) {
     int s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<unsigned short>(port));
+    if (port) {
+        // The port of a listener just closed, whose connections may linger.
+        int on = 1;
+        setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
     bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
     listen(s, 4);
     socklen_t length = sizeof a;

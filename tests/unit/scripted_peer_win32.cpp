@@ -12,11 +12,17 @@ bool readable(intptr_t s, int timeout_ms) {
 }
 }  // namespace
 
-intptr_t peer_listen(NetAddress* bound) {
+intptr_t peer_listen(NetAddress* bound, int port) {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<unsigned short>(port));
+    if (port) {
+        // The port of a listener just closed, whose connections may linger.
+        BOOL on = 1;
+        setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
+    }
     bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
     listen(s, 4);
     int length = sizeof a;

@@ -176,8 +176,11 @@ protected:
         last_receive_ = ui.status_text().substr(before);
         return received;
     }
+    // The inbox emptied, and what was received forgotten: the next receive
+    // stores the mailbox again.
     void clear_inbox() {
         for (const std::string& name : files_in(folder_ / "maildir/inbox")) fs::remove(folder_ / "maildir/inbox" / name);
+        fs::remove_all(folder_ / "uidl");
     }
     std::string stored(const std::string& name) { return read_file(folder_ / "maildir/inbox" / name); }
 

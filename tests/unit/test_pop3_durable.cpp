@@ -15,6 +15,7 @@
 #include "format/password_key.h"
 #include "store/busy_folders.h"
 #include "store/durable_files.h"
+#include "store/uidl_state.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/test_support.h"
@@ -115,12 +116,13 @@ protected:
     }
     std::string in_inbox(int n) { return read_file(folder_ / "maildir/inbox" / ("mm" + std::to_string(n) + ".eml")); }
     // The peer's login, then its CAPA answer and a LIST of n messages.
-    static std::vector<PeerStep> session_start(const std::string& capa, int n) {
+    // UIDL is refused unless the test gives the ids' listing.
+    static std::vector<PeerStep> session_start(const std::string& capa, int n, const std::string& uidl = "-ERR\r\n") {
         std::string list = "+OK\r\n";
         for (int i = 1; i <= n; i++) list += std::to_string(i) + " 40\r\n";
         return {greeting,         peer_receive("user u\r\n"), peer_send("+OK\r\n"), peer_receive("pass p\r\n"),
                 peer_send("+OK\r\n"), peer_receive("capa\r\n"), peer_send(capa),    peer_receive("list\r\n"),
-                peer_send(list + ".\r\n")};
+                peer_send(list + ".\r\n"), peer_receive("uidl\r\n"), peer_send(uidl)};
     }
     static std::vector<PeerStep> with(std::vector<PeerStep> steps, const std::vector<PeerStep>& more) {
         steps.insert(steps.end(), more.begin(), more.end());
@@ -130,18 +132,21 @@ protected:
     UiRecorder ui;
 };
 
-const char* const login_wire = "user u\r\npass p\r\ncapa\r\nlist\r\n";
+const char* const login_wire = "user u\r\npass p\r\ncapa\r\nlist\r\nuidl\r\n";
 const std::string no_pipelining = "+OK\r\nTOP\r\nUIDL\r\nUSER\r\n.\r\n";
 const std::string pipelining = "+OK Capability list follows\r\nTOP\r\nPIPELINING\r\nUIDL\r\n.\r\n";
+
+// Two messages, each answered and deleted before the next command, and QUIT.
+std::vector<PeerStep> two_received_and_deleted() {
+    return {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("dele 1\r\n"), peer_send("+OK\r\n"),
+            peer_receive("retr 2\r\n"), peer_send(retr_reply(2)), peer_receive("dele 2\r\n"), peer_send("+OK\r\n"),
+            peer_receive("quit\r\n"),   peer_send("+OK bye\r\n")};
+}
 
 // Each message is on the disk before its DELE goes out, and the folder
 // before QUIT; one command at a time for a server without pipelining.
 TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
-    ScriptedPeer peer(with(session_start(no_pipelining, 2),
-                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("dele 1\r\n"),
-                            peer_send("+OK\r\n"), peer_receive("retr 2\r\n"), peer_send(retr_reply(2)),
-                            peer_receive("dele 2\r\n"), peer_send("+OK\r\n"), peer_receive("quit\r\n"),
-                            peer_send("+OK bye\r\n")}));
+    ScriptedPeer peer(with(session_start(no_pipelining, 2), two_received_and_deleted()));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 2);
     const std::string heard = login_wire;
@@ -153,7 +158,7 @@ TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
                                         "sync maildir\\inbox | heard: " + heard + "retr 1\r\ndele 1\r\nretr 2\r\ndele 2\r\n"}));
     // Without PIPELINING every reply answered the one command just heard.
     std::vector<std::string> at_sends = peer.received_at_sends();
-    for (const std::string& at : std::vector<std::string>(at_sends.begin() + 5, at_sends.end()))
+    for (const std::string& at : std::vector<std::string>(at_sends.begin() + 6, at_sends.end()))
         EXPECT_TRUE(at.ends_with("1\r\n") || at.ends_with("2\r\n") || at.ends_with("quit\r\n")) << at;
     EXPECT_EQ(peer.received(), heard + "retr 1\r\ndele 1\r\nretr 2\r\ndele 2\r\nquit\r\n");
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
@@ -290,6 +295,139 @@ TEST_F(DurableReceiveTest, AServerClosingMidWindowKeepsWhatWasWhole) {
         << ui.status_text();
 }
 
+// A UIDL listing of the ids, message k the k-th.
+std::string uidl_listing(const std::vector<std::string>& ids) {
+    std::string listing = "+OK\r\n";
+    for (size_t k = 0; k < ids.size(); k++) listing += std::to_string(k + 1) + " " + ids[k] + "\r\n";
+    return listing + ".\r\n";
+}
+
+class UidlReceiveTest : public DurableReceiveTest {
+protected:
+    // The state file of the account on the peer, as a native path.
+    fs::path state_file(ScriptedPeer& peer) {
+        std::string p = uidl_state_path(server(peer).c_str(), "u");
+        std::replace(p.begin(), p.end(), '\\', '/');
+        return folder_ / p;
+    }
+    static std::string server(ScriptedPeer& peer) {
+        return "127.0.0.1:" + std::to_string(port_from_network(peer.address().port));
+    }
+    std::string head(ScriptedPeer& peer) { return "Server: " + server(peer) + "\r\nUser: u\r\n"; }
+    void state_before(ScriptedPeer& peer, const std::string& ids) {
+        fs::create_directories(folder_ / "uidl");
+        write_file(state_file(peer), head(peer) + ids);
+    }
+};
+
+// Each id is on the disk once its message is in the inbox, and before its
+// DELE goes out or the next message moves in.
+TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
+    ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})), two_received_and_deleted()));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 2);
+    std::string state = uidl_state_path(server(peer).c_str(), "u");
+    const std::string first = std::string(login_wire) + "retr 1\r\n";
+    const std::string second = first + "dele 1\r\nretr 2\r\n";
+    EXPECT_EQ(record.steps, (std::vector<std::string>{"flush 1 | heard: " + first,
+                                                      "move maildir\\inbox\\mm1.eml | heard: " + first,
+                                                      "flush 2 | heard: " + first,
+                                                      "move " + state + " | heard: " + first,
+                                                      "sync uidl | heard: " + first,
+                                                      "flush 3 | heard: " + second,
+                                                      "move maildir\\inbox\\mm2.eml | heard: " + second,
+                                                      "flush 4 | heard: " + second,
+                                                      "sync maildir\\inbox | heard: " + second + "dele 2\r\n"}));
+    EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\n");
+    EXPECT_FALSE(fs::exists(state_file(peer).string() + ".new"));
+    EXPECT_EQ(ui.status_text().find("UIDL"), std::string::npos) << ui.status_text();
+}
+
+// Messages stored before are marked for deletion without a download, the
+// new one is stored, and an id the server no longer lists leaves the file.
+TEST_F(UidlReceiveTest, MessagesStoredBeforeAreDeletedWithoutADownload) {
+    const std::string longest(70, '~');
+    ScriptedPeer peer(with(session_start(no_pipelining, 3, uidl_listing({"aaa", "bbb", longest})),
+                           {peer_receive("dele 1\r\n"), peer_send("+OK\r\n"), peer_receive("dele 2\r\n"),
+                            peer_send("+OK\r\n"), peer_receive("retr 3\r\n"), peer_send(retr_reply(3)),
+                            peer_receive("dele 3\r\n"), peer_send("+OK\r\n"), peer_receive("quit\r\n"),
+                            peer_send("+OK bye\r\n")}));
+    state_before(peer, "aaa\r\ngone\r\nbbb\r\n");
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(peer.received(), std::string(login_wire) + "dele 1\r\ndele 2\r\nretr 3\r\ndele 3\r\nquit\r\n");
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
+    EXPECT_TRUE(in_inbox(1).ends_with(stored_text(3)));
+    EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\n" + longest + "\r\n");
+    EXPECT_NE(ui.status_text().find("Found 3.\r\nAlready received: 2\r\n#3 "), std::string::npos) << ui.status_text();
+}
+
+TEST_F(UidlReceiveTest, NothingNewOnAKeptMailboxIsNoNewMail) {
+    ScriptedPeer peer(with(session_start(pipelining, 2, uidl_listing({"aaa", "bbb"})),
+                           {peer_receive("quit\r\n"), peer_send("+OK bye\r\n")}));
+    state_before(peer, "gone\r\naaa\r\nbbb\r\n");
+    account_at(peer, 0);
+    EXPECT_EQ(receive_job(nullptr, 0), 0);
+    EXPECT_EQ(peer.received(), std::string(login_wire) + "quit\r\n");
+    EXPECT_TRUE(inbox().empty());
+    EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\n");
+    EXPECT_NE(ui.status_text().find("Found 2.\r\nAlready received: 2\r\nYou have no new mail.\r\n"), std::string::npos)
+        << ui.status_text();
+}
+
+// A server that refuses UIDL or lists the ids wrongly: that session stores
+// every message, as without a state, and the state stays as it was.
+TEST_F(UidlReceiveTest, ARefusedOrMalformedListingDownloadsEverything) {
+    const std::string listings[] = {
+        "-ERR unknown command\r\n",
+        "+OK\r\n1 aaa\r\n2 aaa\r\n.\r\n",                  // one id twice
+        "+OK\r\n1 aaa\r\n1 bbb\r\n.\r\n",                  // one number twice
+        "+OK\r\n1 aaa\r\n3 bbb\r\n.\r\n",                  // a number not listed
+        "+OK\r\n1 aaa\r\n.\r\n",                           // a message without an id
+        "+OK\r\n1 aaa\r\n2 bbb\r\n3 ccc\r\n.\r\n",         // more than listed
+        "+OK\r\n1 aaa\r\n2 b b\r\n.\r\n",                  // a blank in an id
+        "+OK\r\n1 aaa\r\n2 " + std::string(71, 'b') + "\r\n.\r\n",  // too long
+        "+OK\r\n1 aaa\r\n2bbb\r\n.\r\n",                   // no blank at all
+        "+OK\r\n1 aaa\r\n2 bbb\n.\r\n",                    // a bare line feed
+    };
+    int files = 0;
+    for (const std::string& listing : listings) {
+        SCOPED_TRACE(listing);
+        ScriptedPeer peer(with(session_start(no_pipelining, 2, listing),
+                               {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
+                                peer_send(retr_reply(2)), peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
+        state_before(peer, "aaa\r\n");
+        account_at(peer, 0);
+        size_t shown = ui.status_text().size();
+        EXPECT_EQ(receive_job(nullptr, 0), 2);
+        files += 2;
+        EXPECT_EQ(inbox().size(), static_cast<size_t>(files));
+        EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\n");
+        EXPECT_NE(ui.status_text().find("Found 2.\r\nServer does not support UIDL: every message is downloaded.\r\n#1 ",
+                                        shown),
+                  std::string::npos)
+            << ui.status_text().substr(shown);
+    }
+}
+
+// An id that cannot be put on the disk ends the session without its DELE
+// and without QUIT: the server keeps the message, which is in the inbox.
+TEST_F(UidlReceiveTest, AnIdThatCannotBeRecordedEndsTheSessionWithoutQuit) {
+    record.fail_flush_at = 2;
+    ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})),
+                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("quit\r\n")}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\n");
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
+    EXPECT_FALSE(fs::exists(state_file(peer)));
+    EXPECT_TRUE(fs::is_empty(folder_ / "uidl"));
+    EXPECT_NE(ui.status_text().find(uidl_state_path(server(peer).c_str(), "u") +
+                                    ": could not write file to disk.\r\nError 1: Cannot download messages.\r\n"),
+              std::string::npos)
+        << ui.status_text();
+}
+
 // Dovecot announces PIPELINING: forty messages, more than the window holds,
 // each stored once, and the mailbox empty only after all are in the inbox.
 TEST_F(DurableReceiveTest, DovecotPipelinesAWholeMailbox) {
@@ -310,7 +448,8 @@ TEST_F(DurableReceiveTest, DovecotPipelinesAWholeMailbox) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(texts, expected);
     EXPECT_TRUE(mailbox_messages("bob").empty());
-    EXPECT_EQ(record.flushes, 40);
+    // Each message's file, and each message's id in the mailbox's state.
+    EXPECT_EQ(record.flushes, 80);
     EXPECT_TRUE(record.steps.back().starts_with("sync maildir\\inbox")) << record.steps.back();
 }
 

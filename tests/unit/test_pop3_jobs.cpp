@@ -3,6 +3,8 @@
 #include <chrono>
 #include <future>
 #include <filesystem>
+#include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "format/password_key.h"
 #include "store/busy_folders.h"
 #include "tests/unit/real_servers.h"
+#include "tests/unit/relay.h"
 #include "tests/unit/test_support.h"
 #include "tests/unit/scripted_peer.h"
 #include "transport/mail_checker.h"
@@ -101,6 +104,111 @@ TEST_F(ReceiveJobTest, CheckAllAccountsStoresEveryMessageAndEmptiesTheDeletingAc
     clear_mailbox("alice");
 }
 
+// dovecot's record of the user's next session to end after `from` in its
+// log: its counts of TOP, RETR and DELE ("top=0/0, retr=3/96, del=0/3").
+std::string session_counts(size_t from, const std::string& user) {
+    const std::string who = "pop3(" + user + ")";
+    for (int wait = 0; wait < 50; wait++) {
+        std::string log = server_log("log/dovecot.log");
+        for (size_t at = log.find(who, from); at != std::string::npos; at = log.find(who, at + 1)) {
+            size_t end = log.find('\n', at);
+            std::string line = log.substr(at, end - at);
+            size_t counts = line.find("top=");
+            if (line.find("Logged out") != std::string::npos && counts != std::string::npos)
+                return line.substr(counts, line.find(", size") - counts);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return "no session in the log";
+}
+
+// Each stored file's message from its subject on, counted.
+std::multiset<std::string> subjects_in(const fs::path& folder) {
+    std::multiset<std::string> found;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        std::string text = read_file(e.path());
+        size_t at = text.find("Subject: ");
+        found.insert(text.substr(at, text.find("\r\n", at) - at));
+    }
+    return found;
+}
+
+// A mailbox left on the server: stored once, whatever comes after; only
+// what is new follows, also with the accounts in another order and after
+// "Download From Server".
+TEST_F(ReceiveJobTest, AKeptMailboxIsStoredOnce) {
+    REQUIRE_REAL_SERVERS();
+    clear_mailbox("alice");
+    clear_mailbox("bob");
+    for (int n = 1; n <= 3; n++) deliver("alice", "Subject: kept " + std::to_string(n) + "\r\n\r\nbody\r\n");
+    const std::string home = account("home", "alice", "alicepw", "maildir\\inbox", 0);
+    write_file(folder_ / "accountdata.cfg", home);
+    ASSERT_EQ(accounts_load(), 0);
+    EXPECT_EQ(receive_job(nullptr, 0), 3) << ui.status_text();
+
+    size_t mark = server_log("log/dovecot.log").size(), shown = ui.status_text().size();
+    EXPECT_EQ(receive_job(nullptr, 0), 0);
+    EXPECT_NE(ui.status_text().find("Found 3.\r\nAlready received: 3\r\nYou have no new mail.\r\n", shown),
+              std::string::npos)
+        << ui.status_text().substr(shown);
+    EXPECT_EQ(session_counts(mark, "alice"), "top=0/0, retr=0/0, del=0/3");
+
+    deliver("alice", "Subject: kept 4\r\n\r\nbody\r\n");
+    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_TRUE(read_file(folder_ / "maildir/inbox/mm4.eml").ends_with("Subject: kept 4\r\n\r\nbody"));
+
+    // The account's index moves; its mailbox is the same.
+    write_file(folder_ / "accountdata.cfg", account("work", "bob", "bobpw", "maildir\\bob", 0) + home);
+    ASSERT_EQ(accounts_load(), 0);
+    shown = ui.status_text().size();
+    EXPECT_EQ(receive_job(nullptr, -1), 0);
+    EXPECT_TRUE(ui.status_text().ends_with("Already received: 4\r\nNew messages: 0\r\nErrors: 0\r\n"))
+        << ui.status_text().substr(shown);
+
+    // One of two new messages chosen in "E-mail Headers": a check then
+    // stores only the other.
+    deliver("alice", "Subject: kept 5\r\n\r\nbody\r\n");
+    deliver("alice", "Subject: kept 6\r\n\r\nbody\r\n");
+    const int chosen[] = {5};
+    download_job(nullptr, 1, chosen, 1);
+    EXPECT_EQ(files("inbox").size(), 5u);
+    EXPECT_EQ(receive_job(nullptr, 1), 1) << ui.status_text();
+    std::multiset<std::string> expected;
+    for (int n = 1; n <= 6; n++) expected.insert("Subject: kept " + std::to_string(n));
+    EXPECT_EQ(subjects_in(folder_ / "maildir/inbox"), expected);
+    EXPECT_EQ(mailbox_messages("alice").size(), 6u);
+    clear_mailbox("alice");
+}
+
+// The connection breaks in the middle of the second message of a deleting
+// account: the server keeps all three (no QUIT); the next check deletes the
+// first without downloading it and stores the other two.
+TEST_F(ReceiveJobTest, ADeletingAccountCutMidSessionStoresNothingTwice) {
+    REQUIRE_REAL_SERVERS();
+    clear_mailbox("bob");
+    std::string body;
+    for (int line = 0; line < 40; line++) body += "line " + std::to_string(line) + " of the message\r\n";
+    for (int n = 1; n <= 3; n++) deliver("bob", "Subject: cut " + std::to_string(n) + "\r\n\r\n" + body);
+    Relay cut(real_servers().pop3_port, cutting_after("retr 2\r\n", 300));
+    int port = port_from_network(cut.address().port);
+    write_file(folder_ / "accountdata.cfg", account("work", "bob", "bobpw", "maildir\\bob", ACCOUNT_DELETE_FROM_SERVER, port));
+    ASSERT_EQ(accounts_load(), 0);
+    EXPECT_EQ(receive_job(nullptr, 0), 1) << ui.status_text();
+    cut.client_bytes();
+    EXPECT_EQ(mailbox_messages("bob").size(), 3u);
+
+    RelayOptions same_port;
+    same_port.listen_port = port;
+    Relay again(real_servers().pop3_port, same_port);
+    EXPECT_EQ(receive_job(nullptr, 0), 2) << ui.status_text();
+    std::string wire = again.client_bytes();
+    EXPECT_NE(wire.find("dele 1\r\n"), std::string::npos) << wire;
+    EXPECT_EQ(wire.find("retr 1\r\n"), std::string::npos) << wire;
+    EXPECT_EQ(subjects_in(folder_ / "maildir/bob"), (std::multiset<std::string>{"Subject: cut 1", "Subject: cut 2",
+                                                                               "Subject: cut 3"}));
+    EXPECT_TRUE(mailbox_messages("bob").empty());
+}
+
 TEST_F(ReceiveJobTest, WrongPasswordCountsAnErrorAndGoesOn) {
     REQUIRE_REAL_SERVERS();
     clear_mailbox("bob");
@@ -143,7 +251,8 @@ TEST_F(ReceiveJobTest, CancelDuringABlockedReceiveEndsTheJobAndKeepsEverything) 
     ScriptedPeer peer({peer_send("+OK ready\r\n"), peer_receive("\r\n"), peer_send("+OK\r\n"),
                        peer_receive("pass"), peer_send("+OK logged in\r\n"), peer_receive("capa\r\n"),
                        peer_send("-ERR unknown command\r\n"), peer_receive("list\r\n"),
-                       peer_send("+OK\r\n1 5000\r\n.\r\n"), peer_receive("retr 1\r\n"),
+                       peer_send("+OK\r\n1 5000\r\n.\r\n"), peer_receive("uidl\r\n"), peer_send("-ERR\r\n"),
+                       peer_receive("retr 1\r\n"),
                        peer_send("+OK 5000 octets\r\nSubject: half\r\n\r\nthe first lines\r\n"), peer_pause(6000)});
     int port = port_from_network(peer.address().port);
     write_file(folder_ / "accountdata.cfg",

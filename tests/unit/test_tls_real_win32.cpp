@@ -38,16 +38,6 @@ std::string test_ca() {
 
 std::string localhost(int p) { return "localhost:" + std::to_string(p); }
 
-// A log of the servers, read through Wine's drive for the root.
-std::string server_log(const std::string& relative) {
-    const char* dir = std::getenv("ZM_SERVERS_DIR");
-    if (!dir) return "";
-    std::string path = std::string("Z:") + dir + "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return read_file(path);
-}
-
 size_t count_of(const std::string& text, const std::string& what) {
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;

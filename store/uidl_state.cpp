@@ -1,0 +1,169 @@
+#include "store/uidl_state.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+
+#include "core/file_replace.h"
+#include "core/sys_files.h"
+#include "store/durable_files.h"
+
+namespace {
+
+constexpr const char* state_folder = "uidl";
+
+// FNV-1a, 64 bits: the same name on every machine and in both builds.
+uint64_t mailbox_hash(const char* server, const char* user) {
+    uint64_t h = 0xcbf29ce484222325ull;
+    auto add = [&](unsigned char c) {
+        h ^= c;
+        h *= 0x100000001b3ull;
+    };
+    for (const char* p = server; *p; p++) add(static_cast<unsigned char>(*p));
+    add('\n');  // "ab" + "c" and "a" + "bc" are different mailboxes
+    for (const char* p = user; *p; p++) add(static_cast<unsigned char>(*p));
+    return h;
+}
+
+std::string server_line(const UidlState* state) { return "Server: " + state->server + "\r\n"; }
+std::string user_line(const UidlState* state) { return "User: " + state->user + "\r\n"; }
+
+bool read_whole(const char* path, std::string* bytes) {
+    std::FILE* f = sys_fopen(path, "rb");
+    if (!f) return false;
+    char buffer[16384];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->append(buffer, n);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return !failed;
+}
+
+// Writes the file anew, the naming lines and the ids, through a scratch
+// file that takes its place in one step.
+int write_state(UidlState* state, const std::vector<std::string>& ids) {
+    int result = replace_file_with(
+        state->path.c_str(),
+        [&](std::FILE* f) {
+            std::string text = server_line(state) + user_line(state);
+            for (const std::string& id : ids) text += id + "\r\n";
+            return std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        },
+        true);
+    if (result != REPLACE_OK) return -1;
+    state->exists = true;
+    state->torn_end = false;
+    return 0;
+}
+
+// The mailbox's first record: the file is written whole under a scratch
+// name and moved to its own, never over another file, so that it never
+// exists without its naming lines.
+int create_state(UidlState* state, const std::string& id) {
+    // A file left without its naming lines is replaced.
+    if (sys_exists(state->path.c_str())) return write_state(state, {id});
+    if (!sys_is_directory(state_folder)) sys_make_directory(state_folder);
+    std::string scratch = state->path + ".new";
+    std::FILE* f = sys_fopen(scratch.c_str(), "wb");
+    if (!f) return -1;
+    std::string text = server_line(state) + user_line(state) + id + "\r\n";
+    bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    written = durable_files().flush(f) == 0 && written;
+    written = std::fclose(f) == 0 && written;
+    written = written && durable_files().move(scratch.c_str(), state->path.c_str()) == 0 &&
+              durable_files().sync_folder(state_folder) == 0;
+    if (!written) {
+        sys_remove_file(scratch.c_str());
+        return -1;
+    }
+    state->exists = true;
+    state->torn_end = false;
+    return 0;
+}
+
+}  // namespace
+
+bool uidl_id_valid(std::string_view id) {
+    if (id.empty() || id.size() > uidl_id_max) return false;
+    for (char c : id)
+        if (c < 0x21 || c > 0x7E) return false;
+    return true;
+}
+
+std::string uidl_state_path(const char* server, const char* user) {
+    char name[40];
+    std::snprintf(name, sizeof name, "%s\\%016" PRIx64 ".txt", state_folder, mailbox_hash(server, user));
+    return name;
+}
+
+int uidl_state_load(UidlState* state, const char* server, const char* user) {
+    *state = UidlState{};
+    state->path = uidl_state_path(server, user);
+    state->server = server;
+    state->user = user;
+    if (!sys_exists(state->path.c_str())) return 0;
+    std::string bytes;
+    if (!read_whole(state->path.c_str(), &bytes)) {
+        state->foreign = true;
+        return -1;
+    }
+    // Only whole lines count: a last line without its line end was cut short.
+    size_t whole = bytes.rfind("\r\n");
+    whole = whole == std::string::npos ? 0 : whole + 2;
+    state->torn_end = whole < bytes.size();
+    std::string_view text(bytes.data(), whole);
+    std::string head = server_line(state) + user_line(state);
+    if (text.size() < head.size()) {
+        // The naming lines themselves were never written whole (the file is
+        // written whole when made, so only another program leaves this):
+        // nothing to keep; the first record writes the file anew.
+        if (std::string_view(head).substr(0, text.size()) != text) state->foreign = true;
+        return 0;
+    }
+    if (text.substr(0, head.size()) != head) {
+        state->foreign = true;
+        return 0;
+    }
+    state->exists = true;
+    for (size_t at = head.size(); at < text.size();) {
+        size_t end = text.find("\r\n", at);
+        std::string_view id = text.substr(at, end - at);
+        if (uidl_id_valid(id)) state->seen.emplace(id);
+        at = end + 2;
+    }
+    return 0;
+}
+
+int uidl_state_record(UidlState* state, const std::string& id) {
+    if (state->foreign) return 0;
+    state->seen.insert(id);
+    if (!state->exists) return create_state(state, id);
+    if (state->torn_end) {
+        // A line cut short is never ended and kept: it could read as the
+        // id of another message. The file is written anew without it.
+        std::vector<std::string> ids(state->seen.begin(), state->seen.end());
+        std::sort(ids.begin(), ids.end());
+        return write_state(state, ids);
+    }
+    std::FILE* f = sys_fopen(state->path.c_str(), "ab");
+    if (!f) return -1;
+    std::string line = id + "\r\n";
+    bool written = std::fwrite(line.data(), 1, line.size(), f) == line.size();
+    // On the disk before the server may delete the message or the next
+    // message comes in.
+    written = durable_files().flush(f) == 0 && written;
+    written = std::fclose(f) == 0 && written;
+    return written ? 0 : -1;
+}
+
+int uidl_state_keep_only(UidlState* state, const std::vector<std::string>& on_server) {
+    if (state->foreign || !state->exists) return 0;
+    // Kept in the server's order, which is the order they came in.
+    std::vector<std::string> kept;
+    for (const std::string& id : on_server)
+        if (state->seen.contains(id)) kept.push_back(id);
+    if (kept.size() == state->seen.size() && !state->torn_end) return 0;
+    state->seen = std::unordered_set<std::string>(kept.begin(), kept.end());
+    return write_state(state, kept);
+}

@@ -1,0 +1,256 @@
+"""The client killed by its process id at a random point of a 30-message
+receive from dovecot, started again and checked again, round after round:
+every message is in the inbox whole, none is lost, none is there twice but
+the one whose move into the inbox the kill met (its id could not yet be on
+the disk), and the file of the mailbox's unique-ids is always the old one or
+the new one, never torn.
+
+Rounds alternate between an account that leaves mail on the server and one
+that deletes it. Before each round the state file gets thousands of ids the
+server no longer has, so that the first check rewrites it and a kill may
+land in that rewrite. ZM_KILL_ROUNDS sets the number of rounds (20); the
+figures are printed at the end."""
+
+import os
+import random
+import re
+import signal
+import subprocess
+import time
+import unittest
+
+from zmharness import ClientTest, drive, values, winpath
+from test_transfers import SERVERS, TOOLS, CLOSE_AND_EXIT, DELETE_FROM_SERVER, account, deliver, mailbox
+
+ROUNDS = int(os.environ.get("ZM_KILL_ROUNDS", "20"))
+MESSAGES = 30
+STALE = 20000
+HEAD_RE = re.compile(rb"^X-ZMRead: FALSE\r\nX-ReceivedDate: [^\r\n]+\r\n")
+
+
+def message(round_number, n):
+    body = b"".join(b"line %d of message %d of round %d\r\n" % (line, n, round_number) for line in range(60))
+    return (b"From: carol@example.test\r\nTo: alice@example.test\r\nSubject: round %d message %d\r\n"
+            b"Date: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n" % (round_number, n)) + body
+
+
+def linux_pids(windows_path):
+    """The Linux processes whose command line is the Windows program's path."""
+    pids = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                command = f.read().split(b"\0")[0].decode("latin-1")
+        except OSError:
+            continue
+        if command.lower() == windows_path.lower():
+            pids.append(int(entry))
+    return pids
+
+
+@unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
+class KilledReceives(ClientTest):
+
+    def setUp(self):
+        super().setUp()
+        mailbox("clear", "alice")
+        os.makedirs(self.path("maildir/inbox"), exist_ok=True)
+        self.rng = random.Random(os.environ.get("ZM_KILL_SEED") or time.time_ns())
+
+    def tearDown(self):
+        mailbox("clear", "alice")
+        super().tearDown()
+
+    def log(self):
+        try:
+            return self.read("zmlog.txt").decode("latin-1")
+        except OSError:
+            return ""
+
+    def state_file(self):
+        names = os.listdir(self.path("uidl")) if os.path.isdir(self.path("uidl")) else []
+        names = [n for n in names if n.endswith(".txt")]
+        return self.path("uidl", names[0]) if names else None
+
+    def scratch_time(self):
+        """When the state's scratch file was last written, None without one."""
+        path = self.state_file()
+        return os.stat(path + ".new").st_mtime_ns if path and os.path.exists(path + ".new") else None
+
+    def draw_point(self):
+        """What the log must show before the kill: its progress lines, counted
+        from where this run's log begins."""
+        if self.rng.random() < 0.15:
+            # As the state's rewrite writes its scratch file.
+            return (None, 1, 0)
+        if self.rng.random() < 0.2:
+            # In the login, the listings or the state's rewrite, which the
+            # stale ids make long enough to be hit now and then.
+            return ("Connected to server.\r\n", 1, self.rng.uniform(0, 0.15))
+        p = self.rng.randrange(1, 2 + 2 * MESSAGES)
+        if p == 1:
+            return ("Found %d.\r\n" % MESSAGES, 1, 0)
+        k = (p - 2) // 2 + 1
+        # A message begun (its body on the way), or just stored (its move,
+        # its record and its DELE follow).
+        return ("#%d (" % k, 1, 0) if p % 2 == 0 else (" done\r\n", k, 0)
+
+    def kill_at(self, driver, point, log_from):
+        """Waits for the point in the log, then kills the client; returns what
+        happened."""
+        text, count, delay = point
+        client = winpath(self.path("zenthmail.exe"))
+        scratch_before = self.scratch_time()
+        until = time.monotonic() + 60
+        while time.monotonic() < until and driver.poll() is None:
+            if text is None:
+                # The scratch file shows up and goes within milliseconds;
+                # once "Found" is shown the rewrite is over.
+                if self.scratch_time() != scratch_before or "Found" in self.log()[log_from:]:
+                    break
+                time.sleep(0.0002)
+                continue
+            if self.log()[log_from:].count(text) >= count:
+                break
+            time.sleep(0.002)
+        else:
+            return "not reached"
+        if delay:
+            time.sleep(delay)
+        pids = linux_pids(client)
+        for pid in pids:
+            os.kill(pid, signal.SIGKILL)
+        return "killed" if pids else "gone"
+
+    def check_state(self, before, ids_now):
+        """The state file is the old one or a new one, whole."""
+        path = self.state_file()
+        if path is None:
+            return before is None
+        with open(path, "rb") as f:
+            data = f.read()
+        if data == before:
+            return True
+        lines = data.split(b"\r\n")
+        return (data.endswith(b"\r\n") and lines[0].startswith(b"Server: ") and lines[1] == b"User: alice"
+                and all(line in ids_now for line in lines[2:-1]))
+
+    def server_ids(self):
+        """The mailbox's unique-ids as dovecot lists them."""
+        import socket
+        s = socket.create_connection(("127.0.0.1", int(os.environ["ZM_POP3_PORT"])), timeout=10)
+        f = s.makefile("rb")
+        f.readline()
+        ids = set()
+        for command in (b"user alice", b"pass alicepw", b"uidl"):
+            s.sendall(command + b"\r\n")
+            f.readline()
+        while True:
+            line = f.readline()
+            if line in (b".\r\n", b""):
+                break
+            ids.add(line.split()[1])
+        s.sendall(b"quit\r\n")
+        f.readline()
+        s.close()
+        return ids
+
+    def test_killed_receives_store_every_message_once(self):
+        kills = points_missed = duplicates = lost = torn = bad_states = stored = 0
+        early_kills = rewrite_kills = 0
+        # The two account tables, each with its key, written once.
+        tables = []
+        for options in (0, DELETE_FROM_SERVER):
+            self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", options))
+            tables.append((self.read("accountdata.cfg"), self.read("pwdkey.dat")))
+        for r in range(ROUNDS):
+            options = DELETE_FROM_SERVER if r % 2 else 0
+            self.write("accountdata.cfg", tables[r % 2][0])
+            self.write("pwdkey.dat", tables[r % 2][1])
+            mailbox("clear", "alice")
+            for n in range(1, MESSAGES + 1):
+                deliver("alice", message(r, n))
+            ids_now = self.server_ids()
+            # Ids of an earlier mailbox, which this round's first check drops.
+            path = self.state_file()
+            if path:
+                with open(path, "ab") as f:
+                    f.write(b"".join(b"stale-%d-%d\r\n" % (r, i) for i in range(STALE)))
+                with open(path, "rb") as f:
+                    before = f.read()
+            else:
+                before = None
+
+            log_from = len(self.log())
+            scratch_before = self.scratch_time()
+            point = self.draw_point()
+            driver = subprocess.Popen(["wine", os.environ["ZM_DRIVER"], "start", self.client, "", "window",
+                                       "Zenth Mail", "15000", "command", "Zenth Mail", "1200", "wait-exit", "120000"],
+                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            outcome = self.kill_at(driver, point, log_from)
+            if outcome != "killed":
+                # The check ended before the point: the client is ended now.
+                points_missed += 1
+                for pid in linux_pids(self.client):
+                    os.kill(pid, signal.SIGKILL)
+            else:
+                kills += 1
+                if "Found" not in self.log()[log_from:]:
+                    early_kills += 1
+                # A scratch file of the state is left only by a kill while it
+                # was written.
+                if self.scratch_time() not in (None, scratch_before):
+                    rewrite_kills += 1
+            driver.communicate(timeout=60)
+            if not self.check_state(before, ids_now):
+                bad_states += 1
+
+            # Started again and checked again, to the end.
+            print("round %d (%s): kill point %r, %s" % (r, "delete" if options else "keep", point, outcome),
+                  flush=True)
+            out = drive("start", self.client, "", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+                        "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "60000",
+                        *CLOSE_AND_EXIT)
+            self.assertIn("EXIT: 0", out)
+            counts = {}
+            for name in os.listdir(self.path("maildir/inbox")):
+                if not re.fullmatch(r"mm\d+\.eml", name):
+                    continue  # the list's mirror
+                data = self.read(os.path.join("maildir/inbox", name))
+                found = re.search(rb"Subject: round (\d+) message (\d+)\r\n", data)
+                head = HEAD_RE.match(data)
+                n = int(found.group(2)) if found else 0
+                expected = message(r, n)[:-2]
+                if not found or not head or data[head.end():] != expected:
+                    torn += 1
+                    print("torn: %s %r ... %r" % (name, data[:120], data[-80:]), flush=True)
+                    continue
+                counts[n] = counts.get(n, 0) + 1
+            stored += sum(counts.values())
+            lost += sum(1 for n in range(1, MESSAGES + 1) if n not in counts)
+            for n, c in sorted(counts.items()):
+                if c > 1:
+                    print("round %d: message %d stored %d times, the kill at %r" % (r, n, c, point), flush=True)
+            duplicates += sum(c - 1 for c in counts.values())
+            self.assertTrue(self.check_state(None, ids_now), "round %d: state after the second check" % r)
+            if options & DELETE_FROM_SERVER:
+                self.assertEqual(mailbox("count", "alice"), "0", "round %d" % r)
+            for name in os.listdir(self.path("maildir/inbox")):
+                os.remove(self.path("maildir/inbox", name))
+            # One round's counts, so that a failure shows where.
+            self.assertEqual((lost, torn, bad_states), (0, 0, 0), "round %d, kill point %r" % (r, point))
+            # Only the message whose move into the inbox the kill met.
+            self.assertLessEqual(sum(c - 1 for c in counts.values()), 1, "round %d" % r)
+
+        print("\nkill test: rounds %d, kills %d (%d before \"Found\" was shown: in the login, the listings or "
+              "the state's rewrite; %d inside the rewrite itself), checks that ended before the kill point %d; "
+              "messages %d, stored %d, duplicates %d, lost %d, torn %d, torn state files %d"
+              % (ROUNDS, kills, early_kills, rewrite_kills, points_missed, ROUNDS * MESSAGES, stored, duplicates,
+                 lost, torn, bad_states), flush=True)
+        self.assertEqual(stored, ROUNDS * MESSAGES + duplicates)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
