@@ -10,24 +10,13 @@
 
 #include <string>
 
+#include "ui/browser_control.h"
 #include "ui/browser_site.h"
 
 #define IDC_BROWSER_HOST 1305
 // The host's answer to "where is the browser": the browser pointer stored
 // at the address in lParam, null until the browser is ready.
 #define WM_HOST_BROWSER (WM_USER + 136)
-
-// The embedded browser as the host uses it, on the browser thread only.
-class BrowserControl {
-public:
-    virtual ~BrowserControl() = default;
-    virtual bool go_offline() = 0;
-    virtual bool navigate(const std::wstring& address) = 0;
-    // Whether a document has been loaded and can be shown.
-    virtual bool holds_document() = 0;
-    virtual void place(const RECT& box) = 0;
-    virtual void close() = 0;
-};
 
 // Embeds a browser in the record's host window (on the browser thread,
 // after OleInitialize). Null when there is no browser or no HTML engine.

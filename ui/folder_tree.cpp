@@ -14,6 +14,7 @@
 #include "ui/command_states.h"
 #include "ui/message_list.h"
 #include "ui/main_window_ids.h"
+#include "ui/search.h"
 #include "wingui/controls.h"
 #include "wingui/tree_view.h"
 
@@ -156,11 +157,17 @@ void open_folder(HWND window, const char* relative_path) {
     } else {
         enable_control(window, IDC_ACCOUNTS, true);
         headers_view = 0;
-        search_view = _stricmp(relative_path, "search") == 0 ? 1 : 0;
+        search_view = is_search_folder(relative_path) ? 1 : 0;
         folder_store_path(app.current_folder, relative_path);
         start_list_fill(window);
     }
     disable_message_commands(window);
+}
+
+void add_folder_item(HWND window, const char* label, bool select) {
+    HWND tree = control(window, IDC_FOLDER_TREE);
+    HTREEITEM item = tree_insert(tree, nullptr, label, image_folder, image_open_folder);
+    if (item && select) tree_select(tree, item);
 }
 
 bool folder_tree_notify(HWND window, NMHDR* header, LRESULT* result) {

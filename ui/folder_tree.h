@@ -17,5 +17,8 @@ void build_folder_tree(HWND window);
 void folder_item_path(HWND tree, HTREEITEM item, const char* replacement, Array* out);
 // Shows the folder: sets the view flags and current_folder.
 void open_folder(HWND window, const char* relative_path);
+// Appends a top-level folder item (a search's result folder) at the end of
+// the tree; `select` opens it.
+void add_folder_item(HWND window, const char* label, bool select);
 // Handles the tree's notifications; returns true when it set a result.
 bool folder_tree_notify(HWND window, NMHDR* header, LRESULT* result);

@@ -3,5 +3,3 @@
 void reply(HWND, int) {}
 void reply_to_list(HWND, int) {}
 void forward(HWND, int) {}
-
-void search(HWND, int) {}

@@ -27,6 +27,7 @@
 #include "ui/main_commands.h"
 #include "ui/later_commands.h"
 #include "ui/program_commands.h"
+#include "ui/search.h"
 #include "ui/send_window.h"
 #include "ui/message_list.h"
 #include "ui/main_window_ids.h"
@@ -113,6 +114,16 @@ bool busy_command(HWND window, int command, LPARAM argument) {
     case CMD_OPEN_SEND_WINDOW:
         result = open_send_window(window, argument);
         break;
+    case CMD_SEARCH_ROWS:
+        copy_rows_for_search(window, reinterpret_cast<SearchRequest*>(argument));
+        result = 0;
+        break;
+    case CMD_ADD_RESULT_FOLDER: {
+        const char* label = reinterpret_cast<const char*>(argument);
+        add_folder_item(window, label + 1, label[0] == '1');
+        result = 0;
+        break;
+    }
     case CMD_REMOVE_SENT_ROW:
         if (std::strcmp(app.current_folder->text, "maildir\\outbox") == 0)
             remove_message_row(window, static_cast<int>(argument));

@@ -185,6 +185,14 @@ void toggle_mark(HWND window) {
 
 RowData* message_row(HWND, int row) { return rows_data(&shown, row); }
 
+void copy_rows_for_search(HWND, SearchRequest* request) {
+    request->folder = app.current_folder->text;
+    request->rows.clear();
+    for (const ListRow& row : shown.rows)
+        request->rows.push_back({row.data.number, row_text(row, 0), row_text(row, 1), row_text(row, 2),
+                                 row_text(row, 3)});
+}
+
 int selected_message(HWND window, Array* path) {
     int row = list_next_selected(list_of(window), -1);
     RowData* d = row < 0 ? nullptr : rows_data(&shown, row);

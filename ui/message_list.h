@@ -10,6 +10,7 @@
 #include "core/arrays.h"
 #include "ui/list_fill.h"
 #include "ui/message_rows.h"
+#include "ui/search.h"
 #include "store/selection.h"
 
 // Starts the fill of the folder on show on a worker thread. false when the
@@ -36,6 +37,9 @@ RowData* message_row(HWND window, int row);
 // The first selected row and its message file's path (message_path_capacity
 // bytes); -1, the path untouched, when no row with a message is selected.
 int selected_message(HWND window, Array* path);
+// The folder on show and the From, To, Subject and Sent texts of every row,
+// in list order, for a search that runs on another thread.
+void copy_rows_for_search(HWND window, SearchRequest* request);
 // collect_selection over the list's selected rows.
 int collect_list_selection(HWND window, int max, std::vector<SelectionEntry>* entries);
 // Marks the message of the row read when it is unread (the message is on

@@ -5,7 +5,7 @@
 
 #include <richedit.h>
 
-#include "ui/send_window.h"
+#include "ui/send_window_parts.h"
 
 // Runs command `id`; false when the window has no such command.
 bool send_command_run(HWND window, SendWindow* state, int id, LPARAM argument);

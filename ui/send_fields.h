@@ -8,7 +8,7 @@
 #include <string>
 
 #include "format/compose_fields.h"
-#include "ui/send_window.h"
+#include "ui/send_window_parts.h"
 
 struct SendFields {
     std::string server, from, to, subject, reply_reference;

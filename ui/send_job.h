@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "ui/send_window.h"
+#include "ui/send_window_parts.h"
 
 // Starts the send; "Could not start thread" when it cannot. The worker
 // works on its own copy of the window's fields: the window may close

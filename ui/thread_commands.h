@@ -22,6 +22,12 @@ constexpr int CMD_REDISPLAY = MAIN_REDISPLAY;  // 126
 constexpr int CMD_REMOVE_SENT_ROW = 127;
 // To the main window, with a batch of rows from the list fill.
 constexpr int CMD_LIST_ROWS = 128;
+// To the main window, with a SearchRequest: the folder on show and a copy
+// of the list's rows, taken on the interface thread.
+constexpr int CMD_SEARCH_ROWS = 129;
+// To the main window, with a result folder's label: its tree item at the
+// end of the tree; the parameter's first byte says whether to open it.
+constexpr int CMD_ADD_RESULT_FOLDER = 130;
 // To the main window: open a new send window and wait until it exists.
 constexpr int CMD_OPEN_SEND_WINDOW = 910;
 // To the main window, with a request: make a status window for a job.

@@ -1,7 +1,8 @@
 // The system's web browser control behind the host's BrowserControl.
 #pragma once
 
-#include "ui/browser_host.h"
+#include "ui/browser_control.h"
+#include "ui/browser_site.h"
 
 // Embeds the web browser control in the record's host window, resizable,
 // after making sure an HTML engine exists (without one the browser accepts

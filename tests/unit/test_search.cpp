@@ -1,0 +1,126 @@
+// Search over a copy of the list: every field and constraint, the message
+// text decoded (and deciphered), result folders taken by creating them.
+#include <filesystem>
+#include <string>
+
+#include "format/base64.h"
+#include "format/encryption.h"
+#include "tests/unit/test_support.h"
+#include "ui/client_keys.h"
+#include "ui/search.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SearchTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        fs::create_directories(folder_ / "maildir" / "inbox");
+    }
+    void TearDown() override {
+        fs::remove(folder_ / "bfkey.dat");
+        load_message_key();
+        StoreTest::TearDown();
+    }
+    void message(int number, const std::string& bytes, const std::string& subject, const std::string& sent = "") {
+        write_file(folder_ / "maildir" / "inbox" / ("mm" + std::to_string(number) + ".eml"), bytes);
+        request.rows.push_back({number, "Ann <ann@example.test>", "bob@example.test", subject, sent});
+    }
+    int search(int field, int constraint, const std::string& text) {
+        request.field = field;
+        request.constraint = constraint;
+        request.text = text;
+        std::string folder;
+        EXPECT_GT(make_result_folder(&folder), 0);
+        result = folder;
+        return run_search(request, folder);
+    }
+    std::string copied(int k) {
+        std::string path = result;
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        return read_file(folder_ / path / ("mm" + std::to_string(k) + ".eml"));
+    }
+    UiRecorder ui;
+    SearchRequest request;
+    std::string result;
+};
+
+TEST_F(SearchTest, ColumnFieldsAndConstraints) {
+    request.folder = "maildir\\inbox";
+    message(3, "Subject: Hello there\r\n\r\nA\r\n", "Hello there", "2026-12-06 13:32:38 +0100");
+    message(1, "Subject: Other\r\n\r\nB\r\n", "Other", "2026-12-07 10:00:00 +0000");
+    message(2, "Subject: say HELLO\r\n\r\nC\r\n", "say HELLO", "2026-12-08 09:00:00 +0000");
+    // In list order, any letter case.
+    EXPECT_EQ(search(SEARCH_SUBJECT, 0, "hello"), 2);
+    EXPECT_EQ(result, "maildir\\search1");
+    EXPECT_EQ(copied(1), "Subject: Hello there\r\n\r\nA\r\n");
+    EXPECT_EQ(copied(2), "Subject: say HELLO\r\n\r\nC\r\n");
+    EXPECT_EQ(search(SEARCH_SUBJECT, 1, "hello"), 1);
+    EXPECT_EQ(copied(1), "Subject: Other\r\n\r\nB\r\n");
+    // "matches" compares the whole text.
+    EXPECT_EQ(search(SEARCH_SENT, 2, "2026-12-06 13:32:38 +0100"), 1);
+    EXPECT_EQ(search(SEARCH_SENT, 2, "2026-12-06"), 0);
+    EXPECT_EQ(search(SEARCH_SENT, 3, "2026-12-06 13:32:38 +0100"), 2);
+    EXPECT_EQ(search(SEARCH_FROM, 0, "ANN@"), 3);
+    EXPECT_EQ(search(SEARCH_TO, 1, "bob"), 0);
+    EXPECT_EQ(result, "maildir\\search7");
+    EXPECT_EQ(ui.box_texts().back(), "0 files found");
+    // A message gone meanwhile is passed over.
+    fs::remove(folder_ / "maildir" / "inbox" / "mm1.eml");
+    EXPECT_EQ(search(SEARCH_EMAIL, 0, "subject"), 2);
+}
+
+TEST_F(SearchTest, MessageTextIsDecodedAndEmailIsRaw) {
+    request.folder = "maildir\\inbox";
+    request.scratch_number = 4242;
+    message(1, "Content-Transfer-Encoding: quoted-printable\r\n\r\nsoft=\r\nware caf=E9\r\n", "qp");
+    message(2, "Content-Transfer-Encoding: base64\r\n\r\nc29mdHdhcmUgaW5zaWRl\r\n", "b64");
+    message(3, "Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/html\r\n\r\n"
+               "software\r\n--b--\r\n", "html only");
+    EXPECT_EQ(search(SEARCH_MESSAGE, 0, "software"), 2);
+    EXPECT_EQ(search(SEARCH_EMAIL, 0, "software"), 1);  // only the HTML message holds it as written
+    EXPECT_EQ(search(SEARCH_MESSAGE, 2, "software"), 2);  // "matches" is "contains" here
+    // The scratch files are the dialog's, never the preview's.
+    // The decode stages are named by the dialog, never by the main window
+    // whose preview uses its own.
+    EXPECT_TRUE(fs::exists(folder_ / "temp" / "decoded4242.tmp"));
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "decoded0.tmp"));
+}
+
+TEST_F(SearchTest, EncryptedMessagesAreSearchedWithTheKey) {
+    request.folder = "maildir\\inbox";
+    std::string key;
+    for (int i = 0; i < 4; i++) key += "\xFE\xDC\xBA\x98\x76\x54\x32\x10";
+    write_file(folder_ / "bfkey.dat", key);
+    ASSERT_EQ(load_message_key(), 0);
+    write_file(folder_ / "temp" / "clear.txt", "the secret plan\r\n");
+    ASSERT_EQ(encrypt_file(nullptr, "temp/clear.txt", "temp/cipher.bin"), 0);
+    // The body as the builder sends it: base64 lines of the cipher text.
+    ASSERT_EQ(base64_encode_file("temp/cipher.bin", "temp/cipher.b64", nullptr), 0);
+    std::string b64 = read_file(folder_ / "temp" / "cipher.b64");
+    message(1, "Subject: s\r\nContent-Transfer-Encoding: X-ZMcrypt\r\n\r\n" + b64 + "\r\n", "secret");
+    EXPECT_EQ(search(SEARCH_MESSAGE, 0, "secret plan"), 1);
+    EXPECT_EQ(search(SEARCH_EMAIL, 0, "secret plan"), 0);
+}
+
+TEST_F(SearchTest, ResultFoldersAreTakenByCreatingThem) {
+    fs::create_directories(folder_ / "maildir" / "search1");
+    std::string folder;
+    EXPECT_EQ(make_result_folder(&folder), 2);
+    for (int n = 3; n <= 999; n++) fs::create_directories(folder_ / "maildir" / ("search" + std::to_string(n)));
+    EXPECT_EQ(make_result_folder(&folder), -1);
+    EXPECT_EQ(ui.box_texts().back(), "Search limit exceeded.");
+    EXPECT_TRUE(is_search_folder("search"));
+    EXPECT_TRUE(is_search_folder("Search12"));
+    EXPECT_TRUE(is_search_folder("search999"));
+    EXPECT_FALSE(is_search_folder("search1000"));
+    EXPECT_FALSE(is_search_folder("search0"));
+    EXPECT_FALSE(is_search_folder("search01"));
+    EXPECT_FALSE(is_search_folder("searches"));
+    EXPECT_FALSE(is_search_folder("inbox"));
+}
+
+}  // namespace
