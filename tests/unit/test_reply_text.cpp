@@ -42,6 +42,7 @@ protected:
     Array* to_ = nullptr;
     Array* reference_ = nullptr;
     std::string to_text, reference;
+    UiRecorder ui;
 };
 
 TEST_F(ReplyTest, SendersOfTheSelectionWithoutDuplicatesAndTheLastReference) {
@@ -118,8 +119,10 @@ TEST_F(ReplyTest, ReplyTextWithTheIntroductionLineQuoted) {
     ASSERT_EQ(prepare_editor_text("m.eml", window, nullptr, LEAD_NONE, false, &text), 0);
     ASSERT_TRUE(editor_text_utf8(text, &utf8));
     EXPECT_EQ(utf8, "caf\xC3\xA9 at one?\r\nor two\r\n");
+    EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(prepare_editor_text("absent.eml", window, nullptr, LEAD_NONE, false, &text), -1);
     EXPECT_TRUE(text.path.empty());
+    EXPECT_EQ(ui.box_texts(), Strings{"Could not access file!"});
 }
 
 TEST_F(ReplyTest, AMessageWhoseOnlyTextIsHtmlIsRepliedToAsText) {
