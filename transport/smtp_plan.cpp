@@ -29,10 +29,17 @@ bool has_value(const char* path, int64_t name_at) {
     return *value && *value != '\r' && *value != '\n';
 }
 
-// One private field, at most `max_len` characters. A cut value is never
-// taken (PRIVATE_TOO_LONG), nor one whose line end lies beyond what the
-// reader reads; a field that is absent or empty is PRIVATE_MISSING.
+// One private field, at most `max_len` characters (a longer value is cut,
+// as the reader does); PRIVATE_MISSING when the header does not carry it.
 int read_private(const char* path, const char* name, Array* out, int max_len) {
+    return read_header_field(path, nullptr, name, out, max_len, FIELD_FIRST, SCOPE_HEADER) == -1 ? PRIVATE_MISSING
+                                                                                                  : PRIVATE_READ;
+}
+
+// An envelope field, whole or not at all: a cut value is PRIVATE_TOO_LONG,
+// and so is one whose line end lies beyond what the reader reads; a field
+// that is absent or empty is PRIVATE_MISSING.
+int read_envelope(const char* path, const char* name, Array* out, int max_len) {
     int read = read_header_field(path, nullptr, name, out, max_len, FIELD_FIRST, SCOPE_HEADER);
     if (read == 0) return PRIVATE_READ;
     if (read == -2) return PRIVATE_TOO_LONG;
@@ -86,9 +93,9 @@ int read_send_plan(WindowRef w, const char* path, SendPlan* plan) {
         missing(w, "File does not contain required header (X-ZMServer).\r\n");
     } else if (read_private(path, "X-ZMAccountIndex", index, 9) == PRIVATE_MISSING) {
         missing(w, "File does not contain required header (X-ZMAccountIndex).\r\n");
-    } else if ((address = read_private(path, "X-ZMAddress", plan->address, send_address_capacity - 1)) ==
+    } else if ((address = read_envelope(path, "X-ZMAddress", plan->address, send_address_capacity - 1)) ==
                    PRIVATE_MISSING ||
-               (envelope = read_private(path, "X-ZMRecipients", recipients, send_recipients_text_capacity - 1)) ==
+               (envelope = read_envelope(path, "X-ZMRecipients", recipients, send_recipients_text_capacity - 1)) ==
                    PRIVATE_MISSING) {
         missing(w, "File does not contain required header (X-ZMRecipients).\r\n");
     } else if (address == PRIVATE_TOO_LONG || envelope == PRIVATE_TOO_LONG) {
