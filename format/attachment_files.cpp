@@ -64,7 +64,9 @@ bool copy_rest(std::FILE* from, std::FILE* to, Array* buffer) {
 
 void attachment_file_name(Array* out, int window_number, int index) {
     array_clear(out);
-    array_printf(out, "temp\\attachment%i%i.tmp", window_number, index);
+    // The separator: without it window 12's attachment 34 and window 123's
+    // attachment 4 were one file.
+    array_printf(out, "temp\\attachment%i_%i.tmp", window_number, index);
 }
 
 int add_attachment(WindowRef window, int window_number, int* attachment_count, const char* chosen_path, bool encrypt,
@@ -88,6 +90,66 @@ int add_attachment(WindowRef window, int window_number, int* attachment_count, c
         if (name_out) array_copy(name_out, name);
     }
     delete_arrays(target, scratch);
+    return result;
+}
+
+namespace {
+
+// The switched form of one attachment file: its name and base64 text taken
+// apart, the bytes deciphered or enciphered, and encoded again with the name
+// into `output`.
+bool switch_one(WindowRef window, const char* input, const char* output, bool decrypt, Array* name, Array* buffer,
+                const Array* plain, const Array* decoded, const Array* converted) {
+    std::FILE* in = sys_fopen(input, "rb");
+    if (!in) return false;
+    bool good = read_marker_line(in, name) && name->text[0];
+    if (good) {
+        std::FILE* out = sys_fopen(plain->text, "wb");
+        good = out && copy_rest(in, out, buffer);
+        if (out) good = codec_close_output(out) && good;
+    }
+    std::fclose(in);
+    good = good && base64_decode_file(plain->text, decoded->text) == 0;
+    good = good && (decrypt ? decrypt_file(decoded->text, converted->text, 1)
+                            : encrypt_file(window, decoded->text, converted->text)) == 0;
+    return good && base64_encode_file(converted->text, output, name->text) == 0;
+}
+
+}  // namespace
+
+int toggle_attachment_encryption(WindowRef window, int window_number, int attachment_count, bool encrypted_now) {
+    Array* path = array_new(100);
+    Array* name = array_new(name_limit + 1);
+    Array* buffer = array_new(static_cast<int>(copy_chunk));
+    Array* plain = array_new(100);
+    Array* decoded = array_new(100);
+    Array* converted = array_new(100);
+    temp_file_name(plain, "plainatt", window_number);
+    temp_file_name(decoded, "decodedatt", window_number);
+    temp_file_name(converted, "outatt", window_number);
+    StringList* switched = string_list_new(attachment_count > 0 ? attachment_count : 1, 100);
+    int done = 0;
+    for (; done < attachment_count; done++) {
+        attachment_file_name(path, window_number, done);
+        array_printf(switched->items[done], "temp\\attachswitch%i_%i.tmp", window_number, done);
+        if (!switch_one(window, path->text, switched->items[done]->text, encrypted_now, name, buffer, plain, decoded,
+                        converted))
+            break;
+    }
+    // All or nothing: the files are replaced only once every one was
+    // converted, so a failure leaves each attachment as it was, matching the
+    // check mark that stays.
+    int result = done == attachment_count ? 0 : -1;
+    for (int i = 0; i < attachment_count && result == 0; i++) {
+        attachment_file_name(path, window_number, i);
+        if (sys_replace_file(switched->items[i]->text, path->text) != 0) result = -1;
+    }
+    for (int i = 0; i < attachment_count && i <= done; i++)
+        if (switched->items[i]->text[0] && sys_exists(switched->items[i]->text))
+            sys_remove_file(switched->items[i]->text);
+    string_list_release(switched);
+    delete switched;
+    delete_arrays(path, name, buffer, plain, decoded, converted);
     return result;
 }
 

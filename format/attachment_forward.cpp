@@ -6,6 +6,7 @@
 #include "core/arrays.h"
 #include "core/sys_files.h"
 #include "format/ascii_case.h"
+#include "format/attachment_files.h"
 #include "format/base64.h"
 #include "format/codec_io.h"
 #include "format/encryption.h"
@@ -42,26 +43,32 @@ int write_marked(const char* name, const char* body_path, const char* output_pat
 
 }  // namespace
 
-int forward_attachments(const char* message_path, WindowRef window, const AttachmentLine* line) {
+int forward_attachments(const char* message_path, WindowRef window, const AttachmentLine* line, bool window_encrypts,
+                        bool* message_encrypted) {
     int encrypted = is_encrypted_message(message_path);
+    if (message_encrypted) *message_encrypted = encrypted != 0;
     int w = window_number(window);
     Array* extract = array_new(100);
     Array* decoded = array_new(100);
     Array* decrypted = array_new(100);
     Array* plain = array_new(100);
+    Array* cipher = array_new(100);
     Array* target = array_new(100);
     Array* name = array_new(104);
     temp_file_name(extract, "extract", w);
     temp_file_name(decoded, "decoded", w);
     temp_file_name(decrypted, "decrypted", w);
     temp_file_name(plain, "plainatt", w);
+    temp_file_name(cipher, "fwdcrypt", w);
     struct Walk {
         const AttachmentLine* line;
+        WindowRef owner;
         int window;
         int encrypted;
-        Array *extract, *decoded, *decrypted, *plain, *target, *name;
+        bool encrypt;
+        Array *extract, *decoded, *decrypted, *plain, *cipher, *target, *name;
         int count;
-    } walk{line, w, encrypted, extract, decoded, decrypted, plain, target, name, 0};
+    } walk{line, window, w, encrypted, window_encrypts, extract, decoded, decrypted, plain, cipher, target, name, 0};
     for_each_attachment(message_path, extract->text, [](void* context, const PartRecord* part, int, bool extracted) {
         auto* k = static_cast<Walk*>(context);
         if (!extracted) return true;
@@ -69,15 +76,25 @@ int forward_attachments(const char* message_path, WindowRef window, const Attach
         array_copy(k->name, part->file_name->text);
         for (char* c = k->name->chars; *c; c++)
             if (static_cast<unsigned char>(*c) < 0x20) *c = '_';
-        array_printf(k->target, "temp\\attachment%i%i.tmp", k->window, k->count);
+        attachment_file_name(k->target, k->window, k->count);
         int written;
-        if (k->encrypted || is_base64(part->encoding->text))
+        if (k->encrypted || (!k->encrypt && is_base64(part->encoding->text))) {
+            // An encrypted message's parts are base64 of cipher text already:
+            // they stay encrypted, and the window must encrypt to match.
             written = write_marked(k->name->text, k->extract->text, k->target->text);
-        else
+        } else {
             written = decode_part_stages(k->extract->text, k->plain->text, part->encoding->text, 0, false,
-                                         k->decoded->text, k->decrypted->text) == 0
-                          ? base64_encode_file(k->plain->text, k->target->text, k->name->text)
-                          : -1;
+                                         k->decoded->text, k->decrypted->text);
+            // A window that encrypts sends every attachment as cipher text;
+            // one taken over in the clear could not be decoded at the other
+            // end, where the whole message is read as encrypted.
+            const char* source = k->plain->text;
+            if (written == 0 && k->encrypt) {
+                written = encrypt_file(k->owner, k->plain->text, k->cipher->text);
+                source = k->cipher->text;
+            }
+            if (written == 0) written = base64_encode_file(source, k->target->text, k->name->text);
+        }
         if (written != 0) return true;
         k->count++;
         if (k->line && k->line->append) {
@@ -86,6 +103,6 @@ int forward_attachments(const char* message_path, WindowRef window, const Attach
         }
         return true;
     }, &walk);
-    delete_arrays(extract, decoded, decrypted, plain, target, name);
+    delete_arrays(extract, decoded, decrypted, plain, cipher, target, name);
     return walk.count;
 }

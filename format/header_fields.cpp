@@ -13,8 +13,9 @@ namespace {
 constexpr int search_width = 49;
 // Names longer than this are cut; "\r\n" and the name fill an 8192-byte text.
 constexpr int name_limit = 8189;
-// Most bytes read after a found name.
-constexpr int read_limit = 8190;
+// Most bytes read after a found name: room for the longest address field
+// the client writes ("X-ZMRecipients", 12630 characters) with its name.
+constexpr int read_limit = 16000;
 
 unsigned char fold(unsigned char c) {
     // find_in_file sees a zero byte as 0x14 and compares upper case.

@@ -24,7 +24,7 @@ enum { SCOPE_HEADER = 0, SCOPE_FILE = 1 };   // how far the search goes
 // `out` is cleared first. Returns 0; -2 when the value was cut to `max_len`
 // (or to the buffer) and callers take the cut value; -1 when the field is
 // absent or empty, its line end lies beyond the bytes read (about
-// `max_len` + 10 after the name, at most 8190), or the file cannot be read.
+// `max_len` + 10 after the name, at most 16000), or the file cannot be read.
 int read_header_field(const char* path, int64_t* offset, const char* name, Array* out, int max_len,
                       int occurrence, int scope);
 

@@ -14,6 +14,7 @@
 #include "format/part_decode.h"
 #include "format/part_extract.h"
 #include "format/part_list.h"
+#include "format/quote_file.h"
 #include "format/temp_files.h"
 #include "core/window_number.h"
 
@@ -86,7 +87,10 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
     if (extract_text_part(path->text, extract->text, html_first ? app.html_first : app.plain_first, list)) {
         const char* type = list->type->text;
         bool html = begins_nocase(type, "text/html");
-        bool rejected = (request->text_only && html) || (request->force == DISPLAY_FORCE_HTML && !html) ||
+        // A text-only target (a compose editor, the print control) takes an
+        // HTML part too: it gets the HTML converted below, where refusing it
+        // left a reply or forward of an HTML-only message empty.
+        bool rejected = (request->force == DISPLAY_FORCE_HTML && !html) ||
                         (request->force == DISPLAY_FORCE_TEXT && !begins_nocase(type, "text/plai"));
         if (!rejected) {
             array_copy(result->type, type);
@@ -103,7 +107,7 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
                 array_copy(result->shown_path, path->text);
                 status = 0;
             } else if (decode_part_file(request->window, extract->text, final_file->text, list->encoding->text,
-                                        encrypted, request->quote) == 0) {
+                                        encrypted, request->quote && !(html && !result->as_html)) == 0) {
                 array_copy(result->shown_path, final_file->text);
                 status = 0;
             }
@@ -111,11 +115,18 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
     }
     if (status == 0 && !result->as_html && result->html_part) {
         // The text view gets the HTML converted; when that fails it shows
-        // the HTML as it is rather than nothing.
+        // the HTML as it is rather than nothing. Quote marks go onto the
+        // converted text, after the conversion, which would drop them.
         Array* text = array_new(100);
+        Array* quoted = array_new(100);
         temp_file_name(text, "htmltext", window_number(request->window));
+        temp_file_name(quoted, "htmlquote", window_number(request->window));
         if (html_to_text(final_file->text, text->text) == 0) array_copy(result->shown_path, text->text);
-        delete_arrays(text);
+        if (request->quote) {
+            if (quote_file(result->shown_path->text, quoted->text) == 0) array_copy(result->shown_path, quoted->text);
+            else status = -1;
+        }
+        delete_arrays(text, quoted);
     }
     if (status == 0 && !result->as_html) {
         int code_page = windows_code_page(result->charset);

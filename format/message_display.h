@@ -13,7 +13,9 @@ struct DisplayRequest {
     WindowRef window = nullptr;           // names the scratch files and owns the question
     WindowRef status_window = nullptr;    // the main window, whose status field hears of code pages
     int force = DISPLAY_AS_SET;
-    bool text_only = false;  // the compose editor and the print control: text first, never HTML
+    // The compose editor and the print control: text first, never the HTML
+    // view; a message whose only text is HTML gives it converted to text.
+    bool text_only = false;
     bool quote = false;      // end the decoding with quote marks (replies)
     // The window has no working HTML view: its HTML is shown as text, the
     // part chosen as under "Never show HTML" unless HTML is forced, and the

@@ -3,8 +3,11 @@
 #include <cstdio>
 
 #include "core/arrays.h"
+#include "core/code_pages.h"
+#include "core/file_reads.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
+#include "format/charsets.h"
 #include "format/codec_io.h"
 
 namespace {
@@ -101,4 +104,56 @@ int write_wide_text(const char16_t* units, size_t count, const char* path, bool 
     delete_arrays(bytes);
     if (!codec_close_output(out) || !good) return -1;
     return encoder.utf8 ? 1 : 0;
+}
+
+namespace {
+
+// Well-formed UTF-8 (checked by the caller) as UTF-16.
+std::u16string utf8_to_utf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        auto lead = static_cast<unsigned char>(utf8[i]);
+        int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        char32_t c = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F : lead & 0x07;
+        for (int k = 1; k <= extra && i + k < utf8.size(); k++)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += static_cast<size_t>(extra) + 1;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::u16string text_bytes_to_wide(std::string_view bytes, bool* was_utf8) {
+    // A byte-order mark says UTF-8 outright and is not part of the text.
+    bool marked = bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    if (marked) bytes.remove_prefix(3);
+    bool utf8 = valid_utf8(bytes);
+    if (was_utf8) *was_utf8 = utf8;
+    if (utf8) return utf8_to_utf16(bytes);
+    // Not UTF-8: the single-byte text of this system, as the client's own
+    // older files and other programs' text files are.
+    std::string converted;
+    if (!sys_convert_to_utf8(sys_ansi_code_page(), bytes, &converted) || !valid_utf8(converted)) {
+        std::u16string latin1;
+        for (char c : bytes) latin1.push_back(static_cast<unsigned char>(c));
+        return latin1;
+    }
+    return utf8_to_utf16(converted);
+}
+
+int read_wide_text(const char* path, std::u16string* text, bool* was_utf8) {
+    text->clear();
+    std::string bytes;
+    if (!read_whole_file(path, &bytes)) return -1;
+    *text = text_bytes_to_wide(bytes, was_utf8);
+    return 0;
 }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 // The charset of a text file by its writer's result: 1 (UTF-8) gives
 // "utf-8", anything else "iso-8859-1".
@@ -32,3 +34,14 @@ size_t wide_text_finish(WideTextEncoder* encoder, char* out);
 // it wrote UTF-8, 0 for single-byte text, -1 after "Could not open message
 // file" or when the file could not be written.
 int write_wide_text(const char16_t* units, size_t count, const char* path, bool force_utf8);
+
+// The bytes of a text file as UTF-16: UTF-8 when they are well-formed UTF-8
+// (a leading byte-order mark is dropped), else the system's single-byte
+// code page. A text that is plain ASCII reads the same either way.
+// *was_utf8 (may be null) tells which was taken. "Read", "Add Custom Text"
+// and "Unindent" load files written by write_wide_text, which are UTF-8
+// whenever a character lies above U+00FF.
+std::u16string text_bytes_to_wide(std::string_view bytes, bool* was_utf8 = nullptr);
+
+// The same for the whole file at `path`; 0, or -1 when it cannot be read.
+int read_wide_text(const char* path, std::u16string* text, bool* was_utf8 = nullptr);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/accounts.h"
+#include "core/file_reads.h"
 #include "format/address_list.h"
 #include "format/header_fields.h"
 #include "store/message_summary.h"
@@ -11,10 +12,41 @@
 
 namespace {
 
+enum { PRIVATE_READ = 0, PRIVATE_MISSING = -1, PRIVATE_TOO_LONG = -2 };
+
+// Whether the field at `name_at` has a value: its first character after the
+// colon and the blanks is not a line end.
+bool has_value(const char* path, int64_t name_at) {
+    FileRead f;
+    if (!file_read_open(&f, path)) return false;
+    char start[300] = {};
+    bool read = file_read_seek(&f, name_at) && file_read_bytes(&f, start, sizeof start - 1) > 0;
+    file_read_close(&f);
+    const char* colon = read ? std::strchr(start, ':') : nullptr;
+    if (!colon) return false;
+    const char* value = colon + 1;
+    while (*value == ' ' || *value == '\t') value++;
+    return *value && *value != '\r' && *value != '\n';
+}
+
 // One private field, at most `max_len` characters (a longer value is cut,
-// as the reader does); -1 when the header does not carry it.
+// as the reader does); PRIVATE_MISSING when the header does not carry it.
 int read_private(const char* path, const char* name, Array* out, int max_len) {
-    return read_header_field(path, nullptr, name, out, max_len, FIELD_FIRST, SCOPE_HEADER) == -1 ? -1 : 0;
+    return read_header_field(path, nullptr, name, out, max_len, FIELD_FIRST, SCOPE_HEADER) == -1 ? PRIVATE_MISSING
+                                                                                                  : PRIVATE_READ;
+}
+
+// An envelope field, whole or not at all: a cut value is PRIVATE_TOO_LONG,
+// and so is one whose line end lies beyond what the reader reads; a field
+// that is absent or empty is PRIVATE_MISSING.
+int read_envelope(const char* path, const char* name, Array* out, int max_len) {
+    int read = read_header_field(path, nullptr, name, out, max_len, FIELD_FIRST, SCOPE_HEADER);
+    if (read == 0) return PRIVATE_READ;
+    if (read == -2) return PRIVATE_TOO_LONG;
+    int64_t name_at = 0;
+    if (locate_header_field(path, 0, name, FIELD_FIRST, SCOPE_HEADER, &name_at) == 0 && has_value(path, name_at))
+        return PRIVATE_TOO_LONG;
+    return PRIVATE_MISSING;
 }
 
 int missing(WindowRef status_window, const char* text) {
@@ -54,14 +86,21 @@ int read_send_plan(WindowRef w, const char* path, SendPlan* plan) {
     Array* recipients = array_new(send_recipients_text_capacity);
     Array* options = array_new(100);
     int result = -1;
-    if (read_private(path, "X-ZMServer", plan->server, server_text_capacity - 1) != 0) {
+    int address = PRIVATE_MISSING, envelope = PRIVATE_MISSING;
+    // Server, index and options are taken as far as they go, as ever; the
+    // envelope only whole.
+    if (read_private(path, "X-ZMServer", plan->server, server_text_capacity - 1) == PRIVATE_MISSING) {
         missing(w, "File does not contain required header (X-ZMServer).\r\n");
-    } else if (read_private(path, "X-ZMAccountIndex", index, 9) != 0) {
+    } else if (read_private(path, "X-ZMAccountIndex", index, 9) == PRIVATE_MISSING) {
         missing(w, "File does not contain required header (X-ZMAccountIndex).\r\n");
-    } else if (read_private(path, "X-ZMAddress", plan->address, send_address_capacity - 1) != 0 ||
-               read_private(path, "X-ZMRecipients", recipients, send_recipients_text_capacity - 1) != 0) {
+    } else if ((address = read_envelope(path, "X-ZMAddress", plan->address, send_address_capacity - 1)) ==
+                   PRIVATE_MISSING ||
+               (envelope = read_envelope(path, "X-ZMRecipients", recipients, send_recipients_text_capacity - 1)) ==
+                   PRIVATE_MISSING) {
         missing(w, "File does not contain required header (X-ZMRecipients).\r\n");
-    } else if (read_private(path, "X-ZMOpts", options, 99) != 0) {
+    } else if (address == PRIVATE_TOO_LONG || envelope == PRIVATE_TOO_LONG) {
+        missing(w, "Recipient string exceeds capacity.\r\n");
+    } else if (read_private(path, "X-ZMOpts", options, 99) == PRIVATE_MISSING) {
         missing(w, "File does not contain required header (X-ZMOpts).\r\n");
     } else if (split_address_list(recipients->text, plan->recipients, send_max_recipients) != 0) {
         missing(w, "Recipient string exceeds capacity.\r\n");

@@ -165,13 +165,14 @@ int open_session(WindowRef w, Socket s, const SendPlan& plan) {
 // first refusal.
 int send_envelope(WindowRef w, Socket s, const SendPlan& plan) {
     Array* line = array_new(line_capacity);
-    array_printf(line, "mail from:<%.99s>\r\n", plan.address->text);
+    array_printf(line, "mail from:<%s>\r\n", plan.address->text);
     int accepted = smtp_command(s, line->text, w, false) == 0 ? 0 : -1;
     for (int i = 0; accepted >= 0 && i < plan.recipients->count; i++) {
         const char* recipient = plan.recipients->items[i]->text;
         if (!recipient[0]) break;
         array_clear(line);
-        array_printf(line, "rcpt to:<%.99s>\r\n", recipient);
+        // Every address whole: a cut one is mail to somebody else.
+        array_printf(line, "rcpt to:<%s>\r\n", recipient);
         accepted = smtp_command(s, line->text, w, false) == 0 ? accepted + 1 : -1;
     }
     delete_arrays(line);

@@ -148,7 +148,7 @@ bool load_message(HWND window, SendWindow* state, const char* path) {
     display_result_release(&result);
     AttachmentLine line{clear_attachment_names, append_attachment_name, window};
     clear_attachment_names(window);
-    state->attachment_count = forward_attachments(path, window, &line);
+    state->attachment_count = forward_attachments(path, window, &line, encrypted, nullptr);
     remember_file(state, path);
     return true;
 }

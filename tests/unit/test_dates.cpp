@@ -92,6 +92,12 @@ TEST(TempFileName, PurposeWordAndNumber) {
     EXPECT_STREQ(out->text, "temp\\strip5.tmp");
     temp_file_name(out, "a-purpose-word-that-is-too-long", -12);
     EXPECT_STREQ(out->text, "temp\\a-purpose-word-that--12.tmp");
+    // A word that ends in a digit is kept apart from the number: "message1"
+    // of window 23 is not "message" of window 123.
+    temp_file_name(out, "message1", 23);
+    EXPECT_STREQ(out->text, "temp\\message1_23.tmp");
+    temp_file_name(out, "message", 123);
+    EXPECT_STREQ(out->text, "temp\\message123.tmp");
     delete_arrays(out);
 }
 

@@ -110,7 +110,7 @@ TEST_F(BuilderTest, BoundaryIsOneThatOccursInNoPiece) {
     boundary_numbers({42, 7, 9});
     ComposeFields f = fields(u"quoting ----=_NextPart_00042 here");
     attach(&f, "raw.txt", "");
-    write_file(folder_ / "temp" / "attachment770.tmp", "X-ZMAttachment: raw.txt\r\n----=_NextPart_00007\r\n");
+    write_file(folder_ / "temp" / "attachment77_0.tmp", "X-ZMAttachment: raw.txt\r\n----=_NextPart_00007\r\n");
     std::string message = build(f);
     EXPECT_EQ(field_of(message, "Content-Type"), "multipart/mixed; boundary=\"----=_NextPart_00009\"");
     EXPECT_NE(message.find("\r\n------=_NextPart_00009--\r\n"), std::string::npos);
@@ -347,7 +347,7 @@ TEST_F(BuilderTest, FailuresOfTheStepsAreShown) {
     ui.boxes.clear();
     EXPECT_EQ(build(f), "");
     EXPECT_EQ(ui.box_texts(), std::vector<std::string>{"Could not send attachment!"});
-    write_file(folder_ / "temp" / "attachment770.tmp", "YWJj");
+    write_file(folder_ / "temp" / "attachment77_0.tmp", "YWJj");
     ui.boxes.clear();
     EXPECT_EQ(build(f), "");
     EXPECT_EQ(ui.box_texts(), std::vector<std::string>{"Could not send attachment!"});

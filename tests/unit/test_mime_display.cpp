@@ -174,9 +174,18 @@ TEST_F(MimeDisplay, ForcedModesAndTextOnlyTargets) {
     EXPECT_FALSE(r.as_html);
     EXPECT_EQ(read_file("temp/final77.tmp"), "hello");
     EXPECT_EQ(show(html_only, &r, DISPLAY_FORCE_TEXT), -1);
-    EXPECT_EQ(show(html_only, &r, DISPLAY_AS_SET, true), -1);
     ASSERT_EQ(show(both, &r, DISPLAY_AS_SET, true, true), 0);
     EXPECT_EQ(read_file("temp/final77.tmp"), "> hello");
+    // A text-only target of a message whose only text is HTML gets it
+    // converted, never an empty text; quoted after the conversion.
+    ASSERT_EQ(show(html_only, &r, DISPLAY_AS_SET, true), 0);
+    EXPECT_FALSE(r.as_html);
+    EXPECT_STREQ(r.shown_path->text, "temp\\htmltext77.tmp");
+    EXPECT_EQ(read_file("temp/htmltext77.tmp"), "\r\n\r\ncaf\xE9 au lait ");
+    EXPECT_EQ(r.code_page, 28592);
+    ASSERT_EQ(show(html_only, &r, DISPLAY_AS_SET, true, true), 0);
+    EXPECT_STREQ(r.shown_path->text, "temp\\htmlquote77.tmp");
+    EXPECT_EQ(read_file("temp/htmlquote77.tmp"), "> \r\n> \r\n> caf\xE9 au lait ");
 
     html_display_mode = HTML_NEVER;
     multipart_html_disabled = 1;
@@ -406,17 +415,71 @@ TEST_F(MimeDisplay, ForwardedAttachmentsAreBase64WhateverTheirEncoding) {
     Line line;
     AttachmentLine sink{line_clear, line_append, &line};
     auto window = reinterpret_cast<WindowRef>(static_cast<uintptr_t>(42));
-    EXPECT_EQ(forward_attachments(path, window, &sink), 3);
+    bool encrypted = true;
+    EXPECT_EQ(forward_attachments(path, window, &sink, false, &encrypted), 3);
+    EXPECT_FALSE(encrypted);
     EXPECT_EQ(line.text, "all bytes.bin  q.txt  raw.dat  ");
     // The base64 part keeps its body as sent.
-    EXPECT_EQ(read_file("temp/attachment420.tmp"), "X-ZMAttachment: all bytes.bin\r\n" + base64_lines(all_bytes()));
-    EXPECT_EQ(compose_attachment("temp/attachment420.tmp").second, all_bytes());
+    EXPECT_EQ(read_file("temp/attachment42_0.tmp"), "X-ZMAttachment: all bytes.bin\r\n" + base64_lines(all_bytes()));
+    EXPECT_EQ(compose_attachment("temp/attachment42_0.tmp").second, all_bytes());
     // Quoted-printable and 8bit parts are decoded and encoded anew.
-    EXPECT_EQ(compose_attachment("temp/attachment421.tmp"),
+    EXPECT_EQ(compose_attachment("temp/attachment42_1.tmp"),
               (std::pair<std::string, std::string>{"X-ZMAttachment: q.txt", std::string("nul\0 and softbreak", 18)}));
-    EXPECT_EQ(compose_attachment("temp/attachment422.tmp"),
+    EXPECT_EQ(compose_attachment("temp/attachment42_2.tmp"),
               (std::pair<std::string, std::string>{"X-ZMAttachment: raw.dat", std::string("\0\r\n\xFF\n", 5)}));
-    EXPECT_EQ(forward_attachments("absent.eml", window, &sink), 0);
+    EXPECT_EQ(forward_attachments("absent.eml", window, &sink, false, nullptr), 0);
+}
+
+// What a compose attachment file carries once deciphered.
+std::string deciphered(const std::string& file) {
+    write_file("temp/carried.enc", compose_attachment(file).second);
+    EXPECT_EQ(decrypt_file("temp\\carried.enc", "temp\\carried.dec", 1), 0);
+    return read_file("temp/carried.dec");
+}
+
+TEST_F(MimeDisplay, APlainMessagesAttachmentsAreEncipheredForAWindowThatEncrypts) {
+    load_key();
+    const char* path = message(three_attachments());
+    Line line;
+    AttachmentLine sink{line_clear, line_append, &line};
+    auto window = reinterpret_cast<WindowRef>(static_cast<uintptr_t>(42));
+    bool encrypted = true;
+    EXPECT_EQ(forward_attachments(path, window, &sink, true, &encrypted), 3);
+    EXPECT_FALSE(encrypted);
+    EXPECT_EQ(line.text, "all bytes.bin  q.txt  raw.dat  ");
+    // base64, quoted-printable and 8bit alike: base64 of the cipher text of
+    // the decoded bytes, as "Add Attachment" makes it with encryption on.
+    EXPECT_EQ(compose_attachment("temp/attachment42_0.tmp").first, "X-ZMAttachment: all bytes.bin");
+    EXPECT_EQ(deciphered("temp/attachment42_0.tmp"), all_bytes());
+    EXPECT_EQ(deciphered("temp/attachment42_1.tmp"), std::string("nul\0 and softbreak", 18));
+    EXPECT_EQ(deciphered("temp/attachment42_2.tmp"), std::string("\0\r\n\xFF\n", 5));
+    EXPECT_NE(compose_attachment("temp/attachment42_2.tmp").second, std::string("\0\r\n\xFF\n", 5));
+}
+
+TEST_F(MimeDisplay, AnEncryptedMessagesAttachmentsStayEncrypted) {
+    load_key();
+    std::string cipher_text = encrypted_base64(all_bytes());
+    const char* path = message(crlf("Subject: x\nMIME-Version: 1.0\n"
+                                    "Content-Type: multipart/mixed; boundary=\"mix\"\n"
+                                    "Content-Transfer-Encoding: X-ZMcrypt\n\n"
+                                    "--mix\nContent-Type: text/plain\nContent-Transfer-Encoding: base64\n\n") +
+                               encrypted_base64("text") +
+                               crlf("\n--mix\nContent-Type: application/octet-stream; name=\"s.bin\"\n"
+                                    "Content-Transfer-Encoding: base64\n"
+                                    "Content-Disposition: attachment; filename=\"s.bin\"\n\n") +
+                               cipher_text + crlf("\n--mix--\n"));
+    Line line;
+    AttachmentLine sink{line_clear, line_append, &line};
+    auto window = reinterpret_cast<WindowRef>(static_cast<uintptr_t>(42));
+    // Whether the window encrypts or not, the part is taken as it is, and
+    // the caller learns to check "Encrypt Messages".
+    for (bool window_encrypts : {false, true}) {
+        bool encrypted = false;
+        EXPECT_EQ(forward_attachments(path, window, &sink, window_encrypts, &encrypted), 1);
+        EXPECT_TRUE(encrypted);
+        EXPECT_EQ(read_file("temp/attachment42_0.tmp"), "X-ZMAttachment: s.bin\r\n" + cipher_text);
+        EXPECT_EQ(deciphered("temp/attachment42_0.tmp"), all_bytes());
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The SMTP session and Send Queued against the real exim on loopback: the
 // message arrives in alice's Maildir as it was sent, with CRAM-MD5 and with
 // PLAIN, and a recipient exim refuses leaves the message queued.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -43,6 +44,37 @@ std::string delivered_to_alice(const std::string& token) {
         sys_sleep_ms(100);
     }
     return "";
+}
+
+// The "Envelope-to" addresses of every message in sink's mailbox whose
+// subject holds the token, once `expected` of them arrived (or the wait
+// ended).
+std::vector<std::string> envelopes_in_sink(const std::string& token, size_t expected) {
+    fs::path box = maildir_root() / "sink" / "Maildir";
+    std::vector<std::string> found;
+    for (int tries = 0; tries < 300 && found.size() < expected; tries++) {
+        if (tries) sys_sleep_ms(100);
+        found.clear();
+        for (const char* part : {"new", "cur"}) {
+            std::error_code ignored;
+            for (const auto& e : fs::directory_iterator(box / part, ignored)) {
+                std::string text = read_file(e.path());
+                if (text.find("Subject: " + token + "\n") == std::string::npos) continue;
+                size_t at = text.find("Envelope-to: ");
+                if (at == std::string::npos) continue;
+                std::string value = text.substr(at + 13, text.find('\n', at) - at - 13);
+                // One delivery may name several, separated by ", ".
+                for (size_t start = 0; start <= value.size();) {
+                    size_t comma = value.find(", ", start);
+                    if (comma == std::string::npos) comma = value.size();
+                    found.push_back(value.substr(start, comma - start));
+                    start = comma + 2;
+                }
+            }
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 std::string with_line_feeds(const std::string& text) {
@@ -190,6 +222,30 @@ TEST_F(RealSmtpTest, SendQueuedDeliversAndEmptiesTheOutbox) {
         EXPECT_EQ(stored.find("Mon, 1 Jan 2024"), std::string::npos);
     }
     EXPECT_EQ(ui.status_text().substr(ui.status_text().size() - 7), "Done.\r\n");
+}
+
+// 100 addresses of 60 characters, 6099 characters of "X-ZMRecipients":
+// exim takes every one whole, and each gets the message.
+TEST_F(RealSmtpTest, AMessageToOneHundredLongAddressesReachesEach) {
+    REQUIRE_REAL_SERVERS();
+    std::string token = unique_token("hundred");
+    Outgoing m = from_alice(server_text(real_servers().smtp_port), 2, token);
+    std::vector<std::string> addresses;
+    m.recipients.clear();
+    for (int i = 0; i < 100; i++) {
+        // Other domains than the servers' own land in sink's mailbox.
+        std::string domain = "@d" + std::to_string(i) + ".example.net";
+        std::string local = token.substr(0, 20) + "-" + std::to_string(i) + "-";
+        addresses.push_back(local + std::string(60 - local.size() - domain.size(), 'x') + domain);
+        m.recipients += (i ? "," : "") + addresses.back();
+    }
+    ASSERT_EQ(m.recipients.size(), 6099u);
+    write_file("maildir/outbox/mm1.eml", outgoing_file(m));
+    ASSERT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();
+    EXPECT_NE(ui.status_text().find("KB to 100 recipients.\r\n"), std::string::npos) << ui.status_text();
+    std::vector<std::string> arrived = envelopes_in_sink(token, addresses.size());
+    std::sort(addresses.begin(), addresses.end());
+    EXPECT_EQ(arrived, addresses);
 }
 
 }  // namespace

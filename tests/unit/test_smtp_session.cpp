@@ -250,6 +250,71 @@ TEST_F(SmtpSessionTest, MoreThanOneHundredRecipientsExceedCapacity) {
     EXPECT_EQ(ui.status_text(), "Recipient string exceeds capacity.\r\n");
 }
 
+// 100 addresses of 60 characters: 6099 characters of "X-ZMRecipients".
+std::vector<std::string> long_addresses() {
+    std::vector<std::string> addresses;
+    for (int i = 0; i < 100; i++) {
+        std::string domain = "@d" + std::to_string(i) + ".example.net";
+        std::string local = "r" + std::to_string(i) + "-";
+        addresses.push_back(local + std::string(60 - local.size() - domain.size(), 'x') + domain);
+    }
+    return addresses;
+}
+
+TEST_F(SmtpSessionTest, TheEnvelopeIsReadAndSentWhole) {
+    std::vector<std::string> addresses = long_addresses();
+    std::vector<PeerStep> script = {peer_send("220 hi\r\n"),         peer_receive("helo "),
+                                    peer_send("250 hello\r\n"),      peer_receive("mail from:"),
+                                    peer_send("250 sender ok\r\n")};
+    std::string rcpts;
+    for (const std::string& a : addresses) {
+        script.push_back(peer_receive("rcpt to:<" + a + ">\r\n"));
+        script.push_back(peer_send("250 ok\r\n"));
+        rcpts += "rcpt to:<" + a + ">\r\n";
+    }
+    script = join_steps(script, {peer_receive("data\r\n"), peer_send("354 go\r\n"), peer_receive("\r\n.\r\n"),
+                                 peer_send("250 queued\r\n"), peer_receive("quit\r\n"), peer_send("221 bye\r\n")});
+    ScriptedPeer peer(script);
+    Outgoing m;
+    m.server = server_text(peer.address());
+    m.address = std::string(150, 's') + "@example.test";  // beyond the old 99 as well
+    m.recipients.clear();
+    for (const std::string& a : addresses) m.recipients += (m.recipients.empty() ? "" : ",") + a;
+    ASSERT_EQ(m.recipients.size(), 6099u);
+    ASSERT_EQ(send(m), 0) << ui.status_text();
+    std::string wire = named(peer.received());
+    EXPECT_EQ(wire.substr(0, wire.find("data\r\n")),
+              "helo NNNNN\r\nmail from:<" + m.address + ">\r\n" + rcpts);
+    EXPECT_NE(ui.status_text().find("KB to 100 recipients.\r\n"), std::string::npos);
+}
+
+TEST_F(SmtpSessionTest, AnEnvelopeFieldThatCannotBeReadWholeSendsNothing) {
+    Outgoing m;
+    m.server = "127.0.0.1:1";  // never reached
+    // 12631 characters: one more than the builder ever writes.
+    m.recipients = std::string(12631 - 13, 'a') + "@example.test";
+    EXPECT_EQ(send(m), -1);
+    EXPECT_EQ(ui.status_text(), "Recipient string exceeds capacity.\r\n");
+    ui.status_calls.clear();
+    m.recipients = "bob@example.test";
+    m.address = std::string(256, 's') + "@example.test";
+    EXPECT_EQ(send(m), -1);
+    EXPECT_EQ(ui.status_text(), "Recipient string exceeds capacity.\r\n");
+    // 12630 characters are read whole; the one entry then is too long for
+    // an address, which fails as before, still before any connection.
+    ui.status_calls.clear();
+    m.address = "alice@example.test";
+    m.recipients = std::string(12630 - 13, 'a') + "@example.test";
+    EXPECT_EQ(send(m), -1);
+    EXPECT_EQ(ui.status_text(), "Recipient string exceeds capacity.\r\n");
+    EXPECT_EQ(ui.job_calls, std::vector<std::string>{});
+    // An empty field is a missing one, as ever.
+    ui.status_calls.clear();
+    m.recipients = "";
+    EXPECT_EQ(send(m), -1);
+    EXPECT_EQ(ui.status_text(), "File does not contain required header (X-ZMRecipients).\r\n");
+}
+
 class SmtpLoginTest : public SmtpSessionTest {
 protected:
     // Account 0 sends through the peer with SMTP authentication.
