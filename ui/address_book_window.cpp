@@ -13,7 +13,7 @@
 #include "store/message_summary.h"
 #include "ui/address_book_ids.h"
 #include "ui/address_book_window.h"
-#include "ui/later_commands.h"
+#include "ui/mail_commands.h"
 #include "ui/message_list.h"
 #include "ui/send_window_ids.h"
 #include "ui/thread_commands.h"

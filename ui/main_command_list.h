@@ -7,8 +7,7 @@
 // The portable table (main_commands.cpp) keeps the handler's name and leaves
 // the function to the window (main_window.cpp), which calls it. The menus
 // and the accelerator table of zenthmail.rc say the same as the last three
-// columns; the window tests hold them against each other. A command whose
-// window comes later has a handler of its own that does nothing yet.
+// columns; the window tests hold them against each other.
 #pragma once
 
 #include "ui/main_window_ids.h"

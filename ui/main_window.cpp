@@ -25,7 +25,7 @@
 #include "ui/list_commands.h"
 #include "ui/main_command_list.h"
 #include "ui/main_commands.h"
-#include "ui/later_commands.h"
+#include "ui/mail_commands.h"
 #include "ui/program_commands.h"
 #include "ui/search.h"
 #include "ui/send_window.h"

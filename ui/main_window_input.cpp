@@ -5,7 +5,7 @@
 #include "ui/attachment_box.h"
 #include "ui/attachment_job.h"
 #include "ui/command_states.h"
-#include "ui/later_commands.h"
+#include "ui/mail_commands.h"
 #include "ui/main_window_ids.h"
 #include "ui/view_state.h"
 #include "wingui/controls.h"

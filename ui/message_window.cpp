@@ -7,7 +7,7 @@
 #include "store/message_files.h"
 #include "store/message_summary.h"
 #include "ui/colours.h"
-#include "ui/later_commands.h"
+#include "ui/mail_commands.h"
 #include "ui/main_window_ids.h"
 #include "ui/message_details.h"
 #include "ui/message_list.h"

@@ -6,7 +6,7 @@
 #include "core/app_state.h"
 #include "core/ui_services.h"
 #include "store/message_files.h"
-#include "ui/later_commands.h"
+#include "ui/mail_commands.h"
 #include "ui/message_list.h"
 #include "ui/printing.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/ui_services.h"
-#include "ui/later_commands.h"
+#include "ui/mail_commands.h"
 #include "ui/search.h"
 #include "ui/search_ids.h"
 #include "ui/thread_commands.h"

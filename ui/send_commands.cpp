@@ -9,7 +9,9 @@
 #include "core/sys_files.h"
 #include "core/ui_services.h"
 #include "format/attachment_files.h"
+#include "format/attachment_forward.h"
 #include "format/charsets.h"
+#include "format/unindent.h"
 #include "format/message_builder.h"
 #include "format/temp_files.h"
 #include "ui/address_book_window.h"
@@ -74,6 +76,51 @@ void print_composed(HWND window, SendWindow* state, LPARAM) {
         sys_remove_file(scratch->text);
     }
     delete_arrays(scratch);
+}
+
+// A reply or forward: the fields, the text, the attachments taken over and
+// the encryption they need.
+void fill_from(HWND window, SendWindow* state, LPARAM argument) {
+    const auto* fill = reinterpret_cast<const SendFill*>(argument);
+    if (!fill) return;
+    SetWindowTextW(control(window, IDC_SEND_TO), utf8_to_wide(fill->to).c_str());
+    SetWindowTextW(control(window, IDC_SEND_SUBJECT), utf8_to_wide(fill->subject).c_str());
+    if (fill->with_text) load_text_file(editor_of(window), fill->text_path.c_str(), fill->code_page, fill->lead);
+    HMENU menu = GetMenu(window);
+    bool encrypt = fill->encrypt && menu_item_enabled(menu, SEND_ENCRYPT);
+    if (!fill->forward_path.empty()) {
+        AttachmentLine line = send_attachment_line(window);
+        bool message_encrypted = false;
+        state->attachment_count = forward_attachments(fill->forward_path.c_str(), window, &line,
+                                                      menu_item_checked(menu, SEND_ENCRYPT), &message_encrypted);
+        encrypt = encrypt || message_encrypted;
+    }
+    // Attachments kept enciphered, or a reply to an enciphered message:
+    // the window encrypts too, or nobody could read them.
+    if (encrypt) {
+        check_menu_item(menu, SEND_ENCRYPT, true);
+        refresh_indicator(window);
+    }
+    state->reply_reference = fill->reference;
+    set_send_title(state);
+}
+
+void unindent(HWND window, SendWindow*, LPARAM) {
+    std::wstring text = window_text_wide(editor_of(window));
+    std::u16string plain = unindent_text(std::u16string(text.begin(), text.end()));
+    set_pane_text(editor_of(window), wide_to_utf8(std::wstring(plain.begin(), plain.end())));
+}
+
+void toggle_encryption(HWND window, SendWindow* state, LPARAM) {
+    HMENU menu = GetMenu(window);
+    bool now = menu_item_checked(menu, SEND_ENCRYPT);
+    if (toggle_attachment_encryption(window, static_cast<int>(reinterpret_cast<uintptr_t>(window)),
+                                     state->attachment_count, now) != 0) {
+        show_message("Could not change encryption state.");
+        return;
+    }
+    check_menu_item(menu, SEND_ENCRYPT, !now);
+    refresh_indicator(window);
 }
 
 void open_book(HWND window, SendWindow* state, LPARAM) { open_address_book(state->main_window, window); }
@@ -163,8 +210,6 @@ struct Row {
     Handler handler;
 };
 
-// Unindent (1110) and Encrypt Messages (1050) come with the
-// reply and encryption work.
 const Row rows[] = {
     {SEND_NEW, new_message},        {SEND_OPEN, open_message},
     {SEND_SAVE, save},              {SEND_SAVE_AS, save_as},
@@ -178,7 +223,8 @@ const Row rows[] = {
     {SEND_COPY, copy},              {SEND_PASTE, paste},
     {SEND_DELETE, erase},           {SEND_SELECT_ALL, select_all},
     {SEND_LOAD_FILE, load_named},   {SEND_PRINT, print_composed},
-    {SEND_ADDRESS_BOOK, open_book},
+    {SEND_ADDRESS_BOOK, open_book}, {SEND_FILL, fill_from},
+    {SEND_UNINDENT, unindent},      {SEND_ENCRYPT, toggle_encryption},
 };
 
 }  // namespace

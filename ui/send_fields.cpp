@@ -62,12 +62,14 @@ void remember_file(SendWindow* state, const char* path) {
 
 void append_attachment_name(void* context, const char* name) {
     HWND line = control(static_cast<HWND>(context), IDC_SEND_ATTACHMENTS);
-    append_pane_text(line, std::string(name) + "  ");
+    append_pane_text(line, name);
 }
 
 void clear_attachment_names(void* context) { set_control_text(static_cast<HWND>(context), IDC_SEND_ATTACHMENTS, ""); }
 
 }  // namespace
+
+AttachmentLine send_attachment_line(HWND window) { return AttachmentLine{clear_attachment_names, append_attachment_name, window}; }
 
 void read_send_fields(HWND window, const SendWindow* state, SendFields* out) {
     out->server = field_text(window, IDC_SEND_SERVER);
@@ -146,7 +148,7 @@ bool load_message(HWND window, SendWindow* state, const char* path) {
     else
         set_pane_text(editor, std::string());
     display_result_release(&result);
-    AttachmentLine line{clear_attachment_names, append_attachment_name, window};
+    AttachmentLine line = send_attachment_line(window);
     clear_attachment_names(window);
     state->attachment_count = forward_attachments(path, window, &line, encrypted, nullptr);
     remember_file(state, path);

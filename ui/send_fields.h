@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "format/attachment_sink.h"
 #include "format/compose_fields.h"
 #include "ui/send_window_parts.h"
 
@@ -21,6 +22,9 @@ struct SendFields {
 // UTF-16, the check marks, the account and the attachment count) into
 // `out`, whose ComposeFields then point into it.
 void read_send_fields(HWND window, const SendWindow* state, SendFields* out);
+
+// The window's attachments line (229) as the attachment walks fill it.
+AttachmentLine send_attachment_line(HWND window);
 
 // The editor's text into a file: UTF-8 when a character lies above U+00FF
 // or `force_utf8`, else ISO-8859-1. 1, 0, or -1 on failure.

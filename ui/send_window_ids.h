@@ -45,3 +45,6 @@
 #define SEND_SELECT_ALL 1025
 // A message file to load, its path in the command's parameter.
 #define SEND_LOAD_FILE 410
+// A reply or forward to show (a SendFill in the parameter), sent by the
+// main window's Reply, Reply to List and Forward.
+#define SEND_FILL 411

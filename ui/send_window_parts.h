@@ -26,3 +26,17 @@ void choose_send_account(HWND window, int account);
 void set_send_title(SendWindow* state);
 // The encryption indicator follows "Encrypt Messages".
 void refresh_indicator(HWND window);
+
+// What Reply, Reply to List and Forward put into a new send window, handed
+// over to the window's own thread (SEND_FILL).
+struct SendFill {
+    std::string to;         // UTF-8
+    std::string subject;    // UTF-8
+    std::string reference;  // the reply reference ("Message-ID"), or empty
+    bool with_text = false;
+    std::string lead;       // UTF-8, in front of the text file
+    std::string text_path;  // the decoded text, read in `code_page`
+    int code_page = 0;
+    std::string forward_path;  // Forward: the message whose attachments are taken over
+    bool encrypt = false;      // the message replied to is encrypted
+};

@@ -11,7 +11,7 @@
 #include "core/shell_programs.h"
 #include "store/message_files.h"
 #include "ui/attachment_job.h"
-#include "ui/later_commands.h"
+#include "ui/mail_commands.h"
 #include "ui/main_window_ids.h"
 #include "ui/message_details.h"
 #include "ui/message_list.h"

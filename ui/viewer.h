@@ -1,4 +1,4 @@
-// The main window's viewer beyond its commands (ui/later_commands.h).
+// The main window's viewer beyond its commands (ui/mail_commands.h).
 #pragma once
 
 #include <windows.h>

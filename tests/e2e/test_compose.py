@@ -3,10 +3,12 @@ through the real exim and found in dovecot's mailbox, "Send Later" and
 "Send Queued", a draft saved, opened and saved again, the close question,
 and a client started for a mailto address."""
 
+import base64
 import email
 import email.policy
 import glob
 import os
+import quopri
 import sys
 import unittest
 
@@ -115,6 +117,70 @@ class Compose(ClientTest):
         self.assertIn(b"Content-Transfer-Encoding: X-ZMcrypt", delivered)
         self.assertNotIn(b"Thursday", delivered)
         self.assertEqual(bytes.fromhex(values(out, "UTF8")[0]).decode("utf-8"), secret)
+
+    @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
+    def test_reply_fills_the_window_and_carries_in_reply_to(self):
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        self.write("zenth.cfg", b"4163\r\n\r\n\r\n\r\n\r\n\r\n\r\n")  # reply with the message, indented
+        self.write("maildir/inbox/mm1.eml",
+                   b"From: \"Carol\" <carol@example.test>\r\nTo: alice@example.test\r\nSubject: Lunch\r\n"
+                   b"Message-ID: <lunch-1@example.test>\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
+                   b"Shall we?\r\nAt noon.\r\n")
+        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "339",
+                              "window", "Reply", "10000", "sleep", "1000",
+                              "text-utf8", "Reply", "206", "text-utf8", "Reply", "212", "text-utf8", "Reply", "208",
+                              "set-text", "Reply", "206", "bob@example.test",
+                              "command", "Reply", "211", "window", "Status", "15000",
+                              "wait-text", "Status", "213", "Mail sent successfully!", "60000",
+                              "close", "Status", "close", "Reply", "msgbox", "Zenth Mail", "10000", "yes",
+                              "sleep", "500", *CLOSE_AND_EXIT)
+        to, subject, text = [bytes.fromhex(h).decode("utf-8") for h in values(out, "UTF8")]
+        self.assertEqual(to, '"Carol" <carol@example.test>')
+        self.assertEqual(subject, "Re: Lunch")
+        # The introduction line, then the message quoted ("Indent Quoted Text" is on).
+        self.assertTrue(text.startswith("On 2026-12-07 10:00:00 +0000, Carol wrote:\r\n\r\n> Shall we?\r\n> At noon."),
+                        text)
+        self.assertEqual(mailbox("wait", "bob", "1"), "")
+        with open(mailbox("list", "bob").splitlines()[0], "rb") as f:
+            self.assertIn(b"In-Reply-To: <lunch-1@example.test>\n", f.read())
+
+    @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
+    def test_forward_takes_the_attachments_over(self):
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        photo = bytes(range(256)) * 40
+        notes = "caf\u00e9 notes\r\n".encode("latin-1")
+        body = (b"--b2\r\nContent-Type: text/plain\r\n\r\nSee attached.\r\n"
+                b"--b2\r\nContent-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n"
+                b"Content-Disposition: attachment; filename=\"photo.bin\"\r\n\r\n" +
+                base64.encodebytes(photo).replace(b"\n", b"\r\n") +
+                b"--b2\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: quoted-printable\r\n"
+                b"Content-Disposition: attachment; filename=\"notes.txt\"\r\n\r\n" +
+                quopri.encodestring(notes) + b"\r\n--b2--\r\n")
+        self.write("maildir/inbox/mm1.eml",
+                   b"From: \"Carol\" <carol@example.test>\r\nTo: alice@example.test\r\nSubject: Files\r\n"
+                   b"Date: Mon, 7 Dec 2026 10:00:00 +0000\r\nMIME-Version: 1.0\r\n"
+                   b"Content-Type: multipart/mixed; boundary=b2\r\n\r\n" + body)
+        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "402",
+                              "window", SEND, "10000", "sleep", "1500",
+                              "text", SEND, "212", "text", SEND, "229", "text-utf8", SEND, "208",
+                              "set-text", SEND, "206", "bob@example.test",
+                              "command", SEND, "211", "window", "Status", "15000",
+                              "wait-text", "Status", "213", "Mail sent successfully!", "60000",
+                              "close", "Status", *close_send_window(), *CLOSE_AND_EXIT)
+        subject, names = values(out, "TEXT")[:2]
+        self.assertEqual(subject, "Fw: Files")
+        self.assertEqual(names, "photo.bin  notes.txt  ")
+        text = bytes.fromhex(values(out, "UTF8")[0]).decode("utf-8")
+        self.assertTrue(text.startswith('\r\n----- Original Message -----\r\nFrom: "Carol" <carol@example.test>\r\n'
+                                        'To: alice@example.test\r\nSent: 2026-12-07 10:00:00 +0000\r\n'
+                                        'Subject: Files\r\n\r\nSee attached.'), text)
+        self.assertEqual(mailbox("wait", "bob", "1"), "")
+        with open(mailbox("list", "bob").splitlines()[0], "rb") as f:
+            parsed = email.message_from_bytes(f.read(), policy=email.policy.compat32)
+        parts = parsed.get_payload()
+        self.assertEqual([p.get_filename() for p in parts[1:]], ["photo.bin", "notes.txt"])
+        self.assertEqual(parts[1].get_payload(decode=True), photo)
+        self.assertEqual(parts[2].get_payload(decode=True), notes)
 
     def test_send_later_and_save_as_draft_put_files_in_their_folders(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))

@@ -1,6 +1,7 @@
-// The main window's commands whose windows come with later work: each is in
-// its menu, with its accelerator, passes the command table's checks and
-// reaches its handler here, which does nothing yet.
+// The main window's commands that open windows of their own: the viewer,
+// the send windows, the address book, search and printing. Each is a row of
+// the command table (ui/main_command_list.h); the handlers live beside
+// their windows.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +19,9 @@ void details(HWND window, int command);
 // The preview pane's link notification (EN_LINK).
 void open_preview_link(HWND window, ENLINK* link);
 
-// Reply, forward and compose: "New Email" (343, through 910), "Open File"
-// (393), "Reply" (339), "Reply to List" (250), "Forward" (402) and "Close
-// Send Windows" (1306).
+// Reply, forward and compose (ui/compose_commands.cpp): "New Email" (343,
+// through 910), "Open File" (393), "Reply" (339), "Reply to List" (250),
+// "Forward" (402) and "Close Send Windows" (1306).
 void new_email(HWND window, int command);
 void open_file(HWND window, int command);
 void reply(HWND window, int command);
@@ -28,11 +29,12 @@ void reply_to_list(HWND window, int command);
 void forward(HWND window, int command);
 void close_send_windows(HWND window, int command);
 
-// The address book and search: "Add To Address Book" (350), "Address Book"
-// (1080) and "Search" (1280).
+// The address book and search (ui/address_book_window.cpp,
+// ui/search_window.cpp): "Add To Address Book" (350), "Address Book" (1080)
+// and "Search" (1280).
 void add_to_address_book(HWND window, int command);
 void address_book(HWND window, int command);
 void search(HWND window, int command);
 
-// Printing: "Print" (362).
+// Printing (ui/print_commands.cpp): "Print" (362).
 void print_message(HWND window, int command);
