@@ -182,6 +182,41 @@ class Compose(ClientTest):
         self.assertEqual(parts[1].get_payload(decode=True), photo)
         self.assertEqual(parts[2].get_payload(decode=True), notes)
 
+    @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
+    def test_send_later_then_send_queued_delivers_it(self):
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Queued one", "Later.\r\n"),
+                              "command", SEND, "930", "sleep", "1500", *close_send_window(),
+                              "command", MAIN, "940", "window", "Status", "15000",
+                              "wait-text", "Status", "213", "Done.", "60000", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertEqual(mailbox("wait", "bob", "1"), "")
+        with open(mailbox("list", "bob").splitlines()[0], "rb") as f:
+            delivered = f.read()
+        self.assertIn(b"Subject: Queued one\n", delivered)
+        self.assertNotIn(b"X-ZM", delivered)
+        self.assertEqual(self.files("maildir/outbox"), [])
+
+    def test_reply_to_list_in_the_original_style_without_indenting(self):
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        # Reply with the message (0x2) and "Original Message Reply Style" (0x2000), no indenting.
+        self.write("zenth.cfg", b"12354\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
+        self.write("maildir/inbox/mm1.eml",
+                   b"From: \"Carol\" <carol@example.test>\r\nTo: alice@example.test, dan@example.test\r\n"
+                   b"Cc: erin@example.test\r\nSubject: RE: Plans\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
+                   b"Friday?\r\n")
+        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "250",
+                              "window", SEND, "10000", "sleep", "1000",
+                              "text", SEND, "206", "text", SEND, "212", "text-utf8", SEND, "208",
+                              *close_send_window(), *CLOSE_AND_EXIT)
+        to, subject = values(out, "TEXT")
+        self.assertEqual(to, '"Carol" <carol@example.test>,alice@example.test, dan@example.test,erin@example.test')
+        self.assertEqual(subject, "RE: Plans")
+        text = bytes.fromhex(values(out, "UTF8")[0]).decode("utf-8")
+        self.assertEqual(text, "\r\n----- Original Message -----\r\nFrom: \"Carol\" <carol@example.test>\r\n"
+                               "To: alice@example.test, dan@example.test,erin@example.test\r\n"
+                               "Sent: 2026-12-07 10:00:00 +0000\r\nSubject: RE: Plans\r\n\r\nFriday?\r\n")
+
     def test_send_later_and_save_as_draft_put_files_in_their_folders(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Later one", "Text later.\r\n"),
