@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/arrays.h"
 #include "core/sys_files.h"
 #include "format/ascii_case.h"
 #include "format/base64.h"
+#include "format/charsets.h"
 #include "format/codec_io.h"
 #include "format/encryption.h"
 #include "format/mime_walk.h"
@@ -70,13 +72,15 @@ int forward_attachments(const char* message_path, WindowRef window, const Attach
         for (char* c = k->name->chars; *c; c++)
             if (static_cast<unsigned char>(*c) < 0x20) *c = '_';
         array_printf(k->target, "temp\\attachment%i%i.tmp", k->window, k->count);
+        // The name on the line is the one on disk; the builder takes UTF-8.
+        const std::string marker_name = system_text_to_utf8(k->name->text);
         int written;
         if (k->encrypted || is_base64(part->encoding->text))
-            written = write_marked(k->name->text, k->extract->text, k->target->text);
+            written = write_marked(marker_name.c_str(), k->extract->text, k->target->text);
         else
             written = decode_part_stages(k->extract->text, k->plain->text, part->encoding->text, 0, false,
                                          k->decoded->text, k->decrypted->text) == 0
-                          ? base64_encode_file(k->plain->text, k->target->text, k->name->text)
+                          ? base64_encode_file(k->plain->text, k->target->text, marker_name.c_str())
                           : -1;
         if (written != 0) return true;
         k->count++;

@@ -7,7 +7,7 @@
 
 // Writes every attachment of the message (collect_attachments) as the
 // compose window's attachment file i, "temp\attachment<W><i>.tmp" counted
-// from 0: the marker line "X-ZMAttachment: <name>\r\n" and the body in
+// from 0: the marker line "X-ZMAttachment: <name in UTF-8>\r\n" and the body in
 // base64, as the message builder sends it. A part already in base64 (and
 // every part of an encrypted message, whose pieces are base64 of cipher
 // text) keeps its body as it is; any other part is decoded from its transfer

@@ -13,7 +13,7 @@ struct Charset {
 };
 
 constexpr Charset charsets[] = {
-    {"utf-8", 65001},        {"utf8", 65001},         {"us-ascii", 1252},       {"ascii", 1252},
+    {"utf-8", 65001},        {"utf8", 65001},         {"utf-7", 65000},         {"us-ascii", 1252},       {"ascii", 1252},
     {"iso-8859-1", 1252},    {"latin1", 1252},        {"iso-8859-2", 28592},    {"iso-8859-3", 28593},
     {"iso-8859-4", 28594},   {"iso-8859-5", 28595},   {"iso-8859-6", 28596},    {"iso-8859-7", 28597},
     {"iso-8859-8", 28598},   {"iso-8859-8-i", 28598}, {"iso-8859-9", 28599},    {"iso-8859-13", 28603},
@@ -75,6 +75,10 @@ bool valid_utf8(std::string_view bytes) {
 
 std::string raw_header_text_to_utf8(std::string_view bytes) {
     if (valid_utf8(bytes)) return std::string(bytes);
+    return system_text_to_utf8(bytes);
+}
+
+std::string system_text_to_utf8(std::string_view bytes) {
     std::string utf8;
     if (!sys_convert_to_utf8(sys_ansi_code_page(), bytes, &utf8)) sys_convert_to_utf8(1252, bytes, &utf8);
     return utf8;

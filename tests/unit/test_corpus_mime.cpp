@@ -18,14 +18,6 @@
 
 namespace {
 
-std::filesystem::path corpus_folder() {
-    std::string source = __FILE__;
-#ifdef _WIN32
-    if (!source.empty() && source[0] == '/') source = "Z:" + source;
-#endif
-    return std::filesystem::path(source).parent_path() / ".." / ".." / ".." / "shared" / "corpus" / "mail-parser";
-}
-
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return s;
