@@ -9,6 +9,8 @@ packages=(
   # Wine's SChannel is built on GnuTLS, which Wine only recommends.
   libgnutls30
   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation
+  # Glyphs for Japanese and Chinese names and subjects in the screenshots.
+  fonts-droid-fallback
   # The real mail servers that the transport tests talk to on loopback
   # (tests/servers/start.sh).
   dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks

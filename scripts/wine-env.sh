@@ -14,6 +14,17 @@ if [ ! -f "$WINEPREFIX/.zm-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.zm-ready"
 fi
+# The dialog fonts fall back on the system's fonts for the scripts they lack
+# (Greek, Japanese, Chinese): names and subjects in any script are drawn,
+# not boxes. Once per prefix, older prefixes too.
+if [ ! -f "$WINEPREFIX/.zm-fontlink" ]; then
+  for font in Tahoma "MS Shell Dlg" "MS Sans Serif" "Microsoft Sans Serif"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
+      /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans\0DroidSansFallbackFull.ttf,Droid Sans Fallback' /f >/dev/null 2>&1
+  done
+  wineserver -w
+  touch "$WINEPREFIX/.zm-fontlink"
+fi
 
 # Starts a virtual display when none is set; its PID is in ZM_XVFB_PID.
 start_display() {
