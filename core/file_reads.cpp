@@ -85,3 +85,15 @@ void release_held_file() {
     // A large message's bytes are not kept for the rest of the thread's life.
     std::string().swap(held.bytes);
 }
+
+bool read_whole_file(const char* path, std::string* bytes) {
+    bytes->clear();
+    std::FILE* f = sys_fopen(path, "rb");
+    if (!f) return false;
+    char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, got);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return !failed;
+}

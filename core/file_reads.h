@@ -31,3 +31,8 @@ void file_read_close(FileRead* read);
 // file as usual.
 bool hold_file(const char* path, int64_t max_bytes);
 void release_held_file();
+
+#include <string>
+
+// The whole file in one read. False when it cannot be opened or read.
+bool read_whole_file(const char* path, std::string* bytes);

@@ -72,7 +72,7 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
         return -1;
     }
 
-    int mode = request->text_only ? HTML_NEVER : html_display_mode.load();
+    int mode = request->text_only || request->no_browser ? HTML_NEVER : html_display_mode.load();
     bool html_first = !request->text_only && (request->force == DISPLAY_FORCE_HTML ||
                                               (request->force == DISPLAY_AS_SET && mode == HTML_ALWAYS));
     if (request->force == DISPLAY_FORCE_TEXT) html_first = false;
@@ -92,7 +92,8 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
             array_copy(result->type, type);
             result->html_part = html;
             result->charset = list->code_page;
-            result->as_html = request->force == DISPLAY_FORCE_HTML || (mode != HTML_NEVER && html);
+            result->as_html = !request->no_browser &&
+                              (request->force == DISPLAY_FORCE_HTML || (mode != HTML_NEVER && html));
             if (result->as_html && setting_on(SETTING_PROMPT_HTML) &&
                 ui_message_box(request->window, "Zenth Mail is about to show an HTML message. Continue?",
                                "Zenth Mail", UI_YESNO | UI_ICON_QUESTION) != UI_ANSWER_YES)

@@ -15,6 +15,10 @@ struct DisplayRequest {
     int force = DISPLAY_AS_SET;
     bool text_only = false;  // the compose editor and the print control: text first, never HTML
     bool quote = false;      // end the decoding with quote marks (replies)
+    // The window has no working HTML view: its HTML is shown as text, the
+    // part chosen as under "Never show HTML" unless HTML is forced, and the
+    // user is not asked about showing HTML.
+    bool no_browser = false;
 };
 
 struct DisplayResult {

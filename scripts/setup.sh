@@ -9,7 +9,7 @@ packages=(
   # Wine's SChannel is built on GnuTLS, which Wine only recommends.
   libgnutls30
   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation
-  # Glyphs for Japanese and Chinese names and subjects in the screenshots.
+  # Chinese, Japanese and Korean characters for Wine's dialog fonts.
   fonts-droid-fallback
   # The real mail servers that the transport tests talk to on loopback
   # (tests/servers/start.sh).

@@ -17,8 +17,10 @@ HWND line_of(HWND window) { return control(window, IDC_ATTACHMENTS); }
 
 void attachment_command(HWND window, int command) {
     HWND line = line_of(window);
-    Array* text = array_new(1024);
-    Array* name = array_new(1024);
+    // The whole line, however many names it holds.
+    int length = GetWindowTextLengthA(line) + 1;
+    Array* text = array_new(length);
+    Array* name = array_new(length);
     window_text(line, text);
     int index = 0;
     if (attachment_at_caret(text->text, edit_caret(line), name, &index) == 0) {

@@ -13,7 +13,6 @@
 int attachment_at_caret(const char* line, int caret, Array* name, int* index) {
     array_clear(name);
     int length = static_cast<int>(std::strlen(line));
-    if (length > 1023) length = 1023;
     if (caret < 0) caret = 0;
     if (caret > length) caret = length;
     int start = caret, spaces = 0;

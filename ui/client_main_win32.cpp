@@ -27,6 +27,11 @@
 #include "ui/main_window_ids.h"
 #include "ui/status_window.h"
 #include "wingui/controls.h"
+#include "ui/send_window_ids.h"
+#include "ui/thread_commands.h"
+#include "ui/text_loader.h"
+#include "ui/window_loops.h"
+#include "format/charsets.h"
 #include "wingui/dialogs.h"
 #include "wingui/edit.h"
 #include "wingui/list_box.h"
@@ -34,7 +39,6 @@
 namespace {
 
 HACCEL main_accelerators = nullptr;
-HACCEL compose_accelerators = nullptr;
 
 int quit_through_main_window() {
     // Removing the notification-area icon in tray mode belongs here too,
@@ -69,19 +73,6 @@ void check_picker_present() {
         show_message(
             "The file zenth-picker.exe must be in the same folder as zenthmail.exe in order to use open/save "
             "dialogs.");
-}
-
-// The main loop's (and every send window's) first look at a message: keys
-// and double clicks go to the window as well, so it sees those meant for
-// its controls; a right click that the window answers with 1 (a pop-up
-// menu shown) goes no further.
-bool forward_to_window(HWND target, MSG* message) {
-    if (message->message == WM_KEYDOWN || message->message == WM_LBUTTONDBLCLK) {
-        SendMessageA(target, message->message, message->wParam, message->lParam);
-    } else if (message->message == WM_RBUTTONUP) {
-        if (SendMessageA(target, message->message, message->wParam, message->lParam) == 1) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -199,20 +190,27 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     // 30. Ctrl+Q from anywhere closes the client.
     RegisterHotKey(window, 0, MOD_CONTROL, 'Q');
 
-    // 31. Accelerators of the main window and of send windows.
+    // 31. Accelerators of the main window (each send window loads its own).
     main_accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
-    compose_accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_COMPOSE));
 
     // 32. Links in the preview pane.
     rich_edit_detect_urls(control(window, IDC_PREVIEW));
 
-    // 33. Show, or start in the tray. The lone send window of a mailto
-    //     address comes with the send window; until then that start shows
-    //     the main window like any other.
-    if (app.start_in_tray)
+    // 33. Show, start in the tray, or only a send window for the mailto
+    //     address (the main window stays hidden; closing the send window
+    //     ends the client).
+    if (app.start_in_tray) {
         send_command(window, CMD_ENTER_TRAY);
-    else
+    } else if (app.mailto_mode.load()) {
+        auto send_window = reinterpret_cast<HWND>(send_command(window, CMD_OPEN_SEND_WINDOW));
+        if (send_window)
+            SendMessageW(GetDlgItem(send_window, IDC_SEND_TO), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(utf8_to_wide(raw_header_text_to_utf8(app.mailto_address->text)).c_str()));
+        else
+            request_quit();
+    } else {
         ShowWindow(window, SW_SHOWMAXIMIZED);
+    }
 
     // 34. The main loop.
     run_dialog_loop(DialogLoop{window, main_accelerators, forward_to_window});

@@ -1,22 +1,8 @@
 #include "ui/later_commands.h"
 
-#include "ui/thread_commands.h"
-#include "wingui/controls.h"
-
-void show_html(HWND, int) {}
-void show_text(HWND, int) {}
-void show_in_preview(HWND, int) {}
-void view_message(HWND, int) {}
-void details(HWND, int) {}
-void open_preview_link(HWND, ENLINK*) {}
-
-void new_email(HWND window, int) { send_command(window, CMD_OPEN_SEND_WINDOW); }
-void open_file(HWND, int) {}
 void reply(HWND, int) {}
 void reply_to_list(HWND, int) {}
 void forward(HWND, int) {}
-void close_send_windows(HWND, int) {}
-LRESULT open_send_window(HWND, LPARAM) { return 0; }
 
 void add_to_address_book(HWND, int) {}
 void address_book(HWND, int) {}

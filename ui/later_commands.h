@@ -7,8 +7,9 @@
 
 #include <richedit.h>
 
-// The message viewer: "Show HTML" (202), "Show Text" (203), F9 (394), the
-// "View" button (346) and "Details" (338).
+// The message viewer (ui/viewer.cpp, ui/message_window.cpp): "Show HTML"
+// (202), "Show Text" (203), F9 (394), the "View" button (346) and "Details"
+// (338).
 void show_html(HWND window, int command);
 void show_text(HWND window, int command);
 void show_in_preview(HWND window, int command);
@@ -26,10 +27,6 @@ void reply(HWND window, int command);
 void reply_to_list(HWND window, int command);
 void forward(HWND window, int command);
 void close_send_windows(HWND window, int command);
-// The private command 910: a new send window on a thread of its own, waited
-// for in 100 ms steps, at most as long as a status window (920). Its result
-// is the window's handle value, 0 when none came.
-LRESULT open_send_window(HWND window, LPARAM argument);
 
 // The address book and search: "Add To Address Book" (350), "Address Book"
 // (1080) and "Search" (1280).

@@ -12,6 +12,7 @@
 #include "store/busy_folders.h"
 #include "core/app_state.h"
 #include "ui/view_state.h"
+#include "ui/window_loops.h"
 #include "ui/attachment_box.h"
 #include "ui/client_accounts.h"
 #include "ui/client_settings.h"
@@ -26,6 +27,7 @@
 #include "ui/main_commands.h"
 #include "ui/later_commands.h"
 #include "ui/program_commands.h"
+#include "ui/send_window.h"
 #include "ui/message_list.h"
 #include "ui/main_window_ids.h"
 #include "ui/main_window_layout.h"
@@ -124,16 +126,6 @@ bool busy_command(HWND window, int command, LPARAM argument) {
     }
     set_dialog_result(window, result);
     return true;
-}
-
-void send_to_focus(UINT message) {
-    if (HWND focus = GetFocus()) SendMessageA(focus, message, 0, 0);
-}
-
-void show_about(HWND window) {
-    MessageBoxA(window,
-                "Zenth Mail\r\nVersion 0.1\r\nCopyright (c) 2026 the Zenth Mail developers",
-                "Zenth Mail", MB_OK | MB_ICONINFORMATION);
 }
 
 // The handlers of the command table, each given the window and the command.

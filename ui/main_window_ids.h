@@ -7,6 +7,7 @@
 
 // Dialog, menus, accelerators, icons
 #define IDD_MAIN 300
+#define IDD_MAIL_MESSAGE 400
 #define IDM_MAIN 2000
 #define IDA_MAIN 1600
 #define IDA_COMPOSE 1500

@@ -6,6 +6,7 @@
 #include "ui/main_window_ids.h"
 #include "ui/splitter_bars.h"
 #include "ui/splitter_window.h"
+#include "ui/viewer.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
 
@@ -39,7 +40,10 @@ void layout_main_window(HWND window, int width, int height) {
                    dialog_units_y(window, 8)};
     LayoutBox boxes[layout_box_count];
     layout_main_boxes(in, boxes);
-    for (const LayoutBox& box : boxes) place_control(window, box.id, box.x, box.y, box.width, box.height);
+    for (const LayoutBox& box : boxes) {
+        place_control(window, box.id, box.x, box.y, box.width, box.height);
+        if (box.id == IDC_PREVIEW) place_main_browser(window, box.x, box.y, box.width, box.height);
+    }
     // The panes repaint together: a list made narrower repaints only what
     // it newly shows and keeps pieces of its old rows.
     redraw_whole(window);

@@ -146,21 +146,6 @@ void for_target_folders(int target, F f) {
     }
 }
 
-// Waits for the thread to end, still answering what the job sends to the
-// window meanwhile (its status text, its buttons), which it waits on.
-bool wait_answering(HANDLE thread, DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD spent = GetTickCount() - start;
-        if (spent >= milliseconds) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, milliseconds - spent, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0) return true;
-        if (r == WAIT_FAILED) return false;
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
 void cancel(HWND window, StatusRecord* r) {
     if (!control_enabled(window, IDC_STATUS_CANCEL) || r->cancelled.exchange(true)) return;
     enable_control(window, IDC_STATUS_CANCEL, false);

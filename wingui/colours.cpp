@@ -16,6 +16,9 @@ void tree_set_colours(HWND tree, COLORREF back, COLORREF text) {
 
 void rich_edit_set_background(HWND rich, COLORREF back) {
     SendMessageA(rich, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(back));
+    // The control has no message that gives its background back; a control
+    // made anew in its place (rich_edit_renew) takes it from here.
+    SetPropW(rich, rich_background_property, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(back) + 1));
 }
 
 void rich_edit_set_text_colour(HWND rich, COLORREF text) {

@@ -10,6 +10,8 @@ void list_set_colours(HWND list, COLORREF back, COLORREF text, COLORREF text_bac
 // Background and text of a tree view.
 void tree_set_colours(HWND tree, COLORREF back, COLORREF text);
 void rich_edit_set_background(HWND rich, COLORREF back);
+// Where a rich edit control keeps the background it was given.
+constexpr const wchar_t* rich_background_property = L"ZenthRichBack";
 // The colour of all the text the control holds, and of what is typed next.
 void rich_edit_set_text_colour(HWND rich, COLORREF text);
 // What a control-colour message's device context paints text with.

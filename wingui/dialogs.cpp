@@ -73,3 +73,18 @@ bool start_dialog_thread(ThreadFunction body, void* argument) {
     show_message("Could not start thread.");
     return false;
 }
+
+bool wait_answering(HANDLE handle, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= milliseconds) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        DWORD got = MsgWaitForMultipleObjects(1, &handle, FALSE, milliseconds - spent, QS_SENDMESSAGE);
+        if (got == WAIT_OBJECT_0) return true;
+        if (got != WAIT_OBJECT_0 + 1) return false;
+        // Only the messages sent from other threads: nothing of this
+        // thread's own queue runs inside the wait.
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}

@@ -57,3 +57,8 @@ void run_dialog_loop(const DialogLoop& loop);
 // can start the user is told "Could not start thread." and the answer is
 // false; the caller then only releases what it had prepared.
 bool start_dialog_thread(ThreadFunction body, void* argument);
+
+// Waits for `handle` at most `milliseconds`, answering the messages other
+// threads send this one meanwhile (a thread making a child window of this
+// thread's window sends it some). False when the time ran out.
+bool wait_answering(HANDLE handle, DWORD milliseconds);

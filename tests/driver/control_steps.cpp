@@ -17,12 +17,18 @@
 //   tree-edit <title> <id> <path> <name>  begin renaming a tree item as a
 //                                   slow second click would, and type the
 //                                   name (a "keys enter" step ends it)
+//   text-utf8 <title> <id>          print a control's text as UTF-8 in hex
+//                                   (any script survives the pipe) and its
+//                                   length in UTF-16 characters
+//   window-count <title>            print how many windows have the title
 //   send-message <title> <id> <msg> send a control message number msg with
 //                                   both parameters 0 (no pointers cross
 //                                   the processes), print its result, e.g.
 //                                   LVM_GETBKCOLOR (4096) of a list view
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "driver.h"
@@ -44,6 +50,34 @@ std::string wide_text(HWND control) {
 }
 
 void text(const NextArgument& next) { std::printf("TEXT: %s\n", wide_text(need_control(next)).c_str()); }
+
+void text_utf8(const NextArgument& next) {
+    HWND control = need_control(next);
+    LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> wide(static_cast<size_t>(length) + 1);
+    SendMessageW(control, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()));
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<char> utf8(static_cast<size_t>(size > 0 ? size : 1));
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, utf8.data(), size, nullptr, nullptr);
+    std::printf("LENGTH: %lld\nUTF8: ", static_cast<long long>(length));
+    for (const char* p = utf8.data(); *p; p++) std::printf("%02x", static_cast<unsigned char>(*p));
+    std::printf("\n");
+}
+
+BOOL CALLBACK count_titled(HWND w, LPARAM context) {
+    auto* count = reinterpret_cast<std::pair<std::wstring, int>*>(context);
+    wchar_t title[256] = {};
+    GetWindowTextW(w, title, 256);
+    if (IsWindowVisible(w) && count->first == title) count->second++;
+    return TRUE;
+}
+
+void window_count(const NextArgument& next) {
+    std::string title = next();
+    std::pair<std::wstring, int> count{std::wstring(title.begin(), title.end()), 0};
+    EnumWindows(count_titled, reinterpret_cast<LPARAM>(&count));
+    std::printf("WINDOWS: %d\n", count.second);
+}
 
 void set_text(const NextArgument& next) {
     HWND control = need_control(next);
@@ -166,7 +200,7 @@ constexpr ControlStep steps[] = {
     {"text", text},       {"set-text", set_text},  {"wait-text", wait_text},         {"check", check},
     {"checked", checked}, {"combo", combo},        {"listbox", listbox},             {"listbox-select", listbox_select},
     {"listbox-index", listbox_index}, {"send-message", send_message}, {"combo-select", combo_select},
-    {"tree-edit", tree_edit},
+    {"tree-edit", tree_edit}, {"text-utf8", text_utf8}, {"window-count", window_count},
 };
 
 }  // namespace
