@@ -113,10 +113,11 @@ int add_attachment(WindowRef window, int window_number, int* attachment_count, c
         source = scratch->text;
     }
     // The marker holds the name in UTF-8, as the builder takes every text.
-    if (result == 0 && base64_encode_file(source, target->text, system_text_to_utf8(name).c_str()) != 0) result = -1;
+    const std::string utf8_name = system_text_to_utf8(name);
+    if (result == 0 && base64_encode_file(source, target->text, utf8_name.c_str()) != 0) result = -1;
     if (result == 0) {
         (*attachment_count)++;
-        if (name_out) array_copy(name_out, name);
+        if (name_out) array_copy(name_out, utf8_name.c_str());
     }
     delete_arrays(target, scratch);
     return result;

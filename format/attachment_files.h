@@ -17,8 +17,8 @@ void attachment_file_name(Array* out, int window_number, int index);
 // with `encrypt` the file is first enciphered into the window's scratch file,
 // then encoded with its name (without folder) as the marker. The path is in
 // the system's code page, as the file dialogs give it; the marker holds the
-// name in UTF-8. On success the count grows by one, the name as the system
-// gives it is copied into `name_out` (may be null) and
+// name in UTF-8. On success the count grows by one, the name in UTF-8 is
+// copied into `name_out` (may be null) and
 // the result is 0; otherwise -1 after the encoder's or cipher's message.
 int add_attachment(WindowRef window, int window_number, int* attachment_count, const char* chosen_path, bool encrypt,
                    Array* name_out);
