@@ -48,8 +48,23 @@ bool charset_to_utf8(std::string_view charset, std::string_view bytes, std::stri
     utf8->clear();
     if (code_page == 0) return false;
     if (code_page == 65001) {
-        if (!valid_utf8(bytes)) return sys_convert_to_utf8(65001, bytes, utf8);
-        utf8->assign(bytes);
+        // Bytes that are no UTF-8 become U+FFFD each, as Windows converts
+        // them; the result is always well-formed.
+        if (valid_utf8(bytes)) {
+            utf8->assign(bytes);
+            return true;
+        }
+        for (size_t i = 0; i < bytes.size();) {
+            size_t n = 1;
+            while (n <= 4 && i + n <= bytes.size() && !valid_utf8(bytes.substr(i, n))) n++;
+            if (n <= 4 && i + n <= bytes.size()) {
+                utf8->append(bytes.substr(i, n));
+                i += n;
+            } else {
+                utf8->append("\xEF\xBF\xBD");
+                i++;
+            }
+        }
         return true;
     }
     return sys_convert_to_utf8(code_page, bytes, utf8);

@@ -14,6 +14,7 @@
 #include "format/base64.h"
 #include "format/boundary.h"
 #include "format/build_names.h"
+#include "format/charsets.h"
 #include "format/codec_io.h"
 #include "format/dates.h"
 #include "format/encoded_words.h"
@@ -92,12 +93,13 @@ bool ascii(const char* text) {
     return true;
 }
 
-// The subject as typed (UTF-8), line breaks made blanks, cut to at most
-// `characters` characters and `bytes` bytes, never inside a character.
+// The subject as typed (UTF-8; text that is not UTF-8 is read in the
+// system's code page), line breaks made blanks, cut to at most `characters`
+// characters and `bytes` bytes, never inside a character.
 std::string typed_subject(const char* subject, size_t characters, size_t bytes) {
     std::string text;
-    for (const char* p = subject; *p && text.size() < bytes + 4; p++) text.push_back(*p == '\r' || *p == '\n' ? ' ' : *p);
-    return utf8_within(utf8_prefix(text, characters), bytes);
+    for (const char* p = subject; *p; p++) text.push_back(*p == '\r' || *p == '\n' ? ' ' : *p);
+    return utf8_within(utf8_prefix(raw_header_text_to_utf8(text), characters), bytes);
 }
 
 // The subject line's value: the subject cut to 80 characters, or enciphered
@@ -125,7 +127,7 @@ int subject_value(const ComposeFields* f, Array* value) {
 // A "To:" or "Cc:" line: the names, display names beyond ASCII as encoded
 // words, cut at a whole entry to 5999 characters.
 void put_names(Output* out, const char* field, const Array* names) {
-    std::string text = encode_names_text(names->text, std::strlen(field) + 2);
+    std::string text = encode_names_text(raw_header_text_to_utf8(names->text), std::strlen(field) + 2);
     Array* value = array_new(static_cast<int>(text.size()) + 1);
     array_copy(value, text.c_str());
     cut_names(value, to_limit);
@@ -166,7 +168,7 @@ int write_message(const ComposeFields* f, const BuildNames* names, bool for_disp
     out->put("X-ZMAddress: %s\r\n", address->text);
     out->put("X-ZMRecipients: %s\r\n", r->addresses->text);
     out->put("X-ZMOpts: %i\r\n", options);
-    out->put("From: %s\r\n", encode_address_entry(text->text, 6).c_str());
+    out->put("From: %s\r\n", encode_address_entry(raw_header_text_to_utf8(text->text), 6).c_str());
     delete_arrays(text, address, server);
 
     if (recipients_check(r) != 0) {

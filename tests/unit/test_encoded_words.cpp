@@ -53,6 +53,9 @@ TEST(EncodedWordsTest, WordsFromRealMail) {
         {"=?koi8-r?B?8NLJ18XU?=", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
         {"=?iso-8859-7?Q?=C3=E5=E9=DC?=", "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC"},
         {"=?shift_jis?B?k/qWe4zq?=", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"},
+        // A word that says UTF-8 but is not: U+FFFD for each byte that is none.
+        {"=?utf-8?Q?caf=E9!?=", "caf\xEF\xBF\xBD!"},
+        {"=?utf-8?B?9oKQmg==?=", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
         // UTF-7, as one mail program of its day wrote it.
         {"=?utf-7?Q?Fr+APY-sche?=", "Fr\xC3\xB6sche"},
         // Malformed words and unknown charsets stay as written.
