@@ -20,7 +20,7 @@ const char* iconv_name(int code_page) {
         const char* name;
     };
     static const Name names[] = {
-        {65001, "UTF-8"},        {20127, "ASCII"},        {1250, "WINDOWS-1250"}, {1251, "WINDOWS-1251"},
+        {65001, "UTF-8"},        {65000, "UTF-7"},        {20127, "ASCII"},        {1250, "WINDOWS-1250"}, {1251, "WINDOWS-1251"},
         {1252, "WINDOWS-1252"},  {1253, "WINDOWS-1253"},  {1254, "WINDOWS-1254"}, {1255, "WINDOWS-1255"},
         {1256, "WINDOWS-1256"},  {1257, "WINDOWS-1257"},  {1258, "WINDOWS-1258"}, {28591, "ISO-8859-1"},
         {28592, "ISO-8859-2"},   {28593, "ISO-8859-3"},   {28594, "ISO-8859-4"},  {28595, "ISO-8859-5"},

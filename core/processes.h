@@ -12,6 +12,10 @@ int sys_start_program_with(const char* program, const char* argument);
 struct EnvironmentVariable {
     const char* name;
     const char* value;
+    // The value is UTF-8 (a decoded subject or name): set through the wide
+    // call, so that the command sees every character; otherwise the value is
+    // in the system's code page.
+    bool utf8 = false;
 };
 
 enum { COMMAND_FINISHED = 0, COMMAND_TIMED_OUT = 1, COMMAND_NOT_STARTED = -1 };

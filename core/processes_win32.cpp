@@ -21,7 +21,17 @@ int sys_start_program_with(const char* program, const char* argument) {
 
 int sys_run_command(const char* command_line, const EnvironmentVariable* variables, int count, int timeout_ms) {
     // The variables are set on this process, which the command inherits.
-    for (int i = 0; i < count; i++) SetEnvironmentVariableA(variables[i].name, variables[i].value);
+    for (int i = 0; i < count; i++) {
+        const EnvironmentVariable& v = variables[i];
+        if (!v.utf8) {
+            SetEnvironmentVariableA(v.name, v.value);
+            continue;
+        }
+        std::wstring name(v.name, v.name + std::strlen(v.name));  // names are ASCII
+        std::wstring value(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, v.value, -1, nullptr, 0)), L'\0');
+        if (!value.empty()) MultiByteToWideChar(CP_UTF8, 0, v.value, -1, value.data(), static_cast<int>(value.size()));
+        SetEnvironmentVariableW(name.c_str(), value.c_str());
+    }
     std::vector<char> line(command_line, command_line + std::strlen(command_line) + 1);
     STARTUPINFOA startup;
     GetStartupInfoA(&startup);

@@ -1,17 +1,21 @@
 #include "format/attachment_files.h"
 
 #include <cstring>
+#include <string>
 
 #include "core/sys_files.h"
 #include "format/base64.h"
+#include "format/charsets.h"
 #include "format/codec_io.h"
+#include "format/encoded_words.h"
 #include "format/encryption.h"
 #include "format/temp_files.h"
 
 namespace {
 
 constexpr char marker[] = "X-ZMAttachment:";
-constexpr int name_limit = 99;
+constexpr int name_limit = 99;  // characters
+constexpr size_t name_bytes = 4 * name_limit;
 constexpr size_t copy_chunk = 64 * 1024;
 
 // The file name without its folder.
@@ -23,16 +27,16 @@ const char* base_name(const char* path) {
 }
 
 // Reads the marker line and leaves the file just after it. The name is the
-// text after the colon and its leading blanks, at most 99 characters; a
-// quote, a backslash or a control character in it becomes "_", since it
-// goes into quoted parameters of the part header. False when the file does
-// not begin with the marker.
-bool read_marker_line(std::FILE* file, Array* name) {
-    array_clear(name);
+// text after the colon and its leading blanks, at most 99 characters of
+// UTF-8 (a name in the system's code page, as older files hold, is
+// converted); a quote, a backslash or a control character in it becomes
+// "_", since it goes into quoted parameters of the part header. False when
+// the file does not begin with the marker.
+bool read_marker_line(std::FILE* file, std::string* out) {
+    std::string name;
     char start[sizeof marker] = {};
     size_t got = std::fread(start, 1, sizeof marker - 1, file);
     if (got != sizeof marker - 1 || std::memcmp(start, marker, got) != 0) return false;
-    int length = 0;
     bool leading = true;
     for (;;) {
         int c = std::fgetc(file);
@@ -44,12 +48,38 @@ bool read_marker_line(std::FILE* file, Array* name) {
             if (next == '\n' || next == EOF) break;
             std::ungetc(next, file);
         }
-        if (length < name_limit) {
+        if (name.size() < name_bytes) {
             if (c < 0x20 || c == 0x7F || c == '"' || c == '\\') c = '_';
-            name->chars[length++] = static_cast<char>(c);
+            name.push_back(static_cast<char>(c));
         }
     }
+    *out = utf8_prefix(raw_header_text_to_utf8(name), name_limit);
     return true;
+}
+
+bool ascii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// The part header of an attachment. An ASCII name goes into both
+// parameters as it is; a name beyond it as RFC 2047 words in "name" (which
+// older readers know) and as an RFC 2231 "filename*".
+std::string part_header(int boundary, const std::string& name) {
+    char delimiter[40];
+    std::snprintf(delimiter, sizeof delimiter, "\r\n------=_NextPart_%.5i\r\n", boundary);
+    std::string header = delimiter;
+    if (ascii(name)) {
+        header += "Content-Type: application/octet-stream; name=\"" + name +
+                  "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"" + name +
+                  "\"\r\n\r\n";
+        return header;
+    }
+    header += "Content-Type: application/octet-stream;\r\n name=\"" + encode_header_text(name, 7) +
+              "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment;\r\n " +
+              encode_parameter("filename", name, 1) + "\r\n\r\n";
+    return header;
 }
 
 bool copy_rest(std::FILE* from, std::FILE* to, Array* buffer) {
@@ -84,10 +114,12 @@ int add_attachment(WindowRef window, int window_number, int* attachment_count, c
         if (encrypt_file(window, chosen_path, scratch->text) != 0) result = -1;
         source = scratch->text;
     }
-    if (result == 0 && base64_encode_file(source, target->text, name) != 0) result = -1;
+    // The marker holds the name in UTF-8, as the builder takes every text.
+    const std::string utf8_name = system_text_to_utf8(name);
+    if (result == 0 && base64_encode_file(source, target->text, utf8_name.c_str()) != 0) result = -1;
     if (result == 0) {
         (*attachment_count)++;
-        if (name_out) array_copy(name_out, name);
+        if (name_out) array_copy(name_out, utf8_name.c_str());
     }
     delete_arrays(target, scratch);
     return result;
@@ -102,7 +134,9 @@ bool switch_one(WindowRef window, const char* input, const char* output, bool de
                 const Array* plain, const Array* decoded, const Array* converted) {
     std::FILE* in = sys_fopen(input, "rb");
     if (!in) return false;
-    bool good = read_marker_line(in, name) && name->text[0];
+    std::string marker;
+    bool good = read_marker_line(in, &marker) && !marker.empty();
+    array_copy(name, marker.c_str());
     if (good) {
         std::FILE* out = sys_fopen(plain->text, "wb");
         good = out && copy_rest(in, out, buffer);
@@ -155,25 +189,20 @@ int toggle_attachment_encryption(WindowRef window, int window_number, int attach
 
 int write_attachments(const ComposeFields* fields, std::FILE* output, int boundary) {
     Array* path = array_new(100);
-    Array* name = array_new(name_limit + 1);
+    std::string name;
     Array* buffer = array_new(static_cast<int>(copy_chunk));
     int result = 0;
     for (int i = 0; i < fields->attachment_count && result == 0; i++) {
         attachment_file_name(path, fields->window_number, i);
         std::FILE* in = sys_fopen(path->text, "rb");
-        bool good = in && read_marker_line(in, name);
-        good = good &&
-               std::fprintf(output,
-                            "\r\n------=_NextPart_%.5i\r\nContent-Type: application/octet-stream; "
-                            "name=\"%.99s\"\r\nContent-Transfer-Encoding: base64\r\n"
-                            "Content-Disposition: attachment; filename=\"%.99s\"\r\n\r\n",
-                            boundary, name->text, name->text) > 0;
+        bool good = in && read_marker_line(in, &name);
+        good = good && std::fputs(part_header(boundary, name).c_str(), output) >= 0;
         good = good && copy_rest(in, output, buffer);
         if (in) std::fclose(in);
         if (!good) result = -1;
     }
     if (result == 0 && std::fprintf(output, "\r\n------=_NextPart_%.5i--\r\n", boundary) < 0) result = -1;
     if (result != 0) ui_message_box(fields->window, "Could not send attachment!", "Zenth Mail", UI_OK);
-    delete_arrays(path, name, buffer);
+    delete_arrays(path, buffer);
     return result;
 }

@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/arrays.h"
 #include "core/sys_files.h"
 #include "format/ascii_case.h"
 #include "format/attachment_files.h"
 #include "format/base64.h"
+#include "format/charsets.h"
 #include "format/codec_io.h"
 #include "format/encryption.h"
 #include "format/mime_walk.h"
@@ -77,11 +79,13 @@ int forward_attachments(const char* message_path, WindowRef window, const Attach
         for (char* c = k->name->chars; *c; c++)
             if (static_cast<unsigned char>(*c) < 0x20) *c = '_';
         attachment_file_name(k->target, k->window, k->count);
+        // The name on the line is the one on disk; the builder takes UTF-8.
+        const std::string marker_name = system_text_to_utf8(k->name->text);
         int written;
         if (k->encrypted || (!k->encrypt && is_base64(part->encoding->text))) {
             // An encrypted message's parts are base64 of cipher text already:
             // they stay encrypted, and the window must encrypt to match.
-            written = write_marked(k->name->text, k->extract->text, k->target->text);
+            written = write_marked(marker_name.c_str(), k->extract->text, k->target->text);
         } else {
             written = decode_part_stages(k->extract->text, k->plain->text, part->encoding->text, 0, false,
                                          k->decoded->text, k->decrypted->text);
@@ -93,7 +97,7 @@ int forward_attachments(const char* message_path, WindowRef window, const Attach
                 written = encrypt_file(k->owner, k->plain->text, k->cipher->text);
                 source = k->cipher->text;
             }
-            if (written == 0) written = base64_encode_file(source, k->target->text, k->name->text);
+            if (written == 0) written = base64_encode_file(source, k->target->text, marker_name.c_str());
         }
         if (written != 0) return true;
         k->count++;

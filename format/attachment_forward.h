@@ -7,7 +7,7 @@
 
 // Writes every attachment of the message (collect_attachments) as the
 // compose window's attachment file i, "temp\attachment<W>_<i>.tmp" counted
-// from 0: the marker line "X-ZMAttachment: <name>\r\n" and the body in
+// from 0: the marker line "X-ZMAttachment: <name in UTF-8>\r\n" and the body in
 // base64, as the message builder sends it. Each name and two spaces go onto
 // the window's attachments line.
 //

@@ -13,7 +13,7 @@ struct Charset {
 };
 
 constexpr Charset charsets[] = {
-    {"utf-8", 65001},        {"utf8", 65001},         {"us-ascii", 1252},       {"ascii", 1252},
+    {"utf-8", 65001},        {"utf8", 65001},         {"utf-7", 65000},         {"us-ascii", 1252},       {"ascii", 1252},
     {"iso-8859-1", 1252},    {"latin1", 1252},        {"iso-8859-2", 28592},    {"iso-8859-3", 28593},
     {"iso-8859-4", 28594},   {"iso-8859-5", 28595},   {"iso-8859-6", 28596},    {"iso-8859-7", 28597},
     {"iso-8859-8", 28598},   {"iso-8859-8-i", 28598}, {"iso-8859-9", 28599},    {"iso-8859-13", 28603},
@@ -48,8 +48,23 @@ bool charset_to_utf8(std::string_view charset, std::string_view bytes, std::stri
     utf8->clear();
     if (code_page == 0) return false;
     if (code_page == 65001) {
-        if (!valid_utf8(bytes)) return sys_convert_to_utf8(65001, bytes, utf8);
-        utf8->assign(bytes);
+        // Bytes that are no UTF-8 become U+FFFD each, as Windows converts
+        // them; the result is always well-formed.
+        if (valid_utf8(bytes)) {
+            utf8->assign(bytes);
+            return true;
+        }
+        for (size_t i = 0; i < bytes.size();) {
+            size_t n = 1;
+            while (n <= 4 && i + n <= bytes.size() && !valid_utf8(bytes.substr(i, n))) n++;
+            if (n <= 4 && i + n <= bytes.size()) {
+                utf8->append(bytes.substr(i, n));
+                i += n;
+            } else {
+                utf8->append("\xEF\xBF\xBD");
+                i++;
+            }
+        }
         return true;
     }
     return sys_convert_to_utf8(code_page, bytes, utf8);
@@ -75,6 +90,10 @@ bool valid_utf8(std::string_view bytes) {
 
 std::string raw_header_text_to_utf8(std::string_view bytes) {
     if (valid_utf8(bytes)) return std::string(bytes);
+    return system_text_to_utf8(bytes);
+}
+
+std::string system_text_to_utf8(std::string_view bytes) {
     std::string utf8;
     if (!sys_convert_to_utf8(sys_ansi_code_page(), bytes, &utf8)) sys_convert_to_utf8(1252, bytes, &utf8);
     return utf8;

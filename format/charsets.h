@@ -22,6 +22,10 @@ bool valid_utf8(std::string_view bytes);
 // as the system's code page, as the mail of older programs is.
 std::string raw_header_text_to_utf8(std::string_view bytes);
 
+// Text of this system (a file name, the account table) as UTF-8: read in
+// its code page.
+std::string system_text_to_utf8(std::string_view bytes);
+
 // A name from a message (UTF-8) as a file name on this system: in its code
 // page, "_" for each character it lacks, for \ / : * ? " < > | and for
 // control characters.

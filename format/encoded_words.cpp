@@ -279,6 +279,65 @@ std::string utf8_prefix(std::string_view utf8, size_t characters) {
     return std::string(utf8.substr(0, i));
 }
 
+std::string encode_parameter(std::string_view name, std::string_view utf8, size_t used) {
+    // RFC 2231 section 7: attribute-char, every other byte percent-encoded.
+    auto escaped = [](std::string_view character) {
+        std::string out;
+        for (char c : character) {
+            auto b = static_cast<unsigned char>(c);
+            if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+                (b && std::strchr("!#$&+-.^_`|~", b))) {
+                out.push_back(c);
+            } else {
+                static const char hex[] = "0123456789ABCDEF";
+                out += {'%', hex[b >> 4], hex[b & 15]};
+            }
+        }
+        return out;
+    };
+    std::string value;
+    for (size_t i = 0; i < utf8.size();) {
+        size_t end = i + 1;
+        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) end++;
+        value += escaped(utf8.substr(i, end - i));
+        i = end;
+    }
+    const std::string whole = std::string(name) + "*=utf-8''" + value;
+    // A piece line ends with ";" and a line holds 78 characters.
+    if (used + whole.size() + 1 <= 78) return whole;
+    std::string out;
+    size_t line = used;
+    int piece = 0;
+    for (size_t i = 0; i < utf8.size() || piece == 0; piece++) {
+        std::string start = std::string(name) + "*" + std::to_string(piece) + "*=" + (piece == 0 ? "utf-8''" : "");
+        if (piece > 0) {
+            out += ";\r\n ";
+            line = 1;
+        }
+        out += start;
+        line += start.size();
+        size_t taken = 0;
+        while (i < utf8.size()) {
+            size_t end = i + 1;
+            while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) end++;
+            std::string character = escaped(utf8.substr(i, end - i));
+            if (taken > 0 && line + character.size() + 1 > 78) break;
+            out += character;
+            line += character.size();
+            taken++;
+            i = end;
+        }
+    }
+    return out;
+}
+
+std::string utf8_within(std::string_view utf8, size_t bytes) {
+    if (utf8.size() <= bytes) return std::string(utf8);
+    size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) end--;
+    return std::string(utf8.substr(0, end));
+}
+
 std::string encode_header_text(std::string_view utf8, size_t used) {
     bool ascii = true;
     for (char c : utf8)

@@ -27,5 +27,14 @@ std::string decode_parameter(std::string_view field_value, std::string_view name
 // line the field's name already takes.
 std::string encode_header_text(std::string_view utf8, size_t used);
 
+// An RFC 2231 parameter of UTF-8 text: "name*=utf-8''%E2%82%AC.txt", or
+// when that would not fit a line, pieces "name*0*=utf-8''...;", folded
+// with CR LF and a blank, "name*1*=..." and on, each line within 78
+// characters and no character split between two pieces. `used` is how
+// much of the first line is taken already.
+std::string encode_parameter(std::string_view name, std::string_view utf8, size_t used);
+
 // The first `characters` characters of UTF-8 text.
 std::string utf8_prefix(std::string_view utf8, size_t characters);
+// As much of UTF-8 text as `bytes` bytes hold without splitting a character.
+std::string utf8_within(std::string_view utf8, size_t bytes);

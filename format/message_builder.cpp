@@ -3,17 +3,21 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/accounts.h"
 #include "core/sys_files.h"
 #include "format/address_list.h"
+#include "format/address_words.h"
 #include "format/attachment_files.h"
 #include "format/base64.h"
 #include "format/boundary.h"
 #include "format/build_names.h"
+#include "format/charsets.h"
 #include "format/codec_io.h"
 #include "format/dates.h"
+#include "format/encoded_words.h"
 #include "format/encryption.h"
 #include "format/header_text.h"
 #include "format/message_text.h"
@@ -83,21 +87,52 @@ int pick_boundary(const ComposeFields* f, const BuildNames* names) {
     return boundary;
 }
 
+bool ascii(const char* text) {
+    for (; *text; text++)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
+// The subject as typed (UTF-8; text that is not UTF-8 is read in the
+// system's code page), line breaks made blanks, cut to at most `characters`
+// characters and `bytes` bytes, never inside a character.
+std::string typed_subject(const char* subject, size_t characters, size_t bytes) {
+    std::string text;
+    for (const char* p = subject; *p; p++) text.push_back(*p == '\r' || *p == '\n' ? ' ' : *p);
+    return utf8_within(utf8_prefix(raw_header_text_to_utf8(text), characters), bytes);
+}
+
 // The subject line's value: the subject cut to 80 characters, or enciphered
 // whole. An enciphered subject is never cut: a part of its base64 text can
-// no longer be deciphered, and the subject would be lost.
+// no longer be deciphered, and the subject would be lost. A subject beyond
+// ASCII is cut to 80 characters, not bytes, and written as encoded words.
 int subject_value(const ComposeFields* f, Array* value) {
-    if (!f->encrypt) {
+    if (!f->encrypt && ascii(f->subject)) {
         header_safe_copy(value, f->subject, plain_subject_limit);
         return 0;
     }
-    Array* plain = array_new(subject_max_length + 1);
-    header_safe_copy(plain, f->subject, subject_max_length);
-    int result = encrypt_subject(plain->text, value);
-    delete_arrays(plain);
+    if (!f->encrypt) {
+        std::string words = encode_header_text(typed_subject(f->subject, plain_subject_limit, 4 * plain_subject_limit), 9);
+        array_clear(value);
+        array_copy(value, words.c_str());
+        return 0;
+    }
+    std::string plain = typed_subject(f->subject, subject_max_length, subject_max_length);
+    int result = encrypt_subject(plain.c_str(), value);
     if (result != 0)
         box(f, "Could not encrypt e-mail because the encryption key file bfkey.dat does not exist.");
     return result;
+}
+
+// A "To:" or "Cc:" line: the names, display names beyond ASCII as encoded
+// words, cut at a whole entry to 5999 characters.
+void put_names(Output* out, const char* field, const Array* names) {
+    std::string text = encode_names_text(raw_header_text_to_utf8(names->text), std::strlen(field) + 2);
+    Array* value = array_new(static_cast<int>(text.size()) + 1);
+    array_copy(value, text.c_str());
+    cut_names(value, to_limit);
+    out->put("%s: %.5999s\r\n", field, value->text);
+    delete_arrays(value);
 }
 
 // The text, the header, the encoded text and the attachments. `subject` is
@@ -133,7 +168,7 @@ int write_message(const ComposeFields* f, const BuildNames* names, bool for_disp
     out->put("X-ZMAddress: %s\r\n", address->text);
     out->put("X-ZMRecipients: %s\r\n", r->addresses->text);
     out->put("X-ZMOpts: %i\r\n", options);
-    out->put("From: %s\r\n", text->text);
+    out->put("From: %s\r\n", encode_address_entry(raw_header_text_to_utf8(text->text), 6).c_str());
     delete_arrays(text, address, server);
 
     if (recipients_check(r) != 0) {
@@ -143,12 +178,8 @@ int write_message(const ComposeFields* f, const BuildNames* names, bool for_disp
     if (recipients_undisclosed(r, f, for_display)) {
         out->put("To: <Undisclosed Recipients>\r\n");
     } else {
-        cut_names(r->to_names, to_limit);
-        out->put("To: %.5999s\r\n", r->to_names->text);
-        if (r->cc_names->text[0]) {
-            cut_names(r->cc_names, to_limit);
-            out->put("Cc: %.5999s\r\n", r->cc_names->text);
-        }
+        put_names(out, "To", r->to_names);
+        if (r->cc_names->text[0]) put_names(out, "Cc", r->cc_names);
     }
     out->put("Subject: %s\r\n", subject->text);
     Array* line = array_new(1030);
@@ -207,7 +238,8 @@ int build_message(const ComposeFields* f, const BuildNames* names, bool for_disp
         return -1;
     }
     Output out{file};
-    Array* subject = array_new(encrypted_subject_max_length + 1);
+    // Room for 80 characters of four bytes as encoded words.
+    Array* subject = array_new(1024);
     int result = write_message(f, names, for_display, &r, &out, subject);
     bool written = codec_close_output(file) && out.good;
     if (result == 0 && !written) {

@@ -18,6 +18,8 @@
 #include "format/attachment_files.h"
 #include "format/base64.h"
 #include "format/boundary.h"
+#include "format/charsets.h"
+#include "format/encoded_words.h"
 #include "format/encryption.h"
 #include "format/key_file.h"
 #include "format/message_builder.h"
@@ -42,6 +44,12 @@ int next_boundary() { return boundary_counter++ * 7919; }
     std::abort();
 }
 
+bool valid_ascii(const std::string& s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 std::string without_line_breaks(const std::string& s, size_t max) {
     std::string r = s.substr(0, max);
     for (char& c : r)
@@ -57,19 +65,19 @@ void check_header(const std::string& header) {
     static const char* const first[] = {"X-ZMServer: ", "X-ZMAccountIndex: ", "X-ZMAddress: ", "X-ZMRecipients: ",
                                         "X-ZMOpts: ", "From: ", "To: "};
     size_t at = 0;
-    int line = 0;
+    int line = 0;  // fields, their folded lines not counted
     while (at < header.size()) {
         size_t end = header.find("\r\n", at);
         std::string text = header.substr(at, end - at);
-        if (line < 7 && text.rfind(first[line], 0) != 0) fail("field out of place", text);
         bool fold = !text.empty() && (text[0] == '\t' || text[0] == ' ');
+        if (!fold && line < 7 && text.rfind(first[line], 0) != 0) fail("field out of place", text);
         size_t colon = text.find(':');
         if (!fold && (colon == std::string::npos || colon == 0)) fail("line that is no field", text);
         for (size_t i = 0; !fold && i < colon; i++)
             if (text[i] <= ' ' || text[i] > '~') fail("bad field name", text);
         if (!fold && text.rfind("Bcc", 0) == 0) fail("hidden recipients in the header");
         at = end + 2;
-        line++;
+        if (!fold) line++;
     }
 }
 
@@ -181,15 +189,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string header = message.substr(0, header_end + 2);
     check_header(header);
 
+    // The subject's value with its folded lines; beyond ASCII it is UTF-8
+    // (text that is not is read in the system's code page), cut at a
+    // character: 80 characters as encoded words, 98 bytes enciphered.
     size_t s = header.find("\r\nSubject: ") + 11;
-    std::string subject = header.substr(s, header.find("\r\n", s) - s);
+    size_t e = s;
+    while ((e = header.find("\r\n", e)) != std::string::npos && e + 2 < header.size() && header[e + 2] == ' ') e += 2;
+    std::string subject = header.substr(s, e - s);
+    std::string typed = raw_header_text_to_utf8(without_line_breaks(sections[3], std::string::npos));
     if (f.encrypt) {
         Array* plain = array_new(200);
         if (decrypt_subject(subject.c_str(), plain) != 0) fail("subject does not decrypt", subject);
-        if (std::string(plain->text) != without_line_breaks(sections[3].c_str(), 98)) fail("subject differs");
+        if (std::string(plain->text) != utf8_within(utf8_prefix(typed, 98), 98)) fail("subject differs");
         delete_arrays(plain);
-    } else if (subject != without_line_breaks(sections[3].c_str(), 80)) {
-        fail("subject differs", subject);
+    } else if (valid_ascii(sections[3])) {
+        if (subject != without_line_breaks(sections[3], 80)) fail("subject differs", subject);
+    } else {
+        // Cut to ASCII it is written as it is, else as words alone.
+        std::string cut = utf8_prefix(typed, 80);
+        if (valid_ascii(cut) ? subject != cut : decode_header_text(subject) != cut) fail("encoded subject differs", subject);
     }
 
     std::string body = message.substr(header_end + 4);

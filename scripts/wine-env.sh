@@ -14,16 +14,22 @@ if [ ! -f "$WINEPREFIX/.zm-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.zm-ready"
 fi
-# Wine's own fonts have no CJK characters: the dialog fonts fall back to
-# Droid Sans Fallback, as Windows links its UI fonts to its CJK ones.
-if [ ! -f "$WINEPREFIX/.zm-fontlink" ] && [ -f /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf ]; then
+# Wine's own fonts have neither Greek nor CJK characters: the dialog fonts
+# fall back to DejaVu Sans and Droid Sans Fallback, as Windows links its UI
+# fonts to fonts of other scripts. Once per prefix, older prefixes too.
+if [ ! -f "$WINEPREFIX/.zm-fontlink-2" ] && [ -f /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf ]; then
+  links="DroidSansFallbackFull.ttf,Droid Sans Fallback"
   cp /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  if [ -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf ]; then
+    cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    links="DejaVuSans.ttf,DejaVu Sans\0$links"
+  fi
   for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
-      /t REG_MULTI_SZ /d "DroidSansFallbackFull.ttf,Droid Sans Fallback" /f >/dev/null 2>&1
+      /t REG_MULTI_SZ /d "$links" /f >/dev/null 2>&1
   done
   wineserver -w
-  touch "$WINEPREFIX/.zm-fontlink"
+  touch "$WINEPREFIX/.zm-fontlink-2"
 fi
 
 # Starts a virtual display when none is set; its PID is in ZM_XVFB_PID.

@@ -22,7 +22,8 @@ const char* file_name_of(const char* path) {
 }
 
 // The line of a message: name, from name, recipients, subject, date,
-// marked, read and attachments, each followed by a TAB, then CR LF.
+// marked, read, attachments and the mark of decoded text, each followed by
+// a TAB, then CR LF.
 // Returns false when the message could not be summarised.
 bool format_line(const char* message_path, Array* line) {
     MessageSummary* s = summary_new();
@@ -31,8 +32,9 @@ bool format_line(const char* message_path, Array* line) {
     bool readable = result == SUMMARY_OK;
     Array* recipients = array_new(address_field_capacity);
     join_list(s->recipients, recipients, address_list_entries, address_field_capacity - 1);
-    array_printf(line, "%s\t%s\t%s\t%s\t%s\t%i\t%i\t%i\t\r\n", file_name_of(message_path), s->from_name->text,
-                 recipients->text, s->subject->text, s->date->text, s->marked, s->read, s->attachments);
+    array_printf(line, "%s\t%s\t%s\t%s\t%s\t%i\t%i\t%i\t%s\t\r\n", file_name_of(message_path), s->from_name->text,
+                 recipients->text, s->subject->text, s->date->text, s->marked, s->read, s->attachments,
+                 mirror_utf8_mark);
     delete_arrays(recipients);
     summary_delete(s);
     return readable;
@@ -88,6 +90,7 @@ void mirror_open(ListMirror* mirror, const char* folder) {
 
 void mirror_discard(ListMirror* mirror) {
     // Its files are closed first: an open file cannot be removed everywhere.
+    mirror->fresh_lines.clear();
     mirror_close(mirror);
     mirror->offset = 0;
     sys_remove_file(mirror->path);
@@ -112,6 +115,17 @@ void copy_field(Array* out, const char* text) {
     size_t n = text ? strnlen(text, static_cast<size_t>(out->capacity - 1)) : 0;
     std::memcpy(out->chars, text ? text : "", n);
     out->chars[n] = 0;
+}
+
+// Whether the line carries the mark of decoded text after its eighth TAB.
+bool line_is_decoded(const char* line) {
+    const char* p = line;
+    for (int tabs = 0; tabs < 8 && p; tabs++) {
+        p = std::strchr(p, '\t');
+        if (p) p++;
+    }
+    const size_t n = sizeof mirror_utf8_mark - 1;
+    return p && std::strncmp(p, mirror_utf8_mark, n) == 0 && p[n] == '\t';
 }
 
 // Fields 2 to 8 of a line; anything after the eighth TAB is ignored.
@@ -163,6 +177,40 @@ int append_and_read(ListMirror* mirror, const char* message_path, MessageSummary
 
 }  // namespace
 
+namespace {
+
+// Puts the lines made afresh in the places of the old lines of their
+// messages, in one pass: they were found in file order. A line that is
+// decoded by now (a mark or read change rewrote it meanwhile) stays.
+void write_fresh_lines(ListMirror* mirror) {
+    Array* scratch = array_new(100);
+    temp_file_name(scratch, "dellist", refresh_number++);
+    std::FILE* in = sys_fopen(mirror->path, "rb");
+    std::FILE* out = in ? sys_fopen(scratch->text, "wb") : nullptr;
+    Array* line = array_new(line_capacity);
+    bool written = in && out;
+    size_t next = 0;
+    while (written && read_line(in, line)) {
+        const char* text = line->text;
+        if (next < mirror->fresh_lines.size()) {
+            const std::string& fresh = mirror->fresh_lines[next];
+            const std::string name = fresh.substr(0, fresh.find('\t'));
+            if (line_is_for(text, name.c_str()) && line->text[name.size()] == '\t') {
+                next++;
+                if (!line_is_decoded(text)) text = fresh.c_str();
+            }
+        }
+        written = std::fputs(text, out) >= 0;
+    }
+    if (in) std::fclose(in);
+    if (out) written = std::fclose(out) == 0 && written;
+    if (written) sys_copy_file(scratch->text, mirror->path, false);
+    if (out) sys_remove_file(scratch->text);
+    delete_arrays(scratch, line);
+}
+
+}  // namespace
+
 void mirror_close(ListMirror* mirror) {
     if (mirror->in) std::fclose(mirror->in);
     if (mirror->out) std::fclose(mirror->out);
@@ -170,6 +218,8 @@ void mirror_close(ListMirror* mirror) {
     mirror->line = nullptr;
     mirror->in = mirror->out = nullptr;
     mirror->read_all = mirror->open_end = false;
+    if (!mirror->fresh_lines.empty()) write_fresh_lines(mirror);
+    mirror->fresh_lines.clear();
 }
 
 int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* summary, Array* recipients) {
@@ -204,6 +254,12 @@ int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* 
     }
     if (found) {
         mirror->offset = std::ftell(mirror->in);
+        if (!line_is_decoded(line->text)) {
+            // Written before texts were decoded: the row comes from the
+            // message, and its line is replaced when the mirror is closed.
+            format_line(message_path, line);
+            mirror->fresh_lines.emplace_back(line->text);
+        }
         read_fields(line->chars, summary, recipients);
         return 0;
     }

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "core/arrays.h"
 #include "store/message_summary.h"
@@ -20,10 +22,20 @@ struct ListMirror {
     Array* line = nullptr;  // the line read last
     bool read_all = false;  // every line of the file has been read
     bool open_end = false;  // and the last of them has no line end
+    // Lines found written before the texts were decoded, made afresh from
+    // their messages; they take the old lines' places when the mirror is
+    // closed.
+    std::vector<std::string> fresh_lines;
 };
 
+// Lines end with this ninth field since the texts they hold are decoded
+// UTF-8; a line without it holds the header's raw text and is made afresh.
+// Readers that know eight fields ignore it.
+constexpr char mirror_utf8_mark[] = "utf-8";
+
 void mirror_open(ListMirror* mirror, const char* folder);
-// Closes the files the lookups kept open; every user of lookups calls it.
+// Closes the files the lookups kept open and writes the lines made afresh
+// in place of the old ones; every user of lookups calls it.
 void mirror_close(ListMirror* mirror);
 // Fills the summary's from name, subject, date, flags and attachment count
 // and the recipients text (12631 bytes) from the message's line, read on

@@ -2,11 +2,16 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "core/app_state.h"
 #include "core/file_reads.h"
 #include "format/address_list.h"
 #include "format/dates.h"
+#include "format/ascii_case.h"
+#include "format/charsets.h"
+#include "format/encoded_words.h"
 #include "format/encryption.h"
 #include "format/subject_crypt.h"
 #include "format/text_search.h"
@@ -15,10 +20,10 @@
 MessageSummary* summary_new() {
     auto* s = new MessageSummary;
     s->from = array_new(256);
-    s->from_name = array_new(125);
+    s->from_name = array_new(summary_name_capacity);
     s->from_address = array_new(125);
     s->recipients = string_list_new(100, 256);
-    s->subject = array_new(100);
+    s->subject = array_new(summary_subject_capacity);
     s->date = array_new(100);
     return s;
 }
@@ -58,25 +63,90 @@ bool read_header_text(const char* path, Array* text) {
     return true;
 }
 
-// The sender's display name and bare address from the raw "From" value.
-void split_sender(MessageSummary* s) {
-    const char* from = s->from->text;
+// The whole value of header field `name` (given with its colon), folded
+// lines and all, without the blanks after the colon. The name counts only
+// at the start of a line of the header: a quoted header in the body, or a
+// field whose name merely ends the same ("X-Original-From:"), is not it.
+std::string field_value(const char* text, const char* name) {
+    const char* header_end = std::strstr(text, "\r\n\r\n");
+    const size_t name_length = std::strlen(name);
+    for (const char* at = text; at && *at; at = std::strchr(at, '\n')) {
+        if (*at == '\n') at++;
+        if (header_end && at > header_end) break;
+        if (!begins_nocase(at, name)) continue;
+        const char* value = at + name_length;
+        while (*value == ' ' || *value == '\t') value++;
+        const char* end = value;
+        for (;;) {
+            end += std::strcspn(end, "\r\n");
+            const char* next = end + (end[0] == '\r' && end[1] == '\n' ? 2 : end[0] ? 1 : 0);
+            if (next == end || (*next != ' ' && *next != '\t')) break;
+            end = next;
+        }
+        return std::string(value, static_cast<size_t>(end - value));
+    }
+    return "";
+}
+
+std::string unfolded(std::string_view raw) {
+    std::string text;
+    for (char c : raw)
+        if (c != '\r' && c != '\n') text.push_back(c);
+    return text;
+}
+
+// A decoded text as the list and the mirror hold it: a TAB, a line break or
+// another control character (a folded line's TAB, "=09" or "=0D=0A" in a
+// word) would shift or break the mirror's fields, so each becomes a blank.
+std::string list_text(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return text;
+}
+
+bool plain_ascii(const char* text) {
+    for (; *text; text++)
+        if (static_cast<unsigned char>(*text) >= 0x80 || (text[0] == '=' && text[1] == '?') || *text == '\t')
+            return false;
+    return true;
+}
+
+// The sender's display name, decoded, and bare address from the raw "From"
+// value (unfolded, whole).
+void split_sender(MessageSummary* s, const std::string& from_value) {
+    const char* from = from_value.c_str();
     const char* open = std::strchr(from, '<');
     const char* close = open ? std::strchr(open, '>') : nullptr;
     if (open && close)
         array_copy_at(s->from_address, 0, open + 1, static_cast<int>(close - open - 1));
     else
-        array_copy(s->from_address, from);
+        array_copy_at(s->from_address, 0, from, s->from_address->capacity - 1);
 
     const char* quote = std::strchr(from, '"');
     const char* end_quote = quote ? std::strchr(quote + 1, '"') : nullptr;
+    std::string name;
     if (quote && end_quote) {
-        array_copy_at(s->from_name, 0, quote + 1, static_cast<int>(end_quote - quote - 1));
+        name.assign(quote + 1, static_cast<size_t>(end_quote - quote - 1));
     } else if (open && open > from) {
         // "Name <address>": the name without the blank before the bracket.
-        array_copy_at(s->from_name, 0, from, static_cast<int>(open - from - 1));
+        name.assign(from, static_cast<size_t>(open - from - 1));
     } else {
         array_copy(s->from_name, s->from_address->text);
+        return;
+    }
+    name = utf8_prefix(list_text(decode_header_text(name)), summary_name_characters);
+    array_copy(s->from_name, name.c_str());
+}
+
+// Each To and Cc entry with its words decoded, cut at a character within
+// the entry's room.
+void decode_recipients(StringList* recipients) {
+    for (int i = 0; i < recipients->count && recipients->items[i]->text[0]; i++) {
+        Array* entry = recipients->items[i];
+        if (plain_ascii(entry->text)) continue;
+        std::string decoded = utf8_within(list_text(decode_header_text(entry->text)), entry->capacity - 1);
+        array_clear(entry);
+        array_copy(entry, decoded.c_str());
     }
 }
 
@@ -107,18 +177,37 @@ int read_summary(int number, MessageSummary* s, const char* path) {
         int cc_result = n < 100 ? parse_address_field(t, "\nCc:", cc, 100 - n) : 0;
         for (int i = 0; n + i < 100 && i < 100; i++) array_copy(s->recipients->items[n + i], cc->items[i]->text);
 
-        if (extract_between(256, t, s->from, "From: ", "\r") == 0) split_sender(s);
+        std::string from = unfolded(field_value(t, "From:"));
+        if (!from.empty()) {
+            array_copy_at(s->from, 0, from.c_str(), s->from->capacity - 1);  // raw: the new-mail command's FROM
+            split_sender(s, from);
+        }
+        decode_recipients(s->recipients);
 
         // An encrypted subject is read whole, since a cut one cannot be
-        // deciphered; a plain one keeps to the subject's 99 characters.
+        // deciphered. Any subject is read with all its folded lines and cut
+        // only once decoded, at a character.
         bool encrypted = std::strstr(t, "\r\nContent-Transfer-Encoding: X-ZMcrypt\r\n") != nullptr;
-        extract_between(encrypted ? encrypted_subject_max_length : 99, t, scratch, "\nSubject: ", "\r");
+        std::string subject = unfolded(field_value(t, "Subject:"));
+        std::string shown;
         if (encrypted) {
-            if (decrypt_subject(scratch->text, s->subject) != 0 && !message_key_loaded())
+            array_copy_at(scratch, 0, subject.c_str(), encrypted_subject_max_length);
+            Array* plain = array_new(summary_subject_capacity);
+            if (decrypt_subject(scratch->text, plain) == 0) {
+                shown = raw_header_text_to_utf8(plain->text);
+            } else if (message_key_loaded()) {
+                shown = decode_header_text(subject);  // not enciphered after all
+            }
+            else {
                 result = SUMMARY_SUBJECT_LOCKED;
+                shown = subject;
+            }
+            delete_arrays(plain);
         } else {
-            array_copy(s->subject, scratch->text);
+            shown = decode_header_text(subject);
         }
+        shown = utf8_prefix(list_text(shown), summary_subject_characters);
+        array_copy(s->subject, shown.c_str());
 
         DateParts parts{};
         extract_between(99, t, scratch, "\nDate: ", "\r");

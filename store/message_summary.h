@@ -3,16 +3,24 @@
 
 #include "core/arrays.h"
 
+// The texts of a summary are UTF-8, decoded from the header's encoded words
+// and charsets; they hold characters, so their buffers hold up to four bytes
+// for each character kept.
+constexpr int summary_name_characters = 124;
+constexpr int summary_subject_characters = 99;
+constexpr int summary_name_capacity = 4 * summary_name_characters + 1;
+constexpr int summary_subject_capacity = 4 * summary_subject_characters + 1;
+
 struct MessageSummary {
     int multipart = 0;
     int marked = 0;
     int read = 1;
     int attachments = 0;  // from the list mirror or summarise_for_row, not read_summary
-    Array* from = nullptr;          // 256: the raw "From" value
-    Array* from_name = nullptr;     // 125
+    Array* from = nullptr;          // 256: the raw "From" value, unfolded
+    Array* from_name = nullptr;     // the display name, decoded, at most 124 characters
     Array* from_address = nullptr;  // 125
-    StringList* recipients = nullptr;  // 100 x 256: To entries, then Cc entries
-    Array* subject = nullptr;       // 100, deciphered when possible
+    StringList* recipients = nullptr;  // 100 x 256: To entries, then Cc entries, decoded
+    Array* subject = nullptr;       // decoded (deciphered when possible), at most 99 characters
     Array* date = nullptr;          // 100: "2026-12-06 13:32:38 +0100" or "unknown"
 };
 

@@ -63,12 +63,13 @@ void run_new_mail_command(WindowRef window, const char* path) {
     read_summary(0, summary, path);
     Array* to = array_new(address_field_capacity);
     join_list(summary->recipients, to, 100, 12630);
+    // The decoded texts go as UTF-8; FROM is the header's value as received.
     EnvironmentVariable variables[] = {{"FILE", path},
                                        {"FROM", summary->from->text},
-                                       {"NAME", summary->from_name->text},
+                                       {"NAME", summary->from_name->text, true},
                                        {"ADDRESS", summary->from_address->text},
-                                       {"TO", to->text},
-                                       {"SUBJECT", summary->subject->text},
+                                       {"TO", to->text, true},
+                                       {"SUBJECT", summary->subject->text, true},
                                        {"DATE", summary->date->text}};
     if (sys_run_command(app.new_mail_command->text, variables, 7, 30000) == COMMAND_TIMED_OUT)
         status_append(window, "Timeout on command.\r\n");

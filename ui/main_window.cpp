@@ -46,6 +46,7 @@
 #include "wingui/list_view.h"
 #include "wingui/menus.h"
 #include "wingui/tree_view.h"
+#include "wingui/virtual_list.h"
 
 namespace {
 
@@ -55,6 +56,8 @@ void add_list_columns(HWND window) {
                             {"Sent", 100}, {"Attachments", 50}, {"Size (KB)", 50}};
     for (ListColumn& c : columns) c.width = dialog_units_x(window, c.width);
     list_add_columns(control(window, IDC_MESSAGE_LIST), columns, 6);
+    // The rows hold UTF-8: names and subjects in any script.
+    list_use_wide_texts(control(window, IDC_MESSAGE_LIST));
 }
 
 void create_preview(HWND window) {

@@ -9,6 +9,7 @@
 #include "format/address_list.h"
 #include "format/attachment_forward.h"
 #include "format/charsets.h"
+#include "format/encoded_words.h"
 #include "format/encryption.h"
 #include "format/header_fields.h"
 #include "format/message_builder.h"
@@ -60,9 +61,11 @@ void remember_file(SendWindow* state, const char* path) {
     }
 }
 
+// Names come as UTF-8 (added files) or in the system's code page (the
+// names of a forwarded message's parts as they are on disk).
 void append_attachment_name(void* context, const char* name) {
     HWND line = control(static_cast<HWND>(context), IDC_SEND_ATTACHMENTS);
-    append_pane_text(line, name);
+    append_pane_text(line, raw_header_text_to_utf8(name));
 }
 
 void clear_attachment_names(void* context) { set_control_text(static_cast<HWND>(context), IDC_SEND_ATTACHMENTS, ""); }
@@ -128,7 +131,8 @@ bool load_message(HWND window, SendWindow* state, const char* path) {
     }
     if (read_header_field(path, nullptr, "X-ZMServer", value, 99, FIELD_FIRST, SCOPE_HEADER) == 0)
         set_field(window, IDC_SEND_SERVER, raw_header_text_to_utf8(value->text));
-    set_field(window, IDC_SEND_FROM, raw_header_text_to_utf8(summary->from->text));
+    // The summary keeps the sender's text as written: its words decoded.
+    set_field(window, IDC_SEND_FROM, decode_header_text(summary->from->text));
     Array* joined = array_new(12632);
     join_list(summary->recipients, joined, 100, 12631);
     set_field(window, IDC_SEND_TO, raw_header_text_to_utf8(joined->text));

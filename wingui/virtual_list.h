@@ -11,7 +11,7 @@
 struct VirtualRows {
     void* context;
     int (*count)(void* context);
-    // The cell's text; only called for rows below the count.
+    // The cell's text in UTF-8; only called for rows below the count.
     const char* (*text)(void* context, int row, int column);
     // The row's own text colour, or -1 for the list's text colour.
     long (*text_colour)(void* context, int row);
@@ -21,9 +21,14 @@ struct VirtualRows {
 // (LVN_GETDISPINFO in either character set, cut to the room it gives), the
 // colour of each row it draws (custom draw; the list's background and other
 // rows' text keep the colours the list was given), and the row a typed
-// prefix finds in the first column (LVN_ODFINDITEM). true when the
+// prefix finds in the first column (LVN_ODFINDITEM, letter case aside). true when the
 // notification was one of these, with the parent's answer in *result.
 bool virtual_list_notify(NMHDR* header, const VirtualRows& rows, LRESULT* result);
+
+// Makes the list ask for its texts in UTF-16 (LVN_GETDISPINFOW), so that
+// it shows every character of the rows' UTF-8, whatever the system's code
+// page; a list that asks in the code page gets "?" for what it lacks.
+void list_use_wide_texts(HWND list);
 
 // Sets the number of rows, keeping the scroll position and the selection
 // of the rows that remain.

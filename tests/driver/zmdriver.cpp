@@ -20,7 +20,7 @@
 //   tree-select <title> <id> <path> select the tree item of a relative path
 //   post-key <title> <id> <key>     post a key press to a control
 //   list <title> <id>               print every row of a list view, columns
-//                                   joined by " | "
+//                                   joined by " | ", in UTF-8
 //   list-select <title> <id> <row>  select one more row of a list view
 //   column-click <title> <id> <n>   click the heading of column n
 //   wait-exit <ms>                  wait for the program, print its exit code
@@ -323,17 +323,21 @@ void print_tree(HWND tree, HTREEITEM item, int depth) {
 }
 
 
+// A cell's text as the list shows it, asked in UTF-16 and printed as UTF-8,
+// so that every character of any script comes through.
 std::string list_text(HWND list, int row, int column) {
-    Remote remote(sizeof(LVITEMA) + 1024);
-    LVITEMA item{};
+    Remote remote(sizeof(LVITEMW) + 2048);
+    LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = remote.base + sizeof(LVITEMA);
+    item.pszText = reinterpret_cast<wchar_t*>(remote.base + sizeof(LVITEMW));
     item.cchTextMax = 1000;
     remote.put(0, &item, sizeof item);
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.base));
-    char text[1024] = {};
-    remote.get(sizeof(LVITEMA), text, 1000);
-    return text;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.base));
+    wchar_t text[1001] = {};
+    remote.get(sizeof(LVITEMW), text, 2000);
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
+    return utf8;
 }
 
 }  // namespace

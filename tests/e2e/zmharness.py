@@ -28,7 +28,7 @@ def drive(*steps, timeout=180):
     for attempt in range(3):
         try:
             return finish(subprocess.Popen(["wine", DRIVER, *steps], stdout=subprocess.PIPE,
-                                           stderr=subprocess.PIPE, text=True, errors="replace"), timeout)
+                                           stderr=subprocess.PIPE, encoding="utf-8", errors="replace"), timeout)
         except DriverFailure as failure:
             # Wine now and then fails to create the client's process at all
             # (error 1359); nothing of the test has happened then, so it is
@@ -116,7 +116,7 @@ class ClientTest(unittest.TestCase):
     def start_client(self, argument, *steps):
         """The same in the background, for a test that acts meanwhile."""
         return subprocess.Popen(["wine", DRIVER, "start", self.client, argument, *steps], stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE, text=True, errors="replace")
+                                stderr=subprocess.PIPE, encoding="utf-8", errors="replace")
 
     def finish_client(self, driver):
         return finish(driver)

@@ -1,5 +1,7 @@
 #include "tests/unit/mime_support.h"
 
+#include <algorithm>
+
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "format/mime_walk.h"
@@ -12,6 +14,21 @@ std::string crlf(const std::string& text) {
         out += c;
     }
     return out;
+}
+
+std::vector<std::filesystem::path> corpus_messages(const std::filesystem::path& root) {
+    std::vector<std::filesystem::path> files;
+    for (const char* set : {"legacy", "thirdparty", "malformed", "rfc"})
+        for (const auto& entry : std::filesystem::directory_iterator(root / set))
+            if (entry.path().extension() == ".eml") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string as_served(const std::filesystem::path& file) {
+    std::string bytes = crlf(read_file(file));
+    for (size_t at = bytes.find("\r\r\n"); at != std::string::npos; at = bytes.find("\r\r\n", at + 1)) bytes.erase(at, 1);
+    return bytes;
 }
 
 std::vector<std::string> part_bodies(const char* path, const PartRecord* list) {

@@ -3,6 +3,7 @@
 // see them, the bytes of the extracted files.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,12 @@
 
 // Line ends as a mail server hands them over: every "\n" becomes "\r\n".
 std::string crlf(const std::string& text);
+
+// The messages of the public corpus (corpus_folder), every set, sorted.
+std::vector<std::filesystem::path> corpus_messages(const std::filesystem::path& root);
+// A corpus message as a POP3 server would hand it over: CRLF line ends,
+// none doubled where the file had them already.
+std::string as_served(const std::filesystem::path& file);
 
 // The bytes every record of the list covers, as extract_range copies them.
 std::vector<std::string> part_bodies(const char* path, const PartRecord* list);

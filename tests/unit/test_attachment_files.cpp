@@ -32,6 +32,12 @@ TEST_F(AttachmentFilesTest, AddingEncodesTheFileUnderItsNameWithoutFolder) {
     ASSERT_EQ(add_attachment(nullptr, 77, &count, "files/b.txt", false, name), 0);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(read_file(folder_ / "temp" / "attachment77_1.tmp"), "X-ZMAttachment: b.txt\r\nYWJj");
+    // A path in the system's code page (windows-1252 here): the marker and
+    // the name handed back are UTF-8.
+    write_file(folder_ / "files" / "Fr\xF6sche.txt", "abc");
+    ASSERT_EQ(add_attachment(nullptr, 77, &count, "files\\Fr\xF6sche.txt", false, name), 0);
+    EXPECT_STREQ(name->text, "Fr\xC3\xB6sche.txt");
+    EXPECT_EQ(read_file(folder_ / "temp" / "attachment77_2.tmp"), "X-ZMAttachment: Fr\xC3\xB6sche.txt\r\nYWJj");
     EXPECT_TRUE(ui.boxes.empty());
     delete_arrays(name);
 }

@@ -18,14 +18,6 @@
 
 namespace {
 
-std::filesystem::path corpus_folder() {
-    std::string source = __FILE__;
-#ifdef _WIN32
-    if (!source.empty() && source[0] == '/') source = "Z:" + source;
-#endif
-    return std::filesystem::path(source).parent_path() / ".." / ".." / ".." / "shared" / "corpus" / "mail-parser";
-}
-
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return s;
@@ -169,18 +161,11 @@ TEST_F(CorpusMime, EveryMessageParsesAndAgreesWhereTheRulesAgree) {
     std::filesystem::path root = corpus_folder();
     if (!std::filesystem::exists(root)) GTEST_SKIP() << "no corpus at " << root;
     Tally tally;
-    std::vector<std::filesystem::path> files;
-    for (const char* set : {"legacy", "thirdparty", "malformed", "rfc"})
-        for (const auto& entry : std::filesystem::directory_iterator(root / set))
-            if (entry.path().extension() == ".eml") files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    const std::vector<std::filesystem::path> files = corpus_messages(root);
     for (const std::filesystem::path& file : files) {
         std::string label = file.parent_path().filename().string() + "/" + file.filename().string();
         SCOPED_TRACE(label);
-        // As a POP3 server would hand it over: CRLF line ends.
-        std::string bytes = crlf(read_file(file));
-        for (size_t at = bytes.find("\r\r\n"); at != std::string::npos; at = bytes.find("\r\r\n", at + 1))
-            bytes.erase(at, 1);
+        std::string bytes = as_served(file);
         message(bytes);
         tally.messages++;
         std::filesystem::path json_path = file;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "format/address_words.h"
 #include "format/charsets.h"
 #include "format/encoded_words.h"
 
@@ -52,6 +53,11 @@ TEST(EncodedWordsTest, WordsFromRealMail) {
         {"=?koi8-r?B?8NLJ18XU?=", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
         {"=?iso-8859-7?Q?=C3=E5=E9=DC?=", "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC"},
         {"=?shift_jis?B?k/qWe4zq?=", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"},
+        // A word that says UTF-8 but is not: U+FFFD for each byte that is none.
+        {"=?utf-8?Q?caf=E9!?=", "caf\xEF\xBF\xBD!"},
+        {"=?utf-8?B?9oKQmg==?=", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        // UTF-7, as one mail program of its day wrote it.
+        {"=?utf-7?Q?Fr+APY-sche?=", "Fr\xC3\xB6sche"},
         // Malformed words and unknown charsets stay as written.
         {"=?x-unknown?Q?abc?=", "=?x-unknown?Q?abc?="},
         {"=??Q?abc?=", "=??Q?abc?="},
@@ -92,6 +98,24 @@ TEST(EncodedWordsTest, FileNameParameters) {
         {"attachment; filename*=utf-8''%E2%82%AC.txt; filename=\"fallback.txt\"", "filename", "\xE2\x82\xAC.txt"},
         {"attachment", "filename", ""},
         {"attachment; size=10", "filename", ""},
+        // The examples of RFC 2231 (sections 3 and 4).
+        {"application/x-stuff; title*=us-ascii'en-us'This%20is%20%2A%2A%2Afun%2A%2A%2A", "title",
+         "This is ***fun***"},
+        {"application/x-stuff;\r\n title*0*=us-ascii'en'This%20is%20even%20more%20;\r\n"
+         " title*1*=%2A%2A%2Afun%2A%2A%2A%20;\r\n title*2=\"isn't it!\"",
+         "title", "This is even more ***fun*** isn't it!"},
+        {"message/external-body; access-type=URL;\r\n URL*0=\"ftp://\";\r\n URL*1=\"cs.utk.edu/pub/moore/bulk-mailer/bulk-mailer.tar\"",
+         "url", "ftp://cs.utk.edu/pub/moore/bulk-mailer/bulk-mailer.tar"},
+        // Pieces out of order, a character split between two of them.
+        {"attachment; filename*1*=%AC.txt; filename*0*=UTF-8''%E2%82", "filename", "\xE2\x82\xAC.txt"},
+        // No charset: UTF-8 when it is, else the system's code page; an
+        // unknown charset the same way, as written.
+        {"attachment; filename*=''%E2%82%AC.txt", "filename", "\xE2\x82\xAC.txt"},
+        {"attachment; filename*=''%E9t%E9.txt", "filename", "\xC3\xA9t\xC3\xA9.txt"},
+        {"attachment; filename*=x-unknown''abc.txt", "filename", "abc.txt"},
+        // Raw 8-bit names as older programs wrote them.
+        {"attachment; filename=\"Fr\xF6sche.txt\"", "filename", "Fr\xC3\xB6sche.txt"},
+        {"attachment; filename=\"Fr\xC3\xB6sche.txt\"", "filename", "Fr\xC3\xB6sche.txt"},
     };
     for (const Row& row : rows) EXPECT_EQ(decode_parameter(row.value, row.name), row.decoded) << row.value;
 }
@@ -133,6 +157,83 @@ TEST(EncodedWordsTest, SubjectsEncodeWithinTheLinesAndReadBackTheSame) {
     EXPECT_EQ(encode_header_text("Quarterly figures", 9), "Quarterly figures");
     EXPECT_EQ(utf8_prefix("a\xE2\x82\xAC" "b", 2), "a\xE2\x82\xAC");
     EXPECT_EQ(utf8_prefix("ab", 5), "ab");
+    EXPECT_EQ(utf8_within("a\xE2\x82\xAC" "b", 3), "a");
+    EXPECT_EQ(utf8_within("a\xE2\x82\xAC" "b", 4), "a\xE2\x82\xAC");
+    EXPECT_EQ(utf8_within("ab", 0), "");
+}
+
+TEST(EncodedWordsTest, FileNameParametersWrittenAndReadBack) {
+    struct Row {
+        const char* name;
+        size_t used;
+        const char* written;
+    };
+    const Row rows[] = {
+        {"\xE2\x82\xAC.txt", 1, "filename*=utf-8''%E2%82%AC.txt"},
+        {"caf\xC3\xA9 menu (1).pdf", 1, "filename*=utf-8''caf%C3%A9%20menu%20%281%29.pdf"},
+        {"it's 100%*.txt", 1, "filename*=utf-8''it%27s%20100%25%2A.txt"},
+        // Too long for one line: pieces, none splitting a character.
+        {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.txt", 1,
+         "filename*0*=utf-8''%D0%9F%D1%80%D0%B8%D0%B2%D0%B5%D1%82%20%D0%9F%D1%80%D0%B8;\r\n"
+         " filename*1*=%D0%B2%D0%B5%D1%82.txt"},
+    };
+    for (const Row& row : rows) {
+        std::string written = encode_parameter("filename", row.name, row.used);
+        EXPECT_EQ(written, row.written);
+        EXPECT_EQ(decode_parameter("attachment;\r\n " + written, "filename"), row.name) << written;
+    }
+    // Long names of every script: lines within 78 characters, all ASCII,
+    // and the name read back whole.
+    for (const char* piece : {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "\xF0\x9F\x98\x80", "\xCE\x93\xCE\xB5", "ab"}) {
+        std::string name;
+        for (int i = 0; i < 40; i++) name += piece;
+        name += ".txt";
+        std::string written = encode_parameter("filename", name, 1);
+        std::vector<std::string> lines = lines_of(written);
+        EXPECT_GT(lines.size(), 1u);
+        for (size_t i = 0; i < lines.size(); i++) {
+            EXPECT_LE(lines[i].size() + (i == 0 ? 1 : 0), 78u) << written;  // the first after a blank
+            for (char c : lines[i]) EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
+        }
+        EXPECT_EQ(decode_parameter("attachment;\r\n " + written, "filename"), name);
+    }
+}
+
+TEST(EncodedWordsTest, OutgoingDisplayNames) {
+    struct Row {
+        const char* entry;
+        size_t used;
+        const char* written;
+    };
+    const Row rows[] = {
+        // ASCII entries, and entries whose name is ASCII, stay as typed.
+        {"\"Jane Doe\" <jane@example.org>", 6, "\"Jane Doe\" <jane@example.org>"},
+        {"Bob <b\xC3\xB6" "b@example.org>", 4, "Bob <b\xC3\xB6" "b@example.org>"},
+        {"j\xC3\xBCrgen@example.de", 4, "j\xC3\xBCrgen@example.de"},
+        // The quotes go, the encoded word takes their place.
+        {"\"J\xC3\xBCrgen M\xC3\xBCller\" <jm@example.de>", 6, "=?utf-8?B?SsO8cmdlbiBNw7xsbGVy?= <jm@example.de>"},
+        {"J\xC3\xBCrgen <jm@example.de>", 4, "=?utf-8?B?SsO8cmdlbg==?= <jm@example.de>"},
+        {"\"say \\\"\xC3\xA9\\\"\" <s@example.org>", 4, "=?utf-8?B?c2F5ICLDqSI=?= <s@example.org>"},
+        // A name alone (the bar form's names text).
+        {"J\xC3\xBCrgen", 4, "=?utf-8?B?SsO8cmdlbg==?="},
+    };
+    for (const Row& row : rows) EXPECT_EQ(encode_address_entry(row.entry, row.used), row.written) << row.entry;
+
+    // A long name folds between words; the address keeps to the line limit.
+    std::string name;  // four full words
+    for (int i = 0; i < 44; i++) name += "\xD0\x9F\xD1\x80";
+    std::string entry = "\"" + name + "\" <" + std::string(40, 'a') + "@example.org>";
+    std::string written = encode_address_entry(entry, 4);
+    std::vector<std::string> lines = lines_of(written);
+    ASSERT_GT(lines.size(), 2u);
+    for (size_t i = 0; i < lines.size(); i++) EXPECT_LE(lines[i].size() + (i == 0 ? 4 : 0) + 1, 78u) << written;
+    EXPECT_EQ(lines.back(), " <" + std::string(40, 'a') + "@example.org>");
+    EXPECT_EQ(decode_header_text(written), name + " <" + std::string(40, 'a') + "@example.org>");
+
+    // A names text: each entry on its own, the folds between them kept.
+    EXPECT_EQ(encode_names_text("\"Bob\" <bob@example.org>,\r\n\t\"\xC3\x89lodie\" <e@example.org>", 4),
+              "\"Bob\" <bob@example.org>,\r\n\t=?utf-8?B?w4lsb2RpZQ==?= <e@example.org>");
+    EXPECT_EQ(encode_names_text("a@example.org,\r\n\tb@example.org", 4), "a@example.org,\r\n\tb@example.org");
 }
 
 TEST(CharsetsTest, FileNamesInTheSystemsCodePage) {

@@ -12,15 +12,6 @@
 
 namespace {
 
-std::filesystem::path corpus_folder() {
-    std::string source = __FILE__;
-#ifdef _WIN32
-    // Under Wine the build machine's root is drive Z:.
-    if (!source.empty() && source[0] == '/') source = "Z:" + source;
-#endif
-    return std::filesystem::path(source).parent_path() / ".." / ".." / ".." / "shared" / "corpus" / "mail-parser";
-}
-
 // The integer after "key": within the text that follows `from`.
 long json_number(const std::string& json, size_t from, const std::string& key) {
     size_t at = json.find("\"" + key + "\": ", from);

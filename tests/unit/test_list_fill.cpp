@@ -69,9 +69,9 @@ TEST_F(ListFillTest, FirstFillWritesTheMirrorInNumberOrder) {
     EXPECT_EQ(rows[2].substr(0, 12), "5 0 1 | Cy |");
     EXPECT_NE(rows[0].find(" | first | 2026-12-05 09:07:03 -0500 |  | "), std::string::npos) << rows[0];
     EXPECT_EQ(mirror(),
-              "mm1.eml\tAnn\tme@example.test\tfirst\t2026-12-05 09:07:03 -0500\t0\t0\t0\t  \r\n"
-              "mm2.eml\tbob@example.test\tme@example.test\tsecond\t2026-12-05 09:07:03 -0500\t1\t1\t0\t  \r\n"
-              "mm5.eml\tCy\tme@example.test\tfifth\t2026-12-05 09:07:03 -0500\t0\t1\t0\t  \r\n");
+              "mm1.eml\tAnn\tme@example.test\tfirst\t2026-12-05 09:07:03 -0500\t0\t0\t0\tutf-8\t  \r\n"
+              "mm2.eml\tbob@example.test\tme@example.test\tsecond\t2026-12-05 09:07:03 -0500\t1\t1\t0\tutf-8\t  \r\n"
+              "mm5.eml\tCy\tme@example.test\tfifth\t2026-12-05 09:07:03 -0500\t0\t1\t0\tutf-8\t  \r\n");
     EXPECT_EQ(list_incomplete.load(), 0);
     EXPECT_EQ(list_filling.load(), 0);
 }
@@ -98,7 +98,7 @@ TEST_F(ListFillTest, RefreshRewritesOneLineAndADroppedLineIsFoundMissing) {
     EXPECT_EQ(mirror_refresh(&m, "maildir\\inbox\\mm2.eml"), 0);
     std::string lines = mirror();
     EXPECT_EQ(lines.substr(lines.find("mm2.eml")),
-              "mm2.eml\tb@example.test\tme@example.test\ttwo, marked\t2026-12-05 09:07:03 -0500\t1\t1\t0\t\r\n");
+              "mm2.eml\tb@example.test\tme@example.test\ttwo, marked\t2026-12-05 09:07:03 -0500\t1\t1\t0\tutf-8\t\r\n");
     std::vector<std::string> rows = fill();
     EXPECT_EQ(rows[1].substr(0, 6), "2 1 1 ");
     EXPECT_TRUE(ui.boxes.empty());
@@ -141,7 +141,7 @@ TEST_F(ListFillTest, MirrorLinesOutOfOrderExtraOrWithoutTheirEndNeedNoRebuild) {
     message(4, "d@example.test", "four");
     message(5, "e@example.test", "five");
     auto line = [](int n, const std::string& from) {
-        return "mm" + std::to_string(n) + ".eml\t" + from + "\tto\tsubject " + std::to_string(n) + "\tdate\t0\t1\t0\t";
+        return "mm" + std::to_string(n) + ".eml\t" + from + "\tto\tsubject " + std::to_string(n) + "\tdate\t0\t1\t0\tutf-8\t";
     };
     // A line before mm1's that is for no message, one for a message no
     // longer there, and a last line without its line end (a write cut short).
@@ -156,6 +156,35 @@ TEST_F(ListFillTest, MirrorLinesOutOfOrderExtraOrWithoutTheirEndNeedNoRebuild) {
     // mm5's line starts a line of its own, so the next fill finds it.
     std::string lines = mirror();
     EXPECT_NE(lines.find(line(4, "D") + "\r\nmm5.eml\te@example.test\t"), std::string::npos) << lines;
+    EXPECT_EQ(fill(), rows);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+// Lines written before texts were decoded hold the header's raw text and
+// have no ninth field: their rows come from the messages, without the
+// rebuild box, and the lines are replaced, so the next fill reads them.
+TEST_F(ListFillTest, LinesOfRawTextAreSummarisedAfreshAndReplaced) {
+    message(1, "=?utf-8?B?0JjQstCw0L0=?= <ivan@example.test>", "=?utf-8?B?0J/RgNC40LLQtdGC?=", "X-ZMMark: TRUE\r\n");
+    message(2, "b@example.test", "plain");
+    message(3, "c@example.test", "=?iso-8859-7?Q?=C3=E5=E9=DC?=");
+    write_file(folder_ / "maildir/inbox/mirror.dat",
+               "mm1.eml\t=?utf-8?B?0JjQstCw0L0=?=\tme@example.test\t=?utf-8?B?0J/RgNC40LLQtdGC?=\tdate\t0\t1\t0\t  \r\n"
+               "mm2.eml\tb@example.test\tme@example.test\tplain\tdate\t0\t1\t0\t\r\n");
+    std::vector<std::string> rows = fill();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].find("1 1 1 | \xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD | me@example.test | "
+                           "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 | 2026"),
+              0u) << rows[0];
+    EXPECT_EQ(rows[2].find("3 0 1 | c@example.test | me@example.test | \xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC | "), 0u)
+        << rows[2];
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(mirror(),
+              "mm1.eml\t\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\tme@example.test\t\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\t"
+              "2026-12-05 09:07:03 -0500\t1\t1\t0\tutf-8\t\r\n"
+              "mm2.eml\tb@example.test\tme@example.test\tplain\t2026-12-05 09:07:03 -0500\t0\t1\t0\tutf-8\t\r\n"
+              "mm3.eml\tc@example.test\tme@example.test\t\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC\t2026-12-05 09:07:03 -0500\t0\t1\t0\tutf-8\t  \r\n");
+    // The next fill takes the rows from the mirror.
+    message(2, "b@example.test", "changed");
     EXPECT_EQ(fill(), rows);
     EXPECT_TRUE(ui.boxes.empty());
 }

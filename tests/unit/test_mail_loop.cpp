@@ -22,7 +22,9 @@
 #include "store/built_messages.h"
 #include "format/message_display.h"
 #include "format/password_key.h"
+#include "format/address_list.h"
 #include "store/busy_folders.h"
+#include "store/list_mirror.h"
 #include "store/message_summary.h"
 #include "tests/unit/builder_fixture.h"
 #include "tests/unit/real_servers.h"
@@ -446,6 +448,71 @@ TEST_F(MailLoopTest, ConnectionCutMidMessageKeepsEveryMessageOnTheServer) {
     for (int i = 0; i < 3; i++) arrived.insert(stored("mm" + std::to_string(i + 1) + ".eml"));
     EXPECT_EQ(arrived, as_received(messages));
     EXPECT_EQ(mailbox_count("bob"), 0u);
+}
+
+// Texts beyond ASCII through exim and dovecot: a letter written in UTF-8 by
+// the builder, and a message whose header is written as other programs
+// write theirs; the list's mirror and the extracted names hold what was
+// written.
+TEST_F(MailLoopTest, TextsBeyondAsciiArriveAsTheyWereWritten) {
+    REQUIRE_REAL_SERVERS();
+    account(smtp_server(), pop3_server(), ACCOUNT_SMTP_AUTH | ACCOUNT_DELETE_FROM_SERVER);
+    const std::string token = unique_token("words");
+    const std::string subject = "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82 " + token + " \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+    ComposeFields f = fields(u"Hello");
+    f.server = account_field(0, ACCOUNT_SMTP_SERVER);
+    f.from = "\"J\xC3\xBCrgen M\xC3\xBCller\" <alice@example.test>";
+    f.to = "\"\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\" <bob@example.test>";
+    f.subject = subject.c_str();
+    write_file(folder_ / "temp" / "attachment77_0.tmp", "X-ZMAttachment: Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC.txt\r\nYWJj");
+    f.attachment_count = 1;
+    ASSERT_EQ(build_into_folder(&f, "maildir\\outbox", false, nullptr), 0);
+    // Another program's header behind the private fields Send Queued reads.
+    std::string built = read_file(folder_ / "maildir/outbox/mm1.eml");
+    std::string private_fields = built.substr(0, built.find("From: "));
+    write_file(folder_ / "maildir/outbox/mm2.eml",
+               private_fields +
+                   "From: =?koi8-r?B?8NLJ18XU?= <ivan@example.ru>\r\nTo: bob@example.test\r\n"
+                   "Subject: =?iso-8859-7?Q?=C3=E5=E9=DC_?=\r\n =?ISO-8859-7?q?=F3=EF=F5?= " + token + "-2\r\n"
+                   "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n"
+                   "--b1\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nbody\r\n"
+                   "--b1\r\nContent-Type: application/octet-stream; name=\"=?utf-8?Q?caf=C3=A9?= menu.txt\"\r\n"
+                   "Content-Disposition: attachment;\r\n filename*0*=utf-8''caf%C3%A9%20;\r\n filename*1*=menu.txt\r\n"
+                   "Content-Transfer-Encoding: base64\r\n\r\nYWJj\r\n--b1--\r\n");
+    send_all();
+    ASSERT_TRUE(wait_for_mailbox("bob", 2));
+    EXPECT_EQ(receive(), 2) << last_receive_;
+
+    // The inbox's list mirror, as a fill makes it.
+    ListMirror mirror;
+    mirror_open(&mirror, "maildir\\inbox");
+    MessageSummary* summary = summary_new();
+    Array* recipients = array_new(address_field_capacity);
+    for (const std::string& name : files_in(folder_ / "maildir/inbox"))
+        EXPECT_EQ(mirror_lookup(&mirror, ("maildir\\inbox\\" + name).c_str(), summary, recipients), 0);
+    mirror_close(&mirror);
+    delete_arrays(recipients);
+    summary_delete(summary);
+    std::string lines = read_file(folder_ / "maildir/inbox/mirror.dat");
+    EXPECT_NE(lines.find("\tJ\xC3\xBCrgen M\xC3\xBCller\t\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD <bob@example.test>\t" + subject + "\t"),
+              std::string::npos) << lines;
+    EXPECT_NE(lines.find("\t\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\tbob@example.test\t"
+                         "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC \xCF\x83\xCE\xBF\xCF\x85 " + token + "-2\t"),
+              std::string::npos) << lines;
+    fs::remove(folder_ / "maildir/inbox/mirror.dat");  // it holds the tokens too
+
+    // The attachments as extracted, their names in the system's code page
+    // (windows-1252 here) on the attachments line.
+    for (const auto& [holding, shown] : {std::pair{std::string("Gr%C3%B6%C3%9Fe"), std::string("Gr\xF6\xDF" "e_\x80.txt  ")},
+                                         std::pair{token + "-2", std::string("caf\xE9_menu.txt  ")}}) {
+        std::string name = file_holding(holding);
+        ASSERT_FALSE(name.empty()) << holding;
+        Line line;
+        AttachmentLine sink{line_clear, line_append, &line};
+        EXPECT_EQ(extract_attachments(("maildir\\inbox\\" + name).c_str(), extraction_window, &sink), 1);
+        EXPECT_EQ(line.text, shown);
+        EXPECT_EQ(read_file(folder_ / "temp" / "5exatt1.dat"), "abc");
+    }
 }
 
 }  // namespace

@@ -256,7 +256,7 @@ TEST_F(MessageCommandsTest, ReadingAnUnreadMessageRemovesItsLineAndRewritesItsMi
     EXPECT_EQ(read_file(file("inbox", 1)), message(1));
     std::string mirror = mirror_text();
     EXPECT_EQ(mirror.substr(0, mirror.find("\r\n") + 2),
-              "mm1.eml\tsender1@example.test\tme@example.test\tnumber 1\tunknown\t0\t1\t0\t\r\n");
+              "mm1.eml\tsender1@example.test\tme@example.test\tnumber 1\tunknown\t0\t1\t0\tutf-8\t\r\n");
 
     // A message already read is left as it is.
     fs::file_time_type before = fs::last_write_time(file("inbox", 2));

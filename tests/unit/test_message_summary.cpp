@@ -79,6 +79,56 @@ TEST_F(SummaryTest, UnreadableFilesAndHeaders) {
     EXPECT_EQ(read(""), SUMMARY_OK);
 }
 
+TEST_F(SummaryTest, EncodedAndFoldedTextsAreReadDecoded) {
+    EXPECT_EQ(read("From: =?koi8-r?B?8NLJ18XU?= <ivan@example.ru>\r\n"
+                   "To: =?utf-8?Q?J=C3=BCrgen?= <j@example.de>,\r\n \"=?iso-8859-7?Q?=C3=E5=E9=DC?=\" <g@example.gr>\r\n"
+                   "Cc: =?shift_jis?B?k/qWe4zq?= <n@example.jp>\r\n"
+                   "Subject: =?UTF-8?B?0J/RgNC40LLQtdGCLCA=?=\r\n =?UTF-8?B?0LzQuNGAIQ==?= and\r\n\tmore\r\n\r\n"),
+              SUMMARY_OK);
+    EXPECT_STREQ(summary->subject->text, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80! and more");
+    EXPECT_STREQ(summary->from_name->text, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+    EXPECT_STREQ(summary->from_address->text, "ivan@example.ru");
+    // The new-mail command's FROM: the value as received.
+    EXPECT_STREQ(summary->from->text, "=?koi8-r?B?8NLJ18XU?= <ivan@example.ru>");
+    EXPECT_EQ(recipient(0), "J\xC3\xBCrgen <j@example.de>");
+    EXPECT_EQ(recipient(1), " \"\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC\" <g@example.gr>");
+    EXPECT_EQ(recipient(2), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E <n@example.jp>");
+
+    // 8-bit text as older programs wrote it: UTF-8 when it is, else the
+    // system's code page; a TAB or a decoded line break becomes a blank.
+    read("From: \"Fran\xE7ois\" <f@example.fr>\r\nSubject: Gr\xC3\xBC\xC3\x9F" "e\ta=?utf-8?Q?=0D=0Ab?=\r\n\r\n");
+    EXPECT_STREQ(summary->from_name->text, "Fran\xC3\xA7ois");
+    EXPECT_STREQ(summary->subject->text, "Gr\xC3\xBC\xC3\x9F" "e a  b");
+}
+
+TEST_F(SummaryTest, LongTextsAreCutAfterDecodingAtACharacter) {
+    // 156 Cyrillic characters in 312 bytes, as six encoded lines.
+    std::string words;
+    for (int i = 0; i < 6; i++) words += "=?utf-8?B?0JDQkdCS0JPQlNCV0JbQl9CY0JnQmtCb0JzQndCe0J/QoNCh0KLQo9Ck0KXQptCn0KjQqQ==?=\r\n ";
+    read("From: \"" + words + "\" <a@example.org>\r\nSubject: " + words + "end\r\n\r\n");
+    std::string alphabet = "\xD0\x90\xD0\x91\xD0\x92\xD0\x93\xD0\x94\xD0\x95\xD0\x96\xD0\x97\xD0\x98\xD0\x99\xD0\x9A"
+                           "\xD0\x9B\xD0\x9C\xD0\x9D\xD0\x9E\xD0\x9F\xD0\xA0\xD0\xA1\xD0\xA2\xD0\xA3\xD0\xA4\xD0\xA5"
+                           "\xD0\xA6\xD0\xA7\xD0\xA8\xD0\xA9";
+    std::string all;
+    for (int i = 0; i < 6; i++) all += alphabet;
+    // 99 characters of the subject (198 bytes), 124 of the name.
+    EXPECT_EQ(std::string(summary->subject->text), all.substr(0, 198));
+    EXPECT_EQ(std::string(summary->from_name->text), all.substr(0, 248));
+    // ASCII subjects keep to 99 characters as before.
+    read("Subject: " + std::string(120, 's') + "\r\n\r\n");
+    EXPECT_EQ(std::string(summary->subject->text), std::string(99, 's'));
+}
+
+TEST_F(SummaryTest, FieldsCountOnlyAtTheStartOfAHeaderLine) {
+    read("X-Original-From: someone@example.test\r\nX-Subject: not this\r\nFrom: a@example.test\r\n\r\n"
+         "Subject: in the body\r\n");
+    EXPECT_STREQ(summary->from->text, "a@example.test");
+    EXPECT_STREQ(summary->subject->text, "");
+    read("from:b@example.test\r\nSUBJECT:tight\r\n\r\n");
+    EXPECT_STREQ(summary->from_address->text, "b@example.test");
+    EXPECT_STREQ(summary->subject->text, "tight");
+}
+
 TEST_F(SummaryTest, ForwardedHeadersInTheBodyAreNotRecipients) {
     EXPECT_EQ(read("From: a@example.test\r\nSubject: Fwd\r\n\r\n> To: someone@example.test\r\n"), SUMMARY_OK);
     EXPECT_EQ(recipient(0), "");

@@ -1,3 +1,7 @@
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -228,6 +232,42 @@ TEST_F(Pop3Test, NewMailCommandSeesTheStoredFile) {
     std::string seen = read_file(folder_ / "seen.txt");
     while (!seen.empty() && (seen.back() == '\n' || seen.back() == '\r' || seen.back() == ' ')) seen.pop_back();
     EXPECT_EQ(seen, "maildir\\inbox\\mm1.eml|hello there|Jane Doe");
+    array_clear(app.new_mail_command);
+}
+
+// The command sees the subject, the name and the recipients decoded, every
+// character of them, and FROM as it came.
+TEST_F(Pop3Test, NewMailCommandGetsDecodedTextsAndTheRawSender) {
+#ifdef _WIN32
+    // The variables are set on this process through the wide call, where
+    // the test reads them back whole (cmd would write them in a code page).
+    array_copy(app.new_mail_command, "cmd /c exit");
+#else
+    array_copy(app.new_mail_command, "printf '%s|%s|%s|%s' \"$SUBJECT\" \"$NAME\" \"$TO\" \"$FROM\" > seen.txt");
+#endif
+    ScriptedPeer peer({peer_receive("retr 1\r\n"),
+                       peer_send("+OK\r\nFrom: =?utf-8?B?0JjQstCw0L0=?= <ivan@example.ru>\r\n"
+                                 "To: =?iso-8859-7?Q?=C3=E5=E9=DC?= <g@example.gr>\r\n"
+                                 "Subject: =?shift_jis?B?k/qWe4zq?=\r\n\r\nx\r\n.\r\n")});
+    s = peer.connect_client();
+    int stored = 0;
+    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
+    sys_socket_close(s);
+#ifdef _WIN32
+    auto variable = [](const wchar_t* name) {
+        wchar_t value[200] = {};
+        GetEnvironmentVariableW(name, value, 200);
+        return std::wstring(value);
+    };
+    EXPECT_EQ(variable(L"SUBJECT"), L"\u65e5\u672c\u8a9e");
+    EXPECT_EQ(variable(L"NAME"), L"\u0418\u0432\u0430\u043d");
+    EXPECT_EQ(variable(L"TO"), L"\u0393\u03b5\u03b9\u03ac <g@example.gr>");
+    EXPECT_EQ(variable(L"FROM"), L"=?utf-8?B?0JjQstCw0L0=?= <ivan@example.ru>");
+#else
+    EXPECT_EQ(read_file(folder_ / "seen.txt"),
+              "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E|\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD|"
+              "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC <g@example.gr>|=?utf-8?B?0JjQstCw0L0=?= <ivan@example.ru>");
+#endif
     array_clear(app.new_mail_command);
 }
 

@@ -153,6 +153,21 @@ std::string read_file(const std::filesystem::path& path) {
     return bytes.str();
 }
 
+std::filesystem::path corpus_folder() {
+    std::string source = __FILE__;
+#ifdef _WIN32
+    // Under Wine the build machine's root is drive Z:.
+    if (!source.empty() && source[0] == '/') source = "Z:" + source;
+#endif
+    std::filesystem::path root = std::filesystem::path(source).parent_path() / ".." / "..";
+    std::filesystem::path corpus = root / ".." / "shared" / "corpus" / "mail-parser";
+    if (!std::filesystem::exists(corpus)) {
+        std::filesystem::path outer = root / ".." / ".." / "shared" / "corpus" / "mail-parser";
+        if (std::filesystem::exists(outer)) corpus = outer;
+    }
+    return corpus;
+}
+
 void write_file(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

@@ -66,6 +66,12 @@ protected:
 };
 
 std::string read_file(const std::filesystem::path& path);
+
+// The public message corpus (shared/corpus/mail-parser beside the
+// repository, or beside the folder of the worktree it is), read in place and
+// never copied into the repository; a path that does not exist when there is
+// none, for the tests to skip.
+std::filesystem::path corpus_folder();
 void write_file(const std::filesystem::path& path, const std::string& bytes);
 
 // Gives the settings a menu holding the items whose check marks are options

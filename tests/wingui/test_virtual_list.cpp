@@ -82,7 +82,7 @@ class VirtualListTest : public WindowTest {
 
 TEST_F(VirtualListTest, TextsComeFromTheProgramInEitherCharacterSetAndCut) {
     add("Zoe", "Plans");
-    add("Gr\xfc\xdf" "e", "a long subject line");
+    add("Gr\xC3\xBC\xC3\x9F" "e", "a long subject line");
     list_set_row_count(list, 2);
     EXPECT_EQ(list_row_count(list), 2);
     EXPECT_EQ(cell_a(0, 0), "Zoe");
@@ -91,6 +91,38 @@ TEST_F(VirtualListTest, TextsComeFromTheProgramInEitherCharacterSetAndCut) {
     EXPECT_EQ(cell_w(0, 1), L"Plans");
     EXPECT_EQ(cell_w(1, 0), L"Gr\u00fc\u00dfe");
     EXPECT_EQ(cell_a(2, 0), "");  // beyond the rows: nothing
+    EXPECT_EQ(cell_a(1, 0), "Gr\xFC\xDF" "e");  // in the system's code page
+}
+
+// The rows' UTF-8 reaches the list whole only when it asks in UTF-16.
+TEST_F(VirtualListTest, TextsOfAnyScriptThroughTheWideMessages) {
+    const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    add(japanese, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 " + emoji);
+    add("\xC3\x89lodie", "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC");
+    list_set_row_count(list, 2);
+    // Asked in the code page, the list has "?" for what it lacks.
+    EXPECT_EQ(cell_w(0, 0), L"???");
+    list_use_wide_texts(list);
+    EXPECT_EQ(cell_w(0, 0), L"\u65e5\u672c\u8a9e");
+    EXPECT_EQ(cell_w(0, 1), L"\u041f\u0440\u0438\u0432\u0435\u0442 \U0001F600");
+    EXPECT_EQ(cell_w(1, 1), L"\u0393\u03b5\u03b9\u03ac");
+    EXPECT_EQ(cell_a(1, 0), "\xC9lodie");
+    // Cut to the room given, never between the two halves of a character.
+    wchar_t text[9] = {};
+    LVITEMW cell{};
+    cell.iSubItem = 1;
+    cell.pszText = text;
+    cell.cchTextMax = 9;
+    SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&cell));
+    EXPECT_EQ(std::wstring(text), L"\u041f\u0440\u0438\u0432\u0435\u0442 ");
+    // Typing finds rows letter case aside, beyond ASCII too.
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARTIAL | LVFI_STRING | LVFI_WRAP;
+    find.psz = L"\u00e9l";
+    EXPECT_EQ(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)), 1);
+    find.psz = L"\u65e5\u672c";
+    EXPECT_EQ(SendMessageW(list, LVM_FINDITEMW, 1, reinterpret_cast<LPARAM>(&find)), 0);
 }
 
 TEST_F(VirtualListTest, SelectionStaysWithRowIndexesAndFollowsADeletedRow) {
