@@ -10,7 +10,7 @@ import threading
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, values, winpath  # noqa: E402
 
 MAIN = "Zenth Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "5000"]
@@ -211,11 +211,22 @@ class Viewer(ClientTest):
         self.write("maildir/inbox/mm1.eml", message(b"With files", mixed,
                                                     content_type=b"multipart/mixed; boundary=b2"))
         self.write("maildir/inbox/mm2.eml", message(b"No files", b"Nothing here.\r\n"))
-        out = self.run_client("", *LISTED, "click-row", MAIN, "303", "0", "double",
+        saved = os.path.join(self.folder, "saved notes.txt")
+        out = self.run_client("", "any-process", *LISTED, "click-row", MAIN, "303", "0", "double",
                               "wait-text", MAIN, "348", "b.dat", "10000",
+                              # The caret on the first name (EM_SETSEL 0, 0), then "Save" and "Open".
+                              "send-message", MAIN, "348", "177", "command", MAIN, "270",
+                              "file-name", "Save Attachment", winpath(saved), "no-window", "Save Attachment", "10000",
+                              "sleep", "500", "command", MAIN, "260", "sleep", "3000",
+                              "kill-process", "notepad.exe",
                               "click-row", MAIN, "303", "1", "left", "command", MAIN, "203", "sleep", "1500",
                               "text", MAIN, "348", *CLOSE_AND_EXIT)
-        self.assertEqual(values(out, "TEXT"), ["my_notes.txt  b.dat  ", ""])
+        self.assertEqual(values(out, "TEXT")[-1], "")
+        self.assertIn("my_notes.txt  b.dat  ", values(out, "TEXT")[0])
+        with open(saved, "rb") as f:
+            self.assertEqual(f.read(), b"Notes inside.")
+        # "Open" hands the shell a copy under the attachment's own name.
+        self.assertEqual(self.read("temp/my_notes.txt"), b"Notes inside.")
         # The first name's file holds the attachment decoded.
         extracted = [n for n in os.listdir(self.path("temp")) if n.endswith("exatt1.dat")]
         self.assertEqual([self.read(os.path.join("temp", n)) for n in extracted], [b"Notes inside."])
