@@ -108,7 +108,7 @@ struct ForwardJob {
 };
 
 // On a worker: the new window and the message's text and attachments.
-void forward_worker(void* argument) {
+void forward_selection(void* argument) {
     auto* job = static_cast<ForwardJob*>(argument);
     HWND send_window = new_send_window(job->main_window);
     if (send_window) {
@@ -130,7 +130,7 @@ void forward(HWND window, int) {
     Array* path = array_new(message_path_capacity);
     if (selected_message(window, path) >= 0) {
         auto* job = new ForwardJob{window, path->text};
-        if (start_thread(forward_worker, job) == -1) {
+        if (start_thread(forward_selection, job) == -1) {
             delete job;
             show_message("Could not start thread.");
         }

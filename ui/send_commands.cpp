@@ -68,7 +68,7 @@ void send_now(HWND window, SendWindow* state, LPARAM) {
 // afterwards.
 void print_composed(HWND window, SendWindow* state, LPARAM) {
     SendFields fields;
-    read_send_fields(window, state, &fields);
+    read_compose_fields(window, state, &fields);
     Array* scratch = array_new(100);
     temp_file_name(scratch, "printer", fields.fields.window_number);
     if (build_message_file(&fields.fields, scratch->text, true) == 0) {
@@ -105,7 +105,7 @@ void fill_from(HWND window, SendWindow* state, LPARAM argument) {
     set_send_title(state);
 }
 
-void unindent(HWND window, SendWindow*, LPARAM) {
+void unindent_editor(HWND window, SendWindow*, LPARAM) {
     std::wstring text = window_text_wide(editor_of(window));
     std::u16string plain = unindent_text(std::u16string(text.begin(), text.end()));
     set_pane_text(editor_of(window), wide_to_utf8(std::wstring(plain.begin(), plain.end())));
@@ -224,7 +224,7 @@ const Row rows[] = {
     {SEND_DELETE, erase},           {SEND_SELECT_ALL, select_all},
     {SEND_LOAD_FILE, load_named},   {SEND_PRINT, print_composed},
     {SEND_ADDRESS_BOOK, open_book}, {SEND_FILL, fill_from},
-    {SEND_UNINDENT, unindent},      {SEND_ENCRYPT, toggle_encryption},
+    {SEND_UNINDENT, unindent_editor},      {SEND_ENCRYPT, toggle_encryption},
 };
 
 }  // namespace

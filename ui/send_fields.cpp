@@ -74,7 +74,7 @@ void clear_attachment_names(void* context) { set_control_text(static_cast<HWND>(
 
 AttachmentLine send_attachment_line(HWND window) { return AttachmentLine{clear_attachment_names, append_attachment_name, window}; }
 
-void read_send_fields(HWND window, const SendWindow* state, SendFields* out) {
+void read_compose_fields(HWND window, const SendWindow* state, SendFields* out) {
     out->server = field_text(window, IDC_SEND_SERVER);
     out->from = field_text(window, IDC_SEND_FROM);
     out->to = field_text(window, IDC_SEND_TO);
@@ -168,7 +168,7 @@ bool save_message(HWND window, SendWindow* state, const char* path, bool confirm
         return false;
     }
     SendFields fields;
-    read_send_fields(window, state, &fields);
+    read_compose_fields(window, state, &fields);
     bool saved = build_message_file(&fields.fields, chosen->text, true) == 0;
     if (saved) {
         remember_file(state, chosen->text);
@@ -180,7 +180,7 @@ bool save_message(HWND window, SendWindow* state, const char* path, bool confirm
 
 bool save_into_folder(HWND window, SendWindow* state, const char* folder) {
     SendFields fields;
-    read_send_fields(window, state, &fields);
+    read_compose_fields(window, state, &fields);
     Array* scratch = array_new(100);
     Array* placed = array_new(1100);
     temp_file_name(scratch, "stored", fields.fields.window_number);

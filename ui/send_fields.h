@@ -21,7 +21,7 @@ struct SendFields {
 // Copies every field of the window (texts as UTF-8, the editor's text as
 // UTF-16, the check marks, the account and the attachment count) into
 // `out`, whose ComposeFields then point into it.
-void read_send_fields(HWND window, const SendWindow* state, SendFields* out);
+void read_compose_fields(HWND window, const SendWindow* state, SendFields* out);
 
 // The window's attachments line (229) as the attachment walks fill it.
 AttachmentLine send_attachment_line(HWND window);

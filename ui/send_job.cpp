@@ -57,7 +57,7 @@ void send_worker(void* argument) {
 
 void start_send(HWND window, SendWindow* state) {
     auto* job = new SendJob{window, state, {}};
-    read_send_fields(window, state, &job->fields);
+    read_compose_fields(window, state, &job->fields);
     // The copy points into itself, never into the window.
     job->fields.compose_text.units = job->fields.text.data();
     job->fields.fields.text_source = &job->fields.compose_text;

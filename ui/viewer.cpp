@@ -102,7 +102,7 @@ void show_in_preview(HWND window, int command) {
     show_in_pane(window, command);
 }
 
-void details(HWND window, int) {
+void show_details(HWND window) {
     Array* path = array_new(message_path_capacity);
     int row = selected_message(window, path);
     std::string lines;
@@ -121,6 +121,8 @@ void details(HWND window, int) {
     show_pane(pane);
     append_pane_text(set_pane_text(control(window, IDC_PREVIEW), std::string()), lines);
 }
+
+void details(HWND window, int) { show_details(window); }
 
 void open_preview_link(HWND window, ENLINK* link) {
     // A click, not the mouse passing over it; and only what a browser or a

@@ -5,3 +5,5 @@
 
 // Keeps the browser view where the preview pane is.
 void place_main_browser(HWND window, int x, int y, int width, int height);
+// "Details" (338): the lines about the selected message in the preview.
+void show_details(HWND window);

@@ -1,4 +1,4 @@
-// A send window made in this process: what read_send_fields takes from its
+// A send window made in this process: what read_compose_fields takes from its
 // controls, the editor's text written as a file, and the window's slot.
 #include <windows.h>
 
@@ -57,7 +57,7 @@ TEST_F(SendWindowTest, FieldsAreReadWholeAsUtf8) {
     check_menu_item(GetMenu(send), SEND_SAVE_SENT, true);
     check_menu_item(GetMenu(send), SEND_USE_BCC, false);
     SendFields fields;
-    read_send_fields(send, send_window_of(send), &fields);
+    read_compose_fields(send, send_window_of(send), &fields);
     EXPECT_STREQ(fields.fields.server, "smtp.example.test:25");
     EXPECT_STREQ(fields.fields.from, "\"Zo\xC3\xAB\" <zoe@example.test>");
     // Not cut at a field's first limit: all 200 recipients.
