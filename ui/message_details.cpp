@@ -100,7 +100,8 @@ int message_details(const char* path, int row, std::string* lines) {
 
 std::string header_block(MessageSummary* summary, bool original) {
     std::string block = original ? "\r\n----- Original Message -----\r\n" : "";
-    add(&block, "From: ", utf8_prefix(raw_header_text_to_utf8(summary->from->text), 1000));
+    // The summary keeps the sender's text as written: its words decoded here.
+    add(&block, "From: ", utf8_prefix(decode_header_text(summary->from->text), 1000));
     add(&block, "To: ", utf8_prefix(recipients_text(summary), 1000));
     add(&block, "Sent: ", utf8_prefix(raw_header_text_to_utf8(summary->date->text), 1000));
     add(&block, "Subject: ", utf8_prefix(raw_header_text_to_utf8(summary->subject->text), 1000));

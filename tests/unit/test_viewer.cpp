@@ -152,6 +152,11 @@ TEST_F(DetailsTest, HeaderBlock) {
               "From: \"Jane Doe\" <jane@example.org>\r\nTo: a@example.test, b@example.test\r\n"
               "Sent: 2026-12-05 09:07:03 -0500\r\nSubject: Lunch\r\n\r\n");
     EXPECT_EQ(header_block(summary, true).substr(0, 32), "\r\n----- Original Message -----\r\n");
+    // An encoded sender is shown decoded.
+    ASSERT_EQ(read_summary(0, summary, message(crlf("From: =?utf-8?B?0JjQstCw0L0=?= <ivan@example.test>\n"
+                                                    "Subject: x\n\nBody.\n"))),
+              SUMMARY_OK);
+    EXPECT_EQ(header_block(summary, false).substr(0, 36), "From: \xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD <ivan@example.test>\r\n");
     summary_delete(summary);
 }
 
