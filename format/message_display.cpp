@@ -87,10 +87,10 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
     if (extract_text_part(path->text, extract->text, html_first ? app.html_first : app.plain_first, list)) {
         const char* type = list->type->text;
         bool html = begins_nocase(type, "text/html");
-        // A text-only target (a compose editor, the print control) takes an
-        // HTML part too: it gets the HTML converted below, where refusing it
-        // left a reply or forward of an HTML-only message empty.
-        bool rejected = (request->force == DISPLAY_FORCE_HTML && !html) ||
+        // A compose editor takes an HTML part too, converted below: refusing
+        // it left a reply or forward of an HTML-only message empty.
+        bool rejected = (request->text_only && html && !request->html_as_text) ||
+                        (request->force == DISPLAY_FORCE_HTML && !html) ||
                         (request->force == DISPLAY_FORCE_TEXT && !begins_nocase(type, "text/plai"));
         if (!rejected) {
             array_copy(result->type, type);

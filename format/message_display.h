@@ -14,8 +14,12 @@ struct DisplayRequest {
     WindowRef status_window = nullptr;    // the main window, whose status field hears of code pages
     int force = DISPLAY_AS_SET;
     // The compose editor and the print control: text first, never the HTML
-    // view; a message whose only text is HTML gives it converted to text.
+    // view. An HTML part is refused (printing counts the message as not
+    // printable) unless `html_as_text`: the compose editor takes it
+    // converted, so that a reply or forward of an HTML-only message keeps
+    // its text.
     bool text_only = false;
+    bool html_as_text = false;
     bool quote = false;      // end the decoding with quote marks (replies)
     // The window has no working HTML view: its HTML is shown as text, the
     // part chosen as under "Never show HTML" unless HTML is forced, and the

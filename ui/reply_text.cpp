@@ -100,6 +100,7 @@ int prepare_editor_text(const char* message_path, WindowRef window, WindowRef st
     request.window = window;
     request.status_window = status_window;
     request.text_only = true;
+    request.html_as_text = true;
     request.quote = quote;
     DisplayResult result;
     display_result_init(&result);

@@ -144,6 +144,7 @@ bool load_message(HWND window, SendWindow* state, const char* path) {
     request.path = path;
     request.window = window;
     request.text_only = true;
+    request.html_as_text = true;
     DisplayResult result;
     display_result_init(&result);
     HWND editor = control(window, IDC_SEND_EDITOR);

@@ -63,7 +63,7 @@ protected:
         ASSERT_EQ(load_message_key(), 0);
     }
     int show(const std::string& bytes, DisplayResult* result, int force = DISPLAY_AS_SET, bool text_only = false,
-             bool quote = false) {
+             bool quote = false, bool html_as_text = false) {
         message(bytes);
         DisplayRequest request;
         request.path = "m.eml";
@@ -72,6 +72,7 @@ protected:
         request.force = force;
         request.text_only = text_only;
         request.quote = quote;
+        request.html_as_text = html_as_text;
         return prepare_display(&request, result);
     }
 };
@@ -176,14 +177,16 @@ TEST_F(MimeDisplay, ForcedModesAndTextOnlyTargets) {
     EXPECT_EQ(show(html_only, &r, DISPLAY_FORCE_TEXT), -1);
     ASSERT_EQ(show(both, &r, DISPLAY_AS_SET, true, true), 0);
     EXPECT_EQ(read_file("temp/final77.tmp"), "> hello");
-    // A text-only target of a message whose only text is HTML gets it
-    // converted, never an empty text; quoted after the conversion.
-    ASSERT_EQ(show(html_only, &r, DISPLAY_AS_SET, true), 0);
+    // The print control refuses a message whose only text is HTML (it is
+    // "not printable"); a compose editor gets it converted, never an empty
+    // text, quoted after the conversion.
+    EXPECT_EQ(show(html_only, &r, DISPLAY_AS_SET, true), -1);
+    ASSERT_EQ(show(html_only, &r, DISPLAY_AS_SET, true, false, true), 0);
     EXPECT_FALSE(r.as_html);
     EXPECT_STREQ(r.shown_path->text, "temp\\htmltext77.tmp");
     EXPECT_EQ(read_file("temp/htmltext77.tmp"), "\r\n\r\ncaf\xE9 au lait ");
     EXPECT_EQ(r.code_page, 28592);
-    ASSERT_EQ(show(html_only, &r, DISPLAY_AS_SET, true, true), 0);
+    ASSERT_EQ(show(html_only, &r, DISPLAY_AS_SET, true, true, true), 0);
     EXPECT_STREQ(r.shown_path->text, "temp\\htmlquote77.tmp");
     EXPECT_EQ(read_file("temp/htmlquote77.tmp"), "> \r\n> \r\n> caf\xE9 au lait ");
 
