@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/file_replace.h"
+#include "core/file_reads.h"
 #include "core/sys_files.h"
 #include "store/durable_files.h"
 
@@ -29,16 +30,6 @@ uint64_t mailbox_hash(const char* server, const char* user) {
 std::string server_line(const UidlState* state) { return "Server: " + state->server + "\r\n"; }
 std::string user_line(const UidlState* state) { return "User: " + state->user + "\r\n"; }
 
-bool read_whole(const char* path, std::string* bytes) {
-    std::FILE* f = sys_fopen(path, "rb");
-    if (!f) return false;
-    char buffer[16384];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->append(buffer, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    return !failed;
-}
 
 // Writes the file anew, the naming lines and the ids, through a scratch
 // file that takes its place in one step.
@@ -104,7 +95,7 @@ int uidl_state_load(UidlState* state, const char* server, const char* user) {
     state->user = user;
     if (!sys_exists(state->path.c_str())) return 0;
     std::string bytes;
-    if (!read_whole(state->path.c_str(), &bytes)) {
+    if (!read_whole_file(state->path.c_str(), &bytes)) {
         state->foreign = true;
         return -1;
     }

@@ -13,7 +13,6 @@
 #include "format/encryption.h"
 #include "format/header_fields.h"
 #include "format/message_builder.h"
-#include "format/message_display.h"
 #include "format/message_text.h"
 #include "format/temp_files.h"
 #include "store/folder_numbers.h"
@@ -21,6 +20,7 @@
 #include "store/message_summary.h"
 #include "ui/file_dialog_uses.h"
 #include "ui/picker_bridge.h"
+#include "ui/reply_text.h"
 #include "ui/send_window_ids.h"
 #include "ui/text_loader.h"
 #include "wingui/controls.h"
@@ -140,19 +140,12 @@ bool load_message(HWND window, SendWindow* state, const char* path) {
     delete_arrays(value, joined);
     summary_delete(summary);
 
-    DisplayRequest request;
-    request.path = path;
-    request.window = window;
-    request.text_only = true;
-    request.html_as_text = true;
-    DisplayResult result;
-    display_result_init(&result);
+    EditorText text;
     HWND editor = control(window, IDC_SEND_EDITOR);
-    if (prepare_display(&request, &result) == 0)
-        load_text_file(editor, result.shown_path->text, result.code_page, std::string());
+    if (prepare_editor_text(path, window, nullptr, LEAD_NONE, false, &text) == 0)
+        load_text_file(editor, text.path.c_str(), text.code_page, std::string());
     else
         set_pane_text(editor, std::string());
-    display_result_release(&result);
     AttachmentLine line = send_attachment_line(window);
     clear_attachment_names(window);
     state->attachment_count = forward_attachments(path, window, &line, encrypted, nullptr);
