@@ -105,8 +105,10 @@ TEST_F(ReceiveJobTest, CheckAllAccountsStoresEveryMessageAndEmptiesTheDeletingAc
 }
 
 // dovecot's record of the user's next session to end after `from` in its
-// log: its counts of TOP, RETR and DELE ("top=0/0, retr=3/96, del=0/3").
-std::string session_counts(size_t from, const std::string& user) {
+// log: its counts of TOP, RETR and DELE ("top=0/0, retr=3/96, del=0/3"), and
+// where in the log that record ends. dovecot writes it a moment after the
+// client's QUIT, so it is waited for.
+std::string session_counts(size_t from, const std::string& user, size_t* after = nullptr) {
     const std::string who = "pop3(" + user + ")";
     for (int wait = 0; wait < 50; wait++) {
         std::string log = server_log("log/dovecot.log");
@@ -114,8 +116,10 @@ std::string session_counts(size_t from, const std::string& user) {
             size_t end = log.find('\n', at);
             std::string line = log.substr(at, end - at);
             size_t counts = line.find("top=");
-            if (line.find("Logged out") != std::string::npos && counts != std::string::npos)
+            if (line.find("Logged out") != std::string::npos && counts != std::string::npos) {
+                if (after) *after = end == std::string::npos ? log.size() : end + 1;
                 return line.substr(counts, line.find(", size") - counts);
+            }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -144,9 +148,12 @@ TEST_F(ReceiveJobTest, AKeptMailboxIsStoredOnce) {
     const std::string home = account("home", "alice", "alicepw", "maildir\\inbox", 0);
     write_file(folder_ / "accountdata.cfg", home);
     ASSERT_EQ(accounts_load(), 0);
+    size_t mark = server_log("log/dovecot.log").size();
     EXPECT_EQ(receive_job(nullptr, 0), 3) << ui.status_text();
+    // The second session's record comes after the first one's.
+    EXPECT_EQ(session_counts(mark, "alice", &mark).substr(0, 14), "top=0/0, retr=");
 
-    size_t mark = server_log("log/dovecot.log").size(), shown = ui.status_text().size();
+    size_t shown = ui.status_text().size();
     EXPECT_EQ(receive_job(nullptr, 0), 0);
     EXPECT_NE(ui.status_text().find("Found 3.\r\nAlready received: 3\r\nYou have no new mail.\r\n", shown),
               std::string::npos)
