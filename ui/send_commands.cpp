@@ -3,16 +3,15 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/file_reads.h"
 #include "core/settings.h"
 #include "core/shell_programs.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
 #include "format/attachment_files.h"
 #include "format/attachment_forward.h"
-#include "format/charsets.h"
 #include "format/unindent.h"
 #include "format/message_builder.h"
+#include "format/message_text.h"
 #include "format/temp_files.h"
 #include "ui/address_book_window.h"
 #include "ui/client_settings.h"
@@ -143,11 +142,12 @@ void remove_attachments(HWND window, SendWindow* state, LPARAM) {
 // A text file: UTF-8 when it is that, else the system's code page.
 void read_text(HWND window, SendWindow*, LPARAM) {
     Array* path = array_new(1100);
+    std::u16string text;
     if (pick_for_use(window, DIALOG_READ_MESSAGE, "", path) == 1) {
-        std::string bytes;
-        bool utf8 = read_whole_file(path->text, &bytes) && valid_utf8(bytes);
-        if (!load_text_file(editor_of(window), path->text, utf8 ? CP_UTF8 : CP_ACP, std::string()))
+        if (read_wide_text(path->text, &text) != 0)
             show_message("setmessagetext error");
+        else
+            set_pane_text(editor_of(window), wide_to_utf8(std::wstring(text.begin(), text.end())));
     }
     delete_arrays(path);
 }
@@ -167,12 +167,12 @@ void write_text(HWND window, SendWindow*, LPARAM) {
 void clear_text(HWND window, SendWindow*, LPARAM) { set_pane_text(editor_of(window), std::string()); }
 
 void custom_text(HWND window, SendWindow*, LPARAM) {
-    std::string bytes;
-    if (!read_whole_file("customtext.txt", &bytes)) {
+    std::u16string text;
+    if (read_wide_text("customtext.txt", &text) != 0) {
         show_message("Cannot find customtext.txt");
         return;
     }
-    std::wstring wide = valid_utf8(bytes) ? utf8_to_wide(bytes) : utf8_to_wide(raw_header_text_to_utf8(bytes));
+    std::wstring wide(text.begin(), text.end());
     SendMessageW(editor_of(window), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 

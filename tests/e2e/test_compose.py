@@ -217,6 +217,17 @@ class Compose(ClientTest):
                                "To: alice@example.test, dan@example.test,erin@example.test\r\n"
                                "Sent: 2026-12-07 10:00:00 +0000\r\nSubject: RE: Plans\r\n\r\nFriday?\r\n")
 
+    def test_custom_text_is_read_as_utf8_or_the_system_code_page(self):
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
+        out = self.run_client("", *LISTED, *NEW, "command", SEND, "234", "msgbox", "Zenth Mail", "5000",
+                              *close_send_window(), *CLOSE_AND_EXIT)
+        self.assertIn("Cannot find customtext.txt", values(out, "MSGBOX"))
+        for data in ("Gr\u00fc\u00dfe\r\n".encode("utf-8"), "Gr\u00fc\u00dfe\r\n".encode("cp1252")):
+            self.write("customtext.txt", data)
+            out = self.run_client("", *LISTED, *NEW, "command", SEND, "234", "sleep", "500",
+                                  "text-utf8", SEND, "208", *close_send_window(), *CLOSE_AND_EXIT)
+            self.assertEqual(bytes.fromhex(values(out, "UTF8")[0]).decode("utf-8"), "Gr\u00fc\u00dfe\r\n")
+
     def test_send_later_and_save_as_draft_put_files_in_their_folders(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Later one", "Text later.\r\n"),
