@@ -4,10 +4,6 @@
 
 #include "core/code_pages.h"
 
-bool sys_valid_code_page(int code_page) {
-    return code_page == 20127 || code_page == 65001 || (code_page >= 28591 && code_page <= 28599);
-}
-
 // The native builds stand in for a Western European Windows system.
 int sys_ansi_code_page() { return 1252; }
 
@@ -71,6 +67,9 @@ bool convert(const char* from, const char* to, std::string_view in, char missing
 }
 
 }  // namespace
+
+// A code page is installed here when iconv can convert it.
+bool sys_valid_code_page(int code_page) { return iconv_name(code_page) != nullptr; }
 
 bool sys_convert_to_utf8(int code_page, std::string_view bytes, std::string* utf8) {
     return convert(iconv_name(code_page), "UTF-8", bytes, '?', utf8);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <string>
 
 #include "core/app_state.h"
 #include "core/code_pages.h"
@@ -9,6 +10,7 @@
 #include "core/settings.h"
 #include "core/sys_files.h"
 #include "format/ascii_case.h"
+#include "format/charsets.h"
 #include "format/encryption.h"
 #include "format/html_to_text.h"
 #include "format/part_decode.h"
@@ -50,8 +52,10 @@ void display_result_release(DisplayResult* result) {
 }
 
 int windows_code_page(int charset) {
-    if (charset >= 1 && charset <= 9) return 28590 + charset;
+    if (charset >= 1 && charset <= 9) return charset_code_page("iso-8859-" + std::to_string(charset));
+    if (charset >= 10) return charset;
     if (charset == CHARSET_UTF8) return 65001;
+    if (charset == CHARSET_US_ASCII) return charset_code_page("us-ascii");
     return 28591;
 }
 
@@ -133,7 +137,7 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
         if (result->charset == CHARSET_OTHER) log_write("Email contains unknown charset - assuming Latin1\r\n");
         if (!code_page_installed(code_page)) {
             status_set(request->status_window,
-                       code_page == 28591 ? "The Latin1 character set is not installed - defaulting to US-ASCII.\r\n"
+                       code_page == 28591 || code_page == 1252 ? "The Latin1 character set is not installed - defaulting to US-ASCII.\r\n"
                                           : "Email contains a character set that is not installed.\r\n");
             code_page = 20127;
         }

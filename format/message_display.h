@@ -42,8 +42,10 @@ struct DisplayResult {
 void display_result_init(DisplayResult* result);
 void display_result_release(DisplayResult* result);
 
-// The Windows code page for a part's code page code: 28590 + n for
-// iso-8859-n, 65001 for utf-8, 28591 (Latin 1) for everything else.
+// The Windows code page for a part's code page code, through the charset
+// table that headers are decoded with (so iso-8859-1 and us-ascii read as
+// windows-1252, as mail that names them often holds its characters); 28591
+// (Latin 1) without a charset or for one the table does not know.
 int windows_code_page(int charset);
 
 // Runs the display steps up to the decoded file. Returns 0, or -1 when the

@@ -43,9 +43,12 @@ int charset_code(const char* charset) {
     if (equal_nocase(charset, "utf-8")) return CHARSET_UTF8;
     if (begins_nocase(charset, "iso-8859-")) {
         long n = std::strtol(charset + 9, nullptr, 10);
-        if (n >= 1 && n <= 9) return static_cast<int>(n);
+        if (n >= 1 && n <= 9 && std::strlen(charset) == 10) return static_cast<int>(n);
     }
-    return CHARSET_OTHER;
+    // Every other charset the text display can read is its Windows code
+    // page, which is never below 10 and so never meets the codes above.
+    int code_page = charset_code_page(charset);
+    return code_page ? code_page : CHARSET_OTHER;
 }
 
 int read_part_headers(const char* path, int64_t offset, PartHeaders* headers, bool attachment_mode) {

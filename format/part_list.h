@@ -8,12 +8,12 @@
 #include "core/arrays.h"
 
 // Code page codes of a part's "charset" parameter; 1 to 9 stand for
-// iso-8859-1 to iso-8859-9.
+// iso-8859-1 to iso-8859-9, a code of 10 or more is a Windows code page.
 enum : int {
     CHARSET_US_ASCII = -1,
     CHARSET_UTF8 = -2,
     CHARSET_NONE = -3,   // no "charset" parameter
-    CHARSET_OTHER = -4,  // any other name, iso-8859 numbers outside 1 to 9 included
+    CHARSET_OTHER = -4,  // a name the charset table does not know
 };
 
 // Scratch record of one entity's header, filled by read_part_headers.

@@ -233,10 +233,20 @@ TEST_F(MimeDisplay, CodePagesAndTheirMessages) {
     EXPECT_EQ(r.code_page, 28599);
     ASSERT_EQ(show(plain(""), &r), 0);
     EXPECT_EQ(r.code_page, 28591);
+    // The header decoder's table: us-ascii and iso-8859-1 as windows-1252,
+    // and the charsets beyond iso-8859-9.
     ASSERT_EQ(show(plain("; charset=us-ascii"), &r), 0);
-    EXPECT_EQ(r.code_page, 28591);
-    EXPECT_EQ(read_file(folder_ / "zmlog.txt"), "");
+    EXPECT_EQ(r.code_page, 1252);
+    ASSERT_EQ(show(plain("; charset=\"ISO-8859-1\""), &r), 0);
+    EXPECT_EQ(r.code_page, 1252);
     ASSERT_EQ(show(plain("; charset=iso-8859-15"), &r), 0);
+    EXPECT_EQ(r.code_page, 28605);
+    ASSERT_EQ(show(plain("; charset=koi8-r"), &r), 0);
+    EXPECT_EQ(r.code_page, 20866);
+    ASSERT_EQ(show(plain("; charset=Windows-1251"), &r), 0);
+    EXPECT_EQ(r.code_page, 1251);
+    EXPECT_EQ(read_file(folder_ / "zmlog.txt"), "");
+    ASSERT_EQ(show(plain("; charset=x-unknown-charset"), &r), 0);
     EXPECT_EQ(r.code_page, 28591);
     EXPECT_NE(read_file(folder_ / "zmlog.txt").find("] Email contains unknown charset - assuming Latin1\r\n"),
               std::string::npos);
@@ -246,9 +256,12 @@ TEST_F(MimeDisplay, CodePagesAndTheirMessages) {
     EXPECT_EQ(r.code_page, 20127);
     ASSERT_EQ(show(plain("; charset=utf-8"), &r), 0);
     EXPECT_EQ(r.code_page, 20127);
+    ASSERT_EQ(show(plain("; charset=iso-8859-1"), &r), 0);
+    EXPECT_EQ(r.code_page, 20127);
     EXPECT_EQ(ui.status_text(),
               "The Latin1 character set is not installed - defaulting to US-ASCII."
-              "Email contains a character set that is not installed.");
+              "Email contains a character set that is not installed."
+              "The Latin1 character set is not installed - defaulting to US-ASCII.");
     EXPECT_TRUE(ui.boxes.empty());
     display_result_release(&r);
 }

@@ -36,9 +36,12 @@ TEST(MimeHeaders, CharsetCodes) {
     EXPECT_EQ(charset_code("Utf-8"), CHARSET_UTF8);
     EXPECT_EQ(charset_code("ISO-8859-1"), 1);
     EXPECT_EQ(charset_code("iso-8859-9"), 9);
-    EXPECT_EQ(charset_code("iso-8859-15"), CHARSET_OTHER);
+    EXPECT_EQ(charset_code("iso-8859-15"), 28605);
+    EXPECT_EQ(charset_code("ISO-8859-9x"), CHARSET_OTHER);
     EXPECT_EQ(charset_code("iso-8859-0"), CHARSET_OTHER);
-    EXPECT_EQ(charset_code("windows-1252"), CHARSET_OTHER);
+    EXPECT_EQ(charset_code("windows-1252"), 1252);
+    EXPECT_EQ(charset_code("KOI8-R"), 20866);
+    EXPECT_EQ(charset_code("x-mac-klingon"), CHARSET_OTHER);
     EXPECT_EQ(charset_code("utf-8x"), CHARSET_OTHER);
 }
 
