@@ -25,6 +25,24 @@ bool is_encoding(const char* encoding, const char* name) {
 
 }  // namespace
 
+bool part_needs_decoding(const char* encoding, int encrypted) {
+    return encrypted || is_encoding(encoding, "quoted-printable") || is_encoding(encoding, "base64");
+}
+
+const char* decode_part_text(const char* input_path, const char* encoding, int encrypted, const char* decoded_path,
+                             const char* decrypted_path) {
+    const char* text = input_path;
+    if (is_encoding(encoding, "quoted-printable")) {
+        if (qp_decode_file_exact(input_path, decoded_path) != 0) return nullptr;
+        text = decoded_path;
+    } else if (encrypted || is_encoding(encoding, "base64")) {
+        if (base64_decode_file(input_path, decoded_path) != 0) return nullptr;
+        text = decoded_path;
+    }
+    if (!encrypted) return text;
+    return decrypt_file(text, decrypted_path, 1) == 0 ? decrypted_path : nullptr;
+}
+
 int decode_part_stages(const char* input_path, const char* output_path, const char* encoding, int encrypted,
                        bool quote, const char* decoded_path, const char* decrypted_path) {
     int result;

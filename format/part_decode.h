@@ -17,3 +17,14 @@ int decode_part_file(WindowRef window, const char* input_path, const char* outpu
 // must not share the window's files with another thread.
 int decode_part_stages(const char* input_path, const char* output_path, const char* encoding, int encrypted,
                        bool quote, const char* decoded_path, const char* decrypted_path);
+
+// Whether a part's bytes differ from its text: quoted-printable or base64
+// transfer encoding, or the message cipher.
+bool part_needs_decoding(const char* encoding, int encrypted);
+
+// The part's text for reading only (a search): the stages the encoding and
+// the cipher need and no copies, so a plain part is read where it was
+// extracted. Returns the path that holds the text (`input_path`,
+// `decoded_path` or `decrypted_path`), or nullptr when a stage failed.
+const char* decode_part_text(const char* input_path, const char* encoding, int encrypted, const char* decoded_path,
+                             const char* decrypted_path);

@@ -1,6 +1,8 @@
 #include "ui/search.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "core/app_state.h"
 #include "core/find_in_file.h"
@@ -8,6 +10,7 @@
 #include "core/ui_services.h"
 #include "format/ascii_case.h"
 #include "format/encryption.h"
+#include "format/mime_walk.h"
 #include "format/part_decode.h"
 #include "format/part_extract.h"
 #include "format/part_list.h"
@@ -37,28 +40,47 @@ bool column_test(const std::string& column, const std::string& text, bool whole)
     return whole ? same_nocase(column, text) : find_text_nocase(column.c_str(), text.c_str()) != nullptr;
 }
 
+// Whether the text occurs in the byte range of a part that needs no
+// decoding, searched where it lies in the message file: extracting it
+// first cost a file write a message. A range that ends before it begins
+// holds nothing.
+bool range_holds(const char* path, const PartRecord* part, const std::string& text) {
+    auto length = static_cast<int64_t>(std::min<size_t>(std::strlen(text.c_str()), 49));
+    int64_t offset = part->body_start;
+    int64_t limit = part->body_end == 0 ? INT64_MAX : part->body_end - length;
+    if (limit < offset) return false;
+    return find_in_file_within(path, text.c_str(), &offset, limit, false) > 0;
+}
+
 // The best plain text part, decoded (and deciphered) into the search's own
-// scratch files, searched for the text.
+// scratch files when it needs it, searched for the text.
 bool message_test(const SearchRequest& request, const char* path) {
     Array* section = array_new(100);
-    Array* final_file = array_new(100);
+    Array* decoded = array_new(100);
+    Array* decrypted = array_new(100);
     temp_file_name(section, "searchsection", request.scratch_number);
-    temp_file_name(final_file, "searchfinal", request.scratch_number);
-    sys_remove_file(section->text);
-    sys_remove_file(final_file->text);
-    int encrypted = is_encrypted_message(path);
+    temp_file_name(decoded, "searchdecoded", request.scratch_number);
+    temp_file_name(decrypted, "searchdecrypted", request.scratch_number);
+    int encrypted = is_encrypted_message(path) == 1;
     StringList* plain = string_list_new(2, 20);
     const char* only[] = {"text/plain"};
     string_list_assign(plain, only, 1);
     PartRecord* list = part_list_new();
+    int best = -1;
     bool found = false;
-    if (extract_text_part(path, section->text, plain, list) &&
-        decode_part_file(reinterpret_cast<WindowRef>(static_cast<uintptr_t>(request.scratch_number)), section->text, final_file->text, list->encoding->text, encrypted == 1, false) == 0)
-        found = find_in_file(final_file->text, request.text.c_str(), nullptr, false, false) > 0;
+    if (walk_parts(path, 0, plain, list, &best, false)) {
+        if (!part_needs_decoding(list->encoding->text, encrypted)) {
+            found = range_holds(path, list, request.text);
+        } else if (extract_range(path, section->text, list) == 0) {
+            const char* text =
+                decode_part_text(section->text, list->encoding->text, encrypted, decoded->text, decrypted->text);
+            found = text && find_in_file(text, request.text.c_str(), nullptr, false, false) > 0;
+        }
+    }
     part_list_free(list);
     string_list_release(plain);
     delete plain;
-    delete_arrays(section, final_file);
+    delete_arrays(section, decoded, decrypted);
     return found;
 }
 

@@ -2,6 +2,7 @@
 // text decoded (and deciphered), result folders taken by creating them.
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "format/base64.h"
 #include "format/encryption.h"
@@ -12,6 +13,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string base64_text(const std::string& text) {
+    Array* out = array_new(static_cast<int>(text.size()) * 2 + 8);
+    base64_encode(text.c_str(), out, static_cast<int>(text.size()));
+    std::string encoded = out->text;
+    delete_arrays(out);
+    return encoded;
+}
 
 class SearchTest : public StoreTest {
 protected:
@@ -86,8 +95,70 @@ TEST_F(SearchTest, MessageTextIsDecodedAndEmailIsRaw) {
     // The scratch files are the dialog's, never the preview's.
     // The decode stages are named by the dialog, never by the main window
     // whose preview uses its own.
-    EXPECT_TRUE(fs::exists(folder_ / "temp" / "decoded4242.tmp"));
+    EXPECT_TRUE(fs::exists(folder_ / "temp" / "searchdecoded4242.tmp"));
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "decoded4242.tmp"));
     EXPECT_FALSE(fs::exists(folder_ / "temp" / "decoded0.tmp"));
+}
+
+TEST_F(SearchTest, APlainPartIsSearchedWithinItsOwnRange) {
+    request.folder = "maildir\\inbox";
+    std::string head = "Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n";
+    // The word only in the HTML part after the plain one, or only in the
+    // delimiter line's neighbourhood, is not in the text.
+    message(1, head + "nothing here\r\n--b\r\nContent-Type: text/html\r\n\r\nsoftware\r\n--b--\r\n", "later part");
+    message(2, head + "soft\r\n--b\r\nContent-Type: text/html\r\n\r\nware\r\n--b--\r\n", "split");
+    // At the very end of the part, and in a part whose delimiter never comes.
+    message(3, head + "the SOFTWARE\r\n--b\r\nContent-Type: text/html\r\n\r\nx\r\n--b--\r\n", "at the end");
+    message(4, head + "unclosed software", "unclosed");
+    // A plain single-part message: the whole body, not its header.
+    message(5, "Subject: software\r\n\r\nhardware\r\n", "header only");
+    EXPECT_EQ(search(SEARCH_MESSAGE, 0, "software"), 2);
+    EXPECT_NE(copied(1).find("the SOFTWARE"), std::string::npos);
+    EXPECT_NE(copied(2).find("unclosed software"), std::string::npos);
+    EXPECT_EQ(search(SEARCH_MESSAGE, 1, "software"), 3);
+    EXPECT_NE(copied(1).find("nothing here"), std::string::npos);
+    // The plain parts were never copied out.
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "searchsection0.tmp"));
+}
+
+TEST_F(SearchTest, TwoSearchesAtOnceKeepTheirOwnScratchFiles) {
+    // Every message needs decoding, so both searches go through their
+    // scratch files all the time; each must only ever read its own.
+    request.folder = "maildir\\inbox";
+    for (int n = 1; n <= 60; n++) {
+        std::string word = n % 2 ? "alpha" : "bravo";
+        if (n % 3)
+            message(n, "Content-Transfer-Encoding: quoted-printable\r\n\r\n" + word + "=\r\n " + std::to_string(n) + "\r\n", word);
+        else
+            message(n, "Content-Transfer-Encoding: base64\r\n\r\n" + base64_text(word + " " + std::to_string(n)) + "\r\n", word);
+    }
+    SearchRequest alpha = request, bravo = request;
+    alpha.field = bravo.field = SEARCH_MESSAGE;
+    alpha.text = "ALPHA";
+    bravo.text = "bravo";
+    alpha.scratch_number = 11;
+    bravo.scratch_number = 12;
+    std::string alpha_folder, bravo_folder;
+    ASSERT_GT(make_result_folder(&alpha_folder), 0);
+    ASSERT_GT(make_result_folder(&bravo_folder), 0);
+    int alpha_found = 0, bravo_found = 0;
+    std::thread first([&] { alpha_found = run_search(alpha, alpha_folder); });
+    std::thread second([&] { bravo_found = run_search(bravo, bravo_folder); });
+    first.join();
+    second.join();
+    EXPECT_EQ(alpha_found, 30);
+    EXPECT_EQ(bravo_found, 30);
+    for (int k = 1; k <= 30; k++) {
+        auto file = [&](const std::string& folder) {
+            std::string path = folder;
+            for (char& c : path)
+                if (c == '\\') c = '/';
+            return read_file(folder_ / path / ("mm" + std::to_string(k) + ".eml"));
+        };
+        // In list order: the k-th odd message, the k-th even one.
+        EXPECT_EQ(file(alpha_folder), read_file(folder_ / "maildir" / "inbox" / ("mm" + std::to_string(2 * k - 1) + ".eml")));
+        EXPECT_EQ(file(bravo_folder), read_file(folder_ / "maildir" / "inbox" / ("mm" + std::to_string(2 * k) + ".eml")));
+    }
 }
 
 TEST_F(SearchTest, EncryptedMessagesAreSearchedWithTheKey) {

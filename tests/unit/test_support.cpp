@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <mutex>
 #include <random>
 #include <sstream>
 
@@ -20,7 +21,11 @@ namespace {
 UiRecorder* active_recorder = nullptr;
 std::atomic<int> quit_requests{0};
 
+// Boxes may come from several threads at once (two searches).
+std::mutex box_lock;
+
 int record_box(WindowRef, const char* text, const char* caption, unsigned style) {
+    std::lock_guard<std::mutex> hold(box_lock);
     UiRecorder* r = active_recorder;
     r->boxes.push_back({text, caption, style});
     if (!r->answers.empty()) {
