@@ -9,6 +9,7 @@
 //                                   the part; print it, CR and LF as \r \n
 //   check <title> <id> 0|1          clear or tick a check box
 //   checked <title> <id>            print whether a check box is ticked
+//   enabled <title> <id>            print whether a control takes input
 //   combo <title> <id>              print a combo box's items and its selection
 //   combo-select <title> <id> <n>   choose entry n of a combo box
 //   listbox <title> <id>            print every entry of a list box
@@ -117,6 +118,11 @@ void checked(const NextArgument& next) {
     std::printf("CHECKED: %d\n", SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
 }
 
+void enabled(const NextArgument& next) {
+    HWND control = need_control(next);
+    std::printf("ENABLED: %d\n", IsWindowEnabled(control) ? 1 : 0);
+}
+
 // Combo boxes and list boxes answer the same questions under different
 // message numbers.
 struct ListMessages {
@@ -198,7 +204,7 @@ struct ControlStep {
 
 constexpr ControlStep steps[] = {
     {"text", text},       {"set-text", set_text},  {"wait-text", wait_text},         {"check", check},
-    {"checked", checked}, {"combo", combo},        {"listbox", listbox},             {"listbox-select", listbox_select},
+    {"checked", checked}, {"enabled", enabled}, {"combo", combo},        {"listbox", listbox},             {"listbox-select", listbox_select},
     {"listbox-index", listbox_index}, {"send-message", send_message}, {"combo-select", combo_select},
     {"tree-edit", tree_edit}, {"text-utf8", text_utf8}, {"window-count", window_count},
 };

@@ -9,6 +9,8 @@
 //   click-row <title> <id> <row> left|right|double
 //                                    click a row of a list view (on its first
 //                                    column) with that button, or twice
+//   click-cell <title> <id> <row> <column>
+//                                    left click into one cell of a report list
 //   drag-corner <title> <dx> <dy>    drag the window's bottom right corner
 //   syscommand <title> minimize|restore|maximize
 //                                    post the system command to the window
@@ -115,6 +117,27 @@ void click_row(const NextArgument& next) {
     std::printf("CLICKED-ROW: %d %s\n", row, how.c_str());
 }
 
+// A left click into one cell of a report list: 20 pixels into the column.
+void click_cell(const NextArgument& next) {
+    HWND w = need_window(next());
+    HWND list = need_child(w, std::atoi(next().c_str()));
+    int row = std::atoi(next().c_str());
+    int column = std::atoi(next().c_str());
+    RECT r{};
+    if (!list_row_rect(list, row, &r)) fail("no row " + std::to_string(row));
+    int x = r.left + 20;
+    for (int c = 0; c < column; c++) x += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0));
+    POINT at{x, (r.top + r.bottom) / 2};
+    ClientToScreen(list, &at);
+    SetForegroundWindow(w);
+    Sleep(700);  // never a double click with an earlier click
+    move_to(at.x, at.y);
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    mouse(MOUSEEVENTF_LEFTUP);
+    Sleep(300);
+    std::printf("CLICKED-CELL: %d %d\n", row, column);
+}
+
 void syscommand(const NextArgument& next) {
     HWND w = need_window(next());
     std::string what = next();
@@ -132,6 +155,7 @@ bool run_mouse_step(const std::string& step, const NextArgument& next) {
     else if (step == "drag-child") drag_child(next);
     else if (step == "drag-corner") drag_corner(next);
     else if (step == "click-row") click_row(next);
+    else if (step == "click-cell") click_cell(next);
     else if (step == "syscommand") syscommand(next);
     else return false;
     return true;

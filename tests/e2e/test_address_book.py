@@ -36,6 +36,20 @@ class AddressBookTest(ClientTest):
         self.assertEqual(len(rows), 7)
         self.assertEqual(self.read("ab.dat"), BOOK_BYTES)
 
+    def test_an_address_edited_in_place_is_written_back(self):
+        self.write("ab.dat", BOOK_BYTES)
+        # A click into the address of the selected row begins the edit over
+        # that cell; Enter ends it, OK writes the book.
+        out = self.run_client("", *LISTED, *OPEN_BOOK, "click-cell", BOOK, "503", "1", "1",
+                              "sleep", "1000", "click-cell", BOOK, "503", "1", "1", "sleep", "1500",
+                              "set-text", BOOK, "508", "bob@new.example.test", "post-key", BOOK, "508", "enter",
+                              "sleep", "500", "list", BOOK, "503", "command", BOOK, "502", "no-window", BOOK, "5000",
+                              *CLOSE_AND_EXIT)
+        rows = values(out, "ROW")
+        self.assertEqual([r.split(" | ")[:2] for r in rows[-2:]],
+                         [["Ann", "ann@example.test"], ["Bob", "bob@new.example.test"]])
+        self.assertEqual(self.read("ab.dat"), b"Ann\r\nann@example.test\r\nBob\r\nbob@new.example.test\r\n")
+
     def test_send_to_opens_a_send_window_with_the_address(self):
         self.write("ab.dat", BOOK_BYTES)
         out = self.run_client("", *LISTED, *OPEN_BOOK, "list-select", BOOK, "503", "1", "command", BOOK, "511",
@@ -47,10 +61,13 @@ class AddressBookTest(ClientTest):
         self.write("ab.dat", BOOK_BYTES)
         out = self.run_client("", *LISTED, "command", MAIN, "343", "window", SEND, "10000", "sleep", "500",
                               "command", SEND, "1080", "window", BOOK, "10000", "sleep", "500",
+                              "enabled", BOOK, "511", "enabled", BOOK, "502",
                               "list-select", BOOK, "503", "0", "command", BOOK, "502", "no-window", BOOK, "5000",
                               "text", SEND, "206",
                               "close", SEND, "msgbox", "Zenth Mail", "5000", "yes", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT"), ["ann@example.test"])
+        # "Send To" is for the book opened from the main window only.
+        self.assertEqual(values(out, "ENABLED"), ["0", "1"])
 
     def test_add_to_address_book_stores_senders_once(self):
         self.write("ab.dat", b"Ann\r\nann@example.test\r\nCarl")  # odd, without its last line end

@@ -1,22 +1,34 @@
 """Search in the real client under Wine: the dialog's lists, a search by
 subject into a result folder listed last in the tree and opened, and a
-second search into the next folder."""
+second search into the next folder; the text of an encrypted message, a
+word across a read boundary of the raw file, a result folder deleted from
+the tree, and the limit of 999 result folders."""
 
 import os
+import subprocess
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, values, winpath  # noqa: E402
+
+ENCRYPT_SUBJECT = os.environ.get("ZM_ENCRYPT_SUBJECT", "")
 
 MAIN = "Zenth Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
 LISTED = ["window", MAIN, "15000", "sleep", "1500"]
 
 
-def message(subject, body=b"Body.\r\n"):
+def message(subject, body=b"Body.\r\n", fields=b""):
     return (b"From: ann@example.test\r\nTo: bob@example.test\r\nSubject: " + subject +
-            b"\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n" + body)
+            b"\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n" + fields + b"\r\n" + body)
+
+
+def search(field, text):
+    return ["command", MAIN, "1280", "window", "Search", "10000", "combo-select", "Search", "1304", str(field),
+            "set-text", "Search", "1309", text, "command", "Search", "802", "msgbox", "Zenth Mail", "15000",
+            "sleep", "2000"]
 
 
 class Search(ClientTest):
@@ -45,6 +57,52 @@ class Search(ClientTest):
         self.assertTrue(tree and tree[-1].strip().endswith("search1"), tree)
         rows = values(out, "ROW")
         self.assertEqual(len(rows), 2)
+
+    def test_encrypted_text_a_word_across_a_read_and_deleting_a_result_folder(self):
+        self.write("bfkey.dat", b"0123456789abcdef0123456789abcdef")
+        cipher = subprocess.run(["wine", ENCRYPT_SUBJECT, winpath(self.folder), "The plans for Zqxwv are ready."],
+                                capture_output=True, text=True, timeout=60, check=True).stdout.strip()
+        secret = message(b"Secret", cipher.encode() + b"\r\n", b"Content-Transfer-Encoding: X-ZMcrypt\r\n")
+        self.assertNotIn(b"Zqxwv", secret)
+        self.write("maildir/inbox/mm1.eml", secret)
+        self.write("maildir/inbox/mm2.eml", message(b"Open", b"No plans here.\r\n"))
+        # "needle" from byte 1020 to 1026 of the file: across the raw
+        # search's first read of 1023 bytes.
+        head = message(b"Boundary", b"")
+        across = head + b"x" * (1020 - len(head)) + b"needle\r\n"
+        self.assertEqual(across.index(b"needle"), 1020)
+        self.write("maildir/inbox/mm3.eml", across)
+        # A search with matches opens its result folder: back to the inbox
+        # before the next.
+        inbox = ["tree-select", MAIN, "347", "inbox", "sleep", "1500"]
+        out = self.run_client("", *LISTED, *search(4, "zqxwv"), *inbox, *search(5, "NEEDLE"), *inbox,
+                              *search(5, "zqxwv"),
+                              "tree-select", MAIN, "347", "search1", "sleep", "1500",
+                              "post-key", MAIN, "347", "delete", "msgbox", "Zenth Mail", "5000", "yes",
+                              "sleep", "1000", "tree", MAIN, "347", *CLOSE_AND_EXIT)
+        # The deciphered text holds the word, the raw file does not.
+        self.assertEqual(values(out, "MSGBOX")[:3], ["1 files found", "1 files found", "0 files found"])
+        self.assertEqual(self.read("maildir/search2/mm1.eml"), across)
+        self.assertFalse(os.path.exists(self.path("maildir", "search1")))
+        tree = [line.strip() for line in values(out, "TREE")]
+        self.assertNotIn("search1", tree)
+        self.assertIn("search2", tree)
+
+    def test_the_limit_after_999_result_folders(self):
+        self.write("maildir/inbox/mm1.eml", message(b"Hello"))
+        # Result folders from an earlier run are cleared at start, so the
+        # 999 are made while the client runs.
+        driver = self.start_client("", *LISTED, "sleep", "6000", *search(3, "hello"), *CLOSE_AND_EXIT)
+        for _ in range(300):
+            if os.path.exists(self.path("zmlog.txt")) and b"Displayed messages" in self.read("zmlog.txt"):
+                break
+            time.sleep(0.05)
+        for n in range(1, 1000):
+            os.mkdir(self.path("maildir", "search%d" % n))
+        out = self.finish_client(driver)
+        self.assertEqual(values(out, "MSGBOX"), ["Search limit exceeded."])
+        self.assertFalse(os.path.exists(self.path("maildir", "search1000")))
+        self.assertEqual(os.listdir(self.path("maildir", "search999")), [])
 
 
 if __name__ == "__main__":
