@@ -1,3 +1,4 @@
+#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -44,6 +45,31 @@ TEST_F(FindInFileTest, MatchAcrossTwoReadsIsFound) {
         int64_t at = 0;
         EXPECT_EQ(find_in_file("m.eml", "BOUNDARY", &at, false, true), 1) << split;
         EXPECT_EQ(at, 1023 - split) << split;
+    }
+}
+
+TEST_F(FindInFileTest, MatchAcrossEveryLaterReadBoundaryIsFound) {
+    // The kept window of earlier reads is renewed every few reads: a match
+    // across any boundary, of a short or a 49-character pattern, after
+    // zero bytes, in any letter case.
+    std::string long_pattern(49, 'q');
+    long_pattern[0] = 'P';
+    long_pattern[48] = 'z';
+    for (const std::string& pattern : {std::string("Needle"), long_pattern}) {
+        for (int boundary = 1; boundary <= 6; boundary++) {
+            for (int before = 1; before < static_cast<int>(pattern.size()); before += pattern.size() > 8 ? 6 : 1) {
+                int64_t start = 1023 * boundary - before;
+                std::string bytes(static_cast<size_t>(start), 'a');
+                bytes[static_cast<size_t>(start) / 2] = '\0';
+                std::string upper = pattern;
+                for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                bytes += upper + std::string(2000, 'b');
+                write_file(folder_ / "m.eml", bytes);
+                int64_t at = 0;
+                ASSERT_EQ(find_in_file("m.eml", pattern.c_str(), &at, false, false), 1) << boundary << " " << before;
+                EXPECT_EQ(at, start) << boundary << " " << before;
+            }
+        }
     }
 }
 
