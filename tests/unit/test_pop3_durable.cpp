@@ -155,6 +155,13 @@ std::vector<PeerStep> two_received_and_deleted() {
             peer_receive("quit\r\n"),   peer_send("+OK bye\r\n")};
 }
 
+// Four messages on a pipelining server: the first alone, then the second
+// with the first's DELE answered, then the third and fourth together.
+std::vector<PeerStep> four_pipelined() {
+    return {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
+            peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"), peer_send(retr_reply(3) + retr_reply(4))};
+}
+
 // Each message is on the disk before its DELE goes out, and the folder
 // before QUIT; one command at a time for a server without pipelining.
 TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
@@ -227,11 +234,9 @@ TEST_F(DurableReceiveTest, AFolderThatCannotBeSyncedGetsNoQuit) {
 // A pipelining server: the window opens as messages arrive, replies that
 // arrive together are taken apart, and every DELE follows its file.
 TEST_F(DurableReceiveTest, PipelinedCommandsAreAnsweredInOrder) {
-    ScriptedPeer peer(with(session_start(pipelining, 4),
-                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
-                            peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"),
-                            peer_send(retr_reply(3) + retr_reply(4)), peer_receive("dele 4\r\n"),
-                            peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
+    ScriptedPeer peer(with(with(session_start(pipelining, 4), four_pipelined()),
+                           {peer_receive("dele 4\r\n"), peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"),
+                            peer_send("+OK\r\n")}));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 4);
     // The first message alone, then two, then the rest: messages 2 to 4 are
@@ -316,10 +321,7 @@ TEST_F(DurableReceiveTest, AServerClosingMidWindowKeepsWhatWasWhole) {
 // and the session ends without QUIT; the message before it stays stored.
 TEST_F(DurableReceiveTest, AFailedFlushInAPipelinedBatchMovesNoneOfIt) {
     record.fail_flush_at = 2;
-    ScriptedPeer peer(with(session_start(pipelining, 4),
-                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
-                            peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"),
-                            peer_send(retr_reply(3) + retr_reply(4)), peer_receive("quit\r\n")}));
+    ScriptedPeer peer(with(with(session_start(pipelining, 4), four_pipelined()), {peer_receive("quit\r\n")}));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 1);
     EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n");
@@ -342,6 +344,17 @@ std::string uidl_listing(const std::vector<std::string>& ids) {
 
 class UidlReceiveTest : public DurableReceiveTest {
 protected:
+    // The first message of a session that makes the state file: its file,
+    // its move, then the state written whole and moved into place.
+    std::vector<std::string> first_recorded(ScriptedPeer& peer, const std::string& heard) {
+        std::string state = uidl_state_path(server(peer).c_str(), "u");
+        return {"flush 1 | heard: " + heard, "move maildir\\inbox\\mm1.eml | heard: " + heard,
+                "flush 2 | heard: " + heard, "move " + state + " | heard: " + heard, "sync uidl | heard: " + heard};
+    }
+    static std::vector<std::string> with_steps(std::vector<std::string> steps, const std::vector<std::string>& more) {
+        steps.insert(steps.end(), more.begin(), more.end());
+        return steps;
+    }
     // The state file of the account on the peer, as a native path.
     fs::path state_file(ScriptedPeer& peer) {
         std::string p = uidl_state_path(server(peer).c_str(), "u");
@@ -364,18 +377,13 @@ TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
     ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})), two_received_and_deleted()));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 2);
-    std::string state = uidl_state_path(server(peer).c_str(), "u");
     const std::string first = std::string(login_wire) + "retr 1\r\n";
     const std::string second = first + "dele 1\r\nretr 2\r\n";
-    EXPECT_EQ(record.steps, (std::vector<std::string>{"flush 1 | heard: " + first,
-                                                      "move maildir\\inbox\\mm1.eml | heard: " + first,
-                                                      "flush 2 | heard: " + first,
-                                                      "move " + state + " | heard: " + first,
-                                                      "sync uidl | heard: " + first,
-                                                      "flush 3 | heard: " + second,
-                                                      "move maildir\\inbox\\mm2.eml | heard: " + second,
-                                                      "flush 4 | heard: " + second,
-                                                      "sync maildir\\inbox | heard: " + second + "dele 2\r\n"}));
+    EXPECT_EQ(record.steps, with_steps(first_recorded(peer, first), {
+                                        "flush 3 | heard: " + second,
+                                        "move maildir\\inbox\\mm2.eml | heard: " + second,
+                                        "flush 4 | heard: " + second,
+                                        "sync maildir\\inbox | heard: " + second + "dele 2\r\n"}));
     EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\n");
     EXPECT_FALSE(fs::exists(state_file(peer).string() + ".new"));
     EXPECT_EQ(ui.status_text().find("UIDL"), std::string::npos) << ui.status_text();
@@ -384,29 +392,22 @@ TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
 // A pipelined batch: its files are on the disk, then in the inbox, then its
 // ids go on the disk in one write, and only then are its messages marked.
 TEST_F(UidlReceiveTest, APipelinedBatchsIdsAreRecordedTogetherBeforeItsDeles) {
-    ScriptedPeer peer(with(session_start(pipelining, 4, uidl_listing({"aaa", "bbb", "ccc", "ddd"})),
-                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
-                            peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"),
-                            peer_send(retr_reply(3) + retr_reply(4)), peer_receive("dele 4\r\n"),
-                            peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
+    ScriptedPeer peer(with(with(session_start(pipelining, 4, uidl_listing({"aaa", "bbb", "ccc", "ddd"})), four_pipelined()),
+                           {peer_receive("dele 4\r\n"), peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"),
+                            peer_send("+OK\r\n")}));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 4);
-    std::string state = uidl_state_path(server(peer).c_str(), "u");
     const std::string first = std::string(login_wire) + "retr 1\r\n";
     const std::string batch = first + "dele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n";
-    EXPECT_EQ(record.steps, (std::vector<std::string>{"flush 1 | heard: " + first,
-                                                      "move maildir\\inbox\\mm1.eml | heard: " + first,
-                                                      "flush 2 | heard: " + first,
-                                                      "move " + state + " | heard: " + first,
-                                                      "sync uidl | heard: " + first,
-                                                      "flush 3 | heard: " + batch,
-                                                      "flush 4 | heard: " + batch,
-                                                      "flush 5 | heard: " + batch,
-                                                      "move maildir\\inbox\\mm2.eml | heard: " + batch,
-                                                      "move maildir\\inbox\\mm3.eml | heard: " + batch,
-                                                      "move maildir\\inbox\\mm4.eml | heard: " + batch,
-                                                      "flush 6 | heard: " + batch,
-                                                      "sync maildir\\inbox | heard: " + batch + "dele 2\r\ndele 3\r\ndele 4\r\n"}));
+    EXPECT_EQ(record.steps, with_steps(first_recorded(peer, first), {
+                                        "flush 3 | heard: " + batch,
+                                        "flush 4 | heard: " + batch,
+                                        "flush 5 | heard: " + batch,
+                                        "move maildir\\inbox\\mm2.eml | heard: " + batch,
+                                        "move maildir\\inbox\\mm3.eml | heard: " + batch,
+                                        "move maildir\\inbox\\mm4.eml | heard: " + batch,
+                                        "flush 6 | heard: " + batch,
+                                        "sync maildir\\inbox | heard: " + batch + "dele 2\r\ndele 3\r\ndele 4\r\n"}));
     EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\nccc\r\nddd\r\n");
     EXPECT_EQ(peer.received(), batch + "dele 2\r\ndele 3\r\ndele 4\r\nquit\r\n");
 }
