@@ -51,15 +51,14 @@ int write_state(UidlState* state, const std::vector<std::string>& ids) {
 // The mailbox's first record: the file is written whole under a scratch
 // name and moved to its own, never over another file, so that it never
 // exists without its naming lines.
-int create_state(UidlState* state, const std::vector<std::string>& ids) {
+int create_state(UidlState* state, const std::string& id) {
     // A file left without its naming lines is replaced.
-    if (sys_exists(state->path.c_str())) return write_state(state, ids);
+    if (sys_exists(state->path.c_str())) return write_state(state, {id});
     if (!sys_is_directory(state_folder)) sys_make_directory(state_folder);
     std::string scratch = state->path + ".new";
     std::FILE* f = sys_fopen(scratch.c_str(), "wb");
     if (!f) return -1;
-    std::string text = server_line(state) + user_line(state);
-    for (const std::string& id : ids) text += id + "\r\n";
+    std::string text = server_line(state) + user_line(state) + id + "\r\n";
     bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     written = durable_files().flush(f) == 0 && written;
     written = std::fclose(f) == 0 && written;
@@ -127,25 +126,22 @@ int uidl_state_load(UidlState* state, const char* server, const char* user) {
     return 0;
 }
 
-int uidl_state_record(UidlState* state, const std::string& id) { return uidl_state_record(state, std::vector{id}); }
-
-int uidl_state_record(UidlState* state, const std::vector<std::string>& ids) {
-    if (state->foreign || ids.empty()) return 0;
-    state->seen.insert(ids.begin(), ids.end());
-    if (!state->exists) return create_state(state, ids);
+int uidl_state_record(UidlState* state, const std::string& id) {
+    if (state->foreign) return 0;
+    state->seen.insert(id);
+    if (!state->exists) return create_state(state, id);
     if (state->torn_end) {
         // A line cut short is never ended and kept: it could read as the
         // id of another message. The file is written anew without it.
-        std::vector<std::string> all(state->seen.begin(), state->seen.end());
-        std::sort(all.begin(), all.end());
-        return write_state(state, all);
+        std::vector<std::string> ids(state->seen.begin(), state->seen.end());
+        std::sort(ids.begin(), ids.end());
+        return write_state(state, ids);
     }
     std::FILE* f = sys_fopen(state->path.c_str(), "ab");
     if (!f) return -1;
-    std::string lines;
-    for (const std::string& id : ids) lines += id + "\r\n";
-    bool written = std::fwrite(lines.data(), 1, lines.size(), f) == lines.size();
-    // On the disk before the server may delete the messages or the next
+    std::string line = id + "\r\n";
+    bool written = std::fwrite(line.data(), 1, line.size(), f) == line.size();
+    // On the disk before the server may delete the message or the next
     // message comes in.
     written = durable_files().flush(f) == 0 && written;
     written = std::fclose(f) == 0 && written;

@@ -48,9 +48,6 @@ int uidl_state_load(UidlState* state, const char* server, const char* user);
 // Records the id of a message that is complete in its folder: appended with
 // its line end and written through to the disk. 0 or -1.
 int uidl_state_record(UidlState* state, const std::string& id);
-// The same for the ids of several messages at once, in their order, with
-// one write through to the disk.
-int uidl_state_record(UidlState* state, const std::vector<std::string>& ids);
 
 // After a complete listing: drops the ids the server no longer has, writing
 // the file anew through a scratch file when any went. 0 or -1 (the old file

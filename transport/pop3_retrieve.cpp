@@ -259,20 +259,18 @@ struct Retrieval {
         return 0;
     }
 
-    // Writes the batch's files through to the disk, moves them into the
-    // folder, records their ids and marks each with DELE when asked. The
-    // files went to the system as they arrived (start_flush), so the
+    // Writes the batch's files through to the disk, then moves them into
+    // the folder, records each one's id and marks it with DELE when asked.
+    // The files went to the system as they arrived (start_flush), so the
     // flushes mostly wait for one journal commit that covers the batch, and
-    // none of them waits behind a move; the batch's ids take one write.
-    // 0, -1 or pop3_no_quit; a failure drops the rest of the batch.
+    // none of them waits behind a move. 0, -1 or pop3_no_quit; a failure
+    // drops the rest of the batch.
     int publish() {
         int result = 0;
         // Written through before any move: once the server may delete a
         // message, its file is the only copy.
         size_t durable = 0;
         while (durable < batch.size() && durable_files().flush(batch[durable].file) == 0) durable++;
-        std::vector<int> moved;
-        std::vector<std::string> ids;
         for (size_t i = 0; i < batch.size(); i++) {
             Waiting& w = batch[i];
             if ((std::fclose(w.file) != 0 || i >= durable) && result == 0) result = pop3_no_quit;
@@ -287,26 +285,23 @@ struct Retrieval {
                 continue;
             }
             (*stored)++;
-            moved.push_back(w.number);
-            if (options.state && options.ids) ids.push_back((*options.ids)[w.number - 1]);
-            if (app.new_mail_command->text[0]) run_new_mail_command(window, path->text);
-        }
-        // The ids go on the disk before the DELEs and before the next batch
-        // moves in: a crash can then bring back at most the messages that
-        // had just moved in (one without pipelining), and never loses one.
-        if (!ids.empty() && uidl_state_record(options.state, ids) != 0) {
-            result = pop3_no_quit;
-            status_append(window, options.state->path.c_str());
-            status_append(window, ": could not write file to disk.\r\n");
-            reported = true;
-            moved.clear();
-        }
-        if (options.delete_after) {
-            for (int number : moved) {
-                array_printf(text, "dele %i\r\n", number);
-                commands += text->text;
-                in_flight.push_back({false, number});
+            // The id goes on the disk before the DELE and before the next
+            // message moves in: a crash can then bring back at most the
+            // message that had just moved in, and never loses one.
+            if (options.state && options.ids &&
+                uidl_state_record(options.state, (*options.ids)[w.number - 1]) != 0) {
+                result = pop3_no_quit;
+                status_append(window, options.state->path.c_str());
+                status_append(window, ": could not write file to disk.\r\n");
+                reported = true;
+                continue;
             }
+            if (options.delete_after) {
+                array_printf(text, "dele %i\r\n", w.number);
+                commands += text->text;
+                in_flight.push_back({false, w.number});
+            }
+            if (app.new_mail_command->text[0]) run_new_mail_command(window, path->text);
         }
         batch.clear();
         if (result != 0) {
