@@ -160,7 +160,7 @@ int receive_with_window(int port, int window) {
 // The durable steps left out: what the receive costs without them.
 int flush_only(std::FILE* f) { return std::fflush(f) == 0 ? 0 : -1; }
 int no_sync(const char*) { return 0; }
-const DurableFiles not_durable{flush_only, sys_rename, no_sync};
+const DurableFiles not_durable{flush_only, sys_rename, no_sync, flush_only};
 
 #ifndef _WIN32
 // fetchmail over plain POP3 with a password, keeping the messages, into a

@@ -22,9 +22,15 @@ int sys_rename(const char* from, const char* to);
 // (there a folder cannot be flushed); on POSIX sys_sync_folder makes the
 // moves into a folder durable afterwards, all at once.
 int sys_rename_through(const char* from, const char* to);
-// Writes the open file's buffers through to the disk (fflush, then fsync or
-// FlushFileBuffers): what it holds survives a power cut.
+// Writes the open file's buffers through to the disk (fflush, then
+// fdatasync or FlushFileBuffers): what it holds, and its length, survive a
+// power cut.
 int sys_flush_file(std::FILE* f);
+// Hands the open file's buffers to the system and has it start writing them
+// to the disk without waiting (sync_file_range), so that a later
+// sys_flush_file mostly finds the work done; Windows has no such call, and
+// there only the buffers are handed over. 0 or -1.
+int sys_start_flush(std::FILE* f);
 // Makes the names moved into the folder so far survive a power cut (fsync
 // of the folder); nothing to do on Windows, whose moves went through.
 int sys_sync_folder(const char* folder);

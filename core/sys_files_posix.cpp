@@ -109,8 +109,20 @@ int sys_rename_through(const char* from, const char* to) { return sys_rename(fro
 int sys_flush_file(std::FILE* f) {
     if (std::fflush(f) != 0) return -1;
     int fd = fileno(f);
-    while (fsync(fd) != 0)
+    // The data and what it takes to read it back (the length): the file's
+    // name is made durable by a sync of its folder after the move, and its
+    // times need not survive.
+    while (fdatasync(fd) != 0)
         if (errno != EINTR) return -1;
+    return 0;
+}
+
+int sys_start_flush(std::FILE* f) {
+    if (std::fflush(f) != 0) return -1;
+#ifdef __linux__
+    // Only a hint: a system that refuses it writes the file at the flush.
+    sync_file_range(fileno(f), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
     return 0;
 }
 

@@ -49,6 +49,8 @@ int sys_flush_file(std::FILE* f) {
     return FlushFileBuffers(h) ? 0 : -1;
 }
 
+int sys_start_flush(std::FILE* f) { return std::fflush(f) == 0 ? 0 : -1; }
+
 int sys_sync_folder(const char*) { return 0; }
 
 int sys_replace_file(const char* from, const char* to) {

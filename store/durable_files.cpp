@@ -6,7 +6,7 @@
 
 namespace {
 
-const DurableFiles system_files{sys_flush_file, sys_rename_through, sys_sync_folder};
+const DurableFiles system_files{sys_flush_file, sys_rename_through, sys_sync_folder, sys_start_flush};
 std::atomic<const DurableFiles*> installed{nullptr};
 
 }  // namespace

@@ -14,6 +14,9 @@ struct DurableFiles {
     int (*move)(const char* from, const char* to);
     // Makes every move into the folder so far survive a power cut. 0 or -1.
     int (*sync_folder)(const char* folder);
+    // Has the system start writing a finished file to the disk while more
+    // arrive; only `flush` promises anything. 0 or -1.
+    int (*start_flush)(std::FILE* f);
 };
 
 // The steps in effect: the system's unless a test installed its own.

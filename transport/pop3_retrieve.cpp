@@ -248,6 +248,8 @@ struct Retrieval {
             return result;
         }
         status_append(window, " done\r\n");
+        // Whole: the system may start writing it while the next arrive.
+        durable_files().start_flush(f);
         batch.push_back({f, scratch->text, k});
         widen();
         // The batch goes into the folder when it is full, or when no reply
@@ -257,17 +259,21 @@ struct Retrieval {
         return 0;
     }
 
-    // Writes the batch's files through to the disk, moves them into the
-    // folder and marks each with DELE when asked: flushed one after another,
-    // the files of a batch mostly share one journal commit. 0, -1 or
-    // pop3_no_quit; a failure drops the rest of the batch.
+    // Writes the batch's files through to the disk, then moves them into
+    // the folder, records each one's id and marks it with DELE when asked.
+    // The files went to the system as they arrived (start_flush), so the
+    // flushes mostly wait for one journal commit that covers the batch, and
+    // none of them waits behind a move. 0, -1 or pop3_no_quit; a failure
+    // drops the rest of the batch.
     int publish() {
         int result = 0;
-        for (Waiting& w : batch) {
-            // Written through before the move: once the server may delete
-            // the message, this file is the only copy.
-            if (result == 0 && durable_files().flush(w.file) != 0) result = pop3_no_quit;
-            if (std::fclose(w.file) != 0 && result == 0) result = pop3_no_quit;
+        // Written through before any move: once the server may delete a
+        // message, its file is the only copy.
+        size_t durable = 0;
+        while (durable < batch.size() && durable_files().flush(batch[durable].file) == 0) durable++;
+        for (size_t i = 0; i < batch.size(); i++) {
+            Waiting& w = batch[i];
+            if ((std::fclose(w.file) != 0 || i >= durable) && result == 0) result = pop3_no_quit;
             if (result == pop3_no_quit && !reported) {
                 status_append(window, w.scratch.c_str());
                 status_append(window, ": could not write file to disk.\r\n");

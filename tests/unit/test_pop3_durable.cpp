@@ -3,6 +3,7 @@
 // scripted POP3 peers; and pipelined commands (RFC 2449) against peers that
 // announce it, do not, answer out of step or close mid-window, and dovecot.
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -33,23 +34,34 @@ struct Recording {
     std::mutex mutex;
     ScriptedPeer* peer = nullptr;
     std::vector<std::string> steps;
-    int fail_flush_at = 0;  // the n-th flush fails (1-based), 0 none
+    int fail_flush_at = 0;  // the n-th flush and every later one fail (1-based), 0 none
     bool fail_sync = false;
     int flushes = 0;
+    std::atomic<int> started{0};  // files handed to the system as they came whole
     // Another client writes this name just before the move to it.
     std::string taken_meanwhile;
     void note(const std::string& step) {
         std::lock_guard<std::mutex> hold(mutex);
         steps.push_back(step + (peer ? " | heard: " + peer->received_so_far() : ""));
     }
+    // Each flush takes its number and its place among the steps together.
+    int note_flush() {
+        std::lock_guard<std::mutex> hold(mutex);
+        int n = ++flushes;
+        steps.push_back("flush " + std::to_string(n) + (peer ? " | heard: " + peer->received_so_far() : ""));
+        return n;
+    }
 };
 Recording* recording = nullptr;
 
 int record_flush(std::FILE* f) {
-    int n = ++recording->flushes;
-    recording->note("flush " + std::to_string(n));
-    if (n == recording->fail_flush_at) return -1;
+    int n = recording->note_flush();
+    if (recording->fail_flush_at && n >= recording->fail_flush_at) return -1;
     return sys_flush_file(f);
+}
+int record_start(std::FILE* f) {
+    recording->started++;
+    return sys_start_flush(f);
 }
 int record_move(const char* from, const char* to) {
     if (recording->taken_meanwhile == to) {
@@ -65,7 +77,7 @@ int record_sync(const char* folder) {
     recording->note(std::string("sync ") + folder);
     return recording->fail_sync ? -1 : sys_sync_folder(folder);
 }
-const DurableFiles recording_files{record_flush, record_move, record_sync};
+const DurableFiles recording_files{record_flush, record_move, record_sync, record_start};
 
 const PeerStep greeting = peer_send("+OK ready\r\n");
 std::string message(int n) { return "Subject: m" + std::to_string(n) + "\r\n\r\nbody " + std::to_string(n) + "\r\n"; }
@@ -143,6 +155,13 @@ std::vector<PeerStep> two_received_and_deleted() {
             peer_receive("quit\r\n"),   peer_send("+OK bye\r\n")};
 }
 
+// Four messages on a pipelining server: the first alone, then the second
+// with the first's DELE answered, then the third and fourth together.
+std::vector<PeerStep> four_pipelined() {
+    return {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
+            peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"), peer_send(retr_reply(3) + retr_reply(4))};
+}
+
 // Each message is on the disk before its DELE goes out, and the folder
 // before QUIT; one command at a time for a server without pipelining.
 TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
@@ -215,11 +234,9 @@ TEST_F(DurableReceiveTest, AFolderThatCannotBeSyncedGetsNoQuit) {
 // A pipelining server: the window opens as messages arrive, replies that
 // arrive together are taken apart, and every DELE follows its file.
 TEST_F(DurableReceiveTest, PipelinedCommandsAreAnsweredInOrder) {
-    ScriptedPeer peer(with(session_start(pipelining, 4),
-                           {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
-                            peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"),
-                            peer_send(retr_reply(3) + retr_reply(4)), peer_receive("dele 4\r\n"),
-                            peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
+    ScriptedPeer peer(with(with(session_start(pipelining, 4), four_pipelined()),
+                           {peer_receive("dele 4\r\n"), peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"),
+                            peer_send("+OK\r\n")}));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 4);
     // The first message alone, then two, then the rest: messages 2 to 4 are
@@ -237,7 +254,12 @@ TEST_F(DurableReceiveTest, PipelinedCommandsAreAnsweredInOrder) {
     const std::string before_deles = std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n";
     ASSERT_EQ(record.steps.size(), 9u);
     EXPECT_EQ(record.steps[2], "flush 2 | heard: " + before_deles);
+    // The whole batch is on the disk before the first of it moves in; each
+    // file went to the system as it came whole.
+    EXPECT_EQ(record.steps[4], "flush 4 | heard: " + before_deles);
+    EXPECT_EQ(record.steps[5], "move maildir\\inbox\\mm2.eml | heard: " + before_deles);
     EXPECT_EQ(record.steps[7], "move maildir\\inbox\\mm4.eml | heard: " + before_deles);
+    EXPECT_EQ(record.started.load(), 4);
     EXPECT_EQ(record.steps.back(), "sync maildir\\inbox | heard: " + before_deles + "dele 2\r\ndele 3\r\ndele 4\r\n");
 }
 
@@ -295,6 +317,24 @@ TEST_F(DurableReceiveTest, AServerClosingMidWindowKeepsWhatWasWhole) {
         << ui.status_text();
 }
 
+// The disk refuses a pipelined batch: none of it moves in or is deleted,
+// and the session ends without QUIT; the message before it stays stored.
+TEST_F(DurableReceiveTest, AFailedFlushInAPipelinedBatchMovesNoneOfIt) {
+    record.fail_flush_at = 2;
+    ScriptedPeer peer(with(with(session_start(pipelining, 4), four_pipelined()), {peer_receive("quit\r\n")}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n");
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
+    EXPECT_TRUE(in_inbox(1).ends_with(stored_text(1)));
+    EXPECT_TRUE(fs::is_empty(folder_ / "temp"));
+    // The first file that cannot be flushed ends the batch.
+    EXPECT_EQ(record.flushes, 2);
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find(": could not write file to disk.\r\nError 1: Cannot download messages.\r\n"), std::string::npos)
+        << shown;
+}
+
 // A UIDL listing of the ids, message k the k-th.
 std::string uidl_listing(const std::vector<std::string>& ids) {
     std::string listing = "+OK\r\n";
@@ -304,6 +344,17 @@ std::string uidl_listing(const std::vector<std::string>& ids) {
 
 class UidlReceiveTest : public DurableReceiveTest {
 protected:
+    // The first message of a session that makes the state file: its file,
+    // its move, then the state written whole and moved into place.
+    std::vector<std::string> first_recorded(ScriptedPeer& peer, const std::string& heard) {
+        std::string state = uidl_state_path(server(peer).c_str(), "u");
+        return {"flush 1 | heard: " + heard, "move maildir\\inbox\\mm1.eml | heard: " + heard,
+                "flush 2 | heard: " + heard, "move " + state + " | heard: " + heard, "sync uidl | heard: " + heard};
+    }
+    static std::vector<std::string> with_steps(std::vector<std::string> steps, const std::vector<std::string>& more) {
+        steps.insert(steps.end(), more.begin(), more.end());
+        return steps;
+    }
     // The state file of the account on the peer, as a native path.
     fs::path state_file(ScriptedPeer& peer) {
         std::string p = uidl_state_path(server(peer).c_str(), "u");
@@ -326,21 +377,42 @@ TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
     ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})), two_received_and_deleted()));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 2);
-    std::string state = uidl_state_path(server(peer).c_str(), "u");
     const std::string first = std::string(login_wire) + "retr 1\r\n";
     const std::string second = first + "dele 1\r\nretr 2\r\n";
-    EXPECT_EQ(record.steps, (std::vector<std::string>{"flush 1 | heard: " + first,
-                                                      "move maildir\\inbox\\mm1.eml | heard: " + first,
-                                                      "flush 2 | heard: " + first,
-                                                      "move " + state + " | heard: " + first,
-                                                      "sync uidl | heard: " + first,
-                                                      "flush 3 | heard: " + second,
-                                                      "move maildir\\inbox\\mm2.eml | heard: " + second,
-                                                      "flush 4 | heard: " + second,
-                                                      "sync maildir\\inbox | heard: " + second + "dele 2\r\n"}));
+    EXPECT_EQ(record.steps, with_steps(first_recorded(peer, first), {
+                                        "flush 3 | heard: " + second,
+                                        "move maildir\\inbox\\mm2.eml | heard: " + second,
+                                        "flush 4 | heard: " + second,
+                                        "sync maildir\\inbox | heard: " + second + "dele 2\r\n"}));
     EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\n");
     EXPECT_FALSE(fs::exists(state_file(peer).string() + ".new"));
     EXPECT_EQ(ui.status_text().find("UIDL"), std::string::npos) << ui.status_text();
+}
+
+// A pipelined batch: all its files are on the disk before the first moves
+// in; then each moves in and its id goes on the disk before the next moves,
+// and only then are its messages marked.
+TEST_F(UidlReceiveTest, APipelinedBatchIsOnTheDiskBeforeItsMovesAndEachIdBeforeTheNext) {
+    ScriptedPeer peer(with(with(session_start(pipelining, 4, uidl_listing({"aaa", "bbb", "ccc", "ddd"})), four_pipelined()),
+                           {peer_receive("dele 4\r\n"), peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"),
+                            peer_send("+OK\r\n")}));
+    account_at(peer);
+    EXPECT_EQ(receive_job(nullptr, 0), 4);
+    const std::string first = std::string(login_wire) + "retr 1\r\n";
+    const std::string batch = first + "dele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n";
+    EXPECT_EQ(record.steps, with_steps(first_recorded(peer, first), {
+                                        "flush 3 | heard: " + batch,
+                                        "flush 4 | heard: " + batch,
+                                        "flush 5 | heard: " + batch,
+                                        "move maildir\\inbox\\mm2.eml | heard: " + batch,
+                                        "flush 6 | heard: " + batch,
+                                        "move maildir\\inbox\\mm3.eml | heard: " + batch,
+                                        "flush 7 | heard: " + batch,
+                                        "move maildir\\inbox\\mm4.eml | heard: " + batch,
+                                        "flush 8 | heard: " + batch,
+                                        "sync maildir\\inbox | heard: " + batch + "dele 2\r\ndele 3\r\ndele 4\r\n"}));
+    EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\nccc\r\nddd\r\n");
+    EXPECT_EQ(peer.received(), batch + "dele 2\r\ndele 3\r\ndele 4\r\nquit\r\n");
 }
 
 // Messages stored before are marked for deletion without a download, the

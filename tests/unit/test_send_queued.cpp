@@ -35,7 +35,7 @@ int record_sync(const char* folder) {
     steps.push_back(std::string("sync ") + folder);
     return sys_sync_folder(folder);
 }
-const DurableFiles recording_files{record_flush, record_move, record_sync};
+const DurableFiles recording_files{record_flush, record_move, record_sync, sys_start_flush};
 
 int record_row(const char* folder, int number) {
     steps.push_back("queued file removed");
