@@ -14,6 +14,42 @@ void to_upper(char* text, size_t n) {
         if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 'a' + 'A');
 }
 
+// A byte as the searches compare it: a zero byte as 0x14, and without
+// `exact` a letter in upper case (the programs run in the "C" locale, where
+// toupper changes only ASCII letters).
+inline unsigned char prepared(unsigned char c, bool exact) {
+    if (c == 0) return 0x14;
+    return !exact && c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
+}
+
+// The first position from `from` to `last_start` where the prepared pattern
+// (m > 0 bytes) stands in bytes that are all in memory, compared as the
+// chunked searches below compare them; -1 when there is none. The held
+// message's bytes are searched where they lie, without copying them into
+// chunks and converting each byte first.
+int64_t find_in_bytes(const char* bytes, int64_t size, int64_t from, int64_t last_start, const char* wanted,
+                      size_t m, bool exact) {
+    if (last_start > size - static_cast<int64_t>(m)) last_start = size - static_cast<int64_t>(m);
+    const auto first = static_cast<unsigned char>(wanted[0]);
+    // A first byte that only itself can stand for is found with memchr.
+    const bool plain_first = first != 0x14 && (exact || first < 'A' || first > 'Z');
+    for (int64_t i = from; i <= last_start; i++) {
+        if (plain_first) {
+            const void* hit = std::memchr(bytes + i, first, static_cast<size_t>(last_start - i + 1));
+            if (!hit) return -1;
+            i = static_cast<const char*>(hit) - bytes;
+        } else if (prepared(static_cast<unsigned char>(bytes[i]), exact) != first) {
+            continue;
+        }
+        size_t j = 1;
+        while (j < m && prepared(static_cast<unsigned char>(bytes[i + static_cast<int64_t>(j)]), exact) ==
+                            static_cast<unsigned char>(wanted[j]))
+            j++;
+        if (j == m) return i;
+    }
+    return -1;
+}
+
 }  // namespace
 
 int find_in_file(const char* path, const char* pattern, int64_t* offset, bool all, bool exact) {
@@ -27,6 +63,19 @@ int find_in_file(const char* path, const char* pattern, int64_t* offset, bool al
     char wanted[50] = {};
     std::strncpy(wanted, pattern, 49);
     if (!exact) to_upper(wanted, std::strlen(wanted));
+
+    const char* bytes = nullptr;
+    int64_t size = 0;
+    if (!all && (!offset || *offset >= 0) && file_read_whole_bytes(&f, &bytes, &size)) {
+        file_read_close(&f);
+        size_t m = std::strlen(wanted);
+        if (m == 0) return 1;  // found where the search starts
+        int64_t from = offset ? *offset : 0;
+        int64_t at = find_in_bytes(bytes, size, from, size, wanted, m, exact);
+        if (at < 0) return 0;
+        if (offset) *offset = at;
+        return 1;
+    }
 
     // A window of the last chunks read, so that a match across the boundary
     // of two reads is still found. Zero bytes become 0x14 so that binary
@@ -79,6 +128,15 @@ int find_in_file_within(const char* path, const char* pattern, int64_t* offset, 
     if (m == 0) {
         file_read_close(&f);
         return start <= limit ? 1 : 0;
+    }
+    const char* bytes = nullptr;
+    int64_t size = 0;
+    if (file_read_whole_bytes(&f, &bytes, &size)) {
+        file_read_close(&f);
+        int64_t at = find_in_bytes(bytes, size, start, limit, wanted, m, exact);
+        if (at < 0) return 0;
+        *offset = at;
+        return 1;
     }
 
     // The bytes read, prepared as find_in_file prepares them, with the last

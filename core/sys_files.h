@@ -45,6 +45,20 @@ int sys_remove_directory(const char* path, int* error);
 // Size in bytes, -1 when the file cannot be read.
 int64_t sys_file_size(const char* path);
 
+// A file opened for reads at given offsets, without a seek and without the
+// C library's buffer in between: the start of a small message comes in one
+// system call, which under Wine is most of what reading it costs. Shared
+// for reading and writing as fopen shares it.
+struct SysReadFile {
+    void* handle = nullptr;
+};
+// false when the file cannot be opened.
+bool sys_open_reading(const char* path, SysReadFile* file);
+// Reads up to n bytes at the offset in one call; fewer only at the end of
+// the file (0 there), -1 on failure.
+int64_t sys_read_at(SysReadFile* file, int64_t offset, void* out, size_t n);
+void sys_close_reading(SysReadFile* file);
+
 struct DirEntry {
     const char* name;
     bool is_directory;

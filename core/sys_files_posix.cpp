@@ -158,6 +158,28 @@ int64_t sys_file_size(const char* path) {
     return static_cast<int64_t>(st.st_size);
 }
 
+bool sys_open_reading(const char* path, SysReadFile* file) {
+    // Through sys_fopen, the one place where the store's files are opened.
+    std::FILE* f = sys_fopen(path, "rb");
+    file->handle = f;
+    return f != nullptr;
+}
+
+int64_t sys_read_at(SysReadFile* file, int64_t offset, void* out, size_t n) {
+    auto* f = static_cast<std::FILE*>(file->handle);
+    if (!f || offset < 0) return -1;
+    for (;;) {
+        ssize_t got = pread(fileno(f), out, n, static_cast<off_t>(offset));
+        if (got >= 0) return static_cast<int64_t>(got);
+        if (errno != EINTR) return -1;
+    }
+}
+
+void sys_close_reading(SysReadFile* file) {
+    if (file->handle) std::fclose(static_cast<std::FILE*>(file->handle));
+    file->handle = nullptr;
+}
+
 int sys_enumerate(const char* pattern, const std::function<bool(const DirEntry&)>& visit) {
     std::string p = native(pattern);
     size_t slash = p.rfind('/');

@@ -71,6 +71,31 @@ int64_t sys_file_size(const char* path) {
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+bool sys_open_reading(const char* path, SysReadFile* file) {
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    file->handle = h == INVALID_HANDLE_VALUE ? nullptr : h;
+    return file->handle != nullptr;
+}
+
+int64_t sys_read_at(SysReadFile* file, int64_t offset, void* out, size_t n) {
+    if (!file->handle || offset < 0) return -1;
+    // A synchronous handle reads at the offset the OVERLAPPED record gives.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+    DWORD wanted = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
+    DWORD got = 0;
+    if (!ReadFile(static_cast<HANDLE>(file->handle), out, wanted, &got, &at))
+        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    return static_cast<int64_t>(got);
+}
+
+void sys_close_reading(SysReadFile* file) {
+    if (file->handle) CloseHandle(static_cast<HANDLE>(file->handle));
+    file->handle = nullptr;
+}
+
 int sys_enumerate(const char* pattern, const std::function<bool(const DirEntry&)>& visit) {
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA(pattern, &found);

@@ -1,5 +1,6 @@
 #include "format/header_fields.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "core/find_in_file.h"
@@ -57,8 +58,10 @@ int locate_header_field(const char* path, int64_t start, const char* name, int o
     // Without a header end the whole rest of the file is the header.
     bool bounded = scope == SCOPE_HEADER && ends > 0;
 
-    Array* pattern = array_new(name_limit + 3);
-    array_printf(pattern, "\r\n%.8189s", name);
+    // The searches compare only the pattern's first search_width characters:
+    // line break and name are cut there, not kept whole.
+    char pattern[search_width + 3];
+    std::snprintf(pattern, sizeof pattern, "\r\n%s", name);
 
     bool matched = false;
     int64_t name_at = 0;
@@ -76,8 +79,8 @@ int locate_header_field(const char* path, int64_t start, const char* name, int o
             int64_t at = from;
             // Within one header the search ends at its blank line: a field
             // that is absent must not cost a pass over the rest of the file.
-            int found = bounded ? find_in_file_within(path, pattern->text, &at, header_end, false)
-                                : find_in_file(path, pattern->text, &at, false, false);
+            int found = bounded ? find_in_file_within(path, pattern, &at, header_end, false)
+                                : find_in_file(path, pattern, &at, false, false);
             if (found <= 0) break;
             if (bounded && at > header_end) break;
             matched = true;
@@ -86,7 +89,6 @@ int locate_header_field(const char* path, int64_t start, const char* name, int o
             if (occurrence == FIELD_FIRST) break;
         }
     }
-    delete_arrays(pattern);
     if (!matched) return -1;
     *found = name_at;
     return 0;
@@ -109,16 +111,18 @@ int read_header_field(const char* path, int64_t* offset, const char* name, Array
     long long wanted = static_cast<long long>(max_len) + name_length(name) + 10;
     if (wanted > read_limit) wanted = read_limit;
     // One byte more than the text considered, only to tell whether a line
-    // break at its very end is followed by a continuation line.
-    Array* text = array_new(16384);
-    int got = safe_read(text, static_cast<int>(wanted) + 1, &f);
+    // break at its very end is followed by a continuation line. The text is
+    // ended after what was read: the rest of its room is never looked at,
+    // so it is not cleared for every field.
+    char text[read_limit + 2];
+    int got = safe_read_bytes(text, static_cast<int>(sizeof text), static_cast<int>(wanted) + 1, &f);
     file_read_close(&f);
     int considered = got < wanted ? got : static_cast<int>(wanted);
-    char follower = got > considered ? text->text[considered] : 0;
-    array_set_char(text, considered, 0);
+    char follower = got > considered ? text[considered] : 0;
+    text[considered] = 0;
 
     int result = -1;
-    const char* colon = std::strchr(text->text, ':');
+    const char* colon = std::strchr(text, ':');
     if (colon) {
         const char* value = colon + 1;
         while (*value == ' ' || *value == '\t') value++;
@@ -142,7 +146,6 @@ int read_header_field(const char* path, int64_t* offset, const char* name, Array
             }
         }
     }
-    delete_arrays(text);
     return result;
 }
 

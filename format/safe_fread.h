@@ -14,3 +14,6 @@
 int safe_fread(Array* buffer, int length, std::FILE* file);
 // The same through a FileRead (an open file or a held one).
 int safe_read(Array* buffer, int length, FileRead* file);
+// The same into `capacity` bytes of plain memory, which the caller ends
+// after what was read.
+int safe_read_bytes(char* buffer, int capacity, int length, FileRead* file);

@@ -11,7 +11,16 @@ unsigned char fold(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<
 // A plain restart-at-every-position search: every start is tried, so a match
 // beginning inside an earlier partial match is not skipped ("aab" in "aaab").
 const char* find_text_nocase(const char* text, const char* pattern) {
+    const auto first = static_cast<unsigned char>(pattern[0]);
+    // A first character that is no letter stands only for itself: the next
+    // place worth trying is its next occurrence. Header searches ("\nTo:")
+    // go through whole headers this way for every field a summary reads.
+    const bool letter = fold(first) >= 'A' && fold(first) <= 'Z';
     for (const char* start = text;; start++) {
+        if (first && !letter) {
+            start = std::strchr(start, first);
+            if (!start) return nullptr;
+        }
         size_t i = 0;
         while (pattern[i] && fold(static_cast<unsigned char>(start[i])) == fold(static_cast<unsigned char>(pattern[i])))
             i++;

@@ -23,29 +23,34 @@ const char* file_name_of(const char* path) {
 
 // The line of a message: name, from name, recipients, subject, date,
 // marked, read, attachments and the mark of decoded text, each followed by
-// a TAB, then CR LF.
+// a TAB, then CR LF. A caller that reads the line's fields back gives the
+// summary and recipients text (address_field_capacity) they go into, as
+// room for making the line: nothing is allocated for each message then.
 // Returns false when the message could not be summarised.
-bool format_line(const char* message_path, Array* line) {
-    MessageSummary* s = summary_new();
+bool format_line(const char* message_path, Array* line, MessageSummary* summary = nullptr,
+                 Array* recipients = nullptr) {
+    MessageSummary* s = summary ? summary : summary_new();
+    Array* joined = recipients ? recipients : array_new(address_field_capacity);
     int result = summarise_for_row(message_path, s);
     if (result == SUMMARY_SUBJECT_LOCKED) locked_subjects++;
     bool readable = result == SUMMARY_OK;
-    Array* recipients = array_new(address_field_capacity);
-    join_list(s->recipients, recipients, address_list_entries, address_field_capacity - 1);
+    join_list(s->recipients, joined, address_list_entries, address_field_capacity - 1);
     array_printf(line, "%s\t%s\t%s\t%s\t%s\t%i\t%i\t%i\t%s\t\r\n", file_name_of(message_path), s->from_name->text,
-                 recipients->text, s->subject->text, s->date->text, s->marked, s->read, s->attachments,
+                 joined->text, s->subject->text, s->date->text, s->marked, s->read, s->attachments,
                  mirror_utf8_mark);
-    delete_arrays(recipients);
-    summary_delete(s);
+    if (!recipients) delete_arrays(joined);
+    if (!summary) summary_delete(s);
     return readable;
 }
 
 // The line as appended: no field may break it, so CR and LF anywhere
 // (its own line end too) become blanks; the caller writes CR LF after it.
-void format_appended_line(const char* message_path, Array* line) {
-    format_line(message_path, line);
-    for (int i = 0; i < line->capacity; i++)
-        if (line->chars[i] == '\r' || line->chars[i] == '\n') line->chars[i] = ' ';
+void format_appended_line(const char* message_path, Array* line, MessageSummary* summary = nullptr,
+                          Array* recipients = nullptr) {
+    format_line(message_path, line, summary, recipients);
+    // Up to the line's end: the rest of the buffer is zeros.
+    for (char* c = line->chars; *c; c++)
+        if (*c == '\r' || *c == '\n') *c = ' ';
 }
 
 bool line_is_for(const char* line, const char* name) { return std::strncmp(line, name, std::strlen(name)) == 0; }
@@ -68,10 +73,9 @@ std::atomic<int> locked_subjects{0};
 
 int summarise_for_row(const char* message_path, MessageSummary* summary) {
     // The header's fields, its boundaries and each part's header are looked
-    // for one after another: from memory that is one open of the file, not
-    // one for every search.
-    constexpr int64_t hold_limit = 4 * 1024 * 1024;
-    bool held = hold_file(message_path, hold_limit);
+    // for one after another: through the held file that is one open of the
+    // file, not one for every search, and for most messages one read.
+    bool held = hold_file(message_path);
     int result = read_summary(0, summary, message_path);
     summary->attachments = count_attachments(message_path);
     if (held) release_held_file();
@@ -166,11 +170,13 @@ int append_and_read(ListMirror* mirror, const char* message_path, MessageSummary
     // A last line cut short before its line end gets one first: the new line
     // must not run on from it.
     if (mirror->open_end && std::fputs("\r\n", mirror->out) >= 0) mirror->open_end = false;
-    Array* line = array_new(line_capacity);
-    format_appended_line(message_path, line);
+    // The lookups' line buffer: its last byte is never written, so each
+    // line made into it ends with a zero as in a new buffer.
+    if (!mirror->line) mirror->line = array_new(line_capacity);
+    Array* line = mirror->line;
+    format_appended_line(message_path, line, summary, recipients);
     bool written = std::fprintf(mirror->out, "%s\r\n", line->text) >= 0;
     if (written) read_fields(line->chars, summary, recipients);
-    delete_arrays(line);
     if (!written) log_unopened(mirror);
     return written ? 0 : -1;
 }
@@ -257,7 +263,7 @@ int mirror_lookup(ListMirror* mirror, const char* message_path, MessageSummary* 
         if (!line_is_decoded(line->text)) {
             // Written before texts were decoded: the row comes from the
             // message, and its line is replaced when the mirror is closed.
-            format_line(message_path, line);
+            format_line(message_path, line, summary, recipients);
             mirror->fresh_lines.emplace_back(line->text);
         }
         read_fields(line->chars, summary, recipients);

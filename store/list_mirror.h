@@ -52,8 +52,9 @@ int mirror_refresh(ListMirror* mirror, const char* message_path);
 void mirror_discard(ListMirror* mirror);
 
 // The summary of a message for its row, its attachment count included, from
-// one read of the file (messages up to a few megabytes are read once into
-// memory; larger ones are read where each field lies). read_summary's result.
+// one open of the file (held_window_bytes are read at once; a larger
+// message's later bytes are read where the attachments are looked for).
+// read_summary's result.
 int summarise_for_row(const char* message_path, MessageSummary* summary);
 
 // Messages whose encrypted subject could not be deciphered (no key) while

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "format/address_list.h"
+#include "core/file_reads.h"
 #include "format/attachment_count.h"
 #include "store/list_mirror.h"
 #include "store/message_summary.h"
@@ -66,6 +67,36 @@ TEST_F(RowSummary, OneReadGivesTheRowsOfTheFieldReadersOverBothCorpora) {
     // folder further up, when this machine has it.
     compare_all(beside_tests("../../../shared/corpus"));
     compare_all(beside_tests("../../../../shared/corpus"));
+}
+
+TEST_F(RowSummary, AMessageLargerThanTheFirstWindowGivesTheSameRow) {
+    // The second delimiter straddles the end of the first window read; the
+    // attachments lie one and two windows further, so their delimiters and
+    // headers come through the second window, read forwards and again back.
+    std::string text = "Re: large\r\n";
+    std::string head = crlf("X-ZMRead: FALSE\nFrom: \"Big Sender\" <big@example.test>\nTo: a@example.test\n"
+                            "Subject: ") + text +
+                       crlf("Content-Type: multipart/mixed;\n\tboundary=\"=_w\"\n\n--=_w\n"
+                            "Content-Type: text/plain\n\n");
+    std::string body(static_cast<size_t>(held_window_bytes) - head.size() - 3, 'x');
+    std::string bytes = head + body + "\r\n--=_w\r\nContent-Disposition: inline\r\n\r\nshown\r\n";
+    for (int i = 0; i < 2; i++)
+        bytes += std::string(static_cast<size_t>(held_window_bytes), 'A') + "\r\n--=_w\r\n" +
+                 "Content-Disposition: attachment; filename=\"f" + std::to_string(i) + ".bin\"\r\n\r\ndata\r\n";
+    bytes += "--=_w--\r\n";
+    const char* path = message(bytes);
+    MessageSummary* s = summary_new();
+    int result = read_summary(0, s, path);
+    s->attachments = count_attachments(path);
+    std::string by_fields = row_of(s, result);
+    EXPECT_EQ(summarise_for_row(path, s), SUMMARY_OK);
+    EXPECT_EQ(row_of(s, SUMMARY_OK), by_fields);
+    EXPECT_EQ(s->attachments, 3);  // the inline part and the two files
+    EXPECT_STREQ(s->from_name->text, "Big Sender");
+    EXPECT_STREQ(s->subject->text, "Re: large");
+    EXPECT_EQ(s->read, 0);
+    EXPECT_EQ(s->multipart, 1);
+    summary_delete(s);
 }
 
 TEST_F(RowSummary, AMessageChangedAfterItsRowStillReadsAsItIsNow) {
