@@ -7,19 +7,19 @@
 
 namespace {
 
-// ASCII letters only, as toupper does in the "C" locale, without a library
-// call for every byte of a large message.
+// ASCII letters only, as toupper does in the "C" locale the programs run
+// in, without a library call for every byte of a large message.
+inline unsigned char upper(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c; }
+
 void to_upper(char* text, size_t n) {
-    for (size_t i = 0; i < n; i++)
-        if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 'a' + 'A');
+    for (size_t i = 0; i < n; i++) text[i] = static_cast<char>(upper(static_cast<unsigned char>(text[i])));
 }
 
 // A byte as the searches compare it: a zero byte as 0x14, and without
-// `exact` a letter in upper case (the programs run in the "C" locale, where
-// toupper changes only ASCII letters).
+// `exact` a letter in upper case.
 inline unsigned char prepared(unsigned char c, bool exact) {
     if (c == 0) return 0x14;
-    return !exact && c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
+    return exact ? c : upper(c);
 }
 
 // The first position from `from` to `last_start` where the prepared pattern

@@ -23,6 +23,20 @@ bool is_encoding(const char* encoding, const char* name) {
     return true;
 }
 
+// Quoted-printable or base64 (always base64 when the message is encrypted)
+// decoded into `decoded_path`: 1, or 0 for any other encoding (nothing
+// written), -1 when the decoding failed.
+int undo_transfer_encoding(const char* input_path, const char* decoded_path, const char* encoding, int encrypted) {
+    int result;
+    if (is_encoding(encoding, "quoted-printable"))
+        result = qp_decode_file_exact(input_path, decoded_path);
+    else if (encrypted || is_encoding(encoding, "base64"))
+        result = base64_decode_file(input_path, decoded_path);
+    else
+        return 0;
+    return result == 0 ? 1 : -1;
+}
+
 }  // namespace
 
 bool part_needs_decoding(const char* encoding, int encrypted) {
@@ -31,33 +45,20 @@ bool part_needs_decoding(const char* encoding, int encrypted) {
 
 const char* decode_part_text(const char* input_path, const char* encoding, int encrypted, const char* decoded_path,
                              const char* decrypted_path) {
-    const char* text = input_path;
-    if (is_encoding(encoding, "quoted-printable")) {
-        if (qp_decode_file_exact(input_path, decoded_path) != 0) return nullptr;
-        text = decoded_path;
-    } else if (encrypted || is_encoding(encoding, "base64")) {
-        if (base64_decode_file(input_path, decoded_path) != 0) return nullptr;
-        text = decoded_path;
-    }
+    int undone = undo_transfer_encoding(input_path, decoded_path, encoding, encrypted);
+    if (undone < 0) return nullptr;
+    const char* text = undone ? decoded_path : input_path;
     if (!encrypted) return text;
     return decrypt_file(text, decrypted_path, 1) == 0 ? decrypted_path : nullptr;
 }
 
 int decode_part_stages(const char* input_path, const char* output_path, const char* encoding, int encrypted,
                        bool quote, const char* decoded_path, const char* decrypted_path) {
-    int result;
-    if (is_encoding(encoding, "quoted-printable"))
-        result = qp_decode_file_exact(input_path, decoded_path);
-    else if (encrypted || is_encoding(encoding, "base64"))
-        result = base64_decode_file(input_path, decoded_path);
-    else
-        result = sys_copy_file(input_path, decoded_path, false);
-    if (result != 0) return -1;
-
-    if (encrypted)
-        result = decrypt_file(decoded_path, decrypted_path, 1);
-    else
-        result = sys_copy_file(decoded_path, decrypted_path, false);
+    int undone = undo_transfer_encoding(input_path, decoded_path, encoding, encrypted);
+    // Every stage is written, even where it changes nothing.
+    if (undone < 0 || (undone == 0 && sys_copy_file(input_path, decoded_path, false) != 0)) return -1;
+    int result = encrypted ? decrypt_file(decoded_path, decrypted_path, 1)
+                           : sys_copy_file(decoded_path, decrypted_path, false);
     if (result != 0) return -1;
 
     if (quote) return quote_file(decrypted_path, output_path) == 0 ? 0 : -1;

@@ -30,7 +30,6 @@ uint64_t mailbox_hash(const char* server, const char* user) {
 std::string server_line(const UidlState* state) { return "Server: " + state->server + "\r\n"; }
 std::string user_line(const UidlState* state) { return "User: " + state->user + "\r\n"; }
 
-
 // Writes the file anew, the naming lines and the ids, through a scratch
 // file that takes its place in one step.
 int write_state(UidlState* state, const std::vector<std::string>& ids) {
