@@ -14,9 +14,8 @@
 
 namespace {
 
-// Reads a reply one byte per receive call, line by line, up to its dot
-// line (or its first line when that begins with "-"), so that nothing of a
-// later reply is taken. `visit` gets each line with its line end, at most
+// Reads a reply line by line, up to its dot line (or its first line when
+// that begins with "-"); whatever came behind it is left for the next reply. `visit` gets each line with its line end, at most
 // line_kept bytes of it, and the first line's flag; it returns false to end
 // the reading as a failure. A closed or failed connection fails too.
 template <class Visit>
@@ -24,9 +23,10 @@ int read_reply_lines(Socket s, Visit visit) {
     char line[line_kept + 1];
     size_t length = 0;
     bool first_line = true;
+    ReplyBytes bytes(s);
     for (;;) {
         char c;
-        if (stream_recv(s, &c, 1) != 1) return -1;
+        if (!bytes.next(&c)) return -1;
         if (length < line_kept) line[length++] = c;
         if (c != '\n') continue;
         line[length] = 0;
@@ -124,11 +124,13 @@ int pop3_list(Socket s, WindowRef window, Array* sizes) {
     char field[1000];
     int field_length = 0;
     bool first_byte = true;
+    ReplyBytes bytes(s);
     for (;;) {
         char c;
-        if (stream_recv(s, &c, 1) != 1) return -1;  // closed before the end
+        if (!bytes.next(&c)) return -1;  // closed before the end
         // An error instead of a listing is the whole reply.
         if (first_byte && c == '-') {
+            bytes.give_back();
             Array* rest = array_new(line_capacity);
             recv_line(s, rest, nullptr);
             status_append(window, "-");

@@ -20,9 +20,10 @@ int smtp_read_reply(Socket s, Array* reply) {
     int kept = 0;
     int line_length = 0;
     char fourth = 0;
+    ReplyBytes bytes(s);
     for (int total = 0; total < reply_limit; total++) {
         char c;
-        if (stream_recv(s, &c, 1) != 1) return -1;
+        if (!bytes.next(&c)) return -1;
         // A zero byte would end the text early; it has no place in a reply.
         if (c != 0 && kept < keep) reply->chars[kept++] = c;
         if (line_length == 3) fourth = c;

@@ -6,6 +6,7 @@
 
 #include "core/arrays.h"
 #include "core/ui_services.h"
+#include "transport/stream.h"
 #include "transport/sys_socket.h"
 
 // A reply or command line of POP3 or SMTP with its terminating zero; every
@@ -28,6 +29,40 @@ int send_smtp_command(Socket s, const char* text, WindowRef status_window, bool 
 int send_pop3_command(Socket s, const char* text, WindowRef status_window, bool send_only);
 // Sends every byte of the buffer, in as many calls as it takes. 0 or -1.
 int send_all(Socket s, const char* data, int length);
+
+// A reply read a byte at a time, but taken from the connection in large
+// receives: a listing of thousands of lines costs a few receives, not one
+// per byte (each receive is a round trip to the system under Wine). The
+// bytes behind the reply go back to the stream when the reader goes, so
+// the next reply's reader gets them and nothing of it is lost.
+class ReplyBytes {
+public:
+    explicit ReplyBytes(Socket s) : s_(s) {}
+    ~ReplyBytes() { give_back(); }
+    ReplyBytes(const ReplyBytes&) = delete;
+    ReplyBytes& operator=(const ReplyBytes&) = delete;
+    // The next byte; false when the connection closed or failed first.
+    bool next(char* c) {
+        if (at_ == length_) {
+            int n = stream_recv(s_, bytes_, static_cast<int>(sizeof bytes_));
+            if (n <= 0) return false;
+            at_ = 0;
+            length_ = n;
+        }
+        *c = bytes_[at_++];
+        return true;
+    }
+    // What was received and not taken goes back to the stream now.
+    void give_back() {
+        stream_unread(s_, bytes_ + at_, length_ - at_);
+        at_ = length_ = 0;
+    }
+
+private:
+    Socket s_;
+    char bytes_[8192];
+    int at_ = 0, length_ = 0;
+};
 
 // The most bytes a body takes from the socket in one receive; bytes behind
 // its terminator are at most this many.

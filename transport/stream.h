@@ -16,12 +16,20 @@ struct StreamLayer {
     virtual int send(Socket s, const void* data, int length) = 0;
 };
 
-// From now on the socket's bytes go through the layer.
+// From now on the socket's bytes go through the layer. Bytes given back
+// before are dropped: what came in plain before a handshake is never read
+// as if it had come secured.
 void stream_attach(Socket s, std::unique_ptr<StreamLayer> layer);
 // Whether a layer lies over the socket.
 bool stream_secured(Socket s);
 
 int stream_recv(Socket s, void* buffer, int length);
+// Gives bytes back: the next receives return them, in order, before anything
+// new from the connection. A reply read in large receives leaves what came
+// behind it here for the reader of the next reply.
+void stream_unread(Socket s, const char* bytes, int length);
+// How many bytes given back wait to be received again.
+int stream_held(Socket s);
 int stream_send(Socket s, const void* data, int length);
 // Drops the socket's layer and closes the socket.
 int stream_close(Socket s);

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "core/accounts.h"
+#include "transport/stream.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ int tls_begin(Socket s, const char* host, WindowRef status_window) {
 }
 
 bool go_ahead_alone(Socket s, const char* behind, WindowRef status_window) {
-    if (!behind[0] && sys_socket_pending(s) == 0) return true;
+    if (!behind[0] && stream_held(s) == 0 && sys_socket_pending(s) == 0) return true;
     status_append(status_window, "Server sent data before the secure connection began.\r\n");
     return false;
 }

@@ -129,6 +129,26 @@ TEST_F(Pop3Test, ListCountsAndSizes) {
     delete_arrays(sizes);
 }
 
+// A listing is taken in large receives; what a server sent behind it (here
+// the next replies, all in one segment) is the next reader's, byte for byte.
+TEST_F(Pop3Test, RepliesBehindAListingAreLeftForTheNextReplies) {
+    ScriptedPeer peer({peer_receive("list\r\n"),
+                       peer_send("+OK 2 messages\r\n1 120\r\n2 2048\r\n.\r\n+OK\r\n1 id-one\r\n2 id-two\r\n.\r\n"
+                                 "+OK\r\nUSER\r\nPIPELINING\r\n.\r\n+OK bye\r\n"),
+                       peer_receive("uidl\r\ncapa\r\nquit\r\n"), peer_close()});
+    s = peer.connect_client();
+    Array* sizes = array_new_elements(1000, 4);
+    EXPECT_EQ(pop3_list(s, &window, sizes), 2);
+    EXPECT_EQ(sizes->int32s[1], 2048);
+    std::vector<std::string> ids;
+    EXPECT_EQ(pop3_uidl(s, &window, 2, &ids), UIDL_LISTED);
+    EXPECT_EQ(ids, (std::vector<std::string>{"id-one", "id-two"}));
+    EXPECT_TRUE(pop3_pipelining(s, &window));
+    EXPECT_EQ(pop3_quit(s, &window), 0);
+    EXPECT_EQ(peer.received(), "list\r\nuidl\r\ncapa\r\nquit\r\n");
+    delete_arrays(sizes);
+}
+
 TEST_F(Pop3Test, EmptyListErrorAndCutList) {
     {
         ScriptedPeer peer({peer_receive("list\r\n"), peer_send("+OK\r\n.\r\n")});

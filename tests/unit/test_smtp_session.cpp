@@ -182,6 +182,20 @@ TEST_F(SmtpSessionTest, MultiLineRepliesSplitAcrossPacketsKeepTheSessionInStep) 
     EXPECT_EQ(ui.status_text(), "Connected to server.\r\n550 refused\r\n");
 }
 
+TEST_F(SmtpSessionTest, RepliesThatArriveTogetherAreReadInTurn) {
+    // Replies are taken in large receives: what came behind one reply is
+    // the next one's, so each command still meets its own answer.
+    ScriptedPeer peer({peer_send("220 ready\r\n250 hello\r\n"), peer_receive("mail from:"),
+                       peer_send("250-first\r\n250 second\r\n250 recipient ok\r\n"), peer_receive("data\r\n"),
+                       peer_send("554 no data today\r\n")});
+    Outgoing m;
+    m.server = server_text(peer.address());
+    EXPECT_EQ(send(m), -1);
+    EXPECT_EQ(named(peer.received()), "helo NNNNN\r\nmail from:<alice@example.test>\r\nrcpt to:<bob@example.test>\r\n"
+                                      "data\r\n");
+    EXPECT_EQ(ui.status_text(), "Connected to server.\r\n554 no data today\r\n");
+}
+
 TEST_F(SmtpSessionTest, ConnectionClosedMidReplyFailsAtOnce) {
     ScriptedPeer peer({peer_send("220-partial gree"), peer_pause(30), peer_close()});
     Outgoing m;
