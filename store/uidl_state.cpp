@@ -33,6 +33,7 @@ std::string user_line(const UidlState* state) { return "User: " + state->user + 
 // Writes the file anew, the naming lines and the ids, through a scratch
 // file that takes its place in one step.
 int write_state(UidlState* state, const std::vector<std::string>& ids) {
+    state->appending.reset();  // the file it appended to is being replaced
     int result = replace_file_with(
         state->path.c_str(),
         [&](std::FILE* f) {
@@ -136,14 +137,19 @@ int uidl_state_record(UidlState* state, const std::string& id) {
         std::sort(ids.begin(), ids.end());
         return write_state(state, ids);
     }
-    std::FILE* f = sys_fopen(state->path.c_str(), "ab");
-    if (!f) return -1;
+    if (!state->appending) {
+        std::FILE* opened = sys_fopen(state->path.c_str(), "ab");
+        if (!opened) return -1;
+        state->appending.reset(opened, [](std::FILE* f) { std::fclose(f); });
+    }
+    std::FILE* f = state->appending.get();
     std::string line = id + "\r\n";
     bool written = std::fwrite(line.data(), 1, line.size(), f) == line.size();
     // On the disk before the server may delete the message or the next
     // message comes in.
     written = durable_files().flush(f) == 0 && written;
-    written = std::fclose(f) == 0 && written;
+    // After a failure the next record opens the file anew.
+    if (!written) state->appending.reset();
     return written ? 0 : -1;
 }
 

@@ -13,6 +13,8 @@
 // drops.
 #pragma once
 
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -35,6 +37,10 @@ struct UidlState {
     // The file names another mailbox (two mailboxes with one hash): nothing
     // is skipped and nothing written, so that its ids stay as they are.
     bool foreign = false;
+    // The file as opened for the first append of a session, kept open for
+    // the next (one open a message was three round trips under Wine);
+    // closed when the state goes or the file is written anew.
+    std::shared_ptr<std::FILE> appending;
 };
 
 // The state file's store path for the mailbox.

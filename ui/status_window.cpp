@@ -38,7 +38,7 @@ constexpr int table_size = 100;
 // killed inside the C runtime or the heap could leave a lock held.
 constexpr DWORD cancel_wait_ms = 5000;
 // How long the main window waits for a new status window.
-constexpr int create_wait_rounds = 100;  // of 100 ms
+constexpr DWORD create_wait_ms = 10000;
 
 // What a job asks for; shared between the job, the main window and the new
 // window's thread, so that a request given up on stays valid.
@@ -48,9 +48,25 @@ struct StatusRequest {
     HANDLE thread = nullptr;  // the job's own thread, or none
     std::atomic<HWND> window{nullptr};
     std::atomic<bool> failed{false};
+    // Set once the window is there or will never be: the main window waits
+    // for it, not in rounds (a round of 100 ms was most of a short check).
+    HANDLE settled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // A window that appears after its job gave up waiting closes again.
     std::mutex handover;
     bool abandoned = false;
+    StatusRequest() = default;
+    StatusRequest(const StatusRequest&) = delete;
+    StatusRequest& operator=(const StatusRequest&) = delete;
+    ~StatusRequest() {
+        if (settled) CloseHandle(settled);
+    }
+    void fail() {
+        failed = true;
+        settle();
+    }
+    void settle() {
+        if (settled) SetEvent(settled);
+    }
 };
 using RequestRef = std::shared_ptr<StatusRequest>;
 
@@ -231,7 +247,7 @@ void status_thread(void* argument) {
     int i = take_slot();
     if (i < 0) {
         log_write("No free slot for a status window.\r\n");
-        request->failed = true;
+        request->fail();
         return;
     }
     StatusRecord& r = records[i];
@@ -256,7 +272,7 @@ void status_thread(void* argument) {
         r.thread = nullptr;  // still the job's to close
         set_slot(i, 0);
         open_count--;
-        request->failed = true;
+        request->fail();
         return;
     }
     set_slot(i, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
@@ -269,6 +285,7 @@ void status_thread(void* argument) {
         else
             request->window = window;
     }
+    request->settle();
     if (!request->window) PostQuitMessage(0);
     run_dialog_loop(DialogLoop{window});
     r.window = nullptr;
@@ -445,10 +462,14 @@ LRESULT create_status_window(LPARAM argument) {
     auto* handed = new RequestRef(request);
     if (!start_dialog_thread(status_thread, handed)) {
         delete handed;
-        request->failed = true;
+        request->fail();
         return 0;
     }
-    for (int round = 0; round < create_wait_rounds && !request->window && !request->failed; round++) Sleep(100);
+    // Without an event the wait is the old one in rounds.
+    if (request->settled)
+        WaitForSingleObject(request->settled, create_wait_ms);
+    else
+        for (DWORD waited = 0; waited < create_wait_ms && !request->window && !request->failed; waited += 100) Sleep(100);
     if (!request->window && !request->failed) log_write("A status window did not appear in time.\r\n");
     return reinterpret_cast<LRESULT>(request->window.load());
 }

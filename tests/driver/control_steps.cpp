@@ -44,10 +44,10 @@ HWND need_control(const NextArgument& next) {
 }
 
 std::string wide_text(HWND control) {
-    static wchar_t wide[65536];
-    wide[0] = 0;
-    SendMessageW(control, WM_GETTEXT, 65536, reinterpret_cast<LPARAM>(wide));
-    return ansi_of(wide);
+    LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    SendMessageW(control, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()));
+    return ansi_of(wide.data());
 }
 
 void text(const NextArgument& next) { std::printf("TEXT: %s\n", wide_text(need_control(next)).c_str()); }

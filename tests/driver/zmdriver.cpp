@@ -89,8 +89,11 @@ int end_descendants(const std::string& exe) { return end_descendants_of(started.
 // A control's text asked for in UTF-16: Wine hands the ANSI text of an edit
 // control or a list box in another process over empty or cut short.
 std::string ansi_of(const wchar_t* wide) {
-    char text[16384] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return std::string();
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+    text.resize(static_cast<size_t>(size) - 1);
     return text;
 }
 

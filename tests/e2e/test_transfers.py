@@ -92,6 +92,26 @@ class Transfers(ClientTest):
         self.assertEqual(len(rows), 2, out)
         self.assertEqual(sorted(r.split(" | ")[2] for r in rows), ["first", "second"])
 
+    def test_a_large_check_shows_every_line_and_ends_with_its_count(self):
+        # Written into the Maildir as a delivery would, to keep the test short.
+        maildir = os.path.join(os.environ["ZM_MAILDIR_ROOT"], "alice", "Maildir")
+        for n in range(1, 1001):
+            name = "large%d.e2e" % n
+            with open(os.path.join(maildir, "tmp", name), "wb") as f:
+                f.write(message("large %d" % n))
+            os.rename(os.path.join(maildir, "tmp", name), os.path.join(maildir, "new", name))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", DELETE_FROM_SERVER))
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+                              "window", "Status", "15000",
+                              "wait-text", "Status", "213", "Errors: ", "120000",
+                              "command", "Status", "1302", "no-window", "Status", "5000", *CLOSE_AND_EXIT)
+        lines = status_lines(out)
+        self.assertEqual(lines[:3], ["Checking %s:" % POP3, "Connected to server.", "Found 1000."])
+        self.assertEqual(len([line for line in lines if line.endswith(" KB)  done")]), 1000)
+        self.assertEqual(lines[-3:], ["New messages: 1000", "Errors: 0", ""])
+        self.assertEqual(len(self.messages("maildir/inbox")), 1000)
+        self.assertEqual(mailbox("count", "alice"), "0")
+
     def test_receive_is_refused_while_its_inbox_is_receiving(self):
         deliver("alice", message("one"))
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
