@@ -15,9 +15,10 @@
 namespace {
 
 // Reads a reply line by line, up to its dot line (or its first line when
-// that begins with "-"); whatever came behind it is left for the next reply. `visit` gets each line with its line end, at most
-// line_kept bytes of it, and the first line's flag; it returns false to end
-// the reading as a failure. A closed or failed connection fails too.
+// that begins with "-"); whatever came behind it is left for the next
+// reply. `visit` gets each line with its line end, at most line_kept bytes
+// of it, and the first line's flag; it returns false to end the reading as
+// a failure. A closed or failed connection fails too.
 template <class Visit>
 int read_reply_lines(Socket s, Visit visit) {
     char line[line_kept + 1];

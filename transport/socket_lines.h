@@ -12,8 +12,8 @@
 // A reply or command line of POP3 or SMTP with its terminating zero; every
 // buffer a reply is read into has this size.
 constexpr int line_capacity = 520;
-// The most bytes of a reply taken in one receive, and the most kept of a
-// multi-line POP3 reply read byte by byte (the AUTH list).
+// The most bytes of a reply line taken in one receive, and the most kept of
+// a line of a multi-line POP3 reply (and of the whole AUTH list).
 constexpr int line_kept = 514;
 
 // Reads until the line buffer (line_capacity bytes) holds a line feed. Bytes behind
