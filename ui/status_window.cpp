@@ -465,11 +465,7 @@ LRESULT create_status_window(LPARAM argument) {
         request->fail();
         return 0;
     }
-    // Without an event the wait is the old one in rounds.
-    if (request->settled)
-        WaitForSingleObject(request->settled, create_wait_ms);
-    else
-        for (DWORD waited = 0; waited < create_wait_ms && !request->window && !request->failed; waited += 100) Sleep(100);
+    WaitForSingleObject(request->settled, create_wait_ms);
     if (!request->window && !request->failed) log_write("A status window did not appear in time.\r\n");
     return reinterpret_cast<LRESULT>(request->window.load());
 }

@@ -43,24 +43,26 @@ HWND need_control(const NextArgument& next) {
     return control;
 }
 
-std::string wide_text(HWND control) {
+// The control's whole text, asked for by message: the control may belong to
+// another process, whose texts GetWindowText does not fetch.
+std::vector<wchar_t> control_text(HWND control) {
     LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
     std::vector<wchar_t> wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
     SendMessageW(control, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()));
-    return ansi_of(wide.data());
+    return wide;
 }
+
+std::string wide_text(HWND control) { return ansi_of(control_text(control).data()); }
 
 void text(const NextArgument& next) { std::printf("TEXT: %s\n", wide_text(need_control(next)).c_str()); }
 
 void text_utf8(const NextArgument& next) {
-    HWND control = need_control(next);
-    LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
-    std::vector<wchar_t> wide(static_cast<size_t>(length) + 1);
-    SendMessageW(control, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()));
+    std::vector<wchar_t> wide = control_text(need_control(next));
+    auto length = static_cast<long long>(wide.size()) - 1;
     int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
     std::vector<char> utf8(static_cast<size_t>(size > 0 ? size : 1));
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, utf8.data(), size, nullptr, nullptr);
-    std::printf("LENGTH: %lld\nUTF8: ", static_cast<long long>(length));
+    std::printf("LENGTH: %lld\nUTF8: ", length);
     for (const char* p = utf8.data(); *p; p++) std::printf("%02x", static_cast<unsigned char>(*p));
     std::printf("\n");
 }
