@@ -11,6 +11,7 @@
 std::atomic<int> settings_flags{0};
 std::atomic<int> html_display_mode{HTML_NEVER};
 std::atomic<int> multipart_html_disabled{0};
+std::atomic<int> server_timeout_seconds{server_timeout_default};
 
 const char settings_file[] = "zenth.cfg";
 
@@ -48,6 +49,11 @@ bool write_line(std::FILE* f, const char (&text)[N]) {
 }  // namespace
 
 bool setting_on(int bit) { return (settings_flags & bit) != 0; }
+
+int server_timeout_in_effect(int from_file) {
+    if (from_file <= 0) return server_timeout_default;
+    return from_file > server_timeout_most ? server_timeout_most : from_file;
+}
 
 FontRecord default_font_record() {
     FontRecord font{};
@@ -91,7 +97,14 @@ int settings_read(const char* path, SettingsRecord* record) {
     if (!f) return SETTINGS_FILE_CANNOT_OPEN;
     char first[settings_short_line + 2];
     read_line(f, first, settings_short_line);
-    record->bits = std::atoi(first);
+    char* after = nullptr;
+    record->bits = static_cast<int>(std::strtol(first, &after, 10));
+    // The time-out behind the bits; anything else there is passed over, as
+    // older programs did.
+    if (after && *after == ' ') {
+        long seconds = std::strtol(after, nullptr, 10);
+        record->server_timeout = seconds > 0 && seconds <= 100000 ? static_cast<int>(seconds) : 0;
+    }
     read_line(f, record->new_mail_command, settings_long_line);
     read_line(f, record->new_mail_sound, settings_long_line);
     read_line(f, record->socks_server, settings_short_line);
@@ -106,7 +119,9 @@ int settings_read(const char* path, SettingsRecord* record) {
 
 int settings_write(const char* path, const SettingsRecord& record) {
     auto write = [&record](std::FILE* f) {
-        bool written = std::fprintf(f, "%i\r\n", record.bits) > 0;
+        bool written = record.server_timeout > 0 && record.server_timeout != server_timeout_default
+                           ? std::fprintf(f, "%i %i\r\n", record.bits, record.server_timeout) > 0
+                           : std::fprintf(f, "%i\r\n", record.bits) > 0;
         written = write_line(f, record.new_mail_command) && written;
         written = write_line(f, record.new_mail_sound) && written;
         written = write_line(f, record.socks_server) && written;

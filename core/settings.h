@@ -52,8 +52,22 @@ constexpr int settings_short_line = 98;
 
 // The file's contents. Strings are kept as read: cut at their first carriage
 // return and to the lengths above, empty for a missing line.
+// How long a mail connection waits for its server: the seconds without a
+// byte from it after which a session gives up. Line 1 carries it behind the
+// option bits ("67 120"), where older programs, which read the line as one
+// number, pass over it; without it the default applies.
+constexpr int server_timeout_default = 60;
+constexpr int server_timeout_least = 10;  // what the options program offers
+constexpr int server_timeout_most = 600;
+// Seconds allowed for a server to accept the connection.
+constexpr int connect_timeout_seconds = 30;
+
 struct SettingsRecord {
-    int bits = 0;  // line 1 as a number ("%i"); the text after its digits is lost
+    int bits = 0;  // line 1 as a number ("%i")
+    // The number behind the bits on line 1, 0 when there is none (the
+    // default). Written only when it is not the default, so a file that
+    // never set it keeps its bytes.
+    int server_timeout = 0;
     char new_mail_command[settings_long_line + 2] = {};
     char new_mail_sound[settings_long_line + 2] = {};
     char socks_server[settings_short_line + 2] = {};  // an IPv4 address
@@ -84,6 +98,11 @@ int settings_write(const char* path, const SettingsRecord& record);
 extern std::atomic<int> settings_flags;
 extern std::atomic<int> html_display_mode;
 extern std::atomic<int> multipart_html_disabled;
+// The server time-out of the file in effect, in seconds: the file's number
+// taken between 1 and server_timeout_most (a hand-edited file may ask for
+// less than the options program offers), the default when it has none.
+extern std::atomic<int> server_timeout_seconds;
+int server_timeout_in_effect(int from_file);
 
 // Whether a bit of settings_flags is set (not for the HTML display mode or
 // the menu check marks, which have their own state).

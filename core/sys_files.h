@@ -32,7 +32,9 @@ int sys_flush_file(std::FILE* f);
 // there only the buffers are handed over. 0 or -1.
 int sys_start_flush(std::FILE* f);
 // Makes the names moved into the folder so far survive a power cut (fsync
-// of the folder); nothing to do on Windows, whose moves went through.
+// of the folder; FlushFileBuffers of a folder handle on Windows, where a
+// system that allows no such handle or flush has written the moves through
+// already). 0 or -1.
 int sys_sync_folder(const char* folder);
 // Moves `from` over `to`, replacing a file of that name in one step, so
 // that a reader finds either the old file or the new one whole.

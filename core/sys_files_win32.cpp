@@ -51,7 +51,24 @@ int sys_flush_file(std::FILE* f) {
 
 int sys_start_flush(std::FILE* f) { return std::fflush(f) == 0 ? 0 : -1; }
 
-int sys_sync_folder(const char*) { return 0; }
+int sys_sync_folder(const char* folder) {
+    // A folder is opened as a file only with backup semantics, and flushed
+    // only through a handle that may write. Wine ignores the write-through
+    // flag of a move, so without this its moves may not be on the disk yet
+    // when a server is told to delete. Systems that refuse a folder handle
+    // or its flush had the move written through instead.
+    HANDLE h = CreateFileA(folder, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? 0 : -1;
+    bool flushed = FlushFileBuffers(h) != 0;
+    DWORD error = flushed ? 0 : GetLastError();
+    CloseHandle(h);
+    if (flushed) return 0;
+    return error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+                   error == ERROR_INVALID_PARAMETER
+               ? 0
+               : -1;
+}
 
 int sys_replace_file(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;

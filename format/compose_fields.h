@@ -26,6 +26,7 @@ struct ComposeFields {
     const char* bcc = "";        // envelope only, never in the header
     const char* subject = "";    // at most 98 characters are used
     const char* reply_reference = "";  // "Message-ID" of the message replied to, or empty
+    const char* reply_references = "";  // a reply's "References" ids, space-separated, or empty
     int attachment_count = 0;    // files "temp\attachment<W>_<i>.tmp", i from 0
     bool encrypt = false;        // "Encrypt Messages" (1050)
     bool save_sent = false;      // "Save Sent Items" (110)

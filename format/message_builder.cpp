@@ -17,6 +17,7 @@
 #include "format/charsets.h"
 #include "format/codec_io.h"
 #include "format/dates.h"
+#include "format/message_id.h"
 #include "format/encoded_words.h"
 #include "format/encryption.h"
 #include "format/header_text.h"
@@ -159,6 +160,7 @@ int write_message(const ComposeFields* f, const BuildNames* names, bool for_disp
     Array* address = array_new(part_limit + 1);
     header_safe_copy(text, f->from, 255);
     split_address(text->text, address, nullptr, part_limit, 0, 1);
+    const std::string address_text = address->text;
     if (char* bar = std::strchr(text->chars, '|')) *bar = 0;
 
     Array* server = array_new(100);
@@ -185,8 +187,16 @@ int write_message(const ComposeFields* f, const BuildNames* names, bool for_disp
     Array* line = array_new(1030);
     format_date_field(line);
     out->put("%s\r\n", line->text);
+    // Every message that goes out is known by its own id; a saved or
+    // printed one gets none, so a draft takes a fresh one when it is sent.
+    if (!for_display) {
+        std::string id = make_message_id(address_text.c_str());
+        if (!id.empty()) out->put("Message-ID: %s\r\n", id.c_str());
+    }
     header_safe_copy(line, f->reply_reference, 1023);
     if (line->text[0]) out->put("In-Reply-To: %s\r\n", line->text);
+    std::string references = fold_references(message_ids_of(f->reply_references));
+    if (!references.empty()) out->put("References: %s\r\n", references.c_str());
     delete_arrays(line);
     out->put("MIME-Version: 1.0\r\n");
     if (multipart) out->put("Content-Type: multipart/mixed; boundary=\"----=_NextPart_%.5i\"\r\n", boundary);

@@ -28,18 +28,28 @@ struct SetupState {
     bool done = false;
 };
 
+void show_timeout(HWND dialog, const SettingsRecord& record) {
+    Array* text = array_new(16);
+    array_printf(text, "%i", timeout_shown(record));
+    set_control_text(dialog, IDC_SERVER_TIMEOUT, text->text);
+    delete_arrays(text);
+}
+
 void show_settings(HWND dialog, SetupState* state) {
     if (settings_read(settings_file, &state->kept) != SETTINGS_FILE_OK) {
+        show_timeout(dialog, state->kept);
         ui_message_box(dialog, "Could not open config file!", "Zenth Mail", UI_OK);
         return;
     }
+    show_timeout(dialog, state->kept);
     for (int control : option_controls()) check_button(dialog, control, option_control_checked(state->kept.bits, control));
     for (const OptionText& text : option_texts()) set_control_text(dialog, text.control, text.field(&state->kept));
 }
 
-void write_settings(HWND dialog, SetupState* state) {
+void write_settings(HWND dialog, SetupState* state, int timeout) {
     SettingsRecord record =
         options_to_write(state->kept, option_bits([dialog](int control) { return button_checked(dialog, control); }));
+    record.server_timeout = timeout;
     Array* text = array_new(settings_long_line + 1);
     for (const OptionText& option : option_texts()) {
         control_text(dialog, option.control, text);
@@ -62,6 +72,14 @@ bool write_key(HWND dialog, const char* typed) {
 }
 
 void ok(HWND dialog, SetupState* state) {
+    Array* timeout_text = array_new(16);
+    control_text(dialog, IDC_SERVER_TIMEOUT, timeout_text);
+    int timeout = timeout_typed(timeout_text->text);
+    delete_arrays(timeout_text);
+    if (timeout < 0) {
+        ui_message_box(dialog, timeout_range_text, "Zenth Mail", UI_OK);
+        return;
+    }
     Array* typed = array_new(key_characters + 1);
     control_text(dialog, IDC_KEY_TEXT, typed);
     bool finished = false;
@@ -78,7 +96,7 @@ void ok(HWND dialog, SetupState* state) {
     array_clear(typed);
     delete_arrays(typed);
     if (!finished) return;
-    write_settings(dialog, state);
+    write_settings(dialog, state, timeout);
     state->done = true;
 }
 
@@ -114,6 +132,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!dialog) return 0;
     centre_on_screen(dialog);
     edit_limit(dialog, IDC_KEY_TEXT, key_characters);
+    edit_limit(dialog, IDC_SERVER_TIMEOUT, 3);
     for (const OptionText& text : option_texts()) edit_limit(dialog, text.control, text.limit);
     ShowWindow(dialog, SW_SHOW);
     show_settings(dialog, &state);

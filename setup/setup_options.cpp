@@ -7,6 +7,8 @@
 const char replace_key_question[] =
     "A key file bfkey.dat already exists. Messages encrypted with it cannot be read with a new key. Replace it?";
 
+const char timeout_range_text[] = "The server time-out must be a number of seconds from 10 to 600.";
+
 namespace {
 
 // A check box and its bit; `inverted` when the box is ticked for a clear bit.
@@ -74,6 +76,18 @@ SettingsRecord options_to_write(const SettingsRecord& kept, int bits) {
     record.bits = bits;
     record.font_count = 0;
     return record;
+}
+
+int timeout_shown(const SettingsRecord& record) { return server_timeout_in_effect(record.server_timeout); }
+
+int timeout_typed(const char* text) {
+    if (!text[0]) return server_timeout_default;
+    int seconds = 0;
+    for (const char* p = text; *p; p++) {
+        if (*p < '0' || *p > '9' || seconds > server_timeout_most) return -1;
+        seconds = seconds * 10 + (*p - '0');
+    }
+    return seconds >= server_timeout_least && seconds <= server_timeout_most ? seconds : -1;
 }
 
 OkAction ok_action(size_t key_text_length, bool key_file_exists) {

@@ -35,6 +35,14 @@ std::span<const OptionText> option_texts();
 // survives whole), the new bits and texts, no font records.
 SettingsRecord options_to_write(const SettingsRecord& kept, int bits);
 
+// The server time-out as the dialog shows it: the seconds in effect.
+int timeout_shown(const SettingsRecord& record);
+// The typed time-out: its seconds, the default for an empty edit, or -1 for
+// anything but a whole number from 10 to 600 (then OK shows
+// timeout_range_text and the dialog stays).
+int timeout_typed(const char* text);
+extern const char timeout_range_text[];
+
 // What OK does with the key text.
 enum OkAction {
     OK_SETTINGS_ONLY,  // no key text: only the options are written

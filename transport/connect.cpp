@@ -61,14 +61,14 @@ int resolve_server(const char* server, uint32_t* address) {
 }
 
 int net_connect(Socket s, const NetAddress& target) {
-    if (!setting_on(SETTING_USE_SOCKS)) return sys_connect(s, target);
+    if (!setting_on(SETTING_USE_SOCKS)) return stream_connect(s, target);
     return socks_connect(s, target) ? 0 : -1;
 }
 
 bool socks_connect(Socket s, const NetAddress& target) {
     if (!socks_config.configured) return false;
     NetAddress proxy{socks_config.address, socks_config.port};
-    if (sys_connect(s, proxy) != 0) return false;
+    if (stream_connect(s, proxy) != 0) return false;
 
     // Without a proxy user only "no authentication" is offered.
     const bool with_user = socks_config.user[0] != 0;
@@ -105,4 +105,10 @@ bool socks_connect(Socket s, const NetAddress& target) {
     return recv_exactly(s, reply + 5, rest);
 }
 
-int set_socket_timeouts(Socket s) { return sys_set_timeouts(s, 10000); }
+Socket open_mail_socket(WindowRef status_window) {
+    Socket s = sys_socket_open();
+    if (s != no_socket) stream_watch(s, server_timeout_seconds, connect_timeout_seconds, status_window);
+    return s;
+}
+
+int set_socket_timeouts(Socket s) { return stream_watch(s, tray_timeout_seconds, tray_timeout_seconds, nullptr); }

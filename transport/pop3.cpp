@@ -240,7 +240,9 @@ bool pop3_pipelining(Socket s, WindowRef window) {
 }
 
 int pop3_quit(Socket s, WindowRef window) {
-    int result = send_pop3_command(s, "quit\r\n", window, false);
+    // A server that stopped answering hears nothing more, and so keeps
+    // every message of the session.
+    int result = stream_timed_out(s) ? -1 : send_pop3_command(s, "quit\r\n", window, false);
     stream_close(s);
     return result;
 }

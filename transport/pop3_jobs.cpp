@@ -9,6 +9,7 @@
 #include "core/sys_time.h"
 #include "store/folders.h"
 #include "store/uidl_state.h"
+#include "transport/connect.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
 #include "transport/stream.h"
@@ -28,7 +29,7 @@ struct Session {
     }
     // A socket registered with the status window, logged in to the account.
     bool login(int account) {
-        socket = sys_socket_open();
+        socket = open_mail_socket(window);
         if (socket == no_socket) return false;
         register_socket(window, socket);
         return pop3_login(socket, window, reply, command, account_field(account, ACCOUNT_POP3_SERVER),
@@ -241,7 +242,7 @@ void download_job(WindowRef owner, int account, const int* numbers, int count) {
         // store it again.
         UidlState state;
         uidl_state_load(&state, account_field(account, ACCOUNT_POP3_SERVER), account_field(account, ACCOUNT_USER));
-        for (int i = 0; i < count && !job_cancelled(window); i++) {
+        for (int i = 0; i < count && !job_cancelled(window) && !stream_timed_out(session.socket); i++) {
             int stored = 0;
             RetrieveOptions options{.headers_only = false, .delete_after = false, .numbers = &inbox_numbers};
             std::vector<std::string> ids(numbers[i] > 0 ? static_cast<size_t>(numbers[i]) : 0);

@@ -63,7 +63,7 @@ void forget_socket(WindowRef w, Socket s) {
 }
 
 int pop_before_smtp(WindowRef w, const SendPlan& plan) {
-    Socket p = sys_socket_open();
+    Socket p = open_mail_socket(w);
     if (p == no_socket) {
         status_append(w, "Cannot create socket.\r\n");
         return -1;
@@ -237,7 +237,7 @@ int smtp_send_file(WindowRef w, const char* path, SentItems* sent) {
             temp_file_name(copy, "out", window_number(w));
             if (make_sending_copy(w, path, copy->text) == 0 &&
                 (!(plan->options & ACCOUNT_POP_BEFORE_SMTP) || pop_before_smtp(w, *plan) == 0)) {
-                Socket s = sys_socket_open();
+                Socket s = open_mail_socket(w);
                 if (s == no_socket) {
                     status_append(w, "Cannot create socket.\r\n");
                 } else {

@@ -1,6 +1,7 @@
 #include "transport/stream.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -22,6 +23,35 @@ std::map<Socket, std::string>& held() {
     return table;
 }
 
+// The waits of each watched socket; guarded by table_lock too.
+struct Watch {
+    int seconds = 0;
+    int connect_seconds = 0;
+    WindowRef status_window = nullptr;
+    bool timed_out = false;
+};
+std::map<Socket, Watch>& watches() {
+    static std::map<Socket, Watch> table;
+    return table;
+}
+
+// Marks the socket as given up and says so, once.
+void give_up(Socket s, bool connecting) {
+    WindowRef window = nullptr;
+    int seconds = 0;
+    {
+        std::lock_guard<std::mutex> hold(table_lock);
+        auto found = watches().find(s);
+        if (found == watches().end() || found->second.timed_out) return;
+        found->second.timed_out = true;
+        window = found->second.status_window;
+        seconds = connecting ? found->second.connect_seconds : found->second.seconds;
+    }
+    char text[80];
+    std::snprintf(text, sizeof text, "Server did not answer within %i seconds.\r\n", seconds);
+    status_append(window, text);
+}
+
 std::shared_ptr<StreamLayer> layer_of(Socket s) {
     std::lock_guard<std::mutex> hold(table_lock);
     auto found = layers().find(s);
@@ -37,6 +67,48 @@ void stream_attach(Socket s, std::unique_ptr<StreamLayer> layer) {
 }
 
 bool stream_secured(Socket s) { return layer_of(s) != nullptr; }
+
+int stream_watch(Socket s, int seconds, int connect_seconds, WindowRef status_window) {
+    {
+        std::lock_guard<std::mutex> hold(table_lock);
+        watches()[s] = Watch{seconds, connect_seconds, status_window, false};
+    }
+    return sys_set_timeouts(s, seconds * 1000);
+}
+
+bool stream_timed_out(Socket s) {
+    std::lock_guard<std::mutex> hold(table_lock);
+    auto found = watches().find(s);
+    return found != watches().end() && found->second.timed_out;
+}
+
+int stream_connect(Socket s, const NetAddress& to) {
+    int limit = 0;
+    {
+        std::lock_guard<std::mutex> hold(table_lock);
+        auto found = watches().find(s);
+        if (found != watches().end()) limit = found->second.connect_seconds * 1000;
+    }
+    int r = sys_connect(s, to, limit);
+    if (r == sys_timed_out) give_up(s, true);
+    return r == 0 ? 0 : -1;
+}
+
+int stream_raw_recv(Socket s, void* buffer, int length) {
+    if (stream_timed_out(s)) return -1;
+    int n = sys_recv(s, buffer, length);
+    if (n != sys_timed_out) return n;
+    give_up(s, false);
+    return -1;
+}
+
+int stream_raw_send(Socket s, const void* data, int length) {
+    if (stream_timed_out(s)) return -1;
+    int n = sys_send(s, data, length);
+    if (n != sys_timed_out) return n;
+    give_up(s, false);
+    return -1;
+}
 
 int stream_recv(Socket s, void* buffer, int length) {
     std::shared_ptr<StreamLayer> layer;
@@ -55,7 +127,7 @@ int stream_recv(Socket s, void* buffer, int length) {
         if (found != layers().end()) layer = found->second;
     }
     if (layer) return layer->recv(s, buffer, length);
-    return sys_recv(s, buffer, length);
+    return stream_raw_recv(s, buffer, length);
 }
 
 void stream_unread(Socket s, const char* bytes, int length) {
@@ -73,7 +145,7 @@ int stream_held(Socket s) {
 
 int stream_send(Socket s, const void* data, int length) {
     if (auto layer = layer_of(s)) return layer->send(s, data, length);
-    return sys_send(s, data, length);
+    return stream_raw_send(s, data, length);
 }
 
 int stream_close(Socket s) {
@@ -81,6 +153,7 @@ int stream_close(Socket s) {
         std::lock_guard<std::mutex> hold(table_lock);
         layers().erase(s);
         held().erase(s);
+        watches().erase(s);
     }
     return sys_socket_close(s);
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "core/ui_services.h"
 #include "transport/sys_socket.h"
 
 struct StreamLayer {
@@ -22,6 +23,24 @@ struct StreamLayer {
 void stream_attach(Socket s, std::unique_ptr<StreamLayer> layer);
 // Whether a layer lies over the socket.
 bool stream_secured(Socket s);
+
+// How long the session on the socket waits for its server: `connect_seconds`
+// for the connection to be accepted, then `seconds` for each send or receive
+// to move a byte (a transfer that keeps moving never runs out). When a wait
+// runs out, the status window hears "Server did not answer within %i
+// seconds.\r\n" and the call fails; from then on every call on the socket
+// fails at once, so nothing more (no QUIT either) reaches a server that
+// stopped answering, and the caller reports the failure of its step.
+// 0 or -1 (the system refused the time-outs).
+int stream_watch(Socket s, int seconds, int connect_seconds, WindowRef status_window);
+// Whether a wait on the socket ran out.
+bool stream_timed_out(Socket s);
+// Connects the socket, waiting as long as its watch allows. 0 or -1.
+int stream_connect(Socket s, const NetAddress& to);
+// The raw connection under a layer: the layer's own bytes (a TLS handshake
+// and records) go through these, bound by the same watch.
+int stream_raw_recv(Socket s, void* buffer, int length);
+int stream_raw_send(Socket s, const void* data, int length);
 
 int stream_recv(Socket s, void* buffer, int length);
 // Gives bytes back: the next receives return them, in order, before anything

@@ -17,16 +17,22 @@ struct NetAddress {
 int sys_net_startup();
 void sys_net_cleanup();
 
+// What a call gives when its time-out passed before anything moved.
+constexpr int sys_timed_out = -2;
+
 Socket sys_socket_open();
 int sys_socket_close(Socket s);
-// 0 when connected, -1 otherwise.
-int sys_connect(Socket s, const NetAddress& to);
-// Bytes sent, or -1 on an error.
+// 0 when connected, sys_timed_out when the server did not accept within
+// `milliseconds` (0: as long as the system waits), -1 otherwise.
+int sys_connect(Socket s, const NetAddress& to, int milliseconds = 0);
+// Bytes sent, sys_timed_out when none could go out within the socket's
+// send time-out, or -1 on another error.
 int sys_send(Socket s, const void* data, int length);
-// Bytes received, 0 when the peer closed the connection, -1 on an error
-// (a time-out included).
+// Bytes received, 0 when the peer closed the connection, sys_timed_out when
+// nothing came within the socket's receive time-out, -1 on another error.
 int sys_recv(Socket s, void* buffer, int length);
-// Both time-outs in milliseconds, send first. 0 or -1.
+// Both time-outs in milliseconds, send first: the longest a single send or
+// receive waits for the peer. 0 or -1.
 int sys_set_timeouts(Socket s, int milliseconds);
 // Looks a host name up; 0 with the first IPv4 address, or -1.
 int sys_resolve(const char* name, uint32_t* address);

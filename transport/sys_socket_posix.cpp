@@ -1,6 +1,8 @@
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -21,29 +23,56 @@ Socket sys_socket_open() {
 
 int sys_socket_close(Socket s) { return close(static_cast<int>(s)) == 0 ? 0 : -1; }
 
-int sys_connect(Socket s, const NetAddress& to) {
+namespace {
+
+// A blocking call that ran into the socket's time-out fails with EAGAIN.
+int failure() { return errno == EAGAIN || errno == EWOULDBLOCK ? sys_timed_out : -1; }
+
+// The connection under way on a non-blocking socket, awaited for at most
+// `milliseconds`.
+int await_connection(int fd, int milliseconds) {
+    pollfd p{fd, POLLOUT, 0};
+    int r;
+    do r = poll(&p, 1, milliseconds);
+    while (r < 0 && errno == EINTR);
+    if (r == 0) return sys_timed_out;
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (r < 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) return -1;
+    return 0;
+}
+
+}  // namespace
+
+int sys_connect(Socket s, const NetAddress& to, int milliseconds) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = to.port;
     a.sin_addr.s_addr = to.address;
-    int r;
-    do r = connect(static_cast<int>(s), reinterpret_cast<sockaddr*>(&a), sizeof a);
-    while (r != 0 && errno == EINTR);
-    return r == 0 ? 0 : -1;
+    const int fd = static_cast<int>(s);
+    const int flags = fcntl(fd, F_GETFL);
+    // Without a limit the system's own wait applies; with one the connection
+    // is begun without blocking and awaited for that long.
+    const bool limited = milliseconds > 0 && flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+    int r = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int result = r == 0 ? 0 : -1;
+    if (r != 0 && (errno == EINPROGRESS || errno == EINTR)) result = await_connection(fd, limited ? milliseconds : -1);
+    if (limited) fcntl(fd, F_SETFL, flags);
+    return result;
 }
 
 int sys_send(Socket s, const void* data, int length) {
     ssize_t n;
     do n = send(static_cast<int>(s), data, static_cast<size_t>(length), MSG_NOSIGNAL);
     while (n < 0 && errno == EINTR);
-    return n < 0 ? -1 : static_cast<int>(n);
+    return n < 0 ? failure() : static_cast<int>(n);
 }
 
 int sys_recv(Socket s, void* buffer, int length) {
     ssize_t n;
     do n = recv(static_cast<int>(s), buffer, static_cast<size_t>(length), 0);
     while (n < 0 && errno == EINTR);
-    return n < 0 ? -1 : static_cast<int>(n);
+    return n < 0 ? failure() : static_cast<int>(n);
 }
 
 int sys_set_timeouts(Socket s, int milliseconds) {

@@ -16,22 +16,57 @@ Socket sys_socket_open() {
 
 int sys_socket_close(Socket s) { return closesocket(static_cast<SOCKET>(s)) == 0 ? 0 : -1; }
 
-int sys_connect(Socket s, const NetAddress& to) {
+namespace {
+
+// A blocking call that ran into the socket's time-out fails with
+// WSAETIMEDOUT.
+int failure() { return WSAGetLastError() == WSAETIMEDOUT ? sys_timed_out : -1; }
+
+// The connection under way on a non-blocking socket, awaited for at most
+// `milliseconds`: writable when made, in the exception set when refused.
+int await_connection(SOCKET s, int milliseconds) {
+    fd_set writable, failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(s, &writable);
+    FD_SET(s, &failed);
+    timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    int r = select(0, nullptr, &writable, &failed, &limit);
+    if (r == 0) return sys_timed_out;
+    if (r < 0 || FD_ISSET(s, &failed)) return -1;
+    int error = 0;
+    int size = sizeof error;
+    if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0 || error != 0) return -1;
+    return 0;
+}
+
+}  // namespace
+
+int sys_connect(Socket s, const NetAddress& to, int milliseconds) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = to.port;
     a.sin_addr.s_addr = to.address;
-    return connect(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? 0 : -1;
+    const SOCKET socket = static_cast<SOCKET>(s);
+    u_long on = 1, off = 0;
+    // Winsock's connect has no time-out of its own: with a limit the
+    // connection is begun without blocking and awaited for that long.
+    const bool limited = milliseconds > 0 && ioctlsocket(socket, FIONBIO, &on) == 0;
+    int r = connect(socket, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int result = r == 0 ? 0 : -1;
+    if (r != 0 && limited && WSAGetLastError() == WSAEWOULDBLOCK) result = await_connection(socket, milliseconds);
+    if (limited) ioctlsocket(socket, FIONBIO, &off);
+    return result;
 }
 
 int sys_send(Socket s, const void* data, int length) {
     int n = send(static_cast<SOCKET>(s), static_cast<const char*>(data), length, 0);
-    return n == SOCKET_ERROR ? -1 : n;
+    return n == SOCKET_ERROR ? failure() : n;
 }
 
 int sys_recv(Socket s, void* buffer, int length) {
     int n = recv(static_cast<SOCKET>(s), static_cast<char*>(buffer), length, 0);
-    return n == SOCKET_ERROR ? -1 : n;
+    return n == SOCKET_ERROR ? failure() : n;
 }
 
 int sys_set_timeouts(Socket s, int milliseconds) {

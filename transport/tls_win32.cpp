@@ -35,7 +35,7 @@ constexpr DWORD modern_protocols = SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT
 
 bool send_raw(Socket s, const char* data, size_t length) {
     while (length > 0) {
-        int n = sys_send(s, data, static_cast<int>(length));
+        int n = stream_raw_send(s, data, static_cast<int>(length));
         if (n <= 0) return false;
         data += n;
         length -= static_cast<size_t>(n);
@@ -90,7 +90,7 @@ struct Channel final : StreamLayer {
 
     bool receive_more(Socket s) {
         if (cipher_length == cipher.size()) return false;
-        int n = sys_recv(s, cipher.data() + cipher_length, static_cast<int>(cipher.size() - cipher_length));
+        int n = stream_raw_recv(s, cipher.data() + cipher_length, static_cast<int>(cipher.size() - cipher_length));
         if (n <= 0) return false;
         cipher_length += static_cast<size_t>(n);
         return true;
@@ -172,7 +172,7 @@ struct Channel final : StreamLayer {
                 if (decrypted > 0) continue;
             }
             if (cipher_length == cipher.size()) return -1;
-            int n = sys_recv(s, cipher.data() + cipher_length, static_cast<int>(cipher.size() - cipher_length));
+            int n = stream_raw_recv(s, cipher.data() + cipher_length, static_cast<int>(cipher.size() - cipher_length));
             if (n <= 0) return n;  // the peer's close ends the stream; an error or an abort fails it
             cipher_length += static_cast<size_t>(n);
         }

@@ -37,6 +37,9 @@ void copy_field(char (&field)[N], const char* text) {
     field[N - 1] = 0;
 }
 
+// The client has no control for the time-out: it writes back what it read.
+int kept_timeout = 0;
+
 void apply(const SettingsRecord& record) {
     array_copy(app.new_mail_command, record.new_mail_command);
     array_copy(app.new_mail_sound, record.new_mail_sound);
@@ -50,6 +53,8 @@ void apply(const SettingsRecord& record) {
         socks_configure(record.socks_server, std::atoi(record.socks_port), record.socks_user, record.socks_password,
                         0);
     apply_bits(record.bits);
+    server_timeout_seconds = server_timeout_in_effect(record.server_timeout);
+    kept_timeout = record.server_timeout;
     for (int slot = MESSAGE_FONT; slot <= PRINTER_FONT; slot++) {
         const FontRecord* font = slot < record.font_count ? &record.fonts[slot] : nullptr;
         if (settings_create_font(static_cast<FontSlot>(slot), font) != 0) show_message("Create font error!");
@@ -58,6 +63,7 @@ void apply(const SettingsRecord& record) {
 
 void gather(SettingsRecord* record) {
     record->bits = settings_bits();
+    record->server_timeout = kept_timeout;
     copy_field(record->new_mail_command, app.new_mail_command->text);
     copy_field(record->new_mail_sound, app.new_mail_sound->text);
     copy_field(record->socks_server, socks_entry(SOCKS_SERVER));

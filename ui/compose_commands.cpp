@@ -89,6 +89,7 @@ void reply_to_selection(HWND window, bool to_all) {
     SendFill fill;
     fill.to = raw_header_text_to_utf8(to->text);
     fill.reference = reference->text;
+    if (fill.reference.size()) fill.references = reply_thread(paths.back().c_str());
     delete_arrays(to, reference);
     HWND send_window = new_send_window(window);
     if (!send_window) return;

@@ -1,6 +1,7 @@
 #include "ui/reply_text.h"
 
 #include <cstring>
+#include <tuple>
 
 #include "core/code_pages.h"
 #include "core/file_reads.h"
@@ -10,6 +11,7 @@
 #include "format/encoded_words.h"
 #include "format/header_fields.h"
 #include "format/message_display.h"
+#include "format/message_id.h"
 #include "ui/message_details.h"
 
 namespace {
@@ -81,6 +83,21 @@ int reply_recipients(const std::vector<std::string>& paths, bool to_all, Array* 
     delete list;
     delete_arrays(entry);
     return result;
+}
+
+std::string reply_thread(const char* path) {
+    // A long thread's References runs to many lines; its newest ids are
+    // at its end, so it is read whole.
+    Array* references = array_new(16384);
+    Array* in_reply_to = array_new(16384);
+    Array* id = array_new(reference_limit + 1);
+    for (auto [name, value, limit] : {std::tuple{"References", references, 15900},
+                                      std::tuple{"In-Reply-To", in_reply_to, 15900},
+                                      std::tuple{"Message-ID", id, reference_limit}})
+        if (read_header_field(path, nullptr, name, value, limit, FIELD_FIRST, SCOPE_HEADER) == -1) array_clear(value);
+    std::string thread = reply_references(references->text, in_reply_to->text, id->text);
+    delete_arrays(references, in_reply_to, id);
+    return thread;
 }
 
 std::string reply_subject(const char* subject) { return prefixed_subject(subject, "re:", "Re: "); }

@@ -29,6 +29,11 @@ constexpr const char* reply_capacity_text = "Recipient string exceeds capacity."
 // reply_capacity_text and opens no window.
 int reply_recipients(const std::vector<std::string>& paths, bool to_all, Array* to_text, Array* reference);
 
+// The "References" a reply to the message at `path` carries: its References
+// (or In-Reply-To) and its Message-ID, space-separated; empty when it has
+// no Message-ID.
+std::string reply_thread(const char* path);
+
 // "Re: <subject>" (at most 95 bytes of it) unless the subject already
 // begins with "re:" in any letter case, which keeps it (at most 95 bytes).
 // A cut never splits a UTF-8 character.

@@ -42,6 +42,7 @@ void new_message(HWND window, SendWindow* state, LPARAM) {
     state->attachment_count = 0;
     state->file_path.clear();
     state->reply_reference.clear();
+    state->reply_references.clear();
     set_send_title(state);
 }
 
@@ -101,6 +102,7 @@ void fill_from(HWND window, SendWindow* state, LPARAM argument) {
         refresh_indicator(window);
     }
     state->reply_reference = fill->reference;
+    state->reply_references = fill->references;
     set_send_title(state);
 }
 

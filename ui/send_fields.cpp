@@ -13,6 +13,7 @@
 #include "format/encryption.h"
 #include "format/header_fields.h"
 #include "format/message_builder.h"
+#include "format/message_id.h"
 #include "format/message_text.h"
 #include "format/temp_files.h"
 #include "store/folder_numbers.h"
@@ -51,6 +52,12 @@ void remember_file(SendWindow* state, const char* path) {
     read_header_field(path, nullptr, "In-Reply-To", reference, 1023, FIELD_FIRST, SCOPE_HEADER);
     state->reply_reference = reference->text;
     delete_arrays(reference);
+    // A saved reply keeps its thread.
+    Array* references = array_new(4096);
+    if (read_header_field(path, nullptr, "References", references, 4095, FIELD_FIRST, SCOPE_HEADER) == -1)
+        array_clear(references);
+    state->reply_references = message_ids_of(references->text);
+    delete_arrays(references);
     set_send_title(state);
     // A message of a store folder saved anew shows its new line in the list.
     if (state->file_path.rfind("maildir\\", 0) == 0) {
@@ -80,6 +87,7 @@ void read_compose_fields(HWND window, const SendWindow* state, SendFields* out) 
     out->to = field_text(window, IDC_SEND_TO);
     out->subject = field_text(window, IDC_SEND_SUBJECT);
     out->reply_reference = state->reply_reference;
+    out->reply_references = state->reply_references;
     std::wstring text = window_text_wide(control(window, IDC_SEND_EDITOR));
     out->text.assign(text.begin(), text.end());
     out->compose_text = ComposeText{out->text.data(), out->text.size(), false};
@@ -94,6 +102,7 @@ void read_compose_fields(HWND window, const SendWindow* state, SendFields* out) 
     f.to = out->to.c_str();
     f.subject = out->subject.c_str();
     f.reply_reference = out->reply_reference.c_str();
+    f.reply_references = out->reply_references.c_str();
     f.attachment_count = state->attachment_count;
     f.encrypt = menu_item_checked(menu, SEND_ENCRYPT);
     f.save_sent = menu_item_checked(menu, SEND_SAVE_SENT);

@@ -12,7 +12,7 @@
 #include "ui/send_window_parts.h"
 
 struct SendFields {
-    std::string server, from, to, subject, reply_reference;
+    std::string server, from, to, subject, reply_reference, reply_references;
     std::u16string text;
     ComposeText compose_text;
     ComposeFields fields;

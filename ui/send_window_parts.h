@@ -16,6 +16,7 @@ struct SendWindow {
     // the program folder when it lies inside it; empty for a new message.
     std::string file_path;
     std::string reply_reference;  // "Message-ID" of the message replied to
+    std::string reply_references;  // the "References" ids a reply carries
     std::atomic<int> sends_running{0};
     bool done = false;
 };
@@ -33,6 +34,7 @@ struct SendFill {
     std::string to;         // UTF-8
     std::string subject;    // UTF-8
     std::string reference;  // the reply reference ("Message-ID"), or empty
+    std::string references;  // the reply's "References" ids, or empty
     bool with_text = false;
     std::string lead;       // UTF-8, in front of the text file
     std::string text_path;  // the decoded text, read in `code_page`

@@ -89,6 +89,13 @@ class Compose(ClientTest):
         # follows is the copy kept, without a private line.
         self.assertTrue(delivered.endswith(sent[0].replace(b"\r\n", b"\n")), delivered[:600])
         self.assertNotIn(b"X-ZM", sent[0])
+        # The client's own id, the same in what was delivered and in the
+        # copy kept: exim added none of its own.
+        ids = [email.message_from_bytes(m, policy=email.policy.compat32).get_all("Message-ID")
+               for m in (delivered, sent[0])]
+        self.assertEqual(ids[0], ids[1])
+        self.assertEqual(len(ids[0]), 1)
+        self.assertRegex(ids[0][0], r"^<[A-Za-z0-9_-]{22}@example\.test>$")
         parsed = email.message_from_bytes(sent[0], policy=email.policy.compat32)
         self.assertEqual(parsed["Subject"], "Hello Bob")
         self.assertEqual(parsed["To"], "bob@example.test")
@@ -119,12 +126,13 @@ class Compose(ClientTest):
         self.assertEqual(bytes.fromhex(values(out, "UTF8")[0]).decode("utf-8"), secret)
 
     @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
-    def test_reply_fills_the_window_and_carries_in_reply_to(self):
+    def test_reply_to_a_reply_fills_the_window_and_carries_its_thread(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         self.write("zenth.cfg", b"4163\r\n\r\n\r\n\r\n\r\n\r\n\r\n")  # reply with the message, indented
         self.write("maildir/inbox/mm1.eml",
                    b"From: \"Carol\" <carol@example.test>\r\nTo: alice@example.test\r\nSubject: Lunch\r\n"
-                   b"Message-ID: <lunch-1@example.test>\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
+                   b"Message-ID: <lunch-1@example.test>\r\nIn-Reply-To: <lunch-0@example.test>\r\n"
+                   b"References: <lunch-0@example.test>\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
                    b"Shall we?\r\nAt noon.\r\n")
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "339",
                               "window", "Reply", "10000", "sleep", "1000",
@@ -142,7 +150,11 @@ class Compose(ClientTest):
                         text)
         self.assertEqual(mailbox("wait", "bob", "1"), "")
         with open(mailbox("list", "bob").splitlines()[0], "rb") as f:
-            self.assertIn(b"In-Reply-To: <lunch-1@example.test>\n", f.read())
+            delivered = email.message_from_bytes(f.read(), policy=email.policy.compat32)
+        self.assertEqual(delivered["In-Reply-To"], "<lunch-1@example.test>")
+        # Both ancestors, the oldest first.
+        self.assertEqual(delivered["References"].split(), ["<lunch-0@example.test>", "<lunch-1@example.test>"])
+        self.assertRegex(delivered["Message-ID"], r"^<[A-Za-z0-9_-]{22}@example\.test>$")
 
     @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
     def test_forward_takes_the_attachments_over(self):

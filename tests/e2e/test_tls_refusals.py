@@ -1,5 +1,6 @@
 """Servers whose TLS the client must refuse, each a scripted peer: the
-status window says why, and the peer hears no command (no USER, no PASS)."""
+status window says why, and the peer hears no command (no USER, no PASS).
+And servers that accept the connection and say nothing at all."""
 
 import os
 import shutil
@@ -9,7 +10,8 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from tls_peers import TlsPeer, make_ca, make_certificate  # noqa: E402
+from tls_peers import SilentPeer, TlsPeer, make_ca, make_certificate  # noqa: E402
+from test_transfers import SERVERS, TOOLS, account, deliver, mailbox, message  # noqa: E402
 from zmharness import ClientTest, values  # noqa: E402
 
 TRUST_CA = os.environ.get("ZM_TRUST_CA", "")
@@ -84,6 +86,42 @@ class Refusals(ClientTest):
         status = self.check_against(peer)
         self.assertIn("Secure connection established (TLS 1.", status)
         self.assertTrue(peer.received.startswith(b"user ann\r\n"), peer.received)
+
+
+@unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
+class SilentServers(ClientTest):
+    def test_silent_servers_time_out_and_the_next_account_is_checked(self):
+        mailbox("clear", "alice")
+        deliver("alice", message("after the silent ones"))
+        os.makedirs(self.path("maildir", "inbox"), exist_ok=True)
+        handshake, greeting = SilentPeer(), SilentPeer()
+        self.write("zenth.cfg", b"0 2\r\n\r\n\r\n\r\n\r\n\r\n\r\n")  # a server time-out of 2 s
+        self.write_accounts(("tls", "localhost:25", '"Ann" <ann@example.test>', "localhost:%d" % handshake.port,
+                             "ann", "secret", "maildir\\inbox", 0x40),
+                            ("plain", "127.0.0.1:25", '"Ann" <ann@example.test>', "127.0.0.1:%d" % greeting.port,
+                             "ann", "secret", "maildir\\inbox", 0),
+                            account("home", "alice", "alicepw", "maildir\\inbox"))
+        try:
+            out = self.run_client("", *CHECK)
+        finally:
+            handshake.close()
+            greeting.close()
+            mailbox("clear", "alice")
+        status = values(out, "TEXT")[0]
+        # The system's TLS (SChannel) waited for the server's hello; the
+        # plain session for the greeting. Each says so before its failure.
+        self.assertIn("Server did not answer within 2 seconds.\\r\\nSecure connection failed (error 0x", status)
+        self.assertIn("Server did not answer within 2 seconds.\\r\\nreceiveline error\\r\\n"
+                      "Error 2: Cannot logon to POP3 server.", status)
+        self.assertIn("Found 1.", status)
+        self.assertIn("New messages: 1\\r\\nErrors: 2", status)
+        self.assertTrue(handshake.received)   # the client's hello, nothing after it
+        self.assertEqual(greeting.received, b"")
+        for name, peer in (("during the TLS handshake", handshake), ("after connect", greeting)):
+            took = peer.closed_at - peer.accepted_at
+            print("[ timing ] silent %s: closed after %.2f s (time-out 2 s)" % (name, took))
+            self.assertLess(took, 2 + 4)
+            self.assertGreater(took, 1.5)
 
 
 if __name__ == "__main__":

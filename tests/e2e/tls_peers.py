@@ -9,6 +9,7 @@ import socket
 import ssl
 import subprocess
 import threading
+import time
 import warnings
 
 OPENSSL_CA = """[ca]
@@ -113,3 +114,43 @@ class TlsPeer:
     def close(self):
         self.listener.close()
         self.thread.join(30)
+
+
+class SilentPeer:
+    """One connection on 127.0.0.1 that is accepted and never answered: not
+    a greeting, not a TLS handshake. It keeps what the client sends and
+    notes when the client closed."""
+
+    def __init__(self):
+        self.listener = socket.socket()
+        self.listener.bind(("127.0.0.1", 0))
+        self.listener.listen(1)
+        self.listener.settimeout(60)
+        self.port = self.listener.getsockname()[1]
+        self.received = b""
+        self.accepted_at = self.closed_at = None
+        self.thread = threading.Thread(target=self.serve, daemon=True)
+        self.thread.start()
+
+    def serve(self):
+        try:
+            raw, _ = self.listener.accept()
+        except OSError:
+            return
+        self.accepted_at = time.monotonic()
+        raw.settimeout(60)
+        try:
+            while True:
+                data = raw.recv(4096)
+                if not data:
+                    break
+                self.received += data
+        except OSError:
+            pass
+        finally:
+            self.closed_at = time.monotonic()
+            raw.close()
+
+    def close(self):
+        self.listener.close()
+        self.thread.join(70)

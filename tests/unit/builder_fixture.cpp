@@ -1,5 +1,7 @@
 #include "tests/unit/builder_fixture.h"
 
+#include <cstring>
+
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "format/attachment_files.h"
@@ -7,6 +9,7 @@
 #include "format/dates.h"
 #include "format/encryption.h"
 #include "format/message_builder.h"
+#include "format/message_id.h"
 #include "ui/client_accounts.h"
 #include "ui/client_keys.h"
 
@@ -41,6 +44,11 @@ void BuilderTest::SetUp() {
     write_file(folder_ / "bfkey.dat", key);
     ASSERT_EQ(load_message_key(), 0);
     date_clock_install(&fixed_clock);
+    // Message-IDs of zero bits: "<AAAAAAAAAAAAAAAAAAAAAA@...>".
+    message_id_source_install([](void* out, size_t size) {
+        std::memset(out, 0, size);
+        return 0;
+    });
     boundary_numbers({});
     boundary_numbers_install(scripted_number);
 }
@@ -48,6 +56,7 @@ void BuilderTest::SetUp() {
 void BuilderTest::TearDown() {
     boundary_numbers_install(nullptr);
     date_clock_install(nullptr);
+    message_id_source_install(nullptr);
     std::filesystem::remove(folder_ / "bfkey.dat");
     load_message_key();
     std::filesystem::remove(folder_ / "accountdata.cfg");

@@ -9,6 +9,16 @@ PeerStep peer_receive(const std::string& until) { return {PeerStep::Receive, unt
 PeerStep peer_pause(int ms) { return {PeerStep::Pause, "", ms}; }
 PeerStep peer_close() { return {PeerStep::Close, "", 0}; }
 PeerStep peer_secure() { return {PeerStep::Secure, "", 0}; }
+PeerStep peer_silent(int ms) { return {PeerStep::Silent, "", ms}; }
+
+std::vector<PeerStep> peer_send_paced(const std::string& bytes, size_t piece, int ms) {
+    std::vector<PeerStep> steps;
+    for (size_t at = 0; at < bytes.size(); at += piece) {
+        steps.push_back(peer_send(bytes.substr(at, piece)));
+        steps.push_back(peer_pause(ms));
+    }
+    return steps;
+}
 
 std::string stand_in_transform(const std::string& bytes) {
     std::string out = bytes;
@@ -115,6 +125,19 @@ void ScriptedPeer::run() {
             peer_close_raw(s);
             open = false;
             break;
+        case PeerStep::Silent: {
+            auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(step.ms);
+            char buffer[4096];
+            int n = 1;
+            while (n > 0 && std::chrono::steady_clock::now() < until) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+                n = peer_recv_raw(s, buffer, sizeof buffer, static_cast<int>(left.count()) + 1);
+                if (n > 0) take(buffer, n);
+            }
+            peer_close_raw(s);
+            open = false;
+            break;
+        }
         }
     }
     if (open) {

@@ -11,7 +11,7 @@
 #include "transport/sys_socket.h"
 
 struct PeerStep {
-    enum Kind { Send, Receive, Pause, Close, Secure } kind;
+    enum Kind { Send, Receive, Pause, Close, Secure, Silent } kind;
     std::string data;  // bytes to send, or the text to wait for
     int ms = 0;
 };
@@ -22,6 +22,11 @@ std::vector<PeerStep> peer_send_bytewise(const std::string& bytes);
 PeerStep peer_receive(const std::string& until);
 PeerStep peer_pause(int ms);
 PeerStep peer_close();
+// Says nothing more: takes what the client sends until it closes the
+// connection, for at most `ms`; the script ends there.
+PeerStep peer_silent(int ms);
+// Sends the bytes in pieces of `piece` bytes, pausing `ms` between them.
+std::vector<PeerStep> peer_send_paced(const std::string& bytes, size_t piece, int ms);
 // The peer's side of the tests' stand-in for TLS (tests/unit/tls_stand_in.h):
 // waits for the client's "STARTSECURE\r\n", answers "SECURE\r\n", and from
 // then on every byte either way is transformed on the wire.

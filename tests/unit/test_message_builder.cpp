@@ -1,9 +1,12 @@
+#include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "format/base64.h"
 #include "format/encryption.h"
 #include "format/message_builder.h"
+#include "format/message_id.h"
 #include "store/built_messages.h"
 #include "format/subject_crypt.h"
 #include "tests/unit/builder_fixture.h"
@@ -15,7 +18,11 @@ const std::string private_fields =
     "X-ZMServer: smtp.example.org:2525\r\n"
     "X-ZMAccountIndex: 0\r\n"
     "X-ZMAddress: jane@example.org\r\n";
-const std::string date_line = "Date: Sun, 6 Dec 2026 13:32:38 +0100\r\n";
+// A build for sending: the date, and beside it the message's id (the
+// fixture's random bits are zeros).
+const std::string date_line =
+    "Date: Sun, 6 Dec 2026 13:32:38 +0100\r\n"
+    "Message-ID: <AAAAAAAAAAAAAAAAAAAAAA@example.org>\r\n";
 
 TEST_F(BuilderTest, PlainTextMessage) {
     ComposeFields f = fields(u"Hello Bob.\r\nCaf\u00e9 at 8 = fine\r\n");
@@ -422,3 +429,51 @@ TEST_F(BuilderTest, OverlappingBuildsOfOneWindowKeepTheirOwnFiles) {
 }
 
 }  // namespace
+
+// Every message built for sending has an id of its own: 128 random bits,
+// the sender's domain, nothing of the machine; a saved or printed one has
+// none, so that a draft takes a new one when it goes. A reply carries its
+// thread folded one id a line.
+TEST_F(BuilderTest, MessageIdBesideTheDateAndReferencesOfAReply) {
+    ComposeFields f = fields(u"hi");
+    f.reply_reference = "<two@example.org>";
+    f.reply_references = "<one@example.org> <two@example.org>";
+    std::string header = header_of(build(f));
+    EXPECT_NE(header.find(date_line + "In-Reply-To: <two@example.org>\r\n"
+                                      "References: <one@example.org>\r\n <two@example.org>\r\n"
+                                      "MIME-Version: 1.0\r\n"),
+              std::string::npos)
+        << header;
+    std::string saved = header_of(build(f, true));
+    EXPECT_EQ(saved.find("Message-ID"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nReferences: <one@example.org>\r\n <two@example.org>\r\n"), std::string::npos);
+
+    // A sender without a domain, and one whose domain is no domain.
+    for (const char* from : {"jane", "jane@", "jane@[10.0.0.1]", "jane@example..org"}) {
+        f.from = from;
+        EXPECT_EQ(field_of(build(f), "Message-ID"), "<AAAAAAAAAAAAAAAAAAAAAA@zenthmail.invalid>") << from;
+    }
+}
+
+TEST(MessageIdTest, ValidUniqueAndOnlyRandom) {
+    // id-left is dot-atom-text; 22 characters of the URL-safe alphabet hold
+    // the 128 bits.
+    std::set<std::string> seen;
+    for (int i = 0; i < 100000; i++) {
+        std::string id = make_message_id("jane@Mail.Example.org");
+        ASSERT_EQ(id.size(), 1 + 22 + 1 + 16 + 1) << id;
+        ASSERT_EQ(id.substr(23), "@Mail.Example.org>");
+        ASSERT_EQ(id.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_", 1), 23u)
+            << id;
+        ASSERT_TRUE(seen.insert(id).second) << "repeated after " << i << ": " << id;
+    }
+    // The last character holds the last two bits alone.
+    message_id_source_install([](void* out, size_t size) {
+        std::memset(out, 0xff, size);
+        return 0;
+    });
+    EXPECT_EQ(make_message_id("a@b.c"), "<" + std::string(21, '_') + "w@b.c>");
+    message_id_source_install([](void*, size_t) { return -1; });
+    EXPECT_EQ(make_message_id("a@b.c"), "");
+    message_id_source_install(nullptr);
+}

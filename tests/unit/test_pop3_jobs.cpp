@@ -1,7 +1,10 @@
 // The receive jobs against the real dovecot server.
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <future>
+#include <memory>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -11,6 +14,7 @@
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "format/account_table.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
@@ -18,8 +22,10 @@
 #include "tests/unit/relay.h"
 #include "tests/unit/test_support.h"
 #include "tests/unit/scripted_peer.h"
+#include "tests/unit/tls_stand_in.h"
 #include "transport/mail_checker.h"
 #include "transport/pop3_jobs.h"
+#include "transport/socks_config.h"
 #include "ui/client_accounts.h"
 #include "ui/client_keys.h"
 
@@ -353,3 +359,151 @@ TEST_F(ReceiveJobTest, TrayCheckListsTenLongNamedAccounts) {
 }
 
 }  // namespace
+
+// A server that stops answering at any point of a session: the job gives up
+// after the time-out, says so in front of the failure of that step, and goes
+// on with the next account; nothing is stored and no QUIT commits a DELE.
+namespace {
+
+struct SilentCase {
+    const char* name;
+    std::vector<PeerStep> script;
+    int options;            // of the silent account
+    const char* failure;    // the step's own failure line, right after the time-out text
+    bool through_proxy = false;
+};
+
+std::vector<PeerStep> logged_in_until_retr() {
+    return {peer_send("+OK ready\r\n"), peer_receive("\r\n"), peer_send("+OK\r\n"), peer_receive("pass"),
+            peer_send("+OK logged in\r\n"), peer_receive("capa\r\n"), peer_send("-ERR unknown command\r\n"),
+            peer_receive("list\r\n"), peer_send("+OK\r\n1 5000\r\n.\r\n"), peer_receive("uidl\r\n"),
+            peer_send("-ERR\r\n"), peer_receive("retr 1\r\n"),
+            peer_send("+OK 5000 octets\r\nSubject: half\r\n\r\nthe first lines\r\n")};
+}
+
+std::vector<PeerStep> then_silent(std::vector<PeerStep> steps) {
+    steps.push_back(peer_silent(15000));
+    return steps;
+}
+
+}  // namespace
+
+TEST_F(ReceiveJobTest, ASilentServerTimesOutAtEveryStepAndTheNextAccountIsChecked) {
+    const int seconds = 1;
+    server_timeout_seconds = seconds;
+    std::vector<SilentCase> cases;
+    cases.push_back({"silent after connect", then_silent({}), 0, "receiveline error\r\n"});
+    cases.push_back({"silent after the greeting", then_silent({peer_send("+OK ready\r\n")}), 0, "receiveline error\r\n"});
+    cases.push_back({"silent after USER",
+                     then_silent({peer_send("+OK ready\r\n"), peer_receive("\r\n"), peer_send("+OK\r\n")}), 0,
+                     "receiveline error\r\n"});
+    cases.push_back({"silent in the middle of a RETR", then_silent(logged_in_until_retr()), ACCOUNT_DELETE_FROM_SERVER,
+                     "Error 1: Cannot download messages.\r\n"});
+    cases.push_back({"silent after the STLS go-ahead",
+                     then_silent({peer_send("+OK ready\r\n"), peer_receive("stls\r\n"), peer_send("+OK begin\r\n")}),
+                     ACCOUNT_POP3_STLS, "Secure connection failed"});
+    cases.push_back({"silent during the TLS handshake", then_silent({}), ACCOUNT_POP3_TLS, "Secure connection failed"});
+    cases.push_back({"a SOCKS 5 proxy that never answers", then_silent({}), 0,
+                     "Cannot connect to POP3 server.\r\n", true});
+    for (SilentCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder_ / "maildir" / "inbox");
+        fs::create_directories(folder_ / "maildir" / "inbox");
+        ScriptedPeer silent(c.script);
+        // The next account's server answers and refuses the login. Through
+        // the proxy every account waits on the silent proxy, the next one too.
+        std::unique_ptr<ScriptedPeer> next;
+        if (!c.through_proxy)
+            next = std::make_unique<ScriptedPeer>(std::vector<PeerStep>{
+                peer_send("+OK ready\r\n"), peer_receive("\r\n"), peer_send("-ERR no such user\r\n")});
+        int next_port = next ? port_from_network(next->address().port) : 111;
+        // Natively the handshakes are the stand-in's; under Windows the
+        // one during the handshake is the system's own (SChannel).
+        std::unique_ptr<StandInTls> stand_in;
+#ifdef _WIN32
+        if (c.options != ACCOUNT_POP3_TLS) stand_in = std::make_unique<StandInTls>();
+#else
+        stand_in = std::make_unique<StandInTls>();
+#endif
+        int silent_port = port_from_network(silent.address().port);
+        if (c.through_proxy) {
+            socks_configure("127.0.0.1", silent_port, "", "", 0);
+            settings_flags = SETTING_USE_SOCKS;
+            silent_port = 110;  // what the proxy is asked for; it never gets that far
+        }
+        write_file(folder_ / "accountdata.cfg",
+                   account("silent", "alice", "alicepw", "maildir\\inbox", c.options, silent_port) +
+                       account("next", "bob", "bobpw", "maildir\\bob", 0, next_port));
+        ASSERT_EQ(accounts_load(), 0);
+        busy_folders_add("maildir\\inbox");
+        busy_folders_add("maildir\\bob");
+        ui.status_calls.clear();
+
+        auto start = std::chrono::steady_clock::now();
+        auto job = std::async(std::launch::async, [] { return receive_job(nullptr, -1); });
+        bool ended = job.wait_for(std::chrono::seconds(seconds + 5)) == std::future_status::ready;
+        if (!ended) ui.cancel();
+        ASSERT_TRUE(ended) << "the job did not end";
+        const int waits = c.through_proxy ? 2 : 1;
+        double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("[ timing ] %s: ended after %.2f s (time-out %i s, %i wait%s)\n", c.name, took, seconds, waits,
+                    waits == 1 ? "" : "s");
+        EXPECT_LT(took, waits * seconds + 3.0);
+        EXPECT_GT(took, waits * seconds - 0.2);
+        settings_flags = 0;
+        socks_config.configured = 0;
+        EXPECT_EQ(job.get(), 0);
+
+        std::string shown = ui.status_text();
+        std::string timed_out = "Server did not answer within 1 seconds.\r\n";
+        size_t at = shown.find(timed_out);
+        ASSERT_NE(at, std::string::npos) << shown;
+        EXPECT_EQ(shown.find(timed_out, at + 1) == std::string::npos, !c.through_proxy) << shown;
+        EXPECT_EQ(shown.compare(at + timed_out.size(), std::strlen(c.failure), c.failure), 0) << shown;
+        EXPECT_NE(shown.find("Checking 127.0.0.1:" + std::to_string(next_port)), std::string::npos) << shown;
+        if (next) {
+            EXPECT_NE(next->received().find("user bob"), std::string::npos);
+        }
+        EXPECT_TRUE(files("inbox").empty());
+        EXPECT_TRUE(fs::is_empty(folder_ / "temp"));
+        std::string said = silent.received();
+        EXPECT_EQ(said.find("dele"), std::string::npos) << said;
+        EXPECT_EQ(said.find("quit"), std::string::npos) << said;
+        EXPECT_EQ(busy_folders_contains("maildir\\inbox"), 0);
+    }
+    server_timeout_seconds = server_timeout_default;
+}
+
+// A message that keeps arriving, however slowly, never runs into the
+// time-out: it waits for a silence, not for the whole transfer.
+TEST_F(ReceiveJobTest, AMessageTrickledOverManyTimeOutsArrivesWhole) {
+    server_timeout_seconds = 1;
+    std::string body;
+    while (body.size() < 200 * 1024) body += "a line of a message that arrives slowly, piece by piece\r\n";
+    std::string message = "Subject: slow\r\n\r\n" + body;
+    std::vector<PeerStep> script = {peer_send("+OK ready\r\n"), peer_receive("\r\n"), peer_send("+OK\r\n"),
+                                    peer_receive("pass"), peer_send("+OK logged in\r\n"), peer_receive("capa\r\n"),
+                                    peer_send("-ERR\r\n"), peer_receive("list\r\n"),
+                                    peer_send("+OK\r\n1 " + std::to_string(message.size()) + "\r\n.\r\n"),
+                                    peer_receive("uidl\r\n"), peer_send("-ERR\r\n"), peer_receive("retr 1\r\n"),
+                                    peer_send("+OK\r\n")};
+    // 8 KB every 150 ms: about 50 KB a second, four seconds in all.
+    for (PeerStep& step : peer_send_paced(message + ".\r\n", 8192, 150)) script.push_back(step);
+    script.push_back(peer_receive("quit\r\n"));
+    script.push_back(peer_send("+OK bye\r\n"));
+    ScriptedPeer peer(script);
+    write_file(folder_ / "accountdata.cfg", account("slow", "alice", "alicepw", "maildir\\inbox", 0,
+                                                    port_from_network(peer.address().port)));
+    ASSERT_EQ(accounts_load(), 0);
+    busy_folders_add("maildir\\inbox");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    std::printf("[ timing ] 200 KB at 50 KB/s with a 1 s time-out: %.2f s\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    server_timeout_seconds = server_timeout_default;
+    std::string shown = ui.status_text();
+    EXPECT_EQ(shown.find("Server did not answer"), std::string::npos) << shown;
+    ASSERT_EQ(files("inbox").size(), 1u);
+    std::string stored = read_file(folder_ / "maildir" / "inbox" / files("inbox")[0]);
+    EXPECT_NE(stored.find("Subject: slow\r\n\r\n" + body.substr(0, body.size() - 2)), std::string::npos);
+}

@@ -139,3 +139,29 @@ TEST_F(ReplyTest, AMessageWhoseOnlyTextIsHtmlIsRepliedToAsText) {
 }
 
 }  // namespace
+
+// A reply's References: the parent's thread and the parent, the oldest ids
+// dropped first when the line would pass 998 characters.
+TEST_F(ReplyTest, ReferencesCarryTheParentsThreadAndTheParent) {
+    stored("r1.eml", "a@example.test", "me@example.test",
+           "Message-ID: <three@x>\nIn-Reply-To: <two@x>\nReferences: <one@x>\n\t<two@x> (a comment)\n");
+    EXPECT_EQ(reply_thread("r1.eml"), "<one@x> <two@x> <three@x>");
+    stored("r2.eml", "a@example.test", "me@example.test", "Message-ID: <two@x>\nIn-Reply-To: <one@x>\n");
+    EXPECT_EQ(reply_thread("r2.eml"), "<one@x> <two@x>");
+    stored("r3.eml", "a@example.test", "me@example.test", "References: <one@x>\n");
+    EXPECT_EQ(reply_thread("r3.eml"), "");
+
+    std::string long_thread, last;
+    for (int i = 0; i < 60; i++) {
+        std::string id = "<" + std::string(20, static_cast<char>('a' + i % 26)) + std::to_string(i) + "@x>";
+        long_thread += (i ? "\n " : "") + id;
+        last = id;
+    }
+    stored("r4.eml", "a@example.test", "me@example.test", "Message-ID: <parent@x>\nReferences: " + long_thread + "\n");
+    std::string thread = reply_thread("r4.eml");
+    EXPECT_LE(std::string("References: ").size() + thread.size(), 998u);
+    EXPECT_GT(std::string("References: ").size() + thread.size(), 998u - 30);
+    const std::string newest = last + " <parent@x>";
+    EXPECT_EQ(thread.substr(thread.size() - newest.size()), newest);
+    EXPECT_EQ(thread.find("<aaaaaaaaaaaaaaaaaaaa0@x>"), std::string::npos);  // the oldest went first
+}

@@ -1,13 +1,19 @@
 // The Send Queued job against scripted peers: what is sent, what stays in
 // the outbox, the status window and the busy folder.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "format/dates.h"
+#include "core/accounts.h"
+#include "core/settings.h"
 #include "core/sys_files.h"
+#include "format/dates.h"
 #include "store/busy_folders.h"
 #include "store/durable_files.h"
 #include "tests/unit/smtp_test_support.h"
+#include "tests/unit/tls_stand_in.h"
 #include "transport/send_queued.h"
 
 namespace {
@@ -172,3 +178,68 @@ TEST_F(SendQueuedTest, ASentItemThatCannotBeWrittenKeepsTheQueuedFile) {
 }
 
 }  // namespace
+
+// A server that stops answering: the message waits in the outbox as it was,
+// the job goes on with the next one, and the time-out is said in front of
+// the failure of that step.
+TEST_F(SendQueuedTest, ASilentServerTimesOutAndTheNextQueuedMessageGoes) {
+    server_timeout_seconds = 1;
+    StandInTls stand_in;
+    struct Row {
+        const char* name;
+        std::vector<PeerStep> script;
+        int options;
+        const char* failure;
+        bool pop_first;
+    };
+    const Row rows[] = {
+        {"SMTP silent after connect", {peer_silent(15000)}, 0, "receiveline error\r\n", false},
+        {"SMTP silent after the STARTTLS go-ahead",
+         {peer_send("220 peer ready\r\n"), peer_receive("ehlo "), peer_send("250-peer\r\n250 STARTTLS\r\n"),
+          peer_receive("starttls\r\n"), peer_send("220 go ahead\r\n"), peer_silent(15000)},
+         ACCOUNT_SMTP_STARTTLS, "Secure connection failed",
+         false},
+        {"POP before SMTP silent after the greeting", {peer_send("+OK ready\r\n"), peer_silent(15000)},
+         ACCOUNT_POP_BEFORE_SMTP, "receiveline error\r\n", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScriptedPeer silent(row.script);
+        ScriptedPeer accepting(plain_session(good_replies()));
+        Outgoing first;
+        first.server = server_text(row.pop_first ? accepting.address() : silent.address());
+        first.options = std::to_string(row.options);
+        if (row.pop_first) {
+            load_accounts({{first.server, server_text(silent.address()), "alice", "alicepw", row.options}});
+            first.account = "0";
+        }
+        first.subject = "waits";
+        write_file(folder_ / "maildir/outbox/mm1.eml", outgoing_file(first));
+        const std::string waiting = read_file(folder_ / "maildir/outbox/mm1.eml");
+        queue(2, accepting, "goes");
+        ui.status_calls.clear();
+        removed_rows.clear();
+
+        auto start = std::chrono::steady_clock::now();
+        // With POP before SMTP the first message never reaches its SMTP
+        // server, the accepting one, which takes the second.
+        EXPECT_EQ(send_queued(&main_window), 1);
+        double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("[ timing ] %s: ended after %.2f s (time-out 1 s)\n", row.name, took);
+        EXPECT_LT(took, 1 + 4.0);
+
+        std::string shown = ui.status_text();
+        std::string timed_out = "Server did not answer within 1 seconds.\r\n";
+        size_t at = shown.find(timed_out);
+        ASSERT_NE(at, std::string::npos) << shown;
+        EXPECT_EQ(shown.compare(at + timed_out.size(), std::strlen(row.failure), row.failure), 0) << shown;
+        EXPECT_EQ(read_file(folder_ / "maildir/outbox/mm1.eml"), waiting);
+        std::string said = silent.received();
+        EXPECT_EQ(said.find("data"), std::string::npos) << said;
+        EXPECT_EQ(removed_rows, std::vector<std::string>{"maildir\\outbox 2"});
+        sys_remove_file("maildir\\outbox\\mm1.eml");
+        sys_remove_file("maildir\\outbox\\mm2.eml");
+        load_accounts({});
+    }
+    server_timeout_seconds = server_timeout_default;
+}

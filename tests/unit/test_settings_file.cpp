@@ -28,7 +28,8 @@ const std::string after_bits = "\r\n\r\n\r\n\r\n\r\n\r\n\r\n";
 // The record's lines joined by "|", then the number of fonts.
 std::string describe(const SettingsRecord& r) {
     return std::to_string(r.bits) + "|" + r.new_mail_command + "|" + r.new_mail_sound + "|" + r.socks_server + "|" +
-           r.socks_port + "|" + r.socks_user + "|" + r.socks_password + "|" + std::to_string(r.font_count);
+           r.socks_port + "|" + r.socks_user + "|" + r.socks_password + "|" + std::to_string(r.font_count) +
+           (r.server_timeout ? " time-out " + std::to_string(r.server_timeout) : "");
 }
 
 struct Row {
@@ -58,6 +59,11 @@ std::vector<Row> rows() {
         {"a carriage return inside a line", "0\r\nfirst\rsecond\r\n", "0|first||||||0",
          "0\r\nfirst\r\n\r\n\r\n\r\n\r\n\r\n"},
         {"text after the number", "1536 html\r\n", "1536|||||||0", "1536" + after_bits},
+        // The server time-out rides behind the bits, where older programs
+        // read nothing; the default is not written, so such files keep
+        // their bytes.
+        {"a server time-out", "67 120\r\n", "67|||||||0 time-out 120", "67 120" + after_bits},
+        {"the default time-out", "67 60\r\n", "67|||||||0 time-out 60", "67" + after_bits},
         {"a negative number", "-1\r\n", "-1|||||||0", "-1" + after_bits},
         {"no number", "x\r\n", "0|||||||0", "0" + after_bits},
         {"over-long lines cut to their fields",

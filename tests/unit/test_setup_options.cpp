@@ -115,4 +115,16 @@ TEST(SetupOptionsTest, TheKeyIsTheTypedTextUnderTheMask) {
     EXPECT_EQ(untouched[0], 0x5A);
 }
 
+TEST(SetupOptionsTest, TheServerTimeOutShownAndTyped) {
+    SettingsRecord record;
+    EXPECT_EQ(timeout_shown(record), 60);  // a file that never set one
+    record.server_timeout = 5;             // set by hand below the range: in effect as it is
+    EXPECT_EQ(timeout_shown(record), 5);
+    record.server_timeout = 9000;
+    EXPECT_EQ(timeout_shown(record), 600);
+    const std::map<std::string, int> typed = {{"", 60}, {"10", 10}, {"600", 600}, {"0120", 120}, {"9", -1},
+                                              {"601", -1}, {"12a", -1}, {"-30", -1}, {"99999999999", -1}};
+    for (const auto& [text, seconds] : typed) EXPECT_EQ(timeout_typed(text.c_str()), seconds) << text;
+}
+
 }  // namespace

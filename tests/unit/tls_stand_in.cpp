@@ -16,14 +16,14 @@ std::string last_host;
 
 struct Transformed final : StreamLayer {
     int recv(Socket s, void* buffer, int length) override {
-        int n = sys_recv(s, buffer, length);
+        int n = stream_raw_recv(s, buffer, length);
         auto* bytes = static_cast<char*>(buffer);
         for (int i = 0; i < n; i++) bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
         return n;
     }
     int send(Socket s, const void* data, int length) override {
         std::string wire = stand_in_transform(std::string(static_cast<const char*>(data), static_cast<size_t>(length)));
-        return sys_send(s, wire.data(), length);
+        return stream_raw_send(s, wire.data(), length);
     }
 };
 
@@ -33,10 +33,10 @@ int stand_in_begin(Socket s, const char* host, WindowRef window) {
         last_host = host;
     }
     const char request[] = "STARTSECURE\r\n";
-    if (sys_send(s, request, static_cast<int>(std::strlen(request))) != static_cast<int>(std::strlen(request))) return -1;
+    if (stream_raw_send(s, request, static_cast<int>(std::strlen(request))) != static_cast<int>(std::strlen(request))) return -1;
     std::string answer;
     char c;
-    while (answer.size() < 8 && sys_recv(s, &c, 1) == 1) answer += c;
+    while (answer.size() < 8 && stream_raw_recv(s, &c, 1) == 1) answer += c;
     if (answer != "SECURE\r\n") {
         status_append(window, "Secure connection failed (error 0x80090308).\r\n");
         return -1;
