@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "tests/unit/test_support.h"
 #include "transport/connect.h"
 #include "transport/socket_lines.h"
+#include "transport/stream.h"
 
 namespace {
 
@@ -103,6 +105,28 @@ TEST_F(SocketLinesTest, ReplyThatNeverComesIsAReceiveError) {
     EXPECT_EQ(send_smtp_command(s, "NOOP\r\n", status(), false), -1);
     sys_socket_close(s);
     EXPECT_EQ(ui.status_text(), "receiveline error\r\n");
+}
+
+// A server that takes nothing more: once the connection's buffers are full
+// the send waits, and gives up after the time-out like a receive; nothing
+// more goes over that connection afterwards.
+TEST_F(SocketLinesTest, ASendThatCannotGoOutTimesOut) {
+    // Reads nothing for a while: the system still frees some room in the
+    // first seconds, after which a send waits in vain.
+    ScriptedPeer peer({peer_pause(6000)});
+    Socket s = peer.connect_client();
+    ASSERT_EQ(stream_watch(s, 1, 1, status()), 0);
+    const std::string bulk(64 * 1024 * 1024, 'x');  // more than loopback buffers hold
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(send_all(s, bulk.data(), static_cast<int>(bulk.size())), -1);
+    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("[ timing ] a send blocked by a server that reads nothing: failed after %.2f s (time-out 1 s)\n",
+                took);
+    EXPECT_LT(took, 5.5);
+    EXPECT_TRUE(stream_timed_out(s));
+    EXPECT_EQ(ui.status_text(), "Server did not answer within 1 seconds.\r\n");
+    EXPECT_EQ(send_pop3_command(s, "quit\r\n", status(), true), -1);
+    stream_close(s);
 }
 
 TEST_F(SocketLinesTest, SendOnlyReadsNothing) {
