@@ -29,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/accounts.h"
@@ -277,22 +278,17 @@ int main(int argc, char** argv) {
         std::printf("  inbox of %5d: receive job (pipelined, durable) %7.1f; one command at a time (durable) %7.1f",
                     size, job, single);
         if (size == 0) {
-            prefill_inbox(inbox, size);
-            durable_files_install(&not_durable);
-            start = std::chrono::steady_clock::now();
-            received = receive_job(nullptr, 0);
-            double loose = received / seconds_since(start);
-            durable_files_install(nullptr);
-            failed |= received != count;
-            std::printf("; receive job without the durable writes %7.1f", loose);
-            prefill_inbox(inbox, size);
-            durable_files_install(&no_folder_sync);
-            start = std::chrono::steady_clock::now();
-            received = receive_job(nullptr, 0);
-            double unsynced = received / seconds_since(start);
-            durable_files_install(nullptr);
-            failed |= received != count;
-            std::printf("; without the folder written through %7.1f", unsynced);
+            for (auto [files, what] : {std::pair{&not_durable, "receive job without the durable writes"},
+                                       std::pair{&no_folder_sync, "without the folder written through"}}) {
+                prefill_inbox(inbox, size);
+                durable_files_install(files);
+                start = std::chrono::steady_clock::now();
+                received = receive_job(nullptr, 0);
+                double rate = received / seconds_since(start);
+                durable_files_install(nullptr);
+                failed |= received != count;
+                std::printf("; %s %7.1f", what, rate);
+            }
         }
 #ifndef _WIN32
         int fetched = run_fetchmail(folder, port, &spent);

@@ -50,8 +50,6 @@ extern const char settings_file[];  // "zenth.cfg"
 constexpr int settings_long_line = 1022;
 constexpr int settings_short_line = 98;
 
-// The file's contents. Strings are kept as read: cut at their first carriage
-// return and to the lengths above, empty for a missing line.
 // How long a mail connection waits for its server: the seconds without a
 // byte from it after which a session gives up. Line 1 carries it behind the
 // option bits ("67 120"), where older programs, which read the line as one
@@ -62,6 +60,8 @@ constexpr int server_timeout_most = 600;
 // Seconds allowed for a server to accept the connection.
 constexpr int connect_timeout_seconds = 30;
 
+// The file's contents. Strings are kept as read: cut at their first carriage
+// return and to the lengths above, empty for a missing line.
 struct SettingsRecord {
     int bits = 0;  // line 1 as a number ("%i")
     // The number behind the bits on line 1, 0 when there is none (the

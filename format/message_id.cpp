@@ -40,7 +40,8 @@ std::vector<std::string> ids_of(const char* value) {
     std::vector<std::string> ids;
     for (const char* p = value ? value : ""; (p = std::strchr(p, '<'));) {
         const char* end = p + 1;
-        while (*end && *end != '>' && *end != '<' && static_cast<unsigned char>(*end) > ' ') end++;
+        // Printable ASCII only: nothing else may go into a header line.
+        while (*end && *end != '>' && *end != '<' && *end > ' ' && *end < 0x7f) end++;
         if (*end == '>' && end > p + 1) ids.emplace_back(p, end + 1);
         p = *end == '>' ? end + 1 : end;
     }

@@ -38,19 +38,24 @@ class Setup(ClientTest):
         command = "notify.exe " + "c" * 139
         fonts = bytes(range(120))
         # 0x4000 SOCKS, 0x800 no multi-part, 0x600 both HTML bits, 0x80, 0x20 (menu), 0x4, 0x1
-        self.write("zenth.cfg", b"%d\r\n%s\r\nding.wav\r\n127.0.0.1\r\n1080\r\nme\r\nsecret\r\n" %
+        # The server time-out of 120 s rides behind the bits.
+        self.write("zenth.cfg", b"%d 120\r\n%s\r\nding.wav\r\n127.0.0.1\r\n1080\r\nme\r\nsecret\r\n" %
                    (0x4000 | 0x800 | 0x600 | 0x80 | 0x20 | 0x4 | 0x1, command.encode()) + fonts)
         out = self.run_setup("window", SETUP, "15000", "no-msgbox", "Zenth Mail", "500", *read_controls(),
                              "check", SETUP, "134", "0", "check", SETUP, "136", "0", "check", SETUP, "108", "1",
                              "check", SETUP, "111", "0", "check", SETUP, "112", "1",
-                             "set-text", SETUP, "118", "C:\\sounds\\new mail.wav",
+                             "set-text", SETUP, "118", "C:\\sounds\\new mail.wav", "text", SETUP, "137",
+                             # Below the range: refused, the dialog stays.
+                             "set-text", SETUP, "137", "9", "command", SETUP, OK, "msgbox", "Zenth Mail", "10000",
+                             "window", SETUP, "5000", "set-text", SETUP, "137", "300",
                              "command", SETUP, OK, *EXIT)
         self.assertEqual(self.boxes(out), {"101": "1", "108": "0", "114": "0", "122": "0", "124": "1", "133": "1",
                                            "134": "1", "136": "1", "111": "1", "112": "0", "113": "0"})
-        self.assertEqual(values(out, "TEXT"), ["ding.wav", "127.0.0.1", "1080", "me", "secret"])
+        self.assertEqual(values(out, "TEXT"), ["ding.wav", "127.0.0.1", "1080", "me", "secret", "120"])
+        self.assertEqual(values(out, "MSGBOX"), ["The server time-out must be a number of seconds from 10 to 600."])
         self.assertEqual(values(out, "EXIT"), ["0"])
         bits = 0x1000 | 0x800 | 0x200 | 0x80 | 0x40 | 0x10 | 0x4 | 0x2 | 0x1
-        self.assertEqual(self.read("zenth.cfg"), b"%d\r\n%s\r\nC:\\sounds\\new mail.wav\r\n127.0.0.1\r\n1080\r\n"
+        self.assertEqual(self.read("zenth.cfg"), b"%d 300\r\n%s\r\nC:\\sounds\\new mail.wav\r\n127.0.0.1\r\n1080\r\n"
                                                  b"me\r\nsecret\r\n" % (bits, command.encode()))
         self.assertFalse(os.path.exists(self.path("bfkey.dat")))
         # The client starts on it without a word.

@@ -68,7 +68,43 @@ def make_ca(folder, name, subject):
     return cert, key
 
 
-class TlsPeer:
+class Peer:
+    """A listener on a free port of 127.0.0.1 whose serve() runs on a thread
+    of its own, keeping what the client sends."""
+
+    def listen(self):
+        self.listener = socket.socket()
+        self.listener.bind(("127.0.0.1", 0))
+        self.listener.listen(1)
+        self.listener.settimeout(60)
+        self.port = self.listener.getsockname()[1]
+        self.received = b""
+        self.thread = threading.Thread(target=self.serve, daemon=True)
+        self.thread.start()
+
+    def accept(self, timeout):
+        """The client's connection, or None when none came."""
+        try:
+            raw, _ = self.listener.accept()
+        except OSError:
+            return None
+        raw.settimeout(timeout)
+        return raw
+
+    def keep_received(self, connection):
+        """Takes what arrives until the client closes."""
+        while True:
+            data = connection.recv(4096)
+            if not data:
+                break
+            self.received += data
+
+    def close(self):
+        self.listener.close()
+        self.thread.join(70)
+
+
+class TlsPeer(Peer):
     """One connection on 127.0.0.1, TLS from the first byte."""
 
     def __init__(self, cert, key, old_protocol=False):
@@ -81,76 +117,42 @@ class TlsPeer:
                 self.context.minimum_version = ssl.TLSVersion.TLSv1
                 self.context.maximum_version = ssl.TLSVersion.TLSv1_1
         self.context.load_cert_chain(cert, key)
-        self.listener = socket.socket()
-        self.listener.bind(("127.0.0.1", 0))
-        self.listener.listen(1)
-        self.listener.settimeout(60)
-        self.port = self.listener.getsockname()[1]
-        self.received = b""
         self.handshake_done = False
-        self.thread = threading.Thread(target=self.serve, daemon=True)
-        self.thread.start()
+        self.listen()
 
     def serve(self):
-        try:
-            raw, _ = self.listener.accept()
-        except OSError:
+        raw = self.accept(20)
+        if not raw:
             return
-        raw.settimeout(20)
         try:
             with self.context.wrap_socket(raw, server_side=True) as tls:
                 self.handshake_done = True
                 tls.sendall(b"+OK ready\r\n")
-                while True:
-                    data = tls.recv(4096)
-                    if not data:
-                        break
-                    self.received += data
+                self.keep_received(tls)
         except (OSError, ssl.SSLError):
             pass
         finally:
             raw.close()
 
-    def close(self):
-        self.listener.close()
-        self.thread.join(30)
 
-
-class SilentPeer:
+class SilentPeer(Peer):
     """One connection on 127.0.0.1 that is accepted and never answered: not
     a greeting, not a TLS handshake. It keeps what the client sends and
     notes when the client closed."""
 
     def __init__(self):
-        self.listener = socket.socket()
-        self.listener.bind(("127.0.0.1", 0))
-        self.listener.listen(1)
-        self.listener.settimeout(60)
-        self.port = self.listener.getsockname()[1]
-        self.received = b""
         self.accepted_at = self.closed_at = None
-        self.thread = threading.Thread(target=self.serve, daemon=True)
-        self.thread.start()
+        self.listen()
 
     def serve(self):
-        try:
-            raw, _ = self.listener.accept()
-        except OSError:
+        raw = self.accept(60)
+        if not raw:
             return
         self.accepted_at = time.monotonic()
-        raw.settimeout(60)
         try:
-            while True:
-                data = raw.recv(4096)
-                if not data:
-                    break
-                self.received += data
+            self.keep_received(raw)
         except OSError:
             pass
         finally:
             self.closed_at = time.monotonic()
             raw.close()
-
-    def close(self):
-        self.listener.close()
-        self.thread.join(70)

@@ -150,6 +150,10 @@ TEST_F(ReplyTest, ReferencesCarryTheParentsThreadAndTheParent) {
     EXPECT_EQ(reply_thread("r2.eml"), "<one@x> <two@x>");
     stored("r3.eml", "a@example.test", "me@example.test", "References: <one@x>\n");
     EXPECT_EQ(reply_thread("r3.eml"), "");
+    // What is no msg-id, or holds bytes no header line may carry, is left out.
+    stored("r5.eml", "a@example.test", "me@example.test",
+           "Message-ID: <five@x>\nReferences: <caf\xe9@x> words <> <ok@x> <open\n");
+    EXPECT_EQ(reply_thread("r5.eml"), "<ok@x> <five@x>");
 
     std::string long_thread, last;
     for (int i = 0; i < 60; i++) {
