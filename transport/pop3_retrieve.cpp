@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app_state.h"
@@ -259,18 +260,20 @@ struct Retrieval {
         return 0;
     }
 
-    // Writes the batch's files through to the disk, then moves them into
-    // the folder, records each one's id and marks it with DELE when asked.
-    // The files went to the system as they arrived (start_flush), so the
-    // flushes mostly wait for one journal commit that covers the batch, and
-    // none of them waits behind a move. 0, -1 or pop3_no_quit; a failure
-    // drops the rest of the batch.
+    // Writes the batch's files through to the disk, moves them into the
+    // folder, writes the folder through, and only then records each one's
+    // id and marks it with DELE when asked. The files went to the system as
+    // they arrived (start_flush), so the flushes mostly wait for one journal
+    // commit that covers the batch, and none of them waits behind a move;
+    // the folder is written through once a batch. 0, -1 or pop3_no_quit; a
+    // failure drops the rest of the batch.
     int publish() {
         int result = 0;
         // Written through before any move: once the server may delete a
         // message, its file is the only copy.
         size_t durable = 0;
         while (durable < batch.size() && durable_files().flush(batch[durable].file) == 0) durable++;
+        std::vector<std::pair<int, std::string>> moved;  // message number, file in the folder
         for (size_t i = 0; i < batch.size(); i++) {
             Waiting& w = batch[i];
             if ((std::fclose(w.file) != 0 || i >= durable) && result == 0) result = pop3_no_quit;
@@ -285,23 +288,34 @@ struct Retrieval {
                 continue;
             }
             (*stored)++;
-            // The id goes on the disk before the DELE and before the next
-            // message moves in: a crash can then bring back at most the
-            // message that had just moved in, and never loses one.
-            if (options.state && options.ids &&
-                uidl_state_record(options.state, (*options.ids)[w.number - 1]) != 0) {
+            moved.emplace_back(w.number, path->text);
+        }
+        // The moves are on the disk before an id says "stored" or a DELE
+        // goes out: a power cut then loses no message the records or the
+        // server count as kept. A crash between the moves and the records
+        // brings back at most the messages of this batch.
+        const bool recorded = options.state && options.ids;
+        if (!moved.empty() && (recorded || options.delete_after) && durable_files().sync_folder(numbers->folder) != 0) {
+            status_append(window, "Could not write the folder to disk.\r\n");
+            batch.clear();
+            return pop3_no_quit;
+        }
+        for (const auto& [number, file] : moved) {
+            if (recorded && uidl_state_record(options.state, (*options.ids)[number - 1]) != 0) {
+                if (!reported) {
+                    status_append(window, options.state->path.c_str());
+                    status_append(window, ": could not write file to disk.\r\n");
+                    reported = true;
+                }
                 result = pop3_no_quit;
-                status_append(window, options.state->path.c_str());
-                status_append(window, ": could not write file to disk.\r\n");
-                reported = true;
-                continue;
+                break;
             }
             if (options.delete_after) {
-                array_printf(text, "dele %i\r\n", w.number);
+                array_printf(text, "dele %i\r\n", number);
                 commands += text->text;
-                in_flight.push_back({false, w.number});
+                in_flight.push_back({false, number});
             }
-            if (app.new_mail_command->text[0]) run_new_mail_command(window, path->text);
+            if (app.new_mail_command->text[0]) run_new_mail_command(window, file.c_str());
         }
         batch.clear();
         if (result != 0) {
@@ -352,7 +366,9 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
     // The moves into the folder must survive a power cut before QUIT lets
     // the server expunge what was marked.
     // So must those of earlier sessions whose messages were marked here.
-    if (options.delete_after && (*stored > 0 || r.marked_before > 0) && durable_files().sync_folder(folder) != 0) {
+    // Not when no QUIT may follow anyway.
+    if (result != pop3_no_quit && options.delete_after && (*stored > 0 || r.marked_before > 0) &&
+        durable_files().sync_folder(folder) != 0) {
         status_append(window, "Could not write the folder to disk.\r\n");
         result = pop3_no_quit;
     }

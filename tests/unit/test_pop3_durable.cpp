@@ -172,8 +172,10 @@ TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
     EXPECT_EQ(record.steps,
               (std::vector<std::string>{"flush 1 | heard: " + heard + "retr 1\r\n",
                                         "move maildir\\inbox\\mm1.eml | heard: " + heard + "retr 1\r\n",
+                                        "sync maildir\\inbox | heard: " + heard + "retr 1\r\n",
                                         "flush 2 | heard: " + heard + "retr 1\r\ndele 1\r\nretr 2\r\n",
                                         "move maildir\\inbox\\mm2.eml | heard: " + heard + "retr 1\r\ndele 1\r\nretr 2\r\n",
+                                        "sync maildir\\inbox | heard: " + heard + "retr 1\r\ndele 1\r\nretr 2\r\n",
                                         "sync maildir\\inbox | heard: " + heard + "retr 1\r\ndele 1\r\nretr 2\r\ndele 2\r\n"}));
     // Without PIPELINING every reply answered the one command just heard.
     std::vector<std::string> at_sends = peer.received_at_sends();
@@ -220,12 +222,13 @@ TEST_F(DurableReceiveTest, AFailedFlushEndsTheJobWithoutQuit) {
 
 TEST_F(DurableReceiveTest, AFolderThatCannotBeSyncedGetsNoQuit) {
     record.fail_sync = true;
-    ScriptedPeer peer(with(session_start("-ERR\r\n", 1), {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)),
-                                                          peer_receive("dele 1\r\n"), peer_send("+OK\r\n"),
-                                                          peer_receive("quit\r\n")}));
+    ScriptedPeer peer(with(session_start("-ERR\r\n", 1), {peer_receive("retr 1\r\n"), peer_send(retr_reply(1))}));
     account_at(peer);
     EXPECT_EQ(receive_job(nullptr, 0), 1);
-    EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\ndele 1\r\n");
+    // Not even the DELE: the message moved in, but its folder is not known
+    // to be on the disk.
+    EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\n");
+    EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
     EXPECT_NE(ui.status_text().find("Could not write the folder to disk.\r\nError 1: Cannot download messages.\r\n"),
               std::string::npos)
         << ui.status_text();
@@ -249,16 +252,17 @@ TEST_F(DurableReceiveTest, PipelinedCommandsAreAnsweredInOrder) {
     EXPECT_NE(shown.find("#1 (0.0 KB)  done\r\n#2 (0.0 KB)  done\r\n#3 (0.0 KB)  done\r\n#4 (0.0 KB)  done\r\n"),
               std::string::npos)
         << shown;
-    // Each file was on the disk before its DELE; the sync saw every DELE and
-    // no QUIT.
+    // Each file and its folder were on the disk before its DELE; the last
+    // sync saw every DELE and no QUIT.
     const std::string before_deles = std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n";
-    ASSERT_EQ(record.steps.size(), 9u);
-    EXPECT_EQ(record.steps[2], "flush 2 | heard: " + before_deles);
+    ASSERT_EQ(record.steps.size(), 11u);
+    EXPECT_EQ(record.steps[3], "flush 2 | heard: " + before_deles);
     // The whole batch is on the disk before the first of it moves in; each
     // file went to the system as it came whole.
-    EXPECT_EQ(record.steps[4], "flush 4 | heard: " + before_deles);
-    EXPECT_EQ(record.steps[5], "move maildir\\inbox\\mm2.eml | heard: " + before_deles);
-    EXPECT_EQ(record.steps[7], "move maildir\\inbox\\mm4.eml | heard: " + before_deles);
+    EXPECT_EQ(record.steps[5], "flush 4 | heard: " + before_deles);
+    EXPECT_EQ(record.steps[6], "move maildir\\inbox\\mm2.eml | heard: " + before_deles);
+    EXPECT_EQ(record.steps[8], "move maildir\\inbox\\mm4.eml | heard: " + before_deles);
+    EXPECT_EQ(record.steps[9], "sync maildir\\inbox | heard: " + before_deles);
     EXPECT_EQ(record.started.load(), 4);
     EXPECT_EQ(record.steps.back(), "sync maildir\\inbox | heard: " + before_deles + "dele 2\r\ndele 3\r\ndele 4\r\n");
 }
@@ -345,11 +349,12 @@ std::string uidl_listing(const std::vector<std::string>& ids) {
 class UidlReceiveTest : public DurableReceiveTest {
 protected:
     // The first message of a session that makes the state file: its file,
-    // its move, then the state written whole and moved into place.
+    // its move, its folder on the disk, then the state written whole and
+    // moved into place.
     std::vector<std::string> first_recorded(ScriptedPeer& peer, const std::string& heard) {
         std::string state = uidl_state_path(server(peer).c_str(), "u");
         return {"flush 1 | heard: " + heard, "move maildir\\inbox\\mm1.eml | heard: " + heard,
-                "flush 2 | heard: " + heard, "move " + state + " | heard: " + heard, "sync uidl | heard: " + heard};
+                "sync maildir\\inbox | heard: " + heard, "flush 2 | heard: " + heard, "move " + state + " | heard: " + heard, "sync uidl | heard: " + heard};
     }
     static std::vector<std::string> with_steps(std::vector<std::string> steps, const std::vector<std::string>& more) {
         steps.insert(steps.end(), more.begin(), more.end());
@@ -371,8 +376,8 @@ protected:
     }
 };
 
-// Each id is on the disk once its message is in the inbox, and before its
-// DELE goes out or the next message moves in.
+// Each id is on the disk once its message is in the inbox and the inbox on
+// the disk, and before its DELE goes out or the next message moves in.
 TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
     ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})), two_received_and_deleted()));
     account_at(peer);
@@ -382,6 +387,7 @@ TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
     EXPECT_EQ(record.steps, with_steps(first_recorded(peer, first), {
                                         "flush 3 | heard: " + second,
                                         "move maildir\\inbox\\mm2.eml | heard: " + second,
+                                        "sync maildir\\inbox | heard: " + second,
                                         "flush 4 | heard: " + second,
                                         "sync maildir\\inbox | heard: " + second + "dele 2\r\n"}));
     EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\n");
@@ -390,9 +396,9 @@ TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
 }
 
 // A pipelined batch: all its files are on the disk before the first moves
-// in; then each moves in and its id goes on the disk before the next moves,
-// and only then are its messages marked.
-TEST_F(UidlReceiveTest, APipelinedBatchIsOnTheDiskBeforeItsMovesAndEachIdBeforeTheNext) {
+// in; all move in and the folder goes on the disk, then their ids, and only
+// then are its messages marked.
+TEST_F(UidlReceiveTest, APipelinedBatchIsOnTheDiskBeforeItsMovesAndItsFolderBeforeItsIds) {
     ScriptedPeer peer(with(with(session_start(pipelining, 4, uidl_listing({"aaa", "bbb", "ccc", "ddd"})), four_pipelined()),
                            {peer_receive("dele 4\r\n"), peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"),
                             peer_send("+OK\r\n")}));
@@ -405,10 +411,11 @@ TEST_F(UidlReceiveTest, APipelinedBatchIsOnTheDiskBeforeItsMovesAndEachIdBeforeT
                                         "flush 4 | heard: " + batch,
                                         "flush 5 | heard: " + batch,
                                         "move maildir\\inbox\\mm2.eml | heard: " + batch,
-                                        "flush 6 | heard: " + batch,
                                         "move maildir\\inbox\\mm3.eml | heard: " + batch,
-                                        "flush 7 | heard: " + batch,
                                         "move maildir\\inbox\\mm4.eml | heard: " + batch,
+                                        "sync maildir\\inbox | heard: " + batch,
+                                        "flush 6 | heard: " + batch,
+                                        "flush 7 | heard: " + batch,
                                         "flush 8 | heard: " + batch,
                                         "sync maildir\\inbox | heard: " + batch + "dele 2\r\ndele 3\r\ndele 4\r\n"}));
     EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\nccc\r\nddd\r\n");
