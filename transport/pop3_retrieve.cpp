@@ -124,6 +124,24 @@ struct Retrieval {
 
     void widen() { open = open * 2 < options.window ? open * 2 : options.window; }
 
+    // The folder's moves so far written through to the disk; false after
+    // saying so.
+    bool sync_folder() {
+        if (durable_files().sync_folder(numbers->folder) == 0) return true;
+        status_append(window, "Could not write the folder to disk.\r\n");
+        reported = true;
+        return false;
+    }
+
+    // The message's id written through to the disk; false after saying so.
+    bool record(int number) {
+        if (uidl_state_record(options.state, (*options.ids)[number - 1]) == 0) return true;
+        status_append(window, options.state->path.c_str());
+        status_append(window, ": could not write file to disk.\r\n");
+        reported = true;
+        return false;
+    }
+
     // Whether the message was stored by an earlier session.
     bool stored_before(int k) const {
         return options.skip_stored && options.state && options.ids &&
@@ -261,18 +279,18 @@ struct Retrieval {
     }
 
     // Writes the batch's files through to the disk, moves them into the
-    // folder, writes the folder through, and only then records each one's
-    // id and marks it with DELE when asked. The files went to the system as
-    // they arrived (start_flush), so the flushes mostly wait for one journal
-    // commit that covers the batch, and none of them waits behind a move;
-    // the folder is written through once a batch. 0, -1 or pop3_no_quit; a
-    // failure drops the rest of the batch.
+    // folder and writes the folder through before any id records a message
+    // as stored and before any DELE. The files went to the system as they
+    // arrived (start_flush), so the flushes mostly wait for one journal
+    // commit that covers the batch, and none of them waits behind a move.
+    // 0, -1 or pop3_no_quit; a failure drops the rest of the batch.
     int publish() {
         int result = 0;
         // Written through before any move: once the server may delete a
         // message, its file is the only copy.
         size_t durable = 0;
         while (durable < batch.size() && durable_files().flush(batch[durable].file) == 0) durable++;
+        const bool recorded = options.state && options.ids;
         std::vector<std::pair<int, std::string>> moved;  // message number, file in the folder
         for (size_t i = 0; i < batch.size(); i++) {
             Waiting& w = batch[i];
@@ -289,27 +307,17 @@ struct Retrieval {
             }
             (*stored)++;
             moved.emplace_back(w.number, path->text);
+            // The move is on the disk before the id says "stored", or a
+            // power cut could keep the id and lose the move: a message no
+            // later receive fetches. The id goes on the disk before the next
+            // message moves in, so a crash brings back at most this one.
+            if (recorded && (!sync_folder() || !record(w.number))) result = pop3_no_quit;
         }
-        // The moves are on the disk before an id says "stored" or a DELE
-        // goes out: a power cut then loses no message the records or the
-        // server count as kept. A crash between the moves and the records
-        // brings back at most the messages of this batch.
-        const bool recorded = options.state && options.ids;
-        if (!moved.empty() && (recorded || options.delete_after) && durable_files().sync_folder(numbers->folder) != 0) {
-            status_append(window, "Could not write the folder to disk.\r\n");
-            batch.clear();
-            return pop3_no_quit;
-        }
+        // Without ids, the batch's moves are on the disk before its DELEs.
+        if (result != pop3_no_quit && !recorded && options.delete_after && !moved.empty() && !sync_folder())
+            result = pop3_no_quit;
         for (const auto& [number, file] : moved) {
-            if (recorded && uidl_state_record(options.state, (*options.ids)[number - 1]) != 0) {
-                if (!reported) {
-                    status_append(window, options.state->path.c_str());
-                    status_append(window, ": could not write file to disk.\r\n");
-                    reported = true;
-                }
-                result = pop3_no_quit;
-                break;
-            }
+            if (result == pop3_no_quit) break;
             if (options.delete_after) {
                 array_printf(text, "dele %i\r\n", number);
                 commands += text->text;

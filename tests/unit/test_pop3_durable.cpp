@@ -396,9 +396,9 @@ TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
 }
 
 // A pipelined batch: all its files are on the disk before the first moves
-// in; all move in and the folder goes on the disk, then their ids, and only
-// then are its messages marked.
-TEST_F(UidlReceiveTest, APipelinedBatchIsOnTheDiskBeforeItsMovesAndItsFolderBeforeItsIds) {
+// in; then each moves in, the folder goes on the disk and its id after it,
+// before the next moves, and only then are its messages marked.
+TEST_F(UidlReceiveTest, APipelinedBatchIsOnTheDiskBeforeItsMovesAndEachIdAfterItsFolder) {
     ScriptedPeer peer(with(with(session_start(pipelining, 4, uidl_listing({"aaa", "bbb", "ccc", "ddd"})), four_pipelined()),
                            {peer_receive("dele 4\r\n"), peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"),
                             peer_send("+OK\r\n")}));
@@ -411,11 +411,13 @@ TEST_F(UidlReceiveTest, APipelinedBatchIsOnTheDiskBeforeItsMovesAndItsFolderBefo
                                         "flush 4 | heard: " + batch,
                                         "flush 5 | heard: " + batch,
                                         "move maildir\\inbox\\mm2.eml | heard: " + batch,
-                                        "move maildir\\inbox\\mm3.eml | heard: " + batch,
-                                        "move maildir\\inbox\\mm4.eml | heard: " + batch,
                                         "sync maildir\\inbox | heard: " + batch,
                                         "flush 6 | heard: " + batch,
+                                        "move maildir\\inbox\\mm3.eml | heard: " + batch,
+                                        "sync maildir\\inbox | heard: " + batch,
                                         "flush 7 | heard: " + batch,
+                                        "move maildir\\inbox\\mm4.eml | heard: " + batch,
+                                        "sync maildir\\inbox | heard: " + batch,
                                         "flush 8 | heard: " + batch,
                                         "sync maildir\\inbox | heard: " + batch + "dele 2\r\ndele 3\r\ndele 4\r\n"}));
     EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\nccc\r\nddd\r\n");
