@@ -83,8 +83,14 @@ bool begin_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
     return allowed;
 }
 
+// Set while an edit's end is handled: the box telling of a refused rename
+// takes the focus from the edit box, and the tree ends the same edit again
+// inside that box.
+bool ending_label_edit = false;
+
 bool end_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
-    if (!info->item.pszText) return false;  // the edit was cancelled
+    if (!info->item.pszText || ending_label_edit) return false;  // cancelled, or being ended
+    ending_label_edit = true;
     Array* old_path = array_new(2000);
     Array* new_path = array_new(2000);
     folder_item_path(tree, info->item.hItem, nullptr, old_path);
@@ -93,6 +99,7 @@ bool end_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
     bool accepted = folder_change_allowed(old_path->text, window) &&
                     rename_folder(old_path->text, info->item.pszText, new_path->text) == 0;
     delete_arrays(old_path, new_path);
+    ending_label_edit = false;
     return accepted;
 }
 

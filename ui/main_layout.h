@@ -27,3 +27,13 @@ constexpr int layout_box_count = 15;
 void layout_main_boxes(const LayoutInput& in, LayoutBox out[layout_box_count]);
 // The height the account box shows when closed.
 int layout_button_height(const LayoutInput& in);
+
+struct LayoutMinimum {
+    int width, height;
+};
+
+// The smallest frame the window may be dragged to: the vertical bar's x
+// plus `room` (100 dialog units in pixels) across, at least 700 pixels, and
+// the horizontal bar's y plus `room` down, with the bars as the layout
+// places them; neither larger than the work area (0: unknown).
+LayoutMinimum layout_minimum(const LayoutInput& in, LayoutMinimum room, LayoutMinimum work);

@@ -135,17 +135,45 @@ TEST(MainLayout, NoOverlapAndNothingNegativeAtAnySize) {
     }
 }
 
-TEST(MainLayout, BarsOutsideTheRoomAreKeptInIt) {
-    // A horizontal bar above the buttons' row or below the status field.
+TEST(MainLayout, BarsStayFivePixelsInsideTheirPanes) {
+    // A bar at 0 % or 99 % (a drag to the edge is saved as a whole percent)
+    // leaves each pane 5 pixels, as the drag itself does.
     auto high = layout(1280, 740, 256, 0);
-    EXPECT_EQ(high[BAR_ID_HORIZONTAL].y, high[IDC_MESSAGE_LIST].y);
-    EXPECT_EQ(high[IDC_MESSAGE_LIST].height, 0);
+    EXPECT_EQ(high[BAR_ID_HORIZONTAL].y, high[IDC_MESSAGE_LIST].y + 5);
+    EXPECT_EQ(high[IDC_MESSAGE_LIST].height, 5);
     auto low = layout(1280, 740, 256, 740);
-    EXPECT_EQ(low[IDC_PREVIEW].height, 0);
+    EXPECT_EQ(low[IDC_PREVIEW].height, 5);
     EXPECT_GT(low[IDC_MESSAGE_LIST].height, 600);
+    auto left = layout(1280, 740, 0, 370);
+    EXPECT_EQ(left[IDC_FOLDER_TREE].width, 5);
+    EXPECT_EQ(left[BAR_ID_VERTICAL].x, bar_drag_offset(0, 4, 1276));
     auto far = layout(1280, 740, 1279, 370);
-    EXPECT_EQ(far[IDC_MESSAGE_LIST].width, 0);
-    EXPECT_EQ(far[BAR_ID_VERTICAL].x + 4 + 4, 1280);
+    EXPECT_EQ(far[IDC_MESSAGE_LIST].width, 5);
+    EXPECT_EQ(far[BAR_ID_VERTICAL].x, bar_drag_offset(5000, 4, 1276));
+    EXPECT_EQ(far[IDC_PREVIEW].x + far[IDC_PREVIEW].width, 1276);
+}
+
+TEST(MainLayout, MinimumSizeNeverExceedsTheScreen) {
+    auto minimum = [](int width, int height, int vertical, int horizontal, int work_w, int work_h) {
+        return layout_minimum(LayoutInput{width, height, vertical * width / 100, horizontal * height / 100, 6, 13},
+                              {150, 162}, {work_w, work_h});
+    };
+    // Bar at 20 %: 256 + 150 is below the floor of 700; the height is the
+    // bar's y plus 100 units (162 pixels).
+    LayoutMinimum usual = minimum(1280, 740, 20, 50, 1280, 800);
+    EXPECT_EQ(usual.width, 700);
+    EXPECT_EQ(usual.height, 370 + 162);
+    // Bar at 98 %: the rule alone asks for 1404 pixels of a 1280 screen and
+    // more at every resize; the work area bounds it, at each size asked.
+    for (int width : {1280, 1404, 1518, 1629}) {
+        LayoutMinimum far = minimum(width, 740, 98, 99, 1280, 770);
+        EXPECT_EQ(far.width, 1280) << width;
+        EXPECT_LE(far.height, 770) << width;
+    }
+    // On a screen wide enough the bar, kept inside the window, decides.
+    EXPECT_EQ(minimum(1280, 740, 99, 50, 2560, 1600).width, 1267 + 150);
+    // No work area known: the rule as it is.
+    EXPECT_EQ(minimum(1000, 600, 60, 50, 0, 0).width, 600 + 150);
 }
 
 }  // namespace

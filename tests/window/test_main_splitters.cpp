@@ -3,6 +3,7 @@
 // and a minimised window keeping its layout.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "main_window_fixture.h"
@@ -89,14 +90,20 @@ TEST_F(MainWindowTest, DraggingTheVerticalBarMovesTreeAndList) {
 }
 
 TEST_F(MainWindowTest, MinimumSizeFollowsTheBars) {
+    // The bars where the layout put them, plus 100 dialog units each.
     MINMAXINFO info{};
     SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    RECT client;
-    GetClientRect(window, &client);
     RECT unit{0, 0, 100, 100};
     MapDialogRect(window, &unit);
-    EXPECT_EQ(info.ptMinTrackSize.x, std::max<LONG>(700, client.right * 20 / 100 + unit.right));
-    EXPECT_EQ(info.ptMinTrackSize.y, client.bottom * 50 / 100 + unit.bottom);
+    RECT vertical = box_in(window, item(BAR_ID_VERTICAL)), horizontal = box_in(window, item(BAR_ID_HORIZONTAL));
+    EXPECT_EQ(info.ptMinTrackSize.x, std::max<LONG>(700, vertical.left + unit.right));
+    EXPECT_EQ(info.ptMinTrackSize.y, horizontal.top + unit.bottom);
+    // A bar at 99 % asks for no more than the screen's work area.
+    splitter_of(item(BAR_ID_VERTICAL))->position = 99;
+    SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(info.ptMinTrackSize.x, work.right - work.left);
 }
 
 TEST_F(MainWindowTest, MinimiseAndRestoreKeepTheLayout) {
