@@ -1,14 +1,23 @@
-"""What a released program carries: the project's one version in each
-program's version resource and in the client's About box, and an icon of
-its own for each program at every size Windows shows."""
+"""What a release carries: the project's one version in each program's
+version resource and in the client's About box, an icon of its own for each
+program at every size Windows shows, and the zip a user downloads, which
+unpacks into a folder the client starts from and zenth-install registers."""
 
+import hashlib
 import os
 import re
+import shutil
+import subprocess
 import sys
+import tempfile
 import unittest
+import zipfile
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, drive, values, winpath  # noqa: E402
+from test_install import BOXES, CLASS_KEY, INSTALL, Installer  # noqa: E402
+from zmharness import DIST, ClientTest, drive, values, winpath  # noqa: E402
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 
 MAIN = "Zenth Mail"
 PROGRAMS = {
@@ -23,8 +32,7 @@ SIZES = [16, 20, 24, 32, 40, 48, 64, 128, 256]
 
 def project_version():
     """The version the build files give the project."""
-    root = os.path.join(os.path.dirname(__file__), "..", "..")
-    with open(os.path.join(root, "CMakeLists.txt"), encoding="utf-8") as f:
+    with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as f:
         return re.search(r"project\(zenthmail VERSION (\d+\.\d+\.\d+)", f.read()).group(1)
 
 
@@ -60,6 +68,47 @@ class Release(ClientTest):
         at = out.index("MSGBOX: Zenth Mail")
         self.assertEqual([line for line in out[at + 1:at + 5] if line],
                          ["Version " + project_version(), "Copyright (c) 2026 the Zenth Mail developers"])
+
+
+class ReleaseZip(Installer):
+    """The zip made from the built programs, unpacked in a fresh prefix."""
+
+    def setUp(self):
+        super().setUp()
+        self.out = tempfile.mkdtemp(prefix="zm-release-")
+        subprocess.run(["bash", os.path.join(ROOT, "scripts", "package.sh"), "--programs", DIST, "--out", self.out],
+                       check=True, capture_output=True, timeout=300)
+
+    def tearDown(self):
+        shutil.rmtree(self.out, ignore_errors=True)
+        super().tearDown()
+
+    def test_the_zip_unpacks_into_a_folder_that_starts_and_registers(self):
+        name = "ZenthMail-%s" % project_version()
+        archive = os.path.join(self.out, name + "-win64.zip")
+        with open(archive, "rb") as f:
+            digest = hashlib.sha256(f.read()).hexdigest()
+        with open(archive + ".sha256", encoding="ascii") as f:
+            self.assertEqual(f.read(), "%s  %s-win64.zip\n" % (digest, name))
+        with zipfile.ZipFile(archive) as z:
+            self.assertEqual(sorted(z.namelist()), sorted(name + "/" + n for n in list(PROGRAMS) + ["README.txt"]))
+            readme = z.read(name + "/README.txt").decode("ascii")
+            z.extractall(self.home)
+        self.assertIn("zenth-install.exe", readme)
+        self.assertIn(name + "-win64.zip.sha256", readme)
+        self.assertNotIn("\n", readme.replace("\r\n", ""))
+        self.folder = os.path.join(self.home, name)
+        client = winpath(os.path.join(self.folder, "zenthmail.exe"))
+        # The first start asks for an account; without one the window opens.
+        out = self.drive("start", client, "", "msgbox", "Zenth Mail", "15000", "no",
+                         "window", "Zenth Mail", "15000", "command", "Zenth Mail", "302", "wait-exit", "10000")
+        self.assertEqual(values(out, "MSGBOX"), ["Would you like to setup an e-mail account now?"])
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertTrue(os.path.isdir(os.path.join(self.folder, "maildir", "inbox")))
+        out = self.run_installer("check", INSTALL, BOXES["eml"], "1", "command", INSTALL, "104",
+                                 "msgbox", INSTALL, "15000")
+        self.assertEqual(values(out, "MSGBOX"), ["Installation successful."])
+        self.assertEqual(self.reg(CLASS_KEY), ("REG_SZ", '"%s" %%1' % client))
 
 
 if __name__ == "__main__":
