@@ -6,7 +6,12 @@
 //   icons <exe>                      print the program's icon (its first
 //                                    icon group): each size and a checksum
 //                                    of its image
+//   module-version <dll>             print the file version of that library
+//                                    as the started program has it loaded,
+//                                    and where it was loaded from
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -14,7 +19,40 @@
 
 #include "driver.h"
 
+extern PROCESS_INFORMATION started;
+
 namespace {
+
+std::string version_of(const std::string& path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    std::vector<char> data(size ? size : 1);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoA(path.c_str(), 0, size, data.data()) ||
+        !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
+        return "none";
+    char text[64];
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    return text;
+}
+
+void module_version(const NextArgument& next) {
+    std::string dll = next();
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, started.dwProcessId);
+    if (snapshot == INVALID_HANDLE_VALUE) fail("cannot list the modules of the started program");
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = Module32First(snapshot, &module); more && !found; more = Module32Next(snapshot, &module)) {
+        if (lstrcmpiA(module.szModule, dll.c_str()) != 0) continue;
+        std::printf("MODULE: %s %s %s\n", dll.c_str(), version_of(module.szExePath).c_str(), module.szExePath);
+        found = true;
+    }
+    CloseHandle(snapshot);
+    if (!found) fail(dll + " is not loaded");
+}
 
 void file_version(const NextArgument& next) {
     std::string path = next();
@@ -76,6 +114,7 @@ void icons(const NextArgument& next) {
 bool run_resource_step(const std::string& step, const NextArgument& next) {
     if (step == "file-version") file_version(next);
     else if (step == "icons") icons(next);
+    else if (step == "module-version") module_version(next);
     else return false;
     return true;
 }

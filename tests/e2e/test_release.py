@@ -28,6 +28,18 @@ PROGRAMS = {
     "zenth-picker.exe": "Zenth Mail file dialogs",
 }
 SIZES = [16, 20, 24, 32, 40, 48, 64, 128, 256]
+# What the manifest every program embeds must say.
+MANIFEST = [
+    b'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"',
+    b'<requestedExecutionLevel level="asInvoker" uiAccess="false"/>',
+    b'<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>',
+    b'<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>',
+    b'<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>',
+    # Windows 7, 8, 8.1, and 10 with 11.
+    b'{35138b9a-5d96-4fbd-8e2d-a2440225f93a}', b'{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}',
+    b'{1f676c76-80e1-4239-95bb-83d0f6d0da78}', b'{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}',
+]
+SIDE_BY_SIDE = "microsoft.windows.common-controls_6595b64144ccf1df_6.0."
 
 
 def project_version():
@@ -60,6 +72,21 @@ class Release(ClientTest):
             drawings.add(mine[3].split()[2])
         # Each program is told apart by its icon (the 32-pixel image).
         self.assertEqual(len(drawings), len(PROGRAMS))
+
+    def test_every_program_embeds_the_manifest_and_runs_with_common_controls_6(self):
+        for name in PROGRAMS:
+            data = self.read(name)
+            self.assertEqual(data.count(b"<assembly "), 1, name)
+            for part in MANIFEST:
+                self.assertIn(part, data, name)
+        # The loader took version 6 from the side-by-side store, in the
+        # client and in a companion program.
+        client = self.run_client("", "window", MAIN, "15000", "module-version", "comctl32.dll",
+                                 "command", MAIN, "302", "wait-exit", "5000")
+        setup = drive("start", winpath(self.path("zenth-install.exe")), "", "window", "Install", "15000",
+                      "module-version", "comctl32.dll", "command", "Install", "105", "wait-exit", "5000")
+        for out in (client, setup):
+            self.assertIn(SIDE_BY_SIDE, values(out, "MODULE")[0].lower())
 
     def test_the_about_box_names_the_version(self):
         out = self.run_client("", "window", MAIN, "15000", "command", MAIN, "328", "msgbox", MAIN, "5000",

@@ -1,7 +1,10 @@
 // The main window's splitter bars on real windows: made at 20 % and 50 %,
 // dragged with the mouse captured, the panes following, the minimum size,
-// and a minimised window keeping its layout.
+// and a minimised window keeping its layout; its controls those of Common
+// Controls 6, as the programs' manifest asks.
 #include <windows.h>
+
+#include <cctype>
 
 #include <algorithm>
 #include <string>
@@ -24,6 +27,21 @@ std::string class_name(HWND w) {
     char name[64] = {};
     GetClassNameA(w, name, sizeof name);
     return name;
+}
+
+TEST_F(MainWindowTest, ControlsAreThoseOfCommonControlsSix) {
+    // The manifest in the resources (this test program carries the
+    // client's) makes the loader take the side-by-side assembly of version
+    // 6, with visual styles, not the system folder's version 5. (Wine 8's
+    // DllGetVersion says 5.81 for both, so the place tells.)
+    HMODULE controls = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(controls, nullptr);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(controls, path, sizeof path);
+    std::string lower = path;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(lower.find("\\winsxs\\"), std::string::npos) << path;
+    EXPECT_NE(lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::string::npos) << path;
 }
 
 TEST_F(MainWindowTest, BarsAreMadeAtTwentyAndFiftyPercent) {
