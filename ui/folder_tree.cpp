@@ -16,6 +16,7 @@
 #include "ui/main_window_ids.h"
 #include "ui/search.h"
 #include "wingui/controls.h"
+#include "wingui/dpi.h"
 #include "wingui/tree_view.h"
 
 namespace {
@@ -107,9 +108,14 @@ bool end_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
 
 void setup_folder_images(HWND window) {
     HINSTANCE instance = window_instance(window);
-    HIMAGELIST images = ImageList_Create(20, 20, ILC_COLOR24 | ILC_MASK, 3, 0);
-    HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_FOLDERS));
-    HBITMAP mask = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_FOLDERS_MASK));
+    // Three images of 20 pixels at 96 dpi, stretched to the window's DPI.
+    const int size = scaled_for(window, 20);
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0);
+    auto load = [&](int id) {
+        return static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 3 * size, size, 0));
+    };
+    HBITMAP bitmap = load(IDB_FOLDERS);
+    HBITMAP mask = load(IDB_FOLDERS_MASK);
     ImageList_Add(images, bitmap, mask);
     DeleteObject(bitmap);
     DeleteObject(mask);

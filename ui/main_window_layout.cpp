@@ -9,6 +9,7 @@
 #include "ui/viewer.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
+#include "wingui/dpi.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ LayoutInput layout_input(HWND window, int width, int height) {
                        bar_position(window, BAR_ID_VERTICAL, vertical_percent) * width / 100,
                        bar_position(window, BAR_ID_HORIZONTAL, horizontal_percent) * height / 100,
                        dialog_units_x(window, 4),
-                       dialog_units_y(window, 8)};
+                       dialog_units_y(window, 8),
+                       window_dpi(window)};
 }
 
 }  // namespace

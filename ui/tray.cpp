@@ -45,7 +45,9 @@ void set_icon(HWND window, DWORD action, int icon, const char* tip) {
     NOTIFYICONDATAA data = icon_data(window);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_ICON;
-    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon));
+    // The size the notification area shows, from the icon's own sizes.
+    data.hIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     std::strncpy(data.szTip, tip, sizeof(data.szTip) - 1);
     Shell_NotifyIconA(action, &data);
 }

@@ -1,8 +1,10 @@
 // The main window's splitter bars and layout as arithmetic: where a bar of a
 // position lies, how far a drag takes it, the double clicks, the refused
-// bars, and the controls' boxes for client sizes from nothing to a screen.
+// bars, and the controls' boxes for client sizes from nothing to a screen;
+// 96-dpi sizes scaled to a display's DPI and stored sizes brought back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "ui/main_layout.h"
@@ -174,6 +176,54 @@ TEST(MainLayout, MinimumSizeNeverExceedsTheScreen) {
     EXPECT_EQ(minimum(1280, 740, 99, 50, 2560, 1600).width, 1267 + 150);
     // No work area known: the rule as it is.
     EXPECT_EQ(minimum(1000, 600, 60, 50, 0, 0).width, 600 + 150);
+}
+
+TEST(DpiScale, SizesScaleAndStoredSizesComeBackUnchanged) {
+    EXPECT_EQ(dpi_scale(4, 96), 4);
+    EXPECT_EQ(dpi_scale(4, 144), 6);
+    EXPECT_EQ(dpi_scale(5, 144), 8);  // 7.5 rounds up
+    EXPECT_EQ(dpi_scale(5, 120), 6);  // 6.25
+    EXPECT_EQ(dpi_scale(700, 192), 1400);
+    EXPECT_EQ(dpi_scale(-12, 144), -18);
+    EXPECT_EQ(dpi_scale(-5, 144), -8);
+    EXPECT_EQ(dpi_scale(20, 0), 20);
+    EXPECT_EQ(dpi_unscale(1400, 192), 700);
+    EXPECT_EQ(dpi_unscale(8, 144), 5);
+    EXPECT_EQ(dpi_unscale(7, -1), 7);
+    // A stored size read at any DPI and written again is the same number,
+    // and one near the int range does not overflow.
+    for (int dpi : {96, 120, 144, 168, 192, 240, 288, 480})
+        for (int size = -3000; size <= 3000; size += 7) EXPECT_EQ(dpi_unscale(dpi_scale(size, dpi), dpi), size) << dpi;
+    EXPECT_EQ(dpi_unscale(dpi_scale(1 << 24, 480), 480), 1 << 24);
+}
+
+TEST(MainLayout, BarsAndMarginsScaleWithTheDpi) {
+    // At 192 dpi the fonts' base units double with the pixels: the same
+    // layout at twice the size (dialog units round on their own: within 4
+    // pixels or 1 %), bars 8 pixels thick and kept 10 inside.
+    LayoutBox at96[layout_box_count], at192[layout_box_count];
+    layout_main_boxes(LayoutInput{1280, 740, 256, 370, 6, 13, 96}, at96);
+    layout_main_boxes(LayoutInput{2560, 1480, 512, 740, 12, 26, 192}, at192);
+    for (int i = 0; i < layout_box_count; i++) {
+        EXPECT_NEAR(at192[i].x, 2 * at96[i].x, std::max(4, at96[i].x / 50)) << at96[i].id;
+        EXPECT_NEAR(at192[i].y, 2 * at96[i].y, std::max(4, at96[i].y / 50)) << at96[i].id;
+        EXPECT_NEAR(at192[i].width, 2 * at96[i].width, std::max(4, at96[i].width / 50)) << at96[i].id;
+        EXPECT_NEAR(at192[i].height, 2 * at96[i].height, std::max(4, at96[i].height / 50)) << at96[i].id;
+    }
+    EXPECT_EQ(at192[layout_box_count - 2].width, 8);
+    EXPECT_EQ(at192[layout_box_count - 1].height, 8);
+    LayoutBox edge[layout_box_count];
+    layout_main_boxes(LayoutInput{2560, 1480, 0, 740, 12, 26, 192}, edge);
+    for (const LayoutBox& b : edge) {
+        if (b.id == IDC_FOLDER_TREE) {
+            EXPECT_EQ(b.width, 10);
+        }
+    }
+    EXPECT_EQ(bar_drag_offset(0, 8, 2552, 192), 18);
+    EXPECT_EQ(bar_drag_offset(5000, 8, 2552, 192), 2552 - 10 - 8);
+    EXPECT_EQ(bar_place(0x22, 20, 2560, 1480, 192).width, 8);
+    EXPECT_EQ(bar_double_click_offset(false, 2560, 192), 2552);
+    EXPECT_EQ(layout_minimum(LayoutInput{2560, 1480, 512, 740, 12, 26, 192}, {300, 324}, {2560, 1560}).width, 1400);
 }
 
 }  // namespace
