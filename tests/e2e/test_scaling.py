@@ -17,7 +17,10 @@ from zmharness import DIST, DRIVER, finish, values, winpath  # noqa: E402
 
 MAIN = "Zenth Mail"
 # The companion programs' first windows.
-DIALOGS = {"zenth-setup.exe": "Setup", "zenth-install.exe": "Install"}
+DIALOGS = {"zenth-setup.exe": "Setup", "zenth-install.exe": "Install",
+           "zenth-profiles.exe": "Zenth Mail - Account Manager"}
+# The client's own windows besides the main window.
+WINDOWS = {"343": "Send Mail", "1080": "Address Book", "1280": "Search"}
 
 
 class Scaling(unittest.TestCase):
@@ -61,6 +64,9 @@ class Scaling(unittest.TestCase):
 
     def test_texts_fit_and_the_layout_scales_at_96_144_and_192_dpi(self):
         shares, settings = {}, {}
+        opened = []
+        for command, title in WINDOWS.items():
+            opened += ["command", MAIN, command, "window", title, "15000", "text-fits", title]
         for dpi in (96, 144, 192):
             self.at_dpi(dpi)
             folder = self.program_folder(dpi)
@@ -68,9 +74,12 @@ class Scaling(unittest.TestCase):
             out = self.drive("start", winpath(os.path.join(folder, "zenthmail.exe")), "",
                              "window", MAIN, "15000", "answered", MAIN, "5000", "text-fits", MAIN,
                              "child-rect", MAIN, "347", "child-rect", MAIN, "303", "child-rect", MAIN, "20",
-                             "command", MAIN, "345", "command", MAIN, "302", "wait-exit", "10000")
+                             "command", MAIN, "345", *opened, "kill")
             self.assertEqual(values(out, "CUT"), [], dpi)
-            self.assertRegex(values(out, "FITS")[0], r"^Zenth Mail [1-9]\d* at %d dpi$" % dpi)
+            fits = values(out, "FITS")
+            self.assertEqual(len(fits), 1 + len(WINDOWS))
+            for line in fits:
+                self.assertRegex(line, r" [1-9]\d* at %d dpi$" % dpi)
             tree, listed, bar = [[int(n) for n in re.findall(r"-?\d+", line)[:4]] for line in values(out, "CHILD")]
             width = listed[2] + tree[0]
             shares[dpi] = (tree[2] - tree[0]) / width
