@@ -1,6 +1,7 @@
 """The programs at 96, 144 and 192 dots per inch (the prefix's LogPixels),
-in a Wine prefix of their own: every control of the main window and of the
-companion programs' dialogs holds its text, the main window's panes keep
+in a Wine prefix of their own: every control of the main window, the send,
+address book, search and status windows and the companion programs' dialogs
+holds its text, the main window's panes keep
 their proportions, and the settings file the client writes at 192 is the
 one it writes at 96."""
 
@@ -86,6 +87,12 @@ class Scaling(unittest.TestCase):
             self.assertEqual(bar[2] - bar[0], 4 * dpi // 96, dpi)
             with open(os.path.join(folder, "zenth.cfg"), "rb") as f:
                 settings[dpi] = f.read()
+            # The status window, as "Wake" shows the tray's.
+            out = self.drive("start", winpath(os.path.join(folder, "zenthmail.exe")), "--systemtray",
+                             "wait-enabled", "Status", "218", "0", "15000", "hidden-command", MAIN, "214",
+                             "window", "Status", "10000", "text-fits", "Status", "kill")
+            self.assertEqual(values(out, "CUT"), [], (dpi, "Status"))
+            self.assertRegex(values(out, "FITS")[0], r" [1-9]\d* at %d dpi$" % dpi)
             for exe, title in DIALOGS.items():
                 out = self.drive("start", winpath(os.path.join(folder, exe)), "", "window", title, "15000",
                                  "text-fits", title, "kill")
