@@ -16,6 +16,7 @@
 #include "ui/main_window_ids.h"
 #include "ui/search.h"
 #include "wingui/controls.h"
+#include "wingui/dpi.h"
 #include "wingui/tree_view.h"
 
 namespace {
@@ -83,8 +84,14 @@ bool begin_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
     return allowed;
 }
 
+// Set while an edit's end is handled: the box telling of a refused rename
+// takes the focus from the edit box, and the tree ends the same edit again
+// inside that box.
+bool ending_label_edit = false;
+
 bool end_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
-    if (!info->item.pszText) return false;  // the edit was cancelled
+    if (!info->item.pszText || ending_label_edit) return false;  // cancelled, or being ended
+    ending_label_edit = true;
     Array* old_path = array_new(2000);
     Array* new_path = array_new(2000);
     folder_item_path(tree, info->item.hItem, nullptr, old_path);
@@ -93,6 +100,7 @@ bool end_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
     bool accepted = folder_change_allowed(old_path->text, window) &&
                     rename_folder(old_path->text, info->item.pszText, new_path->text) == 0;
     delete_arrays(old_path, new_path);
+    ending_label_edit = false;
     return accepted;
 }
 
@@ -100,9 +108,14 @@ bool end_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
 
 void setup_folder_images(HWND window) {
     HINSTANCE instance = window_instance(window);
-    HIMAGELIST images = ImageList_Create(20, 20, ILC_COLOR24 | ILC_MASK, 3, 0);
-    HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_FOLDERS));
-    HBITMAP mask = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_FOLDERS_MASK));
+    // Three images of 20 pixels at 96 dpi, stretched to the window's DPI.
+    const int size = scaled_for(window, 20);
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0);
+    auto load = [&](int id) {
+        return static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 3 * size, size, 0));
+    };
+    HBITMAP bitmap = load(IDB_FOLDERS);
+    HBITMAP mask = load(IDB_FOLDERS_MASK);
     ImageList_Add(images, bitmap, mask);
     DeleteObject(bitmap);
     DeleteObject(mask);

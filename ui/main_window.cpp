@@ -224,6 +224,17 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     case WM_GETMINMAXINFO:
         main_window_min_size(window, reinterpret_cast<MINMAXINFO*>(lparam));
         return TRUE;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI: the size the system suggests,
+        // and the bars and margins laid out again at the new scale.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        GetClientRect(window, &client);
+        layout_main_window(window, client.right, client.bottom);
+        return TRUE;
+    }
     case WM_ACTIVATE:
         // Coming back to the front: the panes repaint together, not one by one.
         if (LOWORD(wparam) != WA_INACTIVE) redraw_whole(window);

@@ -9,6 +9,7 @@
 #include "ui/viewer.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
+#include "wingui/dpi.h"
 
 namespace {
 
@@ -30,16 +31,24 @@ void create_main_splitters(HWND window) {
     create_splitter(window, instance, horizontal_percent, horizontal_style, IDC_MESSAGE_LIST, IDC_PREVIEW);
 }
 
+namespace {
+
+LayoutInput layout_input(HWND window, int width, int height) {
+    return LayoutInput{width,
+                       height,
+                       bar_position(window, BAR_ID_VERTICAL, vertical_percent) * width / 100,
+                       bar_position(window, BAR_ID_HORIZONTAL, horizontal_percent) * height / 100,
+                       dialog_units_x(window, 4),
+                       dialog_units_y(window, 8),
+                       window_dpi(window)};
+}
+
+}  // namespace
+
 void layout_main_window(HWND window, int width, int height) {
     if (width <= 0 || height <= 0) return;
-    LayoutInput in{width,
-                   height,
-                   bar_position(window, BAR_ID_VERTICAL, vertical_percent) * width / 100,
-                   bar_position(window, BAR_ID_HORIZONTAL, horizontal_percent) * height / 100,
-                   dialog_units_x(window, 4),
-                   dialog_units_y(window, 8)};
     LayoutBox boxes[layout_box_count];
-    layout_main_boxes(in, boxes);
+    layout_main_boxes(layout_input(window, width, height), boxes);
     for (const LayoutBox& box : boxes) {
         place_control(window, box.id, box.x, box.y, box.width, box.height);
         if (box.id == IDC_PREVIEW) place_main_browser(window, box.x, box.y, box.width, box.height);
@@ -52,8 +61,13 @@ void layout_main_window(HWND window, int width, int height) {
 void main_window_min_size(HWND window, MINMAXINFO* info) {
     RECT client;
     GetClientRect(window, &client);
-    int bar_x = bar_position(window, BAR_ID_VERTICAL, vertical_percent) * client.right / 100;
-    int bar_y = bar_position(window, BAR_ID_HORIZONTAL, horizontal_percent) * client.bottom / 100;
-    info->ptMinTrackSize.x = std::max(700, bar_x + dialog_units_x(window, 100));
-    info->ptMinTrackSize.y = bar_y + dialog_units_y(window, 100);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT work{};
+    if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) work = monitor.rcWork;
+    LayoutMinimum room{dialog_units_x(window, 100), dialog_units_y(window, 100)};
+    LayoutMinimum least = layout_minimum(layout_input(window, client.right, client.bottom), room,
+                                         {work.right - work.left, work.bottom - work.top});
+    info->ptMinTrackSize.x = least.width;
+    info->ptMinTrackSize.y = least.height;
 }

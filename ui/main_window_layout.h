@@ -11,5 +11,6 @@ void create_main_splitters(HWND window);
 // positions. Nothing moves while the window is minimised (0 × 0).
 void layout_main_window(HWND window, int width, int height);
 // WM_GETMINMAXINFO: at least the vertical bar's x plus 100 dialog units
-// (and 700 pixels) wide, and the horizontal bar's y plus 100 units high.
+// (and 700 pixels) wide, and the horizontal bar's y plus 100 units high,
+// never more than the work area of the window's screen.
 void main_window_min_size(HWND window, MINMAXINFO* info);

@@ -50,7 +50,8 @@ void lay_out(HWND window) {
     GetClientRect(window, &client);
     const int w = client.right, h = client.bottom;
     const int gap = dialog_units_x(window, 6), line = dialog_units_y(window, 12);
-    const int button_h = dialog_units_y(window, 16), label_w = dialog_units_x(window, 44);
+    // "Attachments:" takes 47 units of the dialog font; 44 cut its colon.
+    const int button_h = dialog_units_y(window, 16), label_w = dialog_units_x(window, 48);
     const int top = dialog_units_y(window, 88);
     const int button_y = h - button_h - dialog_units_y(window, 4);
     const int line_y = button_y - line - dialog_units_y(window, 6);

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cstring>
 
+#include "core/dpi_scale.h"
 #include "ui/settings_platform.h"
+#include "wingui/dpi.h"
 
 namespace {
 std::atomic<HMENU> settings_menu{nullptr};
@@ -50,7 +52,7 @@ void settings_replace_font(FontSlot slot, HFONT font) { publish(slot, font); }
 
 int settings_create_default_font() {
     if (default_font) return 0;
-    default_font = CreateFontA(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    default_font = CreateFontA(dpi_scale(-12, system_dpi()), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
     return default_font ? 0 : -1;
 }
 
@@ -60,6 +62,9 @@ int settings_create_font(FontSlot slot, const FontRecord* record) {
         return 0;
     }
     LOGFONTA f = to_logfont(*record);
+    // The message font's height is stored in pixels at 96 dpi (the
+    // printer's in points, which need nothing).
+    if (slot == MESSAGE_FONT) f.lfHeight = dpi_scale(f.lfHeight, system_dpi());
     HFONT font = CreateFontIndirectA(&f);
     publish(slot, font);
     return font ? 0 : -1;
@@ -69,6 +74,9 @@ FontRecord settings_font_record(FontSlot slot) {
     LOGFONTA f{};
     HFONT font = settings_font(slot);
     if (!font || GetObjectA(font, sizeof f, &f) == 0) return default_font_record();
+    // Pixels of this display back to 96 dpi; a slot without a font of its
+    // own has the default font's pixel height too.
+    if (slot == MESSAGE_FONT || font == default_font) f.lfHeight = dpi_unscale(f.lfHeight, system_dpi());
     return to_record(f);
 }
 

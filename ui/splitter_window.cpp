@@ -4,6 +4,7 @@
 
 #include "core/arrays.h"
 #include "ui/splitter_bars.h"
+#include "wingui/dpi.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ void drag(SplitterBar* bar, LPARAM at) {
     MapWindowPoints(bar->window, bar->parent, &cursor, 1);
     int near_edge = 0, far_edge = 0;
     pane_edges(bar, &near_edge, &far_edge);
-    move_to(bar, bar_drag_offset(horizontal(bar) ? cursor.y : cursor.x, near_edge, far_edge));
+    move_to(bar, bar_drag_offset(horizontal(bar) ? cursor.y : cursor.x, near_edge, far_edge, window_dpi(bar->parent)));
 }
 
 void settle(SplitterBar* bar, int offset, int position) {
@@ -60,7 +61,8 @@ void settle(SplitterBar* bar, int offset, int position) {
 }
 
 void double_click(SplitterBar* bar, bool to_near) {
-    settle(bar, bar_double_click_offset(to_near, client_extent(bar)), bar_double_click_position(to_near));
+    settle(bar, bar_double_click_offset(to_near, client_extent(bar), window_dpi(bar->parent)),
+           bar_double_click_position(to_near));
 }
 
 LRESULT CALLBACK splitter_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -139,7 +141,7 @@ SplitterBar* create_splitter(HWND parent, HINSTANCE instance, int position, unsi
     register_class(instance, name, style);
     RECT client;
     GetClientRect(parent, &client);
-    BarPlace place = bar_place(style, position, client.right, client.bottom);
+    BarPlace place = bar_place(style, position, client.right, client.bottom, window_dpi(parent));
     auto* bar = static_cast<SplitterBar*>(xmalloc(sizeof(SplitterBar)));
     *bar = SplitterBar{position, nullptr, place.left, place.top, place.width, place.height, false, style,
                        (style & BAR_FIXED) != 0, parent, instance, near_pane, far_pane};

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 
 #include "core/app_state.h"
 #include "core/log.h"
@@ -23,6 +24,10 @@
 namespace {
 
 std::atomic<HWND> tray_status_window{nullptr};
+// The checker hands its window over with Cancel switched off, and a wake
+// switches it on again: one of them at a time, or a wake in between would
+// show a window whose Cancel and close box the checker then turns off.
+std::mutex tray_status_lock;
 std::atomic<bool> icon_shown{false};
 // Each stay in tray mode has its own checker; one left behind by a quick
 // wake and return ends at its next look.
@@ -40,7 +45,9 @@ void set_icon(HWND window, DWORD action, int icon, const char* tip) {
     NOTIFYICONDATAA data = icon_data(window);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_ICON;
-    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon));
+    // The size the notification area shows, from the icon's own sizes.
+    data.hIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     std::strncpy(data.szTip, tip, sizeof(data.szTip) - 1);
     Shell_NotifyIconA(action, &data);
 }
@@ -85,9 +92,10 @@ void checker_thread(void* argument) {
     HWND window = static_cast<HWND>(argument);
     int generation = tray_generation.load();
     HWND status = open_hidden_status_window(window, STATUS_ALL_ACCOUNTS);
-    tray_status_window = status;
     if (status) {
+        std::lock_guard<std::mutex> hold(tray_status_lock);
         enable_controls(status, {IDC_STATUS_CANCEL, IDC_STATUS_SKIP}, false);
+        tray_status_window = status;
     }
     MailCheckState state;
     mail_check_begin(&state);
@@ -119,11 +127,16 @@ void enter_tray_mode(HWND window) {
 
 void leave_tray_mode(HWND window) {
     ShowWindow(window, SW_SHOWMAXIMIZED);
+    SetForegroundWindow(window);
+    std::lock_guard<std::mutex> hold(tray_status_lock);
     if (HWND status = tray_status_window.exchange(nullptr); status && IsWindow(status)) {
+        // Shown, the window closes like any status window: Cancel (and the
+        // close box, which acts as Cancel) were off only while it hid. It
+        // comes in front of the maximised main window, which would hide it.
+        enable_control(status, IDC_STATUS_CANCEL, true);
         ShowWindow(status, SW_SHOW);
         SetForegroundWindow(status);
     }
-    SetForegroundWindow(window);
     remove_tray_icon(window);
     app.tray_mode = 0;
 }

@@ -1,5 +1,7 @@
 #include "ui/window_loops.h"
 
+#include "zm_version.h"
+
 bool forward_to_window(HWND target, MSG* message) {
     if (message->message == WM_KEYDOWN || message->message == WM_LBUTTONDBLCLK) {
         SendMessageA(target, message->message, message->wParam, message->lParam);
@@ -14,6 +16,6 @@ void send_to_focus(UINT message) {
 }
 
 void show_about(HWND window) {
-    MessageBoxA(window, "Zenth Mail\r\nVersion 0.1\r\nCopyright (c) 2026 the Zenth Mail developers", "Zenth Mail",
+    MessageBoxA(window, ZM_PRODUCT_NAME "\r\nVersion " ZM_VERSION_TEXT "\r\n" ZM_COPYRIGHT, "Zenth Mail",
                 MB_OK | MB_ICONINFORMATION);
 }

@@ -1,10 +1,23 @@
 #include "wingui/dialogs.h"
 
+#include "program_icon.h"
+
 #include "core/ui_services.h"
 
 HWND create_dialog(HINSTANCE instance, int resource, HWND owner, DLGPROC procedure, void* state) {
-    return CreateDialogParamA(instance, MAKEINTRESOURCEA(resource), owner, procedure,
-                              reinterpret_cast<LPARAM>(state));
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(resource), owner, procedure,
+                                     reinterpret_cast<LPARAM>(state));
+    // A program's own window shows the program's icon in its title bar and
+    // on the task bar, at the sizes each asks for.
+    if (dialog && !owner) {
+        HICON large_icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+        HICON small_icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+        if (large_icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon));
+        if (small_icon) SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
+    }
+    return dialog;
 }
 
 void set_dialog_state(HWND dialog, void* state) {

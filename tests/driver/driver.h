@@ -25,6 +25,11 @@ bool run_control_step(const std::string& step, const NextArgument& next);
 
 // Runs the step when it is one of the mouse steps; false when it is not.
 bool run_mouse_step(const std::string& step, const NextArgument& next);
+// The same for the steps on a window's frame, and on a program's resources.
+bool run_window_step(const std::string& step, const NextArgument& next);
+bool run_resource_step(const std::string& step, const NextArgument& next);
+// And the check of each control's text against its room.
+bool run_fit_step(const std::string& step, const NextArgument& next);
 // The tree item of a relative path ("inbox\\lists"), expanding on the way.
 HTREEITEM find_tree_item(HWND tree, const std::string& path);
 // The rectangle of a list view's row, asked in the list's process.

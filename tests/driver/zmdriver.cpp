@@ -35,7 +35,10 @@
 //                                   process, not only the started program's
 //
 // The steps on a window's controls (texts, check boxes, combo and list
-// boxes) are in control_steps.cpp, those with the mouse in mouse_steps.cpp.
+// boxes) are in control_steps.cpp, those with the mouse in mouse_steps.cpp,
+// those on a window's frame in window_steps.cpp, those on a program file's
+// resources in resource_steps.cpp, the check of texts against their
+// controls in fit_steps.cpp.
 //
 // Windows are looked for in the started program and in every process it
 // started, and theirs in turn: the client shows its file dialogs from a
@@ -395,7 +398,8 @@ int main(int argc, char** argv) {
     };
     while (i < args.size()) {
         std::string step = next();
-        if (run_control_step(step, next) || run_mouse_step(step, next)) {
+        if (run_control_step(step, next) || run_mouse_step(step, next) || run_window_step(step, next) ||
+            run_resource_step(step, next) || run_fit_step(step, next)) {
         } else if (step == "shortcut") {
             print_shortcut(next());
         } else if (step == "any-process") {

@@ -1,5 +1,7 @@
-"""The main window in the real client: the splitter bar dragged with the
-mouse, the minimum size and a minimised window, "View Source" with and
+"""The main window in the real client: the splitter bars dragged with the
+mouse, to the edges too, the minimum size and a minimised window, a window
+whose bar lies far right kept within the screen, the tray's status window
+closed by its close box, a refused rename told once, "View Source" with and
 without a message, the account manager started without waiting, a folder
 deletion refused while a large folder fills, Mark and Delete pressed while
 one fills, and menu 3000's Delete."""
@@ -18,6 +20,8 @@ STAND_IN = os.environ.get("ZM_STAND_IN", "")
 MAIN = "Zenth Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "5000"]
 LISTED = ["window", MAIN, "15000", "sleep", "1500"]
+# Shown and laid out at its full size.
+SHOWN = ["window", MAIN, "15000", "answered", MAIN, "5000"]
 UNAVAILABLE = "This option is currently unavailable. Please try later."
 
 
@@ -68,6 +72,68 @@ class MainWindow(ClientTest):
         self.assertEqual(before, after)
         self.assertGreater(before[2] - before[0], 0)
         self.assertGreater(before[3] - before[1], 0)
+
+    def test_bars_dragged_to_the_edges_leave_every_pane_open(self):
+        # Each bar stops 5 pixels inside the panes it divides, at all four
+        # edges; a drop on the near edge used to close the tree or the list.
+        out = self.run_client("", *SHOWN,
+                              "drag-child", MAIN, "20", "-3000", "0",
+                              "wait-child", MAIN, "347", "width", "5", "5", "5000",
+                              "drag-child", MAIN, "10", "0", "-3000",
+                              "wait-child", MAIN, "303", "height", "5", "5", "5000",
+                              "drag-child", MAIN, "20", "3000", "0",
+                              "wait-child", MAIN, "303", "width", "5", "40", "5000",
+                              "drag-child", MAIN, "10", "0", "3000",
+                              "wait-child", MAIN, "324", "height", "5", "40", "5000",
+                              "child-rect", MAIN, "20", "child-rect", MAIN, "347", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        (bar, _), (tree, _) = boxes(out)[-2:]
+        self.assertEqual(tree[2], bar[0])
+        self.assertGreater(tree[2] - tree[0], 600)
+
+    def test_a_bar_far_right_keeps_the_window_within_the_screen(self):
+        # The minimum width (the bar's x plus 100 dialog units) of a bar at
+        # 98 % asked for more than the screen and grew with every resize.
+        out = self.run_client("", *SHOWN,
+                              "drag-child", MAIN, "20", "3000", "0",
+                              "wait-child", MAIN, "303", "width", "5", "40", "5000",
+                              "syscommand", MAIN, "restore", "rect", MAIN,
+                              "drag-corner", MAIN, "-300", "-100", "rect", MAIN,
+                              "syscommand", MAIN, "maximize", "rect", MAIN,
+                              "child-rect", MAIN, "303", "child-rect", MAIN, "324", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        rects = values(out, "RECT")
+        screen_width = int(re.search(r"screen=(\d+)x", rects[0]).group(1))
+        widths = [int(n[2]) - int(n[0]) for n in (re.findall(r"-?\d+", r) for r in rects)]
+        restored, dragged, maximised = widths
+        self.assertLessEqual(restored, screen_width, rects)
+        self.assertLessEqual(dragged, screen_width, rects)
+        # A maximised frame's borders lie just outside the screen.
+        self.assertLessEqual(maximised, screen_width + 16, rects)
+        self.assertIn("zoomed=1", rects[2])
+        for _, screen in boxes(out):
+            self.assertLessEqual(screen[2], screen_width)
+            self.assertGreater(screen[2] - screen[0], 0)
+
+    def test_the_tray_status_window_closes_by_its_close_box(self):
+        # The checker has its hidden window once its Cancel is off.
+        out = self.run_client("--systemtray", "wait-enabled", "Status", "218", "0", "15000",
+                              "hidden-command", MAIN, "214", "window", "Status", "10000",
+                              "click-close", "Status", "no-window", "Status", "5000",
+                              "window", MAIN, "5000", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "GONE"), ["Status"])
+        self.assertEqual(values(out, "EXIT"), ["0"])
+
+    def test_a_refused_rename_is_told_once(self):
+        os.makedirs(self.path("maildir", "inbox", "first"))
+        os.makedirs(self.path("maildir", "inbox", "second"))
+        out = self.run_client("", *SHOWN, "tree-edit", MAIN, "347", "inbox\\first", "second",
+                              "keys", "enter", "msgbox", MAIN, "5000", "no-msgbox", MAIN, "1500",
+                              "tree", MAIN, "347", *CLOSE_AND_EXIT)
+        self.assertEqual(values(out, "MSGBOX"), ["CreateDirectory error 183."])
+        self.assertEqual(values(out, "EXIT"), ["0"])
+        self.assertIn("  first", values(out, "TREE"))
+        self.assertTrue(os.path.isdir(self.path("maildir", "inbox", "first")))
 
     def test_view_source_without_and_with_a_message(self):
         self.write("maildir/sent items/mm1.eml", message(b"me@example.test", b"Sent one"))

@@ -1,8 +1,10 @@
 // The main window's splitter bars and layout as arithmetic: where a bar of a
 // position lies, how far a drag takes it, the double clicks, the refused
-// bars, and the controls' boxes for client sizes from nothing to a screen.
+// bars, and the controls' boxes for client sizes from nothing to a screen;
+// 96-dpi sizes scaled to a display's DPI and stored sizes brought back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "ui/main_layout.h"
@@ -135,17 +137,93 @@ TEST(MainLayout, NoOverlapAndNothingNegativeAtAnySize) {
     }
 }
 
-TEST(MainLayout, BarsOutsideTheRoomAreKeptInIt) {
-    // A horizontal bar above the buttons' row or below the status field.
+TEST(MainLayout, BarsStayFivePixelsInsideTheirPanes) {
+    // A bar at 0 % or 99 % (a drag to the edge is saved as a whole percent)
+    // leaves each pane 5 pixels, as the drag itself does.
     auto high = layout(1280, 740, 256, 0);
-    EXPECT_EQ(high[BAR_ID_HORIZONTAL].y, high[IDC_MESSAGE_LIST].y);
-    EXPECT_EQ(high[IDC_MESSAGE_LIST].height, 0);
+    EXPECT_EQ(high[BAR_ID_HORIZONTAL].y, high[IDC_MESSAGE_LIST].y + 5);
+    EXPECT_EQ(high[IDC_MESSAGE_LIST].height, 5);
     auto low = layout(1280, 740, 256, 740);
-    EXPECT_EQ(low[IDC_PREVIEW].height, 0);
+    EXPECT_EQ(low[IDC_PREVIEW].height, 5);
     EXPECT_GT(low[IDC_MESSAGE_LIST].height, 600);
+    auto left = layout(1280, 740, 0, 370);
+    EXPECT_EQ(left[IDC_FOLDER_TREE].width, 5);
+    EXPECT_EQ(left[BAR_ID_VERTICAL].x, bar_drag_offset(0, 4, 1276));
     auto far = layout(1280, 740, 1279, 370);
-    EXPECT_EQ(far[IDC_MESSAGE_LIST].width, 0);
-    EXPECT_EQ(far[BAR_ID_VERTICAL].x + 4 + 4, 1280);
+    EXPECT_EQ(far[IDC_MESSAGE_LIST].width, 5);
+    EXPECT_EQ(far[BAR_ID_VERTICAL].x, bar_drag_offset(5000, 4, 1276));
+    EXPECT_EQ(far[IDC_PREVIEW].x + far[IDC_PREVIEW].width, 1276);
+}
+
+TEST(MainLayout, MinimumSizeNeverExceedsTheScreen) {
+    auto minimum = [](int width, int height, int vertical, int horizontal, int work_w, int work_h) {
+        return layout_minimum(LayoutInput{width, height, vertical * width / 100, horizontal * height / 100, 6, 13},
+                              {150, 162}, {work_w, work_h});
+    };
+    // Bar at 20 %: 256 + 150 is below the floor of 700; the height is the
+    // bar's y plus 100 units (162 pixels).
+    LayoutMinimum usual = minimum(1280, 740, 20, 50, 1280, 800);
+    EXPECT_EQ(usual.width, 700);
+    EXPECT_EQ(usual.height, 370 + 162);
+    // Bar at 98 %: the rule alone asks for 1404 pixels of a 1280 screen and
+    // more at every resize; the work area bounds it, at each size asked.
+    for (int width : {1280, 1404, 1518, 1629}) {
+        LayoutMinimum far = minimum(width, 740, 98, 99, 1280, 770);
+        EXPECT_EQ(far.width, 1280) << width;
+        EXPECT_LE(far.height, 770) << width;
+    }
+    // On a screen wide enough the bar, kept inside the window, decides.
+    EXPECT_EQ(minimum(1280, 740, 99, 50, 2560, 1600).width, 1267 + 150);
+    // No work area known: the rule as it is.
+    EXPECT_EQ(minimum(1000, 600, 60, 50, 0, 0).width, 600 + 150);
+}
+
+TEST(DpiScale, SizesScaleAndStoredSizesComeBackUnchanged) {
+    EXPECT_EQ(dpi_scale(4, 96), 4);
+    EXPECT_EQ(dpi_scale(4, 144), 6);
+    EXPECT_EQ(dpi_scale(5, 144), 8);  // 7.5 rounds up
+    EXPECT_EQ(dpi_scale(5, 120), 6);  // 6.25
+    EXPECT_EQ(dpi_scale(700, 192), 1400);
+    EXPECT_EQ(dpi_scale(-12, 144), -18);
+    EXPECT_EQ(dpi_scale(-5, 144), -8);
+    EXPECT_EQ(dpi_scale(20, 0), 20);
+    EXPECT_EQ(dpi_unscale(1400, 192), 700);
+    EXPECT_EQ(dpi_unscale(8, 144), 5);
+    EXPECT_EQ(dpi_unscale(7, -1), 7);
+    // A stored size read at any DPI and written again is the same number,
+    // and one near the int range does not overflow.
+    for (int dpi : {96, 120, 144, 168, 192, 240, 288, 480})
+        for (int size = -3000; size <= 3000; size += 7) EXPECT_EQ(dpi_unscale(dpi_scale(size, dpi), dpi), size) << dpi;
+    EXPECT_EQ(dpi_unscale(dpi_scale(1 << 24, 480), 480), 1 << 24);
+}
+
+TEST(MainLayout, BarsAndMarginsScaleWithTheDpi) {
+    // At 192 dpi the fonts' base units double with the pixels: the same
+    // layout at twice the size (dialog units round on their own: within 4
+    // pixels or 1 %), bars 8 pixels thick and kept 10 inside.
+    LayoutBox at96[layout_box_count], at192[layout_box_count];
+    layout_main_boxes(LayoutInput{1280, 740, 256, 370, 6, 13, 96}, at96);
+    layout_main_boxes(LayoutInput{2560, 1480, 512, 740, 12, 26, 192}, at192);
+    for (int i = 0; i < layout_box_count; i++) {
+        EXPECT_NEAR(at192[i].x, 2 * at96[i].x, std::max(4, at96[i].x / 50)) << at96[i].id;
+        EXPECT_NEAR(at192[i].y, 2 * at96[i].y, std::max(4, at96[i].y / 50)) << at96[i].id;
+        EXPECT_NEAR(at192[i].width, 2 * at96[i].width, std::max(4, at96[i].width / 50)) << at96[i].id;
+        EXPECT_NEAR(at192[i].height, 2 * at96[i].height, std::max(4, at96[i].height / 50)) << at96[i].id;
+    }
+    EXPECT_EQ(at192[layout_box_count - 2].width, 8);
+    EXPECT_EQ(at192[layout_box_count - 1].height, 8);
+    LayoutBox edge[layout_box_count];
+    layout_main_boxes(LayoutInput{2560, 1480, 0, 740, 12, 26, 192}, edge);
+    for (const LayoutBox& b : edge) {
+        if (b.id == IDC_FOLDER_TREE) {
+            EXPECT_EQ(b.width, 10);
+        }
+    }
+    EXPECT_EQ(bar_drag_offset(0, 8, 2552, 192), 18);
+    EXPECT_EQ(bar_drag_offset(5000, 8, 2552, 192), 2552 - 10 - 8);
+    EXPECT_EQ(bar_place(0x22, 20, 2560, 1480, 192).width, 8);
+    EXPECT_EQ(bar_double_click_offset(false, 2560, 192), 2552);
+    EXPECT_EQ(layout_minimum(LayoutInput{2560, 1480, 512, 740, 12, 26, 192}, {300, 324}, {2560, 1560}).width, 1400);
 }
 
 }  // namespace

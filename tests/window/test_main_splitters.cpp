@@ -1,8 +1,12 @@
 // The main window's splitter bars on real windows: made at 20 % and 50 %,
 // dragged with the mouse captured, the panes following, the minimum size,
-// and a minimised window keeping its layout.
+// and a minimised window keeping its layout; its controls those of Common
+// Controls 6, as the programs' manifest asks.
 #include <windows.h>
 
+#include <cctype>
+
+#include <algorithm>
 #include <string>
 
 #include "main_window_fixture.h"
@@ -23,6 +27,21 @@ std::string class_name(HWND w) {
     char name[64] = {};
     GetClassNameA(w, name, sizeof name);
     return name;
+}
+
+TEST_F(MainWindowTest, ControlsAreThoseOfCommonControlsSix) {
+    // The manifest in the resources (this test program carries the
+    // client's) makes the loader take the side-by-side assembly of version
+    // 6, with visual styles, not the system folder's version 5. (Wine 8's
+    // DllGetVersion says 5.81 for both, so the place tells.)
+    HMODULE controls = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(controls, nullptr);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(controls, path, sizeof path);
+    std::string lower = path;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(lower.find("\\winsxs\\"), std::string::npos) << path;
+    EXPECT_NE(lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::string::npos) << path;
 }
 
 TEST_F(MainWindowTest, BarsAreMadeAtTwentyAndFiftyPercent) {
@@ -89,14 +108,20 @@ TEST_F(MainWindowTest, DraggingTheVerticalBarMovesTreeAndList) {
 }
 
 TEST_F(MainWindowTest, MinimumSizeFollowsTheBars) {
+    // The bars where the layout put them, plus 100 dialog units each.
     MINMAXINFO info{};
     SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    RECT client;
-    GetClientRect(window, &client);
     RECT unit{0, 0, 100, 100};
     MapDialogRect(window, &unit);
-    EXPECT_EQ(info.ptMinTrackSize.x, std::max<LONG>(700, client.right * 20 / 100 + unit.right));
-    EXPECT_EQ(info.ptMinTrackSize.y, client.bottom * 50 / 100 + unit.bottom);
+    RECT vertical = box_in(window, item(BAR_ID_VERTICAL)), horizontal = box_in(window, item(BAR_ID_HORIZONTAL));
+    EXPECT_EQ(info.ptMinTrackSize.x, std::max<LONG>(700, vertical.left + unit.right));
+    EXPECT_EQ(info.ptMinTrackSize.y, horizontal.top + unit.bottom);
+    // A bar at 99 % asks for no more than the screen's work area.
+    splitter_of(item(BAR_ID_VERTICAL))->position = 99;
+    SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(info.ptMinTrackSize.x, work.right - work.left);
 }
 
 TEST_F(MainWindowTest, MinimiseAndRestoreKeepTheLayout) {

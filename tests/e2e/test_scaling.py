@@ -1,0 +1,109 @@
+"""The programs at 96, 144 and 192 dots per inch (the prefix's LogPixels),
+in a Wine prefix of their own: every control of the main window, the send,
+address book, search and status windows and the companion programs' dialogs
+holds its text, the main window's panes keep
+their proportions, and the settings file the client writes at 192 is the
+one it writes at 96."""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from zmharness import DIST, DRIVER, finish, values, winpath  # noqa: E402
+
+MAIN = "Zenth Mail"
+# The companion programs' first windows.
+DIALOGS = {"zenth-setup.exe": "Setup", "zenth-install.exe": "Install",
+           "zenth-profiles.exe": "Zenth Mail - Account Manager"}
+# The client's own windows besides the main window.
+WINDOWS = {"343": "Send Mail", "1080": "Address Book", "1280": "Search"}
+
+
+class Scaling(unittest.TestCase):
+    def setUp(self):
+        self.home = tempfile.mkdtemp(prefix="zm-scaling-")
+        prefix = os.path.join(self.home, "prefix")
+        self.env = dict(os.environ, HOME=self.home, WINEPREFIX=prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        subprocess.run(["wine", "wineboot", "-i"], env=self.env, capture_output=True, timeout=300)
+        self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
+        fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+        os.makedirs(fonts, exist_ok=True)
+        for name in os.listdir("/usr/share/wine/fonts") if os.path.isdir("/usr/share/wine/fonts") else []:
+            shutil.copy(os.path.join("/usr/share/wine/fonts", name), fonts)
+
+    def tearDown(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def reg_add(self, key, name, kind, data):
+        subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], env=self.env,
+                       capture_output=True, timeout=60, check=True)
+
+    def at_dpi(self, dpi):
+        """Sets the DPI; the next Wine process starts with it."""
+        self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(dpi))
+        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=120)
+
+    def drive(self, *steps):
+        return finish(subprocess.Popen(["wine", DRIVER, *steps], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                       text=True, env=self.env))
+
+    def program_folder(self, dpi):
+        folder = os.path.join(self.home, "zm%d" % dpi)
+        os.makedirs(folder)
+        for name in os.listdir(DIST):
+            if name.endswith(".exe"):
+                shutil.copy(os.path.join(DIST, name), folder)
+        open(os.path.join(folder, "accountdata.cfg"), "wb").close()
+        return folder
+
+    def test_texts_fit_and_the_layout_scales_at_96_144_and_192_dpi(self):
+        shares, settings = {}, {}
+        opened = []
+        for command, title in WINDOWS.items():
+            opened += ["command", MAIN, command, "window", title, "15000", "text-fits", title]
+        for dpi in (96, 144, 192):
+            self.at_dpi(dpi)
+            folder = self.program_folder(dpi)
+            # "Reply With Message" toggled: the client writes its settings.
+            out = self.drive("start", winpath(os.path.join(folder, "zenthmail.exe")), "",
+                             "window", MAIN, "15000", "answered", MAIN, "5000", "text-fits", MAIN,
+                             "child-rect", MAIN, "347", "child-rect", MAIN, "303", "child-rect", MAIN, "20",
+                             "command", MAIN, "345", *opened, "kill")
+            self.assertEqual(values(out, "CUT"), [], dpi)
+            fits = values(out, "FITS")
+            self.assertEqual(len(fits), 1 + len(WINDOWS))
+            for line in fits:
+                self.assertRegex(line, r" [1-9]\d* at %d dpi$" % dpi)
+            tree, listed, bar = [[int(n) for n in re.findall(r"-?\d+", line)[:4]] for line in values(out, "CHILD")]
+            width = listed[2] + tree[0]
+            shares[dpi] = (tree[2] - tree[0]) / width
+            self.assertEqual(bar[2] - bar[0], 4 * dpi // 96, dpi)
+            with open(os.path.join(folder, "zenth.cfg"), "rb") as f:
+                settings[dpi] = f.read()
+            # The status window, as "Wake" shows the tray's.
+            out = self.drive("start", winpath(os.path.join(folder, "zenthmail.exe")), "--systemtray",
+                             "wait-enabled", "Status", "218", "0", "15000", "hidden-command", MAIN, "214",
+                             "window", "Status", "10000", "text-fits", "Status", "kill")
+            self.assertEqual(values(out, "CUT"), [], (dpi, "Status"))
+            self.assertRegex(values(out, "FITS")[0], r" [1-9]\d* at %d dpi$" % dpi)
+            for exe, title in DIALOGS.items():
+                out = self.drive("start", winpath(os.path.join(folder, exe)), "", "window", title, "15000",
+                                 "text-fits", title, "kill")
+                self.assertEqual(values(out, "CUT"), [], (dpi, exe))
+                self.assertRegex(values(out, "FITS")[0], r" [1-9]\d* at %d dpi$" % dpi)
+        # The tree takes the same share of the window at each DPI.
+        for dpi in (144, 192):
+            self.assertAlmostEqual(shares[dpi], shares[96], delta=0.02)
+        self.assertEqual(settings[192], settings[96])
+        self.assertEqual(settings[144], settings[96])
+
+
+if __name__ == "__main__":
+    unittest.main()
