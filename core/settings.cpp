@@ -11,6 +11,7 @@
 std::atomic<int> settings_flags{0};
 std::atomic<int> html_display_mode{HTML_NEVER};
 std::atomic<int> multipart_html_disabled{0};
+std::atomic<int> tray_check_seconds{tray_check_default_seconds};
 
 const char settings_file[] = "zenth.cfg";
 
@@ -43,6 +44,19 @@ bool read_line(std::FILE* f, char (&into)[N], int keep) {
 template <size_t N>
 bool write_line(std::FILE* f, const char (&text)[N]) {
     return write_text_line(f, text, static_cast<int>(N));
+}
+
+// The tray check's seconds after the bits of line 1, when they are there
+// and within bounds; otherwise the usual minute.
+int read_tray_check_seconds(const char* line) {
+    char* end = nullptr;
+    std::strtol(line, &end, 10);
+    if (end == line || *end != ' ') return tray_check_default_seconds;
+    const char* number = end + 1;
+    long seconds = std::strtol(number, &end, 10);
+    if (end == number || seconds < tray_check_min_seconds || seconds > tray_check_max_seconds)
+        return tray_check_default_seconds;
+    return static_cast<int>(seconds);
 }
 
 }  // namespace
@@ -92,6 +106,7 @@ int settings_read(const char* path, SettingsRecord* record) {
     char first[settings_short_line + 2];
     read_line(f, first, settings_short_line);
     record->bits = std::atoi(first);
+    record->tray_check_seconds = read_tray_check_seconds(first);
     read_line(f, record->new_mail_command, settings_long_line);
     read_line(f, record->new_mail_sound, settings_long_line);
     read_line(f, record->socks_server, settings_short_line);
@@ -106,7 +121,9 @@ int settings_read(const char* path, SettingsRecord* record) {
 
 int settings_write(const char* path, const SettingsRecord& record) {
     auto write = [&record](std::FILE* f) {
-        bool written = std::fprintf(f, "%i\r\n", record.bits) > 0;
+        bool written = record.tray_check_seconds == tray_check_default_seconds
+                           ? std::fprintf(f, "%i\r\n", record.bits) > 0
+                           : std::fprintf(f, "%i %i\r\n", record.bits, record.tray_check_seconds) > 0;
         written = write_line(f, record.new_mail_command) && written;
         written = write_line(f, record.new_mail_sound) && written;
         written = write_line(f, record.socks_server) && written;

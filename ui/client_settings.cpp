@@ -50,6 +50,7 @@ void apply(const SettingsRecord& record) {
         socks_configure(record.socks_server, std::atoi(record.socks_port), record.socks_user, record.socks_password,
                         0);
     apply_bits(record.bits);
+    tray_check_seconds = record.tray_check_seconds;
     for (int slot = MESSAGE_FONT; slot <= PRINTER_FONT; slot++) {
         const FontRecord* font = slot < record.font_count ? &record.fonts[slot] : nullptr;
         if (settings_create_font(static_cast<FontSlot>(slot), font) != 0) show_message("Create font error!");
@@ -58,6 +59,7 @@ void apply(const SettingsRecord& record) {
 
 void gather(SettingsRecord* record) {
     record->bits = settings_bits();
+    record->tray_check_seconds = tray_check_seconds;
     copy_field(record->new_mail_command, app.new_mail_command->text);
     copy_field(record->new_mail_sound, app.new_mail_sound->text);
     copy_field(record->socks_server, socks_entry(SOCKS_SERVER));

@@ -75,12 +75,7 @@ BOOL CALLBACK count_titled(HWND w, LPARAM context) {
     return TRUE;
 }
 
-void window_count(const NextArgument& next) {
-    std::string title = next();
-    std::pair<std::wstring, int> count{std::wstring(title.begin(), title.end()), 0};
-    EnumWindows(count_titled, reinterpret_cast<LPARAM>(&count));
-    std::printf("WINDOWS: %d\n", count.second);
-}
+void window_count(const NextArgument& next) { std::printf("WINDOWS: %d\n", window_count_of(next())); }
 
 void set_text(const NextArgument& next) {
     HWND control = need_control(next);
@@ -212,6 +207,12 @@ constexpr ControlStep steps[] = {
 };
 
 }  // namespace
+
+int window_count_of(const std::string& title) {
+    std::pair<std::wstring, int> count{std::wstring(title.begin(), title.end()), 0};
+    EnumWindows(count_titled, reinterpret_cast<LPARAM>(&count));
+    return count.second;
+}
 
 bool run_control_step(const std::string& step, const NextArgument& next) {
     for (const ControlStep& s : steps) {

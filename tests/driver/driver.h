@@ -23,6 +23,13 @@ using NextArgument = std::function<std::string()>;
 // Runs the step when it is one of the control steps; false when it is not.
 bool run_control_step(const std::string& step, const NextArgument& next);
 
+// Runs the step when it is one of the waiting steps; false when it is not.
+bool run_wait_step(const std::string& step, const NextArgument& next);
+// How many visible top-level windows have the title.
+int window_count_of(const std::string& title);
+// The folder of the program that "start" started (where its log is).
+extern std::string started_folder;
+
 // Runs the step when it is one of the mouse steps; false when it is not.
 bool run_mouse_step(const std::string& step, const NextArgument& next);
 // The tree item of a relative path ("inbox\\lists"), expanding on the way.

@@ -35,7 +35,9 @@
 //                                   process, not only the started program's
 //
 // The steps on a window's controls (texts, check boxes, combo and list
-// boxes) are in control_steps.cpp, those with the mouse in mouse_steps.cpp.
+// boxes) are in control_steps.cpp, those with the mouse in mouse_steps.cpp,
+// those that wait for a file, a log line, list rows or windows in
+// wait_steps.cpp.
 //
 // Windows are looked for in the started program and in every process it
 // started, and theirs in turn: the client shows its file dialogs from a
@@ -72,6 +74,7 @@
 #include "processes.h"
 
 PROCESS_INFORMATION started{};
+std::string started_folder;
 // Set by "any-process": windows are looked for in every process.
 bool any_process = false;
 
@@ -243,6 +246,7 @@ void start(const std::string& exe, const std::string& argument) {
     std::string folder = exe.substr(0, slash == std::string::npos ? 0 : slash);
     // "M:" alone would name the drive's current folder, not its root.
     if (folder.size() == 2 && folder[1] == ':') folder += "\\";
+    started_folder = folder;
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &si, &started))
         fail("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
@@ -395,7 +399,7 @@ int main(int argc, char** argv) {
     };
     while (i < args.size()) {
         std::string step = next();
-        if (run_control_step(step, next) || run_mouse_step(step, next)) {
+        if (run_control_step(step, next) || run_mouse_step(step, next) || run_wait_step(step, next)) {
         } else if (step == "shortcut") {
             print_shortcut(next());
         } else if (step == "any-process") {
