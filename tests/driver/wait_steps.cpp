@@ -5,14 +5,15 @@
 //                                   the place where the last wait on it
 //                                   found its part (so the next line of a
 //                                   kind, e.g. a log line written again);
-//                                   an empty part waits for the file alone
+//                                   an empty part waits for the file (or
+//                                   folder) alone
 //   wait-log <part> <ms>            the same on zmlog.txt, the log in the
 //                                   started program's folder
 //   wait-rows <title> <id> <n> <ms> wait until a list view holds n rows
 //   wait-count <title> <n> <ms>     wait until n windows have the title
-//   wait-control <title> <id> <ms>  wait until the window has that control
-//                                   (an edit begun in place, ...)
-//   no-control <title> <id> <ms>    wait until it has it no more
+//   wait-control <title> <id> <ms>  wait until the window's control of that
+//                                   id is shown (an edit begun in place, ...)
+//   no-control <title> <id> <ms>    wait until it is hidden or gone
 //   settle <title> <ms>             wait until the window's thread takes
 //                                   messages again: what it was handling
 //                                   (a command sent or a message box's
@@ -65,8 +66,8 @@ void wait_in_file(const std::string& path, const std::string& part, int ms) {
     size_t& from = looked_to[path];
     std::string text;
     bool found = wait_until(ms, [&] {
+        if (part.empty()) return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
         if (!read_whole(path, &text)) return false;
-        if (part.empty()) return true;
         size_t at = text.find(part, from);
         if (at == std::string::npos) return false;
         from = at + part.size();
@@ -110,8 +111,8 @@ void wait_control(const NextArgument& next, bool there) {
     std::string title = next();
     int id = std::atoi(next().c_str()), ms = std::atoi(next().c_str());
     HWND window = need_window(title);
-    if (!wait_until(ms, [&] { return (GetDlgItem(window, id) != nullptr) == there; }))
-        fail((there ? "no control " : "still a control ") + std::to_string(id) + " in \"" + title + "\"");
+    if (!wait_until(ms, [&] { return IsWindowVisible(GetDlgItem(window, id)) == (there ? TRUE : FALSE); }))
+        fail((there ? "no control " : "still the control ") + std::to_string(id) + " shown in \"" + title + "\"");
     std::printf("%s: %d\n", there ? "CONTROL" : "NO-CONTROL", id);
 }
 
