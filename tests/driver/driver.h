@@ -34,6 +34,8 @@ extern std::string started_folder;
 bool run_mouse_step(const std::string& step, const NextArgument& next);
 // The tree item of a relative path ("inbox\\lists"), expanding on the way.
 HTREEITEM find_tree_item(HWND tree, const std::string& path);
+// A list view cell's text in UTF-8, asked in the list's process.
+std::string list_text(HWND list, int row, int column);
 // The rectangle of a list view's row, asked in the list's process.
 bool list_row_rect(HWND list, int row, RECT* out);
 

@@ -10,6 +10,8 @@
 //   wait-log <part> <ms>            the same on zmlog.txt, the log in the
 //                                   started program's folder
 //   wait-rows <title> <id> <n> <ms> wait until a list view holds n rows
+//   wait-cell <title> <id> <row> <column> <text> <ms>  wait until a list
+//                                   view's cell shows the text (UTF-8)
 //   wait-count <title> <n> <ms>     wait until n windows have the title
 //   wait-control <title> <id> <ms>  wait until the window's control of that
 //                                   id is shown (an edit begun in place, ...)
@@ -99,6 +101,18 @@ void wait_rows(const NextArgument& next) {
     std::printf("ROWS: %d\n", rows);
 }
 
+void wait_cell(const NextArgument& next) {
+    std::string title = next();
+    int id = std::atoi(next().c_str()), row = std::atoi(next().c_str()), column = std::atoi(next().c_str());
+    std::string text = next();
+    int ms = std::atoi(next().c_str());
+    HWND list = GetDlgItem(need_window(title), id);
+    if (!list) fail("no control " + std::to_string(id));
+    if (!wait_until(ms, [&] { return list_text(list, row, column) == text; }))
+        fail("row " + std::to_string(row) + " shows \"" + list_text(list, row, column) + "\", not \"" + text + "\"");
+    std::printf("CELL: %s\n", text.c_str());
+}
+
 void wait_count(const NextArgument& next) {
     std::string title = next();
     int count = std::atoi(next().c_str()), ms = std::atoi(next().c_str());
@@ -133,6 +147,7 @@ bool run_wait_step(const std::string& step, const NextArgument& next) {
     else if (step == "wait-log") wait_log(next);
     else if (step == "wait-rows") wait_rows(next);
     else if (step == "wait-count") wait_count(next);
+    else if (step == "wait-cell") wait_cell(next);
     else if (step == "wait-control") wait_control(next, true);
     else if (step == "no-control") wait_control(next, false);
     else if (step == "settle") settle(next);

@@ -328,7 +328,7 @@ void print_tree(HWND tree, HTREEITEM item, int depth) {
         print_tree(tree, tree_next(tree, TVGN_CHILD, item), depth + 1);
     }
 }
-
+}  // namespace
 
 // A cell's text as the list shows it, asked in UTF-16 and printed as UTF-8,
 // so that every character of any script comes through.
@@ -346,8 +346,6 @@ std::string list_text(HWND list, int row, int column) {
     WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
     return utf8;
 }
-
-}  // namespace
 
 HTREEITEM find_tree_item(HWND tree, const std::string& path) {
     HTREEITEM item = tree_next(tree, TVGN_ROOT, nullptr);
