@@ -53,6 +53,7 @@ int read_tray_check_seconds(const char* line) {
     std::strtol(line, &end, 10);
     if (end == line || *end != ' ') return tray_check_default_seconds;
     const char* number = end + 1;
+    if (*number < '0' || *number > '9') return tray_check_default_seconds;
     long seconds = std::strtol(number, &end, 10);
     if (end == number || seconds < tray_check_min_seconds || seconds > tray_check_max_seconds)
         return tray_check_default_seconds;
