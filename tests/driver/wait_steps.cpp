@@ -16,6 +16,8 @@
 //   wait-control <title> <id> <ms>  wait until the window's control of that
 //                                   id is shown (an edit begun in place, ...)
 //   no-control <title> <id> <ms>    wait until it is hidden or gone
+//   wait-foreground <title> <ms>    wait until the window is the one that
+//                                   takes the keyboard (typed keys reach it)
 //   settle <title> <ms>             wait until the window's thread takes
 //                                   messages again: what it was handling
 //                                   (a command sent or a message box's
@@ -130,6 +132,13 @@ void wait_control(const NextArgument& next, bool there) {
     std::printf("%s: %d\n", there ? "CONTROL" : "NO-CONTROL", id);
 }
 
+void wait_foreground(const NextArgument& next) {
+    HWND window = need_window(next());
+    if (!wait_until(std::atoi(next().c_str()), [&] { return GetForegroundWindow() == window; }))
+        fail("the window is not in the foreground");
+    std::printf("FOREGROUND\n");
+}
+
 void settle(const NextArgument& next) {
     HWND window = need_window(next());
     DWORD_PTR ignored = 0;
@@ -151,6 +160,7 @@ bool run_wait_step(const std::string& step, const NextArgument& next) {
     else if (step == "wait-control") wait_control(next, true);
     else if (step == "no-control") wait_control(next, false);
     else if (step == "settle") settle(next);
+    else if (step == "wait-foreground") wait_foreground(next);
     else if (step == "double-click-gap") Sleep(GetDoubleClickTime() + 100);
     else return false;
     return true;
