@@ -16,6 +16,8 @@
 //   wait-control <title> <id> <ms>  wait until the window's control of that
 //                                   id is shown (an edit begun in place, ...)
 //   no-control <title> <id> <ms>    wait until it is hidden or gone
+//   wait-process <exe> <ms>         wait until a process of that file name
+//                                   runs (any process, case ignored)
 //   wait-foreground <title> <ms>    wait until the window is the one that
 //                                   takes the keyboard (typed keys reach it)
 //   settle <title> <ms>             wait until the window's thread takes
@@ -36,6 +38,7 @@
 #include <string>
 
 #include "driver.h"
+#include "processes.h"
 
 namespace {
 
@@ -132,6 +135,13 @@ void wait_control(const NextArgument& next, bool there) {
     std::printf("%s: %d\n", there ? "CONTROL" : "NO-CONTROL", id);
 }
 
+void wait_process(const NextArgument& next) {
+    std::string exe = next();
+    if (!wait_until(std::atoi(next().c_str()), [&] { return count_processes(exe) > 0; }))
+        fail("no process " + exe);
+    std::printf("RUNS: %s\n", exe.c_str());
+}
+
 void wait_foreground(const NextArgument& next) {
     HWND window = need_window(next());
     if (!wait_until(std::atoi(next().c_str()), [&] { return GetForegroundWindow() == window; }))
@@ -161,6 +171,7 @@ bool run_wait_step(const std::string& step, const NextArgument& next) {
     else if (step == "no-control") wait_control(next, false);
     else if (step == "settle") settle(next);
     else if (step == "wait-foreground") wait_foreground(next);
+    else if (step == "wait-process") wait_process(next);
     else if (step == "double-click-gap") Sleep(GetDoubleClickTime() + 100);
     else return false;
     return true;
