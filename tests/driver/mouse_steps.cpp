@@ -12,6 +12,9 @@
 //   click-cell <title> <id> <row> <column>
 //                                    left click into one cell of a report list
 //   drag-corner <title> <dx> <dy>    drag the window's bottom right corner
+//   wait-moved <title> <id> <ms>     wait until what the last drag took hold
+//                                    of (the child of that id, or with id 0
+//                                    the window) is no longer where it was
 //   syscommand <title> minimize|restore|maximize
 //                                    post the system command to the window
 #include <windows.h>
@@ -20,10 +23,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "driver.h"
 
 namespace {
+
+// Where each window that a drag took hold of was before the drag.
+std::map<HWND, RECT> before_drag;
 
 HWND need_child(HWND window, int id) {
     HWND child = GetDlgItem(window, id);
@@ -78,6 +85,7 @@ void drag_child(const NextArgument& next) {
     SetForegroundWindow(w);
     RECT r;
     GetWindowRect(child, &r);
+    before_drag[child] = r;
     int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
     drag(x, y, x + dx, y + dy);
 }
@@ -88,6 +96,7 @@ void drag_corner(const NextArgument& next) {
     SetForegroundWindow(w);
     RECT r;
     GetWindowRect(w, &r);
+    before_drag[w] = r;
     drag(r.right - 2, r.bottom - 2, r.right - 2 + dx, r.bottom - 2 + dy);
 }
 
@@ -147,6 +156,23 @@ void syscommand(const NextArgument& next) {
     std::printf("SYSCOMMAND: %s\n", what.c_str());
 }
 
+void wait_moved(const NextArgument& next) {
+    HWND w = need_window(next());
+    int id = std::atoi(next().c_str());
+    HWND moved = id ? need_child(w, id) : w;
+    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
+    auto was = before_drag.find(moved);
+    if (was == before_drag.end()) fail("no drag took hold of it");
+    for (;;) {
+        RECT now;
+        GetWindowRect(moved, &now);
+        if (!EqualRect(&now, &was->second)) break;
+        if (static_cast<int>(until - GetTickCount()) <= 0) fail("it has not moved");
+        Sleep(50);
+    }
+    std::printf("MOVED\n");
+}
+
 }  // namespace
 
 bool run_mouse_step(const std::string& step, const NextArgument& next) {
@@ -157,6 +183,7 @@ bool run_mouse_step(const std::string& step, const NextArgument& next) {
     else if (step == "click-row") click_row(next);
     else if (step == "click-cell") click_cell(next);
     else if (step == "syscommand") syscommand(next);
+    else if (step == "wait-moved") wait_moved(next);
     else return false;
     return true;
 }
