@@ -40,7 +40,8 @@ class MainWindow(ClientTest):
     def test_dragging_the_vertical_bar_moves_tree_and_list(self):
         out = self.run_client("", *LISTED,
                               "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
-                              "drag-child", MAIN, "20", "200", "0", "wait-moved", MAIN, "20", "5000", "sleep", "500",
+                              "wait-foreground", MAIN, "5000", "drag-child", MAIN, "20", "200", "0", "wait-moved", MAIN, "20", "5000",
+                              "settle", MAIN, "5000",
                               "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
                               *CLOSE_AND_EXIT)
         (bar, _), (tree, _), (listed, _), (bar2, _), (tree2, _), (listed2, _) = boxes(out)
