@@ -7,11 +7,10 @@ the tree, and the limit of 999 result folders."""
 import os
 import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, values, wait_for, winpath  # noqa: E402
 
 ENCRYPT_SUBJECT = os.environ.get("ZM_ENCRYPT_SUBJECT", "")
 
@@ -98,10 +97,8 @@ class Search(ClientTest):
         # 999 are made while the client runs.
         driver = self.start_client("", *LISTED, "wait-file", winpath(self.path("maildir", "search999")), "", "30000",
                                    *search(3, "hello", NOTHING_OPENS), *CLOSE_AND_EXIT)
-        for _ in range(300):
-            if os.path.exists(self.path("zmlog.txt")) and b"Displayed messages" in self.read("zmlog.txt"):
-                break
-            time.sleep(0.05)
+        wait_for(lambda: os.path.exists(self.path("zmlog.txt")) and b"Displayed messages" in self.read("zmlog.txt"),
+                 15, "the inbox listed")
         for n in range(1, 1000):
             os.mkdir(self.path("maildir", "search%d" % n))
         out = self.finish_client(driver)
