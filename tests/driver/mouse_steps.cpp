@@ -160,16 +160,15 @@ void wait_moved(const NextArgument& next) {
     HWND w = need_window(next());
     int id = std::atoi(next().c_str());
     HWND moved = id ? need_child(w, id) : w;
-    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
+    int ms = std::atoi(next().c_str());
     auto was = before_drag.find(moved);
     if (was == before_drag.end()) fail("no drag took hold of it");
-    for (;;) {
+    bool moved_away = wait_until(ms, [&] {
         RECT now;
         GetWindowRect(moved, &now);
-        if (!EqualRect(&now, &was->second)) break;
-        if (static_cast<int>(until - GetTickCount()) <= 0) fail("it has not moved");
-        Sleep(50);
-    }
+        return !EqualRect(&now, &was->second);
+    });
+    if (!moved_away) fail("it has not moved");
     std::printf("MOVED\n");
 }
 

@@ -59,16 +59,6 @@ bool read_whole(const std::string& path, std::string* out) {
     return true;
 }
 
-// Polls the condition until it holds or the milliseconds are up.
-bool wait_until(int ms, const std::function<bool()>& holds) {
-    DWORD until = GetTickCount() + static_cast<DWORD>(ms);
-    for (;;) {
-        if (holds()) return true;
-        if (static_cast<int>(until - GetTickCount()) <= 0) return false;
-        Sleep(50);
-    }
-}
-
 void wait_in_file(const std::string& path, const std::string& part, int ms) {
     size_t& from = looked_to[path];
     std::string text;
@@ -160,6 +150,15 @@ void settle(const NextArgument& next) {
 }
 
 }  // namespace
+
+bool wait_until(int ms, const std::function<bool()>& holds) {
+    DWORD until = GetTickCount() + static_cast<DWORD>(ms);
+    for (;;) {
+        if (holds()) return true;
+        if (static_cast<int>(until - GetTickCount()) <= 0) return false;
+        Sleep(50);
+    }
+}
 
 bool run_wait_step(const std::string& step, const NextArgument& next) {
     if (step == "wait-file") wait_file(next);
