@@ -15,6 +15,8 @@
 //   wait-moved <title> <id> <ms>     wait until what the last drag took hold
 //                                    of (the child of that id, or with id 0
 //                                    the window) is no longer where it was
+//                                    and the window's thread has let go of
+//                                    the mouse: the drag is over
 //   syscommand <title> minimize|restore|maximize
 //                                    post the system command to the window
 #include <windows.h>
@@ -169,6 +171,15 @@ void wait_moved(const NextArgument& next) {
         return !EqualRect(&now, &was->second);
     });
     if (!moved_away) fail("it has not moved");
+    // The thread holds the mouse from the press to the release (a bar's
+    // capture, or the frame's move and size loop).
+    DWORD thread = GetWindowThreadProcessId(moved, nullptr);
+    bool let_go = wait_until(ms, [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(thread, &info) && !info.hwndCapture && !(info.flags & GUI_INMOVESIZE);
+    });
+    if (!let_go) fail("the drag is not over");
     std::printf("MOVED\n");
 }
 

@@ -38,10 +38,11 @@ def boxes(out):
 
 class MainWindow(ClientTest):
     def test_dragging_the_vertical_bar_moves_tree_and_list(self):
-        out = self.run_client("", *LISTED,
+        # Still fixed pauses: a drag right after the list is filled loses
+        # its moves now and then, for a reason not found yet.
+        out = self.run_client("", "window", MAIN, "15000", "sleep", "1500",
                               "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
-                              "wait-foreground", MAIN, "5000", "drag-child", MAIN, "20", "200", "0", "wait-moved", MAIN, "20", "5000",
-                              "settle", MAIN, "5000",
+                              "drag-child", MAIN, "20", "200", "0", "sleep", "500",
                               "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
                               *CLOSE_AND_EXIT)
         (bar, _), (tree, _), (listed, _), (bar2, _), (tree2, _), (listed2, _) = boxes(out)
@@ -58,7 +59,7 @@ class MainWindow(ClientTest):
         # its minimum width of 700 pixels; minimised and restored, the
         # list is where it was.
         out = self.run_client("", *LISTED, "syscommand", MAIN, "restore", "rect", MAIN,
-                              "drag-corner", MAIN, "-2000", "-2000", "wait-moved", MAIN, "0", "5000", "settle", MAIN, "5000",
+                              "drag-corner", MAIN, "-2000", "-2000", "wait-moved", MAIN, "0", "5000",
                               "rect", MAIN,
                               "child-rect", MAIN, "303",
                               "syscommand", MAIN, "minimize", "syscommand", MAIN, "restore", "settle", MAIN, "5000",
