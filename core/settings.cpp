@@ -12,6 +12,7 @@ std::atomic<int> settings_flags{0};
 std::atomic<int> html_display_mode{HTML_NEVER};
 std::atomic<int> multipart_html_disabled{0};
 std::atomic<int> server_timeout_seconds{server_timeout_default};
+std::atomic<int> tray_check_seconds{tray_check_default_seconds};
 
 const char settings_file[] = "zenth.cfg";
 
@@ -44,6 +45,21 @@ bool read_line(std::FILE* f, char (&into)[N], int keep) {
 template <size_t N>
 bool write_line(std::FILE* f, const char (&text)[N]) {
     return write_text_line(f, text, static_cast<int>(N));
+}
+
+// The tray check's seconds behind the time-out of line 1 (the text from the
+// blank after the bits), when they are there and within bounds; otherwise
+// the usual minute.
+int read_tray_check_seconds(const char* line) {
+    char* end = nullptr;
+    std::strtol(line, &end, 10);
+    if (end == line || *end != ' ') return tray_check_default_seconds;
+    const char* number = end + 1;
+    if (*number < '0' || *number > '9') return tray_check_default_seconds;
+    long seconds = std::strtol(number, &end, 10);
+    if (end == number || seconds < tray_check_min_seconds || seconds > tray_check_max_seconds)
+        return tray_check_default_seconds;
+    return static_cast<int>(seconds);
 }
 
 }  // namespace
@@ -97,13 +113,14 @@ int settings_read(const char* path, SettingsRecord* record) {
     if (!f) return SETTINGS_FILE_CANNOT_OPEN;
     char first[settings_short_line + 2];
     read_line(f, first, settings_short_line);
+    // Line 1: the option bits, then the time-out and the tray check's
+    // seconds, each behind one blank; older programs read the bits alone.
     char* after = nullptr;
     record->bits = static_cast<int>(std::strtol(first, &after, 10));
-    // The time-out behind the bits; anything else there is passed over, as
-    // older programs did.
     if (after && *after == ' ') {
         long seconds = std::strtol(after, nullptr, 10);
         record->server_timeout = seconds > 0 && seconds <= 100000 ? static_cast<int>(seconds) : 0;
+        record->tray_check_seconds = read_tray_check_seconds(after);
     }
     read_line(f, record->new_mail_command, settings_long_line);
     read_line(f, record->new_mail_sound, settings_long_line);
@@ -119,9 +136,16 @@ int settings_read(const char* path, SettingsRecord* record) {
 
 int settings_write(const char* path, const SettingsRecord& record) {
     auto write = [&record](std::FILE* f) {
-        bool written = record.server_timeout > 0 && record.server_timeout != server_timeout_default
-                           ? std::fprintf(f, "%i %i\r\n", record.bits, record.server_timeout) > 0
-                           : std::fprintf(f, "%i\r\n", record.bits) > 0;
+        // Each number behind the bits only when it or one after it differs
+        // from its default, so that a file that never set them keeps its bytes.
+        int timeout = record.server_timeout > 0 ? record.server_timeout : server_timeout_default;
+        bool written;
+        if (record.tray_check_seconds != tray_check_default_seconds)
+            written = std::fprintf(f, "%i %i %i\r\n", record.bits, timeout, record.tray_check_seconds) > 0;
+        else if (timeout != server_timeout_default)
+            written = std::fprintf(f, "%i %i\r\n", record.bits, timeout) > 0;
+        else
+            written = std::fprintf(f, "%i\r\n", record.bits) > 0;
         written = write_line(f, record.new_mail_command) && written;
         written = write_line(f, record.new_mail_sound) && written;
         written = write_line(f, record.socks_server) && written;

@@ -59,6 +59,9 @@ constexpr int server_timeout_least = 10;  // what the options program offers
 constexpr int server_timeout_most = 600;
 // Seconds allowed for a server to accept the connection.
 constexpr int connect_timeout_seconds = 30;
+// The tray's mail checks: every minute, or as the file says, within these.
+constexpr int tray_check_default_seconds = 60;
+constexpr int tray_check_min_seconds = 1, tray_check_max_seconds = 3600;
 
 // The file's contents. Strings are kept as read: cut at their first carriage
 // return and to the lengths above, empty for a missing line.
@@ -68,6 +71,11 @@ struct SettingsRecord {
     // default). Written only when it is not the default, so a file that
     // never set it keeps its bytes.
     int server_timeout = 0;
+    // The seconds between the tray's mail checks: line 1 may carry them
+    // after the time-out and one blank ("0 60 5"), written only when they differ
+    // from the usual minute, so that other files stay as they were. Older
+    // readers take the bits alone. Only tests shorten it; no window sets it.
+    int tray_check_seconds = tray_check_default_seconds;
     char new_mail_command[settings_long_line + 2] = {};
     char new_mail_sound[settings_long_line + 2] = {};
     char socks_server[settings_short_line + 2] = {};  // an IPv4 address
@@ -103,6 +111,8 @@ extern std::atomic<int> multipart_html_disabled;
 // less than the options program offers), the default when it has none.
 extern std::atomic<int> server_timeout_seconds;
 int server_timeout_in_effect(int from_file);
+// The seconds between the tray's mail checks (the record's field).
+extern std::atomic<int> tray_check_seconds;
 
 // Whether a bit of settings_flags is set (not for the HTML display mode or
 // the menu check marks, which have their own state).

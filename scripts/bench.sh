@@ -6,8 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh bench
 bash scripts/build.sh win64
+# The benchmarks are no part of the default builds (the tests never run them).
+cmake --build build/win64 --target benchmarks
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZM_SANITIZE=OFF >/dev/null
-cmake --build build/bench
+cmake --build build/bench --target benchmarks
 source scripts/wine-env.sh
 start_display
 cleanup() {

@@ -4,27 +4,64 @@
 # transport tests talk to real mail servers (tests/servers), which run on
 # loopback for the time of the test runs; their ports and accounts reach the
 # tests as the ZM_* variables of the servers' env.sh.
+#
+# The Windows tests mostly wait on Wine, so the fuzz targets run meanwhile,
+# and the Windows tests run in ZM_WINDOWS_SHARDS shards (2 unless set; 1 runs
+# them one after another as ctest does by hand), each shard with a display, a
+# Wine prefix and mail servers of its own. A summary of every phase's time
+# ends the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+shards="${ZM_WINDOWS_SHARDS:-2}"
+[[ "$shards" =~ ^[12]$ ]] || { echo "test.sh: ZM_WINDOWS_SHARDS is 1 or 2" >&2; exit 2; }
 
+# Phase times for the summary: name and seconds, in the order they ended.
+times=()
+started=$SECONDS
+phase_began=$SECONDS
+phase_done() {
+  times+=("$(printf '%-34s %4dm%02ds' "$1" $(( (SECONDS - phase_began) / 60 )) $(( (SECONDS - phase_began) % 60 )))")
+  phase_began=$SECONDS
+}
+summary() {
+  echo "== time of each phase"
+  local line
+  for line in "${times[@]}"; do echo "  $line"; done
+  printf '  %-34s %4dm%02ds\n' "all" $(( (SECONDS - started) / 60 )) $(( (SECONDS - started) % 60 ))
+}
+
+echo "== set-up"
 bash scripts/setup.sh
-bash scripts/build.sh
-source scripts/wine-env.sh
-start_display
+phase_done "set-up (packages)"
+echo "== build: Windows programs and tests (build/win64)"
+bash scripts/build.sh win64
+phase_done "build win64"
+echo "== build: native sanitizer build, unit tests and fuzz targets (build/native)"
+bash scripts/build.sh native
+phase_done "build native"
 
 servers=""
+servers2=""
+xvfb2=""
+fuzz_pid=""
 cleanup() {
   local rc=$?
+  if [ -n "$fuzz_pid" ]; then kill "$fuzz_pid" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
-  if [ -n "$servers" ]; then
-    if bash tests/servers/stop.sh "$servers"; then
-      rm -rf "$servers"
+  if [ "$shards" = 2 ]; then WINEPREFIX="$PWD/build/wineprefix-2" wineserver -k 2>/dev/null || true; fi
+  local dir
+  for dir in "$servers" "$servers2"; do
+    [ -n "$dir" ] || continue
+    if bash tests/servers/stop.sh "$dir"; then
+      rm -rf "$dir"
     else
-      echo "test.sh: FAILED: not every mail server process of $servers ended" >&2
+      echo "test.sh: FAILED: not every mail server process of $dir ended" >&2
       rc=1
     fi
-  fi
+  done
   if [ -n "${ZM_XVFB_PID:-}" ]; then kill "$ZM_XVFB_PID" 2>/dev/null || true; fi
+  if [ -n "$xvfb2" ]; then kill "$xvfb2" 2>/dev/null || true; fi
+  summary
   exit "$rc"
 }
 trap cleanup EXIT
@@ -32,26 +69,90 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
+echo "== set-up: Wine prefix, display and mail servers"
+source scripts/wine-env.sh
+start_display
 status=0
-echo "== include order of the libraries"
-python3 scripts/check_includes.py || status=1
-echo "== fuzz targets"
-bash scripts/fuzz.sh 20 || status=1
-
-echo "== mail servers on loopback for the transport tests"
-servers=$(mktemp -d /tmp/zms.XXXXXX)
-if ! bash tests/servers/start.sh "$servers"; then
-  echo "test.sh: FAILED: the mail servers that the transport tests need did not start (see above)" >&2
-  exit 1
+start_servers() {
+  local dir
+  dir=$(mktemp -d /tmp/zms.XXXXXX)
+  echo "$dir"
+  if ! bash tests/servers/start.sh "$dir" >&2; then
+    echo "test.sh: FAILED: the mail servers that the transport tests need did not start (see above)" >&2
+    return 1
+  fi
+  if ! bash tests/servers/selftest.sh --check "$dir" >&2; then
+    echo "test.sh: FAILED: the mail servers do not behave as the transport tests expect (see above)" >&2
+    return 2
+  fi
+}
+# Both sets start before either's env.sh is read: start.sh takes set ports
+# from the environment and chooses free ones only when none is set.
+rc=0; servers=$(start_servers) || rc=$?
+[ "$rc" = 1 ] && exit 1; [ "$rc" = 0 ] || status=1
+shard_dir="$PWD/build/shards"
+if [ "$shards" = 2 ]; then
+  rc=0; servers2=$(start_servers) || rc=$?
+  [ "$rc" = 1 ] && exit 1; [ "$rc" = 0 ] || status=1
+  # The second shard's prefix: a copy of the first as wine-env.sh left it,
+  # made again whenever that one was made or brought up to date.
+  prefix2="$PWD/build/wineprefix-2"
+  if [ "$(cd "$WINEPREFIX" && ls -a .zm-* 2>/dev/null)" != "$(cd "$prefix2" 2>/dev/null && ls -a .zm-* 2>/dev/null)" ]; then
+    rm -rf "$prefix2"
+    cp -a "$WINEPREFIX" "$prefix2"
+  fi
+  display1="$DISPLAY" xvfb1="${ZM_XVFB_PID:-}"
+  unset DISPLAY
+  start_display
+  display2="$DISPLAY" xvfb2="$ZM_XVFB_PID"
+  export DISPLAY="$display1"; ZM_XVFB_PID="$xvfb1"
+  rm -rf "$shard_dir"
+  mkdir -p "$shard_dir/1" "$shard_dir/2"
+  printf 'export WINEPREFIX=%q DISPLAY=%q\nsource %q\n' "$WINEPREFIX" "$DISPLAY" "$servers/env.sh" > "$shard_dir/1/env.sh"
+  printf 'export WINEPREFIX=%q DISPLAY=%q\nsource %q\n' "$prefix2" "$display2" "$servers2/env.sh" > "$shard_dir/2/env.sh"
+  cat > "$shard_dir/spec.json" <<'JSON'
+{"version": {"major": 1, "minor": 0}, "local": [{"shards": [{"id": "1", "slots": 1}, {"id": "2", "slots": 1}]}]}
+JSON
 fi
 source "$servers/env.sh"
-if ! bash tests/servers/selftest.sh --check "$servers"; then
-  echo "test.sh: FAILED: the mail servers do not behave as the transport tests expect (see above)" >&2
-  status=1
-fi
+phase_done "set-up (prefix, display, servers)"
 
+echo "== include order of the libraries"
+python3 scripts/check_includes.py || status=1
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --test-dir build/native --output-on-failure || status=1
-echo "== Windows tests under Wine"
-ctest --test-dir build/win64 --output-on-failure || status=1
+phase_done "native tests"
+
+# The fuzz targets take a core while the Windows tests wait on Wine; they
+# yield to the tests, whose waits are bounded, and the whole run is bounded
+# too. Their output goes into the log after the Windows tests.
+fuzz_log=build/native/fuzz/run.log
+(
+  began=$SECONDS rc=0
+  nice -n 10 timeout 900 bash scripts/fuzz.sh --built 20 > "$fuzz_log" 2>&1 || rc=$?
+  echo $(( SECONDS - began )) > "$fuzz_log.seconds"
+  exit "$rc"
+) &
+fuzz_pid=$!
+
+echo "== Windows tests under Wine ($shards shard(s); the fuzz targets run meanwhile)"
+if [ "$shards" = 2 ]; then
+  ZM_SHARDS="$shard_dir" ctest --test-dir build/win64 --output-on-failure -j2 \
+    --resource-spec-file "$shard_dir/spec.json" || status=1
+else
+  ctest --test-dir build/win64 --output-on-failure || status=1
+fi
+phase_done "Windows tests"
+
+echo "== fuzz targets (ran beside the Windows tests)"
+fuzz_rc=0
+wait "$fuzz_pid" || fuzz_rc=$?
+fuzz_pid=""
+cat "$fuzz_log"
+if [ "$fuzz_rc" != 0 ]; then
+  [ "$fuzz_rc" = 124 ] && echo "test.sh: FAILED: the fuzz targets did not end within 900 s" >&2
+  status=1
+fi
+fuzz_seconds=$(cat "$fuzz_log.seconds" 2>/dev/null || echo 0)
+times+=("$(printf '%-34s %4dm%02ds' "fuzz (beside the Windows tests)" $(( fuzz_seconds / 60 )) $(( fuzz_seconds % 60 )))")
 exit $status

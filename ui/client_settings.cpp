@@ -55,6 +55,7 @@ void apply(const SettingsRecord& record) {
     apply_bits(record.bits);
     server_timeout_seconds = server_timeout_in_effect(record.server_timeout);
     kept_timeout = record.server_timeout;
+    tray_check_seconds = record.tray_check_seconds;
     for (int slot = MESSAGE_FONT; slot <= PRINTER_FONT; slot++) {
         const FontRecord* font = slot < record.font_count ? &record.fonts[slot] : nullptr;
         if (settings_create_font(static_cast<FontSlot>(slot), font) != 0) show_message("Create font error!");
@@ -64,6 +65,7 @@ void apply(const SettingsRecord& record) {
 void gather(SettingsRecord* record) {
     record->bits = settings_bits();
     record->server_timeout = kept_timeout;
+    record->tray_check_seconds = tray_check_seconds;
     copy_field(record->new_mail_command, app.new_mail_command->text);
     copy_field(record->new_mail_sound, app.new_mail_sound->text);
     copy_field(record->socks_server, socks_entry(SOCKS_SERVER));

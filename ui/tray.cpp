@@ -78,14 +78,16 @@ void show_new_mail(HWND window, int total) {
     }
 }
 
-// Sleeps up to a minute in one-second steps, ending early once the main
-// window is shown again.
+// Sleeps until the next check (a minute unless the settings file says
+// otherwise) in one-second steps, ending early once the main window is
+// shown again.
 bool still_in_tray(HWND window, int generation) {
     return !IsWindowVisible(window) && tray_generation.load() == generation;
 }
 
 void wait_for_next_round(HWND window, int generation) {
-    for (int i = 0; i < 60 && still_in_tray(window, generation); i++) Sleep(1000);
+    const int seconds = tray_check_seconds;
+    for (int i = 0; i < seconds && still_in_tray(window, generation); i++) Sleep(1000);
 }
 
 void checker_thread(void* argument) {

@@ -7,6 +7,8 @@
 //   set-text <title> <id> <text>    set a control's text
 //   wait-text <title> <id> <part> <ms>  wait until the control's text holds
 //                                   the part; print it, CR and LF as \r \n
+//   wait-shows <title> <id> <part> <ms>  the same, printing only the part
+//                                   (the test reads the text elsewhere)
 //   check <title> <id> 0|1          clear or tick a check box
 //   checked <title> <id>            print whether a check box is ticked
 //   enabled <title> <id>            print whether a control takes input
@@ -75,12 +77,7 @@ BOOL CALLBACK count_titled(HWND w, LPARAM context) {
     return TRUE;
 }
 
-void window_count(const NextArgument& next) {
-    std::string title = next();
-    std::pair<std::wstring, int> count{std::wstring(title.begin(), title.end()), 0};
-    EnumWindows(count_titled, reinterpret_cast<LPARAM>(&count));
-    std::printf("WINDOWS: %d\n", count.second);
-}
+void window_count(const NextArgument& next) { std::printf("WINDOWS: %d\n", window_count_of(next())); }
 
 void set_text(const NextArgument& next) {
     HWND control = need_control(next);
@@ -94,7 +91,7 @@ void set_text(const NextArgument& next) {
     std::printf("SET-TEXT: %s\n", one_line(value).c_str());
 }
 
-void wait_text(const NextArgument& next) {
+void wait_for_text(const NextArgument& next, bool print_text) {
     HWND control = need_control(next);
     std::string part = next();
     DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
@@ -105,8 +102,12 @@ void wait_text(const NextArgument& next) {
         if (static_cast<int>(until - GetTickCount()) <= 0) fail("text never held \"" + part + "\": " + one_line(shown));
         Sleep(100);
     }
-    std::printf("TEXT: %s\n", one_line(shown).c_str());
+    if (print_text) std::printf("TEXT: %s\n", one_line(shown).c_str());
+    else std::printf("SHOWS: %s\n", part.c_str());
 }
+
+void wait_text(const NextArgument& next) { wait_for_text(next, true); }
+void wait_shows(const NextArgument& next) { wait_for_text(next, false); }
 
 void check(const NextArgument& next) {
     HWND box = need_control(next);
@@ -205,13 +206,19 @@ struct ControlStep {
 };
 
 constexpr ControlStep steps[] = {
-    {"text", text},       {"set-text", set_text},  {"wait-text", wait_text},         {"check", check},
+    {"text", text},       {"set-text", set_text},  {"wait-text", wait_text}, {"wait-shows", wait_shows},         {"check", check},
     {"checked", checked}, {"enabled", enabled}, {"combo", combo},        {"listbox", listbox},             {"listbox-select", listbox_select},
     {"listbox-index", listbox_index}, {"send-message", send_message}, {"combo-select", combo_select},
     {"tree-edit", tree_edit}, {"text-utf8", text_utf8}, {"window-count", window_count},
 };
 
 }  // namespace
+
+int window_count_of(const std::string& title) {
+    std::pair<std::wstring, int> count{std::wstring(title.begin(), title.end()), 0};
+    EnumWindows(count_titled, reinterpret_cast<LPARAM>(&count));
+    return count.second;
+}
 
 bool run_control_step(const std::string& step, const NextArgument& next) {
     for (const ControlStep& s : steps) {

@@ -23,6 +23,15 @@ using NextArgument = std::function<std::string()>;
 // Runs the step when it is one of the control steps; false when it is not.
 bool run_control_step(const std::string& step, const NextArgument& next);
 
+// Polls the condition until it holds (true) or the milliseconds are up.
+bool wait_until(int ms, const std::function<bool()>& holds);
+// Runs the step when it is one of the waiting steps; false when it is not.
+bool run_wait_step(const std::string& step, const NextArgument& next);
+// How many visible top-level windows have the title.
+int window_count_of(const std::string& title);
+// The folder of the program that "start" started (where its log is).
+extern std::string started_folder;
+
 // Runs the step when it is one of the mouse steps; false when it is not.
 bool run_mouse_step(const std::string& step, const NextArgument& next);
 // The same for the steps on a window's frame, and on a program's resources.
@@ -32,6 +41,8 @@ bool run_resource_step(const std::string& step, const NextArgument& next);
 bool run_fit_step(const std::string& step, const NextArgument& next);
 // The tree item of a relative path ("inbox\\lists"), expanding on the way.
 HTREEITEM find_tree_item(HWND tree, const std::string& path);
+// A list view cell's text in UTF-8, asked in the list's process.
+std::string list_text(HWND list, int row, int column);
 // The rectangle of a list view's row, asked in the list's process.
 bool list_row_rect(HWND list, int row, RECT* out);
 

@@ -12,6 +12,11 @@
 //   click-cell <title> <id> <row> <column>
 //                                    left click into one cell of a report list
 //   drag-corner <title> <dx> <dy>    drag the window's bottom right corner
+//   wait-moved <title> <id> <ms>     wait until what the last drag took hold
+//                                    of (the child of that id, or with id 0
+//                                    the window) is no longer where it was
+//                                    and the window's thread has let go of
+//                                    the mouse: the drag is over
 //   syscommand <title> minimize|restore|maximize
 //                                    post the system command to the window
 #include <windows.h>
@@ -20,10 +25,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "driver.h"
 
 namespace {
+
+// Where each window that a drag took hold of was before the drag.
+std::map<HWND, RECT> before_drag;
 
 HWND need_child(HWND window, int id) {
     HWND child = GetDlgItem(window, id);
@@ -78,6 +87,7 @@ void drag_child(const NextArgument& next) {
     SetForegroundWindow(w);
     RECT r;
     GetWindowRect(child, &r);
+    before_drag[child] = r;
     int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
     drag(x, y, x + dx, y + dy);
 }
@@ -88,6 +98,7 @@ void drag_corner(const NextArgument& next) {
     SetForegroundWindow(w);
     RECT r;
     GetWindowRect(w, &r);
+    before_drag[w] = r;
     drag(r.right - 2, r.bottom - 2, r.right - 2 + dx, r.bottom - 2 + dy);
 }
 
@@ -147,6 +158,31 @@ void syscommand(const NextArgument& next) {
     std::printf("SYSCOMMAND: %s\n", what.c_str());
 }
 
+void wait_moved(const NextArgument& next) {
+    HWND w = need_window(next());
+    int id = std::atoi(next().c_str());
+    HWND moved = id ? need_child(w, id) : w;
+    int ms = std::atoi(next().c_str());
+    auto was = before_drag.find(moved);
+    if (was == before_drag.end()) fail("no drag took hold of it");
+    bool moved_away = wait_until(ms, [&] {
+        RECT now;
+        GetWindowRect(moved, &now);
+        return !EqualRect(&now, &was->second);
+    });
+    if (!moved_away) fail("it has not moved");
+    // The thread holds the mouse from the press to the release (a bar's
+    // capture, or the frame's move and size loop).
+    DWORD thread = GetWindowThreadProcessId(moved, nullptr);
+    bool let_go = wait_until(ms, [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(thread, &info) && !info.hwndCapture && !(info.flags & GUI_INMOVESIZE);
+    });
+    if (!let_go) fail("the drag is not over");
+    std::printf("MOVED\n");
+}
+
 }  // namespace
 
 bool run_mouse_step(const std::string& step, const NextArgument& next) {
@@ -157,6 +193,7 @@ bool run_mouse_step(const std::string& step, const NextArgument& next) {
     else if (step == "click-row") click_row(next);
     else if (step == "click-cell") click_cell(next);
     else if (step == "syscommand") syscommand(next);
+    else if (step == "wait-moved") wait_moved(next);
     else return false;
     return true;
 }

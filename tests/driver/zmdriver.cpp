@@ -38,7 +38,8 @@
 // boxes) are in control_steps.cpp, those with the mouse in mouse_steps.cpp,
 // those on a window's frame in window_steps.cpp, those on a program file's
 // resources in resource_steps.cpp, the check of texts against their
-// controls in fit_steps.cpp.
+// controls in fit_steps.cpp, those that wait for a file, a log line, list
+// rows or windows in wait_steps.cpp.
 //
 // Windows are looked for in the started program and in every process it
 // started, and theirs in turn: the client shows its file dialogs from a
@@ -75,6 +76,7 @@
 #include "processes.h"
 
 PROCESS_INFORMATION started{};
+std::string started_folder;
 // Set by "any-process": windows are looked for in every process.
 bool any_process = false;
 
@@ -246,6 +248,7 @@ void start(const std::string& exe, const std::string& argument) {
     std::string folder = exe.substr(0, slash == std::string::npos ? 0 : slash);
     // "M:" alone would name the drive's current folder, not its root.
     if (folder.size() == 2 && folder[1] == ':') folder += "\\";
+    started_folder = folder;
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &si, &started))
         fail("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
@@ -327,7 +330,7 @@ void print_tree(HWND tree, HTREEITEM item, int depth) {
         print_tree(tree, tree_next(tree, TVGN_CHILD, item), depth + 1);
     }
 }
-
+}  // namespace
 
 // A cell's text as the list shows it, asked in UTF-16 and printed as UTF-8,
 // so that every character of any script comes through.
@@ -345,8 +348,6 @@ std::string list_text(HWND list, int row, int column) {
     WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
     return utf8;
 }
-
-}  // namespace
 
 HTREEITEM find_tree_item(HWND tree, const std::string& path) {
     HTREEITEM item = tree_next(tree, TVGN_ROOT, nullptr);
@@ -399,7 +400,7 @@ int main(int argc, char** argv) {
     while (i < args.size()) {
         std::string step = next();
         if (run_control_step(step, next) || run_mouse_step(step, next) || run_window_step(step, next) ||
-            run_resource_step(step, next) || run_fit_step(step, next)) {
+            run_resource_step(step, next) || run_fit_step(step, next) || run_wait_step(step, next)) {
         } else if (step == "shortcut") {
             print_shortcut(next());
         } else if (step == "any-process") {

@@ -13,18 +13,19 @@ MAIN = "Zenth Mail"
 BOOK = "Address Book"
 SEND = "Send Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
-LISTED = ["window", MAIN, "15000", "sleep", "1000"]
+LISTED = ["window", MAIN, "15000", "wait-log", "Displayed messages in", "15000"]
 BOOK_BYTES = b"Ann\r\nann@example.test\r\nBob\r\n\"Bob B\" <bob@example.test>\r\n"
-OPEN_BOOK = ["command", MAIN, "1080", "window", BOOK, "10000", "sleep", "500"]
+# The book of BOOK_BYTES: its two rows.
+OPEN_BOOK = ["command", MAIN, "1080", "window", BOOK, "10000", "wait-rows", BOOK, "503", "2", "5000"]
 
 
 class AddressBookTest(ClientTest):
     def test_rows_insert_delete_and_ok_writes_the_book_back(self):
         self.write("ab.dat", BOOK_BYTES)
         out = self.run_client("", *LISTED, *OPEN_BOOK, "list", BOOK, "503",
-                              "post-key", BOOK, "503", "insert", "sleep", "500", "list", BOOK, "503",
+                              "post-key", BOOK, "503", "insert", "wait-rows", BOOK, "503", "3", "5000", "list", BOOK, "503",
                               "post-key", BOOK, "503", "delete", "msgbox", "Zenth Mail", "5000",
-                              "list-select", BOOK, "503", "0", "post-key", BOOK, "503", "delete", "sleep", "500",
+                              "list-select", BOOK, "503", "0", "post-key", BOOK, "503", "delete", "wait-rows", BOOK, "503", "2", "5000",
                               "list", BOOK, "503", "command", BOOK, "502", "no-window", BOOK, "5000",
                               *CLOSE_AND_EXIT)
         rows = values(out, "ROW")
@@ -41,9 +42,9 @@ class AddressBookTest(ClientTest):
         # A click into the address of the selected row begins the edit over
         # that cell; Enter ends it, OK writes the book.
         out = self.run_client("", *LISTED, *OPEN_BOOK, "click-cell", BOOK, "503", "1", "1",
-                              "sleep", "1000", "click-cell", BOOK, "503", "1", "1", "sleep", "1500",
+                              "double-click-gap", "click-cell", BOOK, "503", "1", "1", "wait-control", BOOK, "508", "5000",
                               "set-text", BOOK, "508", "bob@new.example.test", "post-key", BOOK, "508", "enter",
-                              "sleep", "500", "list", BOOK, "503", "command", BOOK, "502", "no-window", BOOK, "5000",
+                              "no-control", BOOK, "508", "5000", "list", BOOK, "503", "command", BOOK, "502", "no-window", BOOK, "5000",
                               *CLOSE_AND_EXIT)
         rows = values(out, "ROW")
         self.assertEqual([r.split(" | ")[:2] for r in rows[-2:]],
@@ -53,14 +54,14 @@ class AddressBookTest(ClientTest):
     def test_send_to_opens_a_send_window_with_the_address(self):
         self.write("ab.dat", BOOK_BYTES)
         out = self.run_client("", *LISTED, *OPEN_BOOK, "list-select", BOOK, "503", "1", "command", BOOK, "511",
-                              "window", SEND, "10000", "sleep", "500", "text", SEND, "206", "no-window", BOOK, "3000",
+                              "window", SEND, "10000", "wait-text", SEND, "206", "@", "5000", "no-window", BOOK, "3000",
                               "close", SEND, "msgbox", "Zenth Mail", "5000", "yes", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT"), ["\"Bob B\" <bob@example.test>"])
 
     def test_from_a_send_window_ok_fills_its_to(self):
         self.write("ab.dat", BOOK_BYTES)
-        out = self.run_client("", *LISTED, "command", MAIN, "343", "window", SEND, "10000", "sleep", "500",
-                              "command", SEND, "1080", "window", BOOK, "10000", "sleep", "500",
+        out = self.run_client("", *LISTED, "command", MAIN, "343", "window", SEND, "10000",
+                              "command", SEND, "1080", "window", BOOK, "10000", "wait-rows", BOOK, "503", "2", "5000",
                               "enabled", BOOK, "511", "enabled", BOOK, "502",
                               "list-select", BOOK, "503", "0", "command", BOOK, "502", "no-window", BOOK, "5000",
                               "text", SEND, "206",

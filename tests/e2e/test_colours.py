@@ -47,7 +47,7 @@ class ColourSchemes(ClientTest):
         self.write("colors/sf1.dat", first)
         self.write("colors/sf2.dat", second)
         out = self.run_client("", "window", "Zenth Mail", "15000", *COLOUR_STEPS,
-                              "command", "Zenth Mail", "20001", "sleep", "1000", *COLOUR_STEPS,
+                              "send-command", "Zenth Mail", "20001", *COLOUR_STEPS,
                               "command", "Zenth Mail", "302", "wait-exit", "5000")
         shown = values(out, "MESSAGE")
         self.assertEqual(shown[:5], [str(c) for c in SYSTEM])
@@ -62,7 +62,7 @@ class ColourSchemes(ClientTest):
         self.write("colors/sf1.dat", scheme("Ocean", 16))
         self.write("colors/current.dat", scheme("Ocean", 16))
         out = self.run_client("", "window", "Zenth Mail", "15000", *COLOUR_STEPS,
-                              "command", "Zenth Mail", "1303", "sleep", "1000", *COLOUR_STEPS,
+                              "send-command", "Zenth Mail", "1303", *COLOUR_STEPS,
                               "command", "Zenth Mail", "302", "wait-exit", "5000")
         shown = values(out, "MESSAGE")
         self.assertEqual(shown[:5], scheme_colours(16))
@@ -73,7 +73,7 @@ class ColourSchemes(ClientTest):
         self.write("colors/sf1.dat", scheme("Ocean", 16))
         self.write("colors/sf3.dat", scheme("Gap", 32))
         out = self.run_client("", "window", "Zenth Mail", "15000",
-                              "command", "Zenth Mail", "20002", "sleep", "1000", *COLOUR_STEPS,
+                              "send-command", "Zenth Mail", "20002", *COLOUR_STEPS,
                               "command", "Zenth Mail", "302", "wait-exit", "5000")
         self.assertEqual(values(out, "MESSAGE"), [str(c) for c in SYSTEM])
         self.assertFalse(os.path.exists(self.path("colors", "current.dat")))
@@ -86,12 +86,12 @@ class FontSelectors(ClientTest):
     def test_ok_changes_the_message_font_record_and_cancel_leaves_it(self):
         self.write("zenth.cfg", self.settings())
         self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1250",
-                        "window", "Font", "10000", "command", "Font", "2", "sleep", "1000",
+                        "window", "Font", "10000", "command", "Font", "2", "no-window", "Font", "5000",
                         "command", "Zenth Mail", "302", "wait-exit", "5000")
         self.assertEqual(self.read("zenth.cfg"), self.settings())
 
         self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1250",
-                        "window", "Font", "10000", "command", "Font", "1", "sleep", "1000",
+                        "window", "Font", "10000", "command", "Font", "1", "no-window", "Font", "5000",
                         "command", "Zenth Mail", "302", "wait-exit", "5000")
         saved = self.read("zenth.cfg")
         self.assertEqual(saved[:15], b"0\r\n\r\n\r\n\r\n\r\n\r\n\r\n")

@@ -19,8 +19,8 @@ from test_transfers import SERVERS, TOOLS, account, mailbox  # noqa: E402
 MAIN = "Zenth Mail"
 SEND = "Send Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
-LISTED = ["window", MAIN, "15000", "sleep", "1000"]
-NEW = ["command", MAIN, "343", "window", SEND, "10000", "sleep", "500"]
+LISTED = ["window", MAIN, "15000", "wait-log", "Displayed messages in", "15000"]
+NEW = ["command", MAIN, "343", "window", SEND, "10000", "settle", SEND, "10000"]
 TEXT = "First line.\r\n.\r\nA euro: \u20ac and caf\u00e9.\r\n"
 
 
@@ -29,7 +29,7 @@ def fill(to, subject, text):
 
 
 def close_send_window():
-    return ["close", SEND, "msgbox", "Zenth Mail", "10000", "yes", "sleep", "500"]
+    return ["close", SEND, "msgbox", "Zenth Mail", "10000", "yes", "no-window", SEND, "10000"]
 
 
 class Compose(ClientTest):
@@ -40,6 +40,10 @@ class Compose(ClientTest):
         if SERVERS and TOOLS:
             for user in ("alice", "bob"):
                 mailbox("clear", user)
+
+    def saved(self, folder):
+        """Steps that wait for the first message file of a folder."""
+        return ["wait-file", winpath(self.path("maildir", folder, "mm1.eml")), "", "10000"]
 
     def files(self, folder):
         return sorted(glob.glob(self.path(folder, "*.eml")))
@@ -63,7 +67,7 @@ class Compose(ClientTest):
     def test_closing_asks_first_and_no_keeps_the_window(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, "close", SEND, "msgbox", "Zenth Mail", "10000", "no",
-                              "sleep", "500", "window-count", SEND, *close_send_window(),
+                              "settle", SEND, "5000", "window-count", SEND, *close_send_window(),
                               "window-count", SEND, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "WINDOWS"), ["1", "0"])
 
@@ -116,8 +120,9 @@ class Compose(ClientTest):
                               "wait-text", "Status", "213", "Mail sent successfully!", "60000",
                               "close", "Status", *close_send_window(),
                               # Receive: its status window closes by itself when all went well.
-                              "command", MAIN, "344", "sleep", "8000",
-                              "click-row", MAIN, "303", "0", "left", "command", MAIN, "203", "sleep", "1500",
+                              "command", MAIN, "344", "wait-rows", MAIN, "303", "1", "60000",
+                              "click-row", MAIN, "303", "0", "left", "command", MAIN, "203",
+                              "wait-text", MAIN, "324", "Thursday", "10000",
                               "text-utf8", MAIN, "324", *CLOSE_AND_EXIT)
         with open(mailbox("list", "alice").splitlines()[0], "rb") as f:
             delivered = f.read()
@@ -135,13 +140,13 @@ class Compose(ClientTest):
                    b"References: <lunch-0@example.test>\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
                    b"Shall we?\r\nAt noon.\r\n")
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "339",
-                              "window", "Reply", "10000", "sleep", "1000",
+                              "window", "Reply", "10000", "settle", "Reply", "10000",
                               "text-utf8", "Reply", "206", "text-utf8", "Reply", "212", "text-utf8", "Reply", "208",
                               "set-text", "Reply", "206", "bob@example.test",
                               "command", "Reply", "211", "window", "Status", "15000",
                               "wait-text", "Status", "213", "Mail sent successfully!", "60000",
                               "close", "Status", "close", "Reply", "msgbox", "Zenth Mail", "10000", "yes",
-                              "sleep", "500", *CLOSE_AND_EXIT)
+                              "no-window", "Reply", "10000", *CLOSE_AND_EXIT)
         to, subject, text = [bytes.fromhex(h).decode("utf-8") for h in values(out, "UTF8")]
         self.assertEqual(to, '"Carol" <carol@example.test>')
         self.assertEqual(subject, "Re: Lunch")
@@ -173,7 +178,7 @@ class Compose(ClientTest):
                    b"Date: Mon, 7 Dec 2026 10:00:00 +0000\r\nMIME-Version: 1.0\r\n"
                    b"Content-Type: multipart/mixed; boundary=b2\r\n\r\n" + body)
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "402",
-                              "window", SEND, "10000", "sleep", "1500",
+                              "window", SEND, "10000", "settle", SEND, "10000",
                               "text", SEND, "212", "text", SEND, "229", "text-utf8", SEND, "208",
                               "set-text", SEND, "206", "bob@example.test",
                               "command", SEND, "211", "window", "Status", "15000",
@@ -198,7 +203,7 @@ class Compose(ClientTest):
     def test_send_later_then_send_queued_delivers_it(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Queued one", "Later.\r\n"),
-                              "command", SEND, "930", "sleep", "1500", *close_send_window(),
+                              "command", SEND, "930", *self.saved("outbox"), *close_send_window(),
                               "command", MAIN, "940", "window", "Status", "15000",
                               "wait-text", "Status", "213", "Done.", "60000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
@@ -218,7 +223,7 @@ class Compose(ClientTest):
                    b"Cc: erin@example.test\r\nSubject: RE: Plans\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
                    b"Friday?\r\n")
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "250",
-                              "window", SEND, "10000", "sleep", "1000",
+                              "window", SEND, "10000", "settle", SEND, "10000",
                               "text", SEND, "206", "text", SEND, "212", "text-utf8", SEND, "208",
                               *close_send_window(), *CLOSE_AND_EXIT)
         to, subject = values(out, "TEXT")
@@ -236,15 +241,15 @@ class Compose(ClientTest):
         self.assertIn("Cannot find customtext.txt", values(out, "MSGBOX"))
         for data in ("Gr\u00fc\u00dfe\r\n".encode("utf-8"), "Gr\u00fc\u00dfe\r\n".encode("cp1252")):
             self.write("customtext.txt", data)
-            out = self.run_client("", *LISTED, *NEW, "command", SEND, "234", "sleep", "500",
+            out = self.run_client("", *LISTED, *NEW, "send-command", SEND, "234",
                                   "text-utf8", SEND, "208", *close_send_window(), *CLOSE_AND_EXIT)
             self.assertEqual(bytes.fromhex(values(out, "UTF8")[0]).decode("utf-8"), "Gr\u00fc\u00dfe\r\n")
 
     def test_send_later_and_save_as_draft_put_files_in_their_folders(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Later one", "Text later.\r\n"),
-                              "command", SEND, "930", "sleep", "1500",
-                              "set-text", SEND, "212", "Draft one", "command", SEND, "1090", "sleep", "1500",
+                              "command", SEND, "930", *self.saved("outbox"),
+                              "set-text", SEND, "212", "Draft one", "command", SEND, "1090", *self.saved("drafts"),
                               *close_send_window(), *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         queued = self.files("maildir/outbox")
@@ -259,16 +264,16 @@ class Compose(ClientTest):
     def test_a_draft_opened_edited_and_saved_stays_one_file(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Draft", "Version one.\r\n"),
-                              "command", SEND, "1090", "sleep", "1500", *close_send_window(),
-                              "tree-select", MAIN, "347", "drafts", "sleep", "1500",
+                              "command", SEND, "1090", *self.saved("drafts"), *close_send_window(),
+                              "tree-select", MAIN, "347", "drafts", "wait-rows", MAIN, "303", "1", "10000",
                               "list-select", MAIN, "303", "0", "command", MAIN, "393",
-                              "window", "Send Mail (maildir\\drafts\\mm1.eml)", "10000", "sleep", "1000",
+                              "window", "Send Mail (maildir\\drafts\\mm1.eml)", "10000", "settle", "Send Mail (maildir\\drafts\\mm1.eml)", "10000",
                               "text", "Send Mail (maildir\\drafts\\mm1.eml)", "212",
                               "set-text", "Send Mail (maildir\\drafts\\mm1.eml)", "212", "Draft two",
                               "command", "Send Mail (maildir\\drafts\\mm1.eml)", "216",
-                              "msgbox", "Zenth Mail", "10000", "sleep", "500",
+                              "msgbox", "Zenth Mail", "10000", "settle", "Send Mail (maildir\\drafts\\mm1.eml)", "5000",
                               "close", "Send Mail (maildir\\drafts\\mm1.eml)", "msgbox", "Zenth Mail", "10000", "yes",
-                              "sleep", "500", *CLOSE_AND_EXIT)
+                              "no-window", "Send Mail (maildir\\drafts\\mm1.eml)", "10000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT"), ["Draft"])
         self.assertIn("File saved.", "\n".join(out))
         drafts = self.files("maildir/drafts")
@@ -278,7 +283,7 @@ class Compose(ClientTest):
 
     def test_mailto_starts_a_lone_send_window_and_closing_it_ends_the_client(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
-        out = self.run_client("mailto:bob@example.test", "window", SEND, "15000", "sleep", "1000",
+        out = self.run_client("mailto:bob@example.test", "window", SEND, "15000", "settle", SEND, "10000",
                               "text", SEND, "206", "window-count", MAIN,
                               "close", SEND, "msgbox", "Zenth Mail", "10000", "yes", "wait-exit", "10000")
         self.assertEqual(values(out, "TEXT"), ["bob@example.test"])

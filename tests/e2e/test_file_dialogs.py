@@ -12,7 +12,8 @@ sys.path.insert(0, os.path.dirname(__file__))
 from zmharness import ClientTest, values, winpath  # noqa: E402
 
 CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
-LISTED = ["window", "Zenth Mail", "15000", "sleep", "1500", "list-select", "Zenth Mail", "303", "0"]
+LISTED = ["window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000",
+          "list-select", "Zenth Mail", "303", "0"]
 PICKER = "zenth-picker.exe"
 SAVE_EMAIL = "Save Email"
 SAVE_ATTACHMENT = "Save Attachment"
@@ -47,10 +48,10 @@ class FileDialogs(ClientTest):
         out = self.run_client("", *LISTED,
                               "command", "Zenth Mail", "316", "file-dialog", SAVE_EMAIL, "15000",
                               "file-name", SAVE_EMAIL, "kept", "replace", SAVE_EMAIL, "5000", "no",
-                              "file-cancel", SAVE_EMAIL, "no-window", SAVE_EMAIL, "5000", "sleep", "300",
+                              "file-cancel", SAVE_EMAIL, "no-window", SAVE_EMAIL, "5000", "settle", "Zenth Mail", "5000",
                               "command", "Zenth Mail", "316", "file-dialog", SAVE_EMAIL, "15000",
                               "file-name", SAVE_EMAIL, "kept", "replace", SAVE_EMAIL, "5000", "yes",
-                              "no-window", SAVE_EMAIL, "5000", "sleep", "300",
+                              "no-window", SAVE_EMAIL, "5000", "wait-file", winpath(self.path("user/kept.eml")), "Plans", "5000",
                               *CLOSE_AND_EXIT, "no-process", PICKER, "5000")
         self.assertEqual(values(out, "FILE-DIALOG"), [SAVE_EMAIL, SAVE_EMAIL])
         self.assertEqual(len(values(out, "MSGBOX")), 2)
@@ -70,7 +71,7 @@ class FileDialogs(ClientTest):
         self.write("maildir/inbox/mm1.eml", with_attachments())
         os.makedirs(self.path("out"))
         target = winpath(self.path("out"))
-        out = self.run_client("", *LISTED, "sleep", "500",
+        out = self.run_client("", *LISTED, "settle", "Zenth Mail", "5000",
                               "command", "Zenth Mail", "352", "file-dialog", SAVE_ATTACHMENT, "15000",
                               "text", SAVE_ATTACHMENT, "1148", "file-folder", SAVE_ATTACHMENT,
                               "file-name", SAVE_ATTACHMENT, target + "\\first.txt",
@@ -78,7 +79,8 @@ class FileDialogs(ClientTest):
                               "file-dialog", SAVE_ATTACHMENT, "15000",
                               "text", SAVE_ATTACHMENT, "1148", "file-folder", SAVE_ATTACHMENT,
                               "file-name", SAVE_ATTACHMENT, "second.bin",
-                              "no-window", SAVE_ATTACHMENT, "5000", "sleep", "300", *CLOSE_AND_EXIT)
+                              "no-window", SAVE_ATTACHMENT, "5000", "wait-file", winpath(self.path("out/second.bin")), "", "5000",
+                              *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT"), ["notes.txt", "table.bin"])
         self.assertEqual(values(out, "FOLDER"), [winpath(self.path("user")), target])
         self.assertEqual(self.read("out/first.txt"), FIRST)
@@ -87,7 +89,8 @@ class FileDialogs(ClientTest):
     def test_a_helper_ended_mid_dialog_gives_the_window_back(self):
         out = self.run_client("", *LISTED,
                               "command", "Zenth Mail", "316", "file-dialog", SAVE_EMAIL, "15000",
-                              "kill-process", PICKER, "no-window", SAVE_EMAIL, "5000", "sleep", "500",
+                              "kill-process", PICKER, "no-window", SAVE_EMAIL, "5000",
+                              "wait-log", "The file dialog helper ended while its dialog was open.", "5000",
                               "send-command", "Zenth Mail", "316", "no-window", SAVE_EMAIL, "2000",
                               *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "KILLED"), [PICKER + " 1"])
@@ -104,7 +107,7 @@ class WithoutHelper(ClientTest):
         self.write("maildir/inbox/mm1.eml", PLAIN)
         out = self.run_client("", "msgbox", "Zenth Mail", "15000", *LISTED,
                               "command", "Zenth Mail", "316", "no-msgbox", "Zenth Mail", "1500",
-                              "sleep", "300", *CLOSE_AND_EXIT)
+                              "settle", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), [
             "The file zenth-picker.exe must be in the same folder as zenthmail.exe in order to use open/save "
             "dialogs."])

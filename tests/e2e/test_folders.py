@@ -5,12 +5,14 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, values, winpath  # noqa: E402
 
 TREE = ["TREE: %s" % line for line in [
     "inbox", "  lists", "    work", "outbox", "sent items", "drafts", "deleted items", "archive",
     "E-mail Headers"]]
 CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+# A list is filled at start-up, then that of the folder selected.
+FILLED = ["wait-log", "Displayed messages in", "15000"]
 
 
 class FolderTree(ClientTest):
@@ -50,7 +52,8 @@ class FolderTree(ClientTest):
     def test_insert_key_makes_a_new_item_once(self):
         out = self.run_client("", "window", "Zenth Mail", "15000",
                               "tree-select", "Zenth Mail", "347", "inbox\\lists",
-                              "post-key", "Zenth Mail", "347", "insert", "sleep", "500",
+                              "post-key", "Zenth Mail", "347", "insert",
+                              "wait-file", winpath(self.path("maildir/inbox/lists/New Item")), "", "5000",
                               "post-key", "Zenth Mail", "347", "insert",
                               "msgbox", "Zenth Mail", "5000",
                               "tree", "Zenth Mail", "347", *CLOSE_AND_EXIT)
@@ -59,19 +62,19 @@ class FolderTree(ClientTest):
         self.assertIn("TREE:     New Item", out)
 
     def test_top_level_folders_cannot_be_deleted(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *FILLED,
                               "tree-select", "Zenth Mail", "347", "archive",
                               # A folder is deleted only once its list is filled.
-                              "sleep", "1500", "post-key", "Zenth Mail", "347", "delete",
+                              *FILLED, "post-key", "Zenth Mail", "347", "delete",
                               "msgbox", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), ["Cannot delete main program directory!"])
         self.assertTrue(os.path.isdir(self.path("maildir/archive")))
 
     def test_deleting_a_folder_with_subfolders_keeps_them(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *FILLED,
                               "tree-select", "Zenth Mail", "347", "inbox\\lists",
                               # A folder is deleted only once its list is filled.
-                              "sleep", "1500", "post-key", "Zenth Mail", "347", "delete",
+                              *FILLED, "post-key", "Zenth Mail", "347", "delete",
                               "msgbox", "Zenth Mail", "5000", "yes",
                               "msgbox", "Zenth Mail", "5000",
                               "tree", "Zenth Mail", "347", *CLOSE_AND_EXIT)
@@ -84,10 +87,10 @@ class FolderTree(ClientTest):
         self.assertIn("TREE:     work", out)
 
     def test_deleting_a_nested_folder(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *FILLED,
                               "tree-select", "Zenth Mail", "347", "inbox\\lists\\work",
                               # A folder is deleted only once its list is filled.
-                              "sleep", "1500", "post-key", "Zenth Mail", "347", "delete",
+                              *FILLED, "post-key", "Zenth Mail", "347", "delete",
                               "msgbox", "Zenth Mail", "5000", "yes",
                               "no-msgbox", "Zenth Mail", "500",
                               "tree", "Zenth Mail", "347", *CLOSE_AND_EXIT)

@@ -1,6 +1,8 @@
 """The installer zenth-install under Wine, each case in a Wine prefix of its
 own under a scratch HOME: registry values, shortcuts, and the shell starting
-the client through them."""
+the client through them. Each case needs a prefix that nothing was installed
+into (the installer keeps the handler it finds and refuses to uninstall what
+it did not install), so each takes a copy of one prefix booted for them all."""
 
 import glob
 import os
@@ -30,17 +32,53 @@ def all_boxes(on=True):
     return steps
 
 
+def prefix_env(home):
+    return dict(os.environ, HOME=home, WINEPREFIX=os.path.join(home, "prefix"), WINEDEBUG="-all",
+                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+
+
+TEMPLATE = {}
+
+
+def setUpModule():
+    # Booting a prefix takes Wine half a minute or more; copying one, a second.
+    home = tempfile.mkdtemp(prefix="zm-install-template-")
+    TEMPLATE["home"] = home
+    env = prefix_env(home)
+    subprocess.run(["wine", "wineboot", "-i"], env=env, capture_output=True, timeout=300)
+    subprocess.run(["wineserver", "-w"], env=env, capture_output=True, timeout=300)
+
+
+def tearDownModule():
+    shutil.rmtree(TEMPLATE["home"], ignore_errors=True)
+
+
+def copy_prefix(home):
+    """The booted prefix into the scratch HOME, its links into the booting
+    HOME (the desktop and the other user folders) made to point into this one."""
+    source = TEMPLATE["home"]
+    shutil.copytree(os.path.join(source, "prefix"), os.path.join(home, "prefix"), symlinks=True)
+    for folder, dirs, files in os.walk(os.path.join(home, "prefix")):
+        for name in dirs + files:
+            link = os.path.join(folder, name)
+            if not os.path.islink(link):
+                continue
+            target = os.readlink(link)
+            if target == source or target.startswith(source + os.sep):
+                os.remove(link)
+                os.symlink(home + target[len(source):], link)
+
+
 class Installer(unittest.TestCase):
-    """A scratch HOME with a fresh prefix; the program folder has a blank."""
+    """A scratch HOME with a prefix fresh from booting; the program folder
+    has a blank."""
 
     folder_name = "Zenth Mail"
 
     def setUp(self):
         self.home = tempfile.mkdtemp(prefix="zm-install-")
-        self.env = dict(os.environ, HOME=self.home, WINEPREFIX=os.path.join(self.home, "prefix"), WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-        subprocess.run(["wine", "wineboot", "-i"], env=self.env, capture_output=True, timeout=300)
-        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=300)
+        self.env = prefix_env(self.home)
+        copy_prefix(self.home)
         self.folder = os.path.join(self.home, self.folder_name)
         os.makedirs(self.folder)
         for name in ("zenthmail.exe", "zenth-install.exe", "zenth-picker.exe"):
@@ -131,7 +169,7 @@ class InstallEverything(Installer):
         # address; closing it ends the client.
         shell = subprocess.Popen(["wine", "start", "mailto:bob@example.test"], env=self.env,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        out = self.drive("any-process", "window", "Send Mail", "30000", "sleep", "1000", "text", "Send Mail", "206",
+        out = self.drive("any-process", "window", "Send Mail", "30000", "settle", "Send Mail", "10000", "text", "Send Mail", "206",
                          "close", "Send Mail", "msgbox", "Zenth Mail", "10000", "yes",
                          "no-process", "zenthmail.exe", "15000")
         shell.wait(timeout=60)

@@ -62,7 +62,8 @@ class InternationalList(ClientTest):
         return [row.split(" | ") for row in values(out, "ROW")]
 
     def test_inbox_lists_cyrillic_greek_and_japanese_subjects_and_decoded_senders(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000", "sleep", "1500", "list", "Zenth Mail", "303",
+        out = self.run_client("", "window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000",
+                              "list", "Zenth Mail", "303",
                               *CLOSE_AND_EXIT)
         rows = self.rows(out)
         self.assertEqual([r[0:3] for r in rows], [

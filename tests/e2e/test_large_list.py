@@ -6,7 +6,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, values, winpath  # noqa: E402
 
 CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
 COUNT = 1000
@@ -25,14 +25,16 @@ class LargeList(ClientTest):
         self.write("maildir/inbox/mirror.dat", b"".join(mirror))
 
     def test_rows_sort_and_mark_after_the_sort(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000", "sleep", "2000",
+        out = self.run_client("", "window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000",
                               "list", "Zenth Mail", "303",
                               # The click is input: the client takes it once the
                               # driver's questions about a thousand rows are answered.
-                              "column-click", "Zenth Mail", "303", "0", "sleep", "1500",
+                              "column-click", "Zenth Mail", "303", "0", "wait-cell", "Zenth Mail", "303", "1", "0", "Sender 10", "15000",
                               "list", "Zenth Mail", "303",
                               "list-select", "Zenth Mail", "303", "3",
-                              "command", "Zenth Mail", "1230", "sleep", "800", *CLOSE_AND_EXIT)
+                              "command", "Zenth Mail", "1230",
+                              "wait-file", winpath(self.path("maildir/inbox/mm1000.eml")), "X-ZMMark: TRUE", "5000",
+                              *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         rows = values(out, "ROW")
         self.assertEqual(len(rows), 2 * COUNT)

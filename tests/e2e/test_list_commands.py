@@ -6,10 +6,10 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, values, winpath  # noqa: E402
 
 CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
-LISTED = ["window", "Zenth Mail", "15000", "sleep", "1500"]
+LISTED = ["window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000"]
 
 
 def message(sender, subject):
@@ -36,7 +36,7 @@ class ListCommands(ClientTest):
         os.makedirs(self.path("maildir", "deleted items"), exist_ok=True)
         self.write("maildir/deleted items/mm3.eml", b"From: old@example.test\r\n\r\nold\r\n")
         out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "1",
-                              "command", "Zenth Mail", "320", "sleep", "800",
+                              "command", "Zenth Mail", "320", "wait-rows", "Zenth Mail", "303", "2", "5000",
                               "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(self.senders(out), ["Zoe", "Mia"])
@@ -52,7 +52,7 @@ class ListCommands(ClientTest):
                               "command", "Zenth Mail", "1130", "window", "Move File", "10000",
                               "listbox", "Move File", "301",
                               "listbox-select", "Move File", "301", "inbox\\lists",
-                              "command", "Move File", "802", "sleep", "1500",
+                              "command", "Move File", "802", "wait-rows", "Zenth Mail", "303", "2", "10000",
                               "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         entries = values(out, "ENTRY")
@@ -65,9 +65,9 @@ class ListCommands(ClientTest):
 
     def test_delete_all_asks_first_and_empties_the_folder_on_yes(self):
         out = self.run_client("", *LISTED, "command", "Zenth Mail", "332", "msgbox", "Zenth Mail", "5000", "no",
-                              "sleep", "300", "list", "Zenth Mail", "303",
+                              "settle", "Zenth Mail", "5000", "list", "Zenth Mail", "303",
                               "command", "Zenth Mail", "332", "msgbox", "Zenth Mail", "5000", "yes",
-                              "sleep", "800", "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
+                              "wait-rows", "Zenth Mail", "303", "0", "5000", "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
         question = "This will delete all of the messages in the current folder. Are you sure?"
         self.assertEqual(values(out, "MSGBOX"), [question, question])
         self.assertEqual(self.senders(out), ["Zoe", "adam@example.test", "Mia"])  # only the first list
@@ -75,9 +75,9 @@ class ListCommands(ClientTest):
         self.assertFalse(os.path.exists(self.path("maildir", "inbox", "mirror.dat")))
 
     def test_delete_waits_while_the_server_headers_are_on_show(self):
-        out = self.run_client("", *LISTED, "tree-select", "Zenth Mail", "347", "E-mail Headers", "sleep", "500",
-                              "command", "Zenth Mail", "320", "sleep", "500",
-                              "text", "Zenth Mail", "213", *CLOSE_AND_EXIT)
+        out = self.run_client("", *LISTED, "tree-select", "Zenth Mail", "347", "E-mail Headers", "settle", "Zenth Mail", "5000",
+                              "command", "Zenth Mail", "320",
+                              "wait-text", "Zenth Mail", "213", "This option", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT"), ["This option is currently unavailable. Please try later."])
         self.assertEqual(self.inbox(), ["mm1.eml", "mm2.eml", "mm5.eml"])
 
@@ -87,7 +87,7 @@ class ListCommands(ClientTest):
         out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "0",
                               "command", "Zenth Mail", "316", "file-dialog", "Save Email", "15000",
                               "file-name", "Save Email", "kept", "no-window", "Save Email", "10000",
-                              "sleep", "300", *CLOSE_AND_EXIT)
+                              "wait-file", winpath(self.path("user/kept.eml")), "Plans", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), [])
         self.assertEqual(self.read("user/kept.eml"), self.read("maildir/inbox/mm1.eml"))
 

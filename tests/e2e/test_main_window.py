@@ -14,12 +14,13 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, values, winpath  # noqa: E402
 
 STAND_IN = os.environ.get("ZM_STAND_IN", "")
 MAIN = "Zenth Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "5000"]
-LISTED = ["window", MAIN, "15000", "sleep", "1500"]
+FILLED = ["wait-log", "Displayed messages in", "15000"]
+LISTED = ["window", MAIN, "15000", *FILLED]
 # Shown and laid out at its full size.
 SHOWN = ["window", MAIN, "15000", "answered", MAIN, "5000"]
 UNAVAILABLE = "This option is currently unavailable. Please try later."
@@ -41,7 +42,9 @@ def boxes(out):
 
 class MainWindow(ClientTest):
     def test_dragging_the_vertical_bar_moves_tree_and_list(self):
-        out = self.run_client("", *LISTED,
+        # Still fixed pauses: a drag right after the list is filled loses
+        # its moves now and then, for a reason not found yet.
+        out = self.run_client("", "window", MAIN, "15000", "sleep", "1500",
                               "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
                               "drag-child", MAIN, "20", "200", "0", "sleep", "500",
                               "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
@@ -60,9 +63,10 @@ class MainWindow(ClientTest):
         # its minimum width of 700 pixels; minimised and restored, the
         # list is where it was.
         out = self.run_client("", *LISTED, "syscommand", MAIN, "restore", "rect", MAIN,
-                              "drag-corner", MAIN, "-2000", "-2000", "sleep", "500", "rect", MAIN,
+                              "drag-corner", MAIN, "-2000", "-2000", "wait-moved", MAIN, "0", "5000",
+                              "rect", MAIN,
                               "child-rect", MAIN, "303",
-                              "syscommand", MAIN, "minimize", "syscommand", MAIN, "restore", "sleep", "500",
+                              "syscommand", MAIN, "minimize", "syscommand", MAIN, "restore", "settle", MAIN, "5000",
                               "child-rect", MAIN, "303", *CLOSE_AND_EXIT)
         rects = [[int(n) for n in re.findall(r"-?\d+", line)[:4]] for line in values(out, "RECT")]
         restored, small = rects
@@ -139,7 +143,7 @@ class MainWindow(ClientTest):
         self.write("maildir/sent items/mm1.eml", message(b"me@example.test", b"Sent one"))
         out = self.run_client("", *LISTED, "command", MAIN, "342",
                               "wait-text", MAIN, "213", "Please select an e-mail!", "5000",
-                              "tree-select", MAIN, "347", "sent items", "sleep", "1500",
+                              "tree-select", MAIN, "347", "sent items", "wait-rows", MAIN, "303", "1", "10000",
                               "list-select", MAIN, "303", "0", "command", MAIN, "342",
                               "window", "mm1.eml - Notepad", "15000",
                               "kill-process", "notepad.exe", *CLOSE_AND_EXIT)
@@ -149,9 +153,10 @@ class MainWindow(ClientTest):
 
     def test_account_manager_starts_without_the_client_waiting(self):
         shutil.copy(STAND_IN, self.path("zenth-profiles.exe"))
-        out = self.run_client("", *LISTED, "command", MAIN, "1070", "sleep", "3000",
-                              "send-command", MAIN, "1308",
-                              "keys", "ctrl+m", "sleep", "3000",
+        stand_in = winpath(self.path("stand-in.txt"))
+        out = self.run_client("", *LISTED, "command", MAIN, "1070", "wait-file", stand_in, "started\n", "15000",
+                              "send-command", MAIN, "1308", "wait-foreground", MAIN, "5000",
+                              "keys", "ctrl+m", "wait-file", stand_in, "started\n", "15000",
                               "process", "zenth-profiles.exe",
                               "kill-process", "zenth-profiles.exe", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
@@ -181,7 +186,7 @@ class MainWindow(ClientTest):
         presses = []
         for _ in range(12):
             presses += ["list-select", MAIN, "303", "0", "keys", "ctrl+i", "command", MAIN, "320", "sleep", "100"]
-        out = self.run_client("", "window", MAIN, "15000", *presses, "sleep", "3000", *CLOSE_AND_EXIT)
+        out = self.run_client("", "window", MAIN, "15000", *presses, *FILLED, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         kept = [f for f in os.listdir(self.path("maildir", "inbox")) if f.endswith(".eml")]
         deleted = [f for f in os.listdir(self.path("maildir", "deleted items")) if f.endswith(".eml")]
@@ -198,8 +203,8 @@ class MainWindow(ClientTest):
             self.write("maildir/inbox/mm%d.eml" % n, message(b"bulk@example.test", b"Bulk %d" % n))
         self.write("maildir/sent items/mm1.eml", message(b"me@example.test", b"Sent one"))
         out = self.run_client("", "window", MAIN, "15000", "tree-select", MAIN, "347", "sent items",
-                              "sleep", "6000", "list", MAIN, "303",
-                              "tree-select", MAIN, "347", "sent items", "sleep", "1500", "list", MAIN, "303",
+                              *FILLED, "list", MAIN, "303",
+                              "tree-select", MAIN, "347", "sent items", "wait-rows", MAIN, "303", "1", "15000", "list", MAIN, "303",
                               *CLOSE_AND_EXIT)
         # The tree keeps its folder while the inbox fills, so its list comes
         # whole; should the fill have ended first, "sent items" opens at once.
@@ -217,7 +222,8 @@ class MainWindow(ClientTest):
         os.makedirs(self.path("maildir", "inbox", "old name"))
         self.write("maildir/inbox/old name/mm1.eml", message(b"kept@example.test", b"Kept"))
         out = self.run_client("", *LISTED, "tree-edit", MAIN, "347", "inbox\\old name", "new name",
-                              "sleep", "300", "keys", "enter", "sleep", "1000",
+                              "settle", MAIN, "5000", "keys", "enter",
+                              "wait-file", winpath(self.path("maildir", "inbox", "new name")), "", "5000",
                               "tree", MAIN, "347", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertIn("  new name", values(out, "TREE"))
@@ -229,8 +235,9 @@ class MainWindow(ClientTest):
         self.write("maildir/inbox/mm1.eml", message(b"Zoe <zoe@example.test>", b"Plans"))
         self.write("maildir/inbox/mm2.eml", message(b"adam@example.test", b"Invoice"))
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "1",
-                              "click-row", MAIN, "303", "1", "right", "sleep", "500",
-                              "keys", "down", "keys", "down", "keys", "enter", "sleep", "1500",
+                              "click-row", MAIN, "303", "1", "right", "settle", MAIN, "5000",
+                              "keys", "down", "keys", "down", "keys", "enter",
+                              "wait-file", winpath(self.path("maildir", "deleted items", "mm1.eml")), "", "10000",
                               *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         inbox = sorted(f for f in os.listdir(self.path("maildir", "inbox")) if f.endswith(".eml"))

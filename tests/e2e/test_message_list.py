@@ -15,6 +15,10 @@ def message(sender, subject, date, extra=b"", body=b"Hello.\r\n"):
             b"\r\nDate: " + date + b"\r\n\r\n" + body)
 
 
+# The list filled at start-up.
+LISTED = ["wait-log", "Displayed messages in", "15000"]
+
+
 class MessageList(ClientTest):
     def setUp(self):
         super().setUp()
@@ -28,7 +32,7 @@ class MessageList(ClientTest):
         return values(out, "ROW")
 
     def test_folder_lists_with_its_columns_and_builds_its_mirror(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000", "sleep", "1500", "list", "Zenth Mail", "303",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED, "list", "Zenth Mail", "303",
                               *CLOSE_AND_EXIT)
         self.assertEqual(self.rows(out), [
             "Zoe | me@example.test | Plans | 2026-12-07 10:00:00 +0000 |  | 0.13",
@@ -37,10 +41,11 @@ class MessageList(ClientTest):
         self.assertEqual(self.read("maildir/inbox/mirror.dat").count(b"\r\n"), 3)
 
     def test_column_click_sorts_and_sort_by_file_name_restores(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000", "sleep", "1500",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED,
                               "column-click", "Zenth Mail", "303", "0", "list", "Zenth Mail", "303",
                               "column-click", "Zenth Mail", "303", "5", "list", "Zenth Mail", "303",
-                              "command", "Zenth Mail", "1170", "sleep", "300", "list", "Zenth Mail", "303",
+                              "command", "Zenth Mail", "1170", "wait-cell", "Zenth Mail", "303", "0", "0", "Zoe", "5000",
+                              "list", "Zenth Mail", "303",
                               *CLOSE_AND_EXIT)
         senders = [row.split(" | ")[0] for row in self.rows(out)]
         # The locale's collation; in the C locale capitals come first.
@@ -49,9 +54,9 @@ class MessageList(ClientTest):
         self.assertEqual(senders[6:9], ["Zoe", "adam@example.test", "Mia"])
 
     def test_ctrl_i_marks_the_selected_message(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000", "sleep", "1500",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED,
                               "list-select", "Zenth Mail", "303", "2",
-                              "command", "Zenth Mail", "1230", "sleep", "500", *CLOSE_AND_EXIT)
+                              "send-command", "Zenth Mail", "1230", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertTrue(self.read("maildir/inbox/mm5.eml").startswith(b"X-ZMMark: TRUE\r\nFrom: Mia"))
         lines = self.read("maildir/inbox/mirror.dat").split(b"\r\n")
@@ -59,9 +64,9 @@ class MessageList(ClientTest):
         self.assertEqual(lines[2].split(b"\t")[5], b"1")
 
     def test_marking_a_marked_message_unmarks_it(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000", "sleep", "1500",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED,
                               "list-select", "Zenth Mail", "303", "1",
-                              "command", "Zenth Mail", "1230", "sleep", "500", *CLOSE_AND_EXIT)
+                              "send-command", "Zenth Mail", "1230", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertTrue(self.read("maildir/inbox/mm2.eml").startswith(b"X-ZMRead: FALSE\r\nFrom: adam"))
 

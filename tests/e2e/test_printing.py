@@ -18,7 +18,7 @@ CUPS = os.path.join(os.path.dirname(__file__), "..", "printing", "cups.sh")
 MAIN = "Zenth Mail"
 SEND = "Send Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
-LISTED = ["window", MAIN, "15000", "sleep", "1500"]
+LISTED = ["window", MAIN, "15000", "wait-log", "Displayed messages in", "15000"]
 HAVE_CUPS = all(shutil.which(t) for t in ("cupsd", "lpadmin", "lpstat", "pdftotext", "pdfinfo"))
 
 
@@ -52,6 +52,10 @@ class Printing(ClientTest):
         if os.path.exists(self.pdf):
             os.remove(self.pdf)
 
+    def job_out(self):
+        """Steps that wait for the job's PDF to come out of the queue."""
+        return ["wait-file", winpath(self.pdf), "", "60000"]
+
     def printed(self):
         """The text of the job's PDF once the queue is empty (soft hyphens read as "-"), and its pages."""
         for _ in range(120):
@@ -74,13 +78,15 @@ class Printing(ClientTest):
         select_all = ["list-select", MAIN, "303", "0", "list-select", MAIN, "303", "1",
                       "list-select", MAIN, "303", "2"]
         out = self.run_client("", *LISTED, *select_all, "command", MAIN, "362",
-                              "msgbox", "Zenth Mail", "10000", "no", "sleep", "2000", *CLOSE_AND_EXIT)
+                              "msgbox", "Zenth Mail", "10000", "no", "settle", MAIN, "10000", *CLOSE_AND_EXIT)
         self.assertIn("1 of the selected emails are not printable (they may be HTML only emails). "
                       "Continue printing?", "\n".join(out))
-        time.sleep(2)
+        # The client has ended: a job it had sent would be queued or printed.
+        queue = subprocess.run(["lpstat", "-o"], capture_output=True, text=True, timeout=30).stdout
+        self.assertEqual(queue.strip(), "")
         self.assertFalse(os.path.exists(self.pdf))
         self.run_client("", *LISTED, *select_all, "command", MAIN, "362", "msgbox", "Zenth Mail", "10000", "yes",
-                        "sleep", "3000", *CLOSE_AND_EXIT)
+                        *self.job_out(), *CLOSE_AND_EXIT)
         lines, pages = self.printed()
         self.assertEqual(lines, [
             "From (name): Ann Sender", "From (e-mail): ann@example.test", "To: bob@example.test", "Subject: First",
@@ -93,8 +99,8 @@ class Printing(ClientTest):
         body = "".join("Line %d: \u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440.\r\n" % n
                        for n in range(1, 121))
         self.write("maildir/inbox/mm1.eml", message(b"Long", body.encode("utf-8")))
-        self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "362", "sleep", "4000",
-                        *CLOSE_AND_EXIT)
+        self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "362",
+                        *self.job_out(), *CLOSE_AND_EXIT)
         lines, pages = self.printed()
         # 45 lines a page of 12-point text: five header lines and 120 body lines.
         self.assertEqual(pages, 3)
@@ -103,9 +109,9 @@ class Printing(ClientTest):
 
     def test_a_message_printed_from_its_send_window(self):
         self.write("accountdata.cfg", b"")
-        out = self.run_client("", *LISTED, "command", MAIN, "343", "window", SEND, "10000", "sleep", "500",
+        out = self.run_client("", *LISTED, "command", MAIN, "343", "window", SEND, "10000", "settle", SEND, "10000",
                               "set-text", SEND, "206", "carol@example.test", "set-text", SEND, "212", "Composed",
-                              "set-text", SEND, "208", "Written here.", "command", SEND, "210", "sleep", "3000",
+                              "set-text", SEND, "208", "Written here.", "command", SEND, "210", *self.job_out(),
                               "close", SEND, "msgbox", "Zenth Mail", "10000", "yes", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         lines, _ = self.printed()

@@ -7,17 +7,21 @@ the tree, and the limit of 999 result folders."""
 import os
 import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, values, wait_for, winpath  # noqa: E402
 
 ENCRYPT_SUBJECT = os.environ.get("ZM_ENCRYPT_SUBJECT", "")
 
 MAIN = "Zenth Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
-LISTED = ["window", MAIN, "15000", "sleep", "1500"]
+FILLED = ["wait-log", "Displayed messages in", "15000"]
+LISTED = ["window", MAIN, "15000", *FILLED]
+# After the box that tells the count: a result folder opens (its list is
+# filled), or nothing does.
+OPENS = FILLED
+NOTHING_OPENS = ["settle", MAIN, "10000"]
 
 
 def message(subject, body=b"Body.\r\n", fields=b""):
@@ -25,10 +29,9 @@ def message(subject, body=b"Body.\r\n", fields=b""):
             b"\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n" + fields + b"\r\n" + body)
 
 
-def search(field, text):
+def search(field, text, then):
     return ["command", MAIN, "1280", "window", "Search", "10000", "combo-select", "Search", "1304", str(field),
-            "set-text", "Search", "1309", text, "command", "Search", "802", "msgbox", "Zenth Mail", "15000",
-            "sleep", "2000"]
+            "set-text", "Search", "1309", text, "command", "Search", "802", "msgbox", "Zenth Mail", "15000", *then]
 
 
 class Search(ClientTest):
@@ -39,11 +42,11 @@ class Search(ClientTest):
         out = self.run_client("", *LISTED, "command", MAIN, "1280", "window", "Search", "10000",
                               "combo", "Search", "1304", "combo", "Search", "1307",
                               "combo-select", "Search", "1304", "3", "set-text", "Search", "1309", "hello",
-                              "command", "Search", "802", "msgbox", "Zenth Mail", "15000", "sleep", "2000",
+                              "command", "Search", "802", "msgbox", "Zenth Mail", "15000", *OPENS,
                               "tree", MAIN, "347", "list", MAIN, "303",
                               "command", MAIN, "1280", "window", "Search", "10000",
                               "combo-select", "Search", "1304", "5", "set-text", "Search", "1309", "NEEDLE",
-                              "command", "Search", "802", "msgbox", "Zenth Mail", "15000", "sleep", "2000",
+                              "command", "Search", "802", "msgbox", "Zenth Mail", "15000", *OPENS,
                               *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), ["2 files found", "1 files found"])
         self.assertEqual(self.read("maildir/search1/mm1.eml"), message(b"Hello there"))
@@ -74,12 +77,12 @@ class Search(ClientTest):
         self.write("maildir/inbox/mm3.eml", across)
         # A search with matches opens its result folder: back to the inbox
         # before the next.
-        inbox = ["tree-select", MAIN, "347", "inbox", "sleep", "1500"]
-        out = self.run_client("", *LISTED, *search(4, "zqxwv"), *inbox, *search(5, "NEEDLE"), *inbox,
-                              *search(5, "zqxwv"),
-                              "tree-select", MAIN, "347", "search1", "sleep", "1500",
+        inbox = ["tree-select", MAIN, "347", "inbox", *FILLED]
+        out = self.run_client("", *LISTED, *search(4, "zqxwv", OPENS), *inbox, *search(5, "NEEDLE", OPENS), *inbox,
+                              *search(5, "zqxwv", NOTHING_OPENS),
+                              "tree-select", MAIN, "347", "search1", *FILLED,
                               "post-key", MAIN, "347", "delete", "msgbox", "Zenth Mail", "5000", "yes",
-                              "sleep", "1000", "tree", MAIN, "347", *CLOSE_AND_EXIT)
+                              "settle", MAIN, "5000", "tree", MAIN, "347", *CLOSE_AND_EXIT)
         # The deciphered text holds the word, the raw file does not.
         self.assertEqual(values(out, "MSGBOX")[:3], ["1 files found", "1 files found", "0 files found"])
         self.assertEqual(self.read("maildir/search2/mm1.eml"), across)
@@ -92,11 +95,10 @@ class Search(ClientTest):
         self.write("maildir/inbox/mm1.eml", message(b"Hello"))
         # Result folders from an earlier run are cleared at start, so the
         # 999 are made while the client runs.
-        driver = self.start_client("", *LISTED, "sleep", "6000", *search(3, "hello"), *CLOSE_AND_EXIT)
-        for _ in range(300):
-            if os.path.exists(self.path("zmlog.txt")) and b"Displayed messages" in self.read("zmlog.txt"):
-                break
-            time.sleep(0.05)
+        driver = self.start_client("", *LISTED, "wait-file", winpath(self.path("maildir", "search999")), "", "30000",
+                                   *search(3, "hello", NOTHING_OPENS), *CLOSE_AND_EXIT)
+        wait_for(lambda: os.path.exists(self.path("zmlog.txt")) and b"Displayed messages" in self.read("zmlog.txt"),
+                 15, "the inbox listed")
         for n in range(1, 1000):
             os.mkdir(self.path("maildir", "search%d" % n))
         out = self.finish_client(driver)

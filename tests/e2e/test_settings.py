@@ -19,8 +19,8 @@ class MenuOptions(ClientTest):
         # has no control for and writes back as it read it.
         self.write("zenth.cfg", b"3 45\r\nrun.bat\r\n\r\n127.0.0.1\r\n1080\r\n\r\n\r\n")
         out = self.run_client("", "window", "Zenth Mail", "15000",
-                              "command", "Zenth Mail", "345", "sleep", "500",
-                              "command", "Zenth Mail", "1700", "sleep", "500",
+                              "send-command", "Zenth Mail", "345",
+                              "send-command", "Zenth Mail", "1700",
                               "command", "Zenth Mail", "302", "wait-exit", "5000")
         self.assertEqual(values(out, "EXIT"), ["0"])
         # 3 = Reply With Message (2) and Indent Quoted Text (1); 345 clears the
@@ -31,7 +31,7 @@ class MenuOptions(ClientTest):
     def test_font_records_are_kept_through_a_save(self):
         courier = struct.pack("<5i8B32s", -16, 0, 0, 0, 700, 1, 0, 0, 0, 0, 0, 0, 49, b"Courier New")
         self.write("zenth.cfg", b"0\r\n\r\n\r\n\r\n\r\n\r\n\r\n" + courier)
-        self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1220", "sleep", "500",
+        self.run_client("", "window", "Zenth Mail", "15000", "send-command", "Zenth Mail", "1220",
                         "command", "Zenth Mail", "302", "wait-exit", "5000")
         saved = self.read("zenth.cfg")
         self.assertEqual(saved[:15], b"1\r\n\r\n\r\n\r\n\r\n\r\n\r\n")

@@ -100,7 +100,7 @@ class Setup(ClientTest):
                    stored.encode() + b"\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n"
                    b"Content-Transfer-Encoding: X-ZMcrypt\r\n\r\n")
         out = self.run_client("", "window", "Zenth Mail", "15000", "no-msgbox", "Zenth Mail", "1000",
-                              "sleep", "1500", "list", "Zenth Mail", "303",
+                              "wait-log", "Displayed messages in", "15000", "list", "Zenth Mail", "303",
                               "command", "Zenth Mail", "302", "wait-exit", "10000")
         self.assertEqual(len(values(out, "ROW")), 1)
         self.assertIn("| Quarterly figures |", values(out, "ROW")[0])

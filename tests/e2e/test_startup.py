@@ -54,7 +54,7 @@ class Closing(ClientTest):
         self.assertEqual(values(out, "EXIT"), ["0"])
 
     def test_ctrl_q_ends_the_client(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000", "sleep", "500", "keys", "ctrl+q",
+        out = self.run_client("", "window", "Zenth Mail", "15000", "wait-foreground", "Zenth Mail", "5000", "keys", "ctrl+q",
                               "wait-exit", "5000")
         self.assertEqual(values(out, "EXIT"), ["0"])
 

@@ -6,7 +6,7 @@ import os
 import subprocess
 import unittest
 
-from zmharness import ClientTest, values
+from zmharness import ClientTest, values, wait_for, winpath
 
 SERVERS = os.environ.get("ZM_SERVERS_DIR", "")
 TOOLS = os.environ.get("ZM_SERVERS_TOOLS", "")
@@ -68,7 +68,7 @@ class Transfers(ClientTest):
         out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
                               "window", "Status", "15000",
                               "wait-text", "Status", "213", "Errors: ", "30000",
-                              "sleep", "1500", "list", "Zenth Mail", "303",
+                              "wait-rows", "Zenth Mail", "303", "2", "15000", "list", "Zenth Mail", "303",
                               "command", "Status", "1302", "no-window", "Status", "5000", *CLOSE_AND_EXIT)
         lines = status_lines(out)
         self.assertEqual(lines[0], "Checking %s:" % POP3)
@@ -116,11 +116,14 @@ class Transfers(ClientTest):
         deliver("alice", message("one"))
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         # Another folder on show, so that the commands themselves are allowed.
-        out = self.run_client("", "window", "Zenth Mail", "15000", "tree-select", "Zenth Mail", "347", "drafts",
-                              "sleep", "500", "command", "Zenth Mail", "344", "command", "Zenth Mail", "1200",
+        filled = ["wait-log", "Displayed messages in", "15000"]
+        out = self.run_client("", "window", "Zenth Mail", "15000", *filled,
+                              "tree-select", "Zenth Mail", "347", "drafts", *filled,
+                              "command", "Zenth Mail", "344", "command", "Zenth Mail", "1200",
                               "wait-text", "Zenth Mail", "213", "receiving", "10000",
                               # With new mail and no errors the job closes its own window.
-                              "sleep", "1000", "no-window", "Status", "15000", *CLOSE_AND_EXIT)
+                              "wait-file", winpath(self.path("maildir", "inbox", "mm1.eml")), "", "15000",
+                              "no-window", "Status", "15000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT")[0], "Target directory is receiving mail.")
         self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml"])
 
@@ -177,7 +180,7 @@ class Transfers(ClientTest):
         out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
                               "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "30000",
                               "close", "Zenth Mail", "msgbox", "Zenth Mail", "10000", "no",
-                              "sleep", "500", "window", "Zenth Mail", "1000", "window", "Status", "1000",
+                              "settle", "Zenth Mail", "5000", "window", "Zenth Mail", "1000", "window", "Status", "1000",
                               "close", "Zenth Mail", "msgbox", "Zenth Mail", "10000", "yes", "wait-exit", "10000")
         question = ("There is a status window open. Closing this program will end any file tranfers. Continue?")
         self.assertEqual(values(out, "MSGBOX"), [question, question])
@@ -199,18 +202,17 @@ class TrayMode(ClientTest):
         for n in range(3):
             deliver("alice", message("waiting %d" % n))
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
-        # A new-mail sound, so that each rise plays it.
-        self.write("zenth.cfg", b"0\r\n\r\nZ:\\nonexistent\\ding.wav\r\n\r\n\r\n\r\n\r\n")
+        # A new-mail sound, so that each rise plays it; the checker's minute
+        # between rounds shortened to three seconds (after the bits).
+        self.write("zenth.cfg", b"0 60 3\r\n\r\nZ:\\nonexistent\\ding.wav\r\n\r\n\r\n\r\n\r\n")
         def log():
             return self.read("zmlog.txt").decode("latin-1") if os.path.exists(self.path("zmlog.txt")) else ""
-        # The checker's next round comes a minute after its first.
-        driver = self.start_client("--systemtray", "sleep", "75000", "hidden-command", "Zenth Mail", "214",
+        # A later round finds the fourth message.
+        driver = self.start_client("--systemtray", "wait-log", "Tray: Zenth Mail (4 e-mails)", "60000",
+                                   "hidden-command", "Zenth Mail", "214",
                                    "window", "Status", "10000", "wait-text", "Status", "213", "home: 4", "5000",
                                    "window", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
-        for _ in range(200):
-            if "(3 e-mails)" in log():
-                break
-            subprocess.run(["sleep", "0.1"])
+        wait_for(lambda: "(3 e-mails)" in log(), 20)
         self.assertIn("Tray: Zenth Mail (3 e-mails)", log())
         deliver("alice", message("one more"))
         out = self.finish_client(driver)

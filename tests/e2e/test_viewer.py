@@ -14,7 +14,9 @@ from zmharness import ClientTest, values, winpath  # noqa: E402
 
 MAIN = "Zenth Mail"
 CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "5000"]
-LISTED = ["window", MAIN, "15000", "sleep", "1500"]
+LISTED = ["window", MAIN, "15000", "wait-log", "Displayed messages in", "15000"]
+# A message put into the pane.
+SHOWN = ["wait-log", "Showed message in", "15000"]
 PANE = "324"
 
 
@@ -30,9 +32,9 @@ def pane_text(out, index=0):
     return bytes.fromhex(values(out, "UTF8")[index]).decode("utf-8")
 
 
-def show(row, command):
+def show(row, command, then=SHOWN):
     """A click on the row (the only one selected), then the command."""
-    return ["click-row", MAIN, "303", str(row), "left", "command", MAIN, command, "sleep", "1500"]
+    return ["click-row", MAIN, "303", str(row), "left", "command", MAIN, command, *then]
 
 
 class Listener:
@@ -99,10 +101,10 @@ class Viewer(ClientTest):
                                                     content_type=b"text/plain; charset=iso-8859-15"))
         line = b"0123456789" * 10 + b"\r\n"
         self.write("maildir/inbox/mm3.eml", message(b"Large", line * 20000))
-        out = self.run_client("", *LISTED, "click-row", MAIN, "303", "0", "double", "sleep", "2000",
+        out = self.run_client("", *LISTED, "click-row", MAIN, "303", "0", "double", *SHOWN,
                               "text-utf8", MAIN, PANE,
-                              "click-row", MAIN, "303", "1", "double", "sleep", "2000", "text-utf8", MAIN, PANE,
-                              "click-row", MAIN, "303", "2", "double", "sleep", "4000", "text-utf8", MAIN, PANE,
+                              "click-row", MAIN, "303", "1", "double", *SHOWN, "text-utf8", MAIN, PANE,
+                              "click-row", MAIN, "303", "2", "double", *SHOWN, "text-utf8", MAIN, PANE,
                               *CLOSE_AND_EXIT)
         self.assertEqual(pane_text(out, 0), CYRILLIC + "\r\n")
         # Latin-9: 0xA4 is the euro sign there (the generic currency sign in
@@ -126,9 +128,12 @@ class Viewer(ClientTest):
             # Multi-part HTML on (the whole message to the browser), then off.
             for flags in (b"4163", b"6211"):
                 self.write("zenth.cfg", flags + b"\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
-                out = self.run_client("", *LISTED, *show(0, "202"), "text-utf8", MAIN, PANE,
-                                      *show(1, "202"), "text-utf8", MAIN, PANE,
-                                      *show(1, "203"), "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
+                # The HTML falls back to text after it is shown.
+                converted = ["wait-shows", MAIN, PANE, "Remote", "15000"]
+                out = self.run_client("", *LISTED, *show(0, "202", converted), "text-utf8", MAIN, PANE,
+                                      *show(1, "202", converted), "text-utf8", MAIN, PANE,
+                                      *show(1, "203", ["wait-shows", MAIN, PANE, "The plain side.", "15000"]),
+                                      "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
                 self.assertEqual(values(out, "EXIT"), ["0"])
                 # The HTML converted as for "Never show HTML" (bold in brackets).
                 self.assertEqual(pane_text(out, 0).strip(), "Remote [parts]here.")
@@ -143,7 +148,7 @@ class Viewer(ClientTest):
                                                     content_type=b"text/html"))
         # Bit 0x4: the notice, nothing shown, the message stays unread.
         self.write("zenth.cfg", b"4167\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
-        out = self.run_client("", *LISTED, *show(0, "202"),
+        out = self.run_client("", *LISTED, *show(0, "202", then=[]),
                               "wait-text", MAIN, "213", "The show html option has been disabled.", "5000",
                               "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
         self.assertEqual(pane_text(out), "")
@@ -151,7 +156,7 @@ class Viewer(ClientTest):
         # Bit 0x100 with "Always show HTML": the question, No shows text.
         self.write("zenth.cfg", b"5443\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "202",
-                              "msgbox", "Zenth Mail", "10000", "no", "sleep", "1500",
+                              "msgbox", "Zenth Mail", "10000", "no", *SHOWN,
                               "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
         self.assertIn("Zenth Mail is about to show an HTML message. Continue?", "\n".join(out))
         self.assertEqual(pane_text(out).strip(), "Some {html}.")
@@ -165,9 +170,11 @@ class Viewer(ClientTest):
         self.write("maildir/inbox/mm1.eml", full)
         bare = message(b"Bare", b"Body.\r\n", unread=False, headers=b"Received: from x ([\r\n")
         self.write("maildir/inbox/mm2.eml", bare)
-        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "338", "sleep", "1000",
+        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "338",
+                              "wait-shows", MAIN, PANE, "List Position: 1", "10000",
                               "text-utf8", MAIN, PANE,
-                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "338", "sleep", "1000",
+                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "338",
+                              "wait-shows", MAIN, PANE, "List Position: 2", "10000",
                               "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
         self.assertEqual(pane_text(out, 0),
                          "File: maildir\\inbox\\mm1.eml\r\nList Position: 1\r\nSize: %d bytes\r\n"
@@ -186,12 +193,15 @@ class Viewer(ClientTest):
         self.write("maildir/inbox/mm2.eml", message(b"Second", CYRILLIC.encode("utf-8") + b"\r\n",
                                                     content_type=b"text/plain; charset=utf-8"))
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "346",
-                              "window", "Mail Message", "10000", "sleep", "1500", "text-utf8", "Mail Message", PANE,
+                              "window", "Mail Message", "10000", "settle", "Mail Message", "10000",
+                              "text-utf8", "Mail Message", PANE,
                               "rect", "Mail Message",
-                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "346", "sleep", "2500",
+                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "346",
+                              "wait-count", "Mail Message", "2", "10000",
                               "window-count", "Mail Message",
-                              "close", "Mail Message", "sleep", "1000", "window-count", "Mail Message",
-                              "close", "Mail Message", "sleep", "1000", "window-count", "Mail Message",
+                              "close", "Mail Message", "wait-count", "Mail Message", "1", "10000", "window-count", "Mail Message",
+                              "close", "Mail Message", "wait-count", "Mail Message", "0", "10000",
+                              "window-count", "Mail Message",
                               *CLOSE_AND_EXIT)
         self.assertEqual(pane_text(out),
                          "From: \"Ann Sender\" <ann@example.test>\r\nTo: me@example.test\r\n"
@@ -217,9 +227,10 @@ class Viewer(ClientTest):
                               # The caret on the first name (EM_SETSEL 0, 0), then "Save" and "Open".
                               "send-message", MAIN, "348", "177", "command", MAIN, "270",
                               "file-name", "Save Attachment", winpath(saved), "no-window", "Save Attachment", "10000",
-                              "sleep", "500", "command", MAIN, "260", "sleep", "3000",
+                              "settle", MAIN, "5000", "command", MAIN, "260",
+                              "wait-file", winpath(self.path("temp", "my_notes.txt")), "Notes inside.", "10000",
                               "kill-process", "notepad.exe",
-                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "203", "sleep", "1500",
+                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "203", *SHOWN,
                               "text", MAIN, "348", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT")[-1], "")
         self.assertIn("my_notes.txt  b.dat  ", values(out, "TEXT")[0])

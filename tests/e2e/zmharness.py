@@ -5,6 +5,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
 
 DIST = os.environ.get("ZM_DIST", "")
@@ -49,6 +50,15 @@ def finish(driver, timeout=180):
     if driver.returncode != 0:
         raise DriverFailure("driver failed: %s\n%s" % ("\n".join(lines), stderr[-2000:]))
     return lines
+
+
+def wait_for(condition, seconds, what="the condition"):
+    """Polls the condition until it holds; fails once the seconds are up."""
+    end = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > end:
+            raise AssertionError("waited %s s in vain for %s" % (seconds, what))
+        time.sleep(0.05)
 
 
 def values(lines, kind):

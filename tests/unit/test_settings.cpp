@@ -59,6 +59,13 @@ TEST_F(SettingsTest, HtmlDisplayModeFollowsTheTwoBits) {
     EXPECT_EQ(html_display_mode.load(), HTML_NEVER);
     EXPECT_FALSE(setting_on(SETTING_DELETE_AT_ONCE));
     EXPECT_EQ(settings_bits(), 0);
+    // The tray check's seconds ride on line 1 and go back as they came.
+    load("0 60 5\r\n");
+    EXPECT_EQ(tray_check_seconds.load(), 5);
+    ASSERT_EQ(settings_save(), 0);
+    EXPECT_EQ(read_file(folder_ / "zenth.cfg").substr(0, 8), "0 60 5\r\n");
+    load("0\r\n");
+    EXPECT_EQ(tray_check_seconds.load(), 60);
 }
 
 TEST_F(SettingsTest, SaveWritesTheExactLayoutAndLoadGivesItBack) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/settings.h"
@@ -92,6 +93,25 @@ TEST_F(SettingsFileTest, FileToRecordToFile) {
         EXPECT_EQ(read_file(folder_ / "written.cfg"), row.written) << row.name;
     }
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SettingsFileTest, TheTrayCheckSecondsFollowTheTimeOutAndAreWrittenOnlyWhenNotAMinute) {
+    const std::pair<std::string, int> lines[] = {
+        {"8 60 5", 5},  {"8 60 3600", 3600}, {"8 60 60", 60}, {"8 60 0", 60},    {"8 60 3601", 60},
+        {"8 60 -5", 60}, {"8 60  5", 60},     {"8 60 x", 60},  {"8 60 html", 60}, {"8 60", 60},
+        {"8", 60},
+    };
+    for (const auto& [line, seconds] : lines) {
+        write_file(folder_ / "zenth.cfg", line + after_bits);
+        SettingsRecord record;
+        ASSERT_EQ(settings_read(settings_file, &record), SETTINGS_FILE_OK) << line;
+        EXPECT_EQ(record.bits, 8) << line;
+        EXPECT_EQ(record.tray_check_seconds, seconds) << line;
+        ASSERT_EQ(settings_write("written.cfg", record), SETTINGS_FILE_OK) << line;
+        EXPECT_EQ(read_file(folder_ / "written.cfg"),
+                  (seconds == 60 ? "8" : "8 60 " + std::to_string(seconds)) + after_bits)
+            << line;
+    }
 }
 
 TEST_F(SettingsFileTest, FontRecordsAreTheirFields) {

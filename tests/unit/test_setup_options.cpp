@@ -72,17 +72,17 @@ TEST(SetupOptionsTest, EditsKeepAsMuchAsTheClientReads) {
 
 using SetupFileTest = FolderTest;
 
-TEST_F(SetupFileTest, TheWrittenFileIsSevenLinesWithTheCommandKeptWhole) {
+TEST_F(SetupFileTest, TheWrittenFileIsSevenLinesWithTheCommandAndTrayCheckKept) {
     std::string command = "notify.exe " + std::string(139, 'c');  // 150 characters
     std::string font(120, 'f');
-    write_file(folder_ / "zenth.cfg", "9\r\n" + command + "\r\nding.wav\r\n10.0.0.1\r\n1080\r\nme\r\npw\r\n" + font);
+    write_file(folder_ / "zenth.cfg", "9 7\r\n" + command + "\r\nding.wav\r\n10.0.0.1\r\n1080\r\nme\r\npw\r\n" + font);
     SettingsRecord kept;
     ASSERT_EQ(settings_read(settings_file, &kept), SETTINGS_FILE_OK);
     ASSERT_EQ(kept.font_count, 2);
     std::strcpy(kept.socks_port, "1081");
     ASSERT_EQ(settings_write(settings_file, options_to_write(kept, 0x4043)), SETTINGS_FILE_OK);
     EXPECT_EQ(read_file(folder_ / "zenth.cfg"),
-              "16451\r\n" + command + "\r\nding.wav\r\n10.0.0.1\r\n1081\r\nme\r\npw\r\n");
+              "16451 7\r\n" + command + "\r\nding.wav\r\n10.0.0.1\r\n1081\r\nme\r\npw\r\n");
 }
 
 TEST(SetupOptionsTest, WhatOkDoesWithTheKeyText) {
