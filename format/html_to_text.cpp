@@ -163,45 +163,28 @@ void finish_reference(Converter* v) {
 bool reference_char(Converter* v, int c) {
     char* r = v->reference;
     size_t& n = v->reference_length;
-    if (n == 0) {
-        if (c == '#' || is_letter(c) || is_digit(c)) {
-            r[n++] = static_cast<char>(c);
-            return true;
-        }
-        return false;
-    }
-    if (r[0] == '#') {
-        bool hex = n >= 2 && (r[1] == 'x' || r[1] == 'X');
-        if (n == 1 && (c == 'x' || c == 'X')) {
-            r[n++] = static_cast<char>(c);
-            return true;
-        }
-        if (hex ? is_hex(c) : is_digit(c)) {
-            // Leading zeros are not kept and digits past the ninth are not
-            // needed (the value is then past U+10FFFF anyway), so a number
-            // of any length fits.
-            size_t digits_at = hex ? 2 : 1;
-            if (n == digits_at + 1 && r[digits_at] == '0') --n;
-            if (n < digits_at + 9) r[n++] = static_cast<char>(c);
-            return true;
-        }
-        if (c == ';') {
-            r[n++] = ';';
-            finish_reference(v);
-            return true;
-        }
-        return false;
-    }
-    if ((is_letter(c) || is_digit(c)) && n < html_reference_longest_name) {
-        r[n++] = static_cast<char>(c);
-        return true;
-    }
-    if (c == ';') {
+    if (c == ';' && n > 0) {
         r[n++] = ';';
         finish_reference(v);
         return true;
     }
-    return false;
+    bool keep = false;
+    bool hex = n >= 2 && r[0] == '#' && (r[1] == 'x' || r[1] == 'X');
+    if (n == 0 || r[0] != '#') {
+        keep = (c == '#' && n == 0) || ((is_letter(c) || is_digit(c)) && n < html_reference_longest_name);
+    } else if (n == 1 && (c == 'x' || c == 'X')) {
+        keep = true;
+    } else if (hex ? is_hex(c) : is_digit(c)) {
+        // Leading zeros are not kept and digits past the ninth are not
+        // needed (the value is then past U+10FFFF anyway), so a number of
+        // any length fits.
+        size_t digits_at = hex ? 2 : 1;
+        if (n == digits_at + 1 && r[digits_at] == '0') --n;
+        if (n < digits_at + 9) r[n++] = static_cast<char>(c);
+        return true;
+    }
+    if (keep) r[n++] = static_cast<char>(c);
+    return keep;
 }
 
 void step(Converter* v, int c);
