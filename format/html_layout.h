@@ -5,7 +5,7 @@
 #pragma once
 
 #include "format/html_stream.h"
-#include "format/html_to_text.h"
+#include "format/html_tags.h"
 
 struct HtmlLayout {
     HtmlOutput* out = nullptr;

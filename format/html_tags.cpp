@@ -1,10 +1,9 @@
-// The tag table of the HTML to text converter: what each element does to
-// the text. Names not in it (span, a, font, strong...) do nothing, so the
+// Names not in the table (span, a, font, strong...) do nothing, so the
 // white space around them is kept as a browser keeps it.
-#include <algorithm>
-#include <string_view>
+#include "format/html_tags.h"
 
-#include "format/html_to_text.h"
+#include <algorithm>
+#include <iterator>
 
 namespace {
 

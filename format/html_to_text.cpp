@@ -11,6 +11,7 @@
 #include "core/sys_files.h"
 #include "format/html_layout.h"
 #include "format/html_references.h"
+#include "format/html_tags.h"
 
 namespace {
 
