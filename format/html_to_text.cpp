@@ -5,7 +5,6 @@
 #include "format/html_to_text.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "core/sys_files.h"
@@ -62,8 +61,9 @@ void text_byte(Converter* v, int c) {
     if (!hidden(*v)) layout_byte(&v->layout, c);
 }
 
+// A reference is text too, and ends the head as text does.
 void text_code_points(Converter* v, const char32_t* code_points, int count) {
-    if (v->in_head) v->in_head = false;
+    v->in_head = false;
     if (hidden(*v)) return;
     for (int i = 0; i < count; i++) layout_code_point(&v->layout, code_points[i]);
 }
