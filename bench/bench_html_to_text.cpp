@@ -1,4 +1,4 @@
-// HTML to text in MB/s: real HTML (the corpus test's files, written by
+// HTML to text in ms per MB and MB/s: real HTML (the corpus test's files, written by
 // tests/html/html_corpus.py, repeated to 1, 5 and 25 MB) and pathological
 // 5 MB inputs (one unclosed tag, one unterminated entity, only white space,
 // only "<", only "&"), with w3m -dump and html2text on the same 5 MB files
@@ -74,40 +74,43 @@ double best_seconds(const std::function<bool()>& work) {
     return best;
 }
 
-void report(const char* what, const fs::path& input, double seconds) {
+// Prints the figures; returns the milliseconds per MB (-1 after a failure).
+double report(const char* what, const fs::path& input, double seconds) {
     double mb = static_cast<double>(fs::file_size(input)) / megabyte;
-    if (seconds < 0)
+    if (seconds < 0) {
         std::printf("  %-44s %7.1f MB  failed or timed out\n", what, mb);
-    else
-        std::printf("  %-44s %7.1f MB  %8.3f s  %9.1f MB/s\n", what, mb, seconds, mb / seconds);
+        std::fflush(stdout);
+        return -1;
+    }
+    std::printf("  %-44s %7.1f MB  %8.3f s  %8.1f ms/MB  %9.1f MB/s\n", what, mb, seconds, 1000 * seconds / mb,
+                mb / seconds);
     std::fflush(stdout);
+    return 1000 * seconds / mb;
 }
 
-void ours(const char* what, const fs::path& input, const fs::path& output) {
-    report(what, input, best_seconds([&] { return html_to_text(input.c_str(), output.c_str()) == 0; }));
+double ours(const char* what, const fs::path& input, const fs::path& output) {
+    return report(what, input, best_seconds([&] { return html_to_text(input.c_str(), output.c_str(), 65001) == 0; }));
 }
 
 bool have(const char* program) {
     return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// One run of another converter, at most 60 s.
-void theirs(const char* name, const char* what, const std::string& command, const fs::path& input) {
+// One run of another converter, at most 60 s; its ms per MB, or -1.
+double theirs(const char* name, const char* what, const std::string& command, const fs::path& input) {
     if (!have(name)) {
         std::printf("  %-44s not installed\n", what);
-        return;
+        return -1;
     }
     std::string line = "timeout 60 " + command + " '" + input.string() + "' >/dev/null 2>&1";
     auto start = std::chrono::steady_clock::now();
     int status = std::system(line.c_str());
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (status == 0) {
-        report(what, input, seconds);
-        return;
-    }
+    if (status == 0) return report(what, input, seconds);
     int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     std::printf("  %-44s %7.1f MB  %s after %.3f s\n", what, static_cast<double>(fs::file_size(input)) / megabyte,
                 code == 124 ? "timed out" : ("failed (exit " + std::to_string(code) + ")").c_str(), seconds);
+    return -1;
 }
 
 }  // namespace
@@ -119,13 +122,18 @@ int main() {
     fs::path out = folder / "out.txt";
 
     std::printf("real HTML (%zu bytes of corpus, repeated), best of %d:\n", html.size(), runs);
+    double ours5 = -1;
     for (long long size : {1LL, 5LL, 25LL}) {
         fs::path input = folder / ("real" + std::to_string(size) + ".html");
         write_repeated(input, html, size * megabyte);
-        ours(("html_to_text, " + std::to_string(size) + " MB").c_str(), input, out);
+        double ms = ours(("html_to_text, " + std::to_string(size) + " MB").c_str(), input, out);
+        if (size == 5) ours5 = ms;
     }
     fs::path real5 = folder / "real5.html";
-    theirs("w3m", "w3m -dump, 5 MB (one run)", "w3m -dump -T text/html -cols 80", real5);
+    double w3m5 = theirs("w3m", "w3m -dump, 5 MB (one run)", "w3m -dump -T text/html -cols 80", real5);
+    if (ours5 > 0 && w3m5 > 0)
+        std::printf("  html_to_text takes %.2f times the time of w3m -dump on the same 5 MB (goal: at most 1)\n",
+                    ours5 / w3m5);
     theirs("html2text", "html2text, 5 MB (one run)", "html2text", real5);
 
     std::printf("pathological 5 MB inputs:\n");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 struct HtmlInput {
@@ -15,10 +16,21 @@ struct HtmlInput {
     unsigned char bytes[16384];
 };
 
+// The text goes out in the code page the viewer shows it in: the bytes of
+// the HTML as they are (they are already in it), the characters of
+// references encoded into it.
 struct HtmlOutput {
     std::FILE* file = nullptr;
     size_t used = 0;
     bool failed = false;  // a write was refused (a full disk): the result is incomplete
+    int code_page = 65001;
+    int table = 0;        // 0: not looked at yet, 1: single-byte (high below), 2: ask the system
+    char32_t high[128];   // the characters of bytes 128 to 255; 0 where there is none
+    struct Encoded {
+        char32_t code_point;
+        uint8_t length;
+        char bytes[11];
+    } cache[64];          // the system's answers for a multi-byte code page
     char bytes[16384];
 };
 
@@ -47,3 +59,7 @@ inline void html_putc(HtmlOutput* out, char c) {
 }
 
 void html_puts(HtmlOutput* out, const char* text);
+
+// One character in the output's code page. One it lacks becomes a look-alike
+// of plain ASCII where there is one (quotes, dashes, "..."), else "?".
+void html_put_code_point(HtmlOutput* out, char32_t c);

@@ -1,88 +1,49 @@
-// The tag table of the HTML to text converter.
-#include <cstring>
+// Names not in the table (span, a, font, strong...) do nothing, so the
+// white space around them is kept as a browser keeps it.
+#include "format/html_tags.h"
 
-#include "format/html_to_text.h"
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
-enum Match { EXACT, PREFIX };
-enum Score { ADD, SET };
-// What a row writes beyond its fixed text: a heading's line feed only for a
-// bare one-digit heading tag ("<H1>" is 4 characters, "</H1>" 5).
-enum Extra { NONE, FEED_IF_4, FEED_IF_5 };
-
 struct TagRow {
-    const char* upper;
-    const char* lower;  // null: the upper-case form only
-    Match match;
-    Score op;
-    int score;
-    const char* text;
-    Extra extra;
+    std::string_view name;
+    HtmlTagKind kind;
 };
 
-#define RULE "________________________________________________________________________________"
-
-// Every row is tested in this order and the effects of all matching rows
-// add up: "<HR>" is a heading prefix (a line feed, being 4 characters) and
-// a rule; "<HTML>" sets the score to 1 and its heading prefix adds 1.
+// Sorted by name for the binary search.
 constexpr TagRow tag_rows[] = {
-    {"<HTML>", "<html>", EXACT, SET, 1, "", NONE},
-    {"<BODY>", "<body>", EXACT, ADD, 1, "", NONE},
-    {"</HEAD>", "</head>", EXACT, ADD, 1, "\n", NONE},
-    {"<CENTER>", "<center>", EXACT, ADD, 1, "\n", NONE},
-    {"</CENTER>", "</center>", EXACT, ADD, 1, "\n", NONE},
-    {"<P>", "<p>", EXACT, ADD, -1, "\n\n", NONE},
-    {"<BR>", "<br>", EXACT, ADD, -1, "\n", NONE},
-    {"<H", "<h", PREFIX, ADD, 1, "", FEED_IF_4},
-    {"</H", "</h", PREFIX, ADD, 1, "", FEED_IF_5},
-    {"<DL>", "<dl>", EXACT, ADD, 1, "", NONE},
-    {"</DL>", "</dl>", EXACT, ADD, 1, "\n", NONE},
-    {"<DD>", "<dd>", EXACT, ADD, 0, "\n\t\t", NONE},
-    {"<DT>", "<dt>", EXACT, ADD, 0, "\t", NONE},
-    {"<LI>", "<li>", EXACT, ADD, 0, "\n\t\t", NONE},
-    {"<UL>", "<ul>", EXACT, ADD, 1, "", NONE},
-    {"</UL>", "</ul>", EXACT, ADD, 1, "\n", NONE},
-    {"<OL>", "<ol>", EXACT, ADD, 1, "", NONE},
-    {"</OL>", "</ol>", EXACT, ADD, 1, "\n", NONE},
-    {"<TABLE>", "<table>", EXACT, ADD, 1, "\n", NONE},
-    {"</TABLE>", "</table>", EXACT, ADD, 1, "\n", NONE},
-    {"<TH", "<th", PREFIX, ADD, 1, "\n\t", NONE},
-    {"</TH>", "</th>", EXACT, ADD, 1, "\n", NONE},
-    {"<TR", "<tr", PREFIX, ADD, 1, "\t", NONE},
-    {"</TR>", "</tr>", EXACT, ADD, 1, "\n", NONE},
-    {"<BLINK>", "<blink>", EXACT, ADD, 1, "", NONE},
-    {"</BLINK>", "</blink>", EXACT, ADD, 1, "", NONE},
-    {"<HR", "<hr", PREFIX, ADD, 1, RULE "\n\n", NONE},
-    {"<IMG", "<img", PREFIX, ADD, 1, "", NONE},
-    {"<A HREF", nullptr, PREFIX, ADD, 1, "", NONE},
-    {"<FORM", "<form", PREFIX, ADD, 1, "", NONE},
-    {"</FORM", "</form", PREFIX, ADD, 1, "\n", NONE},
-    {"<B>", "<b>", EXACT, ADD, 1, "[", NONE},
-    {"</B>", "</b>", EXACT, ADD, 1, "]", NONE},
-    {"<I>", "<i>", EXACT, ADD, 1, "{", NONE},
-    {"</I>", "</i>", EXACT, ADD, 1, "}", NONE},
+    {"address", TAG_BLOCK},     {"article", TAG_BLOCK},    {"aside", TAG_BLOCK},       {"b", TAG_BOLD},
+    {"base", TAG_HEAD_ONLY},    {"basefont", TAG_HEAD_ONLY}, {"bgsound", TAG_HEAD_ONLY}, {"blockquote", TAG_PARAGRAPH},
+    {"body", TAG_BODY},         {"br", TAG_BREAK},         {"caption", TAG_BLOCK},     {"center", TAG_BLOCK},
+    {"dd", TAG_DEFINITION},     {"details", TAG_BLOCK},    {"dialog", TAG_BLOCK},      {"dir", TAG_LIST},
+    {"div", TAG_BLOCK},         {"dl", TAG_BLOCK},         {"dt", TAG_TERM},           {"fieldset", TAG_BLOCK},
+    {"figcaption", TAG_BLOCK},  {"figure", TAG_BLOCK},     {"footer", TAG_BLOCK},      {"form", TAG_BLOCK},
+    {"h1", TAG_PARAGRAPH},      {"h2", TAG_PARAGRAPH},     {"h3", TAG_PARAGRAPH},      {"h4", TAG_PARAGRAPH},
+    {"h5", TAG_PARAGRAPH},      {"h6", TAG_PARAGRAPH},     {"head", TAG_HEAD},         {"header", TAG_BLOCK},
+    {"hgroup", TAG_BLOCK},      {"hr", TAG_RULE},          {"i", TAG_ITALIC},          {"iframe", TAG_RAW},
+    {"image", TAG_IMAGE},       {"img", TAG_IMAGE},        {"legend", TAG_BLOCK},      {"li", TAG_ITEM},
+    {"link", TAG_HEAD_ONLY},    {"listing", TAG_PRE},      {"main", TAG_BLOCK},        {"menu", TAG_LIST},
+    {"meta", TAG_HEAD_ONLY},    {"nav", TAG_BLOCK},        {"noembed", TAG_RAW},       {"noframes", TAG_RAW},
+    {"noscript", TAG_RAW},      {"ol", TAG_ORDERED},       {"p", TAG_PARAGRAPH},       {"pre", TAG_PRE},
+    {"script", TAG_RAW},        {"section", TAG_BLOCK},    {"style", TAG_RAW},         {"summary", TAG_BLOCK},
+    {"table", TAG_TABLE},       {"td", TAG_CELL},          {"template", TAG_TEMPLATE}, {"textarea", TAG_RAW},
+    {"th", TAG_CELL},           {"title", TAG_RAW},        {"tr", TAG_ROW},            {"ul", TAG_LIST},
 };
-static_assert(sizeof tag_rows / sizeof tag_rows[0] == 35);
 
-bool form_matches(const char* tag, size_t tag_length, const char* form, Match match) {
-    if (!form) return false;
-    size_t n = std::strlen(form);
-    if (match == EXACT) return tag_length == n && std::memcmp(tag, form, n) == 0;
-    return tag_length >= n && std::memcmp(tag, form, n) == 0;
+constexpr bool sorted() {
+    for (size_t i = 1; i < sizeof tag_rows / sizeof tag_rows[0]; i++)
+        if (!(tag_rows[i - 1].name < tag_rows[i].name)) return false;
+    return true;
 }
+static_assert(sorted(), "the tag table must stay sorted");
 
 }  // namespace
 
-int convert_tag(const char* tag, HtmlOutput* out) {
-    size_t length = std::strlen(tag);
-    int score = 0;
-    for (const TagRow& row : tag_rows) {
-        if (!form_matches(tag, length, row.upper, row.match) && !form_matches(tag, length, row.lower, row.match))
-            continue;
-        score = row.op == SET ? row.score : score + row.score;
-        html_puts(out, row.text);
-        if ((row.extra == FEED_IF_4 && length == 4) || (row.extra == FEED_IF_5 && length == 5)) html_putc(out, '\n');
-    }
-    return score;
+HtmlTagKind html_tag_kind(std::string_view lower_name) {
+    const TagRow* end = std::end(tag_rows);
+    const TagRow* row = std::lower_bound(std::begin(tag_rows), end, lower_name,
+                                         [](const TagRow& r, std::string_view n) { return r.name < n; });
+    return row != end && row->name == lower_name ? row->kind : TAG_OTHER;
 }

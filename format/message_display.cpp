@@ -125,7 +125,10 @@ int prepare_display(const DisplayRequest* request, DisplayResult* result) {
         Array* quoted = array_new(100);
         temp_file_name(text, "htmltext", window_number(request->window));
         temp_file_name(quoted, "htmlquote", window_number(request->window));
-        if (html_to_text(final_file->text, text->text) == 0) array_copy(result->shown_path, text->text);
+        // The text is written in the code page it will be shown in.
+        int code_page = windows_code_page(result->charset);
+        if (!code_page_installed(code_page)) code_page = 20127;
+        if (html_to_text(final_file->text, text->text, code_page) == 0) array_copy(result->shown_path, text->text);
         if (request->quote) {
             if (quote_file(result->shown_path->text, quoted->text) == 0) array_copy(result->shown_path, quoted->text);
             else status = -1;

@@ -136,8 +136,8 @@ class Viewer(ClientTest):
                                       "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
                 self.assertEqual(values(out, "EXIT"), ["0"])
                 # The HTML converted as for "Never show HTML" (bold in brackets).
-                self.assertEqual(pane_text(out, 0).strip(), "Remote [parts]here.")
-                self.assertEqual(pane_text(out, 1).strip(), "Remote [parts]here.")
+                self.assertEqual(pane_text(out, 0).strip(), "Remote [parts] here.")
+                self.assertEqual(pane_text(out, 1).strip(), "Remote [parts] here.")
                 self.assertEqual(pane_text(out, 2), "The plain side.")
         finally:
             listener.stop()

@@ -3,9 +3,11 @@ HTML to text converter's corpus test and its benchmark.
 
 Sources, each skipped with a notice when its program is missing: pandoc,
 rst2html (python3-docutils), makeinfo --html (texinfo), txt2html and cmark on
-texts of this repository; the HTML mails of tests/mail; and the HTML parts of
-the public message corpus (../shared/corpus beside the repository, or
-$ZM_CORPUS)."""
+texts of this repository; the HTML mails of tests/mail; the newsletters,
+office mails and replies of the fuzz target's seed corpus; and the HTML parts
+of the public message corpus (../shared/corpus beside the repository, or
+$ZM_CORPUS). Every file is written as UTF-8 (an HTML part read in its
+charset), so that the converters compared see the same characters."""
 
 import email
 import email.policy
@@ -94,7 +96,7 @@ def generated(folder):
 
 
 def html_parts(message_bytes):
-    """The decoded text/html parts of a message."""
+    """The text/html parts of a message, decoded and as UTF-8."""
     try:
         message = email.message_from_bytes(message_bytes, policy=email.policy.compat32)
     except Exception:
@@ -104,7 +106,12 @@ def html_parts(message_bytes):
         if part.get_content_type() == "text/html":
             body = part.get_payload(decode=True)
             if body:
-                parts.append(body)
+                charset = part.get_content_charset() or "windows-1252"
+                try:
+                    text = body.decode(charset, errors="replace")
+                except LookupError:
+                    text = body.decode("windows-1252", errors="replace")
+                parts.append(text.encode("utf-8"))
     return parts
 
 
@@ -126,6 +133,11 @@ def from_messages(folder):
         out = folder / ("mail_original_" + page.name)
         shutil.copyfile(page, out)
         made.append(out)
+    for seed in sorted((ROOT / "fuzz" / "corpus" / "html_to_text").glob("*")):
+        if seed.stat().st_size > 500:
+            out = folder / ("seed_%s.html" % seed.name)
+            shutil.copyfile(seed, out)
+            made.append(out)
     return made
 
 

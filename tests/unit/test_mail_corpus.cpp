@@ -117,7 +117,7 @@ TEST_F(MailCorpus, DisplayPartsAndAttachmentsAsSent) {
 TEST_F(MailCorpus, HtmlOnlyMailsShowConvertedInTheTextView) {
     const std::vector<std::pair<std::string, std::string>> mails = {
         {"py_html_only", "[only html]"},
-        {"mutt_html", "Gr\xC3\xBC\xC3\x9F" "e aus Z\xC3\xBCrich second line "},
+        {"mutt_html", "Gr\xC3\xBC\xC3\x9F" "e aus Z\xC3\xBCrich second line"},
     };
     int mode = html_display_mode.load();
     html_display_mode = HTML_NEVER;

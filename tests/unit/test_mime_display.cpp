@@ -83,7 +83,7 @@ const std::string html_only = crlf(
     "Content-Transfer-Encoding: quoted-printable\n"
     "\n"
     "<p>caf=E9 =\n"
-    "au lait</p>\n");
+    "au lait &#x159;&rsquo;</p>\n");
 
 const std::string both = crlf(
     "Content-Type: multipart/alternative; boundary=\"b\"\n\n"
@@ -143,16 +143,16 @@ TEST_F(MimeDisplay, HtmlSettingDecidesTheView) {
     EXPECT_TRUE(r.as_html);
     EXPECT_FALSE(r.whole_message);
     EXPECT_STREQ(r.shown_path->text, "temp\\final77.tmp");
-    EXPECT_EQ(read_file("temp/final77.tmp"), "<p>caf\xE9 au lait</p>\r\n");
+    EXPECT_EQ(read_file("temp/final77.tmp"), "<p>caf\xE9 au lait &#x159;&rsquo;</p>\r\n");
 
     html_display_mode = HTML_NEVER;
     ASSERT_EQ(show(html_only, &r), 0);
     EXPECT_FALSE(r.as_html);
     EXPECT_TRUE(r.html_part);  // shown as text after conversion
     EXPECT_EQ(r.code_page, 28592);
-    EXPECT_EQ(read_file("temp/final77.tmp"), "<p>caf\xE9 au lait</p>\r\n");
+    EXPECT_EQ(read_file("temp/final77.tmp"), "<p>caf\xE9 au lait &#x159;&rsquo;</p>\r\n");
     EXPECT_STREQ(r.shown_path->text, "temp\\htmltext77.tmp");
-    EXPECT_EQ(read_file("temp/htmltext77.tmp"), "\r\n\r\ncaf\xE9 au lait ");
+    EXPECT_EQ(read_file("temp/htmltext77.tmp"), "caf\xE9 au lait \xF8'");
 
     html_display_mode = HTML_IF_NO_TEXT;
     ASSERT_EQ(show(both, &r), 0);
@@ -184,11 +184,11 @@ TEST_F(MimeDisplay, ForcedModesAndTextOnlyTargets) {
     ASSERT_EQ(show(html_only, &r, DISPLAY_AS_SET, true, false, true), 0);
     EXPECT_FALSE(r.as_html);
     EXPECT_STREQ(r.shown_path->text, "temp\\htmltext77.tmp");
-    EXPECT_EQ(read_file("temp/htmltext77.tmp"), "\r\n\r\ncaf\xE9 au lait ");
+    EXPECT_EQ(read_file("temp/htmltext77.tmp"), "caf\xE9 au lait \xF8'");
     EXPECT_EQ(r.code_page, 28592);
     ASSERT_EQ(show(html_only, &r, DISPLAY_AS_SET, true, true, true), 0);
     EXPECT_STREQ(r.shown_path->text, "temp\\htmlquote77.tmp");
-    EXPECT_EQ(read_file("temp/htmlquote77.tmp"), "> \r\n> \r\n> caf\xE9 au lait ");
+    EXPECT_EQ(read_file("temp/htmlquote77.tmp"), "> caf\xE9 au lait \xF8'");
 
     html_display_mode = HTML_NEVER;
     multipart_html_disabled = 1;
@@ -209,7 +209,7 @@ TEST_F(MimeDisplay, AskingBeforeHtml) {
     display_result_init(&r);
     ASSERT_EQ(show(html_only, &r), 0);
     EXPECT_FALSE(r.as_html);
-    EXPECT_EQ(read_file("temp/final77.tmp"), "<p>caf\xE9 au lait</p>\r\n");
+    EXPECT_EQ(read_file("temp/final77.tmp"), "<p>caf\xE9 au lait &#x159;&rsquo;</p>\r\n");
     ASSERT_EQ(show(html_only, &r), 0);
     EXPECT_TRUE(r.as_html);
     ASSERT_EQ(ui.boxes.size(), 2u);

@@ -129,13 +129,14 @@ TEST_F(ReplyTest, ReplyTextWithTheIntroductionLineQuoted) {
 TEST_F(ReplyTest, AMessageWhoseOnlyTextIsHtmlIsRepliedToAsText) {
     write_file(folder_ / "m.eml", crlf("From: Jane <jane@example.test>\nSubject: h\n"
                                        "Content-Type: text/html; charset=utf-8\n\n"
-                                       "<html><body><p>Hello <b>Bob</b>,</p><p>see you</p></body></html>\n"));
+                                       "<html><head><title>Note</title></head><body><p>Hello <b>Bob</b>,</p><p>see you at the "
+                                       "caf&eacute;</p></body></html>\n"));
     EditorText text;
     auto window = reinterpret_cast<WindowRef>(static_cast<uintptr_t>(31));
     ASSERT_EQ(prepare_editor_text("m.eml", window, nullptr, LEAD_INTRODUCTION, true, &text), 0);
     std::string utf8;
     ASSERT_TRUE(editor_text_utf8(text, &utf8));
-    EXPECT_EQ(utf8, "On unknown, Jane wrote:\r\n\r\n> \r\n> \r\n> Hello [Bob],\r\n> \r\n> see you");
+    EXPECT_EQ(utf8, "On unknown, Jane wrote:\r\n\r\n> Hello [Bob],\r\n> \r\n> see you at the caf\xC3\xA9");
 }
 
 }  // namespace
