@@ -61,6 +61,15 @@ bool convert(const char* from, const char* to, std::string_view in, char missing
             }
         }
     }
+    if (ok) {
+        // A converter may hold the last character back, waiting for a
+        // combining mark to follow it (windows-1255 and windows-1258 do):
+        // the closing call gives it out.
+        char* target = buffer;
+        size_t room = sizeof buffer;
+        if (iconv(cd, nullptr, nullptr, &target, &room) == static_cast<size_t>(-1)) ok = false;
+        out->append(buffer, static_cast<size_t>(target - buffer));
+    }
     iconv_close(cd);
     if (!ok) out->clear();
     return ok;
