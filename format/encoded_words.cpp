@@ -291,8 +291,11 @@ std::string join_folded_words(std::string_view raw) {
             if (is_break(written[k]) && k + 1 < written.size() && !is_break(written[k + 1]) && !is_blank(written[k + 1])) folds = false;
         // A folded word is written again on one line, its bytes in base64:
         // where the fold was ("=" before it, or inside "=D0") is then no
-        // matter for the readers that unfold.
-        if (folds && written.find_first_of("\r\n") != std::string_view::npos)
+        // matter for the readers that unfold. One that will not convert
+        // stays as written, as it will be shown.
+        std::string utf8;
+        if (folds && written.find_first_of("\r\n") != std::string_view::npos &&
+            charset_to_utf8(word->charset, word->bytes, &utf8))
             out += "=?" + std::string(word->charset) + "?B?" + base64_text(word->bytes) + "?=";
         else
             out += written;

@@ -198,11 +198,9 @@ void split_sender(MessageSummary* s, const std::string& from_value) {
         array_copy_at(s->from_address, 0, address.c_str(), s->from_address->capacity - 1);
         name = open ? trimmed(phrase) : !comment.empty() ? trimmed(comment) : quoted;
     }
-    if (name.empty()) {
-        array_copy(s->from_name, s->from_address->text);
-        return;
-    }
-    name = utf8_prefix(list_text(decode_header_text(name)), summary_name_characters);
+    // Without a name the address stands for it, as the list shows text.
+    name = name.empty() ? raw_header_text_to_utf8(s->from_address->text) : decode_header_text(name);
+    name = utf8_prefix(list_text(name), summary_name_characters);
     array_copy(s->from_name, name.c_str());
 }
 
@@ -274,7 +272,7 @@ int read_summary(int number, MessageSummary* s, const char* path) {
             }
             else {
                 result = SUMMARY_SUBJECT_LOCKED;
-                shown = subject;
+                shown = raw_header_text_to_utf8(subject);
             }
             delete_arrays(plain);
         } else {

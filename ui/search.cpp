@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/app_state.h"
+#include "core/file_reads.h"
 #include "core/find_in_file.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
@@ -61,6 +62,11 @@ bool message_test(const SearchRequest& request, const char* path) {
     temp_file_name(section, "searchsection", request.scratch_number);
     temp_file_name(decoded, "searchdecoded", request.scratch_number);
     temp_file_name(decrypted, "searchdecrypted", request.scratch_number);
+    // The header, each part's header and the boundaries are looked for one
+    // after another: through the held file that is one open of the message
+    // (a search of thousands under Wine spent its time opening each one
+    // again for every field), and for most messages one read.
+    bool held = hold_file(path);
     int encrypted = is_encrypted_message(path) == 1;
     StringList* plain = string_list_new(2, 20);
     const char* only[] = {"text/plain"};
@@ -77,6 +83,7 @@ bool message_test(const SearchRequest& request, const char* path) {
             found = text && find_in_file(text, request.text.c_str(), nullptr, false, false) > 0;
         }
     }
+    if (held) release_held_file();
     part_list_free(list);
     string_list_release(plain);
     delete plain;
