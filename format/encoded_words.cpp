@@ -284,11 +284,17 @@ std::string join_folded_words(std::string_view raw) {
         }
         std::string_view written = raw.substr(i, word->length);
         i += word->length;
-        // Only folds, line breaks with blanks after them: a break before
-        // anything else would join the lines of two fields.
+        // Only folds, one line break with blanks after it: a break before
+        // anything else would join the lines of two fields, two of them
+        // the header and the body.
         bool folds = true;
-        for (size_t k = 0; k < written.size(); k++)
-            if (is_break(written[k]) && k + 1 < written.size() && !is_break(written[k + 1]) && !is_blank(written[k + 1])) folds = false;
+        for (size_t k = 0; k < written.size() && folds; k++) {
+            if (!is_break(written[k])) continue;
+            size_t end = k;
+            while (end < written.size() && is_break(written[end])) end++;
+            folds = written.substr(k, end - k) == "\r\n" && end < written.size() && is_blank(written[end]);
+            k = end;
+        }
         // A folded word is written again on one line, its bytes in base64:
         // where the fold was ("=" before it, or inside "=D0") is then no
         // matter for the readers that unfold. One that will not convert
