@@ -108,20 +108,36 @@ int main(int argc, char** argv) {
                 maker.bytes_written / 1e6, planted);
 
     request.text = word;
-    for (int field : {SEARCH_SUBJECT, SEARCH_EMAIL, SEARCH_MESSAGE}) {
+    auto timed = [&](int field, const char* name) {
         request.field = field;
         request.constraint = 0;
         long before = files_opened();
         auto start = std::chrono::steady_clock::now();
         std::string folder;
-        if (make_result_folder(&folder) < 0) return 1;
+        if (make_result_folder(&folder) < 0) std::exit(1);
         int found = run_search(request, folder);
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         long opened = files_opened() - before;
-        std::printf("%-8s %5d found  %8.3f s  %9.0f messages/s  %5.2f files opened a message  max resident %ld KB\n",
-                    search_fields[field], found, seconds, message_count / seconds,
-                    static_cast<double>(opened) / message_count, max_resident_kb());
+        std::printf("%-26s %5d found  %8.3f s  %9.0f messages/s  %5.2f files opened a message  max resident %ld KB\n",
+                    name, found, seconds, message_count / seconds, static_cast<double>(opened) / message_count,
+                    max_resident_kb());
+    };
+    for (int field : {SEARCH_SUBJECT, SEARCH_EMAIL, SEARCH_MESSAGE}) timed(field, search_fields[field]);
+    // The same texts declared quoted-printable, as much mail sends them:
+    // each part is decoded before it is searched.
+    for (int n = 1; n <= message_count; n++) {
+        fs::path file = root / "maildir" / "inbox" / ("mm" + std::to_string(n) + ".eml");
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        in.close();
+        std::string text = bytes.str();
+        const std::string from = "Content-Transfer-Encoding: 8bit", to = "Content-Transfer-Encoding: quoted-printable";
+        size_t at = text.find(from);
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+        std::ofstream(file, std::ios::binary) << text;
     }
+    timed(SEARCH_MESSAGE, "Message (quoted-printable)");
 #ifndef _WIN32
     auto start = std::chrono::steady_clock::now();
     std::string command = "grep -r -l -i -F " + std::string(word) + " maildir/inbox > /dev/null";

@@ -53,8 +53,12 @@ bool range_holds(const char* path, const PartRecord* part, const std::string& te
     return find_in_file_within(path, text.c_str(), &offset, limit, false) > 0;
 }
 
-// The best plain text part, decoded (and deciphered) into the search's own
-// scratch files when it needs it, searched for the text.
+// A quoted-printable or base64 text part up to this size is decoded in
+// memory; a larger one, and any enciphered one, through the scratch files.
+constexpr size_t decoded_text_limit = 1024 * 1024;
+
+// The best plain text part, decoded (and deciphered) in memory or into the
+// search's own scratch files when it needs it, searched for the text.
 bool message_test(const SearchRequest& request, const char* path) {
     Array* section = array_new(100);
     Array* decoded = array_new(100);
@@ -75,8 +79,11 @@ bool message_test(const SearchRequest& request, const char* path) {
     int best = -1;
     bool found = false;
     if (walk_parts(path, 0, plain, list, &best, false)) {
+        std::string text;
         if (!part_needs_decoding(list->encoding->text, encrypted)) {
             found = range_holds(path, list, request.text);
+        } else if (!encrypted && decode_part_in_memory(path, list, decoded_text_limit, &text)) {
+            found = find_in_memory(text.data(), static_cast<int64_t>(text.size()), request.text.c_str(), false) > 0;
         } else if (extract_range(path, section->text, list) == 0) {
             const char* text =
                 decode_part_text(section->text, list->encoding->text, encrypted, decoded->text, decrypted->text);

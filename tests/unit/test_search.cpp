@@ -97,10 +97,10 @@ TEST_F(SearchTest, MessageTextIsDecodedAndEmailIsRaw) {
     EXPECT_EQ(search(SEARCH_MESSAGE, 0, "software"), 2);
     EXPECT_EQ(search(SEARCH_EMAIL, 0, "software"), 1);  // only the HTML message holds it as written
     EXPECT_EQ(search(SEARCH_MESSAGE, 2, "software"), 2);  // "matches" is "contains" here
-    // The scratch files are the dialog's, never the preview's.
-    // The decode stages are named by the dialog, never by the main window
-    // whose preview uses its own.
-    EXPECT_TRUE(fs::exists(folder_ / "temp" / "searchdecoded4242.tmp"));
+    // Decoded in memory: neither the dialog's scratch files nor the
+    // preview's are written.
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "searchsection4242.tmp"));
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "searchdecoded4242.tmp"));
     EXPECT_FALSE(fs::exists(folder_ / "temp" / "decoded4242.tmp"));
     EXPECT_FALSE(fs::exists(folder_ / "temp" / "decoded0.tmp"));
 }
@@ -153,6 +153,10 @@ TEST_F(SearchTest, MessageSearchFindsWhatTheViewersReadersFind) {
         // A plain part whose delimiter never comes, after a large one.
         mixed + "Content-Type: text/html\r\n\r\n" + filler + "\r\n--m\r\nContent-Type: text/plain\r\n\r\nharbour, unclosed",
         "Content-Type: multipart/mixed; boundary=\"none\"\r\n\r\nno part at all, harbour\r\n",
+        // A zero byte decoded before the word; a text too large for memory,
+        // decoded through the scratch files, the word at its end.
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\n=00harbour=\r\n at dawn\r\n",
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\n" + std::string(1100000, 'q') + "=\r\nharbour\r\n",
     };
     for (size_t i = 0; i < messages.size(); i++) message(static_cast<int>(i + 1), messages[i], "m");
     StringList* plain = string_list_new(2, 20);
@@ -178,7 +182,7 @@ TEST_F(SearchTest, MessageSearchFindsWhatTheViewersReadersFind) {
     }
     // The cases hold both answers: a search that found nothing, or all,
     // would prove nothing.
-    EXPECT_EQ(expected_found, 6 + 5 + 1 + 0 + 1);
+    EXPECT_EQ(expected_found, 8 + 6 + 1 + 0 + 1);
     string_list_release(plain);
     delete plain;
 }
@@ -235,7 +239,12 @@ TEST_F(SearchTest, EncryptedMessagesAreSearchedWithTheKey) {
     ASSERT_EQ(base64_encode_file("temp/cipher.bin", "temp/cipher.b64", nullptr), 0);
     std::string b64 = read_file(folder_ / "temp" / "cipher.b64");
     message(1, "Subject: s\r\nContent-Transfer-Encoding: X-ZMcrypt\r\n\r\n" + b64 + "\r\n", "secret");
+    request.scratch_number = 77;
     EXPECT_EQ(search(SEARCH_MESSAGE, 0, "secret plan"), 1);
+    // Enciphered text goes through the scratch files the dialog names,
+    // never the preview's.
+    EXPECT_TRUE(fs::exists(folder_ / "temp" / "searchdecrypted77.tmp"));
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "decrypted77.tmp"));
     EXPECT_EQ(search(SEARCH_EMAIL, 0, "secret plan"), 0);
 }
 
