@@ -1,6 +1,8 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 #include "core/code_pages.h"
 
@@ -30,10 +32,43 @@ const char* iconv_name(int code_page) {
     return nullptr;
 }
 
+// Opening a converter reads its tables: a header of thousands of words in
+// two charsets by turns spent most of its time there. Each thread keeps
+// the converters it opened, a few at most, and resets one before each use.
+class Converters {
+public:
+    Converters() = default;
+    Converters(const Converters&) = delete;
+    Converters& operator=(const Converters&) = delete;
+    ~Converters() {
+        for (const Open& o : open_) iconv_close(o.cd);
+    }
+    iconv_t get(const char* from, const char* to) {
+        for (const Open& o : open_) {
+            if (std::strcmp(o.from, from) == 0 && std::strcmp(o.to, to) == 0) {
+                iconv(o.cd, nullptr, nullptr, nullptr, nullptr);
+                return o.cd;
+            }
+        }
+        iconv_t cd = iconv_open(to, from);
+        if (cd != reinterpret_cast<iconv_t>(-1)) open_.push_back({from, to, cd});
+        return cd;
+    }
+
+private:
+    struct Open {
+        const char* from;
+        const char* to;
+        iconv_t cd;
+    };
+    std::vector<Open> open_;
+};
+
 bool convert(const char* from, const char* to, std::string_view in, char missing, std::string* out) {
     out->clear();
     if (!from || !to) return false;
-    iconv_t cd = iconv_open(to, from);
+    thread_local Converters converters;
+    iconv_t cd = converters.get(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     char* source = const_cast<char*>(in.data());
     size_t left = in.size();
@@ -61,7 +96,15 @@ bool convert(const char* from, const char* to, std::string_view in, char missing
             }
         }
     }
-    iconv_close(cd);
+    if (ok) {
+        // A converter may hold the last character back, waiting for a
+        // combining mark to follow it (windows-1255 and windows-1258 do):
+        // the closing call gives it out.
+        char* target = buffer;
+        size_t room = sizeof buffer;
+        if (iconv(cd, nullptr, nullptr, &target, &room) == static_cast<size_t>(-1)) ok = false;
+        out->append(buffer, static_cast<size_t>(target - buffer));
+    }
     if (!ok) out->clear();
     return ok;
 }

@@ -113,6 +113,15 @@ int find_in_file(const char* path, const char* pattern, int64_t* offset, bool al
     return count;
 }
 
+int find_in_memory(const char* bytes, int64_t size, const char* pattern, bool exact) {
+    char wanted[50] = {};
+    std::strncpy(wanted, pattern, 49);
+    size_t m = std::strlen(wanted);
+    if (!exact) to_upper(wanted, m);
+    if (m == 0) return 1;
+    return find_in_bytes(bytes, size, 0, size, wanted, m, exact) >= 0 ? 1 : 0;
+}
+
 int find_in_file_within(const char* path, const char* pattern, int64_t* offset, int64_t limit, bool exact) {
     FileRead f;
     if (!file_read_open(&f, path)) return -1;

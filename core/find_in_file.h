@@ -17,3 +17,7 @@ int find_in_file(const char* path, const char* pattern, int64_t* offset, bool al
 // match, else 1 with the match's position stored into *offset (where the
 // search also starts). Matching as find_in_file.
 int find_in_file_within(const char* path, const char* pattern, int64_t* offset, int64_t limit, bool exact);
+
+// The same test on bytes held in memory (a part decoded for a search): 1
+// when the pattern occurs in them, matching as find_in_file, else 0.
+int find_in_memory(const char* bytes, int64_t size, const char* pattern, bool exact);

@@ -30,14 +30,17 @@ void copy_cut(Array* out, const char* from, long long length, int max) {
     array_copy_at(out, 0, from, static_cast<int>(length));
 }
 
-// The next comma at or after `p` that is not inside a pair of double quotes,
-// or null. A quote without a partner is an ordinary character.
-const char* next_separator(const char* p) {
+// The next comma at or after `p` that is not inside a quoted string, or
+// null. A quote without a partner is an ordinary character; once one is
+// found (*unclosed set), later quotes are taken as ordinary without looking
+// for their partners again.
+const char* next_separator(const char* p, bool* unclosed) {
     for (; *p; p++) {
         if (*p == ',') return p;
-        if (*p == '"') {
-            const char* close = std::strchr(p + 1, '"');
+        if (*p == '"' && !*unclosed) {
+            const char* close = closing_of(p);
             if (close) p = close;
+            else *unclosed = true;
         }
     }
     return nullptr;
@@ -65,6 +68,22 @@ int room_of(const Array* a) { return a->capacity > 0 ? a->capacity - 1 : 0; }
 int entry_capacity(const StringList* list) { return list->count > 0 ? list->items[0]->capacity : 0; }
 
 }  // namespace
+
+const char* closing_of(const char* at) {
+    const char open = *at;
+    const char close = open == '(' ? ')' : '"';
+    int depth = 0;
+    for (const char* p = at; *p; p++) {
+        if (*p == '\\' && p[1] && p > at) {
+            p++;
+        } else if (*p == close && p > at && (open != '(' || --depth == 0)) {
+            return p;
+        } else if (open == '(' && *p == '(') {
+            depth++;
+        }
+    }
+    return nullptr;
+}
 
 void split_address(const char* entry, Array* out_address, Array* out_name, int max_address, int max_name,
                    int bar_form) {
@@ -118,8 +137,9 @@ int split_address_list(const char* text, StringList* list, int max_entries) {
     int stored = 0;
     bool failed = false;
     const char* at = text;
+    bool unclosed = false;
     for (;;) {
-        const char* comma = next_separator(at);
+        const char* comma = next_separator(at, &unclosed);
         const char* end = comma ? comma : at + std::strlen(at);
         if (stored >= limit) return -1;
         long long length = end - at;

@@ -7,6 +7,11 @@
 
 #include "core/arrays.h"
 
+// The closing character of the quoted string or comment that begins at
+// `at` ('"' or '('): comments nest, and a backslash escapes the character
+// after it ("Doe, Jane \"JD\""). Null when it is not closed.
+const char* closing_of(const char* at);
+
 // Splits one entry into its address and its name (each cleared first; either
 // may be null). In bar form (`bar_form` 1 and a "|" present) the name is the
 // text before the first bar and the address the text after it. Otherwise the

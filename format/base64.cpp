@@ -125,7 +125,7 @@ constexpr int decode_output = 48 * 1024 + 3;
 // Decodes one line's characters four at a time into a bounded output that
 // is written out whenever it fills; lines end at "\n", their "\r\n" removed.
 struct LineDecoder {
-    std::FILE* out;
+    const CodecWrite& write;
     unsigned char* buffer;
     int used = 0;
     char group[4] = {};
@@ -134,7 +134,7 @@ struct LineDecoder {
     bool good = true;
 
     void flush() {
-        if (!codec_write_all(out, buffer, static_cast<size_t>(used))) good = false;
+        if (used > 0 && !write(buffer, static_cast<size_t>(used))) good = false;
         used = 0;
     }
     void decode_group() {
@@ -227,20 +227,24 @@ int base64_encode_file(const char* input_path, const char* output_path, const ch
     return codec_close_output(out) && good ? 0 : -1;
 }
 
-int base64_decode_file(const char* input_path, const char* output_path) {
-    std::FILE *in, *out;
-    if (!codec_open_files(input_path, output_path, nullptr, nullptr, &in, &out)) return -1;
+bool base64_decode_stream(const CodecRead& read, const CodecWrite& write) {
     Array* input = array_new(decode_chunk);
     Array* output = array_new(decode_output);
-    LineDecoder decoder{out, output->bytes};
+    LineDecoder decoder{write, output->bytes};
     for (;;) {
-        size_t n = codec_read_full(in, input->chars, decode_chunk);
+        size_t n = read(input->bytes, decode_chunk);
         decoder.feed(input->text, n);
         if (n < static_cast<size_t>(decode_chunk)) break;
     }
     decoder.finish();
-    bool good = decoder.good;
     delete_arrays(input, output);
+    return decoder.good;
+}
+
+int base64_decode_file(const char* input_path, const char* output_path) {
+    std::FILE *in, *out;
+    if (!codec_open_files(input_path, output_path, nullptr, nullptr, &in, &out)) return -1;
+    bool good = base64_decode_stream(codec_file_read(in), codec_file_write(out));
     std::fclose(in);
     return codec_close_output(out) && good ? 0 : -1;
 }

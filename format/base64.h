@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/arrays.h"
+#include "format/codec_io.h"
 
 // The 64 characters of RFC 2045 followed by "=" (index 64). A character's
 // value is its index in this table.
@@ -53,3 +54,7 @@ int base64_encode_file(const char* input_path, const char* output_path, const ch
 // independently, however long they are). Returns 0, or -1 when either file
 // cannot be opened (no message) or the output could not be written.
 int base64_decode_file(const char* input_path, const char* output_path);
+
+// The same decoding from any input to any output (a part's range of a
+// held message into memory). False when a write failed.
+bool base64_decode_stream(const CodecRead& read, const CodecWrite& write);

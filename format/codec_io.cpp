@@ -40,3 +40,11 @@ bool codec_open_files(const char* input_path, const char* output_path, const cha
     }
     return true;
 }
+
+CodecRead codec_file_read(std::FILE* file) {
+    return [file](unsigned char* buffer, size_t n) { return codec_read_full(file, buffer, n); };
+}
+
+CodecWrite codec_file_write(std::FILE* file) {
+    return [file](const unsigned char* bytes, size_t n) { return codec_write_all(file, bytes, n); };
+}

@@ -25,14 +25,73 @@ int hex_value(char c) {
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
+bool is_break(char c) { return c == '\r' || c == '\n'; }
+
+// Bytes in base64, padded, on one line.
+std::string base64_text(std::string_view bytes) {
+    std::string text;
+    for (size_t k = 0; k < bytes.size(); k += 3) {
+        unsigned v = static_cast<unsigned char>(bytes[k]) << 16;
+        if (k + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[k + 1]) << 8;
+        if (k + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[k + 2]);
+        text.push_back(base64_alphabet[v >> 18 & 63]);
+        text.push_back(base64_alphabet[v >> 12 & 63]);
+        text.push_back(k + 1 < bytes.size() ? base64_alphabet[v >> 6 & 63] : '=');
+        text.push_back(k + 2 < bytes.size() ? base64_alphabet[v & 63] : '=');
+    }
+    return text;
+}
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// The encoded text of a word with the folds inside it passed over: a
+// program that folds a long word where its line is full (inside "=D0", even)
+// leaves a line break and the blanks after it there. A blank that follows
+// no line break is no fold: the word is then malformed.
+class Payload {
+public:
+    explicit Payload(std::string_view text) : text_(text) {}
+    // The next character, 0 at the end, -1 for a blank outside a fold.
+    int next() {
+        folded_ = false;
+        while (at_ < text_.size() && (is_break(text_[at_]) || (folded_ && is_blank(text_[at_])))) {
+            folded_ = true;
+            at_++;
+        }
+        if (at_ == text_.size()) return 0;
+        char c = text_[at_++];
+        return is_blank(c) ? -1 : static_cast<unsigned char>(c);
+    }
+    // Whether a fold came before the character next() gave last.
+    bool folded() const { return folded_; }
+    size_t at() const { return at_; }
+    void go_back(size_t at) { at_ = at; }
+    // Whether only "=" (and folds) are left.
+    bool only_padding_left() {
+        for (int c; (c = next()) != 0;)
+            if (c != '=') return false;
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    size_t at_ = 0;
+    bool folded_ = false;
+};
+
 // Strict base64: padding only at the end, nothing outside the alphabet.
+// Each reading stops at the first character that makes the word malformed,
+// so a word that fails costs no more than the bytes before that character.
 std::optional<std::string> base64_bytes(std::string_view text) {
-    while (!text.empty() && text.back() == '=') text.remove_suffix(1);
+    Payload payload(text);
     std::string out;
     unsigned bits = 0;
     int count = 0;
-    for (char c : text) {
-        int v = b64_value(c);
+    for (int c; (c = payload.next()) != 0;) {
+        if (c == '=') {
+            if (!payload.only_padding_left()) return std::nullopt;
+            break;
+        }
+        int v = c > 0 ? b64_value(static_cast<char>(c)) : -1;
         if (v < 0) return std::nullopt;
         bits = bits << 6 | static_cast<unsigned>(v);
         count += 6;
@@ -45,50 +104,92 @@ std::optional<std::string> base64_bytes(std::string_view text) {
 }
 
 std::optional<std::string> q_bytes(std::string_view text) {
+    Payload payload(text);
     std::string out;
-    for (size_t i = 0; i < text.size(); i++) {
-        if (text[i] == '_') {
+    for (int c; (c = payload.next()) != 0;) {
+        if (c < 0) return std::nullopt;
+        if (c == '_') {
             out.push_back(' ');
-        } else if (text[i] == '=') {
-            if (i + 2 >= text.size()) return std::nullopt;
-            int hi = hex_value(text[i + 1]), lo = hex_value(text[i + 2]);
-            if (hi < 0 || lo < 0) return std::nullopt;
-            out.push_back(static_cast<char>(hi << 4 | lo));
-            i += 2;
+        } else if (c == '=') {
+            int first = payload.next();
+            bool soft_break = payload.folded();
+            // A lone "=" that ends the text is what is left of a soft
+            // line break some programs write there: nothing.
+            if (first == 0) break;
+            size_t first_at = payload.at() - 1;
+            int hi = first > 0 ? hex_value(static_cast<char>(first)) : -1;
+            int second = hi >= 0 ? payload.next() : -1;
+            int lo = second > 0 ? hex_value(static_cast<char>(second)) : -1;
+            if (hi >= 0 && lo >= 0) {
+                out.push_back(static_cast<char>(hi << 4 | lo));
+            } else if (soft_break) {
+                // "=" before a fold, as in a quoted-printable body: the
+                // fold was the line break it announced.
+                payload.go_back(first_at);
+            } else {
+                return std::nullopt;
+            }
         } else {
-            out.push_back(text[i]);
+            out.push_back(static_cast<char>(c));
         }
     }
     return out;
 }
 
-// One encoded word at the start of `text`: its charset, its bytes and its
-// length; nothing when the text does not start with a well-formed word.
+// The first position of `what` at or after a position, remembering its
+// last answer: the decoder asks with positions that never go back, so
+// however many words begin and never end, each byte is looked at a bounded
+// number of times.
+class Finder {
+public:
+    Finder(std::string_view text, std::string_view what) : text_(text), what_(what) {}
+    size_t at_or_after(size_t from) {
+        if (!asked_ || from < from_ || (found_ != std::string_view::npos && from > found_)) {
+            found_ = text_.find(what_, from);
+            from_ = from;
+            asked_ = true;
+        }
+        return found_;
+    }
+
+private:
+    std::string_view text_, what_;
+    size_t from_ = 0, found_ = 0;
+    bool asked_ = false;
+};
+
+// One encoded word at text[i]: its charset, its bytes and its length;
+// nothing when no well-formed word begins there.
 struct Word {
-    std::string charset;
+    std::string_view charset;
     std::string bytes;
     size_t length = 0;
 };
 
-std::optional<Word> read_word(std::string_view text) {
-    if (text.substr(0, 2) != "=?") return std::nullopt;
-    size_t q1 = text.find('?', 2);
-    if (q1 == std::string_view::npos || q1 == 2 || q1 + 2 >= text.size() || text[q1 + 2] != '?') return std::nullopt;
-    size_t end = text.find("?=", q1 + 3);
-    if (end == std::string_view::npos) return std::nullopt;
-    std::string_view payload = text.substr(q1 + 3, end - q1 - 3);
-    std::string_view charset = text.substr(2, q1 - 2);
-    for (char c : charset)
-        if (c == ' ' || c == '\t' || c == '=') return std::nullopt;
-    for (char c : payload)
-        if (c == ' ' || c == '\t') return std::nullopt;
-    char encoding = static_cast<char>(ascii_lower(static_cast<unsigned char>(text[q1 + 1])));
-    std::optional<std::string> bytes = encoding == 'b'   ? base64_bytes(payload)
-                                       : encoding == 'q' ? q_bytes(payload)
-                                                         : std::nullopt;
-    if (!bytes) return std::nullopt;
-    return Word{std::string(charset.substr(0, charset.find('*'))), *bytes, end + 2};
-}
+struct WordReader {
+    std::string_view text;
+    Finder question{text, "?"};
+    Finder close{text, "?="};
+
+    std::optional<Word> read(size_t i) {
+        if (text.substr(i, 2) != "=?") return std::nullopt;
+        size_t q1 = question.at_or_after(i + 2);
+        if (q1 == std::string_view::npos || q1 == i + 2 || q1 + 2 >= text.size() || text[q1 + 2] != '?')
+            return std::nullopt;
+        std::string_view charset = text.substr(i + 2, q1 - i - 2);
+        for (char c : charset)
+            if (is_blank(c) || is_break(c) || c == '=') return std::nullopt;
+        size_t end = close.at_or_after(q1 + 3);
+        if (end == std::string_view::npos) return std::nullopt;
+        std::string_view payload = text.substr(q1 + 3, end - q1 - 3);
+        char encoding = static_cast<char>(ascii_lower(static_cast<unsigned char>(text[q1 + 1])));
+        std::optional<std::string> bytes = encoding == 'b'   ? base64_bytes(payload)
+                                           : encoding == 'q' ? q_bytes(payload)
+                                                             : std::nullopt;
+        if (!bytes) return std::nullopt;
+        return Word{charset.substr(0, charset.find('*')), std::move(*bytes), end + 2 - i};
+    }
+};
 
 std::string unfold(std::string_view raw) {
     std::string text;
@@ -97,6 +198,13 @@ std::string unfold(std::string_view raw) {
         text.push_back(raw[i]);
     }
     return text;
+}
+
+bool same_charset(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); i++)
+        if (ascii_lower(static_cast<unsigned char>(a[i])) != ascii_lower(static_cast<unsigned char>(b[i]))) return false;
+    return true;
 }
 
 bool blank_only(std::string_view text) {
@@ -108,45 +216,96 @@ bool blank_only(std::string_view text) {
 }  // namespace
 
 std::string decode_header_text(std::string_view raw) {
-    std::string text = unfold(raw);
+    WordReader reader{raw};
     std::string out;
-    std::string plain;          // text since the last word, not yet written
-    std::string pending_bytes;  // bytes of adjacent words of one charset
+    std::string plain;          // text since the last word, unfolded, not yet written
+    // Adjacent words of one charset, joined before conversion: their bytes,
+    // and as written (unfolded, with the blanks between them), should they
+    // not convert.
+    std::string pending_bytes;
     std::string pending_charset;
-    std::string pending_written;  // those words as written, should they not convert
+    std::string pending_written;
+    // The blanks between the words before and these: they go only when
+    // both sides were decoded.
+    std::string pending_lead;
+    bool decoded_last = false;  // the words flushed last were decoded
     auto flush_words = [&] {
         if (pending_written.empty()) return;
         std::string utf8;
-        out += charset_to_utf8(pending_charset, pending_bytes, &utf8) ? utf8 : raw_header_text_to_utf8(pending_written);
+        decoded_last = charset_to_utf8(pending_charset, pending_bytes, &utf8);
+        out += decoded_last ? utf8 : pending_lead + raw_header_text_to_utf8(pending_written);
         pending_bytes.clear();
         pending_charset.clear();
         pending_written.clear();
+        pending_lead.clear();
     };
     auto flush_plain = [&] {
         out += raw_header_text_to_utf8(plain);
         plain.clear();
     };
-    for (size_t i = 0; i < text.size();) {
-        std::optional<Word> word = text[i] == '=' ? read_word(std::string_view(text).substr(i)) : std::nullopt;
+    for (size_t i = 0; i < raw.size();) {
+        std::optional<Word> word = raw[i] == '=' ? reader.read(i) : std::nullopt;
         if (!word) {
-            plain.push_back(text[i++]);
+            if (!is_break(raw[i])) plain.push_back(raw[i]);
+            i++;
             continue;
         }
         bool joins = !pending_written.empty() && blank_only(plain);
-        if (joins && equal_nocase_n(word->charset.c_str(), pending_charset.c_str(), pending_charset.size() + 1)) {
+        if (joins && same_charset(word->charset, pending_charset)) {
+            pending_written += plain;
             plain.clear();
         } else {
             flush_words();
-            if (!joins || !charset_code_page(word->charset)) flush_plain();
-            else plain.clear();  // blanks between two encoded words go
+            if (joins && decoded_last) {
+                pending_lead = plain;  // blanks between two words
+                plain.clear();
+            } else {
+                flush_plain();
+            }
         }
         pending_charset = word->charset;
         pending_bytes += word->bytes;
-        pending_written += text.substr(i, word->length);
+        pending_written += unfold(raw.substr(i, word->length));
         i += word->length;
     }
     flush_words();
     flush_plain();
+    return out;
+}
+
+std::string join_folded_words(std::string_view raw) {
+    WordReader reader{raw};
+    std::string out;
+    for (size_t i = 0; i < raw.size();) {
+        std::optional<Word> word = raw[i] == '=' ? reader.read(i) : std::nullopt;
+        if (!word) {
+            out.push_back(raw[i++]);
+            continue;
+        }
+        std::string_view written = raw.substr(i, word->length);
+        i += word->length;
+        // Only folds, one line break with blanks after it: a break before
+        // anything else would join the lines of two fields, two of them
+        // the header and the body.
+        bool folds = true;
+        for (size_t k = 0; k < written.size() && folds; k++) {
+            if (!is_break(written[k])) continue;
+            size_t end = k;
+            while (end < written.size() && is_break(written[end])) end++;
+            folds = written.substr(k, end - k) == "\r\n" && end < written.size() && is_blank(written[end]);
+            k = end;
+        }
+        // A folded word is written again on one line, its bytes in base64:
+        // where the fold was ("=" before it, or inside "=D0") is then no
+        // matter for the readers that unfold. One that will not convert
+        // stays as written, as it will be shown.
+        std::string utf8;
+        if (folds && written.find_first_of("\r\n") != std::string_view::npos &&
+            charset_to_utf8(word->charset, word->bytes, &utf8))
+            out += "=?" + std::string(word->charset) + "?B?" + base64_text(word->bytes) + "?=";
+        else
+            out += written;
+    }
     return out;
 }
 
@@ -360,19 +519,7 @@ std::string encode_header_text(std::string_view utf8, size_t used) {
             end = next;
         }
         if (end == i) end = i + 1;  // never stuck, whatever the bytes
-        std::string word = "=?utf-8?B?";
-        std::string_view piece = utf8.substr(i, end - i);
-        for (size_t k = 0; k < piece.size(); k += 3) {
-            unsigned v = static_cast<unsigned char>(piece[k]) << 16;
-            if (k + 1 < piece.size()) v |= static_cast<unsigned char>(piece[k + 1]) << 8;
-            if (k + 2 < piece.size()) v |= static_cast<unsigned char>(piece[k + 2]);
-            word.push_back(base64_alphabet[v >> 18 & 63]);
-            word.push_back(base64_alphabet[v >> 12 & 63]);
-            word.push_back(k + 1 < piece.size() ? base64_alphabet[v >> 6 & 63] : '=');
-            word.push_back(k + 2 < piece.size() ? base64_alphabet[v & 63] : '=');
-        }
-        word += "?=";
-        out += word;
+        out += "=?utf-8?B?" + base64_text(utf8.substr(i, end - i)) + "?=";
         i = end;
         if (i < utf8.size()) {
             // A fold between words: readers drop the blank again.

@@ -8,12 +8,20 @@
 
 // A header field's value as a person reads it, in UTF-8: folded lines
 // joined, encoded words ("=?charset?B|Q?...?=", any letter case, a charset
-// with "*language") decoded, the blanks between two encoded words dropped,
+// with "*language") decoded, the blanks between two decoded words dropped,
 // adjacent words of one charset joined before conversion (a character may
-// be split between them). A malformed word, or one of an unknown charset,
-// stays as written; other 8-bit text is taken as UTF-8 when it is that,
-// else as the system's code page.
+// be split between them). A word folded inside its text is read whole; a
+// Q word's text may end in a lone "=". A malformed word, or one of an
+// unknown charset, stays as written with the blanks around it; other 8-bit
+// text is taken as UTF-8 when it is that, else as the system's code page.
+// Time and room linear in the text, whatever it holds.
 std::string decode_header_text(std::string_view raw);
+
+// The raw text with each fold that lies inside an encoded word taken out
+// (its line break and the blanks after it), for readers that unfold a value
+// by dropping line breaks alone and would leave such a word with a blank in
+// it (the address lists). Everything else stays as it is.
+std::string join_folded_words(std::string_view raw);
 
 // A parameter of a Content-Type or Content-Disposition value ("filename",
 // "name"), in UTF-8: RFC 2231 forms (name*=charset'lang'%XX, continuations

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/arrays.h"
+#include "core/file_reads.h"
 #include "core/sys_files.h"
 #include "format/ascii_case.h"
 #include "format/base64.h"
@@ -75,4 +76,36 @@ int decode_part_file(WindowRef window, const char* input_path, const char* outpu
                                     decrypted->text);
     delete_arrays(decoded, decrypted);
     return result;
+}
+
+bool decode_part_in_memory(const char* path, const PartRecord* part, size_t limit, std::string* text) {
+    text->clear();
+    const bool qp = is_encoding(part->encoding->text, "quoted-printable");
+    if ((!qp && !is_encoding(part->encoding->text, "base64")) ||
+        (part->body_end != 0 && part->body_end < part->body_start))
+        return false;
+    FileRead in;
+    if (!file_read_open(&in, path)) return false;
+    bool good = file_read_seek(&in, part->body_start);
+    int64_t left = part->body_end == 0 ? -1 : part->body_end - part->body_start;
+    bool full = false;
+    // The range as the codec reads it; nothing more once the text is full.
+    CodecRead read = [&](unsigned char* buffer, size_t n) -> size_t {
+        if (full) return 0;
+        if (left >= 0 && static_cast<int64_t>(n) > left) n = static_cast<size_t>(left);
+        size_t got = 0, k = 0;
+        while (got < n && (k = file_read_bytes(&in, buffer + got, n - got)) > 0) got += k;
+        if (left > 0) left -= static_cast<int64_t>(got);
+        return got;
+    };
+    CodecWrite write = [&](const unsigned char* bytes, size_t n) {
+        full = full || text->size() + n > limit;
+        if (!full) text->append(reinterpret_cast<const char*>(bytes), n);
+        return !full;
+    };
+    good = good && (qp ? qp_decode_stream(read, write) : base64_decode_stream(read, write)) &&
+           !file_read_failed(&in);
+    file_read_close(&in);
+    if (!good) text->clear();
+    return good;
 }

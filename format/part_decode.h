@@ -2,7 +2,11 @@
 // cipher, then optionally the quote marks of a reply.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "core/ui_services.h"
+#include "format/part_list.h"
 
 // Decodes `input` into `output` through two scratch files of the window,
 // "decoded" and "decrypted" (temp_file_name with the window's number):
@@ -28,3 +32,12 @@ bool part_needs_decoding(const char* encoding, int encrypted);
 // `decoded_path` or `decrypted_path`), or nullptr when a stage failed.
 const char* decode_part_text(const char* input_path, const char* encoding, int encrypted, const char* decoded_path,
                              const char* decrypted_path);
+
+// A quoted-printable or base64 part decoded from its range of the message
+// straight into memory, for reading only (a search): through the file the
+// thread holds, when it holds this one, so that no scratch file is written
+// and read. The bytes are those decode_part_text gives. False (nothing
+// kept) for any other encoding, a range that ends before it begins, an
+// unreadable file, or text beyond `limit` bytes: the caller then takes the
+// way through the scratch files.
+bool decode_part_in_memory(const char* path, const PartRecord* part, size_t limit, std::string* text);

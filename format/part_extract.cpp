@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/file_reads.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
 #include "format/codec_io.h"
@@ -24,26 +25,29 @@ int extract_range(const char* path, const char* output_path, const PartRecord* p
         show_message("Could not open extracted file!");
         return -1;
     }
-    std::FILE* in = sys_fopen(path, "rb");
-    if (!in) {
+    // Through the file the thread holds, when it holds this one: the walk
+    // that found the part read the same bytes.
+    FileRead in;
+    if (!file_read_open(&in, path)) {
         std::fclose(out);
         show_message("Could not open source file!");
         return -1;
     }
     // Every byte of the range is copied as it is: bodies sent in 8bit or
     // binary transfer encoding hold zero bytes and bare line ends.
-    bool good = std::fseek(in, static_cast<long>(part->body_start), SEEK_SET) == 0;
+    bool good = file_read_seek(&in, part->body_start);
     int64_t left = part->body_end == 0 ? -1 : part->body_end - part->body_start;
     Array* chunk = array_new(copy_chunk);
     while (good && left != 0) {
         size_t want = left < 0 || left > copy_chunk ? static_cast<size_t>(copy_chunk) : static_cast<size_t>(left);
-        size_t got = codec_read_full(in, chunk->bytes, want);
-        good = codec_write_all(out, chunk->bytes, got);
+        size_t got = 0, n = 0;
+        while (got < want && (n = file_read_bytes(&in, chunk->bytes + got, want - got)) > 0) got += n;
+        good = codec_write_all(out, chunk->bytes, got) && !file_read_failed(&in);
         if (left > 0) left -= static_cast<int64_t>(got);
         if (got < want) break;
     }
     delete_arrays(chunk);
-    std::fclose(in);
+    file_read_close(&in);
     return codec_close_output(out) && good ? 0 : -1;
 }
 

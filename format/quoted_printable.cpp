@@ -129,9 +129,7 @@ int qp_encode_file(const char* input_path, const char* output_path) {
 
 namespace {
 
-int decode_qp_file(const char* input_path, const char* output_path, bool keep_zero_bytes) {
-    std::FILE *in, *out;
-    if (!codec_open_files(input_path, output_path, nullptr, nullptr, &in, &out)) return -1;
+bool decode_qp(const CodecRead& read, const CodecWrite& write, bool keep_zero_bytes) {
     // Room for a chunk, the two bytes of look-ahead kept from the last one,
     // and the three zero bytes that follow the end of the input.
     Array* input = array_new(decode_chunk + 5);
@@ -143,14 +141,14 @@ int decode_qp_file(const char* input_path, const char* output_path, bool keep_ze
     auto emit = [&](unsigned char c) {
         if (c == 0 && !keep_zero_bytes) return;  // the output is text
         if (used == decode_output) {
-            good = codec_write_all(out, o, static_cast<size_t>(used)) && good;
+            good = write(o, static_cast<size_t>(used)) && good;
             used = 0;
         }
         o[used++] = c;
     };
     size_t have = 0;
     for (;;) {
-        size_t n = codec_read_full(in, b + have, decode_chunk);
+        size_t n = read(b + have, decode_chunk);
         have += n;
         bool last = n < static_cast<size_t>(decode_chunk);
         // The input's own bytes; the zeros added behind the last ones only
@@ -183,13 +181,22 @@ int decode_qp_file(const char* input_path, const char* output_path, bool keep_ze
         std::memmove(b, b + i, have - i);
         have -= i;
     }
-    good = codec_write_all(out, o, static_cast<size_t>(used)) && good;
+    if (used > 0) good = write(o, static_cast<size_t>(used)) && good;
     delete_arrays(input, output);
+    return good;
+}
+
+int decode_qp_file(const char* input_path, const char* output_path, bool keep_zero_bytes) {
+    std::FILE *in, *out;
+    if (!codec_open_files(input_path, output_path, nullptr, nullptr, &in, &out)) return -1;
+    bool good = decode_qp(codec_file_read(in), codec_file_write(out), keep_zero_bytes);
     std::fclose(in);
     return codec_close_output(out) && good ? 0 : -1;
 }
 
 }  // namespace
+
+bool qp_decode_stream(const CodecRead& read, const CodecWrite& write) { return decode_qp(read, write, true); }
 
 int qp_decode_file(const char* input_path, const char* output_path) {
     return decode_qp_file(input_path, output_path, false);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/arrays.h"
+#include "format/codec_io.h"
 
 // Encodes chunk_length bytes of chunk, appending to the output text.
 // *carry holds the one byte of look-ahead kept between calls (0: nothing is
@@ -29,3 +30,7 @@ int qp_decode_file(const char* input_path, const char* output_path);
 // The same decoding keeping every byte, zero bytes included: what a part
 // decodes to, attachments above all, must be exactly what was sent.
 int qp_decode_file_exact(const char* input_path, const char* output_path);
+
+// The exact decoding from any input to any output (a part's range of a held
+// message into memory). False when a write failed.
+bool qp_decode_stream(const CodecRead& read, const CodecWrite& write);

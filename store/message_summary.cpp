@@ -135,30 +135,72 @@ bool plain_ascii(const char* text) {
     return true;
 }
 
+// The inside of a quoted string or comment without its escaping backslashes.
+std::string unescaped(const char* from, const char* to) {
+    std::string text;
+    for (const char* p = from; p < to; p++) {
+        if (*p == '\\' && p + 1 < to) p++;
+        text.push_back(*p);
+    }
+    return text;
+}
+
+std::string trimmed(std::string text) {
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 // The sender's display name, decoded, and bare address from the raw "From"
-// value (unfolded, whole).
+// value (unfolded, whole): "Name" <address>, Name<address> (no blank before
+// the bracket), "Doe, Jane \"JD\"" <address> (quotes escaped in the name),
+// or address (Name) with the name in a comment, as older programs write it.
+// Brackets, quotes and parentheses count only outside quoted strings and
+// comments.
 void split_sender(MessageSummary* s, const std::string& from_value) {
     const char* from = from_value.c_str();
-    const char* open = std::strchr(from, '<');
-    const char* close = open ? std::strchr(open, '>') : nullptr;
-    if (open && close)
-        array_copy_at(s->from_address, 0, open + 1, static_cast<int>(close - open - 1));
-    else
-        array_copy_at(s->from_address, 0, from, s->from_address->capacity - 1);
-
-    const char* quote = std::strchr(from, '"');
-    const char* end_quote = quote ? std::strchr(quote + 1, '"') : nullptr;
-    std::string name;
-    if (quote && end_quote) {
-        name.assign(quote + 1, static_cast<size_t>(end_quote - quote - 1));
-    } else if (open && open > from) {
-        // "Name <address>": the name without the blank before the bracket.
-        name.assign(from, static_cast<size_t>(open - from - 1));
-    } else {
-        array_copy(s->from_name, s->from_address->text);
-        return;
+    const char* open = nullptr;  // "<" of the address
+    std::string phrase;          // the text before "<", quoted strings unquoted
+    std::string outside;         // the text outside comments and quoted strings
+    std::string comment, quoted;  // the first of each, unquoted
+    // Once a quote or a parenthesis is found unclosed, no later one is
+    // looked for again: the walk stays linear in the field.
+    bool quotes_close = true, comments_close = true;
+    for (const char* p = from; *p && !open; p++) {
+        const char* end = nullptr;
+        if ((*p == '"' && quotes_close) || (*p == '(' && comments_close)) {
+            end = closing_of(p);
+            if (!end) (*p == '"' ? quotes_close : comments_close) = false;
+        }
+        if (end && *p == '"') {
+            std::string inside = unescaped(p + 1, end);
+            if (quoted.empty()) quoted = inside;
+            phrase += inside;
+            p = end;
+        } else if (end) {
+            if (comment.empty()) comment = unescaped(p + 1, end);
+            phrase.append(p, static_cast<size_t>(end - p + 1));
+            p = end;
+        } else if (*p == '<') {
+            open = p;
+        } else {
+            phrase.push_back(*p);
+            outside.push_back(*p);
+        }
     }
-    name = utf8_prefix(list_text(decode_header_text(name)), summary_name_characters);
+    const char* close = open ? std::strchr(open, '>') : nullptr;
+    std::string name;
+    if (open && close) {
+        array_copy_at(s->from_address, 0, open + 1, static_cast<int>(close - open - 1));
+        name = trimmed(phrase);
+    } else {
+        std::string address = open ? from_value : trimmed(outside);
+        array_copy_at(s->from_address, 0, address.c_str(), s->from_address->capacity - 1);
+        name = open ? trimmed(phrase) : !comment.empty() ? trimmed(comment) : quoted;
+    }
+    // Without a name the address stands for it, as the list shows text.
+    name = name.empty() ? raw_header_text_to_utf8(s->from_address->text) : decode_header_text(name);
+    name = utf8_prefix(list_text(name), summary_name_characters);
     array_copy(s->from_name, name.c_str());
 }
 
@@ -193,7 +235,11 @@ int read_summary(int number, MessageSummary* s, const char* path) {
     if (!read_header_text(file->text, text)) {
         result = SUMMARY_UNREADABLE;
     } else {
-        const char* t = text->text;
+        // Words folded inside their text are joined first: the address
+        // lists unfold by dropping line breaks alone.
+        std::string mended;
+        if (std::strstr(text->text, "=?")) mended = join_folded_words(text->text);
+        const char* t = mended.empty() ? text->text : mended.c_str();
         s->marked = std::strstr(t, "X-ZMMark: TRUE\r\n") ? 1 : 0;
         s->read = std::strstr(t, "X-ZMRead: FALSE\r\n") ? 0 : 1;
 
@@ -226,7 +272,7 @@ int read_summary(int number, MessageSummary* s, const char* path) {
             }
             else {
                 result = SUMMARY_SUBJECT_LOCKED;
-                shown = subject;
+                shown = raw_header_text_to_utf8(subject);
             }
             delete_arrays(plain);
         } else {

@@ -55,8 +55,14 @@ int reply_recipients(const std::vector<std::string>& paths, bool to_all, Array* 
             break;
         }
         array_clear(entry);
-        if (std::strlen(summary->from_name->text) + std::strlen(summary->from_address->text) < sender_pair_limit)
-            array_printf(entry, "\"%s\" <%s>", summary->from_name->text, summary->from_address->text);
+        // The name is quoted again: a quote or backslash in it is escaped.
+        std::string name;
+        for (const char* c = summary->from_name->text; *c; c++) {
+            if (*c == '"' || *c == '\\') name.push_back('\\');
+            name.push_back(*c);
+        }
+        if (name.size() + std::strlen(summary->from_address->text) < sender_pair_limit)
+            array_printf(entry, "\"%s\" <%s>", name.c_str(), summary->from_address->text);
         else
             array_copy(entry, summary->from_address->text);
         if (!add_entry(list, &count, entry->text)) {

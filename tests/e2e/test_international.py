@@ -62,6 +62,17 @@ class InternationalList(ClientTest):
         return [row.split(" | ") for row in values(out, "ROW")]
 
     def test_inbox_lists_cyrillic_greek_and_japanese_subjects_and_decoded_senders(self):
+        # Forms real mail writes that the list once showed raw or cut: a word
+        # folded inside its text, no blank before the bracket, a name in a
+        # comment, a Q word ending in "=", quotes escaped in a name, a word of
+        # an unknown charset before a decoded one.
+        self.write("maildir/inbox/mm5.eml",
+                   message(b"=?utf-8?Q?J=C3=B6rg?=<jorg@example.org>",
+                           b"=?utf-8?Q?(=D0=BF=D1=80=D0=B8=D0=B2=D0=B5=\r\n D1=82)?="))
+        self.write("maildir/inbox/mm6.eml",
+                   message(b"jane@example.org (=?utf-8?q?J=C3=A4ne_Doe?=)", b"=?shift-jis?Q?=93=FA=96{=8C=EA=?="))
+        self.write("maildir/inbox/mm7.eml",
+                   message(b'"Doe, Jane \\"JD\\"" <jd@example.org>', b"=?x-unknown?Q?abc?= =?utf-8?Q?d?="))
         out = self.run_client("", "window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000",
                               "list", "Zenth Mail", "303",
                               *CLOSE_AND_EXIT)
@@ -71,6 +82,9 @@ class InternationalList(ClientTest):
             [ELENI, IVAN + " <ivan@example.ru>", GREEK],
             [TARO, "me@example.test", JAPANESE],
             ["Plain", "me@example.test", LONG[:99]],
+            ["Jörg", "me@example.test", "(привет)"],
+            ["Jäne Doe", "me@example.test", "日本語"],
+            ['Doe, Jane "JD"', "me@example.test", "=?x-unknown?Q?abc?= d"],
         ])
         # The mirror holds the decoded UTF-8, each line marked as such.
         lines = self.read("maildir/inbox/mirror.dat").split(b"\r\n")

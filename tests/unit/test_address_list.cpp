@@ -3,6 +3,7 @@
 
 #include "format/address_list.h"
 #include "format/text_search.h"
+#include "store/message_summary.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -183,6 +184,59 @@ TEST(ParseAddressField, HeaderWithoutEndOrUnterminatedValueFails) {
     EXPECT_EQ(parse_address_field("From: a\r\nTo: b@x\r", "\nTo:", l.list, 100), -1);
     EXPECT_EQ(parse_address_field("From: a\r\nTo:\r\n\r\n", "\nTo:", l.list, 100), 0);
     EXPECT_EQ(l.entries(), Entries{});
+}
+
+// The sender and recipients of a list row as a reader sees them, read from
+// a message file: names of every form real mail writes, words in them
+// decoded, words folded inside their text, quotes escaped in a name, the
+// name in a comment after the address, no blank before the bracket.
+class SummaryAddresses : public FolderTest {};
+
+TEST_F(SummaryAddresses, NamesAndAddressesOfEveryFormRealMailWrites) {
+    struct Row {
+        const char* from;
+        const char* name;
+        const char* address;
+    };
+    const Row rows[] = {
+        {"jane@example.org (=?utf-8?q?J=C3=A4ne_Doe?=)", "J\xC3\xA4ne Doe", "jane@example.org"},
+        {"=?utf-8?Q?J=C3=B6rg?=<jorg@example.org>", "J\xC3\xB6rg", "jorg@example.org"},
+        {"\"Doe, Jane \\\"JD\\\"\" <jd@example.org>", "Doe, Jane \"JD\"", "jd@example.org"},
+        {"\"=?utf-8?Q?J=C3=B6rg_M=C3=BCller?=\" <jm@example.org>", "J\xC3\xB6rg M\xC3\xBCller", "jm@example.org"},
+        {"=?utf-8?Q?J=C3=B6rg_M=C3=BC=\r\n ller?= <jm@example.org>", "J\xC3\xB6rg M\xC3\xBCller", "jm@example.org"},
+        {"=?US-ASCII?Q?Keith_Moore?= <moore@cs.utk.edu>", "Keith Moore", "moore@cs.utk.edu"},
+        {"=?ISO-8859-1?Q?Andr=E9?= Pirard <PIRARD@vm1.ulg.ac.be>", "Andr\xC3\xA9 Pirard", "PIRARD@vm1.ulg.ac.be"},
+        {"Nathaniel Borenstein <nsb@thumper.bellcore.com> (=?iso-8859-8?b?7eXs+SDv4SDp7Oj08A==?=)",
+         "Nathaniel Borenstein", "nsb@thumper.bellcore.com"},
+        {"Jane (work) <jane@example.org>", "Jane (work)", "jane@example.org"},
+        {"moore@cs.utk.edu", "moore@cs.utk.edu", "moore@cs.utk.edu"},
+        {"<moore@cs.utk.edu>", "moore@cs.utk.edu", "moore@cs.utk.edu"},
+        {"\"(not a comment) <x>\" <real@example.org>", "(not a comment) <x>", "real@example.org"},
+    };
+    MessageSummary* s = summary_new();
+    for (const Row& row : rows) {
+        write_file("mm1.eml", std::string("From: ") + row.from +
+                                  "\r\nTo: \"Doe, Jane \\\"JD, Jr\\\"\" <jd@example.org>, "
+                                  "=?utf-8?Q?J=C3=B6rg_M=C3=BC=\r\n ller?= <jm@example.org>\r\n"
+                                  "Subject: =?utf-8?Q?(=D0=BF=D1=80=D0=B8=D0=B2=D0=B5=\r\n D1=82)?=\r\n\r\nbody\r\n");
+        ASSERT_EQ(read_summary(0, s, "mm1.eml"), SUMMARY_OK);
+        EXPECT_STREQ(s->from_name->text, row.name) << row.from;
+        EXPECT_STREQ(s->from_address->text, row.address) << row.from;
+        EXPECT_STREQ(s->recipients->items[0]->text, "\"Doe, Jane \\\"JD, Jr\\\"\" <jd@example.org>");
+        EXPECT_STREQ(s->recipients->items[1]->text, " J\xC3\xB6rg M\xC3\xBCller <jm@example.org>");
+        EXPECT_STREQ(s->recipients->items[2]->text, "");
+        EXPECT_STREQ(s->subject->text, "(\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82)");
+    }
+    // A hostile header (three fields filling the header window) gives a
+    // row cut to its room.
+    std::string hostile;
+    while (hostile.size() < 5000) hostile += "=?a?q?x";
+    write_file("mm1.eml", "From: " + hostile + " <a@example.org>\r\nTo: (" + hostile + "\r\nSubject: \"" + hostile +
+                              "\r\n\r\n");
+    read_summary(0, s, "mm1.eml");
+    EXPECT_EQ(std::string(s->subject->text), "\"" + hostile.substr(0, summary_subject_characters - 1));
+    EXPECT_EQ(std::string(s->from_name->text), hostile.substr(0, summary_name_characters));
+    summary_delete(s);
 }
 
 }  // namespace

@@ -3,9 +3,14 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "format/base64.h"
+#include "core/find_in_file.h"
 #include "format/encryption.h"
+#include "format/part_decode.h"
+#include "format/part_extract.h"
+#include "format/part_list.h"
 #include "tests/unit/test_support.h"
 #include "ui/client_keys.h"
 #include "ui/search.h"
@@ -92,10 +97,10 @@ TEST_F(SearchTest, MessageTextIsDecodedAndEmailIsRaw) {
     EXPECT_EQ(search(SEARCH_MESSAGE, 0, "software"), 2);
     EXPECT_EQ(search(SEARCH_EMAIL, 0, "software"), 1);  // only the HTML message holds it as written
     EXPECT_EQ(search(SEARCH_MESSAGE, 2, "software"), 2);  // "matches" is "contains" here
-    // The scratch files are the dialog's, never the preview's.
-    // The decode stages are named by the dialog, never by the main window
-    // whose preview uses its own.
-    EXPECT_TRUE(fs::exists(folder_ / "temp" / "searchdecoded4242.tmp"));
+    // Decoded in memory: neither the dialog's scratch files nor the
+    // preview's are written.
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "searchsection4242.tmp"));
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "searchdecoded4242.tmp"));
     EXPECT_FALSE(fs::exists(folder_ / "temp" / "decoded4242.tmp"));
     EXPECT_FALSE(fs::exists(folder_ / "temp" / "decoded0.tmp"));
 }
@@ -119,6 +124,67 @@ TEST_F(SearchTest, APlainPartIsSearchedWithinItsOwnRange) {
     EXPECT_NE(copied(1).find("nothing here"), std::string::npos);
     // The plain parts were never copied out.
     EXPECT_FALSE(fs::exists(folder_ / "temp" / "searchsection0.tmp"));
+}
+
+// The "Message" search reads each message through one open file; what it
+// finds must be what the viewer's readers find, opening the file for each
+// step: the best plain part extracted, decoded, searched. Parts beyond the
+// first window read, straddling it, encoded, nested, unclosed.
+TEST_F(SearchTest, MessageSearchFindsWhatTheViewersReadersFind) {
+    request.folder = "maildir\\inbox";
+    const std::string filler(70000, 'f');
+    const std::string mixed = "Content-Type: multipart/mixed; boundary=\"m\"\r\n\r\n--m\r\n";
+    const std::string alternative = "Content-Type: multipart/alternative; boundary=\"a\"\r\n\r\n--a\r\n";
+    const std::vector<std::string> messages = {
+        "Subject: plain\r\n\r\nthe Harbour at dawn\r\n",
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\nthe harb=\r\nour=20at dawn caf=E9\r\n",
+        "Content-Transfer-Encoding: base64\r\n\r\n" + base64_text("the harbour at dawn") + "\r\n",
+        // The text after an HTML part larger than the first window.
+        alternative + "Content-Type: text/html\r\n\r\n" + filler + "harbour\r\n--a\r\nContent-Type: text/plain\r\n\r\n"
+            "dawn only\r\n--a--\r\n",
+        // The text straddling the end of the first window, its word across it.
+        mixed + "Content-Type: text/plain\r\n\r\n" + std::string(65536 - 60 - mixed.size(), 'x') +
+            " the harbour at dawn\r\n--m--\r\n",
+        // Nested: plain inside an alternative inside a mixed, an attachment after it.
+        mixed + alternative.substr(0, alternative.size() - 5) + "\r\n--a\r\nContent-Type: text/plain\r\n"
+            "Content-Transfer-Encoding: quoted-printable\r\n\r\nHARBOUR=\r\n at dawn\r\n--a--\r\n--m\r\n"
+            "Content-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+            base64_text(filler + " harbour") + "\r\n--m--\r\n",
+        // A plain part whose delimiter never comes, after a large one.
+        mixed + "Content-Type: text/html\r\n\r\n" + filler + "\r\n--m\r\nContent-Type: text/plain\r\n\r\nharbour, unclosed",
+        "Content-Type: multipart/mixed; boundary=\"none\"\r\n\r\nno part at all, harbour\r\n",
+        // A zero byte decoded before the word; a text too large for memory,
+        // decoded through the scratch files, the word at its end.
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\n=00harbour=\r\n at dawn\r\n",
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\n" + std::string(1100000, 'q') + "=\r\nharbour\r\n",
+    };
+    for (size_t i = 0; i < messages.size(); i++) message(static_cast<int>(i + 1), messages[i], "m");
+    StringList* plain = string_list_new(2, 20);
+    const char* only[] = {"text/plain"};
+    string_list_assign(plain, only, 1);
+    int expected_found = 0;
+    for (const char* word : {"harbour", "at dawn", "caf\xE9", "fff harbour", "dawn only"}) {
+        request.text = word;
+        request.field = SEARCH_MESSAGE;
+        int found = 0;
+        for (const SearchRow& row : request.rows) {
+            std::string path = "maildir\\inbox\\mm" + std::to_string(row.number) + ".eml";
+            PartRecord* list = part_list_new();
+            bool expected = extract_text_part(path.c_str(), "temp\\reference.tmp", plain, list) &&
+                            decode_part_file(nullptr, "temp\\reference.tmp", "temp\\decoded.tmp", list->encoding->text, 0,
+                                             false) == 0 &&
+                            find_in_file("temp\\decoded.tmp", word, nullptr, false, false) > 0;
+            part_list_free(list);
+            EXPECT_EQ(search_test(request, row, path.c_str()), expected) << word << " in message " << row.number;
+            found += expected;
+        }
+        expected_found += found;
+    }
+    // The cases hold both answers: a search that found nothing, or all,
+    // would prove nothing.
+    EXPECT_EQ(expected_found, 8 + 6 + 1 + 0 + 1);
+    string_list_release(plain);
+    delete plain;
 }
 
 TEST_F(SearchTest, TwoSearchesAtOnceKeepTheirOwnScratchFiles) {
@@ -173,7 +239,12 @@ TEST_F(SearchTest, EncryptedMessagesAreSearchedWithTheKey) {
     ASSERT_EQ(base64_encode_file("temp/cipher.bin", "temp/cipher.b64", nullptr), 0);
     std::string b64 = read_file(folder_ / "temp" / "cipher.b64");
     message(1, "Subject: s\r\nContent-Transfer-Encoding: X-ZMcrypt\r\n\r\n" + b64 + "\r\n", "secret");
+    request.scratch_number = 77;
     EXPECT_EQ(search(SEARCH_MESSAGE, 0, "secret plan"), 1);
+    // Enciphered text goes through the scratch files the dialog names,
+    // never the preview's.
+    EXPECT_TRUE(fs::exists(folder_ / "temp" / "searchdecrypted77.tmp"));
+    EXPECT_FALSE(fs::exists(folder_ / "temp" / "decrypted77.tmp"));
     EXPECT_EQ(search(SEARCH_EMAIL, 0, "secret plan"), 0);
 }
 
