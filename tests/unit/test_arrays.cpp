@@ -8,7 +8,16 @@
 #include "core/log.h"
 #include "tests/unit/test_support.h"
 
+// g++ says it builds with AddressSanitizer by a macro, clang through
+// __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define ZM_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZM_ASAN 1
+#endif
+#endif
+#if defined(ZM_ASAN)
 // The out-of-memory test asks for more than the machine has; the allocator
 // must answer null rather than abort.
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
