@@ -14,6 +14,7 @@ import unittest
 import zipfile
 
 sys.path.insert(0, os.path.dirname(__file__))
+import test_install  # noqa: E402
 from test_install import BOXES, CLASS_KEY, INSTALL, Installer  # noqa: E402
 from zmharness import DIST, ClientTest, drive, values, winpath  # noqa: E402
 
@@ -99,6 +100,16 @@ class Release(ClientTest):
 
 class ReleaseZip(Installer):
     """The zip made from the built programs, unpacked in a fresh prefix."""
+
+    # The installer's tests boot their prefix once for their module; this
+    # class is the only one here that needs it.
+    @classmethod
+    def setUpClass(cls):
+        test_install.setUpModule()
+
+    @classmethod
+    def tearDownClass(cls):
+        test_install.tearDownModule()
 
     def setUp(self):
         super().setUp()
