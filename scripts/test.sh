@@ -110,7 +110,7 @@ if [ "$shards" = 2 ]; then
   mkdir -p "$shard_dir/1" "$shard_dir/2"
   printf 'export WINEPREFIX=%q DISPLAY=%q\nsource %q\n' "$WINEPREFIX" "$DISPLAY" "$servers/env.sh" > "$shard_dir/1/env.sh"
   printf 'export WINEPREFIX=%q DISPLAY=%q\nsource %q\n' "$prefix2" "$display2" "$servers2/env.sh" > "$shard_dir/2/env.sh"
-  cat > "$shard_dir/spec.json" <<'JSON'
+  cat > "$shard_dir/shards.json" <<'JSON'
 {"version": {"major": 1, "minor": 0}, "local": [{"shards": [{"id": "1", "slots": 1}, {"id": "2", "slots": 1}]}]}
 JSON
 fi
@@ -138,7 +138,7 @@ fuzz_pid=$!
 echo "== Windows tests under Wine ($shards shard(s); the fuzz targets run meanwhile)"
 if [ "$shards" = 2 ]; then
   ZM_SHARDS="$shard_dir" ctest --test-dir build/win64 --output-on-failure -j2 \
-    --resource-spec-file "$shard_dir/spec.json" || status=1
+    --resource-spec-file "$shard_dir/shards.json" || status=1
 else
   ctest --test-dir build/win64 --output-on-failure || status=1
 fi
