@@ -23,7 +23,20 @@ phase_done() {
   times+=("$(printf '%-34s %4dm%02ds' "$1" $(( (SECONDS - phase_began) / 60 )) $(( (SECONDS - phase_began) % 60 )))")
   phase_began=$SECONDS
 }
+# Every test's output goes into one log as well; the failures are repeated
+# just above the phase times, where a reader of a long log looks first.
+test_log=build/test-output.log
+failures() {
+  [ -s "$test_log" ] || return 0
+  local digest
+  digest=$(grep -E -A4 '^\[  FAILED  \] [^ ]+ \(|: Failure$|^(FAIL|ERROR): |^[A-Za-z]*Error: ' "$test_log" \
+    | grep -v -E '^(\[ (RUN|      OK) |\[-+\]|--$|$)' | head -n 60) || true
+  [ -n "$digest" ] || return 0
+  echo "== failures (the first 60 lines of them; the whole output is above)"
+  echo "$digest"
+}
 summary() {
+  failures
   echo "== time of each phase"
   local line
   for line in "${times[@]}"; do echo "  $line"; done
@@ -120,7 +133,8 @@ phase_done "set-up (prefix, display, servers)"
 echo "== include order of the libraries"
 python3 scripts/check_includes.py || status=1
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
-ctest --test-dir build/native --output-on-failure || status=1
+: > "$test_log"
+ctest --test-dir build/native --output-on-failure 2>&1 | tee -a "$test_log" || status=1
 phase_done "native tests"
 
 # The fuzz targets take a core while the Windows tests wait on Wine; they
@@ -138,9 +152,9 @@ fuzz_pid=$!
 echo "== Windows tests under Wine ($shards shard(s); the fuzz targets run meanwhile)"
 if [ "$shards" = 2 ]; then
   ZM_SHARDS="$shard_dir" ctest --test-dir build/win64 --output-on-failure -j2 \
-    --resource-spec-file "$shard_dir/shards.json" || status=1
+    --resource-spec-file "$shard_dir/shards.json" 2>&1 | tee -a "$test_log" || status=1
 else
-  ctest --test-dir build/win64 --output-on-failure || status=1
+  ctest --test-dir build/win64 --output-on-failure 2>&1 | tee -a "$test_log" || status=1
 fi
 phase_done "Windows tests"
 

@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "core/sys_time.h"
 
 PeerStep peer_send(const std::string& bytes) { return {PeerStep::Send, bytes, 0}; }
 PeerStep peer_receive(const std::string& until) { return {PeerStep::Receive, until, 0}; }
@@ -41,7 +40,14 @@ ScriptedPeer::ScriptedPeer(std::vector<PeerStep> script) : script_(std::move(scr
     thread_ = std::thread([this] { run(); });
 }
 
-ScriptedPeer::~ScriptedPeer() { received(); }
+ScriptedPeer::~ScriptedPeer() {
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        ending_ = true;
+    }
+    wake_.notify_all();
+    received();
+}
 
 Socket ScriptedPeer::connect_client() {
     Socket s = sys_socket_open();
@@ -118,9 +124,11 @@ void ScriptedPeer::run() {
             secure_ = true;
             break;
         }
-        case PeerStep::Pause:
-            sys_sleep_ms(step.ms);
+        case PeerStep::Pause: {
+            std::unique_lock<std::mutex> hold(mutex_);
+            wake_.wait_for(hold, std::chrono::milliseconds(step.ms), [this] { return ending_; });
             break;
+        }
         case PeerStep::Close:
             peer_close_raw(s);
             open = false;

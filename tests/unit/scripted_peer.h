@@ -3,6 +3,7 @@
 // that demands a password. Every wait is bounded.
 #pragma once
 
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,6 +21,8 @@ PeerStep peer_send(const std::string& bytes);
 // Sends the bytes one at a time, pausing between them.
 std::vector<PeerStep> peer_send_bytewise(const std::string& bytes);
 PeerStep peer_receive(const std::string& until);
+// A pause that the peer's end (its destructor) cuts short: a test may pause
+// a peer longer than it will ever wait without paying for it.
 PeerStep peer_pause(int ms);
 PeerStep peer_close();
 // Says nothing more: takes what the client sends until it closes the
@@ -61,7 +64,9 @@ private:
     std::string raw_;
     bool secure_ = false;
     std::vector<std::string> at_sends_;
-    std::mutex mutex_;  // guards both while the script runs
+    std::mutex mutex_;  // guards both, and ending_, while the script runs
+    std::condition_variable wake_;
+    bool ending_ = false;
     std::thread thread_;
     bool joined_ = false;
 };

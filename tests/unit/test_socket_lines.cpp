@@ -111,9 +111,10 @@ TEST_F(SocketLinesTest, ReplyThatNeverComesIsAReceiveError) {
 // the send waits, and gives up after the time-out like a receive; nothing
 // more goes over that connection afterwards.
 TEST_F(SocketLinesTest, ASendThatCannotGoOutTimesOut) {
-    // Reads nothing for a while: the system still frees some room in the
-    // first seconds, after which a send waits in vain.
-    ScriptedPeer peer({peer_pause(6000)});
+    // Reads nothing: the system may still free some room in the first
+    // seconds, after which a send waits in vain. The pause outlasts any
+    // bound of the test; the peer's end cuts it short.
+    ScriptedPeer peer({peer_pause(120000)});
     Socket s = peer.connect_client();
     ASSERT_EQ(stream_watch(s, 1, 1, status()), 0);
     const std::string bulk(64 * 1024 * 1024, 'x');  // more than loopback buffers hold
@@ -122,7 +123,9 @@ TEST_F(SocketLinesTest, ASendThatCannotGoOutTimesOut) {
     double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("[ timing ] a send blocked by a server that reads nothing: failed after %.2f s (time-out 1 s)\n",
                 took);
-    EXPECT_LT(took, 5.5);
+    // Bounded well above the time-out: how long a system keeps freeing
+    // room differs between kernels; a send that never gives up does not end.
+    EXPECT_LT(took, 30.0);
     EXPECT_TRUE(stream_timed_out(s));
     EXPECT_EQ(ui.status_text(), "Server did not answer within 1 seconds.\r\n");
     EXPECT_EQ(send_pop3_command(s, "quit\r\n", status(), true), -1);
