@@ -5,7 +5,8 @@
 # loopback for the time of the test runs; their ports and accounts reach the
 # tests as the ZM_* variables of the servers' env.sh.
 #
-# The Windows tests mostly wait on Wine, so the fuzz targets run meanwhile,
+# The native tests run while the Windows programs build. The Windows tests
+# mostly wait on Wine, so the fuzz targets run meanwhile,
 # and the Windows tests run in ZM_WINDOWS_SHARDS shards (2 unless set; 1 runs
 # them one after another as ctest does by hand), each shard with a display, a
 # Wine prefix and mail servers of its own. A summary of every phase's time
@@ -46,9 +47,6 @@ summary() {
 echo "== set-up"
 bash scripts/setup.sh
 phase_done "set-up (packages)"
-echo "== build: Windows programs and tests (build/win64)"
-bash scripts/build.sh win64
-phase_done "build win64"
 echo "== build: native sanitizer build, unit tests and fuzz targets (build/native)"
 bash scripts/build.sh native
 phase_done "build native"
@@ -57,9 +55,11 @@ servers=""
 servers2=""
 xvfb2=""
 fuzz_pid=""
+native_pid=""
 cleanup() {
   local rc=$?
   if [ -n "$fuzz_pid" ]; then kill "$fuzz_pid" 2>/dev/null || true; fi
+  if [ -n "$native_pid" ]; then kill "$native_pid" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
   if [ "$shards" = 2 ]; then WINEPREFIX="$PWD/build/wineprefix-2" wineserver -k 2>/dev/null || true; fi
   local dir
@@ -132,10 +132,30 @@ phase_done "set-up (prefix, display, servers)"
 
 echo "== include order of the libraries"
 python3 scripts/check_includes.py || status=1
-echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+
+# The native tests mostly wait on servers and time-outs, so they run while
+# the Windows build takes the cores; their output follows the build's.
 : > "$test_log"
-ctest --test-dir build/native --output-on-failure 2>&1 | tee -a "$test_log" || status=1
-phase_done "native tests"
+native_log=build/native/tests.log
+(
+  began=$SECONDS rc=0
+  ctest --test-dir build/native --output-on-failure > "$native_log" 2>&1 || rc=$?
+  echo $(( SECONDS - began )) > "$native_log.seconds"
+  exit "$rc"
+) &
+native_pid=$!
+echo "== build: Windows programs and tests (build/win64; the native tests run meanwhile)"
+bash scripts/build.sh win64
+phase_done "build win64"
+echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer; ran beside the Windows build)"
+native_rc=0
+wait "$native_pid" || native_rc=$?
+native_pid=""
+tee -a "$test_log" < "$native_log"
+[ "$native_rc" = 0 ] || status=1
+native_seconds=$(cat "$native_log.seconds" 2>/dev/null || echo 0)
+times+=("$(printf '%-34s %4dm%02ds' "native tests (beside the build)" $(( native_seconds / 60 )) $(( native_seconds % 60 )))")
+phase_done "native tests (left to wait for)"
 
 # The fuzz targets take a core while the Windows tests wait on Wine; they
 # yield to the tests, whose waits are bounded, and the whole run is bounded
