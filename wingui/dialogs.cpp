@@ -3,21 +3,35 @@
 #include "program_icon.h"
 
 #include "core/ui_services.h"
+#include "wingui/controls.h"
+#include "wingui/dpi.h"
+#include "wingui/dpi_change.h"
 
 HWND create_dialog(HINSTANCE instance, int resource, HWND owner, DLGPROC procedure, void* state) {
     HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(resource), owner, procedure,
                                      reinterpret_cast<LPARAM>(state));
+    if (!dialog) return dialog;
+    note_window_dpi(dialog);
+    follow_dpi_changes(dialog);
     // A program's own window shows the program's icon in its title bar and
-    // on the task bar, at the sizes each asks for.
-    if (dialog && !owner) {
-        HICON large_icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-        HICON small_icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-        if (large_icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon));
-        if (small_icon) SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
-    }
+    // on the task bar.
+    if (!owner) set_program_icons(dialog, window_dpi(dialog));
     return dialog;
+}
+
+void set_program_icons(HWND dialog, int dpi) {
+    // At the sizes each place asks for at the window's DPI; the icons of
+    // another DPI go.
+    HINSTANCE instance = window_instance(dialog);
+    for (int which : {ICON_BIG, ICON_SMALL}) {
+        bool big = which == ICON_BIG;
+        auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
+                                                  metric_for_dpi(big ? SM_CXICON : SM_CXSMICON, dpi),
+                                                  metric_for_dpi(big ? SM_CYICON : SM_CYSMICON, dpi), 0));
+        if (!icon) continue;
+        auto previous = reinterpret_cast<HICON>(SendMessageA(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(icon)));
+        if (previous && previous != icon) DestroyIcon(previous);
+    }
 }
 
 void set_dialog_state(HWND dialog, void* state) {
@@ -31,13 +45,13 @@ void set_dialog_result(HWND dialog, LRESULT result) { SetWindowLongPtrA(dialog, 
 int dialog_units_x(HWND dialog, int units) {
     RECT r{0, 0, units, 0};
     MapDialogRect(dialog, &r);
-    return r.right;
+    return at_window_dpi(dialog, r.right);
 }
 
 int dialog_units_y(HWND dialog, int units) {
     RECT r{0, 0, 0, units};
     MapDialogRect(dialog, &r);
-    return r.bottom;
+    return at_window_dpi(dialog, r.bottom);
 }
 
 void redraw_whole(HWND window) {

@@ -10,6 +10,9 @@
 // WM_INITDIALOG, where take_dialog_state keeps it. Null when it could not
 // be made.
 HWND create_dialog(HINSTANCE instance, int resource, HWND owner, DLGPROC procedure, void* state);
+// The program's icon (ZM_IDI_PROGRAM) in the window's title bar and on the
+// task bar, at the sizes of `dpi`.
+void set_program_icons(HWND dialog, int dpi);
 
 // Each dialog keeps one record of its own; WM_INITDIALOG hands it over and
 // every later message finds it again (null before WM_INITDIALOG).
@@ -29,7 +32,8 @@ T* take_dialog_state(HWND dialog, LPARAM init_parameter) {
 // the private commands).
 void set_dialog_result(HWND dialog, LRESULT result);
 
-// Dialog units of the window's font, in pixels.
+// Dialog units of the window's font, in pixels at the window's DPI (after a
+// change of DPI too, where the font the dialog was made with stays).
 int dialog_units_x(HWND dialog, int units);
 int dialog_units_y(HWND dialog, int units);
 
