@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/dpi_scale.h"
 #include "wingui/dialogs.h"
 #include "wingui/dpi.h"
 
@@ -33,7 +34,7 @@ bool is_class(HWND window, const char* name) {
 HFONT font_at(HFONT font, int from_dpi, int to_dpi) {
     LOGFONTA f{};
     if (!GetObjectA(font, sizeof f, &f)) return nullptr;
-    f.lfHeight = MulDiv(f.lfHeight, to_dpi, from_dpi);
+    f.lfHeight = font_height_at_dpi(f.lfHeight, from_dpi, to_dpi);
     f.lfWidth = MulDiv(f.lfWidth, to_dpi, from_dpi);
     return CreateFontIndirectA(&f);
 }
@@ -143,6 +144,9 @@ void follow_dpi_change(HWND window, int dpi, const RECT& suggested) {
     if (after.right == before.right && after.bottom == before.bottom)
         SendMessageA(window, WM_SIZE, IsZoomed(window) ? SIZE_MAXIMIZED : SIZE_RESTORED,
                      MAKELPARAM(after.right, after.bottom));
+    // What the controls showed where they were, and texts in the old
+    // fonts, go.
+    redraw_whole(window);
 }
 
 void set_display_font(HWND window, int id, HFONT font) {
