@@ -225,9 +225,10 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         main_window_min_size(window, reinterpret_cast<MINMAXINFO*>(lparam));
         return TRUE;
     case WM_DPICHANGED:
-        // The window has taken the new size and laid itself out at the new
-        // DPI (follow_dpi_change); what it made for the old DPI is made
-        // again, and the panes' colours, which a new font may reset.
+        // The controls have their fonts at the new DPI (follow_dpi_change,
+        // which then lays the window out and draws it): what the window made
+        // for the old DPI is made again, and the panes' colours, which a new
+        // font may reset.
         setup_folder_images(window);
         tray_icon_follow_dpi(window);
         recolour_main_window(window);

@@ -165,7 +165,7 @@ INT_PTR CALLBACK send_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         paint_indicator(window);
         return TRUE;
     case WM_DPICHANGED:
-        // Laid out at the new DPI already; the editor's new font may have
+        // The editor's font at the new DPI (follow_dpi_change) may have
         // reset its colours.
         colour_send_window(window);
         return TRUE;

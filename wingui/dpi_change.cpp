@@ -100,8 +100,14 @@ void stop_dialog_manager_scaling(HWND window) {
 }
 
 LRESULT CALLBACK dpi_subclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
-    if (message == WM_DPICHANGED && lparam)
-        follow_dpi_change(window, HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+    if (message == WM_DPICHANGED && lparam) {
+        // The window's own procedure rebuilds what it made for the old DPI
+        // before the window is laid out and drawn at the new one.
+        LRESULT result = 0;
+        follow_dpi_change(window, HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam),
+                          [&] { result = DefSubclassProc(window, message, wparam, lparam); });
+        return result;
+    }
     if (message == WM_NCDESTROY) {
         DpiRecord* record = record_of(window);
         RemovePropA(window, record_property);
@@ -111,7 +117,6 @@ LRESULT CALLBACK dpi_subclass(HWND window, UINT message, WPARAM wparam, LPARAM l
             for (HFONT font : record->fonts) DeleteObject(font);
         delete record;
     }
-    // The window's own procedure sees the change too, for what only it made.
     return DefSubclassProc(window, message, wparam, lparam);
 }
 
@@ -123,7 +128,7 @@ void follow_dpi_changes(HWND window) {
     SetPropA(window, record_property, new DpiRecord);
 }
 
-void follow_dpi_change(HWND window, int dpi, const RECT& suggested) {
+void follow_dpi_change(HWND window, int dpi, const RECT& suggested, const std::function<void()>& rebuild) {
     const int from_dpi = window_dpi(window);
     if (dpi <= 0) dpi = from_dpi;
     set_window_dpi(window, dpi);
@@ -133,6 +138,7 @@ void follow_dpi_change(HWND window, int dpi, const RECT& suggested) {
         if (!GetWindow(window, GW_OWNER) && SendMessageA(window, WM_GETICON, ICON_SMALL, 0))
             set_program_icons(window, dpi);
     }
+    if (rebuild) rebuild();
     RECT before;
     GetClientRect(window, &before);
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,

@@ -5,18 +5,21 @@
 
 #include <windows.h>
 
-// Makes the window follow DPI changes from now on, with follow_dpi_change,
-// before its own procedure sees WM_DPICHANGED (where it rebuilds what only
-// it knows: image lists, the tray icon). Every dialog made by create_dialog
-// does.
+#include <functional>
+
+// Makes the window follow DPI changes from now on with follow_dpi_change,
+// its own procedure seeing WM_DPICHANGED as the `rebuild` step (where it
+// makes again what only it knows: image lists, the tray icon). Every dialog
+// made by create_dialog does.
 void follow_dpi_changes(HWND window);
 
 // The window at `dpi`: its controls' fonts made again at the new size, its
 // controls moved and sized in proportion (dialogs from templates) and its
-// list views' columns with them, its icons reloaded, the window placed on
-// `suggested` (screen pixels), and then a WM_SIZE, on which a window that
-// lays itself out in code does so at the new DPI.
-void follow_dpi_change(HWND window, int dpi, const RECT& suggested);
+// list views' columns with them, its icons reloaded; then `rebuild`; then
+// the window placed on `suggested` (screen pixels) with a WM_SIZE, on which
+// a window that lays itself out in code does so at the new DPI, and drawn
+// again whole.
+void follow_dpi_change(HWND window, int dpi, const RECT& suggested, const std::function<void()>& rebuild = {});
 
 // A font made at the system DPI (the settings' fonts) on a control of a
 // window shown at another DPI: a copy at the window's DPI, which the window
