@@ -1,9 +1,6 @@
 #include "wingui/dialogs.h"
 
-#include "program_icon.h"
-
 #include "core/ui_services.h"
-#include "wingui/controls.h"
 #include "wingui/dpi.h"
 #include "wingui/dpi_change.h"
 
@@ -17,21 +14,6 @@ HWND create_dialog(HINSTANCE instance, int resource, HWND owner, DLGPROC procedu
     // on the task bar.
     if (!owner) set_program_icons(dialog, window_dpi(dialog));
     return dialog;
-}
-
-void set_program_icons(HWND dialog, int dpi) {
-    // At the sizes each place asks for at the window's DPI; the icons of
-    // another DPI go.
-    HINSTANCE instance = window_instance(dialog);
-    for (int which : {ICON_BIG, ICON_SMALL}) {
-        bool big = which == ICON_BIG;
-        auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
-                                                  metric_for_dpi(big ? SM_CXICON : SM_CXSMICON, dpi),
-                                                  metric_for_dpi(big ? SM_CYICON : SM_CYSMICON, dpi), 0));
-        if (!icon) continue;
-        auto previous = reinterpret_cast<HICON>(SendMessageA(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(icon)));
-        if (previous && previous != icon) DestroyIcon(previous);
-    }
 }
 
 void set_dialog_state(HWND dialog, void* state) {

@@ -10,9 +10,6 @@
 // WM_INITDIALOG, where take_dialog_state keeps it. Null when it could not
 // be made.
 HWND create_dialog(HINSTANCE instance, int resource, HWND owner, DLGPROC procedure, void* state);
-// The program's icon (ZM_IDI_PROGRAM) in the window's title bar and on the
-// task bar, at the sizes of `dpi`.
-void set_program_icons(HWND dialog, int dpi);
 
 // Each dialog keeps one record of its own; WM_INITDIALOG hands it over and
 // every later message finds it again (null before WM_INITDIALOG).

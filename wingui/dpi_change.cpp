@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "program_icon.h"
+
 #include "core/dpi_scale.h"
-#include "wingui/dialogs.h"
+#include "wingui/controls.h"
 #include "wingui/dpi.h"
 
 namespace {
@@ -116,6 +118,9 @@ LRESULT CALLBACK dpi_subclass(HWND window, UINT message, WPARAM wparam, LPARAM l
         if (record)
             for (HFONT font : record->fonts) DeleteObject(font);
         delete record;
+        // The program's icons, loaded for this window alone.
+        for (int which : {ICON_BIG, ICON_SMALL})
+            if (auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, which, 0))) DestroyIcon(icon);
     }
     return DefSubclassProc(window, message, wparam, lparam);
 }
@@ -152,7 +157,7 @@ void follow_dpi_change(HWND window, int dpi, const RECT& suggested, const std::f
                      MAKELPARAM(after.right, after.bottom));
     // What the controls showed where they were, and texts in the old
     // fonts, go.
-    redraw_whole(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void set_display_font(HWND window, int id, HFONT font) {
@@ -162,4 +167,19 @@ void set_display_font(HWND window, int id, HFONT font) {
     HFONT copy = dpi != made_at && font && record ? font_at(font, made_at, dpi) : nullptr;
     if (copy) record->fonts.push_back(copy);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(copy ? copy : font), TRUE);
+}
+
+void set_program_icons(HWND window, int dpi) {
+    // At the sizes each place asks for at the window's DPI; the icons of
+    // another DPI go.
+    HINSTANCE instance = window_instance(window);
+    for (int which : {ICON_BIG, ICON_SMALL}) {
+        bool big = which == ICON_BIG;
+        auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
+                                                  metric_for_dpi(big ? SM_CXICON : SM_CXSMICON, dpi),
+                                                  metric_for_dpi(big ? SM_CYICON : SM_CYSMICON, dpi), 0));
+        if (!icon) continue;
+        auto previous = reinterpret_cast<HICON>(SendMessageA(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon)));
+        if (previous && previous != icon) DestroyIcon(previous);
+    }
 }

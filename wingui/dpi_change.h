@@ -21,6 +21,10 @@ void follow_dpi_changes(HWND window);
 // again whole.
 void follow_dpi_change(HWND window, int dpi, const RECT& suggested, const std::function<void()>& rebuild = {});
 
+// The program's icon (ZM_IDI_PROGRAM) in the window's title bar and on the
+// task bar, at the sizes of `dpi`.
+void set_program_icons(HWND window, int dpi);
+
 // A font made at the system DPI (the settings' fonts) on a control of a
 // window shown at another DPI: a copy at the window's DPI, which the window
 // keeps and deletes; the font itself where the two agree.
