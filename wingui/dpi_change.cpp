@@ -21,8 +21,7 @@ struct DpiRecord {
     std::vector<HFONT> fonts;
 };
 
-// Kept as a property of the window: a font may be handed to it from the
-// code of any of its windows.
+// Kept as a property of the window, where set_display_font finds it too.
 constexpr const char* record_property = "ZmDpiFonts";
 
 DpiRecord* record_of(HWND window) { return static_cast<DpiRecord*>(GetPropA(window, record_property)); }
