@@ -34,6 +34,7 @@
 #include "ui/window_loops.h"
 #include "format/charsets.h"
 #include "wingui/dialogs.h"
+#include "wingui/dpi_change.h"
 #include "wingui/edit.h"
 #include "wingui/list_box.h"
 
@@ -179,8 +180,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     settings_load();
 
     // 26. Fonts of the two text panes.
-    set_control_font(window, IDC_SECOND_PANE, settings_default_font());
-    set_control_font(window, IDC_PREVIEW, settings_font(MESSAGE_FONT));
+    set_display_font(window, IDC_SECOND_PANE, settings_default_font());
+    set_display_font(window, IDC_PREVIEW, settings_font(MESSAGE_FONT));
 
     // 27. The first account, unless the table asks for none.
     if (!no_default_account()) combo_select(control(window, IDC_ACCOUNTS), 0);

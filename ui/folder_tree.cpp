@@ -108,8 +108,10 @@ bool end_label_edit(HWND window, HWND tree, NMTVDISPINFOA* info) {
 
 void setup_folder_images(HWND window) {
     HINSTANCE instance = window_instance(window);
-    // Three images of 20 pixels at 96 dpi, stretched to the window's DPI.
+    // Three images of 20 pixels at 96 dpi, stretched to the window's DPI,
+    // and the indent of a level (the control's own at 96 dpi) with them.
     const int size = scaled_for(window, 20);
+    tree_set_indent(tree_of(window), scaled_for(window, 19));
     HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0);
     auto load = [&](int id) {
         return static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 3 * size, size, 0));

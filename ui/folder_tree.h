@@ -7,7 +7,8 @@
 
 #include "core/arrays.h"
 
-// The folder images of the tree (bitmap 2200 with mask 2300).
+// The folder images of the tree (bitmap 2200 with mask 2300) and its indent,
+// at the window's DPI; again after a change of DPI.
 void setup_folder_images(HWND window);
 // Fills the tree from the store root, appends "E-mail Headers" and opens the
 // first folder (or "temp" when a message file came on the command line).

@@ -8,6 +8,7 @@
 #include "ui/settings_platform_win32.h"
 #include "wingui/colours.h"
 #include "wingui/controls.h"
+#include "wingui/dpi_change.h"
 #include "wingui/font_dialog.h"
 
 void choose_font(HWND main_window, FontSlot slot) {
@@ -30,7 +31,7 @@ void choose_font(HWND main_window, FontSlot slot) {
     }
     settings_replace_font(slot, made);
     if (slot == MESSAGE_FONT) {
-        set_control_font(main_window, IDC_PREVIEW, made);
+        set_display_font(main_window, IDC_PREVIEW, made);
         rich_edit_set_text_colour(control(main_window, IDC_PREVIEW), colour_slot(SLOT_PANE_TEXT));
     }
     settings_save();

@@ -51,9 +51,9 @@
 namespace {
 
 void add_list_columns(HWND window) {
-    // Widths in dialog units.
+    // Widths in dialog units; "Attachments" needs 60 for its heading whole.
     ListColumn columns[] = {{"From", 100}, {"To", 100},          {"Subject", 120},
-                            {"Sent", 100}, {"Attachments", 50}, {"Size (KB)", 50}};
+                            {"Sent", 100}, {"Attachments", 60}, {"Size (KB)", 50}};
     for (ListColumn& c : columns) c.width = dialog_units_x(window, c.width);
     list_add_columns(control(window, IDC_MESSAGE_LIST), columns, 6);
     // The rows hold UTF-8: names and subjects in any script.
@@ -224,17 +224,15 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     case WM_GETMINMAXINFO:
         main_window_min_size(window, reinterpret_cast<MINMAXINFO*>(lparam));
         return TRUE;
-    case WM_DPICHANGED: {
-        // Moved to a monitor of another DPI: the size the system suggests,
-        // and the bars and margins laid out again at the new scale.
-        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT client;
-        GetClientRect(window, &client);
-        layout_main_window(window, client.right, client.bottom);
+    case WM_DPICHANGED:
+        // The controls have their fonts at the new DPI (follow_dpi_change,
+        // which then lays the window out and draws it): what the window made
+        // for the old DPI is made again, and the panes' colours, which a new
+        // font may reset.
+        setup_folder_images(window);
+        tray_icon_follow_dpi(window);
+        recolour_main_window(window);
         return TRUE;
-    }
     case WM_ACTIVATE:
         // Coming back to the front: the panes repaint together, not one by one.
         if (LOWORD(wparam) != WA_INACTIVE) redraw_whole(window);

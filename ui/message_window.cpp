@@ -16,6 +16,7 @@
 #include "ui/viewer_pane.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
+#include "wingui/dpi_change.h"
 #include "wingui/list_view.h"
 
 namespace {
@@ -30,7 +31,7 @@ struct MessageWindow {
 void lay_out(HWND dialog, MessageWindow* state) {
     RECT client;
     GetClientRect(dialog, &client);
-    int height = client.bottom - dialog_units_y(state->main_window, 5);
+    int height = client.bottom - dialog_units_y(dialog, 5);
     place_control(dialog, IDC_PREVIEW, 0, 0, client.right, height);
     place_browser(&state->pane, 0, 0, client.right, height);
 }
@@ -47,6 +48,10 @@ INT_PTR CALLBACK message_window_procedure(HWND dialog, UINT message, WPARAM wpar
     case WM_ACTIVATE:
         if (LOWORD(wparam) != WA_INACTIVE) redraw_whole(dialog);
         return FALSE;
+    case WM_DPICHANGED:
+        // The pane's new font may have reset its colours.
+        colour_message_pane(control(dialog, IDC_PREVIEW));
+        return TRUE;
     case WM_CLOSE:
         if (state) {
             close_viewer_pane(&state->pane);
@@ -68,7 +73,7 @@ void run_message_window(void* argument) {
                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                                    WS_EX_CLIENTEDGE, RECT{0, 0, 100, 100});
         colour_message_pane(pane);
-        set_control_font(dialog, IDC_PREVIEW, settings_font(MESSAGE_FONT));
+        set_display_font(dialog, IDC_PREVIEW, settings_font(MESSAGE_FONT));
         state->pane.window = dialog;
         state->pane.pane_id = IDC_PREVIEW;
         ShowWindow(dialog, SW_SHOWMAXIMIZED);

@@ -19,6 +19,8 @@
 #include "ui/window_loops.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
+#include "wingui/dpi.h"
+#include "wingui/dpi_change.h"
 #include "wingui/edit.h"
 #include "wingui/list_box.h"
 #include "wingui/menus.h"
@@ -55,13 +57,13 @@ void lay_out(HWND window) {
     const int top = dialog_units_y(window, 88);
     const int button_y = h - button_h - dialog_units_y(window, 4);
     const int line_y = button_y - line - dialog_units_y(window, 6);
-    const int right = label_w + gap;
+    const int right = label_w + gap, nudge = scaled_for(window, 2);
     place_control(window, IDC_SEND_EDITOR, gap, top, w - 2 * gap, line_y - gap - top);
-    place_control(window, IDC_SEND_ATTACHMENTS_LABEL, gap, line_y + 2, label_w, line);
+    place_control(window, IDC_SEND_ATTACHMENTS_LABEL, gap, line_y + nudge, label_w, line);
     place_control(window, IDC_SEND_ATTACHMENTS, right, line_y, w - right - gap, line);
     place_control(window, IDC_SEND_BUTTON, gap, button_y, dialog_units_x(window, 60), button_h);
     const int status_x = gap + dialog_units_x(window, 66);
-    place_control(window, IDC_STATUS, status_x, button_y + 2, w - status_x - gap, line);
+    place_control(window, IDC_STATUS, status_x, button_y + nudge, w - status_x - gap, line);
     for (int id : {IDC_SEND_FROM, IDC_SEND_TO, IDC_SEND_SUBJECT}) {
         RECT box;
         GetWindowRect(control(window, id), &box);
@@ -80,8 +82,10 @@ void paint_indicator(HWND window) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         RECT client;
         GetClientRect(window, &client);
-        BitBlt(dc, client.right - dialog_units_x(window, 6) - 16, dialog_units_y(window, 6), 16, 16, memory, 0, 0,
-               SRCCOPY);
+        // A bitmap of 16 pixels at 96 dpi, stretched to the window's DPI.
+        const int size = scaled_for(window, 16);
+        StretchBlt(dc, client.right - dialog_units_x(window, 6) - size, dialog_units_y(window, 6), size, size, memory,
+                   0, 0, 16, 16, SRCCOPY);
         SelectObject(memory, old);
         DeleteDC(memory);
         DeleteObject(bitmap);
@@ -97,8 +101,8 @@ void set_up(HWND window, SendWindow* state) {
                    WS_EX_CLIENTEDGE, RECT{0, 0, 100, 100});
     SetWindowPos(control(window, IDC_SEND_EDITOR), control(window, IDC_SEND_SUBJECT), 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    set_control_font(window, IDC_STATUS, settings_default_font());
-    set_control_font(window, IDC_SEND_EDITOR, settings_font(MESSAGE_FONT));
+    set_display_font(window, IDC_STATUS, settings_default_font());
+    set_display_font(window, IDC_SEND_EDITOR, settings_font(MESSAGE_FONT));
     colour_send_window(window);
     HMENU menu = GetMenu(window);
     bool key = message_key_loaded();
@@ -159,6 +163,11 @@ INT_PTR CALLBACK send_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         return TRUE;
     case WM_PAINT:
         paint_indicator(window);
+        return TRUE;
+    case WM_DPICHANGED:
+        // The editor's font at the new DPI (follow_dpi_change) may have
+        // reset its colours.
+        colour_send_window(window);
         return TRUE;
     case WM_NOTIFY:
         if (state && reinterpret_cast<NMHDR*>(lparam)->code == EN_LINK) {

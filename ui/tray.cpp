@@ -18,6 +18,7 @@
 #include "ui/thread_commands.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
+#include "wingui/dpi.h"
 #include "wingui/menus.h"
 #include "ui/status_window.h"
 
@@ -41,13 +42,24 @@ NOTIFYICONDATAA icon_data(HWND window) {
     return data;
 }
 
+// The icon on show (IDI_TRAY or IDI_TRAY_MAIL), made again at a new DPI.
+std::atomic<int> icon_on_show{0};
+
+HICON tray_icon_at_dpi(HWND window, int icon) {
+    // The size the notification area shows at the window's DPI, from the
+    // icon's own sizes.
+    const int dpi = window_dpi(window);
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon), IMAGE_ICON,
+                                         metric_for_dpi(SM_CXSMICON, dpi), metric_for_dpi(SM_CYSMICON, dpi),
+                                         LR_SHARED));
+}
+
 void set_icon(HWND window, DWORD action, int icon, const char* tip) {
     NOTIFYICONDATAA data = icon_data(window);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_ICON;
-    // The size the notification area shows, from the icon's own sizes.
-    data.hIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    data.hIcon = tray_icon_at_dpi(window, icon);
+    icon_on_show = icon;
     std::strncpy(data.szTip, tip, sizeof(data.szTip) - 1);
     Shell_NotifyIconA(action, &data);
 }
@@ -159,4 +171,12 @@ void remove_tray_icon(HWND window) {
     if (!icon_shown.exchange(false)) return;
     NOTIFYICONDATAA data = icon_data(window);
     Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+void tray_icon_follow_dpi(HWND window) {
+    if (!icon_shown.load()) return;
+    NOTIFYICONDATAA data = icon_data(window);
+    data.uFlags = NIF_ICON;
+    data.hIcon = tray_icon_at_dpi(window, icon_on_show.load());
+    Shell_NotifyIconA(NIM_MODIFY, &data);
 }

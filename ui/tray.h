@@ -10,5 +10,7 @@ void enter_tray_mode(HWND window);
 void leave_tray_mode(HWND window);
 // The icon's callback message (WM_USER + 101).
 void tray_icon_message(HWND window, LPARAM event);
+// The icon on show again at the window's DPI, after a change of DPI.
+void tray_icon_follow_dpi(HWND window);
 // Removes the icon if it is shown; for shut-down.
 void remove_tray_icon(HWND window);

@@ -1,22 +1,18 @@
 #include "wingui/dialogs.h"
 
-#include "program_icon.h"
-
 #include "core/ui_services.h"
+#include "wingui/dpi.h"
+#include "wingui/dpi_change.h"
 
 HWND create_dialog(HINSTANCE instance, int resource, HWND owner, DLGPROC procedure, void* state) {
     HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(resource), owner, procedure,
                                      reinterpret_cast<LPARAM>(state));
+    if (!dialog) return dialog;
+    note_window_dpi(dialog);
+    follow_dpi_changes(dialog);
     // A program's own window shows the program's icon in its title bar and
-    // on the task bar, at the sizes each asks for.
-    if (dialog && !owner) {
-        HICON large_icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-        HICON small_icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZM_IDI_PROGRAM), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-        if (large_icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon));
-        if (small_icon) SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
-    }
+    // on the task bar.
+    if (!owner) set_program_icons(dialog, window_dpi(dialog));
     return dialog;
 }
 
@@ -31,13 +27,13 @@ void set_dialog_result(HWND dialog, LRESULT result) { SetWindowLongPtrA(dialog, 
 int dialog_units_x(HWND dialog, int units) {
     RECT r{0, 0, units, 0};
     MapDialogRect(dialog, &r);
-    return r.right;
+    return at_window_dpi(dialog, r.right);
 }
 
 int dialog_units_y(HWND dialog, int units) {
     RECT r{0, 0, 0, units};
     MapDialogRect(dialog, &r);
-    return r.bottom;
+    return at_window_dpi(dialog, r.bottom);
 }
 
 void redraw_whole(HWND window) {

@@ -29,7 +29,8 @@ T* take_dialog_state(HWND dialog, LPARAM init_parameter) {
 // the private commands).
 void set_dialog_result(HWND dialog, LRESULT result);
 
-// Dialog units of the window's font, in pixels.
+// Dialog units of the window's font, in pixels at the window's DPI (after a
+// change of DPI too, where the font the dialog was made with stays).
 int dialog_units_x(HWND dialog, int units);
 int dialog_units_y(HWND dialog, int units);
 

@@ -71,7 +71,11 @@ void tree_expand(HWND tree, HTREEITEM item) {
 void tree_delete(HWND tree, HTREEITEM item) { SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)); }
 
 void tree_set_images(HWND tree, HIMAGELIST images) {
-    SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+    auto previous = reinterpret_cast<HIMAGELIST>(
+        SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images)));
+    if (previous && previous != images) ImageList_Destroy(previous);
 }
+
+void tree_set_indent(HWND tree, int pixels) { SendMessageA(tree, TVM_SETINDENT, static_cast<WPARAM>(pixels), 0); }
 
 void tree_end_label_edit(HWND tree) { SendMessageA(tree, TVM_ENDEDITLABELNOW, FALSE, 0); }

@@ -30,4 +30,7 @@ void tree_select(HWND tree, HTREEITEM item);
 void tree_end_label_edit(HWND tree);
 void tree_expand(HWND tree, HTREEITEM item);
 void tree_delete(HWND tree, HTREEITEM item);
+// The tree's images; the list it had before is destroyed.
 void tree_set_images(HWND tree, HIMAGELIST images);
+// How far each level is indented, in pixels.
+void tree_set_indent(HWND tree, int pixels);

@@ -4,11 +4,19 @@
 //
 //   text-fits <title>                print "CUT: <id> <class> <text> <need>
 //                                    <have>" for each control whose text
-//                                    does not fit, then "FITS: <title> <n>"
-//                                    with the number of controls measured
+//                                    (or list view heading) does not fit,
+//                                    then "FITS: <title> <n>" with the
+//                                    number of controls measured
+//   text-fits-at <title> <dpi>       the same in the font of another DPI
+//                                    (a window told of a change of DPI)
+//   ideal-sizes <title>              print "IDEAL: <id> <width> <height>
+//                                    <client width>" for each push button:
+//                                    the room its text needs in the
+//                                    button's own font
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "driver.h"
@@ -29,9 +37,39 @@ std::string class_of(HWND w) {
     return name;
 }
 
+// A list view's headings against their columns: the heading draws its
+// text with a margin of three edges each side.
+void measure_headings(HWND list, Measure* m) {
+    auto heading = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    int columns = heading ? static_cast<int>(SendMessageA(heading, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    for (int c = 0; c < columns; c++) {
+        Remote remote(sizeof(HDITEMA) + 256, pid);
+        HDITEMA item{};
+        item.mask = HDI_TEXT;
+        item.pszText = remote.base + sizeof(HDITEMA);
+        item.cchTextMax = 255;
+        remote.put(0, &item, sizeof item);
+        SendMessageA(heading, HDM_GETITEMA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(remote.base));
+        char text[256] = {};
+        remote.get(sizeof(HDITEMA), text, 255);
+        if (!*text) continue;
+        RECT need{0, 0, 0, 0};
+        DrawTextA(m->dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+        int margins = 2 * 3 * at_dpi(2, m->dpi);
+        int have = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+        m->measured++;
+        if (need.right + margins > have + at_dpi(3, m->dpi))
+            std::printf("CUT: %d heading %s %ld in %d\n", GetDlgCtrlID(list), text, need.right + margins, have);
+    }
+}
+
 BOOL CALLBACK measure_child(HWND child, LPARAM param) {
     auto* m = reinterpret_cast<Measure*>(param);
     if (!IsWindowVisible(child)) return TRUE;
+    if (class_of(child) == "SysListView32" && (GetWindowLongA(child, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT)
+        measure_headings(child, m);
     char text[512] = {};
     GetWindowTextA(child, text, sizeof text);
     std::string name = class_of(child);
@@ -63,12 +101,11 @@ BOOL CALLBACK measure_child(HWND child, LPARAM param) {
     return TRUE;
 }
 
-void text_fits(const NextArgument& next) {
-    std::string title = next();
+void measure_texts(const std::string& title, int dpi) {
     HWND w = need_window(title);
     HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    // The dialogs' font: 8 points of MS Shell Dlg at the display's DPI.
+    if (!dpi) dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    // The dialogs' font: 8 points of MS Shell Dlg at that DPI.
     HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
                              "MS Shell Dlg");
     HGDIOBJ old = SelectObject(screen, font);
@@ -80,10 +117,35 @@ void text_fits(const NextArgument& next) {
     std::printf("FITS: %s %d at %d dpi\n", title.c_str(), m.measured, dpi);
 }
 
+BOOL CALLBACK ideal_size(HWND child, LPARAM) {
+    LONG type = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+    if (!IsWindowVisible(child) || class_of(child) != "Button" || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON))
+        return TRUE;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(child, &pid);
+    Remote remote(sizeof(SIZE), pid);
+    SIZE size{};
+    remote.put(0, &size, sizeof size);
+    SendMessageA(child, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(remote.base));
+    remote.get(0, &size, sizeof size);
+    RECT client;
+    GetClientRect(child, &client);
+    std::printf("IDEAL: %d %ld %ld %ld\n", GetDlgCtrlID(child), size.cx, size.cy, client.right);
+    return TRUE;
+}
+
 }  // namespace
 
 bool run_fit_step(const std::string& step, const NextArgument& next) {
-    if (step == "text-fits") text_fits(next);
-    else return false;
+    if (step == "text-fits") {
+        measure_texts(next(), 0);
+    } else if (step == "text-fits-at") {
+        std::string title = next();
+        measure_texts(title, std::atoi(next().c_str()));
+    } else if (step == "ideal-sizes") {
+        EnumChildWindows(need_window(next()), ideal_size, 0);
+    } else {
+        return false;
+    }
     return true;
 }

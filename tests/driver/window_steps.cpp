@@ -17,6 +17,11 @@
 //                                    id 0: the window itself on screen) lies
 //                                    from low to high, then print the box as
 //                                    child-rect does
+//   dpi-change <title> <dpi> <left> <top> <right> <bottom>
+//                                    send the window WM_DPICHANGED as a
+//                                    move to a monitor of that DPI does,
+//                                    with that suggested rectangle; print
+//                                    "DPI-CHANGED: <dpi>" once it is handled
 #include <windows.h>
 
 #include <cstdio>
@@ -84,6 +89,27 @@ void answered(const NextArgument& next) {
     if (!SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(std::atoi(next().c_str())), &result))
         fail("window \"" + title + "\" does not answer");
     std::printf("ANSWERED: %s\n", title.c_str());
+}
+
+void dpi_change(const NextArgument& next) {
+    HWND w = need_window(next());
+    int dpi = std::atoi(next().c_str());
+    RECT suggested;
+    suggested.left = std::atoi(next().c_str());
+    suggested.top = std::atoi(next().c_str());
+    suggested.right = std::atoi(next().c_str());
+    suggested.bottom = std::atoi(next().c_str());
+    // The rectangle lives in the window's process, where the system would
+    // put it.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    Remote remote(sizeof suggested, pid);
+    remote.put(0, &suggested, sizeof suggested);
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.base),
+                             SMTO_NORMAL, 10000, &result))
+        fail("the window does not answer WM_DPICHANGED");
+    std::printf("DPI-CHANGED: %d\n", dpi);
 }
 
 long field_of(const RECT& r, const std::string& field) {
@@ -173,6 +199,7 @@ bool run_window_step(const std::string& step, const NextArgument& next) {
     else if (step == "answered") answered(next);
     else if (step == "wait-enabled") wait_enabled(next);
     else if (step == "wait-child") wait_child(next);
+    else if (step == "dpi-change") dpi_change(next);
     else return false;
     return true;
 }

@@ -286,24 +286,6 @@ void type_keys(const std::string& chord) {
     std::printf("KEYS: %s\n", chord.c_str());
 }
 
-// Memory in the client's process for the controls' structures, which must
-// live where the control is.
-struct Remote {
-    HANDLE process;
-    char* base;
-    explicit Remote(size_t size, DWORD pid = started.dwProcessId) {
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        base = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
-        if (!base) fail("cannot reach the program's memory");
-    }
-    ~Remote() {
-        VirtualFreeEx(process, base, 0, MEM_RELEASE);
-        CloseHandle(process);
-    }
-    void put(size_t at, const void* data, size_t n) { WriteProcessMemory(process, base + at, data, n, nullptr); }
-    void get(size_t at, void* data, size_t n) { ReadProcessMemory(process, base + at, data, n, nullptr); }
-};
-
 std::string tree_label(HWND tree, HTREEITEM item) {
     Remote remote(sizeof(TVITEMA) + 512);
     TVITEMA tv{};

@@ -3,7 +3,9 @@ in a Wine prefix of their own: every control of the main window, the send,
 address book, search and status windows and the companion programs' dialogs
 holds its text, the main window's panes keep
 their proportions, and the settings file the client writes at 192 is the
-one it writes at 96."""
+one it writes at 96. A window told of a change of DPI (WM_DPICHANGED, as a
+move to another monitor sends it) takes the suggested rectangle, keeps its
+proportions and shows its texts in fonts of the new size."""
 
 import os
 import re
@@ -103,6 +105,61 @@ class Scaling(unittest.TestCase):
             self.assertAlmostEqual(shares[dpi], shares[96], delta=0.02)
         self.assertEqual(settings[192], settings[96])
         self.assertEqual(settings[144], settings[96])
+
+
+    def test_a_change_of_dpi_rescales_the_open_windows(self):
+        self.at_dpi(96)
+        shapes = ["rect", MAIN, "child-rect", MAIN, "347", "child-rect", MAIN, "303", "child-rect", MAIN, "20",
+                  "child-rect", MAIN, "10", "ideal-sizes", MAIN]
+        folder = self.program_folder(96)
+        out = self.drive("start", winpath(os.path.join(folder, "zenthmail.exe")), "", "window", MAIN, "15000",
+                         "answered", MAIN, "5000", *shapes, "send-command", MAIN, "345", "kill")
+        with open(os.path.join(folder, "zenth.cfg"), "rb") as f:
+            at_96 = f.read()
+        screen = [int(n) for n in re.search(r"screen=(\d+)x(\d+)", values(out, "RECT")[0]).groups()]
+        # A monitor of twice the DPI: the window a little smaller than the
+        # screen, as the system would suggest it there.
+        suggested = [0, 0, screen[0], screen[1] - 20]
+        send_box = [20, 10, screen[0] - 20, screen[1] - 10]
+        changed = self.program_folder(192)
+        after = self.drive("start", winpath(os.path.join(changed, "zenthmail.exe")), "", "window", MAIN, "15000",
+                           "answered", MAIN, "5000", "ideal-sizes", MAIN,
+                           "dpi-change", MAIN, "192", *map(str, suggested), *shapes, "text-fits-at", MAIN, "192",
+                           # The settings written after the change.
+                           "send-command", MAIN, "345", "send-command", MAIN, "345", "send-command", MAIN, "345",
+                           "command", MAIN, "343", "window", "Send Mail", "15000",
+                           "dpi-change", "Send Mail", "192", *map(str, send_box), "rect", "Send Mail",
+                           "text-fits-at", "Send Mail", "192", "kill")
+        self.assertEqual(values(after, "CUT"), [])
+        self.assertEqual([l for l in values(after, "FITS") if not re.search(r" [1-9]\d* at 192 dpi$", l)], [])
+        rects = values(after, "RECT")
+        self.assertEqual([int(n) for n in rects[0].split()[:4]], suggested)
+        self.assertEqual([int(n) for n in rects[1].split()[:4]], send_box)
+
+        def shares(lines):
+            tree, listed, bar, across = [[int(n) for n in re.findall(r"-?\d+", line)[:4]]
+                                         for line in values(lines, "CHILD")[:4]]
+            # The tree's share of the width, the horizontal bar's of the
+            # height (the tree reaches the bottom), the bar's thickness.
+            return (tree[2] - tree[0]) / (listed[2] + tree[0]), across[1] / tree[3], bar[2] - bar[0]
+
+        tree_before, across_before, bar_before = shares(out)
+        tree_after, across_after, bar_after = shares(after)
+        self.assertAlmostEqual(tree_after, tree_before, delta=0.02)
+        self.assertAlmostEqual(across_after, across_before, delta=0.02)
+        self.assertEqual((bar_before, bar_after), (4, 8))
+        # Each button's text, measured in the button's own font, needs
+        # about twice the room (8 points are 11 pixels high at 96 dpi, 21 at
+        # 192, and glyphs round) and still has it.
+        ideal = values(after, "IDEAL")
+        before = {l.split()[0]: [int(n) for n in l.split()[1:]] for l in ideal[:len(ideal) // 2]}
+        for line in ideal[len(ideal) // 2:]:
+            button, width, height, room = line.split()[0], *map(int, line.split()[1:])
+            for grown in (width / before[button][0], height / before[button][1]):
+                self.assertTrue(1.65 < grown < 2.2, line)
+            self.assertLessEqual(width, room, line)
+        with open(os.path.join(changed, "zenth.cfg"), "rb") as f:
+            self.assertEqual(f.read(), at_96)
 
 
 if __name__ == "__main__":

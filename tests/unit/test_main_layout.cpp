@@ -195,6 +195,18 @@ TEST(DpiScale, SizesScaleAndStoredSizesComeBackUnchanged) {
     for (int dpi : {96, 120, 144, 168, 192, 240, 288, 480})
         for (int size = -3000; size <= 3000; size += 7) EXPECT_EQ(dpi_unscale(dpi_scale(size, dpi), dpi), size) << dpi;
     EXPECT_EQ(dpi_unscale(dpi_scale(1 << 24, 480), 480), 1 << 24);
+    // A font moved to another DPI: the dialogs' 8 points as the system
+    // makes them there (not 11 pixels times 1.5 or 2), and back.
+    EXPECT_EQ(font_height_at_dpi(-11, 96, 144), -16);
+    EXPECT_EQ(font_height_at_dpi(-11, 96, 192), -21);
+    EXPECT_EQ(font_height_at_dpi(-16, 144, 96), -11);
+    EXPECT_EQ(font_height_at_dpi(-21, 192, 144), -16);
+    EXPECT_EQ(font_height_at_dpi(-12, 96, 144), -18);
+    EXPECT_EQ(font_height_at_dpi(13, 96, 120), 17);  // 10 points
+    // 14 pixels are no whole number of points at 96 dpi: scaled.
+    EXPECT_EQ(font_height_at_dpi(-14, 96, 144), -21);
+    EXPECT_EQ(font_height_at_dpi(0, 96, 192), 0);
+    EXPECT_EQ(font_height_at_dpi(-11, 0, 96), -11);
 }
 
 TEST(MainLayout, BarsAndMarginsScaleWithTheDpi) {
