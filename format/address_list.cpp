@@ -223,15 +223,20 @@ int has_duplicate_addresses(StringList* list) {
 int check_recipient_string(const char* text) {
     bool commas = false;
     bool content = false;  // something other than white space since the last comma
+    bool unclosed = false;
     for (const char* p = text; *p; p++) {
         if (*p == ',') {
             if (!content) return -1;
             commas = true;
             content = false;
         } else if (*p == '"') {
+            // Quoted strings end where the split ends them (an escaped quote
+            // does not close one), or a comma the split takes as a separator
+            // would go unchecked here.
             content = true;
-            const char* close = std::strchr(p + 1, '"');
+            const char* close = unclosed ? nullptr : closing_of(p);
             if (close) p = close;
+            else unclosed = true;
         } else if (!is_space(*p)) {
             content = true;
         }

@@ -153,6 +153,12 @@ TEST(CheckRecipientString, RejectsEmptyEntries) {
     EXPECT_EQ(check_recipient_string("a@x, ,b@x"), -1);
     EXPECT_EQ(check_recipient_string(",a@x"), -1);
     EXPECT_EQ(check_recipient_string("\"a,,\" <a@x>"), 0);
+    EXPECT_EQ(check_recipient_string("\"a \\\",\\\" b\" <a@x>"), 0);
+    // An escaped quote closes nothing: the commas after an unclosed quote
+    // separate entries, as the split takes them, and an empty one among
+    // them would lose every recipient after it.
+    EXPECT_EQ(check_recipient_string("\"a ,, b\\\" <c@x>"), -1);
+    EXPECT_EQ(check_recipient_string("\"a, b\\\" <c@x>"), 0);
 }
 
 const char* header =
