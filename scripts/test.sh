@@ -28,10 +28,16 @@ phase_done() {
 # just above the phase times, where a reader of a long log looks first.
 test_log=build/test-output.log
 failures() {
-  [ -s "$test_log" ] || return 0
-  local digest
-  digest=$(grep -E -A4 '^\[  FAILED  \] [^ ]+ \(|: Failure$|^(FAIL|ERROR): |^[A-Za-z]*Error: ' "$test_log" \
-    | grep -v -E '^(\[ (RUN|      OK) |\[-+\]|--$|$)' | head -n 60) || true
+  local digest="" fuzz=""
+  if [ -s "$test_log" ]; then
+    digest=$(grep -E -A4 '^\[  FAILED  \] [^ ]+ \(|: Failure$|^(FAIL|ERROR): |^[A-Za-z]*Error: ' "$test_log" \
+      | grep -v -E '^(\[ (RUN|      OK) |\[-+\]|--$|$)' | head -n 60) || true
+  fi
+  # A fuzz target's finding: its name, what it died of and the input.
+  if [ -s "${fuzz_log:-}" ]; then
+    fuzz=$(grep -E '^fuzz .* found a failure|^SUMMARY: |^Base64: |in LLVMFuzzerTestOneInput' "$fuzz_log" | head -n 20) || true
+  fi
+  digest="$digest${digest:+${fuzz:+$'\n'}}$fuzz"
   [ -n "$digest" ] || return 0
   echo "== failures (the first 60 lines of them; the whole output is above)"
   echo "$digest"
