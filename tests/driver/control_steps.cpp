@@ -94,14 +94,12 @@ void set_text(const NextArgument& next) {
 void wait_for_text(const NextArgument& next, bool print_text) {
     HWND control = need_control(next);
     std::string part = next();
-    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
     std::string shown;
-    for (;;) {
-        shown = wide_text(control);
-        if (shown.find(part) != std::string::npos) break;
-        if (static_cast<int>(until - GetTickCount()) <= 0) fail("text never held \"" + part + "\": " + one_line(shown));
-        Sleep(100);
-    }
+    if (!wait_until(std::atoi(next().c_str()), [&] {
+            shown = wide_text(control);
+            return shown.find(part) != std::string::npos;
+        }))
+        fail("text never held \"" + part + "\": " + one_line(shown));
     if (print_text) std::printf("TEXT: %s\n", one_line(shown).c_str());
     else std::printf("SHOWS: %s\n", part.c_str());
 }
