@@ -177,8 +177,10 @@ class Compose(ClientTest):
                    b"From: \"Carol\" <carol@example.test>\r\nTo: alice@example.test\r\nSubject: Files\r\n"
                    b"Date: Mon, 7 Dec 2026 10:00:00 +0000\r\nMIME-Version: 1.0\r\n"
                    b"Content-Type: multipart/mixed; boundary=b2\r\n\r\n" + body)
+        # The window comes first and a worker fills it afterwards, the
+        # attachments last: their names show once the fill is done.
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "402",
-                              "window", SEND, "10000", "settle", SEND, "10000",
+                              "window", SEND, "10000", "wait-shows", SEND, "229", "notes.txt", "15000",
                               "text", SEND, "212", "text", SEND, "229", "text-utf8", SEND, "208",
                               "set-text", SEND, "206", "bob@example.test",
                               "command", SEND, "211", "window", "Status", "15000",
@@ -222,8 +224,10 @@ class Compose(ClientTest):
                    b"From: \"Carol\" <carol@example.test>\r\nTo: alice@example.test, dan@example.test\r\n"
                    b"Cc: erin@example.test\r\nSubject: RE: Plans\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
                    b"Friday?\r\n")
+        # The window is made before the main window's thread fills it, the
+        # text last.
         out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "250",
-                              "window", SEND, "10000", "settle", SEND, "10000",
+                              "window", SEND, "10000", "wait-shows", SEND, "208", "Friday?", "15000",
                               "text", SEND, "206", "text", SEND, "212", "text-utf8", SEND, "208",
                               *close_send_window(), *CLOSE_AND_EXIT)
         to, subject = values(out, "TEXT")
