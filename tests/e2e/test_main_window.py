@@ -42,11 +42,10 @@ def boxes(out):
 
 class MainWindow(ClientTest):
     def test_dragging_the_vertical_bar_moves_tree_and_list(self):
-        # Still fixed pauses: a drag right after the list is filled loses
-        # its moves now and then, for a reason not found yet.
-        out = self.run_client("", "window", MAIN, "15000", "sleep", "1500",
+        out = self.run_client("", *LISTED, "answered", MAIN, "5000",
                               "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
-                              "drag-child", MAIN, "20", "200", "0", "sleep", "500",
+                              "drag-child", MAIN, "20", "200", "0", "wait-moved", MAIN, "20", "5000",
+                              "settle", MAIN, "5000",
                               "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
                               *CLOSE_AND_EXIT)
         (bar, _), (tree, _), (listed, _), (bar2, _), (tree2, _), (listed2, _) = boxes(out)
