@@ -116,6 +116,19 @@ std::map<std::string, int> command_numbers() {
     return numbers;
 }
 
+std::string trimmed(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// A resource line's fields between the commas, trimmed.
+std::vector<std::string> fields_of(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream parts(line);
+    for (std::string field; std::getline(parts, field, ',');) fields.push_back(trimmed(field));
+    return fields;
+}
+
 // A block of the client's resource script (ui/zenthmail.rc) from the line
 // that begins with `heading` to the END that closes it, one line each,
 // trimmed; empty when there is none.
@@ -130,8 +143,7 @@ std::vector<std::string> resource_block(const std::string& heading) {
     int depth = 0;
     bool inside = false;
     for (std::string line; std::getline(in, line);) {
-        size_t first = line.find_first_not_of(" \t"), last = line.find_last_not_of(" \t\r");
-        line = first == std::string::npos ? "" : line.substr(first, last - first + 1);
+        line = trimmed(line);
         if (!inside) {
             inside = line.rfind(heading, 0) == 0;
             continue;
@@ -161,9 +173,9 @@ std::vector<MenuEntry> resource_main_menu() {
             continue;
         }
         for (size_t tab; (tab = text.find("\\t")) != std::string::npos;) text.replace(tab, 2, "\t");
-        std::string name = line.substr(close + 1);
-        name = name.substr(name.find_first_not_of(", "));
-        name = name.substr(0, name.find(','));
+        // After the text: ", NAME" and maybe ", GRAYED".
+        std::vector<std::string> after = fields_of(line.substr(close + 1));
+        std::string name = after.size() > 1 ? after[1] : "";
         // A name the table lacks counts as no command at all.
         entries.push_back({popup, numbers.count(name) ? numbers.at(name) : 0, text});
     }
@@ -177,11 +189,8 @@ std::map<std::string, int> resource_accelerators() {
     std::map<std::string, int> numbers = command_numbers();
     std::map<std::string, int> keys;
     for (const std::string& line : resource_block("IDA_MAIN ACCELERATORS")) {
-        std::vector<std::string> fields;
-        std::istringstream parts(line);
-        for (std::string field; std::getline(parts, field, ',');)
-            fields.push_back(field.substr(field.find_first_not_of(' ')));
-        if (fields.size() < 3) continue;
+        std::vector<std::string> fields = fields_of(line);
+        if (fields.size() < 3 || fields[0].size() < 3) continue;
         const std::string& code = fields[0];
         std::string key = code.rfind("VK_", 0) == 0 ? code.substr(3) : code.substr(1, code.size() - 2);
         if (std::find(fields.begin(), fields.end(), "CONTROL") != fields.end()) key = "Ctrl+" + key;
