@@ -95,10 +95,15 @@ void wait_for_text(const NextArgument& next, bool print_text) {
     HWND control = need_control(next);
     std::string part = next();
     std::string shown;
-    if (!wait_until(std::atoi(next().c_str()), [&] {
-            shown = wide_text(control);
-            return shown.find(part) != std::string::npos;
-        }))
+    // The whole text comes across from the program's process each time:
+    // asked for half as often as other conditions.
+    if (!wait_until(
+            std::atoi(next().c_str()),
+            [&] {
+                shown = wide_text(control);
+                return shown.find(part) != std::string::npos;
+            },
+            100))
         fail("text never held \"" + part + "\": " + one_line(shown));
     if (print_text) std::printf("TEXT: %s\n", one_line(shown).c_str());
     else std::printf("SHOWS: %s\n", part.c_str());
