@@ -23,8 +23,9 @@ using NextArgument = std::function<std::string()>;
 // Runs the step when it is one of the control steps; false when it is not.
 bool run_control_step(const std::string& step, const NextArgument& next);
 
-// Polls the condition until it holds (true) or the milliseconds are up.
-bool wait_until(int ms, const std::function<bool()>& holds);
+// Polls the condition every `period` milliseconds until it holds (true) or
+// the milliseconds are up.
+bool wait_until(int ms, const std::function<bool()>& holds, int period = 50);
 // Runs the step when it is one of the waiting steps; false when it is not.
 bool run_wait_step(const std::string& step, const NextArgument& next);
 // How many visible top-level windows have the title.

@@ -151,12 +151,12 @@ void settle(const NextArgument& next) {
 
 }  // namespace
 
-bool wait_until(int ms, const std::function<bool()>& holds) {
+bool wait_until(int ms, const std::function<bool()>& holds, int period) {
     DWORD until = GetTickCount() + static_cast<DWORD>(ms);
     for (;;) {
         if (holds()) return true;
         if (static_cast<int>(until - GetTickCount()) <= 0) return false;
-        Sleep(50);
+        Sleep(static_cast<DWORD>(period));
     }
 }
 

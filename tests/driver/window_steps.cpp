@@ -50,14 +50,13 @@ BOOL CALLBACK visit_hidden(HWND w, LPARAM param) {
 }
 
 HWND find_hidden(const std::string& title, int ms) {
-    DWORD until = GetTickCount() + static_cast<DWORD>(ms);
     HiddenSearch s{&title, nullptr};
-    for (;;) {
-        EnumWindows(visit_hidden, reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
-        if (static_cast<int>(until - GetTickCount()) <= 0) fail("no window \"" + title + "\", shown or hidden");
-        Sleep(50);
-    }
+    if (!wait_until(ms, [&] {
+            EnumWindows(visit_hidden, reinterpret_cast<LPARAM>(&s));
+            return s.found != nullptr;
+        }))
+        fail("no window \"" + title + "\", shown or hidden");
+    return s.found;
 }
 
 void wait_hidden(const NextArgument& next) {
@@ -71,14 +70,16 @@ void wait_enabled(const NextArgument& next) {
     int id = std::atoi(next().c_str());
     bool wanted = next() == "1";
     int ms = std::atoi(next().c_str());
-    DWORD until = GetTickCount() + static_cast<DWORD>(ms);
+    DWORD began = GetTickCount();
     HWND w = find_hidden(title, ms);
-    HWND control = nullptr;
-    // A window being made may not have its controls yet.
-    while (!(control = GetDlgItem(w, id)) || (IsWindowEnabled(control) != FALSE) != wanted) {
-        if (static_cast<int>(until - GetTickCount()) <= 0) fail("control " + std::to_string(id) + " stays as it was");
-        Sleep(50);
-    }
+    // A window being made may not have its controls yet. The time the
+    // window took to show counts against the same bound.
+    int left = ms - static_cast<int>(GetTickCount() - began);
+    if (!wait_until(left, [&] {
+            HWND control = GetDlgItem(w, id);
+            return control && (IsWindowEnabled(control) != FALSE) == wanted;
+        }))
+        fail("control " + std::to_string(id) + " stays as it was");
     std::printf("ENABLED: %d %d\n", id, wanted ? 1 : 0);
 }
 
@@ -129,18 +130,16 @@ void wait_child(const NextArgument& next) {
     if (!child) fail("no child " + std::to_string(id));
     std::string field = next();
     long low = std::atol(next().c_str()), high = std::atol(next().c_str());
-    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
     RECT screen, box;
-    for (;;) {
-        GetWindowRect(child, &screen);
-        box = screen;
-        if (id) MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&box), 2);
-        long value = field_of(box, field);
-        if (value >= low && value <= high) break;
-        if (static_cast<int>(until - GetTickCount()) <= 0)
-            fail("child " + std::to_string(id) + " " + field + " stays " + std::to_string(value));
-        Sleep(50);
-    }
+    long value = 0;
+    if (!wait_until(std::atoi(next().c_str()), [&] {
+            GetWindowRect(child, &screen);
+            box = screen;
+            if (id) MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&box), 2);
+            value = field_of(box, field);
+            return value >= low && value <= high;
+        }))
+        fail("child " + std::to_string(id) + " " + field + " stays " + std::to_string(value));
     std::printf("CHILD: %ld %ld %ld %ld screen %ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom,
                 screen.left, screen.top, screen.right, screen.bottom);
 }
@@ -176,14 +175,14 @@ void click_close(const NextArgument& next) {
     if (!close_box_point(w, &at)) fail("no close box on " + title);
     // Another window of the program may lie over it: the box is clicked
     // once its window is active and under the point.
-    DWORD until = GetTickCount() + 5000;
-    while (WindowFromPoint(at) != w || GetForegroundWindow() != w) {
-        if (static_cast<int>(until - GetTickCount()) <= 0) fail("the close box of " + title + " stays covered");
-        // As the user would bring it up from the task bar.
-        SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(w);
-        Sleep(50);
-    }
+    if (!wait_until(5000, [&] {
+            if (WindowFromPoint(at) == w && GetForegroundWindow() == w) return true;
+            // As the user would bring it up from the task bar.
+            SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            SetForegroundWindow(w);
+            return false;
+        }))
+        fail("the close box of " + title + " stays covered");
     SetCursorPos(at.x, at.y);
     mouse(MOUSEEVENTF_MOVE);
     mouse(MOUSEEVENTF_LEFTDOWN);

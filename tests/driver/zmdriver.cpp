@@ -11,7 +11,8 @@
 //                                   press ok (default), yes or no
 //   no-msgbox <caption> <ms>        fail if a message box shows up in time
 //   command <title> <id>            post WM_COMMAND id to the window
-//   send-command <title> <id>       send it and print the result
+//   send-command <title> <id>       send it and print the result, once the
+//                                   command is handled (within 60 s)
 //   close <title>                   post WM_CLOSE
 //   keys <chord>                    type keys, e.g. ctrl+q
 //   rect <title>                    print the window's rectangle and state,
@@ -180,14 +181,12 @@ BOOL CALLBACK visit_window(HWND w, LPARAM p) {
 }
 
 HWND wait_search(Search s, int ms) {
-    DWORD until = GetTickCount() + static_cast<DWORD>(ms);
-    for (;;) {
+    wait_until(ms, [&] {
         s.pids = family();
         EnumWindows(visit_window, reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
-        if (static_cast<int>(until - GetTickCount()) <= 0) return nullptr;
-        Sleep(50);
-    }
+        return s.found != nullptr;
+    });
+    return s.found;
 }
 
 HWND find_window(const std::string& title, bool message_box) { return wait_search({title, message_box, nullptr}, 0); }
@@ -233,7 +232,7 @@ void answer(HWND box, const std::string& button, bool escaped = false) {
     std::printf("MSGBOX: %s\n", (escaped ? one_line(text) : text).c_str());
     press(box, button);
     // Let the box close before the next step looks for another.
-    for (int n = 0; n < 100 && IsWindow(box); n++) Sleep(20);
+    wait_until(2000, [&] { return !IsWindow(box); });
 }
 
 void start(const std::string& exe, const std::string& argument) {
@@ -416,8 +415,12 @@ int main(int argc, char** argv) {
                 PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, 0), 0);
                 std::printf("COMMAND: %d\n", id);
             } else {
-                LRESULT r = SendMessageA(w, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-                std::printf("RESULT: %lld\n", static_cast<long long>(r));
+                // Returns once the command is handled; a command that opens
+                // a modal box would hold the driver until the time is up.
+                DWORD_PTR r = 0;
+                if (!SendMessageTimeoutA(w, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 60000, &r))
+                    fail("command " + std::to_string(id) + " not handled within 60 s");
+                std::printf("RESULT: %lld\n", static_cast<long long>(static_cast<LRESULT>(r)));
             }
         } else if (step == "close") {
             PostMessageA(need_window(next()), WM_CLOSE, 0, 0);
@@ -512,11 +515,8 @@ int main(int argc, char** argv) {
             std::printf("COMMAND: %d\n", id);
         } else if (step == "no-window") {
             std::string title = next();
-            DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
-            while (find_window(title, false)) {
-                if (static_cast<int>(until - GetTickCount()) <= 0) fail("window \"" + title + "\" still there");
-                Sleep(50);
-            }
+            if (!wait_until(std::atoi(next().c_str()), [&] { return !find_window(title, false); }))
+                fail("window \"" + title + "\" still there");
             std::printf("GONE: %s\n", title.c_str());
         } else if (step == "file-dialog") {
             std::string title = next();
@@ -565,11 +565,8 @@ int main(int argc, char** argv) {
             std::printf("PROCESS: %s %d\n", exe.c_str(), count_processes(exe));
         } else if (step == "no-process") {
             std::string exe = next();
-            DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(next().c_str()));
-            while (count_processes(exe)) {
-                if (static_cast<int>(until - GetTickCount()) <= 0) fail("process " + exe + " still running");
-                Sleep(50);
-            }
+            if (!wait_until(std::atoi(next().c_str()), [&] { return count_processes(exe) == 0; }))
+                fail("process " + exe + " still running");
             std::printf("NO-PROCESS: %s\n", exe.c_str());
         } else if (step == "kill-process") {
             std::string exe = next();

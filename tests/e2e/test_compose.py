@@ -13,19 +13,20 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, winpath  # noqa: E402
 from test_transfers import SERVERS, TOOLS, account, mailbox  # noqa: E402
 
 MAIN = "Zenth Mail"
 SEND = "Send Mail"
-CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
+CLOSE_AND_EXIT = ["command", MAIN, ID.CMD_EXIT, "wait-exit", "10000"]
 LISTED = ["window", MAIN, "15000", "wait-log", "Displayed messages in", "15000"]
-NEW = ["command", MAIN, "343", "window", SEND, "10000", "settle", SEND, "10000"]
+NEW = ["command", MAIN, ID.IDC_NEW_EMAIL, "window", SEND, "10000", "settle", SEND, "10000"]
 TEXT = "First line.\r\n.\r\nA euro: \u20ac and caf\u00e9.\r\n"
 
 
 def fill(to, subject, text):
-    return ["set-text", SEND, "206", to, "set-text", SEND, "212", subject, "set-text", SEND, "208", text]
+    return ["set-text", SEND, ID.IDC_SEND_TO, to, "set-text", SEND, ID.IDC_SEND_SUBJECT, subject, "set-text", SEND,
+            ID.IDC_SEND_EDITOR, text]
 
 
 def close_send_window():
@@ -50,7 +51,8 @@ class Compose(ClientTest):
 
     def test_new_window_takes_the_first_account(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
-        out = self.run_client("", *LISTED, *NEW, "text", SEND, "204", "text", SEND, "205", "text", SEND, "206",
+        out = self.run_client("", *LISTED, *NEW, "text", SEND, ID.IDC_SEND_SERVER, "text", SEND, ID.IDC_SEND_FROM,
+                              "text", SEND, ID.IDC_SEND_TO,
                               *close_send_window(), "no-window", SEND, "3000", *CLOSE_AND_EXIT)
         server, sender, to = values(out, "TEXT")
         self.assertTrue(server.startswith("127.0.0.1:"))
@@ -60,7 +62,7 @@ class Compose(ClientTest):
 
     def test_a_first_account_named_with_a_bang_leaves_server_and_sender_empty(self):
         self.write_accounts(account("!hidden", "alice", "alicepw", "maildir\\inbox"))
-        out = self.run_client("", *LISTED, *NEW, "text", SEND, "204", "text", SEND, "205",
+        out = self.run_client("", *LISTED, *NEW, "text", SEND, ID.IDC_SEND_SERVER, "text", SEND, ID.IDC_SEND_FROM,
                               *close_send_window(), *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT"), ["", ""])
 
@@ -78,10 +80,11 @@ class Compose(ClientTest):
         photo = os.urandom(3 * 1024 * 1024)
         self.write("user/photo.bin", photo)
         out = self.run_client("", "any-process", *LISTED, *NEW, *fill("bob@example.test", "Hello Bob", TEXT),
-                              "command", SEND, "227", "file-name", "Add Attachment", winpath(self.path("user", "photo.bin")),
-                              "wait-text", SEND, "229", "photo.bin", "20000",
-                              "command", SEND, "211", "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Mail sent successfully!", "120000",
+                              "command", SEND, ID.SEND_ADD_ATTACHMENT, "file-name", "Add Attachment",
+                              winpath(self.path("user", "photo.bin")),
+                              "wait-text", SEND, ID.IDC_SEND_ATTACHMENTS, "photo.bin", "20000",
+                              "command", SEND, ID.IDC_SEND_BUTTON, "window", "Status", "15000",
+                              "wait-text", "Status", ID.IDC_STATUS, "Mail sent successfully!", "120000",
                               "close", "Status", *close_send_window(), *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(mailbox("wait", "bob", "1"), "")
@@ -116,14 +119,14 @@ class Compose(ClientTest):
         self.write("bfkey.dat", b"0123456789abcdef0123456789abcdef")
         secret = "The meeting moved to Thursday.\r\n"
         out = self.run_client("", *LISTED, *NEW, *fill("alice@example.test", "Secret", secret),
-                              "command", SEND, "211", "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Mail sent successfully!", "60000",
+                              "command", SEND, ID.IDC_SEND_BUTTON, "window", "Status", "15000",
+                              "wait-text", "Status", ID.IDC_STATUS, "Mail sent successfully!", "60000",
                               "close", "Status", *close_send_window(),
                               # Receive: its status window closes by itself when all went well.
-                              "command", MAIN, "344", "wait-rows", MAIN, "303", "1", "60000",
-                              "click-row", MAIN, "303", "0", "left", "command", MAIN, "203",
-                              "wait-text", MAIN, "324", "Thursday", "10000",
-                              "text-utf8", MAIN, "324", *CLOSE_AND_EXIT)
+                              "command", MAIN, ID.IDC_RECEIVE, "wait-rows", MAIN, ID.IDC_MESSAGE_LIST, "1", "60000",
+                              "click-row", MAIN, ID.IDC_MESSAGE_LIST, "0", "left", "command", MAIN, ID.CMD_SHOW_TEXT,
+                              "wait-text", MAIN, ID.IDC_PREVIEW, "Thursday", "10000",
+                              "text-utf8", MAIN, ID.IDC_PREVIEW, *CLOSE_AND_EXIT)
         with open(mailbox("list", "alice").splitlines()[0], "rb") as f:
             delivered = f.read()
         self.assertIn(b"Content-Transfer-Encoding: X-ZMcrypt", delivered)
@@ -139,12 +142,13 @@ class Compose(ClientTest):
                    b"Message-ID: <lunch-1@example.test>\r\nIn-Reply-To: <lunch-0@example.test>\r\n"
                    b"References: <lunch-0@example.test>\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
                    b"Shall we?\r\nAt noon.\r\n")
-        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "339",
+        out = self.run_client("", *LISTED, "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN, ID.IDC_REPLY,
                               "window", "Reply", "10000", "settle", "Reply", "10000",
-                              "text-utf8", "Reply", "206", "text-utf8", "Reply", "212", "text-utf8", "Reply", "208",
-                              "set-text", "Reply", "206", "bob@example.test",
-                              "command", "Reply", "211", "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Mail sent successfully!", "60000",
+                              "text-utf8", "Reply", ID.IDC_SEND_TO, "text-utf8", "Reply", ID.IDC_SEND_SUBJECT,
+                              "text-utf8", "Reply", ID.IDC_SEND_EDITOR,
+                              "set-text", "Reply", ID.IDC_SEND_TO, "bob@example.test",
+                              "command", "Reply", ID.IDC_SEND_BUTTON, "window", "Status", "15000",
+                              "wait-text", "Status", ID.IDC_STATUS, "Mail sent successfully!", "60000",
                               "close", "Status", "close", "Reply", "msgbox", "Zenth Mail", "10000", "yes",
                               "no-window", "Reply", "10000", *CLOSE_AND_EXIT)
         to, subject, text = [bytes.fromhex(h).decode("utf-8") for h in values(out, "UTF8")]
@@ -177,12 +181,17 @@ class Compose(ClientTest):
                    b"From: \"Carol\" <carol@example.test>\r\nTo: alice@example.test\r\nSubject: Files\r\n"
                    b"Date: Mon, 7 Dec 2026 10:00:00 +0000\r\nMIME-Version: 1.0\r\n"
                    b"Content-Type: multipart/mixed; boundary=b2\r\n\r\n" + body)
-        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "402",
-                              "window", SEND, "10000", "settle", SEND, "10000",
-                              "text", SEND, "212", "text", SEND, "229", "text-utf8", SEND, "208",
-                              "set-text", SEND, "206", "bob@example.test",
-                              "command", SEND, "211", "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Mail sent successfully!", "60000",
+        # The window comes first and a worker fills it afterwards, the
+        # attachments last: their names show once the fill is done.
+        out = self.run_client("", *LISTED, "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN,
+                              ID.IDC_FORWARD,
+                              "window", SEND, "10000", "wait-shows", SEND, ID.IDC_SEND_ATTACHMENTS, "notes.txt",
+                              "15000",
+                              "text", SEND, ID.IDC_SEND_SUBJECT, "text", SEND, ID.IDC_SEND_ATTACHMENTS, "text-utf8",
+                              SEND, ID.IDC_SEND_EDITOR,
+                              "set-text", SEND, ID.IDC_SEND_TO, "bob@example.test",
+                              "command", SEND, ID.IDC_SEND_BUTTON, "window", "Status", "15000",
+                              "wait-text", "Status", ID.IDC_STATUS, "Mail sent successfully!", "60000",
                               "close", "Status", *close_send_window(), *CLOSE_AND_EXIT)
         subject, names = values(out, "TEXT")[:2]
         self.assertEqual(subject, "Fw: Files")
@@ -203,9 +212,9 @@ class Compose(ClientTest):
     def test_send_later_then_send_queued_delivers_it(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Queued one", "Later.\r\n"),
-                              "command", SEND, "930", *self.saved("outbox"), *close_send_window(),
-                              "command", MAIN, "940", "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Done.", "60000", *CLOSE_AND_EXIT)
+                              "command", SEND, ID.SEND_LATER, *self.saved("outbox"), *close_send_window(),
+                              "command", MAIN, ID.CMD_SEND_QUEUED, "window", "Status", "15000",
+                              "wait-text", "Status", ID.IDC_STATUS, "Done.", "60000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(mailbox("wait", "bob", "1"), "")
         with open(mailbox("list", "bob").splitlines()[0], "rb") as f:
@@ -222,9 +231,13 @@ class Compose(ClientTest):
                    b"From: \"Carol\" <carol@example.test>\r\nTo: alice@example.test, dan@example.test\r\n"
                    b"Cc: erin@example.test\r\nSubject: RE: Plans\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n"
                    b"Friday?\r\n")
-        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "250",
-                              "window", SEND, "10000", "settle", SEND, "10000",
-                              "text", SEND, "206", "text", SEND, "212", "text-utf8", SEND, "208",
+        # The window is made before the main window's thread fills it, the
+        # text last.
+        out = self.run_client("", *LISTED, "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN,
+                              ID.CMD_REPLY_TO_LIST,
+                              "window", SEND, "10000", "wait-shows", SEND, ID.IDC_SEND_EDITOR, "Friday?", "15000",
+                              "text", SEND, ID.IDC_SEND_TO, "text", SEND, ID.IDC_SEND_SUBJECT, "text-utf8", SEND,
+                              ID.IDC_SEND_EDITOR,
                               *close_send_window(), *CLOSE_AND_EXIT)
         to, subject = values(out, "TEXT")
         self.assertEqual(to, '"Carol" <carol@example.test>,alice@example.test, dan@example.test,erin@example.test')
@@ -236,20 +249,21 @@ class Compose(ClientTest):
 
     def test_custom_text_is_read_as_utf8_or_the_system_code_page(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
-        out = self.run_client("", *LISTED, *NEW, "command", SEND, "234", "msgbox", "Zenth Mail", "5000",
+        out = self.run_client("", *LISTED, *NEW, "command", SEND, ID.SEND_CUSTOM_TEXT, "msgbox", "Zenth Mail", "5000",
                               *close_send_window(), *CLOSE_AND_EXIT)
         self.assertIn("Cannot find customtext.txt", values(out, "MSGBOX"))
         for data in ("Gr\u00fc\u00dfe\r\n".encode("utf-8"), "Gr\u00fc\u00dfe\r\n".encode("cp1252")):
             self.write("customtext.txt", data)
-            out = self.run_client("", *LISTED, *NEW, "send-command", SEND, "234",
-                                  "text-utf8", SEND, "208", *close_send_window(), *CLOSE_AND_EXIT)
+            out = self.run_client("", *LISTED, *NEW, "send-command", SEND, ID.SEND_CUSTOM_TEXT,
+                                  "text-utf8", SEND, ID.IDC_SEND_EDITOR, *close_send_window(), *CLOSE_AND_EXIT)
             self.assertEqual(bytes.fromhex(values(out, "UTF8")[0]).decode("utf-8"), "Gr\u00fc\u00dfe\r\n")
 
     def test_send_later_and_save_as_draft_put_files_in_their_folders(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Later one", "Text later.\r\n"),
-                              "command", SEND, "930", *self.saved("outbox"),
-                              "set-text", SEND, "212", "Draft one", "command", SEND, "1090", *self.saved("drafts"),
+                              "command", SEND, ID.SEND_LATER, *self.saved("outbox"),
+                              "set-text", SEND, ID.IDC_SEND_SUBJECT, "Draft one", "command", SEND, ID.SEND_SAVE_DRAFT,
+                              *self.saved("drafts"),
                               *close_send_window(), *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         queued = self.files("maildir/outbox")
@@ -264,13 +278,14 @@ class Compose(ClientTest):
     def test_a_draft_opened_edited_and_saved_stays_one_file(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("", *LISTED, *NEW, *fill("bob@example.test", "Draft", "Version one.\r\n"),
-                              "command", SEND, "1090", *self.saved("drafts"), *close_send_window(),
-                              "tree-select", MAIN, "347", "drafts", "wait-rows", MAIN, "303", "1", "10000",
-                              "list-select", MAIN, "303", "0", "command", MAIN, "393",
+                              "command", SEND, ID.SEND_SAVE_DRAFT, *self.saved("drafts"), *close_send_window(),
+                              "tree-select", MAIN, ID.IDC_FOLDER_TREE, "drafts", "wait-rows", MAIN, ID.IDC_MESSAGE_LIST,
+                              "1", "10000",
+                              "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN, ID.CMD_OPEN_FILE,
                               "window", "Send Mail (maildir\\drafts\\mm1.eml)", "10000", "settle", "Send Mail (maildir\\drafts\\mm1.eml)", "10000",
-                              "text", "Send Mail (maildir\\drafts\\mm1.eml)", "212",
-                              "set-text", "Send Mail (maildir\\drafts\\mm1.eml)", "212", "Draft two",
-                              "command", "Send Mail (maildir\\drafts\\mm1.eml)", "216",
+                              "text", "Send Mail (maildir\\drafts\\mm1.eml)", ID.IDC_SEND_SUBJECT,
+                              "set-text", "Send Mail (maildir\\drafts\\mm1.eml)", ID.IDC_SEND_SUBJECT, "Draft two",
+                              "command", "Send Mail (maildir\\drafts\\mm1.eml)", ID.SEND_SAVE,
                               "msgbox", "Zenth Mail", "10000", "settle", "Send Mail (maildir\\drafts\\mm1.eml)", "5000",
                               "close", "Send Mail (maildir\\drafts\\mm1.eml)", "msgbox", "Zenth Mail", "10000", "yes",
                               "no-window", "Send Mail (maildir\\drafts\\mm1.eml)", "10000", *CLOSE_AND_EXIT)
@@ -284,7 +299,7 @@ class Compose(ClientTest):
     def test_mailto_starts_a_lone_send_window_and_closing_it_ends_the_client(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
         out = self.run_client("mailto:bob@example.test", "window", SEND, "15000", "settle", SEND, "10000",
-                              "text", SEND, "206", "window-count", MAIN,
+                              "text", SEND, ID.IDC_SEND_TO, "window-count", MAIN,
                               "close", SEND, "msgbox", "Zenth Mail", "10000", "yes", "wait-exit", "10000")
         self.assertEqual(values(out, "TEXT"), ["bob@example.test"])
         self.assertEqual(values(out, "WINDOWS"), ["0"])

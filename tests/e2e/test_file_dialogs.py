@@ -9,11 +9,11 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, winpath  # noqa: E402
 
-CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "5000"]
 LISTED = ["window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000",
-          "list-select", "Zenth Mail", "303", "0"]
+          "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "0"]
 PICKER = "zenth-picker.exe"
 SAVE_EMAIL = "Save Email"
 SAVE_ATTACHMENT = "Save Attachment"
@@ -46,10 +46,10 @@ class FileDialogs(ClientTest):
     def test_save_asks_before_replacing_and_leaves_no_helper_behind(self):
         self.write("user/kept.eml", b"older")
         out = self.run_client("", *LISTED,
-                              "command", "Zenth Mail", "316", "file-dialog", SAVE_EMAIL, "15000",
+                              "command", "Zenth Mail", ID.IDC_SAVE, "file-dialog", SAVE_EMAIL, "15000",
                               "file-name", SAVE_EMAIL, "kept", "replace", SAVE_EMAIL, "5000", "no",
                               "file-cancel", SAVE_EMAIL, "no-window", SAVE_EMAIL, "5000", "settle", "Zenth Mail", "5000",
-                              "command", "Zenth Mail", "316", "file-dialog", SAVE_EMAIL, "15000",
+                              "command", "Zenth Mail", ID.IDC_SAVE, "file-dialog", SAVE_EMAIL, "15000",
                               "file-name", SAVE_EMAIL, "kept", "replace", SAVE_EMAIL, "5000", "yes",
                               "no-window", SAVE_EMAIL, "5000", "wait-file", winpath(self.path("user/kept.eml")), "Plans", "5000",
                               *CLOSE_AND_EXIT, "no-process", PICKER, "5000")
@@ -61,7 +61,7 @@ class FileDialogs(ClientTest):
 
     def test_cancel_writes_nothing_and_shows_nothing(self):
         out = self.run_client("", *LISTED,
-                              "command", "Zenth Mail", "316", "file-dialog", SAVE_EMAIL, "15000",
+                              "command", "Zenth Mail", ID.IDC_SAVE, "file-dialog", SAVE_EMAIL, "15000",
                               "file-cancel", SAVE_EMAIL, "no-window", SAVE_EMAIL, "5000",
                               "no-msgbox", "Zenth Mail", "1000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), [])
@@ -72,7 +72,8 @@ class FileDialogs(ClientTest):
         os.makedirs(self.path("out"))
         target = winpath(self.path("out"))
         out = self.run_client("", *LISTED, "settle", "Zenth Mail", "5000",
-                              "command", "Zenth Mail", "352", "file-dialog", SAVE_ATTACHMENT, "15000",
+                              "command", "Zenth Mail", ID.CMD_EXTRACT_ATTACHMENTS, "file-dialog", SAVE_ATTACHMENT,
+                              "15000",
                               "text", SAVE_ATTACHMENT, "1148", "file-folder", SAVE_ATTACHMENT,
                               "file-name", SAVE_ATTACHMENT, target + "\\first.txt",
                               "no-window", SAVE_ATTACHMENT, "5000",
@@ -88,10 +89,10 @@ class FileDialogs(ClientTest):
 
     def test_a_helper_ended_mid_dialog_gives_the_window_back(self):
         out = self.run_client("", *LISTED,
-                              "command", "Zenth Mail", "316", "file-dialog", SAVE_EMAIL, "15000",
+                              "command", "Zenth Mail", ID.IDC_SAVE, "file-dialog", SAVE_EMAIL, "15000",
                               "kill-process", PICKER, "no-window", SAVE_EMAIL, "5000",
                               "wait-log", "The file dialog helper ended while its dialog was open.", "5000",
-                              "send-command", "Zenth Mail", "316", "no-window", SAVE_EMAIL, "2000",
+                              "send-command", "Zenth Mail", ID.IDC_SAVE, "no-window", SAVE_EMAIL, "2000",
                               *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "KILLED"), [PICKER + " 1"])
         self.assertEqual(values(out, "EXIT"), ["0"])
@@ -106,7 +107,7 @@ class WithoutHelper(ClientTest):
     def test_start_tells_once_and_save_does_nothing(self):
         self.write("maildir/inbox/mm1.eml", PLAIN)
         out = self.run_client("", "msgbox", "Zenth Mail", "15000", *LISTED,
-                              "command", "Zenth Mail", "316", "no-msgbox", "Zenth Mail", "1500",
+                              "command", "Zenth Mail", ID.IDC_SAVE, "no-msgbox", "Zenth Mail", "1500",
                               "settle", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), [
             "The file zenth-picker.exe must be in the same folder as zenthmail.exe in order to use open/save "

@@ -5,12 +5,12 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, winpath  # noqa: E402
 
 TREE = ["TREE: %s" % line for line in [
     "inbox", "  lists", "    work", "outbox", "sent items", "drafts", "deleted items", "archive",
     "E-mail Headers"]]
-CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "5000"]
 # A list is filled at start-up, then that of the folder selected.
 FILLED = ["wait-log", "Displayed messages in", "15000"]
 
@@ -27,7 +27,7 @@ class FolderTree(ClientTest):
         self.write("temp/mm1.eml", b"scratch message")
 
     def tree(self, *steps):
-        out = self.run_client("", "window", "Zenth Mail", "15000", *steps, "tree", "Zenth Mail", "347",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *steps, "tree", "Zenth Mail", ID.IDC_FOLDER_TREE,
                               *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         return out
@@ -51,33 +51,33 @@ class FolderTree(ClientTest):
 
     def test_insert_key_makes_a_new_item_once(self):
         out = self.run_client("", "window", "Zenth Mail", "15000",
-                              "tree-select", "Zenth Mail", "347", "inbox\\lists",
-                              "post-key", "Zenth Mail", "347", "insert",
+                              "tree-select", "Zenth Mail", ID.IDC_FOLDER_TREE, "inbox\\lists",
+                              "post-key", "Zenth Mail", ID.IDC_FOLDER_TREE, "insert",
                               "wait-file", winpath(self.path("maildir/inbox/lists/New Item")), "", "5000",
-                              "post-key", "Zenth Mail", "347", "insert",
+                              "post-key", "Zenth Mail", ID.IDC_FOLDER_TREE, "insert",
                               "msgbox", "Zenth Mail", "5000",
-                              "tree", "Zenth Mail", "347", *CLOSE_AND_EXIT)
+                              "tree", "Zenth Mail", ID.IDC_FOLDER_TREE, *CLOSE_AND_EXIT)
         self.assertTrue(os.path.isdir(self.path("maildir/inbox/lists/New Item")))
         self.assertEqual(values(out, "MSGBOX"), ["Rename the new item folder first."])
         self.assertIn("TREE:     New Item", out)
 
     def test_top_level_folders_cannot_be_deleted(self):
         out = self.run_client("", "window", "Zenth Mail", "15000", *FILLED,
-                              "tree-select", "Zenth Mail", "347", "archive",
+                              "tree-select", "Zenth Mail", ID.IDC_FOLDER_TREE, "archive",
                               # A folder is deleted only once its list is filled.
-                              *FILLED, "post-key", "Zenth Mail", "347", "delete",
+                              *FILLED, "post-key", "Zenth Mail", ID.IDC_FOLDER_TREE, "delete",
                               "msgbox", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), ["Cannot delete main program directory!"])
         self.assertTrue(os.path.isdir(self.path("maildir/archive")))
 
     def test_deleting_a_folder_with_subfolders_keeps_them(self):
         out = self.run_client("", "window", "Zenth Mail", "15000", *FILLED,
-                              "tree-select", "Zenth Mail", "347", "inbox\\lists",
+                              "tree-select", "Zenth Mail", ID.IDC_FOLDER_TREE, "inbox\\lists",
                               # A folder is deleted only once its list is filled.
-                              *FILLED, "post-key", "Zenth Mail", "347", "delete",
+                              *FILLED, "post-key", "Zenth Mail", ID.IDC_FOLDER_TREE, "delete",
                               "msgbox", "Zenth Mail", "5000", "yes",
                               "msgbox", "Zenth Mail", "5000",
-                              "tree", "Zenth Mail", "347", *CLOSE_AND_EXIT)
+                              "tree", "Zenth Mail", ID.IDC_FOLDER_TREE, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), [
             "This will delete all of the messages in the selected folder as well as removing the folder "
             "itself. Are you sure?",
@@ -88,12 +88,12 @@ class FolderTree(ClientTest):
 
     def test_deleting_a_nested_folder(self):
         out = self.run_client("", "window", "Zenth Mail", "15000", *FILLED,
-                              "tree-select", "Zenth Mail", "347", "inbox\\lists\\work",
+                              "tree-select", "Zenth Mail", ID.IDC_FOLDER_TREE, "inbox\\lists\\work",
                               # A folder is deleted only once its list is filled.
-                              *FILLED, "post-key", "Zenth Mail", "347", "delete",
+                              *FILLED, "post-key", "Zenth Mail", ID.IDC_FOLDER_TREE, "delete",
                               "msgbox", "Zenth Mail", "5000", "yes",
                               "no-msgbox", "Zenth Mail", "500",
-                              "tree", "Zenth Mail", "347", *CLOSE_AND_EXIT)
+                              "tree", "Zenth Mail", ID.IDC_FOLDER_TREE, *CLOSE_AND_EXIT)
         self.assertFalse(os.path.exists(self.path("maildir/inbox/lists/work")))
         self.assertNotIn("TREE:     work", out)
 

@@ -14,10 +14,11 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import DIST, DRIVER, finish, values, winpath  # noqa: E402
+from zmharness import DIST, DRIVER, ID, finish, values, winpath  # noqa: E402
 
 INSTALL = "Install"
-BOXES = {"desktop": "102", "start_menu": "103", "eml": "107", "startup": "121", "mailto": "109"}
+BOXES = {"desktop": ID.IDC_DESKTOP_SHORTCUT, "start_menu": ID.IDC_START_MENU_SHORTCUT, "eml": ID.IDC_ASSOCIATE_EML,
+         "startup": ID.IDC_RUN_AT_STARTUP, "mailto": ID.IDC_MAILTO_HANDLER}
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 MAILTO_KEY = r"HKCR\mailto\shell\open\command"
 EML_KEY = r"HKCR\.eml"
@@ -97,7 +98,7 @@ class Installer(unittest.TestCase):
     def run_installer(self, *steps, exe=None):
         exe = exe or winpath(os.path.join(self.folder, "zenth-install.exe"))
         return self.drive("start", exe, "", "window", INSTALL, "15000", *steps,
-                          "command", INSTALL, "105", "wait-exit", "10000")
+                          "command", INSTALL, ID.IDC_EXIT, "wait-exit", "10000")
 
     def reg(self, key, name=None):
         """(type, data) of a value, None when it is missing."""
@@ -135,7 +136,7 @@ class InstallEverything(Installer):
         watched = [os.path.join(real_home, p) for p in (".local/share/applications", "Desktop")]
         snapshot = {p: sorted(os.listdir(p)) if os.path.isdir(p) else None for p in watched}
 
-        out = self.run_installer(*all_boxes(), "command", INSTALL, "104", "msgbox", INSTALL, "15000",
+        out = self.run_installer(*all_boxes(), "command", INSTALL, ID.IDC_INSTALL, "msgbox", INSTALL, "15000",
                                  "shortcut", winpath(self.desktop_link()))
         self.assertEqual(values(out, "MSGBOX"), ["Installation successful."])
         quoted = '"%s"' % self.client()
@@ -159,7 +160,7 @@ class InstallEverything(Installer):
         # The client keeps the output of what started it: nothing waits on it.
         shell = subprocess.Popen(["wine", "start", winpath(message)], env=self.env, stdout=subprocess.DEVNULL,
                                  stderr=subprocess.DEVNULL)
-        self.drive("any-process", "window", "Zenth Mail", "30000", "command", "Zenth Mail", "302",
+        self.drive("any-process", "window", "Zenth Mail", "30000", "command", "Zenth Mail", ID.CMD_EXIT,
                    "no-process", "zenthmail.exe", "15000")
         shell.wait(timeout=60)
         with open(os.path.join(self.folder, "temp", "mm1.eml"), "rb") as f:
@@ -169,7 +170,8 @@ class InstallEverything(Installer):
         # address; closing it ends the client.
         shell = subprocess.Popen(["wine", "start", "mailto:bob@example.test"], env=self.env,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        out = self.drive("any-process", "window", "Send Mail", "30000", "settle", "Send Mail", "10000", "text", "Send Mail", "206",
+        out = self.drive("any-process", "window", "Send Mail", "30000", "settle", "Send Mail", "10000", "text",
+                         "Send Mail", ID.IDC_SEND_TO,
                          "close", "Send Mail", "msgbox", "Zenth Mail", "10000", "yes",
                          "no-process", "zenthmail.exe", "15000")
         shell.wait(timeout=60)
@@ -180,12 +182,12 @@ class InstallEverything(Installer):
 
     def test_install_twice_then_uninstall_puts_everything_back(self):
         before = self.reg(MAILTO_KEY)
-        self.run_installer(*all_boxes(), "command", INSTALL, "104", "msgbox", INSTALL, "15000",
-                           "command", INSTALL, "104", "msgbox", INSTALL, "15000")
+        self.run_installer(*all_boxes(), "command", INSTALL, ID.IDC_INSTALL, "msgbox", INSTALL, "15000",
+                           "command", INSTALL, ID.IDC_INSTALL, "msgbox", INSTALL, "15000")
         # The handler first seen stays kept.
         self.assertEqual(self.reg(MAILTO_KEY, "OldValue"), ("REG_SZ", before[1]))
-        out = self.run_installer("command", INSTALL, "106", "msgbox", INSTALL, "15000",
-                                 "command", INSTALL, "106", "msgbox", INSTALL, "15000")
+        out = self.run_installer("command", INSTALL, ID.IDC_UNINSTALL, "msgbox", INSTALL, "15000",
+                                 "command", INSTALL, ID.IDC_UNINSTALL, "msgbox", INSTALL, "15000")
         self.assertEqual(values(out, "MSGBOX"), ["Zenth Mail has been uninstalled.", "Zenth Mail is not installed."])
         self.assertEqual(self.reg(MAILTO_KEY)[1], before[1])
         self.assertIsNone(self.reg(MAILTO_KEY, "OldValue"))
@@ -198,14 +200,14 @@ class InstallEverything(Installer):
     def test_another_programs_eml_association_is_left_alone(self):
         subprocess.run(["wine", "reg", "add", EML_KEY, "/ve", "/d", "Other.Mail", "/f"], env=self.env,
                        capture_output=True, timeout=60)
-        out = self.run_installer("command", INSTALL, "106", "msgbox", INSTALL, "15000")
+        out = self.run_installer("command", INSTALL, ID.IDC_UNINSTALL, "msgbox", INSTALL, "15000")
         self.assertEqual(values(out, "MSGBOX"), ["Zenth Mail is not installed."])
         self.assertEqual(self.reg(EML_KEY), ("REG_SZ", "Other.Mail"))
 
 
 class FreshPrefix(Installer):
     def test_uninstall_without_an_install_says_so_and_without_the_client_nothing_opens(self):
-        out = self.run_installer("command", INSTALL, "106", "msgbox", INSTALL, "15000")
+        out = self.run_installer("command", INSTALL, ID.IDC_UNINSTALL, "msgbox", INSTALL, "15000")
         self.assertEqual(values(out, "MSGBOX"), ["Zenth Mail is not installed."])
         os.remove(os.path.join(self.folder, "zenthmail.exe"))
         out = self.drive("start", winpath(os.path.join(self.folder, "zenth-install.exe")), "",
@@ -218,7 +220,8 @@ class FreshPrefix(Installer):
 class DriveRoot(Installer):
     def test_a_drive_root_gives_one_backslash(self):
         os.symlink(self.folder, os.path.join(self.home, "prefix", "dosdevices", "m:"))
-        self.run_installer("check", INSTALL, "121", "1", "command", INSTALL, "104", "msgbox", INSTALL, "15000",
+        self.run_installer("check", INSTALL, ID.IDC_RUN_AT_STARTUP, "1", "command", INSTALL, ID.IDC_INSTALL, "msgbox",
+                           INSTALL, "15000",
                            exe="M:\\zenth-install.exe")
         self.assertEqual(self.reg(RUN_KEY, "Zenth Mail"), ("REG_SZ", '"M:\\zenthmail.exe" --systemtray'))
         self.assertEqual(self.reg(CLASS_KEY), ("REG_SZ", '"M:\\zenthmail.exe" %1'))

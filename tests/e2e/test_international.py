@@ -10,9 +10,9 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, ID, values  # noqa: E402
 
-CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "5000"]
 DATE = b"Mon, 7 Dec 2026 10:00:00 +0000"
 
 
@@ -74,7 +74,7 @@ class InternationalList(ClientTest):
         self.write("maildir/inbox/mm7.eml",
                    message(b'"Doe, Jane \\"JD\\"" <jd@example.org>', b"=?x-unknown?Q?abc?= =?utf-8?Q?d?="))
         out = self.run_client("", "window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000",
-                              "list", "Zenth Mail", "303",
+                              "list", "Zenth Mail", ID.IDC_MESSAGE_LIST,
                               *CLOSE_AND_EXIT)
         rows = self.rows(out)
         self.assertEqual([r[0:3] for r in rows], [
@@ -100,7 +100,7 @@ class InternationalList(ClientTest):
                                        (3, b"Taro", b_word(JAPANESE, "shift_jis")),
                                        (4, b"Plain", b"=?UTF-8?B?R3LDtsOf?=")]))
         out = self.run_client("", "window", "Zenth Mail", "15000", "no-msgbox", "Zenth Mail", "2500",
-                              "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
+                              "list", "Zenth Mail", ID.IDC_MESSAGE_LIST, *CLOSE_AND_EXIT)
         rows = self.rows(out)
         self.assertEqual([r[2] for r in rows], [RUSSIAN, GREEK, JAPANESE, LONG[:99]])
         self.assertEqual(rows[0][0], IVAN)

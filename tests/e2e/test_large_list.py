@@ -6,9 +6,9 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, winpath  # noqa: E402
 
-CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "5000"]
 COUNT = 1000
 
 
@@ -26,13 +26,14 @@ class LargeList(ClientTest):
 
     def test_rows_sort_and_mark_after_the_sort(self):
         out = self.run_client("", "window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000",
-                              "list", "Zenth Mail", "303",
+                              "list", "Zenth Mail", ID.IDC_MESSAGE_LIST,
                               # The click is input: the client takes it once the
                               # driver's questions about a thousand rows are answered.
-                              "column-click", "Zenth Mail", "303", "0", "wait-cell", "Zenth Mail", "303", "1", "0", "Sender 10", "15000",
-                              "list", "Zenth Mail", "303",
-                              "list-select", "Zenth Mail", "303", "3",
-                              "command", "Zenth Mail", "1230",
+                              "column-click", "Zenth Mail", ID.IDC_MESSAGE_LIST, "0", "wait-cell", "Zenth Mail",
+                              ID.IDC_MESSAGE_LIST, "1", "0", "Sender 10", "15000",
+                              "list", "Zenth Mail", ID.IDC_MESSAGE_LIST,
+                              "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "3",
+                              "command", "Zenth Mail", ID.CMD_MARK,
                               "wait-file", winpath(self.path("maildir/inbox/mm1000.eml")), "X-ZMMark: TRUE", "5000",
                               *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])

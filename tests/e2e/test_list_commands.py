@@ -6,9 +6,9 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, winpath  # noqa: E402
 
-CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "5000"]
 LISTED = ["window", "Zenth Mail", "15000", "wait-log", "Displayed messages in", "15000"]
 
 
@@ -35,9 +35,10 @@ class ListCommands(ClientTest):
     def test_delete_moves_the_selected_message_to_deleted_items(self):
         os.makedirs(self.path("maildir", "deleted items"), exist_ok=True)
         self.write("maildir/deleted items/mm3.eml", b"From: old@example.test\r\n\r\nold\r\n")
-        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "1",
-                              "command", "Zenth Mail", "320", "wait-rows", "Zenth Mail", "303", "2", "5000",
-                              "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
+        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "1",
+                              "command", "Zenth Mail", ID.IDC_DELETE, "wait-rows", "Zenth Mail", ID.IDC_MESSAGE_LIST,
+                              "2", "5000",
+                              "list", "Zenth Mail", ID.IDC_MESSAGE_LIST, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(self.senders(out), ["Zoe", "Mia"])
         self.assertEqual(self.inbox(), ["mm1.eml", "mm5.eml"])
@@ -48,12 +49,13 @@ class ListCommands(ClientTest):
     def test_move_file_takes_the_message_to_the_folder_chosen_in_its_dialog(self):
         os.makedirs(self.path("maildir", "inbox", "lists"))
         os.makedirs(self.path("maildir", "archive"))
-        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "2",
-                              "command", "Zenth Mail", "1130", "window", "Move File", "10000",
-                              "listbox", "Move File", "301",
-                              "listbox-select", "Move File", "301", "inbox\\lists",
-                              "command", "Move File", "802", "wait-rows", "Zenth Mail", "303", "2", "10000",
-                              "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
+        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "2",
+                              "command", "Zenth Mail", ID.CMD_MOVE_FILE, "window", "Move File", "10000",
+                              "listbox", "Move File", ID.IDC_FOLDER_CHOICE,
+                              "listbox-select", "Move File", ID.IDC_FOLDER_CHOICE, "inbox\\lists",
+                              "command", "Move File", ID.IDC_DIALOG_OK, "wait-rows", "Zenth Mail", ID.IDC_MESSAGE_LIST,
+                              "2", "10000",
+                              "list", "Zenth Mail", ID.IDC_MESSAGE_LIST, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         entries = values(out, "ENTRY")
         self.assertEqual(entries[0:3], ["inbox", "inbox\\lists", "outbox"])
@@ -64,10 +66,12 @@ class ListCommands(ClientTest):
         self.assertEqual(self.senders(out), ["Zoe", "adam@example.test"])
 
     def test_delete_all_asks_first_and_empties_the_folder_on_yes(self):
-        out = self.run_client("", *LISTED, "command", "Zenth Mail", "332", "msgbox", "Zenth Mail", "5000", "no",
-                              "settle", "Zenth Mail", "5000", "list", "Zenth Mail", "303",
-                              "command", "Zenth Mail", "332", "msgbox", "Zenth Mail", "5000", "yes",
-                              "wait-rows", "Zenth Mail", "303", "0", "5000", "list", "Zenth Mail", "303", *CLOSE_AND_EXIT)
+        out = self.run_client("", *LISTED, "command", "Zenth Mail", ID.CMD_DELETE_ALL, "msgbox", "Zenth Mail", "5000",
+                              "no",
+                              "settle", "Zenth Mail", "5000", "list", "Zenth Mail", ID.IDC_MESSAGE_LIST,
+                              "command", "Zenth Mail", ID.CMD_DELETE_ALL, "msgbox", "Zenth Mail", "5000", "yes",
+                              "wait-rows", "Zenth Mail", ID.IDC_MESSAGE_LIST, "0", "5000", "list", "Zenth Mail",
+                              ID.IDC_MESSAGE_LIST, *CLOSE_AND_EXIT)
         question = "This will delete all of the messages in the current folder. Are you sure?"
         self.assertEqual(values(out, "MSGBOX"), [question, question])
         self.assertEqual(self.senders(out), ["Zoe", "adam@example.test", "Mia"])  # only the first list
@@ -75,17 +79,18 @@ class ListCommands(ClientTest):
         self.assertFalse(os.path.exists(self.path("maildir", "inbox", "mirror.dat")))
 
     def test_delete_waits_while_the_server_headers_are_on_show(self):
-        out = self.run_client("", *LISTED, "tree-select", "Zenth Mail", "347", "E-mail Headers", "settle", "Zenth Mail", "5000",
-                              "command", "Zenth Mail", "320",
-                              "wait-text", "Zenth Mail", "213", "This option", "5000", *CLOSE_AND_EXIT)
+        out = self.run_client("", *LISTED, "tree-select", "Zenth Mail", ID.IDC_FOLDER_TREE, "E-mail Headers", "settle",
+                              "Zenth Mail", "5000",
+                              "command", "Zenth Mail", ID.IDC_DELETE,
+                              "wait-text", "Zenth Mail", ID.IDC_STATUS, "This option", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT"), ["This option is currently unavailable. Please try later."])
         self.assertEqual(self.inbox(), ["mm1.eml", "mm2.eml", "mm5.eml"])
 
     def test_save_writes_the_message_where_the_dialog_says(self):
         # The helper's dialog starts in the program folder's "user" folder and
         # adds the default extension to a name without one.
-        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", "303", "0",
-                              "command", "Zenth Mail", "316", "file-dialog", "Save Email", "15000",
+        out = self.run_client("", *LISTED, "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "0",
+                              "command", "Zenth Mail", ID.IDC_SAVE, "file-dialog", "Save Email", "15000",
                               "file-name", "Save Email", "kept", "no-window", "Save Email", "10000",
                               "wait-file", winpath(self.path("user/kept.eml")), "Plans", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), [])

@@ -14,11 +14,11 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, winpath  # noqa: E402
 
 STAND_IN = os.environ.get("ZM_STAND_IN", "")
 MAIN = "Zenth Mail"
-CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", MAIN, ID.CMD_EXIT, "wait-exit", "5000"]
 FILLED = ["wait-log", "Displayed messages in", "15000"]
 LISTED = ["window", MAIN, "15000", *FILLED]
 # Shown and laid out at its full size.
@@ -42,12 +42,14 @@ def boxes(out):
 
 class MainWindow(ClientTest):
     def test_dragging_the_vertical_bar_moves_tree_and_list(self):
-        # Still fixed pauses: a drag right after the list is filled loses
-        # its moves now and then, for a reason not found yet.
-        out = self.run_client("", "window", MAIN, "15000", "sleep", "1500",
-                              "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
-                              "drag-child", MAIN, "20", "200", "0", "sleep", "500",
-                              "child-rect", MAIN, "20", "child-rect", MAIN, "347", "child-rect", MAIN, "303",
+        out = self.run_client("", *LISTED, "answered", MAIN, "5000",
+                              "child-rect", MAIN, ID.BAR_ID_VERTICAL, "child-rect", MAIN, ID.IDC_FOLDER_TREE,
+                              "child-rect", MAIN, ID.IDC_MESSAGE_LIST,
+                              "drag-child", MAIN, ID.BAR_ID_VERTICAL, "200", "0", "wait-moved", MAIN,
+                              ID.BAR_ID_VERTICAL, "5000",
+                              "settle", MAIN, "5000",
+                              "child-rect", MAIN, ID.BAR_ID_VERTICAL, "child-rect", MAIN, ID.IDC_FOLDER_TREE,
+                              "child-rect", MAIN, ID.IDC_MESSAGE_LIST,
                               *CLOSE_AND_EXIT)
         (bar, _), (tree, _), (listed, _), (bar2, _), (tree2, _), (listed2, _) = boxes(out)
         self.assertEqual(tree[2], bar[0])
@@ -65,9 +67,9 @@ class MainWindow(ClientTest):
         out = self.run_client("", *LISTED, "syscommand", MAIN, "restore", "rect", MAIN,
                               "drag-corner", MAIN, "-2000", "-2000", "wait-moved", MAIN, "0", "5000",
                               "rect", MAIN,
-                              "child-rect", MAIN, "303",
+                              "child-rect", MAIN, ID.IDC_MESSAGE_LIST,
                               "syscommand", MAIN, "minimize", "syscommand", MAIN, "restore", "settle", MAIN, "5000",
-                              "child-rect", MAIN, "303", *CLOSE_AND_EXIT)
+                              "child-rect", MAIN, ID.IDC_MESSAGE_LIST, *CLOSE_AND_EXIT)
         rects = [[int(n) for n in re.findall(r"-?\d+", line)[:4]] for line in values(out, "RECT")]
         restored, small = rects
         self.assertGreaterEqual(small[2] - small[0], 700)
@@ -81,15 +83,16 @@ class MainWindow(ClientTest):
         # Each bar stops 5 pixels inside the panes it divides, at all four
         # edges; a drop on the near edge used to close the tree or the list.
         out = self.run_client("", *SHOWN,
-                              "drag-child", MAIN, "20", "-3000", "0",
-                              "wait-child", MAIN, "347", "width", "5", "5", "5000",
-                              "drag-child", MAIN, "10", "0", "-3000",
-                              "wait-child", MAIN, "303", "height", "5", "5", "5000",
-                              "drag-child", MAIN, "20", "3000", "0",
-                              "wait-child", MAIN, "303", "width", "5", "40", "5000",
-                              "drag-child", MAIN, "10", "0", "3000",
-                              "wait-child", MAIN, "324", "height", "5", "40", "5000",
-                              "child-rect", MAIN, "20", "child-rect", MAIN, "347", *CLOSE_AND_EXIT)
+                              "drag-child", MAIN, ID.BAR_ID_VERTICAL, "-3000", "0",
+                              "wait-child", MAIN, ID.IDC_FOLDER_TREE, "width", "5", "5", "5000",
+                              "drag-child", MAIN, ID.BAR_ID_HORIZONTAL, "0", "-3000",
+                              "wait-child", MAIN, ID.IDC_MESSAGE_LIST, "height", "5", "5", "5000",
+                              "drag-child", MAIN, ID.BAR_ID_VERTICAL, "3000", "0",
+                              "wait-child", MAIN, ID.IDC_MESSAGE_LIST, "width", "5", "40", "5000",
+                              "drag-child", MAIN, ID.BAR_ID_HORIZONTAL, "0", "3000",
+                              "wait-child", MAIN, ID.IDC_PREVIEW, "height", "5", "40", "5000",
+                              "child-rect", MAIN, ID.BAR_ID_VERTICAL, "child-rect", MAIN, ID.IDC_FOLDER_TREE,
+                              *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         (bar, _), (tree, _) = boxes(out)[-2:]
         self.assertEqual(tree[2], bar[0])
@@ -99,12 +102,13 @@ class MainWindow(ClientTest):
         # The minimum width (the bar's x plus 100 dialog units) of a bar at
         # 98 % asked for more than the screen and grew with every resize.
         out = self.run_client("", *SHOWN,
-                              "drag-child", MAIN, "20", "3000", "0",
-                              "wait-child", MAIN, "303", "width", "5", "40", "5000",
+                              "drag-child", MAIN, ID.BAR_ID_VERTICAL, "3000", "0",
+                              "wait-child", MAIN, ID.IDC_MESSAGE_LIST, "width", "5", "40", "5000",
                               "syscommand", MAIN, "restore", "rect", MAIN,
                               "drag-corner", MAIN, "-300", "-100", "rect", MAIN,
                               "syscommand", MAIN, "maximize", "rect", MAIN,
-                              "child-rect", MAIN, "303", "child-rect", MAIN, "324", *CLOSE_AND_EXIT)
+                              "child-rect", MAIN, ID.IDC_MESSAGE_LIST, "child-rect", MAIN, ID.IDC_PREVIEW,
+                              *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         rects = values(out, "RECT")
         screen_width = int(re.search(r"screen=(\d+)x", rects[0]).group(1))
@@ -121,8 +125,8 @@ class MainWindow(ClientTest):
 
     def test_the_tray_status_window_closes_by_its_close_box(self):
         # The checker has its hidden window once its Cancel is off.
-        out = self.run_client("--systemtray", "wait-enabled", "Status", "218", "0", "15000",
-                              "hidden-command", MAIN, "214", "window", "Status", "10000",
+        out = self.run_client("--systemtray", "wait-enabled", "Status", ID.IDC_STATUS_CANCEL, "0", "15000",
+                              "hidden-command", MAIN, ID.CMD_WAKE, "window", "Status", "10000",
                               "click-close", "Status", "no-window", "Status", "5000",
                               "window", MAIN, "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "GONE"), ["Status"])
@@ -131,9 +135,9 @@ class MainWindow(ClientTest):
     def test_a_refused_rename_is_told_once(self):
         os.makedirs(self.path("maildir", "inbox", "first"))
         os.makedirs(self.path("maildir", "inbox", "second"))
-        out = self.run_client("", *SHOWN, "tree-edit", MAIN, "347", "inbox\\first", "second",
+        out = self.run_client("", *SHOWN, "tree-edit", MAIN, ID.IDC_FOLDER_TREE, "inbox\\first", "second",
                               "keys", "enter", "msgbox", MAIN, "5000", "no-msgbox", MAIN, "1500",
-                              "tree", MAIN, "347", *CLOSE_AND_EXIT)
+                              "tree", MAIN, ID.IDC_FOLDER_TREE, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), ["CreateDirectory error 183."])
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertIn("  first", values(out, "TREE"))
@@ -141,10 +145,11 @@ class MainWindow(ClientTest):
 
     def test_view_source_without_and_with_a_message(self):
         self.write("maildir/sent items/mm1.eml", message(b"me@example.test", b"Sent one"))
-        out = self.run_client("", *LISTED, "command", MAIN, "342",
-                              "wait-text", MAIN, "213", "Please select an e-mail!", "5000",
-                              "tree-select", MAIN, "347", "sent items", "wait-rows", MAIN, "303", "1", "10000",
-                              "list-select", MAIN, "303", "0", "command", MAIN, "342",
+        out = self.run_client("", *LISTED, "command", MAIN, ID.CMD_VIEW_SOURCE,
+                              "wait-text", MAIN, ID.IDC_STATUS, "Please select an e-mail!", "5000",
+                              "tree-select", MAIN, ID.IDC_FOLDER_TREE, "sent items", "wait-rows", MAIN,
+                              ID.IDC_MESSAGE_LIST, "1", "10000",
+                              "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN, ID.CMD_VIEW_SOURCE,
                               "window", "mm1.eml - Notepad", "15000",
                               "kill-process", "notepad.exe", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
@@ -154,8 +159,9 @@ class MainWindow(ClientTest):
     def test_account_manager_starts_without_the_client_waiting(self):
         shutil.copy(STAND_IN, self.path("zenth-profiles.exe"))
         stand_in = winpath(self.path("stand-in.txt"))
-        out = self.run_client("", *LISTED, "command", MAIN, "1070", "wait-file", stand_in, "started\n", "15000",
-                              "send-command", MAIN, "1308", "wait-foreground", MAIN, "5000",
+        out = self.run_client("", *LISTED, "command", MAIN, ID.CMD_ACCOUNT_MANAGER, "wait-file", stand_in, "started\n",
+                              "15000",
+                              "send-command", MAIN, ID.CMD_REFRESH_FOLDER, "wait-foreground", MAIN, "5000",
                               "keys", "ctrl+m", "wait-file", stand_in, "started\n", "15000",
                               "process", "zenth-profiles.exe",
                               "kill-process", "zenth-profiles.exe", *CLOSE_AND_EXIT)
@@ -171,9 +177,9 @@ class MainWindow(ClientTest):
         data = message(b"bulk@example.test", b"Bulk")
         for n in range(1, 5001):
             self.write("maildir/inbox/big/mm%d.eml" % n, data)
-        out = self.run_client("", *LISTED, "tree-select", MAIN, "347", "inbox\\big",
-                              "post-key", MAIN, "347", "delete",
-                              "wait-text", MAIN, "213", UNAVAILABLE, "10000",
+        out = self.run_client("", *LISTED, "tree-select", MAIN, ID.IDC_FOLDER_TREE, "inbox\\big",
+                              "post-key", MAIN, ID.IDC_FOLDER_TREE, "delete",
+                              "wait-text", MAIN, ID.IDC_STATUS, UNAVAILABLE, "10000",
                               "no-msgbox", MAIN, "1000", "kill")
         self.assertEqual(len(os.listdir(self.path("maildir", "inbox", "big"))), 5001)
 
@@ -185,7 +191,8 @@ class MainWindow(ClientTest):
             self.write("maildir/inbox/mm%d.eml" % n, message(b"bulk@example.test", b"Bulk %d" % n))
         presses = []
         for _ in range(12):
-            presses += ["list-select", MAIN, "303", "0", "keys", "ctrl+i", "command", MAIN, "320", "sleep", "100"]
+            presses += ["list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "keys", "ctrl+i", "command", MAIN, ID.IDC_DELETE,
+                        "sleep", "100"]
         out = self.run_client("", "window", MAIN, "15000", *presses, *FILLED, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         kept = [f for f in os.listdir(self.path("maildir", "inbox")) if f.endswith(".eml")]
@@ -202,9 +209,10 @@ class MainWindow(ClientTest):
         for n in range(1, 5001):
             self.write("maildir/inbox/mm%d.eml" % n, message(b"bulk@example.test", b"Bulk %d" % n))
         self.write("maildir/sent items/mm1.eml", message(b"me@example.test", b"Sent one"))
-        out = self.run_client("", "window", MAIN, "15000", "tree-select", MAIN, "347", "sent items",
-                              *FILLED, "list", MAIN, "303",
-                              "tree-select", MAIN, "347", "sent items", "wait-rows", MAIN, "303", "1", "15000", "list", MAIN, "303",
+        out = self.run_client("", "window", MAIN, "15000", "tree-select", MAIN, ID.IDC_FOLDER_TREE, "sent items",
+                              *FILLED, "list", MAIN, ID.IDC_MESSAGE_LIST,
+                              "tree-select", MAIN, ID.IDC_FOLDER_TREE, "sent items", "wait-rows", MAIN,
+                              ID.IDC_MESSAGE_LIST, "1", "15000", "list", MAIN, ID.IDC_MESSAGE_LIST,
                               *CLOSE_AND_EXIT)
         # The tree keeps its folder while the inbox fills, so its list comes
         # whole; should the fill have ended first, "sent items" opens at once.
@@ -221,10 +229,10 @@ class MainWindow(ClientTest):
     def test_enter_ends_a_rename_in_the_tree(self):
         os.makedirs(self.path("maildir", "inbox", "old name"))
         self.write("maildir/inbox/old name/mm1.eml", message(b"kept@example.test", b"Kept"))
-        out = self.run_client("", *LISTED, "tree-edit", MAIN, "347", "inbox\\old name", "new name",
+        out = self.run_client("", *LISTED, "tree-edit", MAIN, ID.IDC_FOLDER_TREE, "inbox\\old name", "new name",
                               "settle", MAIN, "5000", "keys", "enter",
                               "wait-file", winpath(self.path("maildir", "inbox", "new name")), "", "5000",
-                              "tree", MAIN, "347", *CLOSE_AND_EXIT)
+                              "tree", MAIN, ID.IDC_FOLDER_TREE, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertIn("  new name", values(out, "TREE"))
         self.assertFalse(os.path.exists(self.path("maildir", "inbox", "old name")))
@@ -234,8 +242,8 @@ class MainWindow(ClientTest):
         os.makedirs(self.path("maildir", "deleted items"), exist_ok=True)
         self.write("maildir/inbox/mm1.eml", message(b"Zoe <zoe@example.test>", b"Plans"))
         self.write("maildir/inbox/mm2.eml", message(b"adam@example.test", b"Invoice"))
-        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "1",
-                              "click-row", MAIN, "303", "1", "right", "settle", MAIN, "5000",
+        out = self.run_client("", *LISTED, "list-select", MAIN, ID.IDC_MESSAGE_LIST, "1",
+                              "click-row", MAIN, ID.IDC_MESSAGE_LIST, "1", "right", "settle", MAIN, "5000",
                               "keys", "down", "keys", "down", "keys", "enter",
                               "wait-file", winpath(self.path("maildir", "deleted items", "mm1.eml")), "", "10000",
                               *CLOSE_AND_EXIT)

@@ -5,9 +5,9 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, ID, values  # noqa: E402
 
-CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "5000"]
 
 
 def message(sender, subject, date, extra=b"", body=b"Hello.\r\n"):
@@ -32,7 +32,7 @@ class MessageList(ClientTest):
         return values(out, "ROW")
 
     def test_folder_lists_with_its_columns_and_builds_its_mirror(self):
-        out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED, "list", "Zenth Mail", "303",
+        out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED, "list", "Zenth Mail", ID.IDC_MESSAGE_LIST,
                               *CLOSE_AND_EXIT)
         self.assertEqual(self.rows(out), [
             "Zoe | me@example.test | Plans | 2026-12-07 10:00:00 +0000 |  | 0.13",
@@ -42,10 +42,13 @@ class MessageList(ClientTest):
 
     def test_column_click_sorts_and_sort_by_file_name_restores(self):
         out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED,
-                              "column-click", "Zenth Mail", "303", "0", "list", "Zenth Mail", "303",
-                              "column-click", "Zenth Mail", "303", "5", "list", "Zenth Mail", "303",
-                              "command", "Zenth Mail", "1170", "wait-cell", "Zenth Mail", "303", "0", "0", "Zoe", "5000",
-                              "list", "Zenth Mail", "303",
+                              "column-click", "Zenth Mail", ID.IDC_MESSAGE_LIST, "0", "list", "Zenth Mail",
+                              ID.IDC_MESSAGE_LIST,
+                              "column-click", "Zenth Mail", ID.IDC_MESSAGE_LIST, "5", "list", "Zenth Mail",
+                              ID.IDC_MESSAGE_LIST,
+                              "command", "Zenth Mail", ID.CMD_SORT_BY_FILE_NAME, "wait-cell", "Zenth Mail",
+                              ID.IDC_MESSAGE_LIST, "0", "0", "Zoe", "5000",
+                              "list", "Zenth Mail", ID.IDC_MESSAGE_LIST,
                               *CLOSE_AND_EXIT)
         senders = [row.split(" | ")[0] for row in self.rows(out)]
         # The locale's collation; in the C locale capitals come first.
@@ -55,8 +58,8 @@ class MessageList(ClientTest):
 
     def test_ctrl_i_marks_the_selected_message(self):
         out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED,
-                              "list-select", "Zenth Mail", "303", "2",
-                              "send-command", "Zenth Mail", "1230", *CLOSE_AND_EXIT)
+                              "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "2",
+                              "send-command", "Zenth Mail", ID.CMD_MARK, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertTrue(self.read("maildir/inbox/mm5.eml").startswith(b"X-ZMMark: TRUE\r\nFrom: Mia"))
         lines = self.read("maildir/inbox/mirror.dat").split(b"\r\n")
@@ -65,8 +68,8 @@ class MessageList(ClientTest):
 
     def test_marking_a_marked_message_unmarks_it(self):
         out = self.run_client("", "window", "Zenth Mail", "15000", *LISTED,
-                              "list-select", "Zenth Mail", "303", "1",
-                              "send-command", "Zenth Mail", "1230", *CLOSE_AND_EXIT)
+                              "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "1",
+                              "send-command", "Zenth Mail", ID.CMD_MARK, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertTrue(self.read("maildir/inbox/mm2.eml").startswith(b"X-ZMRead: FALSE\r\nFrom: adam"))
 

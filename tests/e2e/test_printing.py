@@ -12,12 +12,12 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, DIST, DRIVER, finish, values, winpath  # noqa: E402
+from zmharness import ClientTest, DIST, DRIVER, ID, finish, values, winpath  # noqa: E402
 
 CUPS = os.path.join(os.path.dirname(__file__), "..", "printing", "cups.sh")
 MAIN = "Zenth Mail"
 SEND = "Send Mail"
-CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
+CLOSE_AND_EXIT = ["command", MAIN, ID.CMD_EXIT, "wait-exit", "10000"]
 LISTED = ["window", MAIN, "15000", "wait-log", "Displayed messages in", "15000"]
 HAVE_CUPS = all(shutil.which(t) for t in ("cupsd", "lpadmin", "lpstat", "pdftotext", "pdfinfo"))
 
@@ -75,9 +75,9 @@ class Printing(ClientTest):
         self.write("maildir/inbox/mm1.eml", message(b"First", b"Body one.\r\n"))
         self.write("maildir/inbox/mm2.eml", message(b"Html", b"<p>only html</p>\r\n", b"text/html"))
         self.write("maildir/inbox/mm3.eml", message(b"Third", b"Body three.\r\n"))
-        select_all = ["list-select", MAIN, "303", "0", "list-select", MAIN, "303", "1",
-                      "list-select", MAIN, "303", "2"]
-        out = self.run_client("", *LISTED, *select_all, "command", MAIN, "362",
+        select_all = ["list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "list-select", MAIN, ID.IDC_MESSAGE_LIST, "1",
+                      "list-select", MAIN, ID.IDC_MESSAGE_LIST, "2"]
+        out = self.run_client("", *LISTED, *select_all, "command", MAIN, ID.CMD_PRINT,
                               "msgbox", "Zenth Mail", "10000", "no", "settle", MAIN, "10000", *CLOSE_AND_EXIT)
         self.assertIn("1 of the selected emails are not printable (they may be HTML only emails). "
                       "Continue printing?", "\n".join(out))
@@ -85,7 +85,7 @@ class Printing(ClientTest):
         queue = subprocess.run(["lpstat", "-o"], capture_output=True, text=True, timeout=30).stdout
         self.assertEqual(queue.strip(), "")
         self.assertFalse(os.path.exists(self.pdf))
-        self.run_client("", *LISTED, *select_all, "command", MAIN, "362", "msgbox", "Zenth Mail", "10000", "yes",
+        self.run_client("", *LISTED, *select_all, "command", MAIN, ID.CMD_PRINT, "msgbox", "Zenth Mail", "10000", "yes",
                         *self.job_out(), *CLOSE_AND_EXIT)
         lines, pages = self.printed()
         self.assertEqual(lines, [
@@ -99,7 +99,7 @@ class Printing(ClientTest):
         body = "".join("Line %d: \u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440.\r\n" % n
                        for n in range(1, 121))
         self.write("maildir/inbox/mm1.eml", message(b"Long", body.encode("utf-8")))
-        self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "362",
+        self.run_client("", *LISTED, "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN, ID.CMD_PRINT,
                         *self.job_out(), *CLOSE_AND_EXIT)
         lines, pages = self.printed()
         # 45 lines a page of 12-point text: five header lines and 120 body lines.
@@ -109,9 +109,12 @@ class Printing(ClientTest):
 
     def test_a_message_printed_from_its_send_window(self):
         self.write("accountdata.cfg", b"")
-        out = self.run_client("", *LISTED, "command", MAIN, "343", "window", SEND, "10000", "settle", SEND, "10000",
-                              "set-text", SEND, "206", "carol@example.test", "set-text", SEND, "212", "Composed",
-                              "set-text", SEND, "208", "Written here.", "command", SEND, "210", *self.job_out(),
+        out = self.run_client("", *LISTED, "command", MAIN, ID.IDC_NEW_EMAIL, "window", SEND, "10000", "settle", SEND,
+                              "10000",
+                              "set-text", SEND, ID.IDC_SEND_TO, "carol@example.test", "set-text", SEND,
+                              ID.IDC_SEND_SUBJECT, "Composed",
+                              "set-text", SEND, ID.IDC_SEND_EDITOR, "Written here.", "command", SEND, ID.SEND_PRINT,
+                              *self.job_out(),
                               "close", SEND, "msgbox", "Zenth Mail", "10000", "yes", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         lines, _ = self.printed()
@@ -139,7 +142,8 @@ class NoPrinter(unittest.TestCase):
                 f.write(message(b"One", b"Body.\r\n"))
             out = finish(subprocess.Popen(
                 ["wine", DRIVER, "start", winpath(os.path.join(folder, "zenthmail.exe")), "", *LISTED,
-                 "list-select", MAIN, "303", "0", "command", MAIN, "362", "msgbox", "Zenth Mail", "15000",
+                 "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN, ID.CMD_PRINT, "msgbox", "Zenth Mail",
+                 "15000",
                  *CLOSE_AND_EXIT], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, errors="replace",
                 env=env))
             self.assertEqual(values(out, "MSGBOX"), ["Could not find printer!"])

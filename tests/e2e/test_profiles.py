@@ -7,12 +7,13 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, drive, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, drive, values, winpath  # noqa: E402
 
 LIST = "Zenth Mail - Account Manager"
 SETTINGS = "Account Manager - Settings"
-ADD, REMOVE, OPEN_SETTINGS, LIST_OK, LIST_CANCEL = "117", "204", "205", "203", "202"
-APPLY, DISCARD = "115", "116"
+ADD, REMOVE, OPEN_SETTINGS = ID.IDC_ADD, ID.IDC_REMOVE, ID.IDC_SETTINGS
+LIST_OK, LIST_CANCEL = ID.IDC_LIST_OK, ID.IDC_LIST_CANCEL
+APPLY, DISCARD = ID.IDC_SETTINGS_OK, ID.IDC_SETTINGS_CANCEL
 EXIT = ["wait-exit", "10000"]
 
 SERVERS = os.environ.get("ZM_SERVERS_DIR", "")
@@ -24,8 +25,15 @@ def account(name, password="secret", options=9):
             password, "maildir\\" + name, options]
 
 
+def press(button):
+    """Steps that press a list window button and return once it is handled:
+    a posted command is overtaken by the sent steps after it (a selection,
+    a list read), which the window's thread takes first."""
+    return ["send-command", LIST, button]
+
+
 def select(index):
-    return ["listbox-index", LIST, "206", str(index)]
+    return ["listbox-index", LIST, ID.IDC_ACCOUNT_LIST, str(index)]
 
 
 def open_settings(index):
@@ -33,8 +41,9 @@ def open_settings(index):
 
 
 def fill(**fields):
-    controls = {"name": "101", "smtp": "102", "sender_name": "103", "sender_address": "104", "pop3": "105",
-                "user": "106", "password": "107", "inbox": "129"}
+    controls = {"name": ID.IDC_ACCOUNT_NAME, "smtp": ID.IDC_SMTP_SERVER, "sender_name": ID.IDC_SENDER_NAME,
+                "sender_address": ID.IDC_SENDER_ADDRESS, "pop3": ID.IDC_POP3_SERVER, "user": ID.IDC_USER_NAME,
+                "password": ID.IDC_PASSWORD, "inbox": ID.IDC_INBOX_PATH}
     steps = []
     for field, text in fields.items():
         steps += ["set-text", SETTINGS, controls[field], text]
@@ -60,12 +69,13 @@ class FreshFolder(Manager):
         pop3 = "127.0.0.1:%s" % os.environ.get("ZM_POP3_PORT", "110")
         smtp = "127.0.0.1:%s" % os.environ.get("ZM_SMTP_PORT", "25")
         out = self.run_manager(
-            "window", LIST, "15000", "command", LIST, ADD, *open_settings(0),
+            "window", LIST, "15000", *press(ADD), *open_settings(0),
             *fill(name="home", smtp=smtp, sender_name="Alice Smith", sender_address="alice@example.test", pop3=pop3,
                   user="alice", password="alicepw"),
-            "text", SETTINGS, "129",
-            "check", SETTINGS, "126", "1", "check", SETTINGS, "122", "1", "check", SETTINGS, "130", "1",
-            *apply_settings(), "listbox", LIST, "206", "command", LIST, LIST_OK, *EXIT)
+            "text", SETTINGS, ID.IDC_INBOX_PATH,
+            "check", SETTINGS, ID.IDC_POP3_AUTH, "1", "check", SETTINGS, ID.IDC_DELETE_FROM_SERVER, "1", "check",
+            SETTINGS, ID.IDC_ENCRYPTED_AUTH_ONLY, "1",
+            *apply_settings(), "listbox", LIST, ID.IDC_ACCOUNT_LIST, "command", LIST, LIST_OK, *EXIT)
         # A new account opens with the inbox the client uses.
         self.assertEqual(values(out, "TEXT"), ["maildir\\inbox"])
         self.assertEqual(values(out, "ENTRY"), ["home"])
@@ -95,10 +105,12 @@ class FreshFolder(Manager):
                        capture_output=True, timeout=60)
         os.makedirs(self.path("maildir", "inbox"), exist_ok=True)
         try:
-            out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
-                                  "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "30000",
-                                  "command", "Status", "1302", "no-window", "Status", "5000",
-                                  "command", "Zenth Mail", "302", "wait-exit", "10000")
+            out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail",
+                                  ID.CMD_CHECK_ALL_ACCOUNTS,
+                                  "window", "Status", "15000", "wait-text", "Status", ID.IDC_STATUS, "Errors: ",
+                                  "30000",
+                                  "command", "Status", ID.IDC_STATUS_OK, "no-window", "Status", "5000",
+                                  "command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "10000")
         finally:
             mailbox("clear", "alice")
         status = values(out, "TEXT")[-1]
@@ -119,7 +131,7 @@ class ThreeAccounts(Manager):
         self.key = self.read("pwdkey.dat")
 
     def remove_b_and_add_first(self):
-        return [*select(1), "command", LIST, REMOVE, *select(0), "command", LIST, ADD, "listbox", LIST, "206"]
+        return [*select(1), *press(REMOVE), *select(0), *press(ADD), "listbox", LIST, ID.IDC_ACCOUNT_LIST]
 
     def test_remove_and_add_then_cancel_leave_the_file_as_it_was(self):
         out = self.run_manager("window", LIST, "15000", *self.remove_b_and_add_first(),
@@ -143,10 +155,10 @@ class ThreeAccounts(Manager):
         # added before it; the one opened on a new account closes when that
         # account is removed.
         out = self.run_manager(
-            "window", LIST, "15000", *open_settings(2), "command", LIST, ADD, *select(0), "command", LIST, ADD,
+            "window", LIST, "15000", *open_settings(2), *press(ADD), *select(0), *press(ADD),
             *fill(name="c2"), *apply_settings(),
             *open_settings(3), *select(3), "command", LIST, REMOVE, "no-window", SETTINGS, "10000",
-            "listbox", LIST, "206", "command", LIST, LIST_OK, *EXIT)
+            "listbox", LIST, ID.IDC_ACCOUNT_LIST, "command", LIST, LIST_OK, *EXIT)
         self.assertEqual(values(out, "ENTRY"), ["New Account", "a", "b", "c2"])
         new = self.table_lines()
         old = self.before.split(b"\r\n")
@@ -176,7 +188,7 @@ class ThreeAccounts(Manager):
             # none of what came before the field it refuses.
             steps += [*fill(**dict(good, name="changed")), *fill(**bad), "command", SETTINGS, APPLY,
                       "msgbox", "Account Manager", "10000", "window", SETTINGS, "2000"]
-        steps += ["listbox", LIST, "206", "command", SETTINGS, DISCARD, "no-window", SETTINGS, "10000",
+        steps += ["listbox", LIST, ID.IDC_ACCOUNT_LIST, "command", SETTINGS, DISCARD, "no-window", SETTINGS, "10000",
                   "command", LIST, LIST_OK, *EXIT]
         out = self.run_manager(*steps)
         self.assertEqual(values(out, "MSGBOX"), [text for _, text in refusals])
@@ -185,9 +197,11 @@ class ThreeAccounts(Manager):
 
     def test_bits_without_a_box_are_kept(self):
         self.write_accounts(account("a", options=0x1000 | 0x40 | 0x200 | 0x8))
-        out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, "132",
-                               "combo", SETTINGS, "133", "check", SETTINGS, "122", "0", "check", SETTINGS, "125", "1",
-                               "combo-select", SETTINGS, "132", "2", *apply_settings(), "command", LIST, LIST_OK,
+        out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, ID.IDC_POP3_SECURITY,
+                               "combo", SETTINGS, ID.IDC_SMTP_SECURITY, "check", SETTINGS, ID.IDC_DELETE_FROM_SERVER,
+                               "0", "check", SETTINGS, ID.IDC_SMTP_AUTH, "1",
+                               "combo-select", SETTINGS, ID.IDC_POP3_SECURITY, "2", *apply_settings(), "command", LIST,
+                               LIST_OK,
                                *EXIT)
         # The security boxes show the account's choice.
         self.assertEqual(values(out, "ITEM"), ["None", "TLS", "STARTTLS"] * 2)
@@ -200,7 +214,7 @@ class Limits(Manager):
         self.write_accounts(*[account("a%d" % i) for i in range(10)])
         before = self.read("accountdata.cfg")
         out = self.run_manager("window", LIST, "15000", "command", LIST, ADD, "msgbox", "Zenth Mail", "10000",
-                               "listbox", LIST, "206", "command", LIST, LIST_OK, *EXIT)
+                               "listbox", LIST, ID.IDC_ACCOUNT_LIST, "command", LIST, LIST_OK, *EXIT)
         self.assertEqual(values(out, "MSGBOX"), ["Number of accounts reached maximum!"])
         self.assertEqual(len(values(out, "ENTRY")), 10)
         self.assertEqual(self.read("accountdata.cfg"), before)

@@ -16,7 +16,7 @@ import zipfile
 sys.path.insert(0, os.path.dirname(__file__))
 import test_install  # noqa: E402
 from test_install import BOXES, CLASS_KEY, INSTALL, Installer  # noqa: E402
-from zmharness import DIST, ClientTest, drive, values, winpath  # noqa: E402
+from zmharness import DIST, ClientTest, ID, drive, values, winpath  # noqa: E402
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 
@@ -83,15 +83,15 @@ class Release(ClientTest):
         # The loader took version 6 from the side-by-side store, in the
         # client and in a companion program.
         client = self.run_client("", "window", MAIN, "15000", "module-version", "comctl32.dll",
-                                 "command", MAIN, "302", "wait-exit", "5000")
+                                 "command", MAIN, ID.CMD_EXIT, "wait-exit", "5000")
         setup = drive("start", winpath(self.path("zenth-install.exe")), "", "window", "Install", "15000",
-                      "module-version", "comctl32.dll", "command", "Install", "105", "wait-exit", "5000")
+                      "module-version", "comctl32.dll", "command", "Install", ID.IDC_EXIT, "wait-exit", "5000")
         for out in (client, setup):
             self.assertIn(SIDE_BY_SIDE, values(out, "MODULE")[0].lower())
 
     def test_the_about_box_names_the_version(self):
-        out = self.run_client("", "window", MAIN, "15000", "command", MAIN, "328", "msgbox", MAIN, "5000",
-                              "command", MAIN, "302", "wait-exit", "5000")
+        out = self.run_client("", "window", MAIN, "15000", "command", MAIN, ID.CMD_ABOUT, "msgbox", MAIN, "5000",
+                              "command", MAIN, ID.CMD_EXIT, "wait-exit", "5000")
         # The box's text comes line by line.
         at = out.index("MSGBOX: Zenth Mail")
         self.assertEqual([line for line in out[at + 1:at + 5] if line],
@@ -139,11 +139,11 @@ class ReleaseZip(Installer):
         client = winpath(os.path.join(self.folder, "zenthmail.exe"))
         # The first start asks for an account; without one the window opens.
         out = self.drive("start", client, "", "msgbox", "Zenth Mail", "15000", "no",
-                         "window", "Zenth Mail", "15000", "command", "Zenth Mail", "302", "wait-exit", "10000")
+                         "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "10000")
         self.assertEqual(values(out, "MSGBOX"), ["Would you like to setup an e-mail account now?"])
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertTrue(os.path.isdir(os.path.join(self.folder, "maildir", "inbox")))
-        out = self.run_installer("check", INSTALL, BOXES["eml"], "1", "command", INSTALL, "104",
+        out = self.run_installer("check", INSTALL, BOXES["eml"], "1", "command", INSTALL, ID.IDC_INSTALL,
                                  "msgbox", INSTALL, "15000")
         self.assertEqual(values(out, "MSGBOX"), ["Installation successful."])
         self.assertEqual(self.reg(CLASS_KEY), ("REG_SZ", '"%s" %%1' % client))

@@ -16,14 +16,14 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import DIST, DRIVER, finish, values, winpath  # noqa: E402
+from zmharness import DIST, DRIVER, ID, finish, values, winpath  # noqa: E402
 
 MAIN = "Zenth Mail"
 # The companion programs' first windows.
 DIALOGS = {"zenth-setup.exe": "Setup", "zenth-install.exe": "Install",
            "zenth-profiles.exe": "Zenth Mail - Account Manager"}
 # The client's own windows besides the main window.
-WINDOWS = {"343": "Send Mail", "1080": "Address Book", "1280": "Search"}
+WINDOWS = {ID.IDC_NEW_EMAIL: "Send Mail", ID.CMD_ADDRESS_BOOK: "Address Book", ID.CMD_SEARCH: "Search"}
 
 
 class Scaling(unittest.TestCase):
@@ -76,8 +76,9 @@ class Scaling(unittest.TestCase):
             # "Reply With Message" toggled: the client writes its settings.
             out = self.drive("start", winpath(os.path.join(folder, "zenthmail.exe")), "",
                              "window", MAIN, "15000", "answered", MAIN, "5000", "text-fits", MAIN,
-                             "child-rect", MAIN, "347", "child-rect", MAIN, "303", "child-rect", MAIN, "20",
-                             "command", MAIN, "345", *opened, "kill")
+                             "child-rect", MAIN, ID.IDC_FOLDER_TREE, "child-rect", MAIN, ID.IDC_MESSAGE_LIST,
+                             "child-rect", MAIN, ID.BAR_ID_VERTICAL,
+                             "command", MAIN, ID.CMD_REPLY_WITH_MESSAGE, *opened, "kill")
             self.assertEqual(values(out, "CUT"), [], dpi)
             fits = values(out, "FITS")
             self.assertEqual(len(fits), 1 + len(WINDOWS))
@@ -91,7 +92,8 @@ class Scaling(unittest.TestCase):
                 settings[dpi] = f.read()
             # The status window, as "Wake" shows the tray's.
             out = self.drive("start", winpath(os.path.join(folder, "zenthmail.exe")), "--systemtray",
-                             "wait-enabled", "Status", "218", "0", "15000", "hidden-command", MAIN, "214",
+                             "wait-enabled", "Status", ID.IDC_STATUS_CANCEL, "0", "15000", "hidden-command", MAIN,
+                             ID.CMD_WAKE,
                              "window", "Status", "10000", "text-fits", "Status", "kill")
             self.assertEqual(values(out, "CUT"), [], (dpi, "Status"))
             self.assertRegex(values(out, "FITS")[0], r" [1-9]\d* at %d dpi$" % dpi)

@@ -10,12 +10,12 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, wait_for, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, wait_for, winpath  # noqa: E402
 
 ENCRYPT_SUBJECT = os.environ.get("ZM_ENCRYPT_SUBJECT", "")
 
 MAIN = "Zenth Mail"
-CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "10000"]
+CLOSE_AND_EXIT = ["command", MAIN, ID.CMD_EXIT, "wait-exit", "10000"]
 FILLED = ["wait-log", "Displayed messages in", "15000"]
 LISTED = ["window", MAIN, "15000", *FILLED]
 # After the box that tells the count: a result folder opens (its list is
@@ -30,8 +30,10 @@ def message(subject, body=b"Body.\r\n", fields=b""):
 
 
 def search(field, text, then):
-    return ["command", MAIN, "1280", "window", "Search", "10000", "combo-select", "Search", "1304", str(field),
-            "set-text", "Search", "1309", text, "command", "Search", "802", "msgbox", "Zenth Mail", "15000", *then]
+    return ["command", MAIN, ID.CMD_SEARCH, "window", "Search", "10000", "combo-select", "Search", ID.IDC_SEARCH_FIELD,
+            str(field),
+            "set-text", "Search", ID.IDC_SEARCH_TEXT, text, "command", "Search", ID.IDC_SEARCH_OK, "msgbox",
+            "Zenth Mail", "15000", *then]
 
 
 class Search(ClientTest):
@@ -39,14 +41,16 @@ class Search(ClientTest):
         self.write("maildir/inbox/mm1.eml", message(b"Hello there"))
         self.write("maildir/inbox/mm2.eml", message(b"Nothing"))
         self.write("maildir/inbox/mm3.eml", message(b"say HELLO", b"x" * 1020 + b"needle\r\n"))
-        out = self.run_client("", *LISTED, "command", MAIN, "1280", "window", "Search", "10000",
-                              "combo", "Search", "1304", "combo", "Search", "1307",
-                              "combo-select", "Search", "1304", "3", "set-text", "Search", "1309", "hello",
-                              "command", "Search", "802", "msgbox", "Zenth Mail", "15000", *OPENS,
-                              "tree", MAIN, "347", "list", MAIN, "303",
-                              "command", MAIN, "1280", "window", "Search", "10000",
-                              "combo-select", "Search", "1304", "5", "set-text", "Search", "1309", "NEEDLE",
-                              "command", "Search", "802", "msgbox", "Zenth Mail", "15000", *OPENS,
+        out = self.run_client("", *LISTED, "command", MAIN, ID.CMD_SEARCH, "window", "Search", "10000",
+                              "combo", "Search", ID.IDC_SEARCH_FIELD, "combo", "Search", ID.IDC_SEARCH_CONSTRAINT,
+                              "combo-select", "Search", ID.IDC_SEARCH_FIELD, "3", "set-text", "Search",
+                              ID.IDC_SEARCH_TEXT, "hello",
+                              "command", "Search", ID.IDC_SEARCH_OK, "msgbox", "Zenth Mail", "15000", *OPENS,
+                              "tree", MAIN, ID.IDC_FOLDER_TREE, "list", MAIN, ID.IDC_MESSAGE_LIST,
+                              "command", MAIN, ID.CMD_SEARCH, "window", "Search", "10000",
+                              "combo-select", "Search", ID.IDC_SEARCH_FIELD, "5", "set-text", "Search",
+                              ID.IDC_SEARCH_TEXT, "NEEDLE",
+                              "command", "Search", ID.IDC_SEARCH_OK, "msgbox", "Zenth Mail", "15000", *OPENS,
                               *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "MSGBOX"), ["2 files found", "1 files found"])
         self.assertEqual(self.read("maildir/search1/mm1.eml"), message(b"Hello there"))
@@ -77,12 +81,12 @@ class Search(ClientTest):
         self.write("maildir/inbox/mm3.eml", across)
         # A search with matches opens its result folder: back to the inbox
         # before the next.
-        inbox = ["tree-select", MAIN, "347", "inbox", *FILLED]
+        inbox = ["tree-select", MAIN, ID.IDC_FOLDER_TREE, "inbox", *FILLED]
         out = self.run_client("", *LISTED, *search(4, "zqxwv", OPENS), *inbox, *search(5, "NEEDLE", OPENS), *inbox,
                               *search(5, "zqxwv", NOTHING_OPENS),
-                              "tree-select", MAIN, "347", "search1", *FILLED,
-                              "post-key", MAIN, "347", "delete", "msgbox", "Zenth Mail", "5000", "yes",
-                              "settle", MAIN, "5000", "tree", MAIN, "347", *CLOSE_AND_EXIT)
+                              "tree-select", MAIN, ID.IDC_FOLDER_TREE, "search1", *FILLED,
+                              "post-key", MAIN, ID.IDC_FOLDER_TREE, "delete", "msgbox", "Zenth Mail", "5000", "yes",
+                              "settle", MAIN, "5000", "tree", MAIN, ID.IDC_FOLDER_TREE, *CLOSE_AND_EXIT)
         # The deciphered text holds the word, the raw file does not.
         self.assertEqual(values(out, "MSGBOX")[:3], ["1 files found", "1 files found", "0 files found"])
         self.assertEqual(self.read("maildir/search2/mm1.eml"), across)

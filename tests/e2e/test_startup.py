@@ -6,12 +6,12 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, winpath  # noqa: E402
 
 STAMP = rb"\[\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\] "
 FOLDERS = ["maildir", "maildir/inbox", "maildir/outbox", "maildir/sent items", "maildir/drafts",
            "maildir/deleted items", "temp", "colors", "user"]
-CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "5000"]
 
 
 class FreshStart(ClientTest):

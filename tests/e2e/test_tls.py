@@ -8,7 +8,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, drive, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, drive, values, winpath  # noqa: E402
 
 TOOLS = os.environ.get("ZM_SERVERS_TOOLS", "")
 TRUST_CA = os.environ.get("ZM_TRUST_CA", "")
@@ -34,15 +34,19 @@ def deliver(user, subject):
 
 def new_account(index, name, user, password, pop3, pop3_security, smtp_security, inbox):
     # Added at the end (nothing selected), then opened.
-    return ["listbox-index", LIST, "206", "-1", "command", LIST, "117", "listbox-index", LIST, "206", str(index),
-            "command", LIST, "205",
+    return ["listbox-index", LIST, ID.IDC_ACCOUNT_LIST, "-1", "command", LIST, ID.IDC_ADD, "listbox-index", LIST,
+            ID.IDC_ACCOUNT_LIST, str(index),
+            "command", LIST, ID.IDC_SETTINGS,
             "window", SETTINGS, "10000",
-            "set-text", SETTINGS, "101", name, "set-text", SETTINGS, "102", "localhost:" + SMTP,
-            "set-text", SETTINGS, "103", name, "set-text", SETTINGS, "104", user + "@example.test",
-            "set-text", SETTINGS, "105", pop3, "set-text", SETTINGS, "106", user,
-            "set-text", SETTINGS, "107", password, "set-text", SETTINGS, "129", inbox,
-            "combo-select", SETTINGS, "132", pop3_security, "combo-select", SETTINGS, "133", smtp_security,
-            "command", SETTINGS, "115", "no-window", SETTINGS, "10000"]
+            "set-text", SETTINGS, ID.IDC_ACCOUNT_NAME, name, "set-text", SETTINGS, ID.IDC_SMTP_SERVER,
+            "localhost:" + SMTP,
+            "set-text", SETTINGS, ID.IDC_SENDER_NAME, name, "set-text", SETTINGS, ID.IDC_SENDER_ADDRESS,
+            user + "@example.test",
+            "set-text", SETTINGS, ID.IDC_POP3_SERVER, pop3, "set-text", SETTINGS, ID.IDC_USER_NAME, user,
+            "set-text", SETTINGS, ID.IDC_PASSWORD, password, "set-text", SETTINGS, ID.IDC_INBOX_PATH, inbox,
+            "combo-select", SETTINGS, ID.IDC_POP3_SECURITY, pop3_security, "combo-select", SETTINGS,
+            ID.IDC_SMTP_SECURITY, smtp_security,
+            "command", SETTINGS, ID.IDC_SETTINGS_OK, "no-window", SETTINGS, "10000"]
 
 
 @unittest.skipUnless(TOOLS and POP3S and CA and TRUST_CA, "the TLS mail servers of tests/servers are not running")
@@ -64,7 +68,7 @@ class SecuredAccounts(ClientTest):
         drive("start", winpath(self.path("zenth-profiles.exe")), "", "window", LIST, "15000",
               *new_account(0, "home", "alice", "alicepw", "localhost:" + POP3S, TLS, STARTTLS, "maildir\\inbox"),
               *new_account(1, "work", "bob", "bobpw", "localhost:" + POP3, STARTTLS, NONE, "maildir\\bob"),
-              "command", LIST, "203", "wait-exit", "10000")
+              "command", LIST, ID.IDC_LIST_OK, "wait-exit", "10000")
         options = [line for i, line in enumerate(self.read("accountdata.cfg").split(b"\r\n")) if i % 8 == 7][:2]
         self.assertEqual(options, [str(0x40 | 0x200).encode(), str(0x80).encode()])
 
@@ -76,12 +80,12 @@ class SecuredAccounts(ClientTest):
             "X-ZMServer: localhost:%s\r\nX-ZMAccountIndex: 0\r\nX-ZMAddress: alice@example.test\r\n"
             "X-ZMRecipients: bob@example.test\r\nX-ZMOpts: 32\r\nFrom: alice@example.test\r\nTo: bob@example.test\r\n"
             "Subject: sent secured\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nBody.\r\n" % SMTP).encode())
-        check = ["window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
-                 "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "60000",
-                 "command", "Status", "1302", "no-window", "Status", "5000"]
+        check = ["window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS,
+                 "window", "Status", "15000", "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "60000",
+                 "command", "Status", ID.IDC_STATUS_OK, "no-window", "Status", "5000"]
         # Before the test CA is trusted, neither server is: their issuer is
         # found nowhere, and no login goes out.
-        out = self.run_client("", *check, "command", "Zenth Mail", "302", "wait-exit", "10000")
+        out = self.run_client("", *check, "command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "10000")
         refused = values(out, "TEXT")[0]
         self.assertEqual(refused.count("Server certificate not accepted: incomplete chain.\\r\\n"), 2, refused)
         self.assertIn("Errors: 2", refused)
@@ -89,10 +93,10 @@ class SecuredAccounts(ClientTest):
 
         subprocess.run(["wine", TRUST_CA, "add", CA], check=True, capture_output=True, timeout=60)
         out = self.run_client("", *check,
-                              "command", "Zenth Mail", "940", "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Done.", "60000",
-                              "command", "Status", "1302", "no-window", "Status", "5000",
-                              "command", "Zenth Mail", "302", "wait-exit", "10000")
+                              "command", "Zenth Mail", ID.CMD_SEND_QUEUED, "window", "Status", "15000",
+                              "wait-text", "Status", ID.IDC_STATUS, "Done.", "60000",
+                              "command", "Status", ID.IDC_STATUS_OK, "no-window", "Status", "5000",
+                              "command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "10000")
         received, sent = values(out, "TEXT")
         self.assertEqual(received.count("Secure connection established (TLS 1."), 2, received)
         self.assertIn("New messages: 2\\r\\nErrors: 0", received)
@@ -109,10 +113,10 @@ class SecuredAccounts(ClientTest):
         self.write_accounts(("home", "localhost:" + SMTP, '"A" <alice@example.test>', "localhost:" + POP3S, "alice",
                              "alicepw", "maildir\\inbox", 0x40 | 0x8))
         os.makedirs(self.path("maildir", "inbox"), exist_ok=True)
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "344",
-                              "window", "Status", "15000", "wait-text", "Status", "213", "#1 (", "15000",
-                              "command", "Status", "218", "no-window", "Status", "5000",
-                              "command", "Zenth Mail", "302", "wait-exit", "10000")
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.IDC_RECEIVE,
+                              "window", "Status", "15000", "wait-text", "Status", ID.IDC_STATUS, "#1 (", "15000",
+                              "command", "Status", ID.IDC_STATUS_CANCEL, "no-window", "Status", "5000",
+                              "command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "10000")
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(os.listdir(self.path("maildir", "inbox")), [])
         self.assertEqual(mailbox("count", "alice"), "1")

@@ -12,14 +12,16 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 from tls_peers import SilentPeer, TlsPeer, make_ca, make_certificate  # noqa: E402
 from test_transfers import SERVERS, TOOLS, account, deliver, mailbox, message  # noqa: E402
-from zmharness import ClientTest, values  # noqa: E402
+from zmharness import ClientTest, ID, values  # noqa: E402
 
 TRUST_CA = os.environ.get("ZM_TRUST_CA", "")
 CA_PEM = os.environ.get("ZM_TLS_CA", "")
 CA_DER = os.environ.get("ZM_TLS_CA_DER_WIN", "")
-CHECK = ["window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200", "window", "Status", "15000",
-         "wait-text", "Status", "213", "Errors: ", "60000", "command", "Status", "1302", "no-window", "Status", "5000",
-         "command", "Zenth Mail", "302", "wait-exit", "10000"]
+CHECK = ["window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS, "window", "Status",
+         "15000",
+         "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "60000", "command", "Status", ID.IDC_STATUS_OK, "no-window",
+         "Status", "5000",
+         "command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "10000"]
 
 
 @unittest.skipUnless(TRUST_CA and CA_PEM and CA_DER and shutil.which("openssl"),

@@ -6,14 +6,14 @@ import os
 import subprocess
 import unittest
 
-from zmharness import ClientTest, values, wait_for, winpath
+from zmharness import ClientTest, ID, values, wait_for, winpath
 
 SERVERS = os.environ.get("ZM_SERVERS_DIR", "")
 TOOLS = os.environ.get("ZM_SERVERS_TOOLS", "")
 POP3 = "127.0.0.1:%s" % os.environ.get("ZM_POP3_PORT", "")
 SMTP = "127.0.0.1:%s" % os.environ.get("ZM_SMTP_PORT", "")
 USE_AUTH, DELETE_FROM_SERVER = 0x1, 0x8
-CLOSE_AND_EXIT = ["command", "Zenth Mail", "302", "wait-exit", "10000"]
+CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "10000"]
 
 
 def mailbox(*args):
@@ -65,11 +65,12 @@ class Transfers(ClientTest):
         deliver("bob", message("for bob"))
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"),
                             account("work", "bob", "bobpw", "maildir\\bob", USE_AUTH | DELETE_FROM_SERVER))
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS,
                               "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Errors: ", "30000",
-                              "wait-rows", "Zenth Mail", "303", "2", "15000", "list", "Zenth Mail", "303",
-                              "command", "Status", "1302", "no-window", "Status", "5000", *CLOSE_AND_EXIT)
+                              "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "30000",
+                              "wait-rows", "Zenth Mail", ID.IDC_MESSAGE_LIST, "2", "15000", "list", "Zenth Mail",
+                              ID.IDC_MESSAGE_LIST,
+                              "command", "Status", ID.IDC_STATUS_OK, "no-window", "Status", "5000", *CLOSE_AND_EXIT)
         lines = status_lines(out)
         self.assertEqual(lines[0], "Checking %s:" % POP3)
         self.assertIn("Found 2.", lines)
@@ -101,10 +102,10 @@ class Transfers(ClientTest):
                 f.write(message("large %d" % n))
             os.rename(os.path.join(maildir, "tmp", name), os.path.join(maildir, "new", name))
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", DELETE_FROM_SERVER))
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS,
                               "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Errors: ", "120000",
-                              "command", "Status", "1302", "no-window", "Status", "5000", *CLOSE_AND_EXIT)
+                              "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "120000",
+                              "command", "Status", ID.IDC_STATUS_OK, "no-window", "Status", "5000", *CLOSE_AND_EXIT)
         lines = status_lines(out)
         self.assertEqual(lines[:3], ["Checking %s:" % POP3, "Connected to server.", "Found 1000."])
         self.assertEqual(len([line for line in lines if line.endswith(" KB)  done")]), 1000)
@@ -118,9 +119,10 @@ class Transfers(ClientTest):
         # Another folder on show, so that the commands themselves are allowed.
         filled = ["wait-log", "Displayed messages in", "15000"]
         out = self.run_client("", "window", "Zenth Mail", "15000", *filled,
-                              "tree-select", "Zenth Mail", "347", "drafts", *filled,
-                              "command", "Zenth Mail", "344", "command", "Zenth Mail", "1200",
-                              "wait-text", "Zenth Mail", "213", "receiving", "10000",
+                              "tree-select", "Zenth Mail", ID.IDC_FOLDER_TREE, "drafts", *filled,
+                              "command", "Zenth Mail", ID.IDC_RECEIVE, "command", "Zenth Mail",
+                              ID.CMD_CHECK_ALL_ACCOUNTS,
+                              "wait-text", "Zenth Mail", ID.IDC_STATUS, "receiving", "10000",
                               # With new mail and no errors the job closes its own window.
                               "wait-file", winpath(self.path("maildir", "inbox", "mm1.eml")), "", "15000",
                               "no-window", "Status", "15000", *CLOSE_AND_EXIT)
@@ -130,12 +132,12 @@ class Transfers(ClientTest):
     def test_cancel_mid_message_ends_the_job_and_keeps_the_message_on_the_server(self):
         deliver("alice", message("twenty megabytes", (b"y" * 998 + b"\r\n") * 20000))
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", DELETE_FROM_SERVER))
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
-                              "window", "Status", "15000", "wait-text", "Status", "213", "#1 (", "15000",
-                              "command", "Status", "218", "no-window", "Status", "5000",
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS,
+                              "window", "Status", "15000", "wait-text", "Status", ID.IDC_STATUS, "#1 (", "15000",
+                              "command", "Status", ID.IDC_STATUS_CANCEL, "no-window", "Status", "5000",
                               # The inbox is free again: a second check starts and completes.
-                              "command", "Zenth Mail", "1200", "window", "Status", "15000",
-                              "wait-text", "Status", "213", "Errors: ", "120000",
+                              "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS, "window", "Status", "15000",
+                              "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "120000",
                               *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "GONE"), ["Status"])
         lines = status_lines(out)
@@ -147,9 +149,9 @@ class Transfers(ClientTest):
     def test_cancelled_receive_leaves_no_partial_file_and_deletes_nothing(self):
         deliver("alice", message("twenty megabytes", (b"y" * 998 + b"\r\n") * 20000))
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", DELETE_FROM_SERVER))
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "344",
-                              "window", "Status", "15000", "wait-text", "Status", "213", "#1 (", "15000",
-                              "command", "Status", "218", "no-window", "Status", "5000", *CLOSE_AND_EXIT)
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.IDC_RECEIVE,
+                              "window", "Status", "15000", "wait-text", "Status", ID.IDC_STATUS, "#1 (", "15000",
+                              "command", "Status", ID.IDC_STATUS_CANCEL, "no-window", "Status", "5000", *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(self.messages("maildir/inbox"), [])
         self.assertEqual(glob.glob(self.path("temp", "*")), [])
@@ -163,8 +165,8 @@ class Transfers(ClientTest):
                 "X-ZMRecipients: %s\r\nX-ZMOpts: 32\r\nFrom: alice@example.test\r\nTo: %s\r\n"
                 "Subject: queued %d\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nBody %d.\r\n"
                 % (SMTP, to, to, n, n)).encode())
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "940",
-                              "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "60000",
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_SEND_QUEUED,
+                              "window", "Status", "15000", "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "60000",
                               *CLOSE_AND_EXIT)
         self.assertIn("Errors: 1", status_lines(out))
         self.assertEqual(self.messages("maildir/outbox"), ["mm2.eml"])
@@ -177,8 +179,8 @@ class Transfers(ClientTest):
 
     def test_closing_with_a_status_window_open_asks_first(self):
         self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox"))
-        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
-                              "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "30000",
+        out = self.run_client("", "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS,
+                              "window", "Status", "15000", "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "30000",
                               "close", "Zenth Mail", "msgbox", "Zenth Mail", "10000", "no",
                               "settle", "Zenth Mail", "5000", "window", "Zenth Mail", "1000", "window", "Status", "1000",
                               "close", "Zenth Mail", "msgbox", "Zenth Mail", "10000", "yes", "wait-exit", "10000")
@@ -209,8 +211,8 @@ class TrayMode(ClientTest):
             return self.read("zmlog.txt").decode("latin-1") if os.path.exists(self.path("zmlog.txt")) else ""
         # A later round finds the fourth message.
         driver = self.start_client("--systemtray", "wait-log", "Tray: Zenth Mail (4 e-mails)", "60000",
-                                   "hidden-command", "Zenth Mail", "214",
-                                   "window", "Status", "10000", "wait-text", "Status", "213", "home: 4", "5000",
+                                   "hidden-command", "Zenth Mail", ID.CMD_WAKE,
+                                   "window", "Status", "10000", "wait-text", "Status", ID.IDC_STATUS, "home: 4", "5000",
                                    "window", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
         wait_for(lambda: "(3 e-mails)" in log(), 20)
         self.assertIn("Tray: Zenth Mail (3 e-mails)", log())

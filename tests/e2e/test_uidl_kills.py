@@ -19,7 +19,7 @@ import subprocess
 import time
 import unittest
 
-from zmharness import ClientTest, drive, values, winpath
+from zmharness import ClientTest, ID, drive, values, winpath
 from test_transfers import SERVERS, TOOLS, CLOSE_AND_EXIT, DELETE_FROM_SERVER, account, deliver, mailbox
 
 ROUNDS = int(os.environ.get("ZM_KILL_ROUNDS", "20"))
@@ -187,7 +187,8 @@ class KilledReceives(ClientTest):
             scratch_before = self.scratch_time()
             point = self.draw_point()
             driver = subprocess.Popen(["wine", os.environ["ZM_DRIVER"], "start", self.client, "", "window",
-                                       "Zenth Mail", "15000", "command", "Zenth Mail", "1200", "wait-exit", "120000"],
+                                       "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS,
+                                       "wait-exit", "120000"],
                                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
             outcome = self.kill_at(driver, point, log_from)
             if outcome != "killed":
@@ -210,8 +211,9 @@ class KilledReceives(ClientTest):
             # Started again and checked again, to the end.
             print("round %d (%s): kill point %r, %s" % (r, "delete" if options else "keep", point, outcome),
                   flush=True)
-            out = drive("start", self.client, "", "window", "Zenth Mail", "15000", "command", "Zenth Mail", "1200",
-                        "window", "Status", "15000", "wait-text", "Status", "213", "Errors: ", "60000",
+            out = drive("start", self.client, "", "window", "Zenth Mail", "15000", "command", "Zenth Mail",
+                        ID.CMD_CHECK_ALL_ACCOUNTS,
+                        "window", "Status", "15000", "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "60000",
                         *CLOSE_AND_EXIT)
             self.assertIn("EXIT: 0", out)
             counts = {}

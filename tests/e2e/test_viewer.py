@@ -10,14 +10,14 @@ import threading
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, values, winpath  # noqa: E402
 
 MAIN = "Zenth Mail"
-CLOSE_AND_EXIT = ["command", MAIN, "302", "wait-exit", "5000"]
+CLOSE_AND_EXIT = ["command", MAIN, ID.CMD_EXIT, "wait-exit", "5000"]
 LISTED = ["window", MAIN, "15000", "wait-log", "Displayed messages in", "15000"]
 # A message put into the pane.
 SHOWN = ["wait-log", "Showed message in", "15000"]
-PANE = "324"
+PANE = ID.IDC_PREVIEW
 
 
 def message(subject, body, headers=b"", content_type=b"text/plain; charset=us-ascii", unread=True):
@@ -34,7 +34,7 @@ def pane_text(out, index=0):
 
 def show(row, command, then=SHOWN):
     """A click on the row (the only one selected), then the command."""
-    return ["click-row", MAIN, "303", str(row), "left", "command", MAIN, command, *then]
+    return ["click-row", MAIN, ID.IDC_MESSAGE_LIST, str(row), "left", "command", MAIN, command, *then]
 
 
 class Listener:
@@ -87,7 +87,8 @@ class Viewer(ClientTest):
 
     def test_show_text_plain_and_read_state(self):
         self.write("maildir/inbox/mm1.eml", message(b"Plain one", b"Hello there.\r\nSecond line.\r\n"))
-        out = self.run_client("", *LISTED, *show(0, "203"), "text-utf8", MAIN, PANE, "text", MAIN, "348",
+        out = self.run_client("", *LISTED, *show(0, ID.CMD_SHOW_TEXT), "text-utf8", MAIN, PANE, "text", MAIN,
+                              ID.IDC_ATTACHMENTS,
                               *CLOSE_AND_EXIT)
         self.assertEqual(pane_text(out), "Hello there.\r\nSecond line.\r\n")
         # Shown, so read: the file lost its unread line, the mirror says read.
@@ -101,10 +102,10 @@ class Viewer(ClientTest):
                                                     content_type=b"text/plain; charset=iso-8859-15"))
         line = b"0123456789" * 10 + b"\r\n"
         self.write("maildir/inbox/mm3.eml", message(b"Large", line * 20000))
-        out = self.run_client("", *LISTED, "click-row", MAIN, "303", "0", "double", *SHOWN,
+        out = self.run_client("", *LISTED, "click-row", MAIN, ID.IDC_MESSAGE_LIST, "0", "double", *SHOWN,
                               "text-utf8", MAIN, PANE,
-                              "click-row", MAIN, "303", "1", "double", *SHOWN, "text-utf8", MAIN, PANE,
-                              "click-row", MAIN, "303", "2", "double", *SHOWN, "text-utf8", MAIN, PANE,
+                              "click-row", MAIN, ID.IDC_MESSAGE_LIST, "1", "double", *SHOWN, "text-utf8", MAIN, PANE,
+                              "click-row", MAIN, ID.IDC_MESSAGE_LIST, "2", "double", *SHOWN, "text-utf8", MAIN, PANE,
                               *CLOSE_AND_EXIT)
         self.assertEqual(pane_text(out, 0), CYRILLIC + "\r\n")
         # Latin-9: 0xA4 is the euro sign there (the generic currency sign in
@@ -130,9 +131,10 @@ class Viewer(ClientTest):
                 self.write("zenth.cfg", flags + b"\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
                 # The HTML falls back to text after it is shown.
                 converted = ["wait-shows", MAIN, PANE, "Remote", "15000"]
-                out = self.run_client("", *LISTED, *show(0, "202", converted), "text-utf8", MAIN, PANE,
-                                      *show(1, "202", converted), "text-utf8", MAIN, PANE,
-                                      *show(1, "203", ["wait-shows", MAIN, PANE, "The plain side.", "15000"]),
+                out = self.run_client("", *LISTED, *show(0, ID.CMD_SHOW_HTML, converted), "text-utf8", MAIN, PANE,
+                                      *show(1, ID.CMD_SHOW_HTML, converted), "text-utf8", MAIN, PANE,
+                                      *show(1, ID.CMD_SHOW_TEXT, ["wait-shows", MAIN, PANE, "The plain side.",
+                                                                  "15000"]),
                                       "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
                 self.assertEqual(values(out, "EXIT"), ["0"])
                 # The HTML converted as for "Never show HTML" (bold in brackets).
@@ -148,14 +150,15 @@ class Viewer(ClientTest):
                                                     content_type=b"text/html"))
         # Bit 0x4: the notice, nothing shown, the message stays unread.
         self.write("zenth.cfg", b"4167\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
-        out = self.run_client("", *LISTED, *show(0, "202", then=[]),
-                              "wait-text", MAIN, "213", "The show html option has been disabled.", "5000",
+        out = self.run_client("", *LISTED, *show(0, ID.CMD_SHOW_HTML, then=[]),
+                              "wait-text", MAIN, ID.IDC_STATUS, "The show html option has been disabled.", "5000",
                               "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
         self.assertEqual(pane_text(out), "")
         self.assertTrue(self.read("maildir/inbox/mm1.eml").startswith(b"X-ZMRead: FALSE\r\n"))
         # Bit 0x100 with "Always show HTML": the question, No shows text.
         self.write("zenth.cfg", b"5443\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
-        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "202",
+        out = self.run_client("", *LISTED, "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN,
+                              ID.CMD_SHOW_HTML,
                               "msgbox", "Zenth Mail", "10000", "no", *SHOWN,
                               "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
         self.assertIn("Zenth Mail is about to show an HTML message. Continue?", "\n".join(out))
@@ -170,10 +173,11 @@ class Viewer(ClientTest):
         self.write("maildir/inbox/mm1.eml", full)
         bare = message(b"Bare", b"Body.\r\n", unread=False, headers=b"Received: from x ([\r\n")
         self.write("maildir/inbox/mm2.eml", bare)
-        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "338",
+        out = self.run_client("", *LISTED, "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN,
+                              ID.CMD_DETAILS,
                               "wait-shows", MAIN, PANE, "List Position: 1", "10000",
                               "text-utf8", MAIN, PANE,
-                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "338",
+                              "click-row", MAIN, ID.IDC_MESSAGE_LIST, "1", "left", "command", MAIN, ID.CMD_DETAILS,
                               "wait-shows", MAIN, PANE, "List Position: 2", "10000",
                               "text-utf8", MAIN, PANE, *CLOSE_AND_EXIT)
         self.assertEqual(pane_text(out, 0),
@@ -192,11 +196,11 @@ class Viewer(ClientTest):
         self.write("maildir/inbox/mm1.eml", message(b"First", b"One.\r\n"))
         self.write("maildir/inbox/mm2.eml", message(b"Second", CYRILLIC.encode("utf-8") + b"\r\n",
                                                     content_type=b"text/plain; charset=utf-8"))
-        out = self.run_client("", *LISTED, "list-select", MAIN, "303", "0", "command", MAIN, "346",
+        out = self.run_client("", *LISTED, "list-select", MAIN, ID.IDC_MESSAGE_LIST, "0", "command", MAIN, ID.IDC_VIEW,
                               "window", "Mail Message", "10000", "settle", "Mail Message", "10000",
                               "text-utf8", "Mail Message", PANE,
                               "rect", "Mail Message",
-                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "346",
+                              "click-row", MAIN, ID.IDC_MESSAGE_LIST, "1", "left", "command", MAIN, ID.IDC_VIEW,
                               "wait-count", "Mail Message", "2", "10000",
                               "window-count", "Mail Message",
                               "close", "Mail Message", "wait-count", "Mail Message", "1", "10000", "window-count", "Mail Message",
@@ -222,16 +226,17 @@ class Viewer(ClientTest):
                                                     content_type=b"multipart/mixed; boundary=b2"))
         self.write("maildir/inbox/mm2.eml", message(b"No files", b"Nothing here.\r\n"))
         saved = os.path.join(self.folder, "saved notes.txt")
-        out = self.run_client("", "any-process", *LISTED, "click-row", MAIN, "303", "0", "double",
-                              "wait-text", MAIN, "348", "b.dat", "10000",
+        out = self.run_client("", "any-process", *LISTED, "click-row", MAIN, ID.IDC_MESSAGE_LIST, "0", "double",
+                              "wait-text", MAIN, ID.IDC_ATTACHMENTS, "b.dat", "10000",
                               # The caret on the first name (EM_SETSEL 0, 0), then "Save" and "Open".
-                              "send-message", MAIN, "348", "177", "command", MAIN, "270",
+                              "send-message", MAIN, ID.IDC_ATTACHMENTS, "177", "command", MAIN, ID.CMD_SAVE_ATTACHMENT,
                               "file-name", "Save Attachment", winpath(saved), "no-window", "Save Attachment", "10000",
-                              "settle", MAIN, "5000", "command", MAIN, "260",
+                              "settle", MAIN, "5000", "command", MAIN, ID.CMD_OPEN_ATTACHMENT,
                               "wait-file", winpath(self.path("temp", "my_notes.txt")), "Notes inside.", "10000",
                               "kill-process", "notepad.exe",
-                              "click-row", MAIN, "303", "1", "left", "command", MAIN, "203", *SHOWN,
-                              "text", MAIN, "348", *CLOSE_AND_EXIT)
+                              "click-row", MAIN, ID.IDC_MESSAGE_LIST, "1", "left", "command", MAIN, ID.CMD_SHOW_TEXT,
+                              *SHOWN,
+                              "text", MAIN, ID.IDC_ATTACHMENTS, *CLOSE_AND_EXIT)
         self.assertEqual(values(out, "TEXT")[-1], "")
         self.assertIn("my_notes.txt  b.dat  ", values(out, "TEXT")[0])
         with open(saved, "rb") as f:

@@ -1,11 +1,14 @@
 """End-to-end harness: a fresh program folder per test, the client started
 under Wine, and the test driver to find its windows and answer its boxes."""
 
+import glob
 import os
+import re
 import shutil
 import subprocess
 import tempfile
 import time
+import types
 import unittest
 
 DIST = os.environ.get("ZM_DIST", "")
@@ -13,6 +16,38 @@ DRIVER = os.environ.get("ZM_DRIVER", "")
 ACCOUNT_TABLE = os.environ.get("ZM_ACCOUNT_TABLE", "")
 # A program whose child process shows a save dialog (the driver's own test).
 DIALOG_CHILD = os.environ.get("ZM_DIALOG_CHILD", "")
+
+
+SOURCE = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+# Numbers named outside the programs' *_ids.h headers: the splitter bars'
+# window ids and the first colour scheme's command.
+NUMBER_HEADERS = ("ui/splitter_bars.h", "ui/colour_schemes.h")
+
+
+def read_ids(root=SOURCE):
+    """The control, command and resource numbers that the programs' own
+    headers name (#define in <program folder>/*_ids.h, "constexpr int" in
+    NUMBER_HEADERS), by name, as the texts the driver's steps take: a
+    number changed there reaches the tests too."""
+    headers = sorted(glob.glob(os.path.join(root, "*", "*_ids.h")))
+    headers += [os.path.join(root, header) for header in NUMBER_HEADERS]
+    numbers = {}
+    for header in headers:
+        with open(header, encoding="utf-8") as f:
+            text = f.read()
+        found = re.findall(r"^#define\s+(\w+)\s+(-?\d+)\s*$", text, re.M)
+        for names in re.findall(r"^constexpr int (\w+\s*=\s*-?\d+(?:\s*,\s*\w+\s*=\s*-?\d+)*);", text, re.M):
+            found += re.findall(r"(\w+)\s*=\s*(-?\d+)", names)
+        for name, number in found:
+            if numbers.setdefault(name, number) != number:
+                raise ValueError("%s is %s in %s and %s elsewhere" % (name, number, header, numbers[name]))
+    if not numbers:
+        raise ValueError("no *_ids.h headers below " + root)
+    return types.SimpleNamespace(**numbers)
+
+
+# The programs' numbers by name: ID.CMD_EXIT is "302".
+ID = read_ids()
 
 
 def winpath(path):

@@ -1,14 +1,19 @@
 // The main window's command table: which commands each state of the window
 // refuses, and which menu items and buttons are greyed. The sets are the
 // window's behaviour as users meet it, so they are written out here in full.
+// The menus and accelerators are read from the client's resource script,
+// which the table must say the same as.
 #include <algorithm>
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "ui/main_command_list.h"
 #include "ui/main_commands.h"
 #include "ui/main_window_ids.h"
 
@@ -95,38 +100,106 @@ TEST(MainCommandTable, EachCommandHasOneRow) {
 }
 
 // Every menu item of the main menu in order, pop-up by pop-up, with its
-// text and accelerator as the user reads them ("Colors" is filled at run
-// time and holds its own row, "System Default").
+// text and accelerator as the user reads them.
 struct MenuEntry {
     CommandMenu menu;
     int id;
     std::string text;
 };
 
-const std::vector<MenuEntry> main_menu = {
-    {MENU_FILE, 393, "Open File\tCtrl+O"},        {MENU_FILE, 362, "Print\tCtrl+P"},
-    {MENU_FILE, 1308, "Refresh Folder\tCtrl+R"},  {MENU_FILE, 600, "Enter System Tray Mode\tCtrl+T"},
-    {MENU_FILE, 1306, "Close Send Windows"},      {MENU_FILE, 302, "Exit"},
-    {MENU_MAIL, 1200, "Check All Accounts\tCtrl+K"}, {MENU_MAIL, 940, "Send Queued"},
-    {MENU_MAIL, 392, "Download From Server"},     {MENU_MAIL, 382, "Delete From Server"},
-    {MENU_MAIL, 250, "Reply to List"},            {MENU_MAIL, 402, "Forward\tCtrl+F"},
-    {MENU_MAIL, 202, "Show HTML"},                {MENU_MAIL, 203, "Show Text"},
-    {MENU_MAIL, 338, "Details\tCtrl+D"},          {MENU_MAIL, 342, "View Source\tCtrl+S"},
-    {MENU_MAIL, 1230, "Mark\tCtrl+I"},            {MENU_MAIL, 320, "Delete"},
-    {MENU_MAIL, 332, "Delete All"},               {MENU_MAIL, 1120, "Copy File"},
-    {MENU_MAIL, 1130, "Move File"},               {MENU_MAIL, 352, "Extract Attachments\tCtrl+E"},
-    {MENU_MAIL, 350, "Add To Address Book\tCtrl+B"}, {MENU_MAIL, 1170, "Sort By File Name"},
-    {MENU_MAIL, 345, "Reply With Message"},       {MENU_MAIL, 1220, "Indent Quoted Text"},
-    {MENU_MAIL, 1700, "Original Message Reply Style"},
-    {MENU_EDIT, 334, "Cut"},                      {MENU_EDIT, 326, "Copy"},
-    {MENU_EDIT, 325, "Paste"},                    {MENU_EDIT, 327, "Delete"},
-    {MENU_EDIT, 1025, "Select All"},
-    {MENU_TOOLS, 1080, "Address Book\tCtrl+A"},   {MENU_TOOLS, 1280, "Search"},
-    {MENU_TOOLS, 1070, "Account Manager\tCtrl+M"}, {MENU_TOOLS, 1250, "Message Font Selector"},
-    {MENU_TOOLS, 1270, "Printer Font Selector"},
-    {MENU_HELP, 335, "View Help File"},           {MENU_HELP, 328, "About"},
-    {MENU_COLOURS, 1303, "System Default"},
-};
+// The table's commands by the names the resource script gives them.
+std::map<std::string, int> command_numbers() {
+    std::map<std::string, int> numbers;
+#define ZM_NAME_ROW(id, handler, refused, greying, where, menu, text, accelerator) numbers[#id] = id;
+    MAIN_COMMANDS(ZM_NAME_ROW)
+#undef ZM_NAME_ROW
+    return numbers;
+}
+
+std::string trimmed(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// A resource line's fields between the commas, trimmed.
+std::vector<std::string> fields_of(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream parts(line);
+    for (std::string field; std::getline(parts, field, ',');) fields.push_back(trimmed(field));
+    return fields;
+}
+
+// A block of the client's resource script (ui/zenthmail.rc) from the line
+// that begins with `heading` to the END that closes it, one line each,
+// trimmed; empty when there is none.
+std::vector<std::string> resource_block(const std::string& heading) {
+    std::string path = ZM_SOURCE_DIR "/ui/zenthmail.rc";
+#ifdef _WIN32
+    // Under Wine the build machine's root is drive Z:.
+    if (path[0] == '/') path = "Z:" + path;
+#endif
+    std::ifstream in(path);
+    std::vector<std::string> block;
+    int depth = 0;
+    bool inside = false;
+    for (std::string line; std::getline(in, line);) {
+        line = trimmed(line);
+        if (!inside) {
+            inside = line.rfind(heading, 0) == 0;
+            continue;
+        }
+        block.push_back(line);
+        if (line == "BEGIN") depth++;
+        if (line == "END" && --depth == 0) break;
+    }
+    return block;
+}
+
+// The main menu's items as the resource script writes them, the "\t" of a
+// text made a tab. The "Colors" pop-up is built at run time from its one
+// row, "System Default", and the scheme files found.
+std::vector<MenuEntry> resource_main_menu() {
+    const std::map<std::string, CommandMenu> popups{
+        {"File", MENU_FILE}, {"Mail", MENU_MAIL}, {"Edit", MENU_EDIT}, {"Tools", MENU_TOOLS}, {"Help", MENU_HELP}};
+    std::map<std::string, int> numbers = command_numbers();
+    std::vector<MenuEntry> entries;
+    CommandMenu popup = MENU_NONE;
+    for (const std::string& line : resource_block("IDM_MAIN MENU")) {
+        size_t open = line.find('"'), close = line.rfind('"');
+        if (open == std::string::npos || close == open) continue;
+        std::string text = line.substr(open + 1, close - open - 1);
+        if (line.rfind("POPUP", 0) == 0) {
+            popup = popups.count(text) ? popups.at(text) : MENU_NONE;
+            continue;
+        }
+        for (size_t tab; (tab = text.find("\\t")) != std::string::npos;) text.replace(tab, 2, "\t");
+        // After the text: ", NAME" and maybe ", GRAYED".
+        std::vector<std::string> after = fields_of(line.substr(close + 1));
+        std::string name = after.size() > 1 ? after[1] : "";
+        // A name the table lacks counts as no command at all.
+        entries.push_back({popup, numbers.count(name) ? numbers.at(name) : 0, text});
+    }
+    entries.push_back({MENU_COLOURS, CMD_SYSTEM_COLOURS, "System Default"});
+    return entries;
+}
+
+// The main accelerators as the resource script writes them: "F9" for
+// VK_F9, "Ctrl+F" for "F" with CONTROL.
+std::map<std::string, int> resource_accelerators() {
+    std::map<std::string, int> numbers = command_numbers();
+    std::map<std::string, int> keys;
+    for (const std::string& line : resource_block("IDA_MAIN ACCELERATORS")) {
+        std::vector<std::string> fields = fields_of(line);
+        if (fields.size() < 3 || fields[0].size() < 3) continue;
+        const std::string& code = fields[0];
+        std::string key = code.rfind("VK_", 0) == 0 ? code.substr(3) : code.substr(1, code.size() - 2);
+        if (std::find(fields.begin(), fields.end(), "CONTROL") != fields.end()) key = "Ctrl+" + key;
+        keys[key] = numbers.count(fields[1]) ? numbers.at(fields[1]) : 0;
+    }
+    return keys;
+}
+
+const std::vector<MenuEntry> main_menu = resource_main_menu();
 
 std::string item_text(const CommandRow& row) {
     std::string text = row.text ? row.text : "";
@@ -150,10 +223,7 @@ TEST(MainCommandTable, EveryMenuItemHasItsRowTextAndAccelerator) {
 }
 
 TEST(MainCommandTable, AcceleratorsAndTheOtherMenus) {
-    const std::map<std::string, int> accelerators = {
-        {"F9", 394},      {"Ctrl+F", 402},  {"Ctrl+D", 338}, {"Ctrl+S", 342}, {"Ctrl+K", 1200},
-        {"Ctrl+B", 350},  {"Ctrl+E", 352},  {"Ctrl+P", 362}, {"Ctrl+O", 393}, {"Ctrl+T", 600},
-        {"Ctrl+M", 1070}, {"Ctrl+A", 1080}, {"Ctrl+I", 1230}, {"Ctrl+R", 1308}};
+    const std::map<std::string, int> accelerators = resource_accelerators();
     std::map<std::string, int> in_table;
     std::map<CommandMenu, std::set<int>> other_menus;
     int count = 0;
@@ -182,7 +252,9 @@ TEST(MainCommandTable, EveryCommandReachesANamedHandler) {
         ASSERT_NE(rows[i].handler, nullptr);
         EXPECT_GT(std::string(rows[i].handler).size(), 2u) << rows[i].id;
     }
-    for (int id : {344, 343, 320, 346, 316, 339, 402, 394, 214, 260, 270}) EXPECT_TRUE(ids.count(id)) << id;
+    for (int id : {IDC_RECEIVE, IDC_NEW_EMAIL, IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD,
+                   CMD_SHOW_IN_PREVIEW, CMD_WAKE, CMD_OPEN_ATTACHMENT, CMD_SAVE_ATTACHMENT})
+        EXPECT_TRUE(ids.count(id)) << id;
     for (const MenuEntry& entry : main_menu) EXPECT_TRUE(ids.count(entry.id)) << entry.id;
     EXPECT_EQ(std::string(find_main_command(CMD_VIEW_SOURCE)->handler), "view_source");
     EXPECT_EQ(std::string(find_main_command(IDC_NEW_EMAIL)->handler), "new_email");

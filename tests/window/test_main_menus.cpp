@@ -64,7 +64,10 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryRowInItsPopup) {
 
 TEST_F(MainWindowTest, MessageItemsStartGreyedAndOptionsChecked) {
     HMENU bar = GetMenu(window);
-    const std::set<int> message_items{250, 382, 392, 320, 402, 338, 350, 352, 362, 342, 393, 202, 203, 1230, 1120, 1130};
+    const std::set<int> message_items{CMD_REPLY_TO_LIST, CMD_DELETE_FROM_SERVER, CMD_DOWNLOAD_FROM_SERVER, IDC_DELETE,
+                                      IDC_FORWARD, CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_EXTRACT_ATTACHMENTS,
+                                      CMD_PRINT, CMD_VIEW_SOURCE, CMD_OPEN_FILE, CMD_SHOW_HTML, CMD_SHOW_TEXT,
+                                      CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE};
     int count = 0;
     const CommandRow* rows = main_command_rows(&count);
     for (int i = 0; i < count; i++) {
@@ -75,16 +78,17 @@ TEST_F(MainWindowTest, MessageItemsStartGreyedAndOptionsChecked) {
     for (int id : {IDC_RECEIVE, IDC_NEW_EMAIL}) EXPECT_TRUE(IsWindowEnabled(item(id))) << id;
     // The three reply options are check marks; with no settings file they
     // are all off, and a click checks one.
-    for (int id : {345, 1220, 1700}) EXPECT_FALSE(GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) << id;
-    SendMessageA(window, WM_COMMAND, 1220, 0);
-    EXPECT_TRUE(GetMenuState(bar, 1220, MF_BYCOMMAND) & MF_CHECKED);
+    for (int id : {CMD_REPLY_WITH_MESSAGE, CMD_INDENT_QUOTED, CMD_ORIGINAL_REPLY_STYLE})
+        EXPECT_FALSE(GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) << id;
+    SendMessageA(window, WM_COMMAND, CMD_INDENT_QUOTED, 0);
+    EXPECT_TRUE(GetMenuState(bar, CMD_INDENT_QUOTED, MF_BYCOMMAND) & MF_CHECKED);
 }
 
 TEST_F(MainWindowTest, ListMenuAndAcceleratorTable) {
     HMENU list_menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_LIST));
     ASSERT_NE(list_menu, nullptr);
     EXPECT_EQ(items_of(GetSubMenu(list_menu, 0)),
-              (std::vector<std::pair<int, std::string>>{{339, "Reply"}, {320, "Delete"}}));
+              (std::vector<std::pair<int, std::string>>{{IDC_REPLY, "Reply"}, {IDC_DELETE, "Delete"}}));
     DestroyMenu(list_menu);
 
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
@@ -128,8 +132,11 @@ TEST_F(MainWindowTest, AClickEnablesTheMessageCommands) {
     EXPECT_TRUE(greyed(bar, CMD_VIEW_SOURCE));
     list_select_row(list, 0);
     click_list(window, NM_CLICK);
-    for (int id : {320, 250, 338, 350, 362, 393, 202, 203, 1230, 1120, 1130, 342, 402, 352}) EXPECT_FALSE(greyed(bar, id)) << id;
-    for (int id : {382, 392}) EXPECT_TRUE(greyed(bar, id)) << id;
+    for (int id : {IDC_DELETE, CMD_REPLY_TO_LIST, CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_PRINT, CMD_OPEN_FILE,
+                   CMD_SHOW_HTML, CMD_SHOW_TEXT, CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE, CMD_VIEW_SOURCE, IDC_FORWARD,
+                   CMD_EXTRACT_ATTACHMENTS})
+        EXPECT_FALSE(greyed(bar, id)) << id;
+    for (int id : {CMD_DELETE_FROM_SERVER, CMD_DOWNLOAD_FROM_SERVER}) EXPECT_TRUE(greyed(bar, id)) << id;
     for (int id : {IDC_DELETE, IDC_VIEW, IDC_SAVE, IDC_REPLY, IDC_FORWARD}) EXPECT_TRUE(IsWindowEnabled(item(id))) << id;
     // The list losing the focus to the preview greys them again.
     SetFocus(list);
@@ -147,8 +154,10 @@ TEST_F(MainWindowTest, InTheHeadersViewOnlyTheServerCommandsAreEnabled) {
     click_list(window, NM_CLICK);
     headers_view = 0;
     HMENU bar = GetMenu(window);
-    for (int id : {382, 392}) EXPECT_FALSE(greyed(bar, id)) << id;
-    for (int id : {320, 250, 338, 350, 362, 393, 202, 203, 1230, 1120, 1130, 342, 402}) EXPECT_TRUE(greyed(bar, id)) << id;
+    for (int id : {CMD_DELETE_FROM_SERVER, CMD_DOWNLOAD_FROM_SERVER}) EXPECT_FALSE(greyed(bar, id)) << id;
+    for (int id : {IDC_DELETE, CMD_REPLY_TO_LIST, CMD_DETAILS, CMD_ADD_TO_ADDRESS_BOOK, CMD_PRINT, CMD_OPEN_FILE,
+                   CMD_SHOW_HTML, CMD_SHOW_TEXT, CMD_MARK, CMD_COPY_FILE, CMD_MOVE_FILE, CMD_VIEW_SOURCE, IDC_FORWARD})
+        EXPECT_TRUE(greyed(bar, id)) << id;
     EXPECT_FALSE(IsWindowEnabled(item(IDC_DELETE)));
 }
 

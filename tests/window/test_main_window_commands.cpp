@@ -30,10 +30,10 @@ TEST_F(MainWindowTest, ViewHelpFileOpensReadmeOfTheProgramFolder) {
 }
 
 TEST_F(MainWindowTest, ViewSourceWithoutASelectedMessage) {
-    SendMessageA(window, WM_COMMAND, 342, 0);
+    SendMessageA(window, WM_COMMAND, CMD_VIEW_SOURCE, 0);
     EXPECT_EQ(status_text(), "Please select an e-mail!");
     // The message commands were greyed first.
-    EXPECT_TRUE(GetMenuState(GetMenu(window), 342, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(GetMenu(window), CMD_VIEW_SOURCE, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 HTREEITEM child_named(HWND tree, HTREEITEM parent, const std::string& name) {
