@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need on a Debian machine, once; with
-# "bench" also what the benchmarks compare against.
+# "bench" also what the benchmarks compare against; with "build" only the
+# compilers and build tools, so that a first build can start while the rest
+# installs.
 set -euo pipefail
 
+build_packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest python3 g++-mingw-w64-x86-64)
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest python3
-  g++-mingw-w64-x86-64 wine wine64
+  "${build_packages[@]}" wine wine64
   # Wine's SChannel is built on GnuTLS, which Wine only recommends.
   libgnutls30
   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation
@@ -32,6 +34,9 @@ if [ "${1:-}" = bench ]; then
     # mscan, the reference point of bench/bench_list_fill.cpp.
     mblaze
   )
+fi
+if [ "${1:-}" = build ]; then
+  packages=("${build_packages[@]}")
 fi
 missing=()
 for p in "${packages[@]}"; do

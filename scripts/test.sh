@@ -51,11 +51,25 @@ summary() {
 }
 
 echo "== set-up"
-bash scripts/setup.sh
+# The compilers first; Wine, the mail servers and the rest install while
+# the native build runs (on a machine that has them all, neither waits).
+bash scripts/setup.sh build
+mkdir -p build
+setup_log=build/setup.log
+bash scripts/setup.sh > "$setup_log" 2>&1 &
+setup_pid=$!
 phase_done "set-up (packages)"
 echo "== build: native sanitizer build, unit tests and fuzz targets (build/native)"
 bash scripts/build.sh native
 phase_done "build native"
+setup_rc=0
+wait "$setup_pid" || setup_rc=$?
+cat "$setup_log"
+if [ "$setup_rc" != 0 ]; then
+  echo "test.sh: FAILED: scripts/setup.sh could not install what the tests need (see above)" >&2
+  exit 1
+fi
+phase_done "set-up (packages, rest beside the build)"
 
 servers=""
 servers2=""
