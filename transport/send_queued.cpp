@@ -6,7 +6,7 @@
 
 #include "core/arrays.h"
 #include "core/sys_files.h"
-#include "core/window_number.h"
+#include "core/ui_services.h"
 #include "format/dates.h"
 #include "format/header_edit.h"
 #include "format/temp_files.h"
@@ -49,21 +49,21 @@ std::vector<std::string> queued_files() {
 
 void set_sent_row_remover(SentRowRemover remover) { row_remover.store(remover); }
 
-int send_queued(WindowRef main_window) {
+int send_queued(JobHost& host) {
     main_command(MAIN_BUSY_ADD, outbox);
-    WindowRef w = open_status_window(main_window, STATUS_OUTBOX);
-    enable_ok(w, false);
-    enable_skip(w, false);
+    JobStatus& w = host.open_status(STATUS_OUTBOX);
+    w.enable_ok(false);
+    w.enable_skip(false);
 
     std::vector<std::string> names = queued_files();
-    if (names.empty()) status_append(w, "No files to send.\r\n");
+    if (names.empty()) w.line("No files to send.\r\n");
     Array* path = array_new(message_path_capacity);
     Array* copy = array_new(100);
-    temp_file_name(copy, "outqueued", window_number(w));
+    temp_file_name(copy, "outqueued", w.scratch_number());
     int errors = 0;
     SentItems sent;
     for (const std::string& name : names) {
-        if (job_cancelled(w)) {
+        if (w.cancelled()) {
             errors++;
             break;
         }
@@ -82,29 +82,27 @@ int send_queued(WindowRef main_window) {
             break;
         }
         if (sys_remove_file(path->text) != 0) {
-            status_append(w, "Could not remove queued email!\r\n");
+            w.error("Could not remove queued email!\r\n");
             errors++;
             break;
         }
         SentRowRemover remove_row = row_remover.load();
         if (remove_row && remove_row(outbox, message_number_of(name.c_str())) != 0) {
-            status_append(w, "Could not remove list box entry!\r\n");
+            w.error("Could not remove list box entry!\r\n");
             errors++;
             break;
         }
     }
     if (errors == 0) {
-        status_append(w, "Done.\r\n");
+        w.line("Done.\r\n");
     } else {
         Array* line = array_new(100);
         array_printf(line, "Errors: %i\r\n", errors);
-        status_append(w, line->text);
+        w.line(line->text);
         delete_arrays(line);
     }
     delete_arrays(path, copy);
     main_command(MAIN_BUSY_REMOVE, outbox);
-    enable_ok(w, true);
+    w.enable_ok(true);
     return errors;
 }
-
-void send_queued_job(void* main_window) { send_queued(static_cast<WindowRef>(main_window)); }

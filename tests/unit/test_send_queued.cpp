@@ -80,11 +80,10 @@ protected:
         write_file(folder_ / "maildir/outbox" / ("mm" + std::to_string(number) + ".eml"), outgoing_file(m));
     }
     UiRecorder ui;
-    int main_window = 0;
 };
 
 TEST_F(SendQueuedTest, EmptyOutboxSaysSo) {
-    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_EQ(send_queued(recorder_jobs()), 0);
     EXPECT_EQ(ui.status_text(), "No files to send.\r\nDone.\r\n");
     EXPECT_EQ(ui.job_calls, (std::vector<std::string>{"open -2", "ok 0", "skip 0", "ok 1"}));
     EXPECT_EQ(busy_folders_contains("maildir\\outbox"), 0);
@@ -97,7 +96,7 @@ TEST_F(SendQueuedTest, AcceptedMessageGoesWithTheDateOfSendingAndRefusedOneStays
     queue(7, refusing, "refused");
     const std::string refused_file = read_file(folder_ / "maildir/outbox/mm7.eml");
 
-    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(send_queued(recorder_jobs()), 1);
     EXPECT_EQ(files_in(folder_ / "maildir/outbox"), std::vector<std::string>{"mm7.eml"});
     EXPECT_EQ(read_file(folder_ / "maildir/outbox/mm7.eml"), refused_file);
     std::string wire = accepting.received();
@@ -124,7 +123,7 @@ TEST_F(SendQueuedTest, MessageWithoutDateGetsOne) {
     size_t at = file.find("Date:");
     file.erase(at, file.find("\r\n", at) + 2 - at);
     write_file(folder_ / "maildir/outbox/mm1.eml", file);
-    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_EQ(send_queued(recorder_jobs()), 0);
     EXPECT_NE(peer.received().find("data\r\nDate: Sun, 6 Dec 2026 13:32:38 +0100\r\nFrom:"), std::string::npos)
         << peer.received();
     EXPECT_TRUE(files_in(folder_ / "maildir/outbox").empty());
@@ -135,7 +134,7 @@ TEST_F(SendQueuedTest, ListRowThatCannotGoStopsTheJob) {
     queue(1, first, "one");
     write_file(folder_ / "maildir/outbox/mm2.eml", read_file(folder_ / "maildir/outbox/mm1.eml"));
     row_result = -1;
-    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(send_queued(recorder_jobs()), 1);
     // One of the two was sent and its file deleted; the other was never tried.
     EXPECT_EQ(files_in(folder_ / "maildir/outbox").size(), 1u);
     EXPECT_EQ(removed_rows.size(), 1u);
@@ -152,7 +151,7 @@ TEST_F(SendQueuedTest, SentItemCopiesAreOnTheDiskBeforeTheQueuedFileGoes) {
     ScriptedPeer second(plain_session(good_replies()));
     queue(1, first, "one", "32");
     queue(2, second, "two", "32");
-    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_EQ(send_queued(recorder_jobs()), 0);
     EXPECT_TRUE(files_in(folder_ / "maildir/outbox").empty());
     EXPECT_EQ(files_in(folder_ / "maildir/sent items"), (std::vector<std::string>{"mm10.eml", "mm8.eml", "mm9.eml"}));
     const std::vector<std::string> one_copy{"flush", "move maildir\\sent items\\mm9.eml", "sync maildir\\sent items",
@@ -168,7 +167,7 @@ TEST_F(SendQueuedTest, ASentItemThatCannotBeWrittenKeepsTheQueuedFile) {
     ScriptedPeer first(plain_session(good_replies()));
     queue(1, first, "one", "32");
     write_file(folder_ / "maildir/outbox/mm2.eml", read_file(folder_ / "maildir/outbox/mm1.eml"));
-    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(send_queued(recorder_jobs()), 1);
     EXPECT_EQ(files_in(folder_ / "maildir/outbox").size(), 2u);
     EXPECT_TRUE(files_in(folder_ / "maildir/sent items").empty());
     EXPECT_TRUE(removed_rows.empty());
@@ -223,7 +222,7 @@ TEST_F(SendQueuedTest, ASilentServerTimesOutAndTheNextQueuedMessageGoes) {
         auto start = std::chrono::steady_clock::now();
         // With POP before SMTP the first message never reaches its SMTP
         // server, the accepting one, which takes the second.
-        EXPECT_EQ(send_queued(&main_window), 1);
+        EXPECT_EQ(send_queued(recorder_jobs()), 1);
         double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("[ timing ] %s: ended after %.2f s (time-out 1 s)\n", row.name, took);
         EXPECT_LT(took, 1 + 4.0);
