@@ -72,7 +72,9 @@ int learn_mailbox(MailSession& session, int account, int n, Mailbox* box) {
     return 0;
 }
 
-void offer_account_manager() {
+// A receive without any account: the account manager starts beside the
+// client, which goes on running.
+void offer_account_manager_for_receiving() {
     if (ui_message_box(nullptr,
                        "You must set up an email account before you can receive email. Would you like to do that "
                        "now?",
@@ -89,7 +91,7 @@ Array* header_listing_sizes() {
 
 int receive_job(JobHost& host, int account) {
     if (account_count() == 0) {
-        offer_account_manager();
+        offer_account_manager_for_receiving();
         return 0;
     }
     int first = account < 0 ? 0 : account, last = account < 0 ? account_count() : account + 1;

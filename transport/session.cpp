@@ -64,8 +64,8 @@ int MailSession::connect(const NetAddress& to) {
 }
 
 void MailSession::attach(std::unique_ptr<StreamLayer> layer) {
-    held_.clear();
-    held_at_ = 0;
+    behind_.clear();
+    behind_at_ = 0;
     layer_ = std::move(layer);
 }
 
@@ -87,13 +87,13 @@ int MailSession::raw_send(const void* data, int length) {
 
 int MailSession::recv(void* buffer, int length) {
     if (length <= 0) return 0;
-    if (held() > 0) {
-        size_t n = std::min(held_.size() - held_at_, static_cast<size_t>(length));
-        std::memcpy(buffer, held_.data() + held_at_, n);
-        held_at_ += n;
-        if (held_at_ == held_.size()) {
-            held_.clear();
-            held_at_ = 0;
+    if (behind() > 0) {
+        size_t n = std::min(behind_.size() - behind_at_, static_cast<size_t>(length));
+        std::memcpy(buffer, behind_.data() + behind_at_, n);
+        behind_at_ += n;
+        if (behind_at_ == behind_.size()) {
+            behind_.clear();
+            behind_at_ = 0;
         }
         return static_cast<int>(n);
     }
@@ -118,23 +118,23 @@ int MailSession::send_all(const char* data, int length) {
 
 void MailSession::unread(const char* bytes, int length) {
     if (length <= 0) return;
-    held_.erase(0, held_at_);
-    held_at_ = 0;
-    held_.insert(0, bytes, static_cast<size_t>(length));
+    behind_.erase(0, behind_at_);
+    behind_at_ = 0;
+    behind_.insert(0, bytes, static_cast<size_t>(length));
 }
 
 bool MailSession::next_byte(char* c) {
-    if (held() == 0) {
+    if (behind() == 0) {
         char chunk[reader_chunk];
         int n = recv(chunk, reader_chunk);
         if (n <= 0) return false;
-        held_.assign(chunk, static_cast<size_t>(n));
-        held_at_ = 0;
+        behind_.assign(chunk, static_cast<size_t>(n));
+        behind_at_ = 0;
     }
-    *c = held_[held_at_++];
-    if (held_at_ == held_.size()) {
-        held_.clear();
-        held_at_ = 0;
+    *c = behind_[behind_at_++];
+    if (behind_at_ == behind_.size()) {
+        behind_.clear();
+        behind_at_ = 0;
     }
     return true;
 }
@@ -147,8 +147,8 @@ void MailSession::close() {
     if (handed_) status.hold_socket(no_socket);
     handed_ = false;
     layer_.reset();
-    held_.clear();
-    held_at_ = 0;
+    behind_.clear();
+    behind_at_ = 0;
     sys_socket_close(socket_);
     socket_ = no_socket;
 }

@@ -64,8 +64,8 @@ public:
     // Connects the socket, waiting as long as the watch allows. 0 or -1.
     int connect(const NetAddress& to);
 
-    // From now on the session's bytes go through the layer. Bytes held
-    // before are dropped: what came in plain before a handshake is never
+    // From now on the session's bytes go through the layer. Bytes behind a
+    // reply before are dropped: what came in plain before a handshake is never
     // read as if it had come secured.
     void attach(std::unique_ptr<StreamLayer> layer);
     bool secured() const { return layer_ != nullptr; }
@@ -73,8 +73,8 @@ public:
     int raw_recv(void* buffer, int length);
     int raw_send(const void* data, int length);
 
-    // Bytes held come first, then what the connection (through its layer)
-    // brings.
+    // The bytes behind the last reply come first, then what the connection
+    // (through its layer) brings.
     int recv(void* buffer, int length);
     int send(const void* data, int length);
     // Sends every byte, in as many calls as it takes. 0 or -1.
@@ -83,8 +83,8 @@ public:
     // reply read in large receives leaves what came behind it here for the
     // reader of the next reply.
     void unread(const char* bytes, int length);
-    // How many bytes wait here to be received again.
-    int held() const { return static_cast<int>(held_.size() - held_at_); }
+    // How many bytes came behind the last reply and wait to be received.
+    int behind() const { return static_cast<int>(behind_.size() - behind_at_); }
     // The next byte of the connection, taken in large receives; false when
     // the connection closed or failed first.
     bool next_byte(char* c);
@@ -100,8 +100,8 @@ private:
     Socket socket_ = no_socket;
     bool handed_ = false;  // the status sink holds the socket
     std::unique_ptr<StreamLayer> layer_;
-    std::string held_;
-    size_t held_at_ = 0;
+    std::string behind_;
+    size_t behind_at_ = 0;
     int seconds_ = 0;
     int connect_seconds_ = 0;
     bool timed_out_ = false;

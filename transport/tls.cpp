@@ -29,7 +29,7 @@ int tls_begin(MailSession& s, const char* host) {
 }
 
 bool go_ahead_alone(MailSession& s) {
-    if (s.held() == 0 && sys_socket_pending(s.socket()) == 0) return true;
+    if (s.behind() == 0 && sys_socket_pending(s.socket()) == 0) return true;
     s.status.error("Server sent data before the secure connection began.\r\n");
     return false;
 }

@@ -48,7 +48,7 @@ TEST_F(SocketLinesTest, BytesBehindTheLineEndStayForTheNextReply) {
     EXPECT_STREQ(line->text, "+OK 2 messages\r\n");
     EXPECT_EQ(smtp_read_reply(s, line), 0);
     EXPECT_STREQ(line->text, "250-one\r\n250 two\r\n");
-    EXPECT_EQ(s.held(), 5);
+    EXPECT_EQ(s.behind(), 5);
     EXPECT_EQ(recv_line(s, line), 0);
     EXPECT_STREQ(line->text, "+OK\r\n");
     s.close();
