@@ -1,6 +1,7 @@
 // "Send Queued" (command 940): every message waiting in "maildir\outbox" is
 // sent, each with its "Date" line renewed to the time of sending, and a
-// queued file is deleted once the server has accepted it.
+// queued file is deleted once the server has accepted it. The messages of
+// one server and account go over one connection (transport/smtp_session.h).
 #pragma once
 
 #include "transport/status_sink.h"

@@ -21,7 +21,7 @@ MailSession::MailSession(StatusSink& s, Socket adopted) : status(s), socket_(ado
 void MailSession::adopt(Socket s) {
     close();
     socket_ = s;
-    timed_out_ = false;
+    timed_out_ = broken_ = false;
 }
 
 MailSession::~MailSession() { close(); }
@@ -30,6 +30,7 @@ bool MailSession::open_with(int seconds, int connect_seconds) {
     close();
     socket_ = sys_socket_open();
     if (socket_ == no_socket) return false;
+    broken_ = false;
     watch(seconds, connect_seconds);
     status.hold_socket(socket_);
     handed_ = true;
@@ -72,6 +73,7 @@ void MailSession::attach(std::unique_ptr<StreamLayer> layer) {
 int MailSession::raw_recv(void* buffer, int length) {
     if (timed_out_) return -1;
     int n = sys_recv(socket_, buffer, length);
+    if (n <= 0 && length > 0) broken_ = true;
     if (n != sys_timed_out) return n;
     give_up(false);
     return -1;
@@ -80,6 +82,7 @@ int MailSession::raw_recv(void* buffer, int length) {
 int MailSession::raw_send(const void* data, int length) {
     if (timed_out_) return -1;
     int n = sys_send(socket_, data, length);
+    if (n <= 0 && length > 0) broken_ = true;
     if (n != sys_timed_out) return n;
     give_up(false);
     return -1;
@@ -97,13 +100,17 @@ int MailSession::recv(void* buffer, int length) {
         }
         return static_cast<int>(n);
     }
-    if (layer_) return layer_->recv(*this, buffer, length);
-    return raw_recv(buffer, length);
+    if (!layer_) return raw_recv(buffer, length);
+    int n = layer_->recv(*this, buffer, length);
+    if (n <= 0) broken_ = true;
+    return n;
 }
 
 int MailSession::send(const void* data, int length) {
-    if (layer_) return layer_->send(*this, data, length);
-    return raw_send(data, length);
+    if (!layer_) return raw_send(data, length);
+    int n = layer_->send(*this, data, length);
+    if (n <= 0 && length > 0) broken_ = true;
+    return n;
 }
 
 int MailSession::send_all(const char* data, int length) {

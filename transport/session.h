@@ -58,6 +58,9 @@ public:
     // (the system refused the time-outs).
     int watch(int seconds, int connect_seconds);
     bool timed_out() const { return timed_out_; }
+    // Whether the connection failed, timed out or was closed by the peer:
+    // nothing more can be said over it.
+    bool broken() const { return broken_ || timed_out_; }
     // Whether the job was cancelled.
     bool cancelled() { return status.cancelled(); }
 
@@ -105,4 +108,5 @@ private:
     int seconds_ = 0;
     int connect_seconds_ = 0;
     bool timed_out_ = false;
+    bool broken_ = false;
 };

@@ -166,79 +166,138 @@ int send_envelope(MailSession& s, const SendPlan& plan) {
     return accepted;
 }
 
+// What became of a transaction, and of the connection it went over.
+enum { SENT = 0, REFUSED = -1, BROKEN = -2 };
+
+// A step that failed refused the transaction, unless the connection went.
+int failed(const MailSession& s) { return s.broken() ? BROKEN : REFUSED; }
+
 // DATA, the sending copy and the server's verdict on it.
 int send_message(MailSession& s, const char* copy, int recipients) {
-    if (smtp_command(s, "data\r\n", false) != 0) return -1;
+    if (smtp_command(s, "data\r\n", false) != 0) return failed(s);
     int64_t size = sys_file_size(copy);
     if (size < 0) size = 0;
     Array* line = array_new(line_capacity);
     array_printf(line, recipients == 1 ? "Sending %.1f KB to %i recipient.\r\n" : "Sending %.1f KB to %i recipients.\r\n",
                  static_cast<double>(size) / 1024.0, recipients);
     s.status.line(line->text);
-    int result = -1;
+    // A body that did not go out whole leaves the server reading data: the
+    // connection is of no more use.
+    int result = BROKEN;
     if (std::FILE* f = sys_fopen(copy, "rb")) {
         s.status.hold_file(f);
-        result = smtp_send_body(s, f, size);
+        if (smtp_send_body(s, f, size) == 0) result = SENT;
         s.status.hold_file(nullptr);
         std::fclose(f);
     }
     // Only a 2xx reply to the end of the data means the server took the
     // message.
-    if (result == 0 && smtp_command_reply(s, "", line) == 0) {
-        if (line->text[0] != '2') {
+    if (result == SENT) {
+        if (smtp_command_reply(s, "", line) != 0) {
+            result = BROKEN;
+        } else if (line->text[0] != '2') {
             s.status.error(line->text);
-            result = -1;
+            result = REFUSED;
         }
-    } else {
-        result = -1;
     }
     delete_arrays(line);
     return result;
 }
 
-int run_session(MailSession& s, const SendPlan& plan, int port, const char* copy) {
+// Connected, secured as asked, greeted and logged in. 0 or -1.
+int open_connection(MailSession& s, const SendPlan& plan, int port) {
     if (connect_to_server(s, plan.server->text, port) != 0) return -1;
     if (smtp_tls_mode(plan.options) == TLS_IMPLICIT && tls_begin(s, plan.server->text) != 0) return -1;
-    if (open_session(s, plan) != 0) return -1;
+    return open_session(s, plan);
+}
+
+// One message over the open connection: SENT, REFUSED or BROKEN.
+int transaction(MailSession& s, const SendPlan& plan, const char* copy) {
     int recipients = send_envelope(s, plan);
-    if (recipients < 0) return -1;
-    if (send_message(s, copy, recipients) != 0) return -1;
-    // The message is the server's now: a QUIT that goes wrong is shown, but
-    // the message counts as sent, or it would be sent again.
-    smtp_command(s, "quit\r\n", false);
-    return 0;
+    if (recipients < 0) return failed(s);
+    return send_message(s, copy, recipients);
 }
 
 }  // namespace
 
-int smtp_send_file(StatusSink& w, const char* path, SentItems* sent) {
+SmtpConnection::SmtpConnection(StatusSink& status)
+    : status_(status), session_(status), copy_(array_new(100)) {}
+
+SmtpConnection::~SmtpConnection() {
+    close();
+    delete_arrays(copy_);
+}
+
+int SmtpConnection::send(const char* path) {
     SendPlan* plan = send_plan_new();
-    Array* copy = array_new(100);
-    int result = -1;
-    if (read_send_plan(w, path, plan) == 0) {
-        int port = split_server_port(plan->server, smtp_default_port(smtp_tls_mode(plan->options)));
-        if (port == 0) {
-            w.error("Port error.\r\n");
-        } else {
-            w.progress_reset(1);
-            temp_file_name(copy, "out", w.scratch_number());
-            if (make_sending_copy(w, path, copy->text) == 0 &&
-                (!(plan->options & ACCOUNT_POP_BEFORE_SMTP) || pop_before_smtp(w, *plan) == 0)) {
-                MailSession s(w);
-                if (!s.open()) {
-                    w.error("Cannot create socket.\r\n");
-                } else {
-                    result = run_session(s, *plan, port, copy->text);
-                    s.close();
-                }
-            }
-        }
-    }
-    if (result == 0 && (plan->options & SEND_SAVE_SENT_ITEM)) {
-        SentItems own;
-        save_sent_item(w, copy->text, sent ? sent : &own);
-    }
-    delete_arrays(copy);
+    int result = read_send_plan(status_, path, plan) == 0 ? send_planned(path, plan) : -1;
+    save_copy_ = result == 0 && (plan->options & SEND_SAVE_SENT_ITEM);
     send_plan_delete(plan);
+    return result;
+}
+
+int SmtpConnection::send_planned(const char* path, SendPlan* plan) {
+    int port = split_server_port(plan->server, smtp_default_port(smtp_tls_mode(plan->options)));
+    if (port == 0) {
+        status_.error("Port error.\r\n");
+        return -1;
+    }
+    status_.progress_reset(1);
+    temp_file_name(copy_, "out", status_.scratch_number());
+    if (make_sending_copy(status_, path, copy_->text) != 0) return -1;
+    // The connection serves the next message when it names the same
+    // server, account and way of logging in.
+    char key[server_text_capacity + 40];
+    std::snprintf(key, sizeof key, "%s:%i|%i|%i", plan->server->text, port, plan->account,
+                  plan->options & ~SEND_SAVE_SENT_ITEM);
+    if (session_.is_open() && key_ != key) quit();
+    // The last transaction went wrong: the server forgets it before the next.
+    if (session_.is_open() && reset_due_ && smtp_command(session_, "rset\r\n", false) != 0) close();
+    reset_due_ = false;
+    if (!session_.is_open()) {
+        if ((plan->options & ACCOUNT_POP_BEFORE_SMTP) && pop_before_smtp(status_, *plan) != 0) return -1;
+        if (!session_.open()) {
+            status_.error("Cannot create socket.\r\n");
+            return -1;
+        }
+        if (open_connection(session_, *plan, port) != 0) {
+            close();
+            return -1;
+        }
+        key_ = key;
+    }
+    int result = transaction(session_, *plan, copy_->text);
+    if (result == SENT) return 0;
+    if (result == BROKEN) close();
+    reset_due_ = result == REFUSED;
+    return -1;
+}
+
+void SmtpConnection::quit() {
+    // The message is the server's once accepted: a QUIT that goes wrong is
+    // shown, but changes nothing. A cancelled job or a broken connection
+    // says nothing more.
+    if (session_.is_open() && !session_.broken() && !status_.cancelled()) smtp_command(session_, "quit\r\n", false);
+    close();
+}
+
+void SmtpConnection::close() {
+    session_.close();
+    key_.clear();
+    reset_due_ = false;
+}
+
+int smtp_send_file(StatusSink& w, const char* path, SentItems* sent) {
+    SmtpConnection connection(w);
+    int result = connection.send(path);
+    // One message, one connection: a refused one is not reset but left.
+    if (result == 0)
+        connection.quit();
+    else
+        connection.close();
+    if (connection.wants_sent_item()) {
+        SentItems own;
+        save_sent_item(w, connection.sending_copy(), sent ? sent : &own);
+    }
     return result;
 }

@@ -1,5 +1,6 @@
 // The Send Queued job against scripted peers: what is sent, what stays in
 // the outbox, the status window and the busy folder.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -113,6 +114,64 @@ TEST_F(SendQueuedTest, AcceptedMessageGoesWithTheDateOfSendingAndRefusedOneStays
     EXPECT_EQ(shown.substr(shown.size() - 11), "Errors: 1\r\n");
     EXPECT_EQ(ui.job_calls.front(), "open -2");
     EXPECT_EQ(ui.job_calls.back(), "ok 1");
+}
+
+// The messages of one server go over one connection, whatever was queued
+// between them: one greeting and HELO, a transaction each, RSET before the
+// next after the one the server refused (which stays queued), and one QUIT;
+// the other server's message has a connection of its own.
+TEST_F(SendQueuedTest, OneConnectionPerServerWithResetAfterARefusal) {
+    auto turn = [](const std::string& cue, const std::string& reply) {
+        return std::vector<PeerStep>{peer_receive(cue), peer_send(reply)};
+    };
+    std::vector<PeerStep> script{peer_send("220 hi\r\n")};
+    for (const auto& [cue, reply] : std::vector<std::pair<std::string, std::string>>{
+             {"helo ", "250 hello\r\n"},
+             {"mail from:<a1@", "250 ok\r\n"},
+             {"rcpt to:<r1@", "250 ok\r\n"},
+             {"data\r\n", "354 go ahead\r\n"},
+             {"body one\r\n.\r\n", "250 queued 1\r\n"},
+             {"mail from:<a2@", "250 ok\r\n"},
+             {"rcpt to:<r2@", "550 unknown user\r\n"},
+             {"rset\r\n", "250 reset\r\n"},
+             {"mail from:<a4@", "250 ok\r\n"},
+             // The go-ahead for DATA comes with this reply, before "data" is sent.
+             {"rcpt to:<r4@", "250 ok\r\n354 go ahead\r\n"},
+             {"body four\r\n.\r\n", "250 queued 4\r\n"},
+             {"quit\r\n", "221 bye\r\n"}})
+        script = join_steps(script, turn(cue, reply));
+    ScriptedPeer one_server(script);
+    ScriptedPeer other_server(plain_session(good_replies()));
+    for (int n : {1, 2, 3, 4}) {
+        Outgoing m;
+        m.server = server_text((n == 3 ? other_server : one_server).address());
+        m.address = "a" + std::to_string(n) + "@example.test";
+        m.recipients = "r" + std::to_string(n) + "@example.test";
+        m.body = std::string("body ") + (n == 1 ? "one" : n == 2 ? "two" : n == 3 ? "three" : "four") + "\r\n";
+        write_file(folder_ / "maildir/outbox" / ("mm" + std::to_string(n) + ".eml"), outgoing_file(m));
+    }
+
+    EXPECT_EQ(send_queued(recorder_jobs()), 1) << ui.status_text();
+    EXPECT_EQ(files_in(folder_ / "maildir/outbox"), std::vector<std::string>{"mm2.eml"});
+    std::sort(removed_rows.begin(), removed_rows.end());
+    EXPECT_EQ(removed_rows, (std::vector<std::string>{"maildir\\outbox 1", "maildir\\outbox 3", "maildir\\outbox 4"}));
+    std::string wire = one_server.received();
+    auto count = [&wire](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = wire.find(what); at != std::string::npos; at = wire.find(what, at + 1)) n++;
+        return n;
+    };
+    EXPECT_EQ(count("helo "), 1u) << wire;
+    EXPECT_EQ(count("data\r\n"), 2u) << wire;
+    EXPECT_EQ(count("quit\r\n"), 1u) << wire;
+    EXPECT_NE(wire.find("rcpt to:<r2@example.test>\r\nrset\r\nmail from:<a4@example.test>\r\n"), std::string::npos)
+        << wire;
+    EXPECT_TRUE(wire.ends_with("body four\r\n.\r\nquit\r\n")) << wire;
+    EXPECT_NE(other_server.received().find("body three\r\n.\r\nquit\r\n"), std::string::npos);
+    std::string shown = ui.status_text();
+    EXPECT_EQ(shown.find("receiveline error"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("550 unknown user\r\n"), std::string::npos) << shown;
+    EXPECT_TRUE(shown.ends_with("Errors: 1\r\n")) << shown;
 }
 
 TEST_F(SendQueuedTest, MessageWithoutDateGetsOne) {
