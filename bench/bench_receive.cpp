@@ -142,17 +142,16 @@ void prefill_inbox(const fs::path& inbox, int count) {
 // The same session as the receive job, with a chosen window: 1 is one
 // command at a time, 0 only lists. Returns the messages stored.
 int receive_with_window(int port, int window) {
-    Socket s = sys_socket_open();
+    LogSink quiet;
+    MailSession s(quiet, sys_socket_open());
     Array* reply = array_new(line_capacity);
     Array* command = array_new(line_capacity);
     std::string server = "127.0.0.1:" + std::to_string(port);
     int stored = 0;
-    if (pop3_login(s, nullptr, reply, command, server.c_str(), user, password, {}) == 0) {
-        int n = pop3_list(s, nullptr, nullptr);
-        if (n > 0 && window > 0) pop3_retrieve(s, nullptr, "maildir\\inbox", 1, n + 1, {.window = window}, nullptr, &stored);
-        pop3_quit(s, nullptr);
-    } else {
-        sys_socket_close(s);
+    if (pop3_login(s, reply, command, server.c_str(), user, password, {}) == 0) {
+        int n = pop3_list(s, nullptr);
+        if (n > 0 && window > 0) pop3_retrieve(s, "maildir\\inbox", 1, n + 1, {.window = window}, nullptr, &stored);
+        pop3_quit(s);
     }
     delete_arrays(reply, command);
     return stored;
@@ -213,6 +212,7 @@ int main(int argc, char** argv) {
     const int port = std::atoi(port_text);
     UiServices quiet = quiet_ui_services(nullptr);
     ui_install(&quiet);
+    LogHost jobs;
     fs::path folder = fs::temp_directory_path() /
                       ("zm_bench_receive_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(folder / "temp");
@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
     write_account(port, true);
     long before = peak_kb();
     auto start = std::chrono::steady_clock::now();
-    int received = receive_job(nullptr, 0);
+    int received = receive_job(jobs, 0);
     double spent = seconds_since(start);
     long after = peak_kb();
     std::printf("one 50 MB message: %s in %.2f s (%.1f MB/s); peak memory %ld KB before, %ld KB after (+%ld KB)\n",
@@ -265,7 +265,7 @@ int main(int argc, char** argv) {
     for (int size : inbox_sizes) {
         prefill_inbox(inbox, size);
         start = std::chrono::steady_clock::now();
-        received = receive_job(nullptr, 0);
+        received = receive_job(jobs, 0);
         double job = received / seconds_since(start);
         failed |= received != count || files_in(inbox) != static_cast<size_t>(size + count);
 
@@ -283,7 +283,7 @@ int main(int argc, char** argv) {
                 prefill_inbox(inbox, size);
                 durable_files_install(files);
                 start = std::chrono::steady_clock::now();
-                received = receive_job(nullptr, 0);
+                received = receive_job(jobs, 0);
                 double rate = received / seconds_since(start);
                 durable_files_install(nullptr);
                 failed |= received != count;

@@ -5,27 +5,27 @@
 
 #include "core/settings.h"
 #include "core/ui_services.h"
-#include "transport/socket_lines.h"
 #include "transport/socks_config.h"
-#include "transport/stream.h"
 
 namespace {
 
 // Reads exactly n bytes. A proxy's reply may arrive in several packets; the
 // count of reads is bounded by n, since each read brings at least one byte.
-bool recv_exactly(Socket s, unsigned char* buffer, int n) {
+bool recv_exactly(MailSession& s, unsigned char* buffer, int n) {
     for (int have = 0; have < n;) {
-        int got = stream_recv(s, buffer + have, n - have);
+        int got = s.recv(buffer + have, n - have);
         if (got <= 0) return false;
         have += got;
     }
     return true;
 }
 
-bool send_bytes(Socket s, const unsigned char* data, int n) { return send_all(s, reinterpret_cast<const char*>(data), n) == 0; }
+bool send_bytes(MailSession& s, const unsigned char* data, int n) {
+    return s.send_all(reinterpret_cast<const char*>(data), n) == 0;
+}
 
 // RFC 1929: version 1, the user name and the password, each behind its length.
-bool send_user_password(Socket s) {
+bool send_user_password(MailSession& s) {
     size_t user = std::strlen(socks_config.user), password = std::strlen(socks_config.password);
     if (user > 255 || password > 255) return false;
     unsigned char request[3 + 255 + 255];
@@ -60,15 +60,15 @@ int resolve_server(const char* server, uint32_t* address) {
     return sys_resolve(server, address);
 }
 
-int net_connect(Socket s, const NetAddress& target) {
-    if (!setting_on(SETTING_USE_SOCKS)) return stream_connect(s, target);
+int net_connect(MailSession& s, const NetAddress& target) {
+    if (!setting_on(SETTING_USE_SOCKS)) return s.connect(target);
     return socks_connect(s, target) ? 0 : -1;
 }
 
-bool socks_connect(Socket s, const NetAddress& target) {
+bool socks_connect(MailSession& s, const NetAddress& target) {
     if (!socks_config.configured) return false;
     NetAddress proxy{socks_config.address, socks_config.port};
-    if (stream_connect(s, proxy) != 0) return false;
+    if (s.connect(proxy) != 0) return false;
 
     // Without a proxy user only "no authentication" is offered.
     const bool with_user = socks_config.user[0] != 0;
@@ -104,11 +104,3 @@ bool socks_connect(Socket s, const NetAddress& target) {
     }
     return recv_exactly(s, reply + 5, rest);
 }
-
-Socket open_mail_socket(WindowRef status_window) {
-    Socket s = sys_socket_open();
-    if (s != no_socket) stream_watch(s, server_timeout_seconds, connect_timeout_seconds, status_window);
-    return s;
-}
-
-int set_socket_timeouts(Socket s) { return stream_watch(s, tray_timeout_seconds, tray_timeout_seconds, nullptr); }

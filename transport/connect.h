@@ -3,8 +3,7 @@
 #pragma once
 
 #include "core/arrays.h"
-#include "core/ui_services.h"
-#include "transport/sys_socket.h"
+#include "transport/session.h"
 
 // A server as the account table and the "X-ZMServer" line hold it, "host"
 // or "host:port", with its terminating zero.
@@ -16,17 +15,9 @@ constexpr int server_text_capacity = 100;
 int split_server_port(Array* server, int default_port);
 // A dotted IPv4 address or a host name. 0 or -1.
 int resolve_server(const char* server, uint32_t* address);
-// Connects the socket to the target, through the proxy when the settings
+// Connects the session to the target, through the proxy when the settings
 // ask for it. 0 or -1.
-int net_connect(Socket s, const NetAddress& target);
+int net_connect(MailSession& s, const NetAddress& target);
 // The proxy handshake (RFC 1928, IPv4 CONNECT), with the RFC 1929 user name
 // and password exchange when a proxy user is configured. true on success.
-bool socks_connect(Socket s, const NetAddress& target);
-// A socket for a session of a mail job, with the settings' time-out for
-// its server and the connect time-out; the status window hears when a wait
-// runs out. no_socket when the system gives none.
-Socket open_mail_socket(WindowRef status_window);
-// The background mail check's own shorter waits, for connecting too: it
-// runs unattended every minute, and a slow server only delays the count.
-constexpr int tray_timeout_seconds = 10;
-int set_socket_timeouts(Socket s);
+bool socks_connect(MailSession& s, const NetAddress& target);

@@ -4,16 +4,32 @@
 #include <cstring>
 
 #include "core/accounts.h"
-#include "transport/connect.h"
+#include "core/ui_services.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
-#include "transport/stream.h"
 #include "transport/tls.h"
 
 namespace {
+
 // Room kept in the 1024-byte summary for one more account line.
 constexpr int summary_limit = 900;
-}
+
+// The round's text is the summary: the sessions' own texts go to the log
+// alone, while their sockets are the hidden window's to abort.
+class LogOnly final : public StatusSink {
+public:
+    explicit LogOnly(StatusSink& window) : window_(window) {}
+    void hold_socket(Socket s) override { window_.hold_socket(s); }
+    bool cancelled() override { return window_.cancelled(); }
+
+protected:
+    void show(const char*, bool) override {}
+
+private:
+    StatusSink& window_;
+};
+
+}  // namespace
 
 void mail_check_begin(MailCheckState* state) {
     state->largest_total = 0;
@@ -26,26 +42,24 @@ void mail_check_end(MailCheckState* state) {
     state->summary = nullptr;
 }
 
-int mail_check_round(MailCheckState* state, WindowRef window) {
+int mail_check_round(MailCheckState* state, StatusSink& window) {
+    LogOnly status(window);
     Array* reply = array_new(line_capacity);
     Array* command = array_new(line_capacity);
     array_clear(state->summary);
     state->overflow = false;
     int total = 0;
     for (int a = 0; a < account_count(); a++) {
-        Socket s = sys_socket_open();
-        if (s == no_socket) {
+        MailSession s(status);
+        if (!s.open_for_tray()) {
             show_message("Could not create socket.");
             total = -1;
             break;
         }
-        set_socket_timeouts(s);
-        register_socket(window, static_cast<long long>(s));
-        // No status window of its own: the round's text is the summary.
-        if (pop3_login(s, nullptr, reply, command, account_field(a, ACCOUNT_POP3_SERVER),
+        if (pop3_login(s, reply, command, account_field(a, ACCOUNT_POP3_SERVER),
                        account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD),
                        {.use_auth = false, .tls = pop3_tls_mode(account_options(a))}) == 0) {
-            int n = pop3_list(s, nullptr, nullptr);
+            int n = pop3_list(s, nullptr);
             if (n > 0) {
                 int used = static_cast<int>(std::strlen(state->summary->text));
                 if (used < summary_limit) {
@@ -55,10 +69,8 @@ int mail_check_round(MailCheckState* state, WindowRef window) {
                 }
                 total += n;
             }
-            send_pop3_command(s, "quit\r\n", nullptr, false);
+            send_pop3_command(s, "quit\r\n", false);
         }
-        register_socket(window, static_cast<long long>(no_socket));
-        stream_close(s);
     }
     if (total >= 0) {
         if (!state->summary->text[0]) array_copy(state->summary, "You have no new mail.");

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/arrays.h"
-#include "core/ui_services.h"
+#include "transport/status_sink.h"
 
 struct MailCheckState {
     int largest_total = 0;   // the most seen waiting in this tray session
@@ -14,12 +14,13 @@ struct MailCheckState {
 void mail_check_begin(MailCheckState* state);
 void mail_check_end(MailCheckState* state);
 
-// One round over every account in table order, each socket registered with
-// the (hidden) status window and given ten-second time-outs. Leaves the
+// One round over every account in table order, each socket handed to the
+// (hidden) status window and given ten-second time-outs; the sessions' texts
+// go to the log only. Leaves the
 // window's text in state->summary ("You have no new mail." when nothing
 // waits, "Overflow occured.\r\n" after a long one) and returns the total
 // waiting, or -1 when no socket could be made (the user has been told).
-int mail_check_round(MailCheckState* state, WindowRef status_window);
+int mail_check_round(MailCheckState* state, StatusSink& status_window);
 
 // Whether the total is above every total seen before; remembers it. The
 // new-mail icon, tip and sound follow a rise only.

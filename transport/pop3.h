@@ -5,26 +5,25 @@
 #include <vector>
 
 #include "core/arrays.h"
-#include "core/ui_services.h"
 #include "store/folder_numbers.h"
 #include "store/uidl_state.h"
 #include "transport/sasl.h"
-#include "transport/sys_socket.h"
+#include "transport/session.h"
 
 // The size table of a listing: 32-bit entries, entry k-1 for the k-th
 // listed message; the sizes of at most the first 999 messages are kept.
 constexpr int pop3_size_entries = 1000;
 constexpr int pop3_max_sizes = 999;
 
-// Connects the socket to the server ("host" or "host:port") and logs in:
+// Connects the session to the server ("host" or "host:port") and logs in:
 // USER and PASS, or with `options.use_auth` AUTH with the mechanism that
 // sasl_choose picks. `reply` and `command` are line buffers
 // (line_capacity bytes). 0 or -1.
-int pop3_login(Socket s, WindowRef status_window, Array* reply, Array* command, const char* server,
-               const char* user, const char* password, LoginOptions options);
+int pop3_login(MailSession& s, Array* reply, Array* command, const char* server, const char* user,
+               const char* password, LoginOptions options);
 // The number of messages, or -1. With a size table (pop3_size_entries) the
 // listed sizes go into it, entry k-1 for the k-th line.
-int pop3_list(Socket s, WindowRef status_window, Array* sizes);
+int pop3_list(MailSession& s, Array* sizes);
 
 // The unique-ids of a mailbox of `count` messages (UIDL, RFC 1939 section
 // 7), entry k-1 for message k. The listing is read whole, however it ends,
@@ -35,10 +34,10 @@ enum { UIDL_LISTED = 0, UIDL_FAILED = -1, UIDL_REFUSED = -2 };
 // number outside 1 to count or given twice, an id that is not 1 to 70
 // printable characters or repeats, a message without an id): the ids are
 // then not to be used. UIDL_FAILED when the connection failed first.
-int pop3_uidl(Socket s, WindowRef status_window, int count, std::vector<std::string>* ids);
+int pop3_uidl(MailSession& s, int count, std::vector<std::string>* ids);
 // The unique-id of one message ("uidl number"): UIDL_LISTED with it in `id`,
 // UIDL_REFUSED for "-ERR" or a malformed reply, UIDL_FAILED.
-int pop3_uidl_one(Socket s, WindowRef status_window, int number, std::string* id);
+int pop3_uidl_one(MailSession& s, int number, std::string* id);
 
 struct RetrieveOptions {
     bool headers_only = false;  // the header and ten body lines (TOP) instead of RETR
@@ -75,11 +74,11 @@ constexpr int pop3_no_quit = -2;
 // through to the disk. With delete_after each stored message is marked with
 // DELE, and the folder is made durable before this returns, so QUIT may
 // follow. `stored` counts the files made. 0, -1, or pop3_no_quit.
-int pop3_retrieve(Socket s, WindowRef status_window, const char* folder, int first, int end,
-                  RetrieveOptions options, Array* sizes, int* stored);
+int pop3_retrieve(MailSession& s, const char* folder, int first, int end, RetrieveOptions options, Array* sizes,
+                  int* stored);
 // Asks the server for its capabilities (CAPA, RFC 2449): true when it
 // announces PIPELINING, false when not or when it knows no CAPA.
-bool pop3_pipelining(Socket s, WindowRef status_window);
+bool pop3_pipelining(MailSession& s);
 
-// "quit", then the socket is closed. 0 or -1.
-int pop3_quit(Socket s, WindowRef status_window);
+// "quit", then the session is closed. 0 or -1.
+int pop3_quit(MailSession& s);

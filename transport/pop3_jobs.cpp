@@ -7,55 +7,41 @@
 #include "core/accounts.h"
 #include "core/processes.h"
 #include "core/sys_time.h"
+#include "core/ui_services.h"
 #include "store/folders.h"
 #include "store/uidl_state.h"
-#include "transport/connect.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
-#include "transport/stream.h"
 
 namespace {
 
 Array* listing_sizes = nullptr;
 
-struct Session {
-    WindowRef window;
-    Socket socket = no_socket;
+// A connection of a job to an account's POP3 server.
+struct Pop3Login {
+    MailSession session;
     Array* reply = array_new(line_capacity);
     Array* command = array_new(line_capacity);
-    ~Session() {
-        drop();
-        delete_arrays(reply, command);
-    }
-    // A socket registered with the status window, logged in to the account.
+    explicit Pop3Login(StatusSink& status) : session(status) {}
+    ~Pop3Login() { delete_arrays(reply, command); }
+    // A socket handed to the status window, logged in to the account.
     bool login(int account) {
-        socket = open_mail_socket(window);
-        if (socket == no_socket) return false;
-        register_socket(window, socket);
-        return pop3_login(socket, window, reply, command, account_field(account, ACCOUNT_POP3_SERVER),
+        if (!session.open()) return false;
+        return pop3_login(session, reply, command, account_field(account, ACCOUNT_POP3_SERVER),
                           account_field(account, ACCOUNT_USER), account_field(account, ACCOUNT_PASSWORD),
                           account_login_options(account_options(account), ACCOUNT_POP3_AUTH)) == 0;
     }
-    // The status window forgets the socket as it closes, so that Cancel
-    // never aborts a number the system has handed out again.
     void quit() {
-        if (socket == no_socket) return;
-        pop3_quit(socket, window);
-        register_socket(window, static_cast<long long>(no_socket));
-        socket = no_socket;
+        if (session.is_open()) pop3_quit(session);
     }
-    void drop() {
-        if (socket == no_socket) return;
-        register_socket(window, static_cast<long long>(no_socket));
-        stream_close(socket);
-        socket = no_socket;
-    }
+    // Closed without QUIT: the server keeps what was marked.
+    void drop() { session.close(); }
 };
 
-void append_error(WindowRef window, const char* format, int errors) {
+void append_error(StatusSink& status, const char* format, int errors) {
     Array* text = array_new(100);
     array_printf(text, format, errors);
-    status_append(window, text->text);
+    status.error(text->text);
     delete_arrays(text);
 }
 
@@ -72,8 +58,8 @@ struct Mailbox {
 // not list them leaves `listed` false: the session then stores every
 // message, as without a state, and records nothing. -1 when the connection
 // failed.
-int learn_mailbox(Session* session, int account, int n, Mailbox* box) {
-    int listing = pop3_uidl(session->socket, session->window, n, &box->ids);
+int learn_mailbox(MailSession& session, int account, int n, Mailbox* box) {
+    int listing = pop3_uidl(session, n, &box->ids);
     if (listing == UIDL_FAILED) return -1;
     box->listed = listing == UIDL_LISTED;
     if (!box->listed) return 0;
@@ -86,7 +72,9 @@ int learn_mailbox(Session* session, int account, int n, Mailbox* box) {
     return 0;
 }
 
-void offer_account_manager() {
+// A receive without any account: the account manager starts beside the
+// client, which goes on running.
+void offer_account_manager_for_receiving() {
     if (ui_message_box(nullptr,
                        "You must set up an email account before you can receive email. Would you like to do that "
                        "now?",
@@ -101,9 +89,9 @@ Array* header_listing_sizes() {
     return listing_sizes;
 }
 
-int receive_job(WindowRef owner, int account) {
+int receive_job(JobHost& host, int account) {
     if (account_count() == 0) {
-        offer_account_manager();
+        offer_account_manager_for_receiving();
         return 0;
     }
     int first = account < 0 ? 0 : account, last = account < 0 ? account_count() : account + 1;
@@ -114,19 +102,20 @@ int receive_job(WindowRef owner, int account) {
         if (before_folder_write(account_field(a, ACCOUNT_INBOX))) on_show |= 1u << a;
     bool redisplay = false;
 
-    WindowRef window = open_status_window(owner, account < 0 ? STATUS_ALL_ACCOUNTS : account);
+    JobStatus& window = host.open_status(account < 0 ? STATUS_ALL_ACCOUNTS : account);
     Array* sizes = array_new_elements(pop3_size_entries, 4);
     Array* text = array_new(200);
     int errors = 0, total = 0;
-    for (int a = first; a < last && !job_cancelled(window); a++) {
-        progress_reset(window, 1);
-        enable_ok(window, false);
-        enable_skip(window, true);
+    for (int a = first; a < last && !window.cancelled(); a++) {
+        window.progress_reset(1);
+        window.enable_ok(false);
+        window.enable_skip(true);
         array_printf(text, "Checking %.80s:\r\n", account_field(a, ACCOUNT_POP3_SERVER));
-        status_append(window, text->text);
-        Session session{window};
-        if (!session.login(a)) {
-            if (session.socket == no_socket)
+        window.line(text->text);
+        Pop3Login pop3{window};
+        MailSession& session = pop3.session;
+        if (!pop3.login(a)) {
+            if (!session.is_open())
                 append_error(window, "Error %i: Cannot create socket.\r\n", ++errors);
             else
                 append_error(window, "Error %i: Cannot logon to POP3 server.\r\n", ++errors);
@@ -134,28 +123,28 @@ int receive_job(WindowRef owner, int account) {
         }
         // A server that announces pipelining gets its commands a window at
         // a time; the others one at a time.
-        int in_flight = pop3_pipelining(session.socket, window) ? pop3_pipeline_window : 1;
+        int in_flight = pop3_pipelining(session) ? pop3_pipeline_window : 1;
         array_clear(sizes);
-        int n = pop3_list(session.socket, window, sizes);
+        int n = pop3_list(session, sizes);
         if (n < 0) {
             append_error(window, "Error %i: Cannot retrieve message list.\r\n", ++errors);
             continue;
         }
         bool delete_after = account_options(a) & ACCOUNT_DELETE_FROM_SERVER;
         Mailbox box;
-        if (n > 0 && learn_mailbox(&session, a, n, &box) != 0) {
+        if (n > 0 && learn_mailbox(session, a, n, &box) != 0) {
             append_error(window, "Error %i: Cannot retrieve message list.\r\n", ++errors);
             continue;
         }
         array_printf(text, "Found %i.\r\n", n);
-        status_append(window, text->text);
+        window.line(text->text);
         if (n > 0 && !box.listed && !delete_after)
-            status_append(window, "Server does not support UIDL: every message is downloaded.\r\n");
+            window.line("Server does not support UIDL: every message is downloaded.\r\n");
         if (box.already > 0) {
             array_printf(text, "Already received: %i\r\n", box.already);
-            status_append(window, text->text);
+            window.line(text->text);
         }
-        if (n == box.already && account >= 0) status_append(window, "You have no new mail.\r\n");
+        if (n == box.already && account >= 0) window.line("You have no new mail.\r\n");
         bool quit = true;
         // Messages stored before are still marked for deletion when asked.
         if (n > box.already || (delete_after && n > 0)) {
@@ -166,7 +155,7 @@ int receive_job(WindowRef owner, int account) {
                 options.ids = &box.ids;
                 options.state = &box.state;
             }
-            int result = pop3_retrieve(session.socket, window, inbox, 1, n + 1, options, sizes, &stored);
+            int result = pop3_retrieve(session, inbox, 1, n + 1, options, sizes, &stored);
             if (result != 0) {
                 append_error(window, "Error %i: Cannot download messages.\r\n", ++errors);
                 // A download that broke off leaves the connection in no state
@@ -181,26 +170,26 @@ int receive_job(WindowRef owner, int account) {
             total += stored;
         }
         // A cancelled job's socket is dead already; nothing more is said.
-        if (job_cancelled(window) || !quit)
-            session.drop();
+        if (window.cancelled() || !quit)
+            pop3.drop();
         else
-            session.quit();
+            pop3.quit();
     }
     if (account < 0) {
         array_printf(text, "New messages: %i\r\n", total);
-        status_append(window, text->text);
+        window.line(text->text);
         array_printf(text, "Errors: %i\r\n", errors);
-        status_append(window, text->text);
+        window.line(text->text);
     }
-    enable_ok(window, true);
+    window.enable_ok(true);
     for (int a = first; a < last; a++) main_command(MAIN_BUSY_REMOVE, account_field(a, ACCOUNT_INBOX));
-    if (account >= 0 && errors == 0 && total > 0) close_status_window(window);
+    if (account >= 0 && errors == 0 && total > 0) window.close();
     if (redisplay) main_command(MAIN_REDISPLAY, nullptr);
     delete_arrays(sizes, text);
     return total;
 }
 
-void header_listing_job(WindowRef owner, int account) {
+void header_listing_job(JobHost& host, int account) {
     Array* sizes = header_listing_sizes();
     array_clear(sizes);
     bool on_show = before_folder_write("temp");
@@ -209,76 +198,76 @@ void header_listing_job(WindowRef owner, int account) {
         main_command(MAIN_BUSY_REMOVE, "temp");
         return;
     }
-    WindowRef window = open_status_window(owner, STATUS_TEMP);
-    enable_ok(window, false);
-    Session session{window};
+    JobStatus& window = host.open_status(STATUS_TEMP);
+    window.enable_ok(false);
+    Pop3Login pop3{window};
     int n = -1;
-    if (session.login(account) && (n = pop3_list(session.socket, window, sizes)) >= 0) {
+    if (pop3.login(account) && (n = pop3_list(pop3.session, sizes)) >= 0) {
         Array* text = array_new(100);
         array_printf(text, "Found %i.\r\n", n);
-        status_append(window, text->text);
+        window.line(text->text);
         delete_arrays(text);
         int stored = 0;
-        if (n > 0) pop3_retrieve(session.socket, window, "temp", 1, n + 1, {.headers_only = true}, nullptr, &stored);
-        session.quit();
-        close_status_window(window);
-    } else if (session.socket == no_socket) {
-        status_append(window, "Cannot create socket.\r\n");
+        if (n > 0) pop3_retrieve(pop3.session, "temp", 1, n + 1, {.headers_only = true}, nullptr, &stored);
+        pop3.quit();
+        window.close();
+    } else if (!pop3.session.is_open()) {
+        window.error("Cannot create socket.\r\n");
     }
     // After a failure the window stays open for the user to read.
     if (on_show) main_command(MAIN_REDISPLAY, nullptr);
     main_command(MAIN_BUSY_REMOVE, "temp");
 }
 
-void download_job(WindowRef owner, int account, const int* numbers, int count) {
+void download_job(JobHost& host, int account, const int* numbers, int count) {
     if (account < 0 || account >= account_count()) return;
     const char* inbox = account_field(account, ACCOUNT_INBOX);
-    WindowRef window = open_status_window(owner, account);
-    enable_ok(window, false);
-    Session session{window};
-    if (session.login(account)) {
+    JobStatus& window = host.open_status(account);
+    window.enable_ok(false);
+    Pop3Login pop3{window};
+    MailSession& session = pop3.session;
+    if (pop3.login(account)) {
         FolderNumbers inbox_numbers{inbox};
         // What it stores is recorded, so that a later receive does not
         // store it again.
         UidlState state;
         uidl_state_load(&state, account_field(account, ACCOUNT_POP3_SERVER), account_field(account, ACCOUNT_USER));
-        for (int i = 0; i < count && !job_cancelled(window) && !stream_timed_out(session.socket); i++) {
+        for (int i = 0; i < count && !window.cancelled() && !session.timed_out(); i++) {
             int stored = 0;
             RetrieveOptions options{.headers_only = false, .delete_after = false, .numbers = &inbox_numbers};
             std::vector<std::string> ids(numbers[i] > 0 ? static_cast<size_t>(numbers[i]) : 0);
-            if (numbers[i] > 0 && pop3_uidl_one(session.socket, window, numbers[i], &ids.back()) == UIDL_LISTED) {
+            if (numbers[i] > 0 && pop3_uidl_one(session, numbers[i], &ids.back()) == UIDL_LISTED) {
                 options.ids = &ids;
                 options.state = &state;
                 options.skip_stored = false;
             }
-            pop3_retrieve(session.socket, window, inbox, numbers[i], numbers[i] + 1, options, header_listing_sizes(),
-                          &stored);
+            pop3_retrieve(session, inbox, numbers[i], numbers[i] + 1, options, header_listing_sizes(), &stored);
         }
-        session.quit();
-        close_status_window(window);
+        pop3.quit();
+        window.close();
     }
     main_command(MAIN_BUSY_REMOVE, inbox);
 }
 
-void delete_job(WindowRef owner, int account, const int* numbers, int count) {
+void delete_job(JobHost& host, int account, const int* numbers, int count) {
     if (account < 0 || account >= account_count()) return;
-    WindowRef window = open_status_window(owner, STATUS_TEMP);
-    enable_ok(window, false);
-    Session session{window};
-    if (session.login(account)) {
+    JobStatus& window = host.open_status(STATUS_TEMP);
+    window.enable_ok(false);
+    Pop3Login pop3{window};
+    if (pop3.login(account)) {
         bool failed = false;
-        for (int i = 0; i < count && !failed && !job_cancelled(window); i++) {
-            array_printf(session.command, "dele %i\r\n", numbers[i]);
-            failed = send_pop3_command(session.socket, session.command->text, window, false) != 0;
+        for (int i = 0; i < count && !failed && !window.cancelled(); i++) {
+            array_printf(pop3.command, "dele %i\r\n", numbers[i]);
+            failed = send_pop3_command(pop3.session, pop3.command->text, false) != 0;
         }
         // Without QUIT the server forgets every deletion of this connection.
-        if (failed || job_cancelled(window))
-            session.drop();
+        if (failed || window.cancelled())
+            pop3.drop();
         else
-            session.quit();
-        close_status_window(window);
-        if (!job_cancelled(window)) {
-            header_listing_job(owner, account);
+            pop3.quit();
+        window.close();
+        if (!window.cancelled()) {
+            header_listing_job(host, account);
             return;
         }
     }

@@ -6,19 +6,20 @@
 #pragma once
 
 #include "core/arrays.h"
-#include "core/ui_services.h"
+#include "transport/status_sink.h"
 
+// Each opens its status window through the host.
 // Receives mail for one account (its index) or, with -1, every account.
 // Returns the number of new messages.
-int receive_job(WindowRef owner, int account);
+int receive_job(JobHost& host, int account);
 // Lists the headers of the account's server messages into "temp".
-void header_listing_job(WindowRef owner, int account);
+void header_listing_job(JobHost& host, int account);
 // Downloads the listed messages `numbers` (count of them) into the
 // account's inbox.
-void download_job(WindowRef owner, int account, const int* numbers, int count);
+void download_job(JobHost& host, int account, const int* numbers, int count);
 // Deletes the listed messages on the server; the first failure leaves
 // the server's mailbox as it was.
-void delete_job(WindowRef owner, int account, const int* numbers, int count);
+void delete_job(JobHost& host, int account, const int* numbers, int count);
 
 // Sizes of the server's messages from the last header listing.
 Array* header_listing_sizes();

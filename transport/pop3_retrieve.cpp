@@ -21,45 +21,15 @@
 #include "store/message_summary.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
-#include "transport/stream.h"
 
 namespace {
 
 // Jobs may download side by side; each message gets a scratch file of its own.
 std::atomic<int> next_scratch_number{1};
 
-// Bytes received but not yet taken: with commands in flight the next reply
-// may arrive in the same receive as the end of the last one.
-struct ReplyReader {
-    Socket s;
-    // Room for what one receive of a body brings behind its end.
-    char bytes[body_chunk];
-    int length = 0;
-};
-
-// One reply line into `line` (line_capacity bytes), the bytes behind it kept.
-// -1 when the connection closes or fails first, or the line does not fit.
-int read_line(ReplyReader* r, Array* line) {
-    for (;;) {
-        const char* end = static_cast<const char*>(std::memchr(r->bytes, '\n', static_cast<size_t>(r->length)));
-        int n = end ? static_cast<int>(end - r->bytes) + 1 : r->length;
-        if (n > line->capacity - 1) return -1;
-        if (end) {
-            array_clear(line);
-            std::memcpy(line->chars, r->bytes, static_cast<size_t>(n));
-            r->length -= n;
-            std::memmove(r->bytes, r->bytes + n, static_cast<size_t>(r->length));
-            return 0;
-        }
-        int got = stream_recv(r->s, r->bytes + r->length, static_cast<int>(sizeof r->bytes) - r->length);
-        if (got <= 0) return -1;
-        r->length += got;
-    }
-}
-
 // Copies the file and the summary of a stored message into the environment
 // of the new-message command and runs it.
-void run_new_mail_command(WindowRef window, const char* path) {
+void run_new_mail_command(StatusSink& status, const char* path) {
     MessageSummary* summary = summary_new();
     read_summary(0, summary, path);
     Array* to = array_new(address_field_capacity);
@@ -73,7 +43,7 @@ void run_new_mail_command(WindowRef window, const char* path) {
                                        {"SUBJECT", summary->subject->text, true},
                                        {"DATE", summary->date->text}};
     if (sys_run_command(app.new_mail_command->text, variables, 7, 30000) == COMMAND_TIMED_OUT)
-        status_append(window, "Timeout on command.\r\n");
+        status.error("Timeout on command.\r\n");
     delete_arrays(to);
     summary_delete(summary);
 }
@@ -98,9 +68,10 @@ struct Waiting {
 constexpr int batch_limit = 32;
 
 struct Retrieval {
-    Retrieval(WindowRef w, RetrieveOptions o, FolderNumbers* n, Array* s, int* count)
-        : window(w), options(o), numbers(n), sizes(s), stored(count) {}
-    WindowRef window;
+    Retrieval(MailSession& s, RetrieveOptions o, FolderNumbers* n, Array* sz, int* count)
+        : session(s), status(s.status), options(o), numbers(n), sizes(sz), stored(count) {}
+    MailSession& session;
+    StatusSink& status;
     RetrieveOptions options;
     FolderNumbers* numbers;
     Array* sizes;
@@ -108,7 +79,6 @@ struct Retrieval {
     std::vector<Waiting> batch;
     bool reported = false;  // a write failure was shown
     int retrieving = 0;     // RETR (or TOP) commands, and DELEs of messages stored before, in flight
-    ReplyReader reader{};
     Array* scratch = array_new(100);
     Array* path = array_new(message_path_capacity);
     Array* reply = array_new(line_capacity);
@@ -128,7 +98,7 @@ struct Retrieval {
     // saying so.
     bool sync_folder() {
         if (durable_files().sync_folder(numbers->folder) == 0) return true;
-        status_append(window, "Could not write the folder to disk.\r\n");
+        status.error("Could not write the folder to disk.\r\n");
         reported = true;
         return false;
     }
@@ -136,8 +106,8 @@ struct Retrieval {
     // The message's id written through to the disk; false after saying so.
     bool record(int number) {
         if (uidl_state_record(options.state, (*options.ids)[number - 1]) == 0) return true;
-        status_append(window, options.state->path.c_str());
-        status_append(window, ": could not write file to disk.\r\n");
+        status.error(options.state->path.c_str());
+        status.error(": could not write file to disk.\r\n");
         reported = true;
         return false;
     }
@@ -173,16 +143,16 @@ struct Retrieval {
             retrieving++;
         }
         if (commands.empty()) return 0;
-        int result = send_all(reader.s, commands.data(), static_cast<int>(commands.size()));
+        int result = session.send_all(commands.data(), static_cast<int>(commands.size()));
         commands.clear();
-        if (result != 0) status_append(window, "Socket error on send.\r\n");
+        if (result != 0) status.error("Socket error on send.\r\n");
         return result;
     }
 
     // A status line that is neither "+" nor "-" answers some other command.
     int out_of_step() {
-        status_append(window, reply->text);
-        status_append(window, "\r\nReply out of step with the commands sent.\r\n");
+        status.error(reply->text);
+        status.error("\r\nReply out of step with the commands sent.\r\n");
         return pop3_no_quit;
     }
 
@@ -190,8 +160,8 @@ struct Retrieval {
         bool counted = in_flight.front().counted;
         in_flight.pop_front();
         if (counted) retrieving--;
-        if (read_line(&reader, reply) != 0) {
-            status_append(window, "receiveline error\r\n");
+        if (recv_line(session, reply) != 0) {
+            status.error("receiveline error\r\n");
             return -1;
         }
         if (reply->text[0] == '+') {
@@ -199,8 +169,8 @@ struct Retrieval {
             return 0;
         }
         if (reply->text[0] != '-') return out_of_step();
-        status_append(window, reply->text);
-        status_append(window, "\r\nIncorrect response from server.\r\n");
+        status.error(reply->text);
+        status.error("\r\nIncorrect response from server.\r\n");
         return -1;
     }
 
@@ -211,26 +181,18 @@ struct Retrieval {
             array_printf(text, "#%i (unknown KB) ", k);
         else
             array_printf(text, "#%i (%.1f KB) ", k, size / 1024.0);
-        status_append(window, text->text);
-        progress_reset(window, 1);
+        status.line(text->text);
+        status.progress_reset(1);
         Array* received = array_new(100);
         format_date_field(received);
         std::fprintf(f, "X-ZMRead: FALSE\r\nX-Received%s\r\n", received->text);
         delete_arrays(received);
         BodyTransfer body{.terminator = "\r\n.\r\n",
-                          .status_window = window,
                           .step_bytes = (size - 4) / 100,
                           .step_count = 100,
                           .dot_stuffed = true,
-                          .at_line_start = true,
-                          .pending = reader.bytes,
-                          .pending_length = reader.length,
-                          .rest = reader.bytes,
-                          .rest_capacity = static_cast<int>(sizeof reader.bytes)};
-        reader.length = 0;
-        bool whole = recv_body_to_file(f, reader.s, &body) == BODY_COMPLETE;
-        reader.length = body.rest_length;
-        return whole;
+                          .at_line_start = true};
+        return recv_body_to_file(f, session, body) == BODY_COMPLETE;
     }
 
     // The reply to the RETR (or TOP) at the head of the queue, into a
@@ -245,28 +207,28 @@ struct Retrieval {
         temp_file_name(scratch, "pop3in", next_scratch_number++);
         std::FILE* f = sys_fopen(scratch->text, "wb");
         if (!f) {
-            status_append(window, scratch->text);
-            status_append(window, ": could not open file.\r\n");
+            status.error(scratch->text);
+            status.error(": could not open file.\r\n");
             return -1;
         }
-        register_file(window, f);
+        status.hold_file(f);
         int result = -1;
-        if (read_line(&reader, reply) != 0) {
-            status_append(window, "receiveline error\r\n");
+        if (recv_line(session, reply) != 0) {
+            status.error("receiveline error\r\n");
         } else if (reply->text[0] == '-') {
-            status_append(window, reply->text);
+            status.error(reply->text);
         } else if (reply->text[0] != '+') {
             result = out_of_step();
         } else if (receive_body(f, k)) {
             result = 0;
         }
-        register_file(window, nullptr);
+        status.hold_file(nullptr);
         if (result != 0) {
             std::fclose(f);
             sys_remove_file(scratch->text);
             return result;
         }
-        status_append(window, " done\r\n");
+        status.line(" done\r\n");
         // Whole: the system may start writing it while the next arrive.
         durable_files().start_flush(f);
         batch.push_back({f, scratch->text, k});
@@ -296,8 +258,8 @@ struct Retrieval {
             Waiting& w = batch[i];
             if ((std::fclose(w.file) != 0 || i >= durable) && result == 0) result = pop3_no_quit;
             if (result == pop3_no_quit && !reported) {
-                status_append(window, w.scratch.c_str());
-                status_append(window, ": could not write file to disk.\r\n");
+                status.error(w.scratch.c_str());
+                status.error(": could not write file to disk.\r\n");
                 reported = true;
             }
             if (result == 0 && folder_put(numbers, w.scratch.c_str(), FOLDER_MOVE_DURABLE, path) != 0) result = -1;
@@ -323,13 +285,13 @@ struct Retrieval {
                 commands += text->text;
                 in_flight.push_back({false, number});
             }
-            if (app.new_mail_command->text[0]) run_new_mail_command(window, file.c_str());
+            if (app.new_mail_command->text[0]) run_new_mail_command(status, file.c_str());
         }
         batch.clear();
         if (result != 0) {
             // The messages stored are marked all the same: QUIT, when it
             // may follow, deletes only what is in the folder.
-            if (!commands.empty()) send_all(reader.s, commands.data(), static_cast<int>(commands.size()));
+            if (!commands.empty()) session.send_all(commands.data(), static_cast<int>(commands.size()));
             commands.clear();
             return result;
         }
@@ -343,20 +305,19 @@ struct Retrieval {
 
 }  // namespace
 
-int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int end, RetrieveOptions options,
-                  Array* sizes, int* stored) {
+int pop3_retrieve(MailSession& s, const char* folder, int first, int end, RetrieveOptions options, Array* sizes,
+                  int* stored) {
     FolderNumbers own{folder};
     if (options.window < 1) options.window = 1;
     *stored = 0;
-    Retrieval r{window, options, options.numbers ? options.numbers : &own, sizes, stored};
-    r.reader.s = s;
+    Retrieval r{s, options, options.numbers ? options.numbers : &own, sizes, stored};
     r.next = first;
     r.end = end;
     int result = 0;
-    if (first < end && !job_cancelled(window)) result = r.send_commands();
+    if (first < end && !s.cancelled()) result = r.send_commands();
     else if (first < end) result = -1;
     while (result == 0 && !r.in_flight.empty()) {
-        if (job_cancelled(window)) {
+        if (s.cancelled()) {
             result = -1;
         } else if (r.in_flight.front().retrieve) {
             result = r.receive_next();
@@ -377,7 +338,7 @@ int pop3_retrieve(Socket s, WindowRef window, const char* folder, int first, int
     // Not when no QUIT may follow anyway.
     if (result != pop3_no_quit && options.delete_after && (*stored > 0 || r.marked_before > 0) &&
         durable_files().sync_folder(folder) != 0) {
-        status_append(window, "Could not write the folder to disk.\r\n");
+        s.status.error("Could not write the folder to disk.\r\n");
         result = pop3_no_quit;
     }
     return result;

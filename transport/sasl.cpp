@@ -47,17 +47,17 @@ const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capab
     return nullptr;
 }
 
-int sasl_login(const SaslProtocol& protocol, WindowRef window, Socket s, const char* capabilities, const char* user,
+int sasl_login(const SaslProtocol& protocol, MailSession& s, const char* capabilities, const char* user,
                const char* password, bool encrypted_only) {
     const SaslMechanism* chosen = sasl_choose(protocol, capabilities, encrypted_only);
     if (!chosen) {
         char text[80];
         std::snprintf(text, sizeof text, "%s server does not support requested authentication.\r\n", protocol.name);
-        status_append(window, capabilities);
-        status_append(window, text);
+        s.status.error(capabilities);
+        s.status.error(text);
         return -1;
     }
-    if (chosen->exchange(window, s, user, password, protocol.command)) return 0;
-    status_append(window, chosen->refused);
+    if (chosen->exchange(s, user, password, protocol.command)) return 0;
+    s.status.error(chosen->refused);
     return -1;
 }

@@ -4,9 +4,7 @@
 // transport/auth.h.
 #pragma once
 
-#include "core/ui_services.h"
 #include "transport/auth.h"
-#include "transport/sys_socket.h"
 #include "transport/tls.h"
 
 // Whether an account logs in with AUTH at all, and whether it takes only
@@ -23,8 +21,7 @@ struct LoginOptions {
 // protocol whose TLS bits apply.
 LoginOptions account_login_options(int flags, int auth_flag);
 
-using SaslExchange = int (*)(WindowRef status_window, Socket s, const char* user, const char* password,
-                             CommandFunction command);
+using SaslExchange = int (*)(MailSession& s, const char* user, const char* password, CommandFunction command);
 
 struct SaslMechanism {
     const char* name;      // as servers list it; letter case does not matter
@@ -54,5 +51,5 @@ const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capab
 // Chooses and runs the exchange. With no mechanism to use, the server's list
 // and "<protocol> server does not support requested authentication.\r\n"
 // are shown; a failed exchange adds the mechanism's own text. 0 or -1.
-int sasl_login(const SaslProtocol& protocol, WindowRef status_window, Socket s, const char* capabilities,
-               const char* user, const char* password, bool encrypted_only);
+int sasl_login(const SaslProtocol& protocol, MailSession& s, const char* capabilities, const char* user,
+               const char* password, bool encrypted_only);

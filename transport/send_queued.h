@@ -1,14 +1,14 @@
 // "Send Queued" (command 940): every message waiting in "maildir\outbox" is
 // sent, each with its "Date" line renewed to the time of sending, and a
-// queued file is deleted once the server has accepted it.
+// queued file is deleted once the server has accepted it. The messages of
+// one server and account go over one connection (transport/smtp_session.h).
 #pragma once
 
-#include "core/ui_services.h"
+#include "transport/status_sink.h"
 
-// The job body, for a worker thread; the argument is the main window.
-void send_queued_job(void* main_window);
-// The same; returns the number of errors counted.
-int send_queued(WindowRef main_window);
+// The job, on a worker thread; its status window comes from the host.
+// Returns the number of errors counted.
+int send_queued(JobHost& host);
 
 // The main window's side: when it shows the folder, the row of the message
 // file `number` goes from its list. Called on the job's thread; returns 0

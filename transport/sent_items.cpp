@@ -2,7 +2,6 @@
 
 #include "core/arrays.h"
 #include "core/sys_files.h"
-#include "core/window_number.h"
 #include "format/temp_files.h"
 #include "store/durable_files.h"
 #include "store/message_files.h"
@@ -30,16 +29,16 @@ int copy_through(const char* from, const char* to) {
 
 }  // namespace
 
-int save_sent_item(WindowRef status_window, const char* sending_copy, SentItems* sent) {
+int save_sent_item(StatusSink& status, const char* sending_copy, SentItems* sent) {
     Array* partial = array_new(100);
     Array* target = array_new(message_path_capacity);
-    temp_file_name(partial, "sentitem", window_number(status_window));
+    temp_file_name(partial, "sentitem", status.scratch_number());
     sent->failed = copy_through(sending_copy, partial->text) != 0 ||
                    folder_put(&sent->numbers, partial->text, FOLDER_MOVE_DURABLE, target) != 0 ||
                    durable_files().sync_folder(sent->numbers.folder) != 0;
     if (sent->failed) {
         sys_remove_file(partial->text);
-        status_append(status_window, "Could not save sent item!\r\n");
+        status.error("Could not save sent item!\r\n");
     }
     delete_arrays(partial, target);
     return sent->failed ? -1 : 0;

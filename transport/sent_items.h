@@ -2,7 +2,7 @@
 // message's options ask for it.
 #pragma once
 
-#include "core/ui_services.h"
+#include "transport/status_sink.h"
 #include "store/folder_numbers.h"
 
 // The sent-items side of one sending job: Send Queued numbers all its copies
@@ -14,9 +14,9 @@ struct SentItems {
 
 // Copies the sending copy (the message without its private fields) to the
 // folder's next message file. The copy is written as "temp\sentitem<W>.tmp"
-// (W the status window's handle value), written through to the disk and
+// (W the status sink's scratch number), written through to the disk and
 // only then moved to mm<N>.eml, so that a listing of the folder never shows
 // half a message and a queued message removed afterwards is never the only
 // copy lost in a power cut; an existing file is never replaced. 0, or -1
 // after "Could not save sent item!\r\n".
-int save_sent_item(WindowRef status_window, const char* sending_copy, SentItems* sent);
+int save_sent_item(StatusSink& status, const char* sending_copy, SentItems* sent);

@@ -4,8 +4,6 @@
 
 #include "core/arrays.h"
 
-#include "transport/socket_lines.h"
-
 namespace {
 constexpr size_t piece = 16384;
 constexpr int full_bar = 100;
@@ -26,7 +24,7 @@ size_t dot_stuff(DotStuffing* state, const char* in, size_t length, char* out) {
 
 const char* data_end(const DotStuffing& state) { return state.after_crlf ? ".\r\n" : "\r\n.\r\n"; }
 
-int smtp_send_body(Socket s, std::FILE* file, int64_t size, WindowRef status_window) {
+int smtp_send_body(MailSession& s, std::FILE* file, int64_t size) {
     // A file under 100 bytes still has a step of one byte.
     const int64_t step_bytes = size / full_bar > 0 ? size / full_bar : 1;
     Array* in = array_new(static_cast<int>(piece));
@@ -39,8 +37,8 @@ int smtp_send_body(Socket s, std::FILE* file, int64_t size, WindowRef status_win
         size_t n = std::fread(in->chars, 1, piece, file);
         if (n == 0) break;
         size_t m = dot_stuff(&stuffing, in->text, n, out->chars);
-        if (send_all(s, out->text, static_cast<int>(m)) != 0) {
-            status_append(status_window, "Socket error on send().\r\n");
+        if (s.send_all(out->text, static_cast<int>(m)) != 0) {
+            s.status.error("Socket error on send().\r\n");
             result = -1;
             break;
         }
@@ -48,18 +46,20 @@ int smtp_send_body(Socket s, std::FILE* file, int64_t size, WindowRef status_win
         if (counted >= step_bytes) {
             int64_t due = counted / step_bytes;
             counted -= due * step_bytes;
-            for (; due > 0 && steps < full_bar; due--, steps++) progress_step(status_window);
+            int taken = static_cast<int>(due < full_bar - steps ? due : full_bar - steps);
+            s.status.progress_advance(taken);
+            steps += taken;
         }
     }
     // A file that could not be read to its end is not the message: without
     // the end of the data the server drops what it got.
     if (result == 0 && std::ferror(file)) result = -1;
     delete_arrays(in, out);
-    for (; steps < full_bar; steps++) progress_step(status_window);
+    s.status.progress_advance(full_bar - steps);
     if (result != 0) return -1;
     const char* end = data_end(stuffing);
-    if (send_all(s, end, static_cast<int>(std::strlen(end))) != 0) {
-        status_append(status_window, "Socket error on send().\r\n");
+    if (s.send_all(end, static_cast<int>(std::strlen(end))) != 0) {
+        s.status.error("Socket error on send().\r\n");
         return -1;
     }
     return 0;

@@ -8,8 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "core/ui_services.h"
-#include "transport/sys_socket.h"
+#include "transport/session.h"
 
 struct DotStuffing {
     bool at_line_start = true;   // the next byte begins a line
@@ -27,10 +26,10 @@ size_t dot_stuff(DotStuffing* state, const char* in, size_t length, char* out);
 // (the message keeps its last line as it is), "\r\n.\r\n" otherwise.
 const char* data_end(const DotStuffing& state);
 
-// Streams the open file to the socket, dot-stuffed, stepping the status
-// window's progress bar to 100 in all (a step of size / 100 bytes, at least
+// Streams the open file to the session, dot-stuffed, stepping the status
+// sink's progress bar to 100 in all (a step of size / 100 bytes, at least
 // one byte). On a send failure shows "Socket error on send().\r\n" and
 // returns -1; a file that cannot be read to its end also gives -1, and in
 // both cases the end of the data is never sent. Otherwise sends it and
 // returns 0.
-int smtp_send_body(Socket s, std::FILE* file, int64_t size, WindowRef status_window);
+int smtp_send_body(MailSession& s, std::FILE* file, int64_t size);

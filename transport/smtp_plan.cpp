@@ -49,8 +49,8 @@ int read_envelope(const char* path, const char* name, Array* out, int max_len) {
     return PRIVATE_MISSING;
 }
 
-int missing(WindowRef status_window, const char* text) {
-    status_append(status_window, text);
+int missing(StatusSink& status, const char* text) {
+    status.error(text);
     return -1;
 }
 
@@ -76,7 +76,7 @@ const char* account_text(int account, int field) {
     return text ? text : "";
 }
 
-int read_send_plan(WindowRef w, const char* path, SendPlan* plan) {
+int read_send_plan(StatusSink& w, const char* path, SendPlan* plan) {
     MessageSummary* summary = summary_new();
     bool readable = read_summary(0, summary, path) != SUMMARY_UNREADABLE;
     summary_delete(summary);
@@ -113,7 +113,7 @@ int read_send_plan(WindowRef w, const char* path, SendPlan* plan) {
         const int login_flags = ACCOUNT_POP_BEFORE_SMTP | ACCOUNT_SMTP_AUTH | ACCOUNT_POP3_AUTH;
         // An index the table no longer holds has no SMTP server to match.
         if (plan->account >= 0 && std::strcmp(plan->server->text, account_text(plan->account, ACCOUNT_SMTP_SERVER)) != 0) {
-            status_append(w, "The server name and account do not match so authentication will not be used.\r\n");
+            w.line("The server name and account do not match so authentication will not be used.\r\n");
             plan->options &= ~login_flags;
         } else if (plan->account >= 0 && plan->account < account_count()) {
             // The account's server: it is secured as the account says now,

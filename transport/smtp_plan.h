@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/arrays.h"
-#include "core/ui_services.h"
+#include "transport/status_sink.h"
 
 // Bits of "X-ZMOpts": the account's flags 0x01 to 0x10 (core/accounts.h)
 // and this one, set from the compose window's "Save Sent Items".
@@ -37,7 +37,7 @@ void send_plan_delete(SendPlan* plan);
 // do not split into 100 addresses fail with "Recipient string exceeds
 // capacity.\r\n": no address is ever sent cut. Every failure is shown in the
 // status window. 0 or -1.
-int read_send_plan(WindowRef status_window, const char* path, SendPlan* plan);
+int read_send_plan(StatusSink& status, const char* path, SendPlan* plan);
 
 // An account field, or "" for an account the table does not hold.
 const char* account_text(int account, int field);

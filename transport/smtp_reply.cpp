@@ -4,62 +4,41 @@
 #include <cstring>
 
 #include "transport/socket_lines.h"
-#include "transport/stream.h"
 
 namespace {
 
-// Replies that keep coming are no reply: the read ends rather than loops.
-constexpr int reply_limit = 65536;
 constexpr int kept_limit = 515;
 
 }  // namespace
 
-int smtp_read_reply(Socket s, Array* reply) {
+int smtp_read_reply(MailSession& s, Array* reply) {
     array_clear(reply);
     int keep = reply->capacity - 1 < kept_limit ? reply->capacity - 1 : kept_limit;
     int kept = 0;
-    int line_length = 0;
-    char fourth = 0;
-    ReplyBytes bytes(s);
-    for (int total = 0; total < reply_limit; total++) {
-        char c;
-        if (!bytes.next(&c)) return -1;
-        // A zero byte would end the text early; it has no place in a reply.
-        if (c != 0 && kept < keep) reply->chars[kept++] = c;
-        if (line_length == 3) fourth = c;
-        line_length++;
-        if (c == '\n') {
-            if (fourth != '-') return 0;
-            line_length = 0;
-            fourth = 0;
-        }
-    }
-    return -1;
+    return read_reply(s, ReplyShape::smtp, line_capacity - 1, [&](const char* line, int length, bool) {
+        int take = length < keep - kept ? length : keep - kept;
+        std::memcpy(reply->chars + kept, line, static_cast<size_t>(take));
+        kept += take;
+        return true;
+    });
 }
 
-int smtp_command_reply(Socket s, const char* text, WindowRef status_window, Array* reply) {
+int smtp_command_reply(MailSession& s, const char* text, Array* reply) {
     array_clear(reply);
-    if (send_all(s, text, static_cast<int>(std::strlen(text))) != 0) {
-        status_append(status_window, "Socket error on send.\r\n");
-        return -1;
-    }
+    if (send_command(s, text) != 0) return -1;
     if (smtp_read_reply(s, reply) != 0) {
-        status_append(status_window, "receiveline error\r\n");
+        s.status.error("receiveline error\r\n");
         return -1;
     }
     return 0;
 }
 
-int smtp_command(Socket s, const char* text, WindowRef status_window, bool send_only) {
-    if (send_only) {
-        if (send_all(s, text, static_cast<int>(std::strlen(text))) == 0) return 0;
-        status_append(status_window, "Socket error on send.\r\n");
-        return -1;
-    }
+int smtp_command(MailSession& s, const char* text, bool send_only) {
+    if (send_only) return send_command(s, text);
     Array* reply = array_new(line_capacity);
-    int result = smtp_command_reply(s, text, status_window, reply);
+    int result = smtp_command_reply(s, text, reply);
     if (result == 0 && reply->text[0] != '2' && reply->text[0] != '3') {
-        status_append(status_window, reply->text);
+        s.status.error(reply->text);
         result = -1;
     }
     delete_arrays(reply);

@@ -5,27 +5,25 @@
 #pragma once
 
 #include "core/arrays.h"
-#include "core/ui_services.h"
-#include "transport/sys_socket.h"
+#include "transport/session.h"
 
-// Reads one complete reply into `reply` (cleared first), one byte per
-// receive so that nothing of a later reply is taken. The first 515
-// characters are kept (fewer when the buffer is smaller). The last line is
-// the first whose fourth character is not "-". Returns 0, or -1 when the
-// connection fails or closes before the last line, or when the reply runs
-// past 64 KB.
-int smtp_read_reply(Socket s, Array* reply);
+// Reads one complete reply into `reply` (cleared first) with the reader of
+// transport/socket_lines.h, so that what came behind it stays for the next
+// reply. The first 515 characters are kept (fewer when the buffer is
+// smaller). Returns 0, or -1 when the connection fails or closes before the
+// last line, or when the reply runs past 64 KB.
+int smtp_read_reply(MailSession& s, Array* reply);
 
 // Sends the text (nothing when it is empty) and reads the whole reply into
 // `reply`. A send failure shows "Socket error on send.\r\n", a failed read
 // "receiveline error\r\n"; both give -1. The reply code is the caller's.
-int smtp_command_reply(Socket s, const char* text, WindowRef status_window, Array* reply);
+int smtp_command_reply(MailSession& s, const char* text, Array* reply);
 
 // The command function of the SMTP session (it fits the logins of
 // transport/auth.h): sends the text and, unless `send_only`, reads the whole
 // reply; 2xx or 3xx is success, any other reply is shown as received.
 // 0 or -1.
-int smtp_command(Socket s, const char* text, WindowRef status_window, bool send_only);
+int smtp_command(MailSession& s, const char* text, bool send_only);
 
 // Whether a line of an EHLO reply names the extension (its first word after
 // the code, letter case aside), as "250-STARTTLS" does.

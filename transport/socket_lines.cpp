@@ -1,83 +1,83 @@
 #include "transport/socket_lines.h"
-#include "transport/stream.h"
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
-int send_command(Socket s, const char* text, WindowRef status_window) {
-    if (send_all(s, text, static_cast<int>(std::strlen(text))) != 0) {
-        status_append(status_window, "Socket error on send.\r\n");
-        return -1;
-    }
-    return 0;
-}
-
-// Sends the command and reads the reply line; its first byte comes back.
-int command_reply(Socket s, const char* text, WindowRef status_window, Array* reply, char* first) {
-    if (send_command(s, text, status_window) != 0) return -1;
-    *first = 0;
-    if (recv_line(s, reply, first) != 0) {
-        status_append(status_window, "receiveline error\r\n");
-        return -1;
-    }
-    return 0;
-}
+// The most bytes a body takes from the connection in one receive.
+constexpr int body_chunk = 16384;
+// Replies that keep coming are no reply: the read ends rather than loops.
+constexpr int smtp_reply_limit = 65536;
 
 }  // namespace
 
-int send_all(Socket s, const char* data, int length) {
-    while (length > 0) {
-        int n = stream_send(s, data, length);
-        if (n <= 0) return -1;
-        data += n;
-        length -= n;
+int read_reply(MailSession& s, ReplyShape shape, int longest, const ReplyLine& visit) {
+    char line[line_capacity];
+    if (longest > line_capacity - 1) longest = line_capacity - 1;
+    int length = 0;
+    int position = 0;  // in the line as received, zero bytes and all
+    char fourth = 0;
+    bool first = true;
+    for (int total = 0;; total++) {
+        if (shape == ReplyShape::smtp && total >= smtp_reply_limit) return -1;
+        char c;
+        if (!s.next_byte(&c)) return -1;
+        if (position++ == 3) fourth = c;
+        if (c != '\n') {
+            if (c == 0) continue;
+            if (length < longest) {
+                line[length++] = c;
+            } else if (shape == ReplyShape::line) {
+                // A line that cannot end inside the buffer is no reply we can read.
+                line[length] = 0;
+                visit(line, length, first);
+                return -1;
+            }
+            continue;
+        }
+        if (length < longest) line[length++] = c;
+        line[length] = 0;
+        if (!visit(line, length, first)) return -1;
+        bool last = false;
+        switch (shape) {
+        case ReplyShape::line: last = true; break;
+        case ReplyShape::pop3: last = (first && line[0] == '-') || line[0] == '.'; break;
+        case ReplyShape::smtp: last = fourth != '-'; break;
+        }
+        if (last) return 0;
+        first = false;
+        length = position = 0;
+        fourth = 0;
     }
-    return 0;
 }
 
-int recv_line(Socket s, Array* line, char* first_byte) {
+int recv_line(MailSession& s, Array* line) {
     array_clear(line);
-    char chunk[line_kept + 1];
-    size_t length = 0;
-    while (!std::memchr(line->text, '\n', length)) {
-        // A line that cannot end inside the buffer is no reply we can read.
-        if (static_cast<int>(length) >= line->capacity - 1) return -1;
-        std::memset(chunk, 0, sizeof chunk);
-        int n = stream_recv(s, chunk, line_kept);
-        if (first_byte && *first_byte == 0 && n > 0) *first_byte = chunk[0];
-        if (n <= 0) return -1;
-        size_t room = static_cast<size_t>(line->capacity) - length - 1;
-        size_t take = std::strlen(chunk);
-        if (take > room) take = room;
-        std::memcpy(line->chars + length, chunk, take);
-        length += take;
-    }
-    return 0;
+    return read_reply(s, ReplyShape::line, line->capacity - 1, [line](const char* text, int length, bool) {
+        std::memcpy(line->chars, text, static_cast<size_t>(length));
+        return true;
+    });
 }
 
-int send_smtp_command(Socket s, const char* text, WindowRef status_window, bool send_only) {
-    if (send_only) return send_command(s, text, status_window);
+int send_command(MailSession& s, const char* text) {
+    if (s.send_all(text, static_cast<int>(std::strlen(text))) == 0) return 0;
+    s.status.error("Socket error on send.\r\n");
+    return -1;
+}
+
+int send_pop3_command(MailSession& s, const char* text, bool send_only) {
+    if (send_command(s, text) != 0) return -1;
+    if (send_only) return 0;
     Array* reply = array_new(line_capacity);
-    char first = 0;
-    int result = command_reply(s, text, status_window, reply, &first);
-    if (result == 0 && first != '2' && first != '3') {
-        status_append(status_window, reply->text);
+    int result = 0;
+    if (recv_line(s, reply) != 0) {
+        s.status.error("receiveline error\r\n");
         result = -1;
-    }
-    delete_arrays(reply);
-    return result;
-}
-
-int send_pop3_command(Socket s, const char* text, WindowRef status_window, bool send_only) {
-    if (send_only) return send_command(s, text, status_window);
-    Array* reply = array_new(line_capacity);
-    char first = 0;
-    int result = command_reply(s, text, status_window, reply, &first);
-    if (result == 0 && first != '+') {
-        status_append(status_window, reply->text);
-        status_append(status_window, "\r\nIncorrect response from server.\r\n");
+    } else if (reply->text[0] != '+') {
+        s.status.error(reply->text);
+        s.status.error("\r\nIncorrect response from server.\r\n");
         result = -1;
     }
     delete_arrays(reply);
@@ -142,52 +142,37 @@ struct BodyScan {
 
 }  // namespace
 
-int recv_body_to_file(std::FILE* file, Socket s, BodyTransfer* t) {
-    BodyScan body{t, std::strlen(t->terminator), {}, 0, t->at_line_start};
+int recv_body_to_file(std::FILE* file, MailSession& s, const BodyTransfer& t) {
+    BodyScan body{&t, std::strlen(t.terminator), {}, 0, t.at_line_start};
     if (body.window_size == 0 || body.window_size >= sizeof body.window) return BODY_FAILED;
-    if (t->dot_stuffed && t->at_line_start) body.prime_line_end();
-    char chunk[body_chunk + 1];
-    char out[body_chunk + 1];
+    if (t.dot_stuffed && t.at_line_start) body.prime_line_end();
+    std::vector<char> chunk(body_chunk);
+    std::vector<char> out(body_chunk);
     long long counter = 0;
     int steps = 0;
-    const int step_bytes = t->step_bytes > 0 ? t->step_bytes : 1;
+    const int step_bytes = t.step_bytes > 0 ? t.step_bytes : 1;
     int result = BODY_FAILED;
     bool done = false;
     int used = 0;
-    t->rest_length = 0;
-    // What follows the terminator is kept for the next reply, as far as the
-    // room for it goes.
-    auto keep_rest = [t](const char* bytes, int length) {
-        if (!t->rest || length <= 0) return true;
-        if (length > t->rest_capacity) return false;
-        std::memmove(t->rest, bytes, static_cast<size_t>(length));
-        t->rest_length = length;
-        return true;
-    };
-    for (int at = 0; at < t->pending_length && !done; at += body_chunk) {
-        int n = t->pending_length - at < body_chunk ? t->pending_length - at : body_chunk;
-        size_t written = body.scan(t->pending + at, n, out, &done, &used);
-        if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
-        if (done && !keep_rest(t->pending + at + used, t->pending_length - at - used)) return BODY_FAILED;
-    }
     while (!done) {
-        if (skip_pressed(t->status_window)) {
+        if (s.status.skip_pressed()) {
             result = BODY_SKIPPED;
             break;
         }
-        int n = stream_recv(s, chunk, body_chunk);
+        int n = s.recv(chunk.data(), body_chunk);
         if (n <= 0) break;  // a closed or failed connection ends the body short
         counter += n;
-        size_t written = body.scan(chunk, n, out, &done, &used);
-        if (done && !keep_rest(chunk + used, n - used)) return BODY_FAILED;
+        size_t written = body.scan(chunk.data(), n, out.data(), &done, &used);
+        // What follows the terminator is the next reply's.
+        if (done) s.unread(chunk.data() + used, n - used);
         // The steps this chunk made, told in one call.
         int due = static_cast<int>(counter / step_bytes);
         counter %= step_bytes;
-        if (steps < t->step_count) progress_advance(t->status_window, std::min(due, t->step_count - steps));
+        if (steps < t.step_count) s.status.progress_advance(std::min(due, t.step_count - steps));
         steps += due;
-        if (written && std::fwrite(out, 1, written, file) != written) return BODY_FAILED;
+        if (written && std::fwrite(out.data(), 1, written, file) != written) return BODY_FAILED;
     }
     if (done) result = BODY_COMPLETE;
-    if (steps < t->step_count) progress_advance(t->status_window, t->step_count - steps);
+    if (steps < t.step_count) s.status.progress_advance(t.step_count - steps);
     return result;
 }

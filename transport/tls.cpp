@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "core/accounts.h"
-#include "transport/stream.h"
 
 namespace {
 
@@ -24,13 +23,13 @@ int smtp_default_port(TlsMode mode) { return mode == TLS_IMPLICIT ? 465 : 25; }
 
 void set_tls_starter(TlsStarter s) { starter.store(s); }
 
-int tls_begin(Socket s, const char* host, WindowRef status_window) {
+int tls_begin(MailSession& s, const char* host) {
     TlsStarter begin = starter.load();
-    return (begin ? begin : system_tls_begin)(s, host, status_window);
+    return (begin ? begin : system_tls_begin)(s, host);
 }
 
-bool go_ahead_alone(Socket s, const char* behind, WindowRef status_window) {
-    if (!behind[0] && stream_held(s) == 0 && sys_socket_pending(s) == 0) return true;
-    status_append(status_window, "Server sent data before the secure connection began.\r\n");
+bool go_ahead_alone(MailSession& s) {
+    if (s.behind() == 0 && sys_socket_pending(s.socket()) == 0) return true;
+    s.status.error("Server sent data before the secure connection began.\r\n");
     return false;
 }

@@ -4,9 +4,7 @@
 // ends the session before a command (and so a password) is sent.
 #pragma once
 
-#include "core/arrays.h"
-#include "core/ui_services.h"
-#include "transport/sys_socket.h"
+#include "transport/session.h"
 
 enum TlsMode {
     TLS_NONE = 0,
@@ -23,23 +21,23 @@ TlsMode smtp_tls_mode(int flags);
 int pop3_default_port(TlsMode mode);  // 995 or 110
 int smtp_default_port(TlsMode mode);  // 465 or 25
 
-// Shakes hands over the connected socket with `host` as the server's name
+// Shakes hands over the connected session with `host` as the server's name
 // (for SNI and the certificate check), checks the certificate, and from then
-// on the socket's bytes go through TLS. Tells the status window
+// on the session's bytes go through TLS. Tells the status sink
 // "Secure connection established (TLS 1.x).\r\n", or why it failed. 0 or -1.
-int tls_begin(Socket s, const char* host, WindowRef status_window);
+int tls_begin(MailSession& s, const char* host);
 
 // The layer tls_begin uses; tests put a stand-in in its place (null: the
 // system's).
-using TlsStarter = int (*)(Socket s, const char* host, WindowRef status_window);
+using TlsStarter = int (*)(MailSession& s, const char* host);
 void set_tls_starter(TlsStarter starter);
 // The system's TLS: SChannel on Windows; elsewhere there is none and every
 // secured session fails closed.
-int system_tls_begin(Socket s, const char* host, WindowRef status_window);
+int system_tls_begin(MailSession& s, const char* host);
 
 // After the server's go-ahead for an upgrade, nothing may follow it before
-// the handshake: bytes that came behind it (`behind`, what the read took in
-// after the go-ahead's line end) or that already wait on the socket would be
-// plain text taken for secured text. Tells the status window and gives
-// false when there are any.
-bool go_ahead_alone(Socket s, const char* behind, WindowRef status_window);
+// the handshake: bytes that came behind it (held by the session after the
+// go-ahead's line end) or that already wait on the socket would be plain
+// text taken for secured text. Tells the status sink and gives false when
+// there are any.
+bool go_ahead_alone(MailSession& s);

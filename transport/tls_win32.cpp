@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "transport/cert_verdict.h"
-#include "transport/stream.h"
+#include "transport/session.h"
 #include "transport/tls.h"
 
 namespace {
@@ -33,9 +33,9 @@ constexpr DWORD context_flags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT 
                                 ISC_REQ_MANUAL_CRED_VALIDATION;
 constexpr DWORD modern_protocols = SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT;
 
-bool send_raw(Socket s, const char* data, size_t length) {
+bool send_raw(MailSession& s, const char* data, size_t length) {
     while (length > 0) {
-        int n = stream_raw_send(s, data, static_cast<int>(length));
+        int n = s.raw_send(data, static_cast<int>(length));
         if (n <= 0) return false;
         data += n;
         length -= static_cast<size_t>(n);
@@ -88,9 +88,9 @@ struct Channel final : StreamLayer {
         return false;
     }
 
-    bool receive_more(Socket s) {
+    bool receive_more(MailSession& s) {
         if (cipher_length == cipher.size()) return false;
-        int n = stream_raw_recv(s, cipher.data() + cipher_length, static_cast<int>(cipher.size() - cipher_length));
+        int n = s.raw_recv(cipher.data() + cipher_length, static_cast<int>(cipher.size() - cipher_length));
         if (n <= 0) return false;
         cipher_length += static_cast<size_t>(n);
         return true;
@@ -108,7 +108,7 @@ struct Channel final : StreamLayer {
 
     // The handshake from the first token on, or its continuation after a
     // renegotiation; `started` when a context exists. True once done.
-    bool shake_hands(Socket s, bool started) {
+    bool shake_hands(MailSession& s, bool started) {
         bool need_bytes = false;
         // Rounds that the system took a step in; waiting for the rest of a
         // message is bounded by the room for it instead, as every read adds
@@ -156,7 +156,7 @@ struct Channel final : StreamLayer {
         return false;
     }
 
-    int recv(Socket s, void* buffer, int length) override {
+    int recv(MailSession& s, void* buffer, int length) override {
         for (;;) {
             if (plain_at < plain.size()) {
                 size_t n = plain.size() - plain_at;
@@ -172,7 +172,7 @@ struct Channel final : StreamLayer {
                 if (decrypted > 0) continue;
             }
             if (cipher_length == cipher.size()) return -1;
-            int n = stream_raw_recv(s, cipher.data() + cipher_length, static_cast<int>(cipher.size() - cipher_length));
+            int n = s.raw_recv(cipher.data() + cipher_length, static_cast<int>(cipher.size() - cipher_length));
             if (n <= 0) return n;  // the peer's close ends the stream; an error or an abort fails it
             cipher_length += static_cast<size_t>(n);
         }
@@ -180,7 +180,7 @@ struct Channel final : StreamLayer {
 
     // One record out of the received bytes: 1 when it made progress, 0 when
     // more bytes are needed, -1 on failure.
-    int decrypt(Socket s) {
+    int decrypt(MailSession& s) {
         SecBuffer buffers[4] = {{static_cast<unsigned long>(cipher_length), SECBUFFER_DATA, cipher.data()},
                                 {0, SECBUFFER_EMPTY, nullptr},
                                 {0, SECBUFFER_EMPTY, nullptr},
@@ -207,7 +207,7 @@ struct Channel final : StreamLayer {
         return 1;
     }
 
-    int send(Socket s, const void* data, int length) override {
+    int send(MailSession& s, const void* data, int length) override {
         std::vector<char> message(sizes.cbHeader + sizes.cbMaximumMessage + sizes.cbTrailer);
         const char* bytes = static_cast<const char*>(data);
         for (int done = 0; done < length;) {
@@ -263,40 +263,40 @@ const char* certificate_problem(CtxtHandle* context, const char* host) {
     return problem;
 }
 
-void tell_failure(WindowRef window, SECURITY_STATUS status) {
+void tell_failure(StatusSink& sink, SECURITY_STATUS status) {
     char text[80];
     std::snprintf(text, sizeof text, "Secure connection failed (error 0x%08lX).\r\n", static_cast<unsigned long>(status));
-    status_append(window, text);
+    sink.error(text);
 }
 
 }  // namespace
 
-int system_tls_begin(Socket s, const char* host, WindowRef window) {
+int system_tls_begin(MailSession& s, const char* host) {
     auto channel = std::make_unique<Channel>();
     channel->host = host;
     if (!channel->acquire() || !channel->shake_hands(s, false)) {
-        tell_failure(window, channel->failure);
+        tell_failure(s.status, channel->failure);
         return -1;
     }
     SecPkgContext_ConnectionInfo info{};
     if (QueryContextAttributesA(&channel->context, SECPKG_ATTR_CONNECTION_INFO, &info) != SEC_E_OK ||
         !(info.dwProtocol & modern_protocols)) {
-        status_append(window, "Server uses an outdated protocol version.\r\n");
+        s.status.error("Server uses an outdated protocol version.\r\n");
         return -1;
     }
     if (const char* problem = certificate_problem(&channel->context, host)) {
         char text[120];
         std::snprintf(text, sizeof text, "Server certificate not accepted: %s.\r\n", problem);
-        status_append(window, text);
+        s.status.error(text);
         return -1;
     }
     if (QueryContextAttributesA(&channel->context, SECPKG_ATTR_STREAM_SIZES, &channel->sizes) != SEC_E_OK ||
         channel->sizes.cbMaximumMessage == 0) {
-        tell_failure(window, SEC_E_INTERNAL_ERROR);
+        tell_failure(s.status, SEC_E_INTERNAL_ERROR);
         return -1;
     }
-    status_append(window, info.dwProtocol & SP_PROT_TLS1_3_CLIENT ? "Secure connection established (TLS 1.3).\r\n"
+    s.status.line(info.dwProtocol & SP_PROT_TLS1_3_CLIENT ? "Secure connection established (TLS 1.3).\r\n"
                                                                      : "Secure connection established (TLS 1.2).\r\n");
-    stream_attach(s, std::move(channel));
+    s.attach(std::move(channel));
     return 0;
 }

@@ -13,7 +13,9 @@
 
 namespace {
 
-void offer_account_manager() {
+// No readable account table at start: the account manager starts and the
+// client ends, to read the new table when it starts again.
+void offer_account_manager_and_quit() {
     int answer = ui_message_box(nullptr, "Would you like to setup an e-mail account now?", "Zenth Mail",
                                 UI_YESNO | UI_ICON_QUESTION);
     if (answer == UI_ANSWER_YES) {
@@ -33,7 +35,7 @@ int accounts_load() {
     if (present) password_key_load();
     if (!present || account_table_read(account_table_file, password_key(), table.get()) != ACCOUNT_TABLE_OK) {
         sys_create_file(account_table_file);
-        offer_account_manager();
+        offer_account_manager_and_quit();
         return -1;
     }
     accounts_use(table.get());

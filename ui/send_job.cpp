@@ -5,6 +5,7 @@
 #include "format/message_builder.h"
 #include "format/temp_files.h"
 #include "transport/smtp_session.h"
+#include "ui/job_status.h"
 #include "ui/send_fields.h"
 #include "ui/send_window_ids.h"
 #include "wingui/controls.h"
@@ -38,12 +39,12 @@ void send_worker(void* argument) {
         Array* queued = array_new(100);
         temp_file_name(queued, "queued", job->fields.fields.window_number);
         if (build_message_file(&job->fields.fields, queued->text, false) == 0) {
-            WindowRef status = open_status_window(window, STATUS_TEMP);
-            if (status) {
-                enable_ok(status, false);
-                enable_skip(status, false);
-                if (smtp_send_file(status, queued->text) == 0) status_append(status, "Mail sent successfully!\r\n");
-                enable_ok(status, true);
+            if (WindowRef opened = open_status_window(window, STATUS_TEMP)) {
+                WindowStatus status(static_cast<HWND>(opened));
+                status.enable_ok(false);
+                status.enable_skip(false);
+                if (smtp_send_file(status, queued->text) == 0) status.line("Mail sent successfully!\r\n");
+                status.enable_ok(true);
             }
         }
         delete_arrays(queued);

@@ -18,7 +18,6 @@
 #include "core/log.h"
 #include "core/threads.h"
 #include "core/ui_services.h"
-#include "transport/stream.h"
 #include "transport/sys_socket.h"
 #include "ui/main_window_handle.h"
 #include "ui/status_window_ids.h"
@@ -175,7 +174,7 @@ void cancel(HWND window, StatusRecord* r) {
         // folders. The file's stream is left alone: its lock may have died
         // with the thread.
         socket = r->socket.load();
-        if (socket != no_socket) stream_close(static_cast<Socket>(socket));
+        if (socket != no_socket) sys_socket_close(static_cast<Socket>(socket));
         if (HANDLE file = r->file.exchange(nullptr)) CloseHandle(file);
         if (r->owner == main_window.load())
             for_target_folders(r->target, [&](const char* folder) { main_command(MAIN_BUSY_REMOVE, folder); });

@@ -13,6 +13,7 @@
 #include "store/selection.h"
 #include "transport/pop3_jobs.h"
 #include "transport/send_queued.h"
+#include "ui/job_status.h"
 #include "ui/message_list.h"
 #include "ui/main_window_ids.h"
 #include "wingui/controls.h"
@@ -42,21 +43,22 @@ const char* busy_notice = "Target directory is receiving mail.\r\n";
 
 void run_job(void* argument) {
     auto* job = static_cast<Job*>(argument);
+    WindowJobHost host(job->owner);
     switch (job->kind) {
     case JobKind::receive:
-        receive_job(job->owner, job->account);
+        receive_job(host, job->account);
         break;
     case JobKind::header_listing:
-        header_listing_job(job->owner, job->account);
+        header_listing_job(host, job->account);
         break;
     case JobKind::download:
-        download_job(job->owner, job->account, job->numbers, job->count);
+        download_job(host, job->account, job->numbers, job->count);
         break;
     case JobKind::remove:
-        delete_job(job->owner, job->account, job->numbers, job->count);
+        delete_job(host, job->account, job->numbers, job->count);
         break;
     case JobKind::send_queued:
-        send_queued_job(job->owner);
+        send_queued(host);
         break;
     }
     if (job->kind != JobKind::send_queued) current_job = 0;

@@ -14,6 +14,7 @@
 #include "core/threads.h"
 #include "core/ui_services.h"
 #include "transport/mail_checker.h"
+#include "ui/job_status.h"
 #include "ui/main_window_ids.h"
 #include "ui/thread_commands.h"
 #include "wingui/controls.h"
@@ -111,6 +112,7 @@ void checker_thread(void* argument) {
         enable_controls(status, {IDC_STATUS_CANCEL, IDC_STATUS_SKIP}, false);
         tray_status_window = status;
     }
+    WindowStatus sink(status);
     MailCheckState state;
     mail_check_begin(&state);
     while (still_in_tray(window, generation)) {
@@ -118,7 +120,7 @@ void checker_thread(void* argument) {
             Sleep(1000);
             continue;
         }
-        int total = mail_check_round(&state, status);
+        int total = mail_check_round(&state, sink);
         if (total < 0) break;
         if (status) set_control_text(status, IDC_STATUS, state.summary->text);
         if (mail_check_rose(&state, total)) show_new_mail(window, total);

@@ -153,9 +153,8 @@ protected:
     }
     // Send Queued, which must send everything and leave the outbox empty.
     void send_all() {
-        int main_window = 0;
         size_t before = ui.status_text().size();
-        send_queued_job(&main_window);
+        send_queued(recorder_jobs());
         std::string shown = ui.status_text().substr(before);
         EXPECT_TRUE(shown.ends_with("Done.\r\n")) << shown;
         EXPECT_TRUE(files_in(folder_ / "maildir/outbox").empty());
@@ -174,7 +173,7 @@ protected:
     }
     int receive() {
         size_t before = ui.status_text().size();
-        int received = receive_job(nullptr, 0);
+        int received = receive_job(recorder_jobs(), 0);
         last_receive_ = ui.status_text().substr(before);
         return received;
     }

@@ -45,9 +45,9 @@ protected:
     }
     // Logs in to the scripted server; what the client then does is the test's.
     int login(ScriptedPeer& peer, bool use_auth, bool encrypted_only, const char* password = "pw") {
-        s = sys_socket_open();
+        s.open();
         std::string server = "127.0.0.1:" + port_of(peer);
-        return pop3_login(s, &window, reply, command, server.c_str(), "alice", password,
+        return pop3_login(s, reply, command, server.c_str(), "alice", password,
                           {.use_auth = use_auth, .encrypted_only = encrypted_only});
     }
     std::vector<std::string> inbox() {
@@ -56,11 +56,11 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    int window = 0;
-    Socket s = no_socket;
     Array* reply = nullptr;
     Array* command = nullptr;
     UiRecorder ui;
+    RecorderSink sink;
+    MailSession s{sink};
 };
 
 const PeerStep greeting = peer_send("+OK ready\r\n");
@@ -68,7 +68,7 @@ const PeerStep greeting = peer_send("+OK ready\r\n");
 TEST_F(Pop3Test, UserAndPassGoOutAsTyped) {
     ScriptedPeer peer({greeting, peer_receive("\r\n"), peer_send("+OK\r\n"), peer_receive("pw\r\n"), peer_send("+OK\r\n")});
     EXPECT_EQ(login(peer, false, true), 0);
-    sys_socket_close(s);
+    s.close();
     EXPECT_EQ(peer.received(), "user alice\r\npass pw\r\n");
     EXPECT_EQ(ui.status_text(), "Connected to server.\r\n");
 }
@@ -78,7 +78,7 @@ TEST_F(Pop3Test, LowerCaseCramMd5InTheListIsUsed) {
                        peer_receive("cram-md5\r\n"), peer_send("+ PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+\r\n"),
                        peer_receive("\r\n"), peer_send("+OK logged in\r\n")});
     EXPECT_EQ(login(peer, true, false), 0);
-    sys_socket_close(s);
+    s.close();
     std::string wire = peer.received();
     EXPECT_EQ(wire.substr(0, 21), "auth\r\nauth cram-md5\r\n");
 }
@@ -86,7 +86,7 @@ TEST_F(Pop3Test, LowerCaseCramMd5InTheListIsUsed) {
 TEST_F(Pop3Test, AuthRefusedAltogether) {
     ScriptedPeer peer({greeting, peer_receive("auth\r\n"), peer_send("-ERR no such command\r\n")});
     EXPECT_EQ(login(peer, true, false), -1);
-    sys_socket_close(s);
+    s.close();
     EXPECT_EQ(ui.status_text(),
               "Connected to server.\r\n-ERR no such command\r\nPOP3 server does not support authentication.\r\n");
 }
@@ -94,7 +94,7 @@ TEST_F(Pop3Test, AuthRefusedAltogether) {
 TEST_F(Pop3Test, EncryptedOnlyRefusesAServerOfferingOnlyPlain) {
     ScriptedPeer peer({greeting, peer_receive("auth\r\n"), peer_send("+OK\r\nPLAIN\r\n.\r\n")});
     EXPECT_EQ(login(peer, true, true), -1);
-    sys_socket_close(s);
+    s.close();
     EXPECT_EQ(ui.status_text(), "Connected to server.\r\n+OK\r\nPLAIN\r\n.\r\n"
                                 "POP3 server does not support requested authentication.\r\n");
 }
@@ -102,16 +102,17 @@ TEST_F(Pop3Test, EncryptedOnlyRefusesAServerOfferingOnlyPlain) {
 TEST_F(Pop3Test, AuthListCutOffIsAFailureNotAWait) {
     ScriptedPeer peer({greeting, peer_receive("auth\r\n"), peer_send("+OK\r\nPLA"), peer_close()});
     EXPECT_EQ(login(peer, true, false), -1);
-    sys_socket_close(s);
+    s.close();
 }
 
 TEST_F(Pop3Test, ConnectionRefusedAndBadPort) {
-    Socket t = sys_socket_open();
-    EXPECT_EQ(pop3_login(t, &window, reply, command, "127.0.0.1:1", "a", "b", {.use_auth = false}), -1);
-    sys_socket_close(t);
-    t = sys_socket_open();
-    EXPECT_EQ(pop3_login(t, &window, reply, command, "127.0.0.1:99999", "a", "b", {.use_auth = false}), -1);
-    sys_socket_close(t);
+    MailSession t(sink);
+    t.open();
+    EXPECT_EQ(pop3_login(t, reply, command, "127.0.0.1:1", "a", "b", {.use_auth = false}), -1);
+    t.close();
+    t.open();
+    EXPECT_EQ(pop3_login(t, reply, command, "127.0.0.1:99999", "a", "b", {.use_auth = false}), -1);
+    t.close();
     EXPECT_EQ(ui.status_text(), "Cannot connect to POP3 server.\r\nSee readme file for explanation.\r\n"
                                 "Invalid POP3 port number.\r\n");
 }
@@ -119,13 +120,13 @@ TEST_F(Pop3Test, ConnectionRefusedAndBadPort) {
 TEST_F(Pop3Test, ListCountsAndSizes) {
     ScriptedPeer peer({peer_receive("list\r\n"), peer_send("+OK 3 messages\r\n1 120\r\n2 2048\r\n"), peer_pause(20),
                        peer_send("3 99999\r\n.\r\n")});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     Array* sizes = array_new_elements(1000, 4);
-    EXPECT_EQ(pop3_list(s, &window, sizes), 3);
+    EXPECT_EQ(pop3_list(s, sizes), 3);
     EXPECT_EQ(sizes->int32s[0], 120);
     EXPECT_EQ(sizes->int32s[1], 2048);
     EXPECT_EQ(sizes->int32s[2], 99999);
-    sys_socket_close(s);
+    s.close();
     delete_arrays(sizes);
 }
 
@@ -136,15 +137,15 @@ TEST_F(Pop3Test, RepliesBehindAListingAreLeftForTheNextReplies) {
                        peer_send("+OK 2 messages\r\n1 120\r\n2 2048\r\n.\r\n+OK\r\n1 id-one\r\n2 id-two\r\n.\r\n"
                                  "+OK\r\nUSER\r\nPIPELINING\r\n.\r\n+OK bye\r\n"),
                        peer_receive("uidl\r\ncapa\r\nquit\r\n"), peer_close()});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     Array* sizes = array_new_elements(1000, 4);
-    EXPECT_EQ(pop3_list(s, &window, sizes), 2);
+    EXPECT_EQ(pop3_list(s, sizes), 2);
     EXPECT_EQ(sizes->int32s[1], 2048);
     std::vector<std::string> ids;
-    EXPECT_EQ(pop3_uidl(s, &window, 2, &ids), UIDL_LISTED);
+    EXPECT_EQ(pop3_uidl(s, 2, &ids), UIDL_LISTED);
     EXPECT_EQ(ids, (std::vector<std::string>{"id-one", "id-two"}));
-    EXPECT_TRUE(pop3_pipelining(s, &window));
-    EXPECT_EQ(pop3_quit(s, &window), 0);
+    EXPECT_TRUE(pop3_pipelining(s));
+    EXPECT_EQ(pop3_quit(s), 0);
     EXPECT_EQ(peer.received(), "list\r\nuidl\r\ncapa\r\nquit\r\n");
     delete_arrays(sizes);
 }
@@ -152,22 +153,22 @@ TEST_F(Pop3Test, RepliesBehindAListingAreLeftForTheNextReplies) {
 TEST_F(Pop3Test, EmptyListErrorAndCutList) {
     {
         ScriptedPeer peer({peer_receive("list\r\n"), peer_send("+OK\r\n.\r\n")});
-        s = peer.connect_client();
-        EXPECT_EQ(pop3_list(s, &window, nullptr), 0);
-        sys_socket_close(s);
+        s.adopt(peer.connect_client());
+        EXPECT_EQ(pop3_list(s, nullptr), 0);
+        s.close();
     }
     {
         ScriptedPeer peer({peer_receive("list\r\n"), peer_send("-ERR mailbox locked\r\n")});
-        s = peer.connect_client();
-        EXPECT_EQ(pop3_list(s, &window, nullptr), -1);
-        sys_socket_close(s);
+        s.adopt(peer.connect_client());
+        EXPECT_EQ(pop3_list(s, nullptr), -1);
+        s.close();
         EXPECT_EQ(ui.status_text(), "-ERR mailbox locked\r\n");
     }
     {
         ScriptedPeer peer({peer_receive("list\r\n"), peer_send("+OK\r\n1 100\r\n"), peer_close()});
-        s = peer.connect_client();
-        EXPECT_EQ(pop3_list(s, &window, nullptr), -1);
-        sys_socket_close(s);
+        s.adopt(peer.connect_client());
+        EXPECT_EQ(pop3_list(s, nullptr), -1);
+        s.close();
     }
 }
 
@@ -178,10 +179,10 @@ TEST_F(Pop3Test, RetrieveStoresUnstuffedMessagesUnderTheNextNumbers) {
                        peer_pause(20), peer_send("ted line\r\n..\r\nend\r\n.\r\n"), peer_receive("dele 1\r\n"),
                        peer_send("+OK\r\n"), peer_receive("retr 2\r\n"), peer_send("+OK\r\n"), peer_pause(20),
                        peer_send("Subject: two\r\n\r\n.\r\n"), peer_receive("dele 2\r\n"), peer_send("+OK\r\n")});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     int stored = -1;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 3, {.delete_after = true}, nullptr, &stored), 0);
-    sys_socket_close(s);
+    EXPECT_EQ(pop3_retrieve(s, "maildir\\inbox", 1, 3, {.delete_after = true}, nullptr, &stored), 0);
+    s.close();
     EXPECT_EQ(stored, 2);
     EXPECT_EQ(peer.received(), "retr 1\r\ndele 1\r\nretr 2\r\ndele 2\r\n");
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm41.eml", "mm42.eml", "mm43.eml"}));
@@ -192,10 +193,10 @@ TEST_F(Pop3Test, RetrieveStoresUnstuffedMessagesUnderTheNextNumbers) {
 
 TEST_F(Pop3Test, EmptyMessageEndsAtOnce) {
     ScriptedPeer peer({peer_receive("retr 1\r\n"), peer_send("+OK 0 octets\r\n.\r\n"), peer_pause(2000)});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     int stored = 0;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
-    sys_socket_close(s);
+    EXPECT_EQ(pop3_retrieve(s, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
+    s.close();
     EXPECT_EQ(read_file(folder_ / "maildir/inbox/mm1.eml"), received_lines);
 }
 
@@ -203,10 +204,10 @@ TEST_F(Pop3Test, ConnectionCutMidMessageStoresNothingAndDeletesNothing) {
     ScriptedPeer peer({peer_receive("retr 1\r\n"), peer_send("+OK\r\nSubject: one\r\n\r\nbody\r\n.\r\n"),
                        peer_receive("dele 1\r\n"), peer_send("+OK\r\n"), peer_receive("retr 2\r\n"),
                        peer_send("+OK\r\nSubject: two\r\n\r\nhalf of it"), peer_pause(30), peer_close()});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     int stored = -1;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 3, {.delete_after = true}, nullptr, &stored), -1);
-    sys_socket_close(s);
+    EXPECT_EQ(pop3_retrieve(s, "maildir\\inbox", 1, 3, {.delete_after = true}, nullptr, &stored), -1);
+    s.close();
     EXPECT_EQ(stored, 1);
     EXPECT_EQ(peer.received(), "retr 1\r\ndele 1\r\nretr 2\r\n");
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
@@ -215,10 +216,10 @@ TEST_F(Pop3Test, ConnectionCutMidMessageStoresNothingAndDeletesNothing) {
 
 TEST_F(Pop3Test, ErrorInsteadOfAMessageIsNotStored) {
     ScriptedPeer peer({peer_receive("retr 1\r\n"), peer_send("-ERR no such message\r\n")});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     int stored = -1;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, {.delete_after = true}, nullptr, &stored), -1);
-    sys_socket_close(s);
+    EXPECT_EQ(pop3_retrieve(s, "maildir\\inbox", 1, 2, {.delete_after = true}, nullptr, &stored), -1);
+    s.close();
     EXPECT_TRUE(inbox().empty());
     EXPECT_EQ(peer.received(), "retr 1\r\n");
 }
@@ -227,10 +228,10 @@ TEST_F(Pop3Test, HeadersOnlyAndSizesInTheStatusLine) {
     Array* sizes = array_new_elements(1000, 4);
     array_set_int32(sizes, 0, 20480);
     ScriptedPeer peer({peer_receive("top 1 10\r\n"), peer_send("+OK\r\nSubject: s\r\n\r\nline\r\n.\r\n")});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     int stored = 0;
-    EXPECT_EQ(pop3_retrieve(s, &window, "temp", 1, 2, {.headers_only = true}, sizes, &stored), 0);
-    sys_socket_close(s);
+    EXPECT_EQ(pop3_retrieve(s, "temp", 1, 2, {.headers_only = true}, sizes, &stored), 0);
+    s.close();
     EXPECT_EQ(read_file(folder_ / "temp/mm1.eml"), received_lines + "Subject: s\r\n\r\nline");
     EXPECT_EQ(ui.status_text(), "#1 (20.0 KB)  done\r\n");
     EXPECT_EQ(ui.job_calls, (std::vector<std::string>{"file", "reset 1", "file none"}));
@@ -245,10 +246,10 @@ TEST_F(Pop3Test, NewMailCommandSeesTheStoredFile) {
 #endif
     ScriptedPeer peer({peer_receive("retr 1\r\n"),
                        peer_send("+OK\r\nFrom: \"Jane Doe\" <jane@example.org>\r\nSubject: hello there\r\n\r\nx\r\n.\r\n")});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     int stored = 0;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
-    sys_socket_close(s);
+    EXPECT_EQ(pop3_retrieve(s, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
+    s.close();
     std::string seen = read_file(folder_ / "seen.txt");
     while (!seen.empty() && (seen.back() == '\n' || seen.back() == '\r' || seen.back() == ' ')) seen.pop_back();
     EXPECT_EQ(seen, "maildir\\inbox\\mm1.eml|hello there|Jane Doe");
@@ -269,10 +270,10 @@ TEST_F(Pop3Test, NewMailCommandGetsDecodedTextsAndTheRawSender) {
                        peer_send("+OK\r\nFrom: =?utf-8?B?0JjQstCw0L0=?= <ivan@example.ru>\r\n"
                                  "To: =?iso-8859-7?Q?=C3=E5=E9=DC?= <g@example.gr>\r\n"
                                  "Subject: =?shift_jis?B?k/qWe4zq?=\r\n\r\nx\r\n.\r\n")});
-    s = peer.connect_client();
+    s.adopt(peer.connect_client());
     int stored = 0;
-    EXPECT_EQ(pop3_retrieve(s, &window, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
-    sys_socket_close(s);
+    EXPECT_EQ(pop3_retrieve(s, "maildir\\inbox", 1, 2, {.delete_after = false}, nullptr, &stored), 0);
+    s.close();
 #ifdef _WIN32
     auto variable = [](const wchar_t* name) {
         wchar_t value[200] = {};

@@ -167,7 +167,7 @@ std::vector<PeerStep> four_pipelined() {
 TEST_F(DurableReceiveTest, FlushMoveDeleAndQuitInThatOrder) {
     ScriptedPeer peer(with(session_start(no_pipelining, 2), two_received_and_deleted()));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 2);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 2);
     const std::string heard = login_wire;
     EXPECT_EQ(record.steps,
               (std::vector<std::string>{"flush 1 | heard: " + heard + "retr 1\r\n",
@@ -195,7 +195,7 @@ TEST_F(DurableReceiveTest, ANameTakenWhileReceivingIsSteppedOver) {
         steps = with(steps, {peer_receive("retr " + std::to_string(n) + "\r\n"), peer_send(retr_reply(n))});
     ScriptedPeer peer(with(steps, {peer_receive("quit\r\n"), peer_send("+OK\r\n")}));
     account_at(peer, 0);
-    EXPECT_EQ(receive_job(nullptr, 0), 3);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 3);
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm5.eml", "mm6.eml", "mm7.eml", "mm8.eml", "mm9.eml"}));
     EXPECT_EQ(in_inbox(7), "theirs");
     EXPECT_TRUE(in_inbox(8).ends_with(stored_text(2)));
@@ -211,7 +211,7 @@ TEST_F(DurableReceiveTest, AFailedFlushEndsTheJobWithoutQuit) {
                             peer_send("+OK\r\n"), peer_receive("retr 2\r\n"), peer_send(retr_reply(2)),
                             peer_receive("quit\r\n")}));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
     EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\n");
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
     EXPECT_TRUE(fs::is_empty(folder_ / "temp"));
@@ -224,7 +224,7 @@ TEST_F(DurableReceiveTest, AFolderThatCannotBeSyncedGetsNoQuit) {
     record.fail_sync = true;
     ScriptedPeer peer(with(session_start("-ERR\r\n", 1), {peer_receive("retr 1\r\n"), peer_send(retr_reply(1))}));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
     // Not even the DELE: the message moved in, but its folder is not known
     // to be on the disk.
     EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\n");
@@ -241,7 +241,7 @@ TEST_F(DurableReceiveTest, PipelinedCommandsAreAnsweredInOrder) {
                            {peer_receive("dele 4\r\n"), peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"),
                             peer_send("+OK\r\n")}));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 4);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 4);
     // The first message alone, then two, then the rest: messages 2 to 4 are
     // written through together, and only then marked for deletion.
     EXPECT_EQ(peer.received(), std::string(login_wire) +
@@ -278,7 +278,7 @@ TEST_F(DurableReceiveTest, ManyRepliesInOneReceiveAreTakenApart) {
                             peer_send(reply(4) + reply(5) + reply(6) + reply(7)), peer_receive("quit\r\n"),
                             peer_send("+OK\r\n")}));
     account_at(peer, 0);
-    EXPECT_EQ(receive_job(nullptr, 0), 7) << ui.status_text();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 7) << ui.status_text();
     ASSERT_EQ(inbox().size(), 7u);
     for (int n = 1; n <= 7; n++) {
         std::string b = big(n);
@@ -294,7 +294,7 @@ TEST_F(DurableReceiveTest, AReplyOutOfStepEndsTheSessionWithoutQuit) {
                            {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("retr 2\r\n"),
                             peer_send("+OK\r\n" + message(2) + ".\r\n"), peer_receive("quit\r\n")}));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
     std::string wire = peer.received();
     EXPECT_EQ(wire, std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\n");
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
@@ -311,7 +311,7 @@ TEST_F(DurableReceiveTest, AServerClosingMidWindowKeepsWhatWasWhole) {
                             peer_send("+OK\r\n" + retr_reply(2)), peer_receive("retr 4\r\n"),
                             peer_send("+OK\r\n+OK\r\nSubject: m3\r\n\r\nhalf"), peer_close()}));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 2);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 2);
     std::string wire = peer.received();
     EXPECT_EQ(wire.find("dele 3"), std::string::npos) << wire;
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
@@ -327,7 +327,7 @@ TEST_F(DurableReceiveTest, AFailedFlushInAPipelinedBatchMovesNoneOfIt) {
     record.fail_flush_at = 2;
     ScriptedPeer peer(with(with(session_start(pipelining, 4), four_pipelined()), {peer_receive("quit\r\n")}));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
     EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\ndele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n");
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
     EXPECT_TRUE(in_inbox(1).ends_with(stored_text(1)));
@@ -381,7 +381,7 @@ protected:
 TEST_F(UidlReceiveTest, EachIdIsRecordedOnTheDiskBeforeItsDele) {
     ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})), two_received_and_deleted()));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 2);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 2);
     const std::string first = std::string(login_wire) + "retr 1\r\n";
     const std::string second = first + "dele 1\r\nretr 2\r\n";
     EXPECT_EQ(record.steps, with_steps(first_recorded(peer, first), {
@@ -403,7 +403,7 @@ TEST_F(UidlReceiveTest, APipelinedBatchIsOnTheDiskBeforeItsMovesAndEachIdAfterIt
                            {peer_receive("dele 4\r\n"), peer_send("+OK\r\n+OK\r\n+OK\r\n"), peer_receive("quit\r\n"),
                             peer_send("+OK\r\n")}));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 4);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 4);
     const std::string first = std::string(login_wire) + "retr 1\r\n";
     const std::string batch = first + "dele 1\r\nretr 2\r\nretr 3\r\nretr 4\r\n";
     EXPECT_EQ(record.steps, with_steps(first_recorded(peer, first), {
@@ -435,7 +435,7 @@ TEST_F(UidlReceiveTest, MessagesStoredBeforeAreDeletedWithoutADownload) {
                             peer_send("+OK bye\r\n")}));
     state_before(peer, "aaa\r\ngone\r\nbbb\r\n");
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
     EXPECT_EQ(peer.received(), std::string(login_wire) + "dele 1\r\ndele 2\r\nretr 3\r\ndele 3\r\nquit\r\n");
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
     EXPECT_TRUE(in_inbox(1).ends_with(stored_text(3)));
@@ -448,7 +448,7 @@ TEST_F(UidlReceiveTest, NothingNewOnAKeptMailboxIsNoNewMail) {
                            {peer_receive("quit\r\n"), peer_send("+OK bye\r\n")}));
     state_before(peer, "gone\r\naaa\r\nbbb\r\n");
     account_at(peer, 0);
-    EXPECT_EQ(receive_job(nullptr, 0), 0);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
     EXPECT_EQ(peer.received(), std::string(login_wire) + "quit\r\n");
     EXPECT_TRUE(inbox().empty());
     EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\nbbb\r\n");
@@ -480,7 +480,7 @@ TEST_F(UidlReceiveTest, ARefusedOrMalformedListingDownloadsEverything) {
         state_before(peer, "aaa\r\n");
         account_at(peer, 0);
         size_t shown = ui.status_text().size();
-        EXPECT_EQ(receive_job(nullptr, 0), 2);
+        EXPECT_EQ(receive_job(recorder_jobs(), 0), 2);
         files += 2;
         EXPECT_EQ(inbox().size(), static_cast<size_t>(files));
         EXPECT_EQ(read_file(state_file(peer)), head(peer) + "aaa\r\n");
@@ -498,7 +498,7 @@ TEST_F(UidlReceiveTest, AnIdThatCannotBeRecordedEndsTheSessionWithoutQuit) {
     ScriptedPeer peer(with(session_start(no_pipelining, 2, uidl_listing({"aaa", "bbb"})),
                            {peer_receive("retr 1\r\n"), peer_send(retr_reply(1)), peer_receive("quit\r\n")}));
     account_at(peer);
-    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
     EXPECT_EQ(peer.received(), std::string(login_wire) + "retr 1\r\n");
     EXPECT_EQ(inbox(), (std::vector<std::string>{"mm1.eml"}));
     EXPECT_FALSE(fs::exists(state_file(peer)));
@@ -516,7 +516,7 @@ TEST_F(DurableReceiveTest, DovecotPipelinesAWholeMailbox) {
     clear_mailbox("bob");
     for (int n = 1; n <= 40; n++) deliver("bob", message(n));
     account_on_port(real_servers().pop3_port, ACCOUNT_DELETE_FROM_SERVER, "bob", "bobpw");
-    EXPECT_EQ(receive_job(nullptr, 0), 40) << ui.status_text();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 40) << ui.status_text();
     ASSERT_EQ(inbox().size(), 40u);
     std::vector<std::string> texts;
     for (int n = 1; n <= 40; n++) {

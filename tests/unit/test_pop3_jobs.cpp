@@ -85,7 +85,7 @@ TEST_F(ReceiveJobTest, CheckAllAccountsStoresEveryMessageAndEmptiesTheDeletingAc
     busy_folders_add("maildir\\inbox");
     busy_folders_add("maildir\\bob");
 
-    EXPECT_EQ(receive_job(nullptr, -1), 3);
+    EXPECT_EQ(receive_job(recorder_jobs(), -1), 3);
 
     std::string port = std::to_string(real_servers().pop3_port);
     std::string shown = ui.status_text();
@@ -155,26 +155,26 @@ TEST_F(ReceiveJobTest, AKeptMailboxIsStoredOnce) {
     write_file(folder_ / "accountdata.cfg", home);
     ASSERT_EQ(accounts_load(), 0);
     size_t mark = server_log("log/dovecot.log").size();
-    EXPECT_EQ(receive_job(nullptr, 0), 3) << ui.status_text();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 3) << ui.status_text();
     // The second session's record comes after the first one's.
     EXPECT_EQ(session_counts(mark, "alice", &mark).substr(0, 14), "top=0/0, retr=");
 
     size_t shown = ui.status_text().size();
-    EXPECT_EQ(receive_job(nullptr, 0), 0);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
     EXPECT_NE(ui.status_text().find("Found 3.\r\nAlready received: 3\r\nYou have no new mail.\r\n", shown),
               std::string::npos)
         << ui.status_text().substr(shown);
     EXPECT_EQ(session_counts(mark, "alice"), "top=0/0, retr=0/0, del=0/3");
 
     deliver("alice", "Subject: kept 4\r\n\r\nbody\r\n");
-    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
     EXPECT_TRUE(read_file(folder_ / "maildir/inbox/mm4.eml").ends_with("Subject: kept 4\r\n\r\nbody"));
 
     // The account's index moves; its mailbox is the same.
     write_file(folder_ / "accountdata.cfg", account("work", "bob", "bobpw", "maildir\\bob", 0) + home);
     ASSERT_EQ(accounts_load(), 0);
     shown = ui.status_text().size();
-    EXPECT_EQ(receive_job(nullptr, -1), 0);
+    EXPECT_EQ(receive_job(recorder_jobs(), -1), 0);
     EXPECT_TRUE(ui.status_text().ends_with("Already received: 4\r\nNew messages: 0\r\nErrors: 0\r\n"))
         << ui.status_text().substr(shown);
 
@@ -183,9 +183,9 @@ TEST_F(ReceiveJobTest, AKeptMailboxIsStoredOnce) {
     deliver("alice", "Subject: kept 5\r\n\r\nbody\r\n");
     deliver("alice", "Subject: kept 6\r\n\r\nbody\r\n");
     const int chosen[] = {5};
-    download_job(nullptr, 1, chosen, 1);
+    download_job(recorder_jobs(), 1, chosen, 1);
     EXPECT_EQ(files("inbox").size(), 5u);
-    EXPECT_EQ(receive_job(nullptr, 1), 1) << ui.status_text();
+    EXPECT_EQ(receive_job(recorder_jobs(), 1), 1) << ui.status_text();
     std::multiset<std::string> expected;
     for (int n = 1; n <= 6; n++) expected.insert("Subject: kept " + std::to_string(n));
     EXPECT_EQ(subjects_in(folder_ / "maildir/inbox"), expected);
@@ -206,14 +206,14 @@ TEST_F(ReceiveJobTest, ADeletingAccountCutMidSessionStoresNothingTwice) {
     int port = port_from_network(cut.address().port);
     write_file(folder_ / "accountdata.cfg", account("work", "bob", "bobpw", "maildir\\bob", ACCOUNT_DELETE_FROM_SERVER, port));
     ASSERT_EQ(accounts_load(), 0);
-    EXPECT_EQ(receive_job(nullptr, 0), 1) << ui.status_text();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1) << ui.status_text();
     cut.client_bytes();
     EXPECT_EQ(mailbox_messages("bob").size(), 3u);
 
     RelayOptions same_port;
     same_port.listen_port = port;
     Relay again(real_servers().pop3_port, same_port);
-    EXPECT_EQ(receive_job(nullptr, 0), 2) << ui.status_text();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 2) << ui.status_text();
     std::string wire = again.client_bytes();
     EXPECT_NE(wire.find("dele 1\r\n"), std::string::npos) << wire;
     EXPECT_EQ(wire.find("retr 1\r\n"), std::string::npos) << wire;
@@ -229,7 +229,7 @@ TEST_F(ReceiveJobTest, WrongPasswordCountsAnErrorAndGoesOn) {
     write_file(folder_ / "accountdata.cfg", account("bad", "alice", "wrong", "maildir\\inbox", 0) +
                                                 account("work", "bob", "bobpw", "maildir\\bob", ACCOUNT_DELETE_FROM_SERVER));
     ASSERT_EQ(accounts_load(), 0);
-    EXPECT_EQ(receive_job(nullptr, -1), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), -1), 1);
     std::string shown = ui.status_text();
     EXPECT_NE(shown.find("\r\nIncorrect response from server.\r\nError 1: Cannot logon to POP3 server.\r\n"),
               std::string::npos)
@@ -242,7 +242,7 @@ TEST_F(ReceiveJobTest, OneAccountWithNoMail) {
     clear_mailbox("alice");
     write_file(folder_ / "accountdata.cfg", account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_POP3_AUTH));
     ASSERT_EQ(accounts_load(), 0);
-    EXPECT_EQ(receive_job(nullptr, 0), 0);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
     std::string shown = ui.status_text();
     EXPECT_NE(shown.find("Found 0.\r\nYou have no new mail.\r\n"), std::string::npos) << shown;
     EXPECT_EQ(ui.job_calls.front(), "open 0");
@@ -252,7 +252,7 @@ TEST_F(ReceiveJobTest, OneAccountWithNoMail) {
 TEST_F(ReceiveJobTest, WithoutAccountsTheManagerIsOffered) {
     write_file(folder_ / "accountdata.cfg", "");
     ASSERT_EQ(accounts_load(), 0);
-    EXPECT_EQ(receive_job(nullptr, -1), 0);
+    EXPECT_EQ(receive_job(recorder_jobs(), -1), 0);
     EXPECT_EQ(ui.box_texts(), (std::vector<std::string>{"You must set up an email account before you can receive "
                                                         "email. Would you like to do that now?"}));
 }
@@ -275,7 +275,7 @@ TEST_F(ReceiveJobTest, CancelDuringABlockedReceiveEndsTheJobAndKeepsEverything) 
     busy_folders_add("maildir\\inbox");
     busy_folders_add("maildir\\bob");
 
-    auto job = std::async(std::launch::async, [] { return receive_job(nullptr, -1); });
+    auto job = std::async(std::launch::async, [] { return receive_job(recorder_jobs(), -1); });
     // Until the scratch file of the message exists, and a moment more for
     // the job to block in the body the peer holds back.
     for (int i = 0; i < 100 && fs::is_empty(folder_ / "temp"); i++)
@@ -310,22 +310,23 @@ TEST_F(ReceiveJobTest, TrayCheckCountsWaitingMailAndRisesOnlyAboveTheMostSeen) {
     ASSERT_EQ(accounts_load(), 0);
     MailCheckState state;
     mail_check_begin(&state);
+    LogSink quiet;
 
-    EXPECT_EQ(mail_check_round(&state, nullptr), 3);
+    EXPECT_EQ(mail_check_round(&state, quiet), 3);
     EXPECT_STREQ(state.summary->text, "home: 3 e-mails\r\n");
     EXPECT_TRUE(mail_check_rose(&state, 3));
-    EXPECT_EQ(mail_check_round(&state, nullptr), 3);
+    EXPECT_EQ(mail_check_round(&state, quiet), 3);
     EXPECT_FALSE(mail_check_rose(&state, 3));  // the same number: no sound, no new icon
 
     deliver("bob", "Subject: for bob\r\n\r\nbody\r\n");
-    EXPECT_EQ(mail_check_round(&state, nullptr), 4);
+    EXPECT_EQ(mail_check_round(&state, quiet), 4);
     EXPECT_STREQ(state.summary->text, "home: 3 e-mails\r\nwork: 1 e-mails\r\n");
     EXPECT_TRUE(mail_check_rose(&state, 4));
     EXPECT_FALSE(mail_check_rose(&state, 2));  // fewer after a receive elsewhere
 
     clear_mailbox("alice");
     clear_mailbox("bob");
-    EXPECT_EQ(mail_check_round(&state, nullptr), 0);
+    EXPECT_EQ(mail_check_round(&state, quiet), 0);
     EXPECT_STREQ(state.summary->text, "You have no new mail.");
     EXPECT_EQ(mailbox_messages("alice").size(), 0u);
     mail_check_end(&state);
@@ -352,7 +353,8 @@ TEST_F(ReceiveJobTest, TrayCheckListsTenLongNamedAccounts) {
     ASSERT_EQ(accounts_load(), 0);
     MailCheckState state;
     mail_check_begin(&state);
-    EXPECT_EQ(mail_check_round(&state, nullptr), 20);
+    LogSink quiet;
+    EXPECT_EQ(mail_check_round(&state, quiet), 20);
     EXPECT_EQ(std::string(state.summary->text), expected);
     mail_check_end(&state);
     for (ScriptedPeer* p : peers) delete p;
@@ -440,7 +442,7 @@ TEST_F(ReceiveJobTest, ASilentServerTimesOutAtEveryStepAndTheNextAccountIsChecke
         ui.status_calls.clear();
 
         auto start = std::chrono::steady_clock::now();
-        auto job = std::async(std::launch::async, [] { return receive_job(nullptr, -1); });
+        auto job = std::async(std::launch::async, [] { return receive_job(recorder_jobs(), -1); });
         bool ended = job.wait_for(std::chrono::seconds(seconds + 5)) == std::future_status::ready;
         if (!ended) ui.cancel();
         ASSERT_TRUE(ended) << "the job did not end";
@@ -497,7 +499,7 @@ TEST_F(ReceiveJobTest, AMessageTrickledOverManyTimeOutsArrivesWhole) {
     ASSERT_EQ(accounts_load(), 0);
     busy_folders_add("maildir\\inbox");
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(receive_job(nullptr, 0), 1);
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
     std::printf("[ timing ] 200 KB at 50 KB/s with a 1 s time-out: %.2f s\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     server_timeout_seconds = server_timeout_default;

@@ -106,16 +106,16 @@ protected:
         SCOPED_TRACE(row.what);
         ui.status_calls.clear();
         ScriptedPeer peer(row.server);
-        Socket s = peer.connect_client();
-        EXPECT_EQ(sasl_login(*row.protocol, &window, s, row.capabilities, "tim", "tanstaaftanstaaf",
+        MailSession s(sink, peer.connect_client());
+        EXPECT_EQ(sasl_login(*row.protocol, s, row.capabilities, "tim", "tanstaaftanstaaf",
                              row.encrypted_only),
                   row.result);
-        sys_socket_close(s);
+        s.close();
         EXPECT_EQ(peer.received(), row.wire);
         EXPECT_EQ(ui.status_text(), row.shown);
     }
-    int window = 0;  // stands for a status window
     UiRecorder ui;
+    RecorderSink sink;
 };
 
 TEST_F(SaslLoginTest, LinesOnTheWireForEachChoice) {

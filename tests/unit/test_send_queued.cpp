@@ -1,5 +1,6 @@
 // The Send Queued job against scripted peers: what is sent, what stays in
 // the outbox, the status window and the busy folder.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -80,11 +81,10 @@ protected:
         write_file(folder_ / "maildir/outbox" / ("mm" + std::to_string(number) + ".eml"), outgoing_file(m));
     }
     UiRecorder ui;
-    int main_window = 0;
 };
 
 TEST_F(SendQueuedTest, EmptyOutboxSaysSo) {
-    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_EQ(send_queued(recorder_jobs()), 0);
     EXPECT_EQ(ui.status_text(), "No files to send.\r\nDone.\r\n");
     EXPECT_EQ(ui.job_calls, (std::vector<std::string>{"open -2", "ok 0", "skip 0", "ok 1"}));
     EXPECT_EQ(busy_folders_contains("maildir\\outbox"), 0);
@@ -97,7 +97,7 @@ TEST_F(SendQueuedTest, AcceptedMessageGoesWithTheDateOfSendingAndRefusedOneStays
     queue(7, refusing, "refused");
     const std::string refused_file = read_file(folder_ / "maildir/outbox/mm7.eml");
 
-    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(send_queued(recorder_jobs()), 1);
     EXPECT_EQ(files_in(folder_ / "maildir/outbox"), std::vector<std::string>{"mm7.eml"});
     EXPECT_EQ(read_file(folder_ / "maildir/outbox/mm7.eml"), refused_file);
     std::string wire = accepting.received();
@@ -116,6 +116,64 @@ TEST_F(SendQueuedTest, AcceptedMessageGoesWithTheDateOfSendingAndRefusedOneStays
     EXPECT_EQ(ui.job_calls.back(), "ok 1");
 }
 
+// The messages of one server go over one connection, whatever was queued
+// between them: one greeting and HELO, a transaction each, RSET before the
+// next after the one the server refused (which stays queued), and one QUIT;
+// the other server's message has a connection of its own.
+TEST_F(SendQueuedTest, OneConnectionPerServerWithResetAfterARefusal) {
+    auto turn = [](const std::string& cue, const std::string& reply) {
+        return std::vector<PeerStep>{peer_receive(cue), peer_send(reply)};
+    };
+    std::vector<PeerStep> script{peer_send("220 hi\r\n")};
+    for (const auto& [cue, reply] : std::vector<std::pair<std::string, std::string>>{
+             {"helo ", "250 hello\r\n"},
+             {"mail from:<a1@", "250 ok\r\n"},
+             {"rcpt to:<r1@", "250 ok\r\n"},
+             {"data\r\n", "354 go ahead\r\n"},
+             {"body one\r\n.\r\n", "250 queued 1\r\n"},
+             {"mail from:<a2@", "250 ok\r\n"},
+             {"rcpt to:<r2@", "550 unknown user\r\n"},
+             {"rset\r\n", "250 reset\r\n"},
+             {"mail from:<a4@", "250 ok\r\n"},
+             // The go-ahead for DATA comes with this reply, before "data" is sent.
+             {"rcpt to:<r4@", "250 ok\r\n354 go ahead\r\n"},
+             {"body four\r\n.\r\n", "250 queued 4\r\n"},
+             {"quit\r\n", "221 bye\r\n"}})
+        script = join_steps(script, turn(cue, reply));
+    ScriptedPeer one_server(script);
+    ScriptedPeer other_server(plain_session(good_replies()));
+    for (int n : {1, 2, 3, 4}) {
+        Outgoing m;
+        m.server = server_text((n == 3 ? other_server : one_server).address());
+        m.address = "a" + std::to_string(n) + "@example.test";
+        m.recipients = "r" + std::to_string(n) + "@example.test";
+        m.body = std::string("body ") + (n == 1 ? "one" : n == 2 ? "two" : n == 3 ? "three" : "four") + "\r\n";
+        write_file(folder_ / "maildir/outbox" / ("mm" + std::to_string(n) + ".eml"), outgoing_file(m));
+    }
+
+    EXPECT_EQ(send_queued(recorder_jobs()), 1) << ui.status_text();
+    EXPECT_EQ(files_in(folder_ / "maildir/outbox"), std::vector<std::string>{"mm2.eml"});
+    std::sort(removed_rows.begin(), removed_rows.end());
+    EXPECT_EQ(removed_rows, (std::vector<std::string>{"maildir\\outbox 1", "maildir\\outbox 3", "maildir\\outbox 4"}));
+    std::string wire = one_server.received();
+    auto count = [&wire](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = wire.find(what); at != std::string::npos; at = wire.find(what, at + 1)) n++;
+        return n;
+    };
+    EXPECT_EQ(count("helo "), 1u) << wire;
+    EXPECT_EQ(count("data\r\n"), 2u) << wire;
+    EXPECT_EQ(count("quit\r\n"), 1u) << wire;
+    EXPECT_NE(wire.find("rcpt to:<r2@example.test>\r\nrset\r\nmail from:<a4@example.test>\r\n"), std::string::npos)
+        << wire;
+    EXPECT_TRUE(wire.ends_with("body four\r\n.\r\nquit\r\n")) << wire;
+    EXPECT_NE(other_server.received().find("body three\r\n.\r\nquit\r\n"), std::string::npos);
+    std::string shown = ui.status_text();
+    EXPECT_EQ(shown.find("receiveline error"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("550 unknown user\r\n"), std::string::npos) << shown;
+    EXPECT_TRUE(shown.ends_with("Errors: 1\r\n")) << shown;
+}
+
 TEST_F(SendQueuedTest, MessageWithoutDateGetsOne) {
     ScriptedPeer peer(plain_session(good_replies()));
     Outgoing m;
@@ -124,7 +182,7 @@ TEST_F(SendQueuedTest, MessageWithoutDateGetsOne) {
     size_t at = file.find("Date:");
     file.erase(at, file.find("\r\n", at) + 2 - at);
     write_file(folder_ / "maildir/outbox/mm1.eml", file);
-    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_EQ(send_queued(recorder_jobs()), 0);
     EXPECT_NE(peer.received().find("data\r\nDate: Sun, 6 Dec 2026 13:32:38 +0100\r\nFrom:"), std::string::npos)
         << peer.received();
     EXPECT_TRUE(files_in(folder_ / "maildir/outbox").empty());
@@ -135,7 +193,7 @@ TEST_F(SendQueuedTest, ListRowThatCannotGoStopsTheJob) {
     queue(1, first, "one");
     write_file(folder_ / "maildir/outbox/mm2.eml", read_file(folder_ / "maildir/outbox/mm1.eml"));
     row_result = -1;
-    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(send_queued(recorder_jobs()), 1);
     // One of the two was sent and its file deleted; the other was never tried.
     EXPECT_EQ(files_in(folder_ / "maildir/outbox").size(), 1u);
     EXPECT_EQ(removed_rows.size(), 1u);
@@ -152,7 +210,7 @@ TEST_F(SendQueuedTest, SentItemCopiesAreOnTheDiskBeforeTheQueuedFileGoes) {
     ScriptedPeer second(plain_session(good_replies()));
     queue(1, first, "one", "32");
     queue(2, second, "two", "32");
-    EXPECT_EQ(send_queued(&main_window), 0);
+    EXPECT_EQ(send_queued(recorder_jobs()), 0);
     EXPECT_TRUE(files_in(folder_ / "maildir/outbox").empty());
     EXPECT_EQ(files_in(folder_ / "maildir/sent items"), (std::vector<std::string>{"mm10.eml", "mm8.eml", "mm9.eml"}));
     const std::vector<std::string> one_copy{"flush", "move maildir\\sent items\\mm9.eml", "sync maildir\\sent items",
@@ -168,7 +226,7 @@ TEST_F(SendQueuedTest, ASentItemThatCannotBeWrittenKeepsTheQueuedFile) {
     ScriptedPeer first(plain_session(good_replies()));
     queue(1, first, "one", "32");
     write_file(folder_ / "maildir/outbox/mm2.eml", read_file(folder_ / "maildir/outbox/mm1.eml"));
-    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(send_queued(recorder_jobs()), 1);
     EXPECT_EQ(files_in(folder_ / "maildir/outbox").size(), 2u);
     EXPECT_TRUE(files_in(folder_ / "maildir/sent items").empty());
     EXPECT_TRUE(removed_rows.empty());
@@ -223,7 +281,7 @@ TEST_F(SendQueuedTest, ASilentServerTimesOutAndTheNextQueuedMessageGoes) {
         auto start = std::chrono::steady_clock::now();
         // With POP before SMTP the first message never reaches its SMTP
         // server, the accepting one, which takes the second.
-        EXPECT_EQ(send_queued(&main_window), 1);
+        EXPECT_EQ(send_queued(recorder_jobs()), 1);
         double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("[ timing ] %s: ended after %.2f s (time-out 1 s)\n", row.name, took);
         EXPECT_LT(took, 1 + 4.0);

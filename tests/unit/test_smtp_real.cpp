@@ -140,9 +140,8 @@ protected:
         EXPECT_EQ(kept, without_private_fields(m));
         EXPECT_EQ(kept.find("X-ZM"), std::string::npos);
     }
-    WindowRef status() { return &window; }
-    int window = 0;
     UiRecorder ui;
+    RecorderSink status;
 };
 
 TEST_F(RealSmtpTest, CramMd5MessageArrivesIntact) {
@@ -150,7 +149,7 @@ TEST_F(RealSmtpTest, CramMd5MessageArrivesIntact) {
     Relay relay(real_servers().smtp_port);
     Outgoing m = from_alice(server_text(relay.address()), 2, unique_token("cram"));
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-    ASSERT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();
+    ASSERT_EQ(smtp_send_file(status, "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();
     std::string wire = relay.client_bytes();
     EXPECT_NE(wire.find("\r\nauth cram-md5\r\n"), std::string::npos) << wire.substr(0, 200);
     EXPECT_EQ(wire.find("auth plain"), std::string::npos);
@@ -163,7 +162,7 @@ TEST_F(RealSmtpTest, PlainMessageArrivesIntactWhenCramMd5IsNotOffered) {
     Relay relay(real_servers().smtp_port, hiding_cram_md5());
     Outgoing m = from_alice(server_text(relay.address()), 2, unique_token("plain"));
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-    ASSERT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();
+    ASSERT_EQ(smtp_send_file(status, "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();
     std::string wire = relay.client_bytes();
     EXPECT_NE(wire.find("\r\nauth plain\r\n"), std::string::npos) << wire.substr(0, 200);
     EXPECT_EQ(wire.find("cram-md5"), std::string::npos);
@@ -179,7 +178,7 @@ TEST_F(RealSmtpTest, WrongPasswordIsRefusedByExim) {
     m.account = "0";
     m.options = "2";
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-    EXPECT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), -1);
+    EXPECT_EQ(smtp_send_file(status, "maildir\\outbox\\mm1.eml"), -1);
     std::string shown = ui.status_text();
     EXPECT_NE(shown.find("535 "), std::string::npos) << shown;
     EXPECT_EQ(shown.substr(shown.size() - 31), "Cram-md5 authorisation error!\r\n");
@@ -192,8 +191,7 @@ TEST_F(RealSmtpTest, RecipientEximRefusesLeavesTheMessageQueued) {
     m.recipients = "alice@example.test,nobody-here@example.test";
     m.subject = unique_token("refused");
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-    int main_window = 0;
-    EXPECT_EQ(send_queued(&main_window), 1);
+    EXPECT_EQ(send_queued(recorder_jobs()), 1);
     EXPECT_EQ(read_file(folder_ / "maildir/outbox/mm1.eml"), outgoing_file(m));
     std::string shown = ui.status_text();
     EXPECT_NE(shown.find("Connected to server.\r\n550 unknown user <nobody-here@example.test>\r\nErrors: 1\r\n"),
@@ -211,8 +209,7 @@ TEST_F(RealSmtpTest, SendQueuedDeliversAndEmptiesTheOutbox) {
         queued[i].body = awkward_body();
         write_file(folder_ / "maildir/outbox" / ("mm" + std::to_string(i + 1) + ".eml"), outgoing_file(queued[i]));
     }
-    int main_window = 0;
-    EXPECT_EQ(send_queued(&main_window), 0) << ui.status_text();
+    EXPECT_EQ(send_queued(recorder_jobs()), 0) << ui.status_text();
     EXPECT_TRUE(files_in(folder_ / "maildir/outbox").empty());
     for (const Outgoing& m : queued) {
         std::string stored = delivered_to_alice(m.subject);
@@ -241,7 +238,7 @@ TEST_F(RealSmtpTest, AMessageToOneHundredLongAddressesReachesEach) {
     }
     ASSERT_EQ(m.recipients.size(), 6099u);
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-    ASSERT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();
+    ASSERT_EQ(smtp_send_file(status, "maildir\\outbox\\mm1.eml"), 0) << ui.status_text();
     EXPECT_NE(ui.status_text().find("KB to 100 recipients.\r\n"), std::string::npos) << ui.status_text();
     std::vector<std::string> arrived = envelopes_in_sink(token, addresses.size());
     std::sort(addresses.begin(), addresses.end());

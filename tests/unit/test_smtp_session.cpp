@@ -39,7 +39,7 @@ protected:
     // Writes the message and sends it; the result of smtp_send_file.
     int send(const Outgoing& m) {
         write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-        return smtp_send_file(status(), "maildir\\outbox\\mm1.eml");
+        return smtp_send_file(status, "maildir\\outbox\\mm1.eml");
     }
     // The wire text with the random client name of HELO or EHLO taken out.
     static std::string named(std::string wire) {
@@ -49,9 +49,8 @@ protected:
         }
         return wire;
     }
-    WindowRef status() { return &window; }
-    int window = 0;
     UiRecorder ui;
+    RecorderSink status;
 };
 
 TEST_F(SmtpSessionTest, PlainSessionPutsTheseLinesOnTheWire) {
@@ -69,7 +68,7 @@ TEST_F(SmtpSessionTest, PlainSessionPutsTheseLinesOnTheWire) {
     EXPECT_EQ(ui.progress_steps, 100);
     EXPECT_EQ(ui.job_calls, (std::vector<std::string>{"reset 1", "socket", "file", "file none", "socket none"}));
     // The sending copy stays in temp, without the private fields.
-    EXPECT_EQ(read_file(folder_ / "temp" / ("out" + std::to_string(window_number(status())) + ".tmp")), copy);
+    EXPECT_EQ(read_file(folder_ / "temp" / ("out" + std::to_string(status.scratch_number()) + ".tmp")), copy);
     EXPECT_EQ(read_file(folder_ / "maildir/outbox/mm1.eml"), outgoing_file(m));
 }
 
@@ -88,7 +87,7 @@ TEST_F(SmtpSessionTest, MessageUnderOneHundredBytesIsSentWithAFullBar) {
     write_file("maildir/outbox/mm1.eml", "X-ZMServer: " + server_text(peer.address()) +
                                              "\r\nX-ZMAccountIndex: -1\r\nX-ZMAddress: a@x.test\r\nX-ZMRecipients: "
                                              "b@x.test\r\nX-ZMOpts: 0\r\nSubject: s\r\n\r\nhi\r\n");
-    ASSERT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), 0);
+    ASSERT_EQ(smtp_send_file(status, "maildir\\outbox\\mm1.eml"), 0);
     EXPECT_NE(peer.received().find("data\r\nSubject: s\r\n\r\nhi\r\n.\r\n"), std::string::npos);
     EXPECT_EQ(ui.progress_steps, 100);
     EXPECT_NE(ui.status_text().find("Sending 0.0 KB to 1 recipient.\r\n"), std::string::npos);
@@ -247,11 +246,11 @@ TEST_F(SmtpSessionTest, MissingPrivateFieldsAreNamed) {
         file.erase(at, file.find("\r\n", at) + 2 - at);
         write_file("maildir/outbox/mm1.eml", file);
         ui.status_calls.clear();
-        EXPECT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), -1);
+        EXPECT_EQ(smtp_send_file(status, "maildir\\outbox\\mm1.eml"), -1);
         EXPECT_EQ(ui.status_text(), text);
     }
     ui.status_calls.clear();
-    EXPECT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm9.eml"), -1);
+    EXPECT_EQ(smtp_send_file(status, "maildir\\outbox\\mm9.eml"), -1);
     EXPECT_EQ(ui.status_text(), "Could not read email header.\r\n");
 }
 
@@ -511,7 +510,7 @@ TEST_F(SmtpSessionTest, PrivateFieldsWrittenTwiceAllStayBehind) {
     Outgoing m;
     m.server = server_text(peer.address());
     write_file("maildir/outbox/mm1.eml", "X-ZMRead: FALSE\r\nX-ZMOpts: 0\r\n" + outgoing_file(m));
-    ASSERT_EQ(smtp_send_file(status(), "maildir\\outbox\\mm1.eml"), 0);
+    ASSERT_EQ(smtp_send_file(status, "maildir\\outbox\\mm1.eml"), 0);
     EXPECT_EQ(peer.received().find("X-ZM"), std::string::npos) << peer.received();
 }
 

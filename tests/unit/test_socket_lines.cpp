@@ -9,7 +9,7 @@
 #include "tests/unit/test_support.h"
 #include "transport/connect.h"
 #include "transport/socket_lines.h"
-#include "transport/stream.h"
+#include "transport/smtp_reply.h"
 
 namespace {
 
@@ -24,66 +24,70 @@ protected:
         FolderTest::SetUp();
         ASSERT_EQ(log_open("zmlog.txt"), 0);
     }
-    int window = 0;  // stands for a status window
-    WindowRef status() { return &window; }
     UiRecorder ui;
+    RecorderSink sink;
 };
 
 TEST_F(SocketLinesTest, LineSplitByteByByteIsReadWhole) {
     ScriptedPeer peer(join(peer_send_bytewise("+OK POP3 ready\r\n"), {}));
-    Socket s = peer.connect_client();
+    MailSession s(sink, peer.connect_client());
     Array* line = array_new(520);
-    char first = 0;
-    EXPECT_EQ(recv_line(s, line, &first), 0);
+    EXPECT_EQ(recv_line(s, line), 0);
     EXPECT_STREQ(line->text, "+OK POP3 ready\r\n");
-    EXPECT_EQ(first, '+');
-    sys_socket_close(s);
+    s.close();
     delete_arrays(line);
 }
 
-TEST_F(SocketLinesTest, BytesBehindTheLineEndStayInTheBuffer) {
-    ScriptedPeer peer({peer_send("+OK 2 messages\r\n1 120\r\n")});
-    Socket s = peer.connect_client();
+// What came with the line in one receive is the next reply's, whichever
+// reader reads it.
+TEST_F(SocketLinesTest, BytesBehindTheLineEndStayForTheNextReply) {
+    ScriptedPeer peer({peer_send("+OK 2 messages\r\n250-one\r\n250 two\r\n+OK\r\n")});
+    MailSession s(sink, peer.connect_client());
     Array* line = array_new(520);
-    EXPECT_EQ(recv_line(s, line, nullptr), 0);
-    EXPECT_STREQ(line->text, "+OK 2 messages\r\n1 120\r\n");
-    sys_socket_close(s);
+    EXPECT_EQ(recv_line(s, line), 0);
+    EXPECT_STREQ(line->text, "+OK 2 messages\r\n");
+    EXPECT_EQ(smtp_read_reply(s, line), 0);
+    EXPECT_STREQ(line->text, "250-one\r\n250 two\r\n");
+    EXPECT_EQ(s.behind(), 5);
+    EXPECT_EQ(recv_line(s, line), 0);
+    EXPECT_STREQ(line->text, "+OK\r\n");
+    s.close();
     delete_arrays(line);
 }
 
 TEST_F(SocketLinesTest, PeerHangingUpMidLineEndsTheRead) {
     ScriptedPeer peer({peer_send("+OK hal"), peer_pause(50), peer_close()});
-    Socket s = peer.connect_client();
+    MailSession s(sink, peer.connect_client());
     Array* line = array_new(520);
-    EXPECT_EQ(recv_line(s, line, nullptr), -1);
-    sys_socket_close(s);
+    EXPECT_EQ(recv_line(s, line), -1);
+    s.close();
     delete_arrays(line);
 }
 
 TEST_F(SocketLinesTest, LineLongerThanTheBufferIsAFailureNotAWait) {
     ScriptedPeer peer({peer_send(std::string(600, 'x')), peer_pause(300)});
-    Socket s = peer.connect_client();
+    MailSession s(sink, peer.connect_client());
     Array* line = array_new(520);
-    EXPECT_EQ(recv_line(s, line, nullptr), -1);
+    EXPECT_EQ(recv_line(s, line), -1);
     EXPECT_EQ(std::string(line->text), std::string(519, 'x'));
-    sys_socket_close(s);
+    s.close();
     delete_arrays(line);
 }
 
 TEST_F(SocketLinesTest, Pop3CommandGoesOutAsGivenAndPlusIsSuccess) {
     ScriptedPeer peer({peer_receive("\r\n"), peer_send("+OK\r\n")});
-    Socket s = peer.connect_client();
-    EXPECT_EQ(send_pop3_command(s, "USER alice\r\n", status(), false), 0);
-    sys_socket_close(s);
+    MailSession s(sink, peer.connect_client());
+    EXPECT_EQ(send_pop3_command(s, "USER alice\r\n", false), 0);
+    s.close();
     EXPECT_EQ(peer.received(), "USER alice\r\n");
     EXPECT_EQ(ui.status_text(), "");
 }
 
 TEST_F(SocketLinesTest, NegativePop3ReplyIsShownAndFails) {
     ScriptedPeer peer({peer_receive("\r\n"), peer_send("-ERR [AUTH] Authentication failed.\r\n")});
-    Socket s = peer.connect_client();
-    EXPECT_EQ(send_pop3_command(s, "PASS wrong\r\n", status(), false), -1);
-    sys_socket_close(s);
+    MailSession s(sink, peer.connect_client());
+    EXPECT_EQ(send_pop3_command(s, "PASS wrong\r\n", false), -1);
+    s.close();
     EXPECT_EQ(ui.status_text(), "-ERR [AUTH] Authentication failed.\r\n\r\nIncorrect response from server.\r\n");
     std::string log = read_file(folder_ / "zmlog.txt");
     EXPECT_NE(log.find("] -ERR [AUTH] Authentication failed.\r\n"), std::string::npos);
@@ -92,18 +96,18 @@ TEST_F(SocketLinesTest, NegativePop3ReplyIsShownAndFails) {
 TEST_F(SocketLinesTest, SmtpIntermediateReplyIsSuccessAnd421Fails) {
     ScriptedPeer peer({peer_receive("DATA\r\n"), peer_send("354 go ahead\r\n"), peer_receive("QUIT\r\n"),
                        peer_send("421 closing\r\n")});
-    Socket s = peer.connect_client();
-    EXPECT_EQ(send_smtp_command(s, "DATA\r\n", status(), false), 0);
-    EXPECT_EQ(send_smtp_command(s, "QUIT\r\n", status(), false), -1);
-    sys_socket_close(s);
+    MailSession s(sink, peer.connect_client());
+    EXPECT_EQ(smtp_command(s, "DATA\r\n", false), 0);
+    EXPECT_EQ(smtp_command(s, "QUIT\r\n", false), -1);
+    s.close();
     EXPECT_EQ(ui.status_text(), "421 closing\r\n");
 }
 
 TEST_F(SocketLinesTest, ReplyThatNeverComesIsAReceiveError) {
     ScriptedPeer peer({peer_receive("\r\n"), peer_close()});
-    Socket s = peer.connect_client();
-    EXPECT_EQ(send_smtp_command(s, "NOOP\r\n", status(), false), -1);
-    sys_socket_close(s);
+    MailSession s(sink, peer.connect_client());
+    EXPECT_EQ(smtp_command(s, "NOOP\r\n", false), -1);
+    s.close();
     EXPECT_EQ(ui.status_text(), "receiveline error\r\n");
 }
 
@@ -115,28 +119,28 @@ TEST_F(SocketLinesTest, ASendThatCannotGoOutTimesOut) {
     // seconds, after which a send waits in vain. The pause outlasts any
     // bound of the test; the peer's end cuts it short.
     ScriptedPeer peer({peer_pause(120000)});
-    Socket s = peer.connect_client();
-    ASSERT_EQ(stream_watch(s, 1, 1, status()), 0);
+    MailSession s(sink, peer.connect_client());
+    ASSERT_EQ(s.watch(1, 1), 0);
     const std::string bulk(64 * 1024 * 1024, 'x');  // more than loopback buffers hold
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(send_all(s, bulk.data(), static_cast<int>(bulk.size())), -1);
+    EXPECT_EQ(s.send_all(bulk.data(), static_cast<int>(bulk.size())), -1);
     double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("[ timing ] a send blocked by a server that reads nothing: failed after %.2f s (time-out 1 s)\n",
                 took);
     // Bounded well above the time-out: how long a system keeps freeing
     // room differs between kernels; a send that never gives up does not end.
     EXPECT_LT(took, 30.0);
-    EXPECT_TRUE(stream_timed_out(s));
+    EXPECT_TRUE(s.timed_out());
     EXPECT_EQ(ui.status_text(), "Server did not answer within 1 seconds.\r\n");
-    EXPECT_EQ(send_pop3_command(s, "quit\r\n", status(), true), -1);
-    stream_close(s);
+    EXPECT_EQ(send_pop3_command(s, "quit\r\n", true), -1);
+    s.close();
 }
 
 TEST_F(SocketLinesTest, SendOnlyReadsNothing) {
     ScriptedPeer peer({peer_receive("\r\n")});
-    Socket s = peer.connect_client();
-    EXPECT_EQ(send_smtp_command(s, "QUIT\r\n", status(), true), 0);
-    sys_socket_close(s);
+    MailSession s(sink, peer.connect_client());
+    EXPECT_EQ(smtp_command(s, "QUIT\r\n", true), 0);
+    s.close();
     EXPECT_EQ(peer.received(), "QUIT\r\n");
 }
 
@@ -145,16 +149,15 @@ protected:
     // Receives a body through a scripted peer into a file; returns the result.
     int receive(std::vector<PeerStep> script, BodyTransfer t) {
         ScriptedPeer peer(std::move(script));
-        Socket s = peer.connect_client();
+        MailSession s(sink, peer.connect_client());
         std::FILE* f = std::fopen((folder_ / "body.eml").string().c_str(), "wb");
-        int result = recv_body_to_file(f, s, &t);
+        int result = recv_body_to_file(f, s, t);
         std::fclose(f);
-        sys_socket_close(s);
+        s.close();
         return result;
     }
     BodyTransfer pop3(int step_bytes = 100) {
         return {.terminator = "\r\n.\r\n",
-                .status_window = status(),
                 .step_bytes = step_bytes,
                 .step_count = 100,
                 .dot_stuffed = true,

@@ -5,6 +5,7 @@
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/test_support.h"
 #include "transport/connect.h"
+#include "transport/session.h"
 #include "transport/socks_config.h"
 
 namespace {
@@ -36,9 +37,10 @@ protected:
         ASSERT_EQ(socks_config.configured.load(), 1);
     }
     bool handshake() {
-        Socket s = sys_socket_open();
+        LogSink sink;
+        MailSession s(sink, sys_socket_open());
         bool ok = socks_connect(s, target);
-        sys_socket_close(s);
+        s.close();
         return ok;
     }
 };
@@ -114,13 +116,14 @@ TEST_F(SocksTest, ReplyWithADomainNameAddressIsReadToItsEnd) {
 TEST_F(SocksTest, UseSocksWithoutAProxyFailsEveryConnection) {
     settings_flags = SETTING_USE_SOCKS;
     ScriptedPeer server({});
-    Socket s = sys_socket_open();
+    LogSink sink;
+    MailSession s(sink, sys_socket_open());
     EXPECT_EQ(net_connect(s, server.address()), -1);
-    sys_socket_close(s);
+    s.close();
     settings_flags = 0;
-    s = sys_socket_open();
+    s.adopt(sys_socket_open());
     EXPECT_EQ(net_connect(s, server.address()), 0);
-    sys_socket_close(s);
+    s.close();
 }
 
 }  // namespace

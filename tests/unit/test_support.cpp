@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/app_state.h"
+#include "core/window_number.h"
 #include "core/log.h"
 #include "core/quit.h"
 #include "store/busy_folders.h"
@@ -90,7 +91,13 @@ int count_quit() {
 
 }  // namespace
 
+RecorderHost& recorder_jobs() {
+    static RecorderHost host;
+    return host;
+}
+
 UiRecorder::UiRecorder() {
+    recorder_jobs().opened.clear();
     active_recorder = this;
     ui_install(&recording);
 }
@@ -117,6 +124,29 @@ std::string UiRecorder::status_text() const {
     for (const std::string& call : status_calls)
         if (call.rfind("add:", 0) == 0) all += call.substr(4);
     return all;
+}
+
+void RecorderSink::show(const char* text, bool failure) {
+    active_recorder->status_calls.push_back(std::string("add:") + text);
+    if (failure) errors += text;
+}
+void RecorderSink::progress_reset(int step) { record_reset(&fake_window, step); }
+void RecorderSink::progress_advance(int steps) {
+    if (steps > 0) active_recorder->progress_steps += steps;
+}
+bool RecorderSink::skip_pressed() { return active_recorder->skip; }
+bool RecorderSink::cancelled() { return active_recorder->cancelled; }
+void RecorderSink::hold_socket(Socket s) { record_socket(&fake_window, static_cast<long long>(s)); }
+void RecorderSink::hold_file(std::FILE* file) { record_file(&fake_window, file); }
+int RecorderSink::scratch_number() { return window_number(&fake_window); }
+void RecorderSink::enable_ok(bool enabled) { record_ok(&fake_window, enabled); }
+void RecorderSink::enable_skip(bool enabled) { record_skip_button(&fake_window, enabled); }
+void RecorderSink::close() { record_close(&fake_window); }
+
+JobStatus& RecorderHost::open_status(int target) {
+    record_open(nullptr, target);
+    opened.push_back(std::make_unique<RecorderSink>());
+    return *opened.back();
 }
 
 QuitRecorder::QuitRecorder() {

@@ -6,10 +6,12 @@
 
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ui_services.h"
+#include "transport/status_sink.h"
 
 struct RecordedBox {
     std::string text;
@@ -40,6 +42,37 @@ struct UiRecorder {
     // The status text added to windows, joined.
     std::string status_text() const;
 };
+
+// A job's status window in the tests: what a job's steps report and ask
+// goes to the recorder that is active, in the form of the status window's
+// calls above ("add:<text>", progress steps, "reset 1", "socket", "file",
+// "ok 1", "skip 0", "close"), so a test asserts the exact text a user would
+// see. The texts of failures are kept apart as well.
+struct RecorderSink : JobStatus {
+    void progress_reset(int step) override;
+    void progress_advance(int steps) override;
+    bool skip_pressed() override;
+    bool cancelled() override;
+    void hold_socket(Socket s) override;
+    void hold_file(std::FILE* file) override;
+    int scratch_number() override;
+    void enable_ok(bool enabled) override;
+    void enable_skip(bool enabled) override;
+    void close() override;
+    std::string errors;  // the texts given as failures, joined
+
+protected:
+    void show(const char* text, bool failure) override;
+};
+
+// Opens recorder sinks, each noted as "open <target>".
+struct RecorderHost : JobHost {
+    JobStatus& open_status(int target) override;
+    std::vector<std::unique_ptr<RecorderSink>> opened;
+};
+
+// The host of the jobs a test runs; emptied by each UiRecorder.
+RecorderHost& recorder_jobs();
 
 // Counts request_quit calls instead of ending the test process.
 struct QuitRecorder {

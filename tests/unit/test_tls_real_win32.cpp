@@ -21,7 +21,7 @@
 #include "transport/pop3_jobs.h"
 #include "transport/smtp_session.h"
 #include "transport/socks_config.h"
-#include "transport/stream.h"
+#include "transport/session.h"
 
 namespace {
 
@@ -74,11 +74,12 @@ protected:
         FolderTest::TearDown();
     }
     int login(const std::string& server, TlsMode mode) {
-        Socket s = sys_socket_open();
-        int result = pop3_login(s, &window, reply, command, server.c_str(), "bob", "bobpw",
+        MailSession s(sink);
+        s.open();
+        int result = pop3_login(s, reply, command, server.c_str(), "bob", "bobpw",
                                 {.use_auth = false, .encrypted_only = false, .tls = mode});
-        if (result == 0) result = pop3_list(s, &window, nullptr);
-        stream_close(s);
+        if (result == 0) result = pop3_list(s, nullptr);
+        s.close();
         return result;
     }
     int send(const std::string& server, int options) {
@@ -89,13 +90,13 @@ protected:
         m.options = std::to_string(options);
         m.subject = "Secured " + std::to_string(options);
         write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-        return smtp_send_file(&window, "maildir\\outbox\\mm1.eml");
+        return smtp_send_file(sink, "maildir\\outbox\\mm1.eml");
     }
     // What the status window was told since the last mark.
     std::string shown() { return ui.status_text().substr(shown_from); }
     size_t shown_from = 0;
-    int window = 0;
     UiRecorder ui;
+    RecorderSink sink;
     Array* reply = nullptr;
     Array* command = nullptr;
 };
@@ -106,7 +107,7 @@ TEST_F(TlsRealTest, ReceiveThroughPop3sAndStls) {
     deliver("bob", "From: alice@example.test\r\nSubject: one\r\n\r\n" + big + "\r\n");
     load_accounts({{localhost(real_servers().smtp_port), localhost(port("ZM_POP3S_PORT")), "bob", "bobpw",
                     ACCOUNT_POP3_TLS}});
-    ASSERT_EQ(receive_job(nullptr, 0), 1) << shown();
+    ASSERT_EQ(receive_job(recorder_jobs(), 0), 1) << shown();
     EXPECT_NE(shown().find("Connected to server.\r\nSecure connection established (TLS 1."), std::string::npos)
         << shown();
     std::string stored = read_file(folder_ / "maildir/inbox/mm1.eml");
@@ -115,14 +116,14 @@ TEST_F(TlsRealTest, ReceiveThroughPop3sAndStls) {
     deliver("bob", "From: alice@example.test\r\nSubject: two\r\n\r\nHello.\r\n");
     load_accounts({{localhost(real_servers().smtp_port), localhost(real_servers().pop3_port), "bob", "bobpw",
                     ACCOUNT_POP3_STLS | ACCOUNT_DELETE_FROM_SERVER}});
-    ASSERT_EQ(receive_job(nullptr, 0), 2) << shown();
+    ASSERT_EQ(receive_job(recorder_jobs(), 0), 2) << shown();
     EXPECT_EQ(mailbox_messages("bob").size(), 0u);
 
     // AUTH over TLS, and the server's own record of each login's TLS.
     deliver("bob", "From: alice@example.test\r\nSubject: three\r\n\r\nHello.\r\n");
     load_accounts({{localhost(real_servers().smtp_port), localhost(port("ZM_POP3S_PORT")), "bob", "bobpw",
                     ACCOUNT_POP3_TLS | ACCOUNT_POP3_AUTH | ACCOUNT_DELETE_FROM_SERVER}});
-    ASSERT_EQ(receive_job(nullptr, 0), 1) << shown();
+    ASSERT_EQ(receive_job(recorder_jobs(), 0), 1) << shown();
     std::string log = server_log("log/dovecot.log");
     EXPECT_EQ(count_of(log, ", TLS, session=") - tls_logins, 3u);
     EXPECT_NE(log.find("Login: user=<bob>, method=CRAM-MD5"), std::string::npos);
@@ -162,7 +163,7 @@ TEST_F(TlsRealTest, ThroughTheProxyA20MegabyteMessageArrivesWhole) {
     deliver("bob", "From: alice@example.test\r\nSubject: big\r\n\r\n" + body);
     load_accounts({{localhost(real_servers().smtp_port), localhost(port("ZM_POP3S_PORT")), "bob", "bobpw",
                     ACCOUNT_POP3_TLS | ACCOUNT_DELETE_FROM_SERVER}});
-    int received = receive_job(nullptr, 0);
+    int received = receive_job(recorder_jobs(), 0);
     socks_config.configured = 0;
     settings_flags = 0;
     ASSERT_EQ(received, 1) << shown();

@@ -14,7 +14,7 @@
 #include "transport/sasl.h"
 #include "transport/smtp_plan.h"
 #include "transport/smtp_session.h"
-#include "transport/stream.h"
+#include "transport/session.h"
 #include "transport/tls.h"
 
 namespace {
@@ -33,10 +33,11 @@ protected:
         FolderTest::TearDown();
     }
     int pop3(ScriptedPeer& peer, TlsMode mode) {
-        Socket s = sys_socket_open();
-        int result = pop3_login(s, &window, reply, command, server_text(peer.address()).c_str(), "alice", "pw",
+        MailSession s(sink);
+        s.open();
+        int result = pop3_login(s, reply, command, server_text(peer.address()).c_str(), "alice", "pw",
                                 {.use_auth = false, .encrypted_only = false, .tls = mode});
-        stream_close(s);
+        s.close();
         return result;
     }
     int smtp(const std::string& server, int options) {
@@ -44,7 +45,7 @@ protected:
         m.server = server;
         m.options = std::to_string(options);
         write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-        return smtp_send_file(&window, "maildir\\outbox\\mm1.eml");
+        return smtp_send_file(sink, "maildir\\outbox\\mm1.eml");
     }
     static std::string named(std::string wire) {
         for (const char* verb : {"helo ", "ehlo "})
@@ -55,8 +56,8 @@ protected:
     // What the status window was told since the last mark.
     std::string shown() { return ui.status_text().substr(shown_from); }
     size_t shown_from = 0;
-    int window = 0;
     UiRecorder ui;
+    RecorderSink sink;
     StandInTls tls;
     Array* reply = nullptr;
     Array* command = nullptr;
@@ -216,13 +217,13 @@ TEST_F(TlsSessionTest, TheAccountsServerIsSecuredAsTheAccountSaysNow) {
     m.account = "0";
     m.options = "0";  // queued before the account was secured
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-    ASSERT_EQ(read_send_plan(&window, "maildir\\outbox\\mm1.eml", plan), 0);
+    ASSERT_EQ(read_send_plan(sink, "maildir\\outbox\\mm1.eml", plan), 0);
     EXPECT_EQ(plan->options & (ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS), ACCOUNT_SMTP_STARTTLS);
     // Another server keeps what the message was queued with.
     m.server = "relay.example.test";
     m.options = std::to_string(ACCOUNT_SMTP_TLS);
     write_file("maildir/outbox/mm1.eml", outgoing_file(m));
-    ASSERT_EQ(read_send_plan(&window, "maildir\\outbox\\mm1.eml", plan), 0);
+    ASSERT_EQ(read_send_plan(sink, "maildir\\outbox\\mm1.eml", plan), 0);
     EXPECT_EQ(plan->options & (ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS), ACCOUNT_SMTP_TLS);
     send_plan_delete(plan);
 }
