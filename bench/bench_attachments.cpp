@@ -13,9 +13,9 @@
 #include <random>
 #include <string>
 
+#include "client/attachment_job.h"
 #include "core/app_state.h"
 #include "format/attachment_count.h"
-#include "ui/attachment_job.h"
 #include "format/base64.h"
 #include "format/mime_walk.h"
 #include "format/part_extract.h"

@@ -28,14 +28,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/message_maker.h"
+#include "bench/open_count.h"
+#include "client/list_fill.h"
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/ui_services.h"
 #include "format/encoded_words.h"
-#include "bench/message_maker.h"
-#include "bench/open_count.h"
-#include "ui/list_fill.h"
-#include "ui/view_state.h"
 
 namespace {
 

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "bench/message_maker.h"
+#include "client/list_fill.h"
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/file_reads.h"
 #include "core/log.h"
@@ -21,8 +23,6 @@
 #include "store/list_mirror.h"
 #include "store/message_files.h"
 #include "store/message_summary.h"
-#include "ui/list_fill.h"
-#include "ui/view_state.h"
 
 namespace {
 

@@ -32,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+#include "client/client_accounts.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/arrays.h"
@@ -46,7 +47,6 @@
 #include "transport/pop3_jobs.h"
 #include "transport/socket_lines.h"
 #include "transport/sys_socket.h"
-#include "ui/client_accounts.h"
 
 namespace {
 

@@ -31,9 +31,9 @@
 #ifndef _WIN32
 #include "bench/open_count.h"
 #endif
+#include "client/search.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "ui/search.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <cstring>
 #include <string>
 
+#include "client/attachment_job.h"
 #include "core/app_state.h"
 #include "core/arrays.h"
 #include "core/ui_services.h"
 #include "format/attachment_count.h"
-#include "ui/attachment_job.h"
 #include "format/mime_walk.h"
 #include "format/part_decode.h"
 #include "format/part_extract.h"

@@ -2,13 +2,14 @@
 """Checks the include order of the libraries and prints what breaks it.
 
 - A folder includes only itself and the folders below it:
-  core <- format <- store <- transport <- ui, and wingui on core alone.
+  core <- format <- store <- transport <- client <- ui, and wingui on core
+  alone. The windows (ui) are built on wingui; of the client's portable
+  part only its *_win32 files reach it, for the window system's side of
+  the settings.
   The companion programs (picker, profiles, setup, install) reach core,
   format and wingui only.
-- Portable code (core, format, store, transport, outside *_win32 files)
-  never includes windows.h or another Windows header. The portable files of
-  ui/ need no check here: the native build compiles them, and it has no
-  Windows headers.
+- Portable code (core, format, store, transport, client, outside *_win32
+  files) never includes windows.h or another Windows header.
 - No two files include each other, directly or through others: the modules
   (a header with its .cpp, _win32.cpp and _posix.cpp) form no circle.
 
@@ -20,7 +21,7 @@ import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
-RANK = {"core": 0, "format": 1, "store": 2, "transport": 3, "ui": 4}
+RANK = {"core": 0, "format": 1, "store": 2, "transport": 3, "client": 4, "ui": 5}
 # What each folder outside the chain may include.
 ALLOWED = {
     "wingui": {"core", "wingui"},
@@ -29,7 +30,7 @@ ALLOWED = {
     "setup": {"core", "format", "wingui", "setup"},
     "install": {"core", "format", "wingui", "install"},
 }
-PORTABLE = ("core", "format", "store", "transport")
+PORTABLE = ("core", "format", "store", "transport", "client")
 WINDOWS_HEADERS = {
     "windows.h", "winsock.h", "winsock2.h", "ws2tcpip.h", "commctrl.h", "commdlg.h", "richedit.h",
     "shellapi.h", "shlobj.h", "mmsystem.h", "ras.h", "io.h", "objbase.h", "ole2.h", "winreg.h",
@@ -37,11 +38,18 @@ WINDOWS_HEADERS = {
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
 
-def allowed(folder):
+def platform_file(path):
+    return re.search(r"_win32\.(h|cpp)$", path) is not None
+
+
+def allowed(folder, path):
     if folder in RANK:
         below = {f for f, r in RANK.items() if r <= RANK[folder]}
-        # The client's windows are built on the window layer.
-        return below | {"wingui"} if folder == "ui" else below
+        # The client's windows are built on the window layer, and so is the
+        # Windows side of the client's portable part.
+        if folder == "ui" or (folder == "client" and platform_file(path)):
+            return below | {"wingui"}
+        return below
     return ALLOWED[folder]
 
 
@@ -66,7 +74,7 @@ def main():
     faults = []
     edges = {}
     for folder, path in sources():
-        may = allowed(folder)
+        may = allowed(folder, path)
         with open(os.path.join(ROOT, path), encoding="utf-8", errors="replace") as f:
             lines = f.read().splitlines()
         for number, line in enumerate(lines, 1):
@@ -76,7 +84,7 @@ def main():
             kind, target = m.groups()
             where = f"{path}:{number}"
             if kind == "<":
-                if (folder in PORTABLE and not re.search(r"_win32\.(h|cpp)$", path)
+                if (folder in PORTABLE and not platform_file(path)
                         and target.lower() in WINDOWS_HEADERS):
                     faults.append(f"{where}: portable code includes <{target}>")
                 continue

@@ -1,10 +1,10 @@
 #include "ui/attachment_box.h"
 
+#include "client/attachment_line.h"
+#include "client/main_window_ids.h"
 #include "core/arrays.h"
 #include "core/window_number.h"
-#include "ui/attachment_line.h"
 #include "ui/file_dialogs.h"
-#include "ui/main_window_ids.h"
 #include "wingui/controls.h"
 #include "wingui/edit.h"
 #include "wingui/menus.h"

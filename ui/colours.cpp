@@ -3,9 +3,9 @@
 #include <atomic>
 #include <cstdint>
 
+#include "client/main_window_ids.h"
 #include "core/app_state.h"
 #include "ui/main_window_handle.h"
-#include "ui/main_window_ids.h"
 #include "wingui/colours.h"
 #include "wingui/controls.h"
 #include "wingui/menus.h"

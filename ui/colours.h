@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-#include "ui/colour_schemes.h"
+#include "client/colour_schemes.h"
 
 // Start-up: the current scheme, or the system colours, and its brushes.
 void load_colour_scheme();

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "store/busy_folders.h"
-#include "ui/view_state.h"
 #include "wingui/controls.h"
 #include "wingui/menus.h"
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "ui/main_commands.h"
+#include "client/main_commands.h"
 
 // The window's state as the command table reads it: the view on show, the
 // folder's jobs and options, and whether a message is selected.

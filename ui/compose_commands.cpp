@@ -5,20 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "client/main_window_ids.h"
+#include "client/reply_text.h"
+#include "client/settings_platform.h"
 #include "core/app_state.h"
+#include "core/threads.h"
 #include "core/ui_services.h"
 #include "format/charsets.h"
 #include "format/encryption.h"
-#include "ui/reply_text.h"
-#include "ui/settings_platform.h"
-#include "ui/send_window_parts.h"
 #include "store/message_files.h"
 #include "ui/mail_commands.h"
-#include "ui/main_window_ids.h"
 #include "ui/message_list.h"
 #include "ui/send_window_ids.h"
+#include "ui/send_window_parts.h"
 #include "ui/thread_commands.h"
-#include "core/threads.h"
 #include "wingui/controls.h"
 #include "wingui/list_view.h"
 

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
+#include "client/file_dialog_uses.h"
 #include "format/save_chooser.h"
-#include "ui/file_dialog_uses.h"
 
 // A chooser for one command's save dialogs: "Save Email", "Save Attachment".
 struct SaveDialog {

@@ -4,17 +4,17 @@
 
 #include <cstring>
 
+#include "client/folder_commands.h"
+#include "client/main_window_ids.h"
+#include "client/search.h"
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/ui_services.h"
 #include "store/busy_folders.h"
-#include "ui/transfer_jobs.h"
 #include "store/folders.h"
-#include "ui/folder_commands.h"
-#include "ui/view_state.h"
 #include "ui/command_states.h"
 #include "ui/message_list.h"
-#include "ui/main_window_ids.h"
-#include "ui/search.h"
+#include "ui/transfer_jobs.h"
 #include "wingui/controls.h"
 #include "wingui/dpi.h"
 #include "wingui/tree_view.h"

@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "client/attachment_save.h"
+#include "client/main_window_ids.h"
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "core/ui_services.h"
@@ -12,19 +15,16 @@
 #include "store/message_delete.h"
 #include "store/message_files.h"
 #include "store/message_save.h"
-#include "ui/view_state.h"
 #include "ui/attachment_box.h"
-#include "ui/copy_move_dialog.h"
-#include "ui/attachment_save.h"
-#include "ui/file_dialogs.h"
 #include "ui/command_states.h"
+#include "ui/copy_move_dialog.h"
+#include "ui/file_dialogs.h"
 #include "ui/message_list.h"
-#include "ui/main_window_ids.h"
 #include "ui/thread_commands.h"
+#include "ui/transfer_jobs.h"
 #include "wingui/controls.h"
 #include "wingui/list_view.h"
 #include "wingui/menus.h"
-#include "ui/transfer_jobs.h"
 
 namespace {
 

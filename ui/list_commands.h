@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-// The command table's handlers of these commands (ui/main_command_list.h).
+// The command table's handlers of these commands (client/main_command_list.h).
 void delete_selected(HWND window, int command);
 void delete_all(HWND window, int command);
 void save_message(HWND window, int command);

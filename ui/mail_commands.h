@@ -1,6 +1,6 @@
 // The main window's commands that open windows of their own: the viewer,
 // the send windows, the address book, search and printing. Each is a row of
-// the command table (ui/main_command_list.h); the handlers live beside
+// the command table (client/main_command_list.h); the handlers live beside
 // their windows.
 #pragma once
 

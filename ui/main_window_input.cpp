@@ -2,12 +2,12 @@
 
 #include <richedit.h>
 
+#include "client/attachment_job.h"
+#include "client/main_window_ids.h"
+#include "client/view_state.h"
 #include "ui/attachment_box.h"
-#include "ui/attachment_job.h"
 #include "ui/command_states.h"
 #include "ui/mail_commands.h"
-#include "ui/main_window_ids.h"
-#include "ui/view_state.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
 #include "wingui/edit.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "ui/main_layout.h"
-#include "ui/main_window_ids.h"
-#include "ui/splitter_bars.h"
+#include "client/main_layout.h"
+#include "client/main_window_ids.h"
+#include "client/splitter_bars.h"
 #include "ui/splitter_window.h"
 #include "ui/viewer.h"
 #include "wingui/controls.h"

@@ -3,6 +3,10 @@
 #include <cstring>
 #include <vector>
 
+#include "client/list_fill.h"
+#include "client/main_window_ids.h"
+#include "client/message_rows.h"
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/threads.h"
 #include "core/ui_services.h"
@@ -16,11 +20,7 @@
 #include "store/message_summary.h"
 #include "store/read_state.h"
 #include "transport/pop3_jobs.h"
-#include "ui/list_fill.h"
-#include "ui/main_window_ids.h"
-#include "ui/message_rows.h"
 #include "ui/thread_commands.h"
-#include "ui/view_state.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
 #include "wingui/list_view.h"

@@ -7,10 +7,10 @@
 
 #include <vector>
 
+#include "client/list_fill.h"
+#include "client/message_rows.h"
+#include "client/search.h"
 #include "core/arrays.h"
-#include "ui/list_fill.h"
-#include "ui/message_rows.h"
-#include "ui/search.h"
 #include "store/selection.h"
 
 // Starts the fill of the folder on show on a worker thread. false when the

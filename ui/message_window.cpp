@@ -2,16 +2,16 @@
 // on a thread of its own, with the header block in front of its text.
 #include <string>
 
+#include "client/main_window_ids.h"
+#include "client/message_details.h"
+#include "client/settings_platform_win32.h"
 #include "core/app_state.h"
 #include "core/arrays.h"
 #include "store/message_files.h"
 #include "store/message_summary.h"
 #include "ui/colours.h"
 #include "ui/mail_commands.h"
-#include "ui/main_window_ids.h"
-#include "ui/message_details.h"
 #include "ui/message_list.h"
-#include "ui/settings_platform_win32.h"
 #include "ui/viewer.h"
 #include "ui/viewer_pane.h"
 #include "wingui/controls.h"

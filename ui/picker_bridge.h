@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "client/file_dialog_uses.h"
 #include "core/arrays.h"
-#include "ui/file_dialog_uses.h"
 
 // Starts the window's helper with a block named after the window's handle.
 // Without a helper (the program is missing or would not start) every later

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <string>
 
+#include "client/settings_platform.h"
+#include "client/settings_platform_win32.h"
 #include "core/settings.h"
 #include "core/ui_services.h"
 #include "format/address_list.h"
@@ -13,8 +15,6 @@
 #include "store/message_summary.h"
 #include "ui/print_window.h"
 #include "ui/printer.h"
-#include "ui/settings_platform.h"
-#include "ui/settings_platform_win32.h"
 #include "ui/text_loader.h"
 
 namespace {

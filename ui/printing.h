@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "ui/print_layout.h"
+#include "client/print_layout.h"
 
 struct PrintJob {
     HDC dc = nullptr;

@@ -1,12 +1,12 @@
 #include "ui/program_commands.h"
 
+#include "client/main_window_ids.h"
 #include "core/app_state.h"
 #include "core/processes.h"
 #include "core/shell_programs.h"
 #include "core/ui_services.h"
 #include "store/message_files.h"
 #include "ui/command_states.h"
-#include "ui/main_window_ids.h"
 #include "ui/message_list.h"
 #include "wingui/controls.h"
 #include "wingui/list_view.h"

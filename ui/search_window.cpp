@@ -1,12 +1,12 @@
 // "Search" (1280): dialog 1300 on a thread of its own; the search itself
-// (ui/search.cpp) runs there over a copy of the list taken when OK is
+// (client/search.cpp) runs there over a copy of the list taken when OK is
 // pressed.
 #include <cstdint>
 #include <string>
 
+#include "client/search.h"
 #include "core/ui_services.h"
 #include "ui/mail_commands.h"
-#include "ui/search.h"
 #include "ui/search_ids.h"
 #include "ui/thread_commands.h"
 #include "wingui/controls.h"

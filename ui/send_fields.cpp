@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "client/file_dialog_uses.h"
+#include "client/reply_text.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/sys_files.h"
@@ -19,9 +21,7 @@
 #include "store/folder_numbers.h"
 #include "store/list_mirror.h"
 #include "store/message_summary.h"
-#include "ui/file_dialog_uses.h"
 #include "ui/picker_bridge.h"
-#include "ui/reply_text.h"
 #include "ui/send_window_ids.h"
 #include "ui/text_loader.h"
 #include "wingui/controls.h"

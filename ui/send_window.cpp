@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "client/main_window_ids.h"
+#include "client/settings_platform_win32.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/quit.h"
@@ -11,11 +13,9 @@
 #include "core/ui_services.h"
 #include "format/encryption.h"
 #include "ui/colours.h"
-#include "ui/main_window_ids.h"
 #include "ui/picker_bridge.h"
 #include "ui/send_commands.h"
 #include "ui/send_window_ids.h"
-#include "ui/settings_platform_win32.h"
 #include "ui/window_loops.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "client/splitter_bars.h"
 #include "core/arrays.h"
-#include "ui/splitter_bars.h"
 #include "wingui/dpi.h"
 
 namespace {

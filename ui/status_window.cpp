@@ -1,6 +1,6 @@
 #include "ui/status_window.h"
 
-#include "ui/view_state.h"
+#include "client/view_state.h"
 
 #include <commctrl.h>
 #include <io.h>
@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "client/status_window_ids.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/log.h"
@@ -20,7 +21,6 @@
 #include "core/ui_services.h"
 #include "transport/sys_socket.h"
 #include "ui/main_window_handle.h"
-#include "ui/status_window_ids.h"
 #include "ui/thread_commands.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "client/main_window_ids.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/threads.h"
@@ -15,7 +16,6 @@
 #include "transport/send_queued.h"
 #include "ui/job_status.h"
 #include "ui/message_list.h"
-#include "ui/main_window_ids.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
 #include "wingui/list_box.h"

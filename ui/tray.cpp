@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "client/main_window_ids.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/settings.h"
@@ -15,13 +16,12 @@
 #include "core/ui_services.h"
 #include "transport/mail_checker.h"
 #include "ui/job_status.h"
-#include "ui/main_window_ids.h"
+#include "ui/status_window.h"
 #include "ui/thread_commands.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
 #include "wingui/dpi.h"
 #include "wingui/menus.h"
-#include "ui/status_window.h"
 
 namespace {
 

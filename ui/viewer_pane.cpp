@@ -1,9 +1,9 @@
 #include "ui/viewer_pane.h"
 
+#include "client/viewer_rules.h"
 #include "core/app_state.h"
 #include "format/message_display.h"
 #include "ui/text_loader.h"
-#include "ui/viewer_rules.h"
 #include "wingui/controls.h"
 
 namespace {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "client/main_window_ids.h"
 #include "core/app_state.h"
 #include "core/ui_services.h"
 #include "ui/colours.h"
 #include "ui/main_window_handle.h"
-#include "ui/main_window_ids.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
 

@@ -21,7 +21,7 @@ DIALOG_CHILD = os.environ.get("ZM_DIALOG_CHILD", "")
 SOURCE = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 # Numbers named outside the programs' *_ids.h headers: the splitter bars'
 # window ids and the first colour scheme's command.
-NUMBER_HEADERS = ("ui/splitter_bars.h", "ui/colour_schemes.h")
+NUMBER_HEADERS = ("client/splitter_bars.h", "client/colour_schemes.h")
 
 
 def read_ids(root=SOURCE):

@@ -14,13 +14,13 @@
 #include <string>
 #include <thread>
 
+#include "client/attachment_job.h"
+#include "client/attachment_line.h"
+#include "core/app_state.h"
 #include "core/arrays.h"
 #include "core/picker_block.h"
-#include "tests/picker/picker_path.h"
-#include "core/app_state.h"
 #include "core/window_number.h"
-#include "ui/attachment_job.h"
-#include "ui/attachment_line.h"
+#include "tests/picker/picker_path.h"
 #include "ui/file_dialogs.h"
 #include "ui/picker_bridge.h"
 

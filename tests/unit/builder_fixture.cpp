@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "client/client_accounts.h"
+#include "client/client_keys.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "format/attachment_files.h"
@@ -10,8 +12,6 @@
 #include "format/encryption.h"
 #include "format/message_builder.h"
 #include "format/message_id.h"
-#include "ui/client_accounts.h"
-#include "ui/client_keys.h"
 
 namespace {
 

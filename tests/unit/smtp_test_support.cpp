@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "client/client_accounts.h"
+#include "client/client_keys.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/arrays.h"
 #include "format/account_table.h"
 #include "format/password_key.h"
-#include "ui/client_accounts.h"
-#include "ui/client_keys.h"
 
 std::string standard_header(const std::string& subject) {
     return "From: \"Alice\" <alice@example.test>\r\nTo: bob@example.test\r\nSubject: " + subject +

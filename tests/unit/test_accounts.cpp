@@ -1,13 +1,13 @@
 #include <filesystem>
 #include <string>
 
+#include "client/client_accounts.h"
+#include "client/client_keys.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "format/account_table.h"
 #include "format/password_key.h"
 #include "tests/unit/test_support.h"
-#include "ui/client_accounts.h"
-#include "ui/client_keys.h"
 
 namespace {
 

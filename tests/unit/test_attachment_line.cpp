@@ -1,9 +1,9 @@
 #include <filesystem>
 #include <string>
 
+#include "client/attachment_line.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "ui/attachment_line.h"
 #include "tests/unit/test_support.h"
 
 namespace fs = std::filesystem;

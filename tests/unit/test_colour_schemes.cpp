@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "client/colour_schemes.h"
 #include "core/app_state.h"
-#include "ui/colour_schemes.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <set>
 #include <sstream>
 
+#include "client/attachment_job.h"
 #include "core/app_state.h"
-#include "ui/attachment_job.h"
 #include "format/mime_walk.h"
 #include "format/part_decode.h"
 #include "format/part_extract.h"

@@ -3,9 +3,9 @@
 #include <random>
 #include <string>
 
+#include "client/client_keys.h"
 #include "format/encryption.h"
 #include "tests/unit/test_support.h"
-#include "ui/client_keys.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Without shell associations no attachment has a program to open it, so
 // every file counts as one that must not be started.
-#include "ui/executable_check.h"
+#include "client/executable_check.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "ui/executable_check.h"
+#include "client/executable_check.h"
 #include "tests/unit/test_support.h"
 
 namespace {

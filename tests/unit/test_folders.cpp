@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "client/folder_commands.h"
+#include "client/view_state.h"
 #include "core/arrays.h"
 #include "core/log.h"
 #include "store/busy_folders.h"
 #include "store/folders.h"
-#include "ui/folder_commands.h"
-#include "ui/view_state.h"
 #include "tests/unit/test_support.h"
 
 namespace fs = std::filesystem;

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "client/list_fill.h"
+#include "client/message_rows.h"
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "ui/list_fill.h"
-#include "ui/message_rows.h"
 #include "store/list_mirror.h"
-#include "ui/view_state.h"
 #include "tests/unit/test_support.h"
 
 namespace fs = std::filesystem;

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "client/attachment_job.h"
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "format/message_display.h"
-#include "ui/attachment_job.h"
 #include "format/mime_walk.h"
 #include "format/part_decode.h"
 #include "format/part_extract.h"

@@ -11,18 +11,21 @@
 #include <string>
 #include <vector>
 
+#include "client/attachment_job.h"
+#include "client/client_accounts.h"
+#include "client/client_keys.h"
+#include "client/client_settings.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/settings.h"
 #include "core/sys_time.h"
-#include "ui/attachment_job.h"
+#include "format/address_list.h"
 #include "format/encryption.h"
 #include "format/message_builder.h"
-#include "store/built_messages.h"
 #include "format/message_display.h"
 #include "format/password_key.h"
-#include "format/address_list.h"
+#include "store/built_messages.h"
 #include "store/busy_folders.h"
 #include "store/list_mirror.h"
 #include "store/message_summary.h"
@@ -33,9 +36,6 @@
 #include "transport/pop3_jobs.h"
 #include "transport/send_queued.h"
 #include "transport/socks_config.h"
-#include "ui/client_accounts.h"
-#include "ui/client_keys.h"
-#include "ui/client_settings.h"
 
 namespace fs = std::filesystem;
 

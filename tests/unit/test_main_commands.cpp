@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/main_command_list.h"
-#include "ui/main_commands.h"
-#include "ui/main_window_ids.h"
+#include "client/main_command_list.h"
+#include "client/main_commands.h"
+#include "client/main_window_ids.h"
 
 namespace {
 

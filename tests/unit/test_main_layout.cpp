@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <map>
 
-#include "ui/main_layout.h"
-#include "ui/main_window_ids.h"
-#include "ui/splitter_bars.h"
+#include "client/main_layout.h"
+#include "client/main_window_ids.h"
+#include "client/splitter_bars.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <set>
 #include <string>
 
+#include "client/client_keys.h"
 #include "format/base64.h"
 #include "format/encryption.h"
 #include "format/message_builder.h"
 #include "format/message_id.h"
-#include "store/built_messages.h"
 #include "format/subject_crypt.h"
+#include "store/built_messages.h"
 #include "tests/unit/builder_fixture.h"
-#include "ui/client_keys.h"
 
 namespace {
 

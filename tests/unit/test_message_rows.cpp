@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/list_fill.h"
-#include "ui/message_rows.h"
+#include "client/list_fill.h"
+#include "client/message_rows.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include <filesystem>
 #include <string>
 
+#include "client/client_keys.h"
 #include "core/app_state.h"
 #include "format/encryption.h"
 #include "format/subject_crypt.h"
 #include "store/message_summary.h"
 #include "tests/unit/test_support.h"
-#include "ui/client_keys.h"
 
 namespace {
 

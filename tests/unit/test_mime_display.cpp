@@ -3,20 +3,20 @@
 // its code page, and the attachment files extracted in the background.
 #include <thread>
 
+#include "client/attachment_job.h"
+#include "client/attachment_save.h"
+#include "client/client_keys.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/settings.h"
 #include "format/attachment_count.h"
 #include "format/attachment_forward.h"
-#include "ui/attachment_job.h"
-#include "ui/attachment_save.h"
 #include "format/base64.h"
 #include "format/encryption.h"
 #include "format/message_display.h"
 #include "format/part_decode.h"
 #include "format/quote_file.h"
 #include "tests/unit/mime_support.h"
-#include "ui/client_keys.h"
 
 namespace {
 

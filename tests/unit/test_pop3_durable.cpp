@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "client/client_accounts.h"
+#include "client/client_keys.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/sys_files.h"
@@ -21,8 +23,6 @@
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/test_support.h"
 #include "transport/pop3_jobs.h"
-#include "ui/client_accounts.h"
-#include "ui/client_keys.h"
 
 namespace fs = std::filesystem;
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "client/client_accounts.h"
+#include "client/client_keys.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/log.h"
@@ -20,14 +22,12 @@
 #include "store/busy_folders.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/relay.h"
-#include "tests/unit/test_support.h"
 #include "tests/unit/scripted_peer.h"
+#include "tests/unit/test_support.h"
 #include "tests/unit/tls_stand_in.h"
 #include "transport/mail_checker.h"
 #include "transport/pop3_jobs.h"
 #include "transport/socks_config.h"
-#include "ui/client_accounts.h"
-#include "ui/client_keys.h"
 
 namespace fs = std::filesystem;
 

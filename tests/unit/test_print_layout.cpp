@@ -1,7 +1,7 @@
 // Where printed lines go and the header block in front of each message.
 #include <gtest/gtest.h>
 
-#include "ui/print_layout.h"
+#include "client/print_layout.h"
 
 namespace {
 

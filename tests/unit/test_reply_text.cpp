@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "client/reply_text.h"
 #include "format/encryption.h"
 #include "tests/unit/mime_support.h"
-#include "ui/reply_text.h"
 
 namespace {
 

@@ -5,15 +5,15 @@
 #include <thread>
 #include <vector>
 
-#include "format/base64.h"
+#include "client/client_keys.h"
+#include "client/search.h"
 #include "core/find_in_file.h"
+#include "format/base64.h"
 #include "format/encryption.h"
 #include "format/part_decode.h"
 #include "format/part_extract.h"
 #include "format/part_list.h"
 #include "tests/unit/test_support.h"
-#include "ui/client_keys.h"
-#include "ui/search.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 #include <filesystem>
 #include <string>
 
+#include "client/client_settings.h"
+#include "client/settings_platform.h"
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "tests/unit/font_records.h"
 #include "tests/unit/test_support.h"
 #include "transport/socks_config.h"
-#include "ui/client_settings.h"
-#include "ui/settings_platform.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <filesystem>
 #include <string>
 
+#include "client/startup.h"
 #include "core/app_state.h"
-#include "ui/startup.h"
 #include "tests/unit/test_support.h"
 
 namespace fs = std::filesystem;

@@ -2,10 +2,10 @@
 #include <filesystem>
 #include <string>
 
+#include "client/client_keys.h"
 #include "format/encryption.h"
 #include "format/subject_crypt.h"
 #include "tests/unit/test_support.h"
-#include "ui/client_keys.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "client/settings_platform_win32.h"
 #include "tests/unit/test_support.h"
-#include "ui/settings_platform_win32.h"
 
 void install_settings_menu() {
     static HMENU menu = [] {

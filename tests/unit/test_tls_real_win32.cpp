@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "client/client_settings.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/log.h"
@@ -16,12 +17,11 @@
 #include "tests/unit/relay.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
-#include "ui/client_settings.h"
 #include "transport/pop3.h"
 #include "transport/pop3_jobs.h"
+#include "transport/session.h"
 #include "transport/smtp_session.h"
 #include "transport/socks_config.h"
-#include "transport/session.h"
 
 namespace {
 

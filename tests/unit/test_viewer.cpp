@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "client/main_window_ids.h"
+#include "client/message_details.h"
+#include "client/viewer_rules.h"
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "core/ui_services.h"
 #include "format/message_display.h"
 #include "tests/unit/mime_support.h"
-#include "ui/main_window_ids.h"
-#include "ui/message_details.h"
-#include "ui/viewer_rules.h"
 
 namespace {
 

@@ -4,16 +4,16 @@
 
 #include <fstream>
 
+#include "client/main_window_ids.h"
+#include "client/startup.h"
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/shell_programs.h"
 #include "store/busy_folders.h"
-#include "ui/startup.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
-#include "ui/main_window_ids.h"
 #include "ui/main_window_layout.h"
 #include "ui/status_window.h"
-#include "ui/view_state.h"
 #include "wingui/controls.h"
 
 namespace fs = std::filesystem;

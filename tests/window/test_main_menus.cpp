@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "client/main_commands.h"
+#include "client/main_window_ids.h"
+#include "client/view_state.h"
 #include "main_window_fixture.h"
-#include "ui/main_commands.h"
-#include "ui/main_window_ids.h"
-#include "ui/view_state.h"
 #include "wingui/list_view.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <string>
 
+#include "client/main_window_ids.h"
+#include "client/splitter_bars.h"
 #include "main_window_fixture.h"
-#include "ui/main_window_ids.h"
-#include "ui/splitter_bars.h"
 #include "ui/splitter_window.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include <fstream>
 #include <string>
 
+#include "client/main_window_ids.h"
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "main_window_fixture.h"
 #include "store/busy_folders.h"
 #include "ui/folder_tree.h"
-#include "ui/main_window_ids.h"
-#include "ui/view_state.h"
 #include "wingui/tree_view.h"
 
 namespace fs = std::filesystem;

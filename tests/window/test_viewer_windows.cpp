@@ -11,11 +11,11 @@
 #include <initializer_list>
 #include <mutex>
 
+#include "client/main_window_ids.h"
 #include "core/app_state.h"
 #include "tests/window/main_window_fixture.h"
 #include "ui/browser_host.h"
 #include "ui/mail_commands.h"
-#include "ui/main_window_ids.h"
 #include "ui/text_loader.h"
 #include "wingui/edit.h"
 

@@ -1,9 +1,9 @@
-#include "ui/main_layout.h"
+#include "client/main_layout.h"
 
 #include <algorithm>
 
-#include "ui/main_window_ids.h"
-#include "ui/splitter_bars.h"
+#include "client/main_window_ids.h"
+#include "client/splitter_bars.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/search.h"
+#include "client/search.h"
 
 #include <algorithm>
 #include <cstdint>

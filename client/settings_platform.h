@@ -2,8 +2,8 @@
 // records, and the check marks of three menu items that hold their options.
 #pragma once
 
+#include "client/main_window_ids.h"
 #include "core/settings.h"
-#include "ui/main_window_ids.h"
 
 // The main menu's items whose check marks are options of the file.
 enum {

@@ -1,14 +1,14 @@
-#include "ui/attachment_line.h"
+#include "client/attachment_line.h"
 
 #include <cstring>
 
+#include "client/attachment_job.h"
+#include "client/executable_check.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/shell_programs.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
-#include "ui/attachment_job.h"
-#include "ui/executable_check.h"
 
 int attachment_at_caret(const char* line, int caret, Array* name, int* index) {
     array_clear(name);

@@ -3,8 +3,8 @@
 // what the user can do with the one under the caret.
 #pragma once
 
+#include "client/attachment_save.h"
 #include "core/arrays.h"
-#include "ui/attachment_save.h"
 
 // The attachment name under the caret (a position in `line`) and its number
 // from 1: the run between the last space before the caret and the next space

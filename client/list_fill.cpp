@@ -1,9 +1,10 @@
-#include "ui/list_fill.h"
+#include "client/list_fill.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
+#include "client/view_state.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/settings.h"
@@ -15,7 +16,6 @@
 #include "store/list_mirror.h"
 #include "store/message_files.h"
 #include "store/message_summary.h"
-#include "ui/view_state.h"
 
 void format_size_column(char* out, int capacity, double bytes) {
     double kb = bytes < 0 ? -1 : bytes / 1024;

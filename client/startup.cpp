@@ -1,4 +1,4 @@
-#include "ui/startup.h"
+#include "client/startup.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "ui/colour_schemes.h"
+#include "client/colour_schemes.h"
 
 #include <cstdio>
 #include <cstring>

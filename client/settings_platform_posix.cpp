@@ -2,7 +2,7 @@
 // plain values; the file format and every option work the same.
 #include <atomic>
 
-#include "ui/settings_platform.h"
+#include "client/settings_platform.h"
 
 namespace {
 FontRecord fonts[2];

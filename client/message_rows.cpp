@@ -1,4 +1,4 @@
-#include "ui/message_rows.h"
+#include "client/message_rows.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "ui/splitter_bars.h"
+#include "client/splitter_bars.h"
 
 bool bar_creation_allowed(bool has_parent, int position, unsigned style) {
     if (!has_parent || position < 0) return false;

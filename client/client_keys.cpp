@@ -1,4 +1,4 @@
-#include "ui/client_keys.h"
+#include "client/client_keys.h"
 
 #include "core/ui_services.h"
 #include "format/encryption.h"

@@ -1,8 +1,9 @@
-#include "ui/reply_text.h"
+#include "client/reply_text.h"
 
 #include <cstring>
 #include <tuple>
 
+#include "client/message_details.h"
 #include "core/code_pages.h"
 #include "core/file_reads.h"
 #include "format/address_list.h"
@@ -12,7 +13,6 @@
 #include "format/header_fields.h"
 #include "format/message_display.h"
 #include "format/message_id.h"
-#include "ui/message_details.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "ui/client_settings.h"
+#include "client/client_settings.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "client/settings_platform.h"
 #include "core/app_state.h"
 #include "core/ui_services.h"
 #include "transport/socks_config.h"
-#include "ui/settings_platform.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
-#include "ui/client_accounts.h"
+#include "client/client_accounts.h"
 
 #include <memory>
 
+#include "client/client_keys.h"
 #include "core/accounts.h"
 #include "core/processes.h"
 #include "core/quit.h"
@@ -9,7 +10,6 @@
 #include "core/ui_services.h"
 #include "format/account_table.h"
 #include "format/password_key.h"
-#include "ui/client_keys.h"
 
 namespace {
 

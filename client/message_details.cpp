@@ -1,4 +1,4 @@
-#include "ui/message_details.h"
+#include "client/message_details.h"
 
 #include <cstdio>
 #include <cstring>

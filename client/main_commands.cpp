@@ -1,6 +1,6 @@
-#include "ui/main_commands.h"
+#include "client/main_commands.h"
 
-#include "ui/main_command_list.h"
+#include "client/main_command_list.h"
 
 namespace {
 

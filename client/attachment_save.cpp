@@ -1,4 +1,4 @@
-#include "ui/attachment_save.h"
+#include "client/attachment_save.h"
 
 #include "core/sys_files.h"
 #include "format/encryption.h"

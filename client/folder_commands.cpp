@@ -1,13 +1,13 @@
-#include "ui/folder_commands.h"
+#include "client/folder_commands.h"
 
 #include <cstring>
 
+#include "client/view_state.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
 #include "store/busy_folders.h"
-#include "store/message_files.h"
 #include "store/folders.h"
-#include "ui/view_state.h"
+#include "store/message_files.h"
 
 int create_new_item_folder(const char* selected_relative_path) {
     if (headers_view || search_view || std::strlen(selected_relative_path) > 1009) return -1;

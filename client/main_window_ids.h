@@ -57,7 +57,7 @@
 #define CMD_MESSAGE_FONT 1250
 #define CMD_PRINTER_FONT 1270
 // The "Colors" pop-up: the system colours, and the schemes from 20000 up
-// (ui/colour_schemes.h)
+// (client/colour_schemes.h)
 #define CMD_SYSTEM_COLOURS 1303
 
 #define CMD_SHOW_IN_PREVIEW 394

@@ -1,10 +1,10 @@
-#include "ui/settings_platform_win32.h"
+#include "client/settings_platform_win32.h"
 
 #include <atomic>
 #include <cstring>
 
+#include "client/settings_platform.h"
 #include "core/dpi_scale.h"
-#include "ui/settings_platform.h"
 #include "wingui/dpi.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/list_fill.h"
+#include "client/list_fill.h"
 
 // One row: its data and its six column texts, each ended by a zero.
 struct ListRow {

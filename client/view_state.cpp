@@ -1,4 +1,4 @@
-#include "ui/view_state.h"
+#include "client/view_state.h"
 
 #include <cstring>
 

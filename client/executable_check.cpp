@@ -1,4 +1,4 @@
-#include "ui/executable_check.h"
+#include "client/executable_check.h"
 
 #include <cstring>
 

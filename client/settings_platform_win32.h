@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "ui/settings_platform.h"
+#include "client/settings_platform.h"
 
 // The menu that carries items 1700, 345 and 1220 (the main window's menu).
 void settings_use_menu(HMENU menu);

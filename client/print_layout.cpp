@@ -1,4 +1,4 @@
-#include "ui/print_layout.h"
+#include "client/print_layout.h"
 
 #include <cstdint>
 #include <cstdlib>

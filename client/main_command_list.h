@@ -10,7 +10,7 @@
 // columns; the window tests hold them against each other.
 #pragma once
 
-#include "ui/main_window_ids.h"
+#include "client/main_window_ids.h"
 
 // clang-format off
 #define MAIN_COMMANDS(X)                                                                                               \

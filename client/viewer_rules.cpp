@@ -1,11 +1,11 @@
-#include "ui/viewer_rules.h"
+#include "client/viewer_rules.h"
 
 #include <cstring>
 
+#include "client/main_window_ids.h"
 #include "core/settings.h"
 #include "format/ascii_case.h"
 #include "format/message_display.h"
-#include "ui/main_window_ids.h"
 
 ViewerPlan plan_viewer_command(int command, int settings_bits, int running_extractions) {
     ViewerPlan plan;

@@ -1,4 +1,4 @@
-#include "ui/file_dialog_uses.h"
+#include "client/file_dialog_uses.h"
 
 using namespace std::string_view_literals;
 

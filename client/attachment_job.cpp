@@ -1,4 +1,4 @@
-#include "ui/attachment_job.h"
+#include "client/attachment_job.h"
 
 #include <cstring>
 
