@@ -10,7 +10,7 @@ extern std::atomic<int> list_filling;     // the message list is being filled
 extern std::atomic<int> list_cancel;      // a job asks the fill to stop
 extern std::atomic<int> list_incomplete;  // the last fill did not place every message
 
-// The jobs' "before writing into a folder" service: when `folder` is the
+// The window side of JobHost::before_folder_write: when `folder` is the
 // folder on show, a fill of its list stops (waiting up to a minute for it)
 // before mail is written there, and the answer is true so that the job asks
 // for the list again when it is done.

@@ -1,6 +1,9 @@
-// User-facing services that code without windows needs: the message box and
-// status text. The program installs its window implementations; tests install
-// recorders, so they can assert the exact text a user would see.
+// What portable code shows the user outside a job's status window: message
+// boxes and the status text of a window (the main window's status line, a
+// dialog's status box). The program installs its window implementations;
+// tests install recorders, so they can assert the exact text a user would
+// see. A job reports to its own status window through transport's JobHost
+// instead, and the busy-folder list is the store's.
 #pragma once
 
 // A window handle, opaque to portable code.
@@ -24,37 +27,6 @@ struct UiServices {
     void (*status_clear)(WindowRef window);
     void (*status_add)(WindowRef window, const char* text);
     void (*status_show_start)(WindowRef window);
-    // A job's status window: one step of its progress bar, and
-    // whether its "Skip Server" button was pressed, which disables it.
-    void (*progress_step)(WindowRef window);
-    bool (*skip_pressed)(WindowRef window);
-
-    // What transfer jobs ask of their status window and of the main window.
-    // Target: an account index, -1 all accounts, -2 the outbox, -3 "temp".
-    WindowRef (*open_status_window)(WindowRef owner, int target);
-    void (*close_status_window)(WindowRef window);
-    // Cancel closes what is registered: the job's socket (an opaque socket
-    // number) and its open file (null: none).
-    void (*register_socket)(WindowRef window, long long socket);
-    void (*register_file)(WindowRef window, void* file);
-    void (*enable_ok)(WindowRef window, bool enabled);
-    void (*enable_skip)(WindowRef window, bool enabled);
-    // Progress bar back to 0, with the given step.
-    void (*progress_reset)(WindowRef window, int step);
-    // A private command of the main window (121 to 123 with a folder path),
-    // run on the interface thread; its result.
-    int (*main_command)(int command, const char* argument);
-    // Whether the user cancelled the job of this status window. A cancelled
-    // job's socket has been aborted; the job ends at its next step.
-    bool (*job_cancelled)(WindowRef window);
-    // Before a job writes into a folder: the client stops a fill of the
-    // message list when that folder is on show. True when it is on show, so
-    // the job asks for the list again (MAIN_REDISPLAY) once it is done.
-    bool (*before_folder_write)(const char* folder);
-    // Several steps of the progress bar at once (optional: without it the
-    // steps are taken one by one). A window of another thread is told once,
-    // not once a step.
-    void (*progress_advance)(WindowRef window, int steps);
 };
 
 // Services that show nothing and answer every question with its default,
@@ -73,29 +45,6 @@ int ui_message_box(WindowRef owner, const char* text, const char* caption, unsig
 void show_fault_box(const char* text, const char* caption);
 // The common case: no owner, caption "Zenth Mail", an OK button.
 void show_message(const char* text);
-
-// These do nothing without a window.
-void progress_step(WindowRef window);
-void progress_advance(WindowRef window, int steps);
-bool skip_pressed(WindowRef window);
-
-// The job side of the table above; each does nothing without a window.
-WindowRef open_status_window(WindowRef owner, int target);
-void close_status_window(WindowRef window);
-void register_socket(WindowRef window, long long socket);
-void register_file(WindowRef window, void* file);
-void enable_ok(WindowRef window, bool enabled);
-void enable_skip(WindowRef window, bool enabled);
-void progress_reset(WindowRef window, int step);
-int main_command(int command, const char* argument);
-bool job_cancelled(WindowRef window);
-bool before_folder_write(const char* folder);
-
-enum { STATUS_ALL_ACCOUNTS = -1, STATUS_OUTBOX = -2, STATUS_TEMP = -3 };
-enum { MAIN_BUSY_ADD = 121, MAIN_BUSY_REMOVE = 122, MAIN_BUSY_CONTAINS = 123 };
-// Fills the message list again from the folder on show, for a job that has
-// changed it; unlike "Refresh Folder" it never reopens the folder.
-enum { MAIN_REDISPLAY = 126 };
 
 // Logs the text, then appends it to the window's status box.
 // Without a window only the log is written.

@@ -3,8 +3,8 @@
 #include "core/ui_services.h"
 
 // Until a program installs its windows' services (the client does at
-// start-up), only the message box is shown; status text, progress and the
-// main window's commands have no window to go to.
+// start-up), only the message box is shown; status text has no window to
+// go to.
 namespace {
 
 int win_message_box(WindowRef owner, const char* text, const char* caption, unsigned style) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "core/arrays.h"
 
@@ -15,6 +16,7 @@ struct BusyNode {
 // The head holds "empty", so a real path never sits there; the list always
 // ends in an empty node that the next add fills.
 BusyNode* head = nullptr;
+std::mutex list_lock;
 
 BusyNode* new_node() { return static_cast<BusyNode*>(xmalloc(sizeof(BusyNode))); }
 
@@ -24,17 +26,24 @@ struct Key {
     explicit Key(const char* path) { std::strncpy(text, path, sizeof text - 1); }
 };
 
-}  // namespace
-
-void busy_folders_init() {
+// Makes the list on first use; the caller holds the lock.
+void make_list() {
     if (head) return;
     head = new_node();
     std::strcpy(head->text, "empty");
     head->next = new_node();
 }
 
+}  // namespace
+
+void busy_folders_init() {
+    std::lock_guard<std::mutex> hold(list_lock);
+    make_list();
+}
+
 void busy_folders_add(const char* path) {
-    busy_folders_init();
+    std::lock_guard<std::mutex> hold(list_lock);
+    make_list();
     BusyNode* last = head;
     while (last->next) last = last->next;
     std::strcpy(last->text, Key(path).text);
@@ -42,7 +51,8 @@ void busy_folders_add(const char* path) {
 }
 
 int busy_folders_remove(const char* path) {
-    busy_folders_init();
+    std::lock_guard<std::mutex> hold(list_lock);
+    make_list();
     Key key(path);
     for (BusyNode* previous = head; previous->next && previous->next->next; previous = previous->next) {
         BusyNode* node = previous->next;
@@ -56,7 +66,8 @@ int busy_folders_remove(const char* path) {
 }
 
 int busy_folders_contains(const char* path) {
-    busy_folders_init();
+    std::lock_guard<std::mutex> hold(list_lock);
+    make_list();
     Key key(path);
     // The trailing node is only room for the next path, not an entry.
     for (BusyNode* node = head; node && node->next; node = node->next)
@@ -65,7 +76,8 @@ int busy_folders_contains(const char* path) {
 }
 
 int busy_folders_contains_tree(const char* path) {
-    busy_folders_init();
+    std::lock_guard<std::mutex> hold(list_lock);
+    make_list();
     Key key(path);
     size_t n = std::strlen(key.text);
     for (BusyNode* node = head; node && node->next; node = node->next)

@@ -1,5 +1,7 @@
-// The folders that running transfers are writing into. Owned by the user
-// interface thread; workers reach it through main-window commands 121 to 123.
+// The folders that running transfers are writing into. The interface thread
+// marks a job's folders before the job starts, the job releases them from
+// its own thread, and a copy asks from a dialog's: the list has its own lock,
+// so every thread calls these directly.
 #pragma once
 
 // Makes the list with its "empty" head node (start-up, once).

@@ -3,15 +3,15 @@
 #include "core/arrays.h"
 #include "core/sys_files.h"
 #include "core/ui_services.h"
+#include "store/busy_folders.h"
 #include "store/folder_numbers.h"
 #include "store/list_mirror.h"
 #include "store/message_files.h"
 
 int copy_move_files(const char* source, const char* target, const std::vector<SelectionEntry>& entries,
                     CopyMode mode, WindowRef status_window) {
-    // This runs on the dialog's thread: the busy list is asked through the
-    // main window, which owns it.
-    if (main_command(MAIN_BUSY_CONTAINS, target) == 1) {
+    // This runs on the dialog's thread while jobs may mark folders.
+    if (busy_folders_contains(target) == 1) {
         status_set(status_window, "Target directory is receiving mail.\r\n");
         return -1;
     }

@@ -8,6 +8,7 @@
 #include "core/processes.h"
 #include "core/sys_time.h"
 #include "core/ui_services.h"
+#include "store/busy_folders.h"
 #include "store/folders.h"
 #include "store/uidl_state.h"
 #include "transport/pop3.h"
@@ -99,7 +100,7 @@ int receive_job(JobHost& host, int account) {
     // into it, and is filled again once the job is done.
     unsigned on_show = 0;
     for (int a = first; a < last; a++)
-        if (before_folder_write(account_field(a, ACCOUNT_INBOX))) on_show |= 1u << a;
+        if (host.before_folder_write(account_field(a, ACCOUNT_INBOX))) on_show |= 1u << a;
     bool redisplay = false;
 
     JobStatus& window = host.open_status(account < 0 ? STATUS_ALL_ACCOUNTS : account);
@@ -182,9 +183,9 @@ int receive_job(JobHost& host, int account) {
         window.line(text->text);
     }
     window.enable_ok(true);
-    for (int a = first; a < last; a++) main_command(MAIN_BUSY_REMOVE, account_field(a, ACCOUNT_INBOX));
+    for (int a = first; a < last; a++) busy_folders_remove(account_field(a, ACCOUNT_INBOX));
     if (account >= 0 && errors == 0 && total > 0) window.close();
-    if (redisplay) main_command(MAIN_REDISPLAY, nullptr);
+    if (redisplay) host.redisplay();
     delete_arrays(sizes, text);
     return total;
 }
@@ -192,10 +193,10 @@ int receive_job(JobHost& host, int account) {
 void header_listing_job(JobHost& host, int account) {
     Array* sizes = header_listing_sizes();
     array_clear(sizes);
-    bool on_show = before_folder_write("temp");
+    bool on_show = host.before_folder_write("temp");
     clear_folder("temp", ".eml");
     if (account < 0 || account >= account_count()) {
-        main_command(MAIN_BUSY_REMOVE, "temp");
+        busy_folders_remove("temp");
         return;
     }
     JobStatus& window = host.open_status(STATUS_TEMP);
@@ -215,8 +216,8 @@ void header_listing_job(JobHost& host, int account) {
         window.error("Cannot create socket.\r\n");
     }
     // After a failure the window stays open for the user to read.
-    if (on_show) main_command(MAIN_REDISPLAY, nullptr);
-    main_command(MAIN_BUSY_REMOVE, "temp");
+    if (on_show) host.redisplay();
+    busy_folders_remove("temp");
 }
 
 void download_job(JobHost& host, int account, const int* numbers, int count) {
@@ -246,7 +247,7 @@ void download_job(JobHost& host, int account, const int* numbers, int count) {
         pop3.quit();
         window.close();
     }
-    main_command(MAIN_BUSY_REMOVE, inbox);
+    busy_folders_remove(inbox);
 }
 
 void delete_job(JobHost& host, int account, const int* numbers, int count) {
@@ -271,5 +272,5 @@ void delete_job(JobHost& host, int account, const int* numbers, int count) {
             return;
         }
     }
-    main_command(MAIN_BUSY_REMOVE, "temp");
+    busy_folders_remove("temp");
 }

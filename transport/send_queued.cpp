@@ -7,11 +7,11 @@
 
 #include "core/arrays.h"
 #include "core/sys_files.h"
-#include "core/ui_services.h"
 #include "format/dates.h"
 #include "format/header_fields.h"
 #include "format/header_edit.h"
 #include "format/temp_files.h"
+#include "store/busy_folders.h"
 #include "store/message_files.h"
 #include "transport/connect.h"
 #include "transport/smtp_session.h"
@@ -84,7 +84,7 @@ void group_by_server(std::vector<std::string>* names) {
 void set_sent_row_remover(SentRowRemover remover) { row_remover.store(remover); }
 
 int send_queued(JobHost& host) {
-    main_command(MAIN_BUSY_ADD, outbox);
+    busy_folders_add(outbox);
     JobStatus& w = host.open_status(STATUS_OUTBOX);
     w.enable_ok(false);
     w.enable_skip(false);
@@ -141,7 +141,7 @@ int send_queued(JobHost& host) {
         delete_arrays(line);
     }
     delete_arrays(path, copy);
-    main_command(MAIN_BUSY_REMOVE, outbox);
+    busy_folders_remove(outbox);
     w.enable_ok(true);
     return errors;
 }

@@ -48,14 +48,27 @@ public:
     virtual void close() {}
 };
 
-// Opens the status window of a job, with its target: an account index, or
-// STATUS_ALL_ACCOUNTS, STATUS_OUTBOX, STATUS_TEMP (core/ui_services.h). The
+// The targets of a status window besides an account's index.
+enum { STATUS_ALL_ACCOUNTS = -1, STATUS_OUTBOX = -2, STATUS_TEMP = -3 };
+
+// What a job asks of the program that runs it. Opens the status window of a
+// job, with its target: an account index, or one of the targets above. The
 // window lives as long as the host; a window that could not be made still
 // takes the job's texts into the log.
 class JobHost {
 public:
     virtual ~JobHost() = default;
     virtual JobStatus& open_status(int target) = 0;
+    // Before the job writes into a folder: a fill of the message list stops
+    // when that folder is on show. True when it is on show, so that the job
+    // asks for the list again (redisplay) once it is done.
+    virtual bool before_folder_write(const char* folder) {
+        (void)folder;
+        return false;
+    }
+    // Fills the message list again from the folder on show, for a job that
+    // has changed it; unlike "Refresh Folder" it never reopens the folder.
+    virtual void redisplay() {}
 };
 
 // Texts into the log only.

@@ -37,10 +37,13 @@ private:
 
 // Opens the status windows of a job owned by the window (the main window, or
 // the compose window that sends); they stay the job's until the host goes.
+// The message list on show is the main window's.
 class WindowJobHost final : public JobHost {
 public:
     explicit WindowJobHost(HWND owner) : owner_(owner) {}
     JobStatus& open_status(int target) override;
+    bool before_folder_write(const char* folder) override;
+    void redisplay() override;
 
 private:
     HWND owner_;

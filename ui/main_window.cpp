@@ -19,7 +19,6 @@
 #include "core/quit.h"
 #include "core/settings.h"
 #include "core/ui_services.h"
-#include "store/busy_folders.h"
 #include "transport/send_queued.h"
 #include "ui/attachment_box.h"
 #include "ui/colours.h"
@@ -91,22 +90,11 @@ void reopen_folder_on_show(HWND window) {
     delete_arrays(path);
 }
 
-// The private commands come from other threads with a path; their answer is
-// the window procedure's result.
-bool busy_command(HWND window, int command, LPARAM argument) {
-    const char* path = reinterpret_cast<const char*>(argument);
+// The private commands come from other threads with an argument; their
+// answer is the window procedure's result.
+bool thread_command(HWND window, int command, LPARAM argument) {
     LRESULT result;
     switch (command) {
-    case CMD_BUSY_ADD:
-        busy_folders_add(path);
-        result = 0;
-        break;
-    case CMD_BUSY_REMOVE:
-        result = busy_folders_remove(path);
-        break;
-    case CMD_BUSY_CONTAINS:
-        result = busy_folders_contains(path);
-        break;
     case CMD_OPEN_STATUS_WINDOW:
         result = create_status_window(argument);
         break;
@@ -269,7 +257,7 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         remove_tray_icon(window);
         return FALSE;
     case WM_COMMAND:
-        if ((lparam || LOWORD(wparam) == CMD_OPEN_SEND_WINDOW) && busy_command(window, LOWORD(wparam), lparam))
+        if ((lparam || LOWORD(wparam) == CMD_OPEN_SEND_WINDOW) && thread_command(window, LOWORD(wparam), lparam))
             return TRUE;
         on_command(window, LOWORD(wparam));
         return TRUE;

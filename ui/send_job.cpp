@@ -8,6 +8,7 @@
 #include "ui/job_status.h"
 #include "ui/send_fields.h"
 #include "ui/send_window_ids.h"
+#include "ui/status_window.h"
 #include "wingui/controls.h"
 #include "wingui/menus.h"
 
@@ -39,8 +40,8 @@ void send_worker(void* argument) {
         Array* queued = array_new(100);
         temp_file_name(queued, "queued", job->fields.fields.window_number);
         if (build_message_file(&job->fields.fields, queued->text, false) == 0) {
-            if (WindowRef opened = open_status_window(window, STATUS_TEMP)) {
-                WindowStatus status(static_cast<HWND>(opened));
+            if (HWND opened = open_status_window(window, STATUS_TEMP)) {
+                WindowStatus status(opened);
                 status.enable_ok(false);
                 status.enable_skip(false);
                 if (smtp_send_file(status, queued->text) == 0) status.line("Mail sent successfully!\r\n");

@@ -1,7 +1,5 @@
 #include "ui/status_window.h"
 
-#include "client/view_state.h"
-
 #include <commctrl.h>
 #include <io.h>
 #include <richedit.h>
@@ -19,6 +17,8 @@
 #include "core/log.h"
 #include "core/threads.h"
 #include "core/ui_services.h"
+#include "store/busy_folders.h"
+#include "transport/status_sink.h"
 #include "transport/sys_socket.h"
 #include "ui/main_window_handle.h"
 #include "ui/thread_commands.h"
@@ -177,7 +177,7 @@ void cancel(HWND window, StatusRecord* r) {
         if (socket != no_socket) sys_socket_close(static_cast<Socket>(socket));
         if (HANDLE file = r->file.exchange(nullptr)) CloseHandle(file);
         if (r->owner == main_window.load())
-            for_target_folders(r->target, [&](const char* folder) { main_command(MAIN_BUSY_REMOVE, folder); });
+            for_target_folders(r->target, [&](const char* folder) { busy_folders_remove(folder); });
     }
     if (r->owner && r->owner == main_window.load()) DrawMenuBar(r->owner);
     PostQuitMessage(0);
@@ -324,44 +324,6 @@ HWND request_window(HWND owner, int target, HANDLE thread) {
     return window;
 }
 
-WindowRef win_open_status_window(WindowRef owner, int target) {
-    HWND window = request_window(static_cast<HWND>(owner), target, current_thread_handle());
-    if (window) ShowWindow(window, SW_SHOW);
-    return window;
-}
-
-void win_close_status_window(WindowRef window) { PostMessageA(static_cast<HWND>(window), WM_STATUS_CLOSE, 0, 0); }
-
-// Both are kept in the window's record, which Cancel reads; an open window
-// takes them at once, without a send to its thread.
-void win_register_socket(WindowRef window, long long socket) {
-    if (StatusRecord* r = job_record(window))
-        r->socket = socket;
-    else
-        send_command(static_cast<HWND>(window), CMD_STATUS_SOCKET, static_cast<LPARAM>(socket));
-}
-
-void win_register_file(WindowRef window, void* file) {
-    auto* stream = static_cast<FILE*>(file);
-    if (StatusRecord* r = job_record(window))
-        r->file = stream ? reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))) : nullptr;
-    else
-        send_command(static_cast<HWND>(window), CMD_STATUS_FILE, reinterpret_cast<LPARAM>(file));
-}
-
-void win_enable_ok(WindowRef window, bool enabled) {
-    enable_control(static_cast<HWND>(window), IDC_STATUS_OK, enabled);
-}
-
-void win_enable_skip(WindowRef window, bool enabled) {
-    enable_control(static_cast<HWND>(window), IDC_STATUS_SKIP, enabled);
-}
-
-bool win_job_cancelled(WindowRef window) {
-    StatusRecord* r = record_of(static_cast<HWND>(window));
-    return r && r->cancelled.load();
-}
-
 // The status text, progress bar and "Skip Server" button of a status window
 // (the main window's status line has the status window's number too).
 HWND status_box(WindowRef window) { return control(static_cast<HWND>(window), IDC_STATUS); }
@@ -377,17 +339,6 @@ void win_status_clear(WindowRef window) {
     set_window_text(status_box(window), "");
 }
 
-void win_status_add(WindowRef window, const char* text) {
-    StatusRecord* r = job_record(window);
-    if (!r) {
-        edit_append(status_box(window), text);
-        return;
-    }
-    std::lock_guard<std::mutex> hold(r->shown_lock);
-    r->text += text;
-    hand_over(r, static_cast<HWND>(window));
-}
-
 void win_status_show_start(WindowRef window) {
     show_now(window);
     HWND box = status_box(window);
@@ -396,7 +347,7 @@ void win_status_show_start(WindowRef window) {
 }
 
 // The bar runs from 0 to 100 and its jobs never step past the end.
-void move_progress(WindowRef window, int to_start, int steps, int step) {
+void move_progress(HWND window, int to_start, int steps, int step) {
     StatusRecord* r = job_record(window);
     if (!r) {
         if (to_start >= 0) progress_bar_reset(progress_bar(window), step);
@@ -410,49 +361,86 @@ void move_progress(WindowRef window, int to_start, int steps, int step) {
     }
     r->progress = std::min(100, r->progress + steps * r->progress_step);
     r->progress_changed = true;
-    hand_over(r, static_cast<HWND>(window));
-}
-
-void win_progress_step(WindowRef window) { move_progress(window, -1, 1, 0); }
-
-void win_progress_advance(WindowRef window, int steps) { move_progress(window, -1, steps, 0); }
-
-void win_progress_reset(WindowRef window, int step) { move_progress(window, 0, 0, step); }
-
-bool win_skip_pressed(WindowRef window) {
-    HWND skip = control(static_cast<HWND>(window), IDC_STATUS_SKIP);
-    return skip && !IsWindowEnabled(skip);
-}
-
-int win_main_command(int command, const char* argument) {
-    HWND window = main_window.load();
-    if (!window) return 0;
-    return static_cast<int>(send_command(window, command, reinterpret_cast<LPARAM>(argument)));
+    hand_over(r, window);
 }
 
 UiServices with_status_windows;
 
 }  // namespace
 
+HWND open_status_window(HWND owner, int target) {
+    HWND window = request_window(owner, target, current_thread_handle());
+    if (window) ShowWindow(window, SW_SHOW);
+    return window;
+}
+
+void close_status_window(HWND window) {
+    if (window) PostMessageA(window, WM_STATUS_CLOSE, 0, 0);
+}
+
+// Both are kept in the window's record, which Cancel reads; an open window
+// takes them at once, without a send to its thread.
+void status_window_hold_socket(HWND window, long long socket) {
+    if (!window) return;
+    if (StatusRecord* r = job_record(window))
+        r->socket = socket;
+    else
+        send_command(window, CMD_STATUS_SOCKET, static_cast<LPARAM>(socket));
+}
+
+void status_window_hold_file(HWND window, std::FILE* stream) {
+    if (!window) return;
+    if (StatusRecord* r = job_record(window))
+        r->file = stream ? reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))) : nullptr;
+    else
+        send_command(window, CMD_STATUS_FILE, reinterpret_cast<LPARAM>(stream));
+}
+
+void status_window_enable_ok(HWND window, bool enabled) {
+    if (window) enable_control(window, IDC_STATUS_OK, enabled);
+}
+
+void status_window_enable_skip(HWND window, bool enabled) {
+    if (window) enable_control(window, IDC_STATUS_SKIP, enabled);
+}
+
+bool status_window_cancelled(HWND window) {
+    StatusRecord* r = record_of(window);
+    return r && r->cancelled.load();
+}
+
+void status_window_add(HWND window, const char* text) {
+    StatusRecord* r = job_record(window);
+    if (!r) {
+        edit_append(status_box(window), text);
+        return;
+    }
+    std::lock_guard<std::mutex> hold(r->shown_lock);
+    r->text += text;
+    hand_over(r, window);
+}
+
+void status_window_progress_reset(HWND window, int step) {
+    if (window) move_progress(window, 0, 0, step);
+}
+
+void status_window_progress_advance(HWND window, int steps) {
+    if (window && steps > 0) move_progress(window, -1, steps, 0);
+}
+
+bool status_window_skip_pressed(HWND window) {
+    HWND skip = window ? control(window, IDC_STATUS_SKIP) : nullptr;
+    return skip && !IsWindowEnabled(skip);
+}
+
 void install_status_windows(HINSTANCE instance) {
     status_instance = instance;
     with_status_windows = *platform_ui_services();
     with_status_windows.status_clear = win_status_clear;
-    with_status_windows.status_add = win_status_add;
+    with_status_windows.status_add = [](WindowRef window, const char* text) {
+        status_window_add(static_cast<HWND>(window), text);
+    };
     with_status_windows.status_show_start = win_status_show_start;
-    with_status_windows.progress_step = win_progress_step;
-    with_status_windows.progress_advance = win_progress_advance;
-    with_status_windows.skip_pressed = win_skip_pressed;
-    with_status_windows.progress_reset = win_progress_reset;
-    with_status_windows.main_command = win_main_command;
-    with_status_windows.open_status_window = win_open_status_window;
-    with_status_windows.close_status_window = win_close_status_window;
-    with_status_windows.register_socket = win_register_socket;
-    with_status_windows.register_file = win_register_file;
-    with_status_windows.enable_ok = win_enable_ok;
-    with_status_windows.enable_skip = win_enable_skip;
-    with_status_windows.job_cancelled = win_job_cancelled;
-    with_status_windows.before_folder_write = stop_fill_before_write;
     ui_install(&with_status_windows);
 }
 

@@ -6,18 +6,12 @@
 
 #include <windows.h>
 
-#include "core/ui_services.h"
-
-// To the main window, with a folder path: the busy-folder list is the
-// interface thread's (portable jobs send these through main_command).
-constexpr int CMD_BUSY_ADD = MAIN_BUSY_ADD;            // 121
-constexpr int CMD_BUSY_REMOVE = MAIN_BUSY_REMOVE;      // 122
-constexpr int CMD_BUSY_CONTAINS = MAIN_BUSY_CONTAINS;  // 123
 // To a status window: the job's socket and open file, which Cancel closes.
 constexpr int CMD_STATUS_SOCKET = 124;
 constexpr int CMD_STATUS_FILE = 125;
-// To the main window: list the folder on show again (a job changed it).
-constexpr int CMD_REDISPLAY = MAIN_REDISPLAY;  // 126
+// To the main window: list the folder on show again (a job changed it;
+// JobHost::redisplay).
+constexpr int CMD_REDISPLAY = 126;
 // To the main window, with a message number: Send Queued sent it.
 constexpr int CMD_REMOVE_SENT_ROW = 127;
 // To the main window, with a batch of rows from the list fill.
@@ -44,5 +38,3 @@ constexpr UINT WM_STATUS_CLOSE = WM_APP + 1;
 // A job handed its status window text or progress to show (posted, once
 // until the window took it).
 constexpr UINT WM_STATUS_SHOW = WM_APP + 2;
-
-static_assert(CMD_BUSY_ADD == 121 && CMD_BUSY_REMOVE == 122 && CMD_BUSY_CONTAINS == 123 && CMD_REDISPLAY == 126);

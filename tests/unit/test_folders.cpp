@@ -2,6 +2,7 @@
 #include <deque>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "client/folder_commands.h"
@@ -45,6 +46,25 @@ TEST_F(FoldersTest, BusyFoldersAddRemoveAndContains) {
     EXPECT_EQ(busy_folders_remove("empty"), 0);  // the head is never removed
     EXPECT_EQ(busy_folders_contains(""), 0);
     EXPECT_EQ(busy_folders_remove("temp"), 1);
+}
+
+// Jobs release their folders from their own threads while the interface
+// thread marks and asks: the list holds every entry that was not removed.
+TEST_F(FoldersTest, BusyFoldersTakeMarksFromManyThreadsAtOnce) {
+    busy_folders_add("maildir\\kept");
+    std::vector<std::thread> jobs;
+    for (int t = 0; t < 4; t++)
+        jobs.emplace_back([t] {
+            std::string own = "maildir\\job" + std::to_string(t);
+            for (int i = 0; i < 500; i++) {
+                busy_folders_add(own.c_str());
+                if (busy_folders_contains_tree("maildir\\kept") != 1 || busy_folders_remove(own.c_str()) != 1) return;
+            }
+        });
+    for (std::thread& job : jobs) job.join();
+    for (int t = 0; t < 4; t++) EXPECT_EQ(busy_folders_contains(("maildir\\job" + std::to_string(t)).c_str()), 0);
+    EXPECT_EQ(busy_folders_remove("maildir\\kept"), 1);
+    EXPECT_EQ(busy_folders_contains("maildir\\kept"), 0);
 }
 
 TEST_F(FoldersTest, ABusyFolderOrOneBelowItIsNeitherRenamedNorDeleted) {

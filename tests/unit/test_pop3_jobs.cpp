@@ -84,8 +84,12 @@ TEST_F(ReceiveJobTest, CheckAllAccountsStoresEveryMessageAndEmptiesTheDeletingAc
     ASSERT_EQ(accounts_load(), 0);
     busy_folders_add("maildir\\inbox");
     busy_folders_add("maildir\\bob");
+    recorder_jobs().on_show = {"maildir\\bob"};
 
     EXPECT_EQ(receive_job(recorder_jobs(), -1), 3);
+    // The inbox on show is listed again once, after the job.
+    EXPECT_EQ(ui.job_calls.back(), "redisplay");
+    EXPECT_EQ(std::count(ui.job_calls.begin(), ui.job_calls.end(), "redisplay"), 1);
 
     std::string port = std::to_string(real_servers().pop3_port);
     std::string shown = ui.status_text();

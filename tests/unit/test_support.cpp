@@ -1,5 +1,6 @@
 #include "tests/unit/test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <mutex>
@@ -10,7 +11,6 @@
 #include "core/window_number.h"
 #include "core/log.h"
 #include "core/quit.h"
-#include "store/busy_folders.h"
 #include "transport/sys_socket.h"
 
 // The test program, like the client, shows the buffer library's faults in
@@ -39,50 +39,15 @@ int record_box(WindowRef, const char* text, const char* caption, unsigned style)
 void record_clear(WindowRef) { active_recorder->status_calls.push_back("clear"); }
 void record_add(WindowRef, const char* text) { active_recorder->status_calls.push_back(std::string("add:") + text); }
 void record_start(WindowRef) { active_recorder->status_calls.push_back("start"); }
-void record_step(WindowRef) { active_recorder->progress_steps++; }
-bool record_skip(WindowRef) { return active_recorder->skip; }
+// The job side: one line a call.
+void record_job(const std::string& call) { active_recorder->job_calls.push_back(call); }
+const char* on_off(bool on) { return on ? "1" : "0"; }
+// Stands for every recorder sink's window, for its scratch number.
 int fake_window = 0;
-WindowRef record_open(WindowRef, int target) {
-    active_recorder->job_calls.push_back("open " + std::to_string(target));
-    return &fake_window;
-}
-void record_close(WindowRef) { active_recorder->job_calls.push_back("close"); }
-void record_socket(WindowRef, long long s) {
-    active_recorder->job_calls.push_back(s < 0 ? "socket none" : "socket");
-    active_recorder->last_socket = s;
-}
-bool record_cancelled(WindowRef) { return active_recorder->cancelled; }
-void record_file(WindowRef, void* f) { active_recorder->job_calls.push_back(f ? "file" : "file none"); }
-void record_ok(WindowRef, bool on) { active_recorder->job_calls.push_back(std::string("ok ") + (on ? "1" : "0")); }
-void record_skip_button(WindowRef, bool on) {
-    active_recorder->job_calls.push_back(std::string("skip ") + (on ? "1" : "0"));
-}
-void record_reset(WindowRef, int step) { active_recorder->job_calls.push_back("reset " + std::to_string(step)); }
-int record_command(int command, const char* path) {
-    switch (command) {
-    case 121: busy_folders_add(path); return 0;
-    case 122: return busy_folders_remove(path);
-    case 123: return busy_folders_contains(path);
-    default: return 0;
-    }
-}
 const UiServices recording{.message_box = record_box,
                            .status_clear = record_clear,
                            .status_add = record_add,
-                           .status_show_start = record_start,
-                           .progress_step = record_step,
-                           .skip_pressed = record_skip,
-                           .open_status_window = record_open,
-                           .close_status_window = record_close,
-                           .register_socket = record_socket,
-                           .register_file = record_file,
-                           .enable_ok = record_ok,
-                           .enable_skip = record_skip_button,
-                           .progress_reset = record_reset,
-                           .main_command = record_command,
-                           .job_cancelled = record_cancelled,
-                           .before_folder_write = nullptr,
-                           .progress_advance = nullptr};
+                           .status_show_start = record_start};
 
 int count_quit() {
     quit_requests++;
@@ -98,6 +63,7 @@ RecorderHost& recorder_jobs() {
 
 UiRecorder::UiRecorder() {
     recorder_jobs().opened.clear();
+    recorder_jobs().on_show.clear();
     active_recorder = this;
     ui_install(&recording);
 }
@@ -130,24 +96,32 @@ void RecorderSink::show(const char* text, bool failure) {
     active_recorder->status_calls.push_back(std::string("add:") + text);
     if (failure) errors += text;
 }
-void RecorderSink::progress_reset(int step) { record_reset(&fake_window, step); }
+void RecorderSink::progress_reset(int step) { record_job("reset " + std::to_string(step)); }
 void RecorderSink::progress_advance(int steps) {
     if (steps > 0) active_recorder->progress_steps += steps;
 }
 bool RecorderSink::skip_pressed() { return active_recorder->skip; }
 bool RecorderSink::cancelled() { return active_recorder->cancelled; }
-void RecorderSink::hold_socket(Socket s) { record_socket(&fake_window, static_cast<long long>(s)); }
-void RecorderSink::hold_file(std::FILE* file) { record_file(&fake_window, file); }
+void RecorderSink::hold_socket(Socket s) {
+    long long number = static_cast<long long>(s);
+    record_job(number < 0 ? "socket none" : "socket");
+    active_recorder->last_socket = number;
+}
+void RecorderSink::hold_file(std::FILE* file) { record_job(file ? "file" : "file none"); }
 int RecorderSink::scratch_number() { return window_number(&fake_window); }
-void RecorderSink::enable_ok(bool enabled) { record_ok(&fake_window, enabled); }
-void RecorderSink::enable_skip(bool enabled) { record_skip_button(&fake_window, enabled); }
-void RecorderSink::close() { record_close(&fake_window); }
+void RecorderSink::enable_ok(bool enabled) { record_job(std::string("ok ") + on_off(enabled)); }
+void RecorderSink::enable_skip(bool enabled) { record_job(std::string("skip ") + on_off(enabled)); }
+void RecorderSink::close() { record_job("close"); }
 
 JobStatus& RecorderHost::open_status(int target) {
-    record_open(nullptr, target);
+    record_job("open " + std::to_string(target));
     opened.push_back(std::make_unique<RecorderSink>());
     return *opened.back();
 }
+bool RecorderHost::before_folder_write(const char* folder) {
+    return std::find(on_show.begin(), on_show.end(), folder) != on_show.end();
+}
+void RecorderHost::redisplay() { record_job("redisplay"); }
 
 QuitRecorder::QuitRecorder() {
     quit_requests = 0;

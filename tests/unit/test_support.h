@@ -28,8 +28,7 @@ struct UiRecorder {
     int progress_steps = 0;
     bool skip = false;  // what skip_pressed answers
     // The job side: every status window call as a line ("open -1",
-    // "socket", "file", "ok 1", "skip 0", "reset 1", "close"), and the busy
-    // list commands, which run on the real busy list.
+    // "socket", "file", "ok 1", "skip 0", "reset 1", "close").
     std::vector<std::string> job_calls;
     // The job's socket as last registered (-1: none), and Cancel as the
     // status window does it: the job marked cancelled, its socket aborted.
@@ -65,10 +64,15 @@ protected:
     void show(const char* text, bool failure) override;
 };
 
-// Opens recorder sinks, each noted as "open <target>".
+// Opens recorder sinks, each noted as "open <target>". The folders in
+// `on_show` are the list on show, and a request to list it again is noted
+// as "redisplay".
 struct RecorderHost : JobHost {
     JobStatus& open_status(int target) override;
+    bool before_folder_write(const char* folder) override;
+    void redisplay() override;
     std::vector<std::unique_ptr<RecorderSink>> opened;
+    std::vector<std::string> on_show;
 };
 
 // The host of the jobs a test runs; emptied by each UiRecorder.
