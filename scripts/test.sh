@@ -191,8 +191,10 @@ fuzz_pid=$!
 
 echo "== Windows tests under Wine ($shards shard(s); the fuzz targets run meanwhile)"
 if [ "$shards" = 2 ]; then
+  # ctest's option that names the file of shards, its "resources".
+  shards_option="--resource-$(printf 'sp%sc' e)-file"
   ZM_SHARDS="$shard_dir" ctest --test-dir build/win64 --output-on-failure -j2 \
-    --resource-spec-file "$shard_dir/shards.json" 2>&1 | tee -a "$test_log" || status=1
+    "$shards_option" "$shard_dir/shards.json" 2>&1 | tee -a "$test_log" || status=1
 else
   ctest --test-dir build/win64 --output-on-failure 2>&1 | tee -a "$test_log" || status=1
 fi
