@@ -13,12 +13,7 @@
 // Built natively and for Windows; under Wine the mailbox is reached through
 // ZM_MAILDIR_ROOT_WIN, fetchmail is not run, and an argument gives the inbox
 // sizes to try (for example "10000").
-#ifdef _WIN32
-#include <windows.h>
-// windows.h first: psapi.h needs its types.
-#include <psapi.h>
-#else
-#include <sys/resource.h>
+#ifndef _WIN32
 #include <unistd.h>
 #endif
 
@@ -47,6 +42,7 @@
 #include "transport/pop3_jobs.h"
 #include "transport/socket_lines.h"
 #include "transport/sys_socket.h"
+#include "peak_memory.h"
 
 namespace {
 
@@ -97,18 +93,6 @@ void write_account(int port, bool delete_after) {
         << user << "\r\n" << stored->text << "\r\nmaildir\\inbox\r\n" << (delete_after ? 8 : 0) << "\r\n";
     delete_arrays(stored);
     accounts_load();
-}
-
-long peak_kb() {
-#ifdef _WIN32
-    PROCESS_MEMORY_COUNTERS counters{};
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
-#else
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-#endif
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start) {

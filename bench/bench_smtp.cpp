@@ -4,9 +4,6 @@
 // in messages per second, and the memory that sending one 50 MB message
 // takes (the body is streamed from the file, so it should be next to
 // nothing).
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +15,7 @@
 #include "store/busy_folders.h"
 #include "transport/send_queued.h"
 #include "transport/smtp_session.h"
+#include "peak_memory.h"
 
 namespace {
 
@@ -39,12 +37,6 @@ std::string message(int port, const std::string& subject, size_t body_bytes) {
 
 void write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-long peak_kb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 }  // namespace
 
 int main() {
@@ -54,7 +46,7 @@ int main() {
         return 0;
     }
     const int port = std::atoi(port_text);
-    fs::path folder = fs::temp_directory_path() / ("zm_bench_smtp_" + std::to_string(getpid()));
+    fs::path folder = fs::temp_directory_path() / ("zm_bench_smtp_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(folder / "temp");
     fs::create_directories(folder / "maildir" / "outbox");
     fs::create_directories(folder / "maildir" / "sent items");

@@ -1,6 +1,7 @@
 #include "store/busy_folders.h"
 
 #include <cstdlib>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -16,7 +17,9 @@ struct BusyNode {
 // The head holds "empty", so a real path never sits there; the list always
 // ends in an empty node that the next add fills.
 BusyNode* head = nullptr;
-std::mutex list_lock;
+// Timed, for the one caller that cannot trust its owner to let go: a job
+// whose thread was terminated may have died holding it.
+std::timed_mutex list_lock;
 
 BusyNode* new_node() { return static_cast<BusyNode*>(xmalloc(sizeof(BusyNode))); }
 
@@ -37,12 +40,12 @@ void make_list() {
 }  // namespace
 
 void busy_folders_init() {
-    std::lock_guard<std::mutex> hold(list_lock);
+    std::lock_guard<std::timed_mutex> hold(list_lock);
     make_list();
 }
 
 void busy_folders_add(const char* path) {
-    std::lock_guard<std::mutex> hold(list_lock);
+    std::lock_guard<std::timed_mutex> hold(list_lock);
     make_list();
     BusyNode* last = head;
     while (last->next) last = last->next;
@@ -50,8 +53,10 @@ void busy_folders_add(const char* path) {
     last->next = new_node();
 }
 
-int busy_folders_remove(const char* path) {
-    std::lock_guard<std::mutex> hold(list_lock);
+namespace {
+
+// The caller holds the lock.
+int remove_entry(const char* path) {
     make_list();
     Key key(path);
     for (BusyNode* previous = head; previous->next && previous->next->next; previous = previous->next) {
@@ -65,8 +70,21 @@ int busy_folders_remove(const char* path) {
     return 0;
 }
 
+}  // namespace
+
+int busy_folders_remove(const char* path) {
+    std::lock_guard<std::timed_mutex> hold(list_lock);
+    return remove_entry(path);
+}
+
+int busy_folders_remove_within(const char* path, int milliseconds) {
+    std::unique_lock<std::timed_mutex> hold(list_lock, std::chrono::milliseconds(milliseconds));
+    if (!hold.owns_lock()) return -1;
+    return remove_entry(path);
+}
+
 int busy_folders_contains(const char* path) {
-    std::lock_guard<std::mutex> hold(list_lock);
+    std::lock_guard<std::timed_mutex> hold(list_lock);
     make_list();
     Key key(path);
     // The trailing node is only room for the next path, not an entry.
@@ -76,7 +94,7 @@ int busy_folders_contains(const char* path) {
 }
 
 int busy_folders_contains_tree(const char* path) {
-    std::lock_guard<std::mutex> hold(list_lock);
+    std::lock_guard<std::timed_mutex> hold(list_lock);
     make_list();
     Key key(path);
     size_t n = std::strlen(key.text);

@@ -10,6 +10,9 @@ void busy_folders_init();
 void busy_folders_add(const char* path);
 // Removes the first entry equal to the path: 1 when one was removed, else 0.
 int busy_folders_remove(const char* path);
+// The same, waiting at most `milliseconds` for the list: -1 when it stayed
+// taken (by a job's thread that was terminated while it held it).
+int busy_folders_remove_within(const char* path, int milliseconds);
 // 1 when the path is present, compared byte for byte.
 int busy_folders_contains(const char* path);
 // 1 when the path or a folder below it ("maildir\a\b" for "maildir\a") is

@@ -11,7 +11,12 @@ void sys_net_cleanup() { WSACleanup(); }
 
 Socket sys_socket_open() {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    return s == INVALID_SOCKET ? no_socket : static_cast<Socket>(s);
+    if (s == INVALID_SOCKET) return no_socket;
+    // Whole commands and whole pieces of a message, each followed by a wait
+    // for the reply: Nagle's rule would only delay them (see the POSIX side).
+    BOOL on = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+    return static_cast<Socket>(s);
 }
 
 int sys_socket_close(Socket s) { return closesocket(static_cast<SOCKET>(s)) == 0 ? 0 : -1; }

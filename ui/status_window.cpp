@@ -176,8 +176,17 @@ void cancel(HWND window, StatusRecord* r) {
         socket = r->socket.load();
         if (socket != no_socket) sys_socket_close(static_cast<Socket>(socket));
         if (HANDLE file = r->file.exchange(nullptr)) CloseHandle(file);
-        if (r->owner == main_window.load())
-            for_target_folders(r->target, [&](const char* folder) { busy_folders_remove(folder); });
+        // The thread may have died holding the busy list: rather a folder
+        // left marked busy until the next start than a window that hangs.
+        if (r->owner == main_window.load()) {
+            bool stuck = false;
+            for_target_folders(r->target, [&](const char* folder) {
+                if (!stuck && busy_folders_remove_within(folder, 1000) < 0) {
+                    stuck = true;
+                    log_write("The busy folders of the terminated job could not be released.\r\n");
+                }
+            });
+        }
     }
     if (r->owner && r->owner == main_window.load()) DrawMenuBar(r->owner);
     PostQuitMessage(0);

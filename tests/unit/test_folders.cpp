@@ -45,7 +45,8 @@ TEST_F(FoldersTest, BusyFoldersAddRemoveAndContains) {
     EXPECT_EQ(busy_folders_remove("maildir\\inbox"), 0);
     EXPECT_EQ(busy_folders_remove("empty"), 0);  // the head is never removed
     EXPECT_EQ(busy_folders_contains(""), 0);
-    EXPECT_EQ(busy_folders_remove("temp"), 1);
+    EXPECT_EQ(busy_folders_remove_within("temp", 100), 1);
+    EXPECT_EQ(busy_folders_remove_within("temp", 100), 0);
 }
 
 // Jobs release their folders from their own threads while the interface
