@@ -150,11 +150,7 @@ TEST_F(CorpusTexts, SubjectsNamesAndFileNamesAgreeWithTheCorpusReading) {
 
 // The messages of tests/mail, made by real programs: every summary reads.
 TEST_F(CorpusTexts, MessagesOfRealProgramsSummarise) {
-    std::string source = __FILE__;
-#ifdef _WIN32
-    if (!source.empty() && source[0] == '/') source = "Z:" + source;
-#endif
-    std::filesystem::path folder = std::filesystem::path(source).parent_path() / ".." / "mail" / "messages";
+    std::filesystem::path folder = source_folder() / "tests" / "mail" / "messages";
     MessageSummary* summary = summary_new();
     int read = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {

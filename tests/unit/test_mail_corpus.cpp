@@ -16,14 +16,7 @@
 
 namespace {
 
-std::filesystem::path mail_folder() {
-    std::string source = __FILE__;
-#ifdef _WIN32
-    // Under Wine the build machine's root is drive Z:.
-    if (!source.empty() && source[0] == '/') source = "Z:" + source;
-#endif
-    return std::filesystem::path(source).parent_path() / ".." / "mail";
-}
+std::filesystem::path mail_folder() { return source_folder() / "tests" / "mail"; }
 
 struct Expectation {
     std::string name, plain_type, html_type;

@@ -16,6 +16,7 @@
 #include "client/main_command_list.h"
 #include "client/main_commands.h"
 #include "client/main_window_ids.h"
+#include "tests/unit/test_support.h"
 
 namespace {
 
@@ -133,12 +134,7 @@ std::vector<std::string> fields_of(const std::string& line) {
 // that begins with `heading` to the END that closes it, one line each,
 // trimmed; empty when there is none.
 std::vector<std::string> resource_block(const std::string& heading) {
-    std::string path = ZM_SOURCE_DIR "/ui/zenthmail.rc";
-#ifdef _WIN32
-    // Under Wine the build machine's root is drive Z:.
-    if (path[0] == '/') path = "Z:" + path;
-#endif
-    std::ifstream in(path);
+    std::ifstream in(source_folder() / "ui" / "zenthmail.rc");
     std::vector<std::string> block;
     int depth = 0;
     bool inside = false;

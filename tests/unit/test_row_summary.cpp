@@ -16,14 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path beside_tests(const std::string& relative) {
-    std::string source = __FILE__;
-#ifdef _WIN32
-    // Under Wine the build machine's root is drive Z:.
-    if (!source.empty() && source[0] == '/') source = "Z:" + source;
-#endif
-    return fs::path(source).parent_path() / relative;
-}
+fs::path beside_tests(const std::string& relative) { return source_folder() / "tests" / "unit" / relative; }
 
 std::string row_of(MessageSummary* s, int result) {
     Array* recipients = array_new(address_field_capacity);

@@ -162,13 +162,19 @@ std::string read_file(const std::filesystem::path& path) {
     return bytes.str();
 }
 
-std::filesystem::path corpus_folder() {
-    std::string source = __FILE__;
+std::filesystem::path source_folder() {
+    // The build names the folder: __FILE__ may be relative to the build
+    // folder when a compiler cache rewrote the paths.
+    std::string source = ZM_SOURCE_DIR;
 #ifdef _WIN32
     // Under Wine the build machine's root is drive Z:.
     if (!source.empty() && source[0] == '/') source = "Z:" + source;
 #endif
-    std::filesystem::path root = std::filesystem::path(source).parent_path() / ".." / "..";
+    return source;
+}
+
+std::filesystem::path corpus_folder() {
+    std::filesystem::path root = source_folder();
     std::filesystem::path corpus = root / ".." / "shared" / "corpus" / "mail-parser";
     if (!std::filesystem::exists(corpus)) {
         std::filesystem::path outer = root / ".." / ".." / "shared" / "corpus" / "mail-parser";

@@ -109,6 +109,8 @@ std::string read_file(const std::filesystem::path& path);
 // never copied into the repository; a path that does not exist when there is
 // none, for the tests to skip.
 std::filesystem::path corpus_folder();
+// The repository's folder as the tests reach it (drive Z: under Wine).
+std::filesystem::path source_folder();
 void write_file(const std::filesystem::path& path, const std::string& bytes);
 
 // Gives the settings a menu holding the items whose check marks are options
