@@ -3,7 +3,7 @@
 // logins take the password (see SaslExchange in transport/sasl.h).
 #pragma once
 
-#include "transport/sasl.h"
+#include "transport/auth.h"
 
 // Each returns 1 when the server accepted the login, 0 otherwise. A token
 // the server refuses comes back as an error challenge: its JSON status is

@@ -25,8 +25,8 @@ enum RedirectKind {
 
 struct Redirect {
     RedirectKind kind = REDIRECT_OTHER;
-    std::string code;  // REDIRECT_CODE
-    std::string text;  // what the user is told when the sign-in ends without a code
+    std::string code = {};  // REDIRECT_CODE
+    std::string text = {};  // what the user is told when the sign-in ends without a code
 };
 
 // Reads the request line ("GET /?code=...&state=... HTTP/1.1", with or

@@ -4,7 +4,6 @@
 // transport/auth.h.
 #pragma once
 
-#include "core/arrays.h"
 #include "transport/auth.h"
 #include "transport/tls.h"
 
@@ -26,7 +25,6 @@ struct LoginOptions {
 // protocol whose TLS bits apply.
 LoginOptions account_login_options(int flags, int auth_flag);
 
-struct SaslProtocol;
 // One exchange. `secret` is the account's password, or for the bearer
 // mechanisms its OAuth 2.0 access token: the exchanges of both kinds take
 // one secret where the account's password always went, so that every
@@ -41,15 +39,6 @@ struct SaslMechanism {
     const char* refused;   // shown after the exchange failed
 };
 
-// What a protocol brings to the choice: its name in the refusal text, its
-// command function, how its server's list of mechanisms reads, and how one
-// whole reply of its server is read (every line of a multi-line SMTP reply).
-struct SaslProtocol {
-    const char* name;
-    CommandFunction command;
-    bool (*offers)(const char* capabilities, const char* mechanism);
-    int (*read_reply)(MailSession& s, Array* reply);
-};
 
 // POP3: the reply to a bare "auth", one mechanism per line.
 extern const SaslProtocol pop3_sasl;

@@ -93,6 +93,11 @@ int sys_socket_pending(Socket s) {
 Socket sys_listen_loopback(NetAddress* bound) {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     if (s == INVALID_SOCKET) return no_socket;
+    // Without exclusive use another program could bind the same port with
+    // SO_REUSEADDR and take the browser's redirect (SO_EXCLUSIVEADDRUSE,
+    // which winsock.h does not name).
+    const int exclusive = ~SO_REUSEADDR, on = 1;
+    setsockopt(s, SOL_SOCKET, exclusive, reinterpret_cast<const char*>(&on), sizeof on);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

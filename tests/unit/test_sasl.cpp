@@ -217,7 +217,9 @@ protected:
         ScriptedPeer peer(script);
         MailSession s(sink, peer.connect_client());
         s.name_server("server.example.com", 143);
-        if (secured) ASSERT_EQ(tls_begin(s, "server.example.com"), 0);
+        if (secured) {
+            ASSERT_EQ(tls_begin(s, "server.example.com"), 0);
+        }
         ui.status_calls.clear();
         EXPECT_EQ(sasl_login(*row.protocol, s, row.capabilities, row.user.c_str(), row.token.c_str(), false, true),
                   row.result);
