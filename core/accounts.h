@@ -59,8 +59,8 @@ int account_count();
 // Field f of account k: entry 8k + f of the table, or null outside it.
 const char* account_field(int account, AccountField field);
 int account_options(int account);
-// The provider number of an option word, and the word with another one;
-// every other bit is kept as it is.
+// The provider number of an option word, and the word with another one
+// (a number past the bits' room as 0); every other bit is kept as it is.
 int account_provider(int flags);
 int with_account_provider(int flags, int provider);
 // The first account's name began with "!": no account is preselected.

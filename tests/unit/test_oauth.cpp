@@ -385,20 +385,4 @@ TEST(OAuthProviders, PresetsNameTheProvidersEndpointsServersAndSecurity) {
     }
 }
 
-TEST(OAuthProviders, AccountBitsKeepTheOlderOnesAndAnyUnknown) {
-    // A table of an older version: none of the new bits, so a password
-    // account of no provider.
-    EXPECT_EQ(account_provider(0x3FF), PROVIDER_OTHER);
-    EXPECT_EQ(0x3FF & ACCOUNT_OAUTH, 0);
-    const int older_and_unknown = 0x3FF | 0x40000;
-    int flags = with_account_provider(older_and_unknown | ACCOUNT_OAUTH, PROVIDER_GOOGLE);
-    EXPECT_EQ(flags, older_and_unknown | ACCOUNT_OAUTH | 0x1000);
-    EXPECT_EQ(account_provider(flags), PROVIDER_GOOGLE);
-    flags = with_account_provider(flags, PROVIDER_MICROSOFT);
-    EXPECT_EQ(account_provider(flags), PROVIDER_MICROSOFT);
-    EXPECT_EQ(flags & ~ACCOUNT_PROVIDER_MASK, older_and_unknown | ACCOUNT_OAUTH);
-    EXPECT_EQ(with_account_provider(flags, 9) & ~ACCOUNT_PROVIDER_MASK, older_and_unknown | ACCOUNT_OAUTH);
-    EXPECT_EQ(account_provider(with_account_provider(flags, PROVIDER_OTHER)), PROVIDER_OTHER);
-}
-
 }  // namespace
