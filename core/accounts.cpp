@@ -40,4 +40,12 @@ int account_options(int account) {
     return options ? std::atoi(options) : 0;
 }
 
+int account_provider(int flags) { return (flags & ACCOUNT_PROVIDER_MASK) >> ACCOUNT_PROVIDER_SHIFT; }
+
+int with_account_provider(int flags, int provider) {
+    // A number the bits cannot hold is no provider the table knows.
+    if (provider < 0 || provider > (ACCOUNT_PROVIDER_MASK >> ACCOUNT_PROVIDER_SHIFT)) provider = 0;
+    return (flags & ~ACCOUNT_PROVIDER_MASK) | ((provider << ACCOUNT_PROVIDER_SHIFT) & ACCOUNT_PROVIDER_MASK);
+}
+
 bool no_default_account() { return no_default; }

@@ -22,6 +22,13 @@ constexpr int max_accounts = 10;
 constexpr int account_field_size = 100;
 
 enum : int {
+    // Which provider's presets the account was set up from (0: none, or
+    // "Other"; core/oauth_providers.h), three bits that keep room for more.
+    ACCOUNT_PROVIDER_MASK = 0x3800,
+    ACCOUNT_PROVIDER_SHIFT = 11,
+    // The account signs in with OAuth 2.0: its logins carry an access token
+    // instead of the password, and only over TLS.
+    ACCOUNT_OAUTH = 0x400,
     // How the account's sessions are secured: TLS from the first byte
     // (POP3S, SMTPS) or an upgrade after the greeting (STLS, STARTTLS).
     // Both bits of a protocol set mean TLS from the first byte.
@@ -52,5 +59,9 @@ int account_count();
 // Field f of account k: entry 8k + f of the table, or null outside it.
 const char* account_field(int account, AccountField field);
 int account_options(int account);
+// The provider number of an option word, and the word with another one
+// (a number past the bits' room as 0); every other bit is kept as it is.
+int account_provider(int flags);
+int with_account_provider(int flags, int provider);
 // The first account's name began with "!": no account is preselected.
 bool no_default_account();

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/sys_files.h"
 #include "core/ui_services.h"
@@ -84,6 +85,32 @@ void base64_encode(const char* source, Array* output, int length) {
         if (!append_group(output, &end, group)) break;
     }
 }
+
+namespace {
+
+std::string encode_string(const void* source, size_t length, bool url_safe) {
+    auto* bytes = static_cast<const unsigned char*>(source);
+    std::string text;
+    text.reserve((length + 2) / 3 * 4);
+    char group[4];
+    for (size_t i = 0; i < length; i += 3) {
+        unsigned char block[3] = {};
+        size_t n = length - i < 3 ? length - i : 3;
+        std::memcpy(block, bytes + i, n);
+        encode_group(block, static_cast<int>(n), group);
+        text.append(group, 4);
+    }
+    if (!url_safe) return text;
+    while (!text.empty() && text.back() == '=') text.pop_back();
+    for (char& c : text) c = c == '+' ? '-' : c == '/' ? '_' : c;
+    return text;
+}
+
+}  // namespace
+
+std::string base64_string(const void* bytes, size_t length) { return encode_string(bytes, length, false); }
+
+std::string base64url_string(const void* bytes, size_t length) { return encode_string(bytes, length, true); }
 
 int base64_decode(const char* text, Array* output, int length) {
     int position = 0;

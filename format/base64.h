@@ -3,6 +3,9 @@
 // logins all go through these.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "core/arrays.h"
 #include "format/codec_io.h"
 
@@ -31,6 +34,14 @@ void base64_decode_block(const char* group, Array* output, int* position);
 // line breaks, until the output is full; the last group that does not fit is
 // cut.
 void base64_encode(const char* source, Array* output, int length);
+
+// The whole encoding of `length` bytes in one text: padded with "=", no line
+// breaks (logins whose tokens outgrow a line buffer).
+std::string base64_string(const void* bytes, size_t length);
+// The URL-safe alphabet of RFC 4648 section 5 ("-" and "_" for "+" and "/")
+// without padding: Message-IDs and the values an OAuth 2.0 sign-in puts
+// into a URL (RFC 7636).
+std::string base64url_string(const void* bytes, size_t length);
 
 // Decodes length characters of text in groups of four into the start of the
 // output. A last group of two or three characters counts as if padded with

@@ -8,6 +8,7 @@
 #include "format/ascii_case.h"
 #include "format/base64.h"
 #include "format/charsets.h"
+#include "format/percent_encoding.h"
 
 namespace {
 
@@ -28,19 +29,8 @@ int hex_value(char c) {
 bool is_break(char c) { return c == '\r' || c == '\n'; }
 
 // Bytes in base64, padded, on one line.
-std::string base64_text(std::string_view bytes) {
-    std::string text;
-    for (size_t k = 0; k < bytes.size(); k += 3) {
-        unsigned v = static_cast<unsigned char>(bytes[k]) << 16;
-        if (k + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[k + 1]) << 8;
-        if (k + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[k + 2]);
-        text.push_back(base64_alphabet[v >> 18 & 63]);
-        text.push_back(base64_alphabet[v >> 12 & 63]);
-        text.push_back(k + 1 < bytes.size() ? base64_alphabet[v >> 6 & 63] : '=');
-        text.push_back(k + 2 < bytes.size() ? base64_alphabet[v & 63] : '=');
-    }
-    return text;
-}
+std::string base64_text(std::string_view bytes) { return base64_string(bytes.data(), bytes.size()); }
+
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // The encoded text of a word with the folds inside it passed over: a
@@ -314,17 +304,7 @@ namespace {
 // Percent-decoding of an RFC 2231 value.
 std::string percent_bytes(std::string_view text) {
     std::string out;
-    for (size_t i = 0; i < text.size(); i++) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            int hi = hex_value(text[i + 1]), lo = hex_value(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out.push_back(static_cast<char>(hi << 4 | lo));
-                i += 2;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
-    }
+    percent_decode(text, &out, false);
     return out;
 }
 
@@ -440,20 +420,7 @@ std::string utf8_prefix(std::string_view utf8, size_t characters) {
 
 std::string encode_parameter(std::string_view name, std::string_view utf8, size_t used) {
     // RFC 2231 section 7: attribute-char, every other byte percent-encoded.
-    auto escaped = [](std::string_view character) {
-        std::string out;
-        for (char c : character) {
-            auto b = static_cast<unsigned char>(c);
-            if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
-                (b && std::strchr("!#$&+-.^_`|~", b))) {
-                out.push_back(c);
-            } else {
-                static const char hex[] = "0123456789ABCDEF";
-                out += {'%', hex[b >> 4], hex[b & 15]};
-            }
-        }
-        return out;
-    };
+    auto escaped = [](std::string_view character) { return percent_encode(character, "!#$&+-.^_`|~"); };
     std::string value;
     for (size_t i = 0; i < utf8.size();) {
         size_t end = i + 1;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/random.h"
+#include "format/base64.h"
 
 const char message_id_fallback_domain[] = "zenthmail.invalid";
 
@@ -12,7 +13,6 @@ namespace {
 
 std::atomic<RandomSource> random_source{nullptr};
 
-constexpr char url_safe[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 constexpr size_t line_limit = 998;
 constexpr size_t field_name = sizeof "References: " - 1;
 
@@ -54,19 +54,8 @@ std::string make_message_id(const char* from_address) {
     unsigned char bits[16];
     RandomSource source = random_source.load();
     if ((source ? source : sys_random_bytes)(bits, sizeof bits) != 0) return std::string();
-    std::string id = "<";
     // 128 bits in 22 characters of 6 bits each; the last carries 2.
-    unsigned value = 0;
-    int held = 0;
-    for (unsigned char byte : bits) {
-        value = (value << 8) | byte;
-        held += 8;
-        while (held >= 6) {
-            held -= 6;
-            id += url_safe[(value >> held) & 63];
-        }
-    }
-    if (held > 0) id += url_safe[(value << (6 - held)) & 63];
+    std::string id = "<" + base64url_string(bits, sizeof bits);
     return id + "@" + domain_of(from_address) + ">";
 }
 

@@ -71,3 +71,27 @@ int plain_response(const char* user, const char* password, Array* output) {
     delete_arrays(message);
     return result;
 }
+
+namespace {
+
+bool has_control(const char* text) {
+    for (const char* p = text; *p; p++)
+        if (static_cast<unsigned char>(*p) < 0x20 || *p == 0x7f) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string xoauth2_message(const char* user, const char* token) {
+    if (has_control(user) || has_control(token)) return std::string();
+    return std::string("user=") + user + "\x01" "auth=Bearer " + token + "\x01\x01";
+}
+
+std::string oauthbearer_message(const char* user, const char* host, int port, const char* token) {
+    if (has_control(user) || has_control(host) || has_control(token)) return std::string();
+    std::string message = "n,a=";
+    for (const char* p = user; *p; p++) message += *p == ',' ? "=2C" : *p == '=' ? "=3D" : std::string(1, *p);
+    message += ",";
+    if (*host) message += std::string("\x01" "host=") + host + "\x01" "port=" + std::to_string(port);
+    return message + "\x01" "auth=Bearer " + token + "\x01\x01";
+}

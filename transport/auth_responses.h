@@ -3,6 +3,8 @@
 // POP3 and SMTP share them.
 #pragma once
 
+#include <string>
+
 #include "core/arrays.h"
 
 // Room for a CRAM-MD5 response with its line end and terminating zero: 99
@@ -28,3 +30,15 @@ int cram_md5_response_line(const char* user, const char* password, const char* c
 // characters, so credentials longer than that encodes to are refused, not
 // cut: -1 with `output` empty. Otherwise 0.
 int plain_response(const char* user, const char* password, Array* output);
+
+// The first messages of the OAuth 2.0 logins, before their base64, with the
+// access token where the password would go. Empty when the user name, the
+// host or the token holds a control character, which would end a field
+// early (a token is printable ASCII, RFC 6750 section 2.1).
+// XOAUTH2: "user=" user "\x01auth=Bearer " token "\x01\x01".
+std::string xoauth2_message(const char* user, const char* token);
+// OAUTHBEARER (RFC 7628 section 3.1): the GS2 header "n,a=" user "," (a
+// "," or "=" in the user name written "=2C" or "=3D", RFC 5801 section 4),
+// then "\x01host=" host "\x01port=" port, when the server's name is known,
+// and "\x01auth=Bearer " token "\x01\x01".
+std::string oauthbearer_message(const char* user, const char* host, int port, const char* token);

@@ -58,7 +58,9 @@ int mail_check_round(MailCheckState* state, StatusSink& window) {
         }
         if (pop3_login(s, reply, command, account_field(a, ACCOUNT_POP3_SERVER),
                        account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD),
-                       {.use_auth = false, .tls = pop3_tls_mode(account_options(a))}) == 0) {
+                       {.use_auth = false,
+                        .oauth = (account_options(a) & ACCOUNT_OAUTH) != 0,
+                        .tls = pop3_tls_mode(account_options(a))}) == 0) {
             int n = pop3_list(s, nullptr);
             if (n > 0) {
                 int used = static_cast<int>(std::strlen(state->summary->text));

@@ -53,7 +53,10 @@ int pop3_login(MailSession& s, Array* reply, Array* command, const char* server,
     NetAddress address;
     address.port = port_to_network(port);
     int result = -1;
-    if (port == 0) {
+    if (options.oauth && options.tls == TLS_NONE) {
+        // Refused before connecting: not even the user name goes out plain.
+        s.status.error(oauth_needs_tls_text);
+    } else if (port == 0) {
         s.status.error("Invalid POP3 port number.\r\n");
     } else if (resolve_server(host->text, &address.address) != 0) {
         s.status.error("Cannot resolve POP3 server name.\r\nSee readme file for explanation.\r\n");
@@ -61,13 +64,14 @@ int pop3_login(MailSession& s, Array* reply, Array* command, const char* server,
         s.status.error("Cannot connect to POP3 server.\r\nSee readme file for explanation.\r\n");
     } else {
         s.status.line("Connected to server.\r\n");
+        s.name_server(host->text, port);
         if (options.tls == TLS_IMPLICIT && tls_begin(s, host->text) != 0) {
             // Nothing is sent on a connection that could not be secured.
         } else if (recv_line(s, reply) != 0) {
             s.status.error("receiveline error\r\n");
         } else if (options.tls == TLS_UPGRADE && start_tls(s, reply, host->text) != 0) {
             // Nor on one whose upgrade failed: no fallback to plain.
-        } else if (!options.use_auth) {
+        } else if (!options.use_auth && !options.oauth) {
             array_printf(command, "user %.80s\r\n", user);
             if (send_pop3_command(s, command->text, false) == 0) {
                 array_printf(command, "pass %.80s\r\n", password);
@@ -80,7 +84,7 @@ int pop3_login(MailSession& s, Array* reply, Array* command, const char* server,
                 s.status.error(reply->text);
                 s.status.error("POP3 server does not support authentication.\r\n");
             } else {
-                result = sasl_login(pop3_sasl, s, reply->text, user, password, options.encrypted_only);
+                result = sasl_login(pop3_sasl, s, reply->text, user, password, options.encrypted_only, options.oauth);
             }
         }
     }

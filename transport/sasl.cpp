@@ -4,16 +4,32 @@
 
 #include "core/accounts.h"
 #include "format/text_search.h"
+#include "transport/auth_bearer.h"
 #include "transport/socket_lines.h"
 #include "transport/smtp_reply.h"
 
 namespace {
 
+int cram_md5(MailSession& s, const SaslProtocol& protocol, const char* user, const char* password) {
+    return auth_cram_md5(s, user, password, protocol.command);
+}
+
+int plain(MailSession& s, const SaslProtocol& protocol, const char* user, const char* password) {
+    return auth_plain(s, user, password, protocol.command);
+}
+
 // In the order of preference: CRAM-MD5 wherever a server offers it, PLAIN
-// only when it does not.
+// only when it does not; for OAuth 2.0 accounts the standard OAUTHBEARER
+// before the older XOAUTH2. A bearer token crosses the wire, but only
+// under TLS, and no password ever does.
 const SaslMechanism mechanisms[] = {
-    {.name = "CRAM-MD5", .exchange = auth_cram_md5, .encrypted = true, .refused = "Cram-md5 authorisation error!\r\n"},
-    {.name = "PLAIN", .exchange = auth_plain, .encrypted = false, .refused = "Plain authorisation error!\r\n"},
+    {.name = "CRAM-MD5", .exchange = cram_md5, .encrypted = true, .bearer = false,
+     .refused = "Cram-md5 authorisation error!\r\n"},
+    {.name = "PLAIN", .exchange = plain, .encrypted = false, .bearer = false, .refused = "Plain authorisation error!\r\n"},
+    {.name = "OAUTHBEARER", .exchange = auth_oauthbearer, .encrypted = true, .bearer = true,
+     .refused = "Oauthbearer authorisation error!\r\n"},
+    {.name = "XOAUTH2", .exchange = auth_xoauth2, .encrypted = true, .bearer = true,
+     .refused = "Xoauth2 authorisation error!\r\n"},
 };
 
 // A POP3 server answers "auth" with "+OK", one mechanism a line and a dot
@@ -30,26 +46,35 @@ bool smtp_offers(const char* capabilities, const char* mechanism) {
 
 }  // namespace
 
-const SaslProtocol pop3_sasl{.name = "POP3", .command = send_pop3_command, .offers = pop3_offers};
-const SaslProtocol smtp_sasl{.name = "SMTP", .command = smtp_command, .offers = smtp_offers};
+const SaslProtocol pop3_sasl{.name = "POP3", .command = send_pop3_command, .offers = pop3_offers, .read_reply = recv_line};
+const SaslProtocol smtp_sasl{.name = "SMTP", .command = smtp_command, .offers = smtp_offers, .read_reply = smtp_read_reply};
+
+const char oauth_needs_tls_text[] = "Sign-in with OAuth 2.0 needs a secure connection: set the account to TLS or STARTTLS.\r\n";
 
 LoginOptions account_login_options(int flags, int auth_flag) {
-    return {.use_auth = (flags & auth_flag) != 0,
+    const bool oauth = (flags & ACCOUNT_OAUTH) != 0;
+    return {.use_auth = (flags & auth_flag) != 0 || oauth,
             .encrypted_only = (flags & ACCOUNT_ENCRYPTED_AUTH_ONLY) != 0,
+            .oauth = oauth,
             .tls = auth_flag == ACCOUNT_SMTP_AUTH ? smtp_tls_mode(flags) : pop3_tls_mode(flags)};
 }
 
-const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capabilities, bool encrypted_only) {
+const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capabilities, bool encrypted_only,
+                                 bool oauth) {
     for (const SaslMechanism& m : mechanisms) {
-        if (encrypted_only && !m.encrypted) continue;
+        if ((encrypted_only && !m.encrypted) || m.bearer != oauth) continue;
         if (protocol.offers(capabilities, m.name)) return &m;
     }
     return nullptr;
 }
 
 int sasl_login(const SaslProtocol& protocol, MailSession& s, const char* capabilities, const char* user,
-               const char* password, bool encrypted_only) {
-    const SaslMechanism* chosen = sasl_choose(protocol, capabilities, encrypted_only);
+               const char* secret, bool encrypted_only, bool oauth) {
+    if (oauth && !s.secured()) {
+        s.status.error(oauth_needs_tls_text);
+        return -1;
+    }
+    const SaslMechanism* chosen = sasl_choose(protocol, capabilities, encrypted_only, oauth);
     if (!chosen) {
         char text[80];
         std::snprintf(text, sizeof text, "%s server does not support requested authentication.\r\n", protocol.name);
@@ -57,7 +82,7 @@ int sasl_login(const SaslProtocol& protocol, MailSession& s, const char* capabil
         s.status.error(text);
         return -1;
     }
-    if (chosen->exchange(s, user, password, protocol.command)) return 0;
+    if (chosen->exchange(s, protocol, user, secret)) return 0;
     s.status.error(chosen->refused);
     return -1;
 }

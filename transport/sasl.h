@@ -14,6 +14,10 @@
 struct LoginOptions {
     bool use_auth = false;
     bool encrypted_only = false;
+    // The account signs in with OAuth 2.0: it always logs in with AUTH, only
+    // with a bearer mechanism and only over TLS, and the password argument
+    // of the login carries the access token.
+    bool oauth = false;
     TlsMode tls = TLS_NONE;  // how the session is secured before the login
 };
 // What an account's flags word asks of one protocol's login and session;
@@ -21,22 +25,20 @@ struct LoginOptions {
 // protocol whose TLS bits apply.
 LoginOptions account_login_options(int flags, int auth_flag);
 
-using SaslExchange = int (*)(MailSession& s, const char* user, const char* password, CommandFunction command);
+// One exchange. `secret` is the account's password, or for the bearer
+// mechanisms its OAuth 2.0 access token: the exchanges of both kinds take
+// one secret where the account's password always went, so that every
+// caller of a login keeps its arguments.
+using SaslExchange = int (*)(MailSession& s, const SaslProtocol& protocol, const char* user, const char* secret);
 
 struct SaslMechanism {
     const char* name;      // as servers list it; letter case does not matter
     SaslExchange exchange;
     bool encrypted;        // the password never crosses the wire, so "only encrypted logins" allows it
+    bool bearer;           // takes an OAuth 2.0 access token, and is the only kind an OAuth 2.0 account uses
     const char* refused;   // shown after the exchange failed
 };
 
-// What a protocol brings to the choice: its name in the refusal text, its
-// command function, and how its server's list of mechanisms reads.
-struct SaslProtocol {
-    const char* name;
-    CommandFunction command;
-    bool (*offers)(const char* capabilities, const char* mechanism);
-};
 
 // POP3: the reply to a bare "auth", one mechanism per line.
 extern const SaslProtocol pop3_sasl;
@@ -44,12 +46,21 @@ extern const SaslProtocol pop3_sasl;
 // ("250-AUTH LOGIN PLAIN", "250-AUTH=CRAM-MD5").
 extern const SaslProtocol smtp_sasl;
 
-// The first mechanism of the client's table (CRAM-MD5, then PLAIN) that the
-// server's list offers and the account allows, or null when there is none.
-const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capabilities, bool encrypted_only);
+// The first mechanism of the client's table that the server's list offers
+// and the account allows, or null when there is none: for a password
+// account CRAM-MD5, then PLAIN; for an OAuth 2.0 account OAUTHBEARER, then
+// XOAUTH2, and never a password mechanism.
+const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capabilities, bool encrypted_only,
+                                 bool oauth = false);
 
 // Chooses and runs the exchange. With no mechanism to use, the server's list
 // and "<protocol> server does not support requested authentication.\r\n"
-// are shown; a failed exchange adds the mechanism's own text. 0 or -1.
+// are shown; a failed exchange adds the mechanism's own text. An OAuth 2.0
+// login on a session without TLS sends nothing and shows
+// oauth_needs_tls_text. 0 or -1.
 int sasl_login(const SaslProtocol& protocol, MailSession& s, const char* capabilities, const char* user,
-               const char* password, bool encrypted_only);
+               const char* secret, bool encrypted_only, bool oauth = false);
+
+// Shown when an OAuth 2.0 account would log in without TLS: the access
+// token is as good as a password to whoever reads it.
+extern const char oauth_needs_tls_text[];

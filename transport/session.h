@@ -96,6 +96,16 @@ public:
     // socket.
     void close();
 
+    // The server as the account names it, once a session connects to it: a
+    // login that names its server again (OAUTHBEARER, RFC 7628 section 3.1)
+    // takes it from here.
+    void name_server(const char* host, int port) {
+        server_host_ = host;
+        server_port_ = port;
+    }
+    const std::string& server_host() const { return server_host_; }
+    int server_port() const { return server_port_; }
+
 private:
     void give_up(bool connecting);
     bool open_with(int seconds, int connect_seconds);
@@ -109,4 +119,6 @@ private:
     int connect_seconds_ = 0;
     bool timed_out_ = false;
     bool broken_ = false;
+    std::string server_host_;
+    int server_port_ = 0;
 };

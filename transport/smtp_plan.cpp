@@ -110,16 +110,16 @@ int read_send_plan(StatusSink& w, const char* path, SendPlan* plan) {
     if (result == 0) {
         plan->options = std::atoi(options->text);
         plan->account = std::atoi(index->text);
-        const int login_flags = ACCOUNT_POP_BEFORE_SMTP | ACCOUNT_SMTP_AUTH | ACCOUNT_POP3_AUTH;
+        const int login_flags = ACCOUNT_POP_BEFORE_SMTP | ACCOUNT_SMTP_AUTH | ACCOUNT_POP3_AUTH | ACCOUNT_OAUTH;
         // An index the table no longer holds has no SMTP server to match.
         if (plan->account >= 0 && std::strcmp(plan->server->text, account_text(plan->account, ACCOUNT_SMTP_SERVER)) != 0) {
             w.line("The server name and account do not match so authentication will not be used.\r\n");
             plan->options &= ~login_flags;
         } else if (plan->account >= 0 && plan->account < account_count()) {
-            // The account's server: it is secured as the account says now,
-            // whatever the message was queued with.
-            const int tls_flags = ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS;
-            plan->options = (plan->options & ~tls_flags) | (account_options(plan->account) & tls_flags);
+            // The account's server: it is secured and signed in to as the
+            // account says now, whatever the message was queued with.
+            const int now_flags = ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS | ACCOUNT_OAUTH;
+            plan->options = (plan->options & ~now_flags) | (account_options(plan->account) & now_flags);
         }
         if (plan->options & ACCOUNT_POP_BEFORE_SMTP) {
             if (plan->account < 0) {

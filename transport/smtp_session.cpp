@@ -89,6 +89,7 @@ int connect_to_server(MailSession& s, const char* host, int port) {
         return -1;
     }
     s.status.line("Connected to server.\r\n");
+    s.name_server(host, port);
     return 0;
 }
 
@@ -141,7 +142,7 @@ int open_session(MailSession& s, const SendPlan& plan) {
         }
         if (result == 0)
             result = sasl_login(smtp_sasl, s, ehlo->text, account_text(plan.account, ACCOUNT_USER),
-                                account_text(plan.account, ACCOUNT_PASSWORD), login.encrypted_only);
+                                account_text(plan.account, ACCOUNT_PASSWORD), login.encrypted_only, login.oauth);
         delete_arrays(ehlo);
     }
     delete_arrays(line);
@@ -206,6 +207,10 @@ int send_message(MailSession& s, const char* copy, int recipients) {
 
 // Connected, secured as asked, greeted and logged in. 0 or -1.
 int open_connection(MailSession& s, const SendPlan& plan, int port) {
+    if ((plan.options & ACCOUNT_OAUTH) && smtp_tls_mode(plan.options) == TLS_NONE) {
+        s.status.error(oauth_needs_tls_text);
+        return -1;
+    }
     if (connect_to_server(s, plan.server->text, port) != 0) return -1;
     if (smtp_tls_mode(plan.options) == TLS_IMPLICIT && tls_begin(s, plan.server->text) != 0) return -1;
     return open_session(s, plan);

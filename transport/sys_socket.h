@@ -41,6 +41,13 @@ int sys_socket_pending(Socket s);
 // Wakes a thread blocked on the socket: its receive fails.
 void sys_socket_abort(Socket s);
 
+// A socket listening on 127.0.0.1 at a port the system picks, its address
+// in `bound`; no_socket when the system refuses one.
+Socket sys_listen_loopback(NetAddress* bound);
+// Waits up to `milliseconds` for a connection to the listening socket: 0
+// with the connected socket in `accepted`, sys_timed_out, or -1.
+int sys_accept(Socket listener, int milliseconds, Socket* accepted);
+
 // Host and network byte order of a port.
 uint16_t port_to_network(int port);
 int port_from_network(uint16_t port);

@@ -106,6 +106,35 @@ int sys_socket_pending(Socket s) {
     return ioctl(static_cast<int>(s), FIONREAD, &n) == 0 ? n : -1;
 }
 
+Socket sys_listen_loopback(NetAddress* bound) {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0) return no_socket;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(s, 4) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
+        close(s);
+        return no_socket;
+    }
+    bound->address = a.sin_addr.s_addr;
+    bound->port = a.sin_port;
+    return s;
+}
+
+int sys_accept(Socket listener, int milliseconds, Socket* accepted) {
+    pollfd p{static_cast<int>(listener), POLLIN, 0};
+    int r;
+    do r = poll(&p, 1, milliseconds);
+    while (r < 0 && errno == EINTR);
+    if (r == 0) return sys_timed_out;
+    int s = r < 0 ? -1 : accept(static_cast<int>(listener), nullptr, nullptr);
+    if (s < 0) return -1;
+    *accepted = s;
+    return 0;
+}
+
 void sys_socket_abort(Socket s) { shutdown(static_cast<int>(s), SHUT_RDWR); }
 
 uint16_t port_to_network(int port) { return htons(static_cast<uint16_t>(port)); }

@@ -95,6 +95,42 @@ int sys_socket_pending(Socket s) {
     return ioctlsocket(static_cast<SOCKET>(s), FIONREAD, &n) == 0 ? static_cast<int>(n) : -1;
 }
 
+Socket sys_listen_loopback(NetAddress* bound) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s == INVALID_SOCKET) return no_socket;
+    // Without exclusive use another program could bind the same port with
+    // SO_REUSEADDR and take the browser's redirect (SO_EXCLUSIVEADDRUSE,
+    // which winsock.h does not name).
+    const int exclusive = ~SO_REUSEADDR, on = 1;
+    setsockopt(s, SOL_SOCKET, exclusive, reinterpret_cast<const char*>(&on), sizeof on);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof a;
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(s, 4) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
+        closesocket(s);
+        return no_socket;
+    }
+    bound->address = a.sin_addr.s_addr;
+    bound->port = a.sin_port;
+    return static_cast<Socket>(s);
+}
+
+int sys_accept(Socket listener, int milliseconds, Socket* accepted) {
+    const SOCKET l = static_cast<SOCKET>(listener);
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(l, &readable);
+    timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    int r = select(0, &readable, nullptr, nullptr, &limit);
+    if (r == 0) return sys_timed_out;
+    SOCKET s = r < 0 ? INVALID_SOCKET : accept(l, nullptr, nullptr);
+    if (s == INVALID_SOCKET) return -1;
+    *accepted = static_cast<Socket>(s);
+    return 0;
+}
+
 // A shutdown alone does not wake a receive already waiting on the socket
 // under every Windows implementation; cancelling the socket's pending I/O
 // does, and the waiting call fails.

@@ -5,6 +5,7 @@
 #include "client/client_keys.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
+#include "core/oauth_providers.h"
 #include "format/account_table.h"
 #include "format/password_key.h"
 #include "tests/unit/test_support.h"
@@ -156,6 +157,22 @@ TEST_F(AccountsTest, LongLinesAreCutTo98Characters) {
     ASSERT_EQ(accounts_load(), 0);
     EXPECT_EQ(std::string(account_field(0, ACCOUNT_NAME)), std::string(98, 'n'));
     EXPECT_STREQ(account_field(0, ACCOUNT_SMTP_SERVER), "smtp.example.test:25");
+}
+
+TEST(AccountBits, OAuthAndProviderBitsKeepTheOlderOnesAndAnyUnknown) {
+    // A table of an older version: none of the new bits, so a password
+    // account of no provider.
+    EXPECT_EQ(account_provider(0x3FF), PROVIDER_OTHER);
+    EXPECT_EQ(0x3FF & ACCOUNT_OAUTH, 0);
+    const int older_and_unknown = 0x3FF | 0x40000;
+    int flags = with_account_provider(older_and_unknown | ACCOUNT_OAUTH, PROVIDER_GOOGLE);
+    EXPECT_EQ(flags, older_and_unknown | ACCOUNT_OAUTH | 0x1000);
+    EXPECT_EQ(account_provider(flags), PROVIDER_GOOGLE);
+    flags = with_account_provider(flags, PROVIDER_MICROSOFT);
+    EXPECT_EQ(account_provider(flags), PROVIDER_MICROSOFT);
+    EXPECT_EQ(flags & ~ACCOUNT_PROVIDER_MASK, older_and_unknown | ACCOUNT_OAUTH);
+    EXPECT_EQ(with_account_provider(flags, 9), older_and_unknown | ACCOUNT_OAUTH);
+    EXPECT_EQ(account_provider(with_account_provider(flags, PROVIDER_OTHER)), PROVIDER_OTHER);
 }
 
 }  // namespace

@@ -54,6 +54,22 @@ TEST(Base64Memory, EncodesTheStandardVectorsWithPadding) {
     EXPECT_EQ(encode(std::string("\0\xff\xfe", 3)), "AP/+");
 }
 
+TEST(Base64Memory, WholeTextsInEitherAlphabet) {
+    // RFC 4648 section 10, and the bytes whose characters differ between
+    // the alphabets: the URL-safe one takes "-" and "_" and drops the padding.
+    const char* const vectors[][3] = {
+        {"", "", ""},         {"f", "Zg==", "Zg"},         {"fo", "Zm8=", "Zm8"},
+        {"foo", "Zm9v", "Zm9v"}, {"foobar", "Zm9vYmFy", "Zm9vYmFy"}, {"\xfb\xff\xbf", "+/+/", "-_-_"},
+    };
+    for (const auto& v : vectors) {
+        EXPECT_EQ(base64_string(v[0], std::strlen(v[0])), v[1]);
+        EXPECT_EQ(base64url_string(v[0], std::strlen(v[0])), v[2]);
+    }
+    // The same text as the bounded encoder writes.
+    std::string bytes = random_bytes(1000, 7);
+    EXPECT_EQ(base64_string(bytes.data(), bytes.size()), encode(bytes, 2000));
+}
+
 TEST(Base64Memory, EncodingAppendsAndIsCutAtTheCapacity) {
     Array* out = array_new(20);
     array_copy(out, "AB");

@@ -3,14 +3,15 @@
 #include <string>
 
 #include "transport/md5.h"
+#include "transport/sha256.h"
 #include "tests/unit/test_support.h"
 
 namespace {
 
-std::string to_hex(const unsigned char* digest) {
+std::string to_hex(const unsigned char* digest, int length = 16) {
     std::string text;
     char digits[3];
-    for (int i = 0; i < 16; i++) {
+    for (int i = 0; i < length; i++) {
         std::snprintf(digits, sizeof digits, "%02x", digest[i]);
         text += digits;
     }
@@ -74,6 +75,40 @@ TEST(HmacMd5, Rfc2202TestCases) {
 
 TEST(HmacMd5, KeyOfExactlyOneBlockIsNotHashedFirst) {
     EXPECT_EQ(hmac_of("text", std::string(64, 'k')), "db24ea67182006970b94c91f1de303c5");
+}
+
+std::string sha256_of(const std::string& text, size_t piece) {
+    Sha256Context context;
+    sha256_init(&context);
+    for (size_t at = 0; at < text.size(); at += piece)
+        sha256_update(&context, reinterpret_cast<const unsigned char*>(text.data()) + at,
+                      std::min(piece, text.size() - at));
+    unsigned char digest[32];
+    sha256_final(digest, &context);
+    return to_hex(digest, 32);
+}
+
+TEST(Sha256, Fips180ExamplesInPiecesOfAnySizeAndAroundThePadding) {
+    const std::pair<std::string, std::string> suite[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlmnopqrsmnopqrst"
+         "nopqrstu",
+         "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
+        // 55 bytes take the count in the same block, 56 and 64 need another.
+        {std::string(55, 'a'), "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+        {std::string(56, 'a'), "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"},
+        {std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+    };
+    for (const auto& [text, digest] : suite)
+        for (size_t piece : {1, 3, 63, 64, 65, 1000}) EXPECT_EQ(sha256_of(text, piece), digest) << text << " / " << piece;
+    EXPECT_EQ(sha256_of(std::string(1000000, 'a'), 4096),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    unsigned char digest[32];
+    sha256("abc", 3, digest);
+    EXPECT_EQ(to_hex(digest, 32), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 }  // namespace

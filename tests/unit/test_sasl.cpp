@@ -8,7 +8,9 @@
 #include "core/log.h"
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/test_support.h"
+#include "tests/unit/tls_stand_in.h"
 #include "transport/sasl.h"
+#include "transport/tls.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ struct ChoiceRow {
     const char* capabilities;
     bool encrypted_only;
     const char* chosen;  // null: the login is refused
+    bool oauth = false;
 };
 
 TEST(SaslChoose, OfferedMechanismsAndAccountOptions) {
@@ -50,10 +53,18 @@ TEST(SaslChoose, OfferedMechanismsAndAccountOptions) {
         // A POP3 server lists one mechanism a line: a name inside a longer
         // one is not offered.
         {&pop3_sasl, "+OK\r\nX-PLAIN-TOKEN\r\nCRAM-MD5-PLUS\r\n.\r\n", false, nullptr},
+        // An OAuth 2.0 account: OAUTHBEARER before XOAUTH2, never a password
+        // mechanism; a password account never a bearer one.
+        {&pop3_sasl, "+OK\r\nXOAUTH2\r\nOAUTHBEARER\r\nCRAM-MD5\r\n.\r\n", false, "OAUTHBEARER", true},
+        {&smtp_sasl, "250-peer\r\n250 AUTH PLAIN XOAUTH2 OAUTHBEARER\r\n", true, "OAUTHBEARER", true},
+        {&smtp_sasl, "250-peer\r\n250 AUTH LOGIN PLAIN XOAUTH2\r\n", false, "XOAUTH2", true},
+        {&pop3_sasl, "+OK\r\nPLAIN\r\nCRAM-MD5\r\n.\r\n", false, nullptr, true},
+        {&pop3_sasl, "+OK\r\nXOAUTH2\r\nOAUTHBEARER\r\n.\r\n", false, nullptr},
+        {&smtp_sasl, "250-peer\r\n250 AUTH XOAUTH2 PLAIN\r\n", false, "PLAIN"},
     };
     for (const ChoiceRow& row : rows) {
         SCOPED_TRACE(std::string(row.protocol->name) + " " + row.capabilities + (row.encrypted_only ? " encrypted" : ""));
-        const SaslMechanism* chosen = sasl_choose(*row.protocol, row.capabilities, row.encrypted_only);
+        const SaslMechanism* chosen = sasl_choose(*row.protocol, row.capabilities, row.encrypted_only, row.oauth);
         if (!row.chosen) {
             EXPECT_EQ(chosen, nullptr) << chosen->name;
         } else {
@@ -67,19 +78,23 @@ TEST(SaslChoose, AccountFlagsGiveEachProtocolItsOwnAuthBit) {
     const int encrypted = ACCOUNT_ENCRYPTED_AUTH_ONLY;
     const struct {
         int flags, auth_flag;
-        bool use_auth, encrypted_only;
+        bool use_auth, encrypted_only, oauth;
     } rows[] = {
-        {0, ACCOUNT_POP3_AUTH, false, false},
-        {ACCOUNT_POP3_AUTH, ACCOUNT_POP3_AUTH, true, false},
-        {ACCOUNT_POP3_AUTH, ACCOUNT_SMTP_AUTH, false, false},
-        {ACCOUNT_SMTP_AUTH | encrypted, ACCOUNT_SMTP_AUTH, true, true},
-        {ACCOUNT_SMTP_AUTH | encrypted, ACCOUNT_POP3_AUTH, false, true},
+        {0, ACCOUNT_POP3_AUTH, false, false, false},
+        {ACCOUNT_POP3_AUTH, ACCOUNT_POP3_AUTH, true, false, false},
+        {ACCOUNT_POP3_AUTH, ACCOUNT_SMTP_AUTH, false, false, false},
+        {ACCOUNT_SMTP_AUTH | encrypted, ACCOUNT_SMTP_AUTH, true, true, false},
+        {ACCOUNT_SMTP_AUTH | encrypted, ACCOUNT_POP3_AUTH, false, true, false},
+        // OAuth 2.0 logs in with AUTH on both sides, whatever the AUTH bits say.
+        {ACCOUNT_OAUTH, ACCOUNT_POP3_AUTH, true, false, true},
+        {ACCOUNT_OAUTH | ACCOUNT_POP3_AUTH, ACCOUNT_SMTP_AUTH, true, false, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.flags) + " " + std::to_string(row.auth_flag));
         LoginOptions options = account_login_options(row.flags, row.auth_flag);
         EXPECT_EQ(options.use_auth, row.use_auth);
         EXPECT_EQ(options.encrypted_only, row.encrypted_only);
+        EXPECT_EQ(options.oauth, row.oauth);
     }
 }
 
@@ -156,6 +171,130 @@ TEST_F(SaslLoginTest, RefusalsSendNothingOrSayWhichLoginFailed) {
          -1, "auth cram-md5\r\n" + cram_answer, "535 no\r\nCram-md5 authorisation error!\r\n"},
     };
     for (const LoginRow& row : rows) check(row);
+}
+
+// The OAuth 2.0 logins over the stand-in for TLS. Their lines are RFC 7628's
+// and the XOAUTH2 description's own examples.
+const std::string bearer_user = "user@example.com";
+const std::string bearer_token = "vF9dft4qmTc2Nvb3RlckBhbHRhdmlzdGEuY29tCg==";
+// RFC 7628 section 4.1: "n,a=user@example.com,^Ahost=server.example.com^Aport=143^Aauth=Bearer vF9...==^A^A".
+const std::string oauthbearer_answer =
+    "bixhPXVzZXJAZXhhbXBsZS5jb20sAWhvc3Q9c2VydmVyLmV4YW1wbGUuY29tAXBvcnQ9MTQzAWF1dGg9QmVhcmVyIHZGOWRmdDRxbVRjMk52YjNS"
+    "bGNrQmhiSFJoZG1semRHRXVZMjl0Q2c9PQEB\r\n";
+// "user=someuser@example.com^Aauth=Bearer ya29.vF9dft4qmTc2Nvb3RlckBhdHRhdmlzdGEuY29tCg^A^A".
+const std::string xoauth2_answer =
+    "dXNlcj1zb21ldXNlckBleGFtcGxlLmNvbQFhdXRoPUJlYXJlciB5YTI5LnZGOWRmdDRxbVRjMk52YjNSbGNrQmhkSFJoZG1semRHRXVZMjl0Q2cBAQ"
+    "==\r\n";
+// RFC 7628 section 4.3: {"status":"invalid_token","scope":"example_scope","openid-configuration":...}.
+const std::string rfc7628_refusal =
+    "eyJzdGF0dXMiOiJpbnZhbGlkX3Rva2VuIiwic2NvcGUiOiJleGFtcGxlX3Njb3BlIiwib3BlbmlkLWNvbmZpZ3VyYXRpb24iOiJodHRwczovL2V4"
+    "YW1wbGUuY29tLy53ZWxsLWtub3duL29wZW5pZC1jb25maWd1cmF0aW9uIn0=";
+// {"status":"401","schemes":"bearer","scope":"https://mail.google.com/"}.
+const std::string xoauth2_refusal = "eyJzdGF0dXMiOiI0MDEiLCJzY2hlbWVzIjoiYmVhcmVyIiwic2NvcGUiOiJodHRwczovL21haWwuZ29vZ2xlLmNvbS8ifQ==";
+
+const char* const pop3_bearers = "+OK\r\nPLAIN\r\nXOAUTH2\r\nOAUTHBEARER\r\n.\r\n";
+const char* const smtp_xoauth2 = "250-peer\r\n250 AUTH PLAIN XOAUTH2\r\n";
+const char* const smtp_bearers = "250-peer\r\n250 AUTH OAUTHBEARER XOAUTH2\r\n";
+
+struct BearerRow {
+    const char* what;
+    const SaslProtocol* protocol;
+    const char* capabilities;
+    std::string user, token;
+    std::vector<PeerStep> server;
+    int result;
+    std::string wire;  // after the handshake
+    std::string shown;
+};
+
+class SaslBearerTest : public SaslLoginTest {
+protected:
+    void check(const BearerRow& row, bool secured = true) {
+        SCOPED_TRACE(row.what);
+        ui.status_calls.clear();
+        std::vector<PeerStep> script = row.server;
+        if (secured) script.insert(script.begin(), peer_secure());
+        ScriptedPeer peer(script);
+        MailSession s(sink, peer.connect_client());
+        s.name_server("server.example.com", 143);
+        if (secured) {
+            ASSERT_EQ(tls_begin(s, "server.example.com"), 0);
+        }
+        ui.status_calls.clear();
+        EXPECT_EQ(sasl_login(*row.protocol, s, row.capabilities, row.user.c_str(), row.token.c_str(), false, true),
+                  row.result);
+        s.close();
+        EXPECT_EQ(peer.received(), (secured ? "STARTSECURE\r\n" : "") + row.wire);
+        EXPECT_EQ(ui.status_text(), row.shown);
+    }
+    StandInTls tls;
+};
+
+TEST_F(SaslBearerTest, TokensGoOutAsEachMechanismWritesThem) {
+    const BearerRow rows[] = {
+        {"POP3 OAUTHBEARER", &pop3_sasl, pop3_bearers, bearer_user, bearer_token,
+         {peer_receive("auth OAUTHBEARER\r\n"), peer_send("+ \r\n"), peer_receive(oauthbearer_answer),
+          peer_send("+OK welcome\r\n")},
+         0, "auth OAUTHBEARER\r\n" + oauthbearer_answer, ""},
+        {"SMTP XOAUTH2", &smtp_sasl, smtp_xoauth2, "someuser@example.com",
+         "ya29.vF9dft4qmTc2Nvb3RlckBhdHRhdmlzdGEuY29tCg",
+         {peer_receive("auth XOAUTH2\r\n"), peer_send("334 \r\n"), peer_receive(xoauth2_answer),
+          peer_send("235 2.7.0 Accepted\r\n")},
+         0, "auth XOAUTH2\r\n" + xoauth2_answer, ""},
+        // The user name's "," and "=" are escaped in the GS2 header.
+        {"SMTP OAUTHBEARER, user with , and =", &smtp_sasl, smtp_bearers, "a,b=c", "t",
+         {peer_receive("auth OAUTHBEARER\r\n"), peer_send("334 \r\n"),
+          peer_receive("bixhPWE9MkNiPTNEYywBaG9zdD1zZXJ2ZXIuZXhhbXBsZS5jb20BcG9ydD0xNDMBYXV0aD1CZWFyZXIgdAEB\r\n"),
+          peer_send("235 ok\r\n")},
+         0, "auth OAUTHBEARER\r\nbixhPWE9MkNiPTNEYywBaG9zdD1zZXJ2ZXIuZXhhbXBsZS5jb20BcG9ydD0xNDMBYXV0aD1CZWFyZXIgdAEB\r\n",
+         ""},
+    };
+    for (const BearerRow& row : rows) check(row);
+}
+
+TEST_F(SaslBearerTest, ARefusedTokenIsAnsweredAsTheMechanismAsksAndShown) {
+    const BearerRow rows[] = {
+        {"SMTP OAUTHBEARER error challenge (RFC 7628 section 4.3)", &smtp_sasl, smtp_bearers, bearer_user, bearer_token,
+         {peer_receive("auth OAUTHBEARER\r\n"), peer_send("334 \r\n"), peer_receive(oauthbearer_answer),
+          peer_send("334 " + rfc7628_refusal + "\r\n"), peer_receive("AQ==\r\n"),
+          peer_send("535 5.7.8 Authentication credentials invalid\r\n")},
+         -1, "auth OAUTHBEARER\r\n" + oauthbearer_answer + "AQ==\r\n",
+         "The server refused the access token (status: invalid_token).\r\n535 5.7.8 Authentication credentials "
+         "invalid\r\nOauthbearer authorisation error!\r\n"},
+        {"POP3 XOAUTH2 error challenge", &pop3_sasl, "+OK\r\nXOAUTH2\r\n.\r\n", "someuser@example.com",
+         "ya29.vF9dft4qmTc2Nvb3RlckBhdHRhdmlzdGEuY29tCg",
+         {peer_receive("auth XOAUTH2\r\n"), peer_send("+ \r\n"), peer_receive(xoauth2_answer),
+          peer_send("+ " + xoauth2_refusal + "\r\n"), peer_receive(xoauth2_answer + "\r\n"),
+          peer_send("-ERR [AUTH] Invalid credentials.\r\n")},
+         -1, "auth XOAUTH2\r\n" + xoauth2_answer + "\r\n",
+         "The server refused the access token (status: 401).\r\n-ERR [AUTH] Invalid credentials.\r\n\r\nIncorrect "
+         "response from server.\r\nXoauth2 authorisation error!\r\n"},
+        {"a challenge that is not JSON", &smtp_sasl, smtp_xoauth2, "u", "t",
+         {peer_receive("auth XOAUTH2\r\n"), peer_send("334 \r\n"), peer_receive("\r\n"), peer_send("334 bm90IGpzb24=\r\n"),
+          peer_receive("\r\n\r\n"), peer_send("535 no\r\n")},
+         -1, "auth XOAUTH2\r\ndXNlcj11AWF1dGg9QmVhcmVyIHQBAQ==\r\n\r\n",
+         "The server refused the access token (status: not given).\r\n535 no\r\nXoauth2 authorisation error!\r\n"},
+        // Refused at once, in a reply of several lines, read whole.
+        {"SMTP refusal of two lines", &smtp_sasl, smtp_xoauth2, "u", "t",
+         {peer_receive("auth XOAUTH2\r\n"), peer_send("334 \r\n"), peer_receive("\r\n"),
+          peer_send("535-5.7.8 Username and Password not accepted.\r\n535 5.7.8 Learn more\r\n")},
+         -1, "auth XOAUTH2\r\ndXNlcj11AWF1dGg9QmVhcmVyIHQBAQ==\r\n",
+         "535-5.7.8 Username and Password not accepted.\r\n535 5.7.8 Learn more\r\nXoauth2 authorisation error!\r\n"},
+        {"mechanism refused", &pop3_sasl, pop3_bearers, "u", "t",
+         {peer_receive("auth OAUTHBEARER\r\n"), peer_send("-ERR not here\r\n")}, -1, "auth OAUTHBEARER\r\n",
+         "-ERR not here\r\n\r\nIncorrect response from server.\r\nOauthbearer authorisation error!\r\n"},
+        // Nothing goes out: a token that would break the line, or a server
+        // that offers no bearer mechanism.
+        {"token with a line break", &smtp_sasl, smtp_xoauth2, "u", "t\r\nquit", {}, -1, "",
+         "The access token cannot be sent.\r\nXoauth2 authorisation error!\r\n"},
+        {"only password mechanisms", &smtp_sasl, smtp_both, "u", "t", {}, -1, "",
+         std::string(smtp_both) + "SMTP server does not support requested authentication.\r\n"},
+    };
+    for (const BearerRow& row : rows) check(row);
+}
+
+TEST_F(SaslBearerTest, NoTokenOnASessionWithoutTls) {
+    check({"plain session", &pop3_sasl, pop3_bearers, "u", "t", {}, -1, "", oauth_needs_tls_text}, false);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
 #include "tests/unit/tls_stand_in.h"
+#include "format/base64.h"
 #include "transport/cert_verdict.h"
 #include "transport/pop3.h"
 #include "transport/sasl.h"
@@ -226,6 +227,58 @@ TEST_F(TlsSessionTest, TheAccountsServerIsSecuredAsTheAccountSaysNow) {
     ASSERT_EQ(read_send_plan(sink, "maildir\\outbox\\mm1.eml", plan), 0);
     EXPECT_EQ(plan->options & (ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS), ACCOUNT_SMTP_TLS);
     send_plan_delete(plan);
+}
+
+std::string base64_line(const std::string& text) { return base64_string(text.data(), text.size()) + "\r\n"; }
+
+TEST_F(TlsSessionTest, OAuthAccountsSignInWithTheirServersNameAndOnlyOverTls) {
+    // POP3S: AUTH whatever the AUTH bit says, OAUTHBEARER naming the server
+    // as the account does.
+    ScriptedPeer pop({peer_secure(), peer_send("+OK ready\r\n"), peer_receive("auth\r\n"),
+                      peer_send("+OK\r\nXOAUTH2\r\nOAUTHBEARER\r\nPLAIN\r\n.\r\n"), peer_receive("auth OAUTHBEARER\r\n"),
+                      peer_send("+ \r\n+OK\r\n"), peer_silent(5000)});
+    const std::string port = std::to_string(port_from_network(pop.address().port));
+    const std::string bearer = base64_line("n,a=alice,\x01host=127.0.0.1\x01port=" + port + "\x01" "auth=Bearer tok\x01\x01");
+    {
+        MailSession s(sink);
+        s.open();
+        EXPECT_EQ(pop3_login(s, reply, command, server_text(pop.address()).c_str(), "alice", "tok",
+                             {.use_auth = false, .oauth = true, .tls = TLS_IMPLICIT}),
+                  0);
+    }
+    EXPECT_EQ(pop.received(), "STARTSECURE\r\nauth\r\nauth OAUTHBEARER\r\n" + bearer);
+
+    // SMTP: a message queued before the account signed in with OAuth 2.0
+    // goes as the account says now, with the token where the password was.
+    load_accounts({{"", "", "alice", "tok", ACCOUNT_OAUTH | ACCOUNT_SMTP_TLS}});
+    ScriptedPeer smtp_peer({peer_secure(), peer_send("220 ready\r\n"), peer_receive("ehlo "),
+                            peer_send("250-peer\r\n250 AUTH PLAIN XOAUTH2\r\n"), peer_receive("auth XOAUTH2\r\n"),
+                            peer_send("334 \r\n"), peer_receive("BAQ==\r\n"), peer_send("235 ok\r\n"),
+                            peer_receive("mail from:"), peer_send("550 not today\r\n")});
+    load_accounts({{server_text(smtp_peer.address()), "", "alice", "tok", ACCOUNT_OAUTH | ACCOUNT_SMTP_TLS}});
+    Outgoing m;
+    m.server = server_text(smtp_peer.address());
+    m.account = "0";
+    write_file("maildir/outbox/mm1.eml", outgoing_file(m));
+    EXPECT_EQ(smtp_send_file(sink, "maildir\\outbox\\mm1.eml"), -1);
+    EXPECT_EQ(named(smtp_peer.received()), "STARTSECURE\r\nehlo NNNNN\r\nauth XOAUTH2\r\n" +
+                                               base64_line("user=alice\x01" "auth=Bearer tok\x01\x01") +
+                                               "mail from:<alice@example.test>\r\n");
+
+    // Without TLS nothing is even connected, on either side.
+    shown_from = ui.status_text().size();
+    {
+        MailSession s(sink);
+        s.open();
+        EXPECT_EQ(pop3_login(s, reply, command, "127.0.0.1:1", "alice", "tok", {.oauth = true, .tls = TLS_NONE}), -1);
+    }
+    EXPECT_EQ(shown(), oauth_needs_tls_text);
+    load_accounts({{"127.0.0.1:1", "", "alice", "tok", ACCOUNT_OAUTH | ACCOUNT_SMTP_AUTH}});
+    m.server = "127.0.0.1:1";
+    write_file("maildir/outbox/mm1.eml", outgoing_file(m));
+    shown_from = ui.status_text().size();
+    EXPECT_EQ(smtp_send_file(sink, "maildir\\outbox\\mm1.eml"), -1);
+    EXPECT_EQ(shown(), oauth_needs_tls_text);
 }
 
 TEST(CertificateVerdictTest, OnlyAFaultlessChainAndPolicyAreAccepted) {

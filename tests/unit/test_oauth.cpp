@@ -1,0 +1,388 @@
+// The portable part of an OAuth 2.0 sign-in: the proof key and state, the
+// URL the browser opens, the token requests and replies with the JSON
+// reader under them, the browser's way back to the loopback listener, and
+// the provider presets.
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "core/accounts.h"
+#include "core/oauth_providers.h"
+#include "format/json.h"
+#include "format/percent_encoding.h"
+#include "tests/unit/test_support.h"
+#include "transport/oauth_listener.h"
+#include "transport/oauth_redirect.h"
+#include "transport/oauth_requests.h"
+#include "transport/socks_config.h"
+#include "transport/sys_socket.h"
+#include "transport/tls.h"
+
+namespace {
+
+bool base64url_only(const std::string& text) {
+    return text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_") ==
+           std::string::npos;
+}
+
+TEST(OAuthRequests, ProofKeyAndStateAreFreshBase64urlOfRandomBytes) {
+    // RFC 7636 appendix B.
+    EXPECT_EQ(pkce_challenge("dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk"),
+              "E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM");
+    Pkce one, two;
+    ASSERT_TRUE(pkce_make(&one));
+    ASSERT_TRUE(pkce_make(&two));
+    // 32 bytes: 43 characters, inside the 43 to 128 RFC 7636 section 4.1 allows.
+    EXPECT_EQ(one.verifier.size(), 43u);
+    EXPECT_TRUE(base64url_only(one.verifier)) << one.verifier;
+    EXPECT_EQ(one.challenge, pkce_challenge(one.verifier));
+    EXPECT_NE(one.verifier, two.verifier);
+    std::string state = oauth_state();
+    EXPECT_EQ(state.size(), 22u);
+    EXPECT_TRUE(base64url_only(state)) << state;
+    EXPECT_NE(state, oauth_state());
+}
+
+TEST(OAuthRequests, AuthorizationUrlAndTokenRequestsCarryEveryValueEncoded) {
+    const OAuthProvider& microsoft = oauth_provider(PROVIDER_MICROSOFT);
+    AuthorizationRequest request{.endpoint = microsoft.authorization_endpoint,
+                                 .client_id = "id 1&x=y",
+                                 .scopes = microsoft.scopes,
+                                 .port = 50123,
+                                 .challenge = "E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM",
+                                 .state = "s-_~",
+                                 .login_hint = "j\xc3\xb6rg+mail@example.com"};
+    EXPECT_EQ(authorization_url(request),
+              "https://login.microsoftonline.com/common/oauth2/v2.0/authorize?response_type=code"
+              "&client_id=id%201%26x%3Dy&redirect_uri=http%3A%2F%2F127.0.0.1%3A50123%2F"
+              "&scope=https%3A%2F%2Foutlook.office.com%2FPOP.AccessAsUser.All%20https%3A%2F%2Foutlook.office.com%2F"
+              "SMTP.Send%20offline_access"
+              "&code_challenge=E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM&code_challenge_method=S256&state=s-_~"
+              "&login_hint=j%C3%B6rg%2Bmail%40example.com");
+    // No address, no hint; an endpoint with a query of its own keeps it.
+    request.endpoint = "https://auth.example.test/authorize?tenant=a";
+    request.login_hint.clear();
+    std::string url = authorization_url(request);
+    EXPECT_EQ(url.find("https://auth.example.test/authorize?tenant=a&response_type=code&"), 0u) << url;
+    EXPECT_EQ(url.find("login_hint"), std::string::npos);
+
+    EXPECT_EQ(token_request_for_code("my id", "", "M.C5_b/1=", "verifier-1", 50123),
+              "grant_type=authorization_code&code=M.C5_b%2F1%3D&redirect_uri=http%3A%2F%2F127.0.0.1%3A50123%2F"
+              "&client_id=my%20id&code_verifier=verifier-1");
+    EXPECT_EQ(token_request_for_code("id", "s+cret", "c", "v", 1),
+              "grant_type=authorization_code&code=c&redirect_uri=http%3A%2F%2F127.0.0.1%3A1%2F&client_id=id"
+              "&client_secret=s%2Bcret&code_verifier=v");
+    EXPECT_EQ(token_request_for_refresh("id", "", "1//0g-x"),
+              "grant_type=refresh_token&refresh_token=1%2F%2F0g-x&client_id=id");
+    EXPECT_EQ(token_request_for_refresh("id", "sec", "r"), "grant_type=refresh_token&refresh_token=r&client_id=id&client_secret=sec");
+}
+
+TEST(OAuthRequests, TokenRepliesAreReadOnlyWhenWhole) {
+    const struct {
+        const char* body;
+        int result;
+        const char* access;
+        const char* refresh;
+        long expires;
+        const char* error;
+        const char* description;
+    } rows[] = {
+        {R"({"token_type":"Bearer","scope":"x","expires_in":3599,"ext_expires_in":3599,"access_token":"eyJ0.a-b_c",)"
+         R"("refresh_token":"M.R3_BAY.x!"})",
+         0, "eyJ0.a-b_c", "M.R3_BAY.x!", 3599, "", ""},
+        // A refresh that keeps the old refresh token; a lifetime as digits.
+        {R"({"access_token":"ya29.a0","expires_in":"3600","token_type":"Bearer"})", 0, "ya29.a0", "", 3600, "", ""},
+        {R"({"error":"invalid_grant","error_description":"Token has been expired or revoked."})", 1, "", "", 0,
+         "invalid_grant", "Token has been expired or revoked."},
+        {R"({"error":"invalid_client"})", 1, "", "", 0, "invalid_client", ""},
+        // Not a reply of either kind.
+        {"", -1, "", "", 0, "", ""},
+        {"<html>502 Bad Gateway</html>", -1, "", "", 0, "", ""},
+        {R"({"token_type":"Bearer"})", -1, "", "", 0, "", ""},
+        {R"({"access_token":""})", -1, "", "", 0, "", ""},
+        {R"({"access_token":17})", -1, "", "", 0, "", ""},
+        {R"({"access_token":"a\u0001b"})", -1, "", "", 0, "", ""},
+        {R"({"access_token":"a\r\nquit"})", -1, "", "", 0, "", ""},
+        {R"({"access_token":"a","refresh_token":["r"]})", -1, "", "", 0, "", ""},
+        {R"({"access_token":"a","expires_in":-5})", -1, "", "", 0, "", ""},
+        {R"({"access_token":"a","expires_in":"12x"})", -1, "", "", 0, "", ""},
+        {R"(["access_token","a"])", -1, "", "", 0, "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.body);
+        TokenReply reply;
+        reply.access_token = "left over";
+        EXPECT_EQ(read_token_reply(row.body, &reply), row.result);
+        EXPECT_EQ(reply.access_token, row.access);
+        EXPECT_EQ(reply.refresh_token, row.refresh);
+        EXPECT_EQ(reply.expires_in, row.expires);
+        EXPECT_EQ(reply.error, row.error);
+        EXPECT_EQ(reply.error_description, row.description);
+    }
+    TokenReply reply;
+    EXPECT_EQ(read_token_reply(R"({"access_token":")" + std::string(70 * 1024, 'a') + "\"}", &reply), -1);
+}
+
+TEST(Json, StrictGrammarAndBounds) {
+    const struct {
+        std::string text;
+        bool valid;
+    } rows[] = {
+        {R"( {"a" : [1, -0.5e+3, 0, true, false, null, "x"], "b": {}} )", true},
+        {R"("\"\\\/\b\f\n\r\t\u00e9\ud83d\ude00")", true},
+        {"[]", true},
+        {"", false},
+        {"[1,]", false},
+        {R"({"a":1,})", false},
+        {"{'a':1}", false},
+        {"01", false},
+        {"1.", false},
+        {".5", false},
+        {"+1", false},
+        {"1e", false},
+        {"NaN", false},
+        {"tru", false},
+        {"\"tab\there\"", false},
+        {R"("\x41")", false},
+        {R"("\u12G4")", false},
+        {R"("\ud800")", false},
+        {R"("\ud800\u0041")", false},
+        {R"("\udc00")", false},
+        {R"("open)", false},
+        {"[1] [2]", false},
+        {"{\"a\":1}x", false},
+        {"\"\xc3\x28\"", false},
+        {"\"\xed\xa0\x80\"", false},
+        {R"({"a":1,"a":2})", false},
+        {std::string(16, '[') + std::string(16, ']'), true},
+        {std::string(17, '[') + std::string(17, ']'), false},
+        {std::string(100000, '['), false},
+    };
+    for (const auto& row : rows) {
+        JsonValue v;
+        EXPECT_EQ(json_parse(row.text, &v), row.valid) << row.text.substr(0, 60);
+    }
+    JsonValue v;
+    ASSERT_TRUE(json_parse(R"({"s":"\u00e9\ud83d\ude00","n":[2.5,-1],"t":true})", &v));
+    EXPECT_EQ(v["s"].text, "\xc3\xa9\xf0\x9f\x98\x80");
+    EXPECT_EQ(v["n"][1].number, -1);
+    EXPECT_EQ(v["n"].size(), 2u);
+    EXPECT_TRUE(v["t"].boolean);
+    EXPECT_EQ(v["missing"].kind, JsonValue::NUL);
+    std::string big = "\"" + std::string(100, 'x') + "\"";
+    EXPECT_FALSE(json_parse(big, &v, {.max_bytes = 50}));
+    EXPECT_TRUE(json_parse(big, &v, {.max_bytes = 102}));
+}
+
+TEST(PercentEncoding, UnreservedKeptEverythingElseEscapedAndDecodedStrictlyOrNot) {
+    EXPECT_EQ(percent_encode("aZ09-._~ +/?&=%\x01\xc3\xa9"), "aZ09-._~%20%2B%2F%3F%26%3D%25%01%C3%A9");
+    EXPECT_EQ(percent_encode("a!b*c", "!"), "a!b%2Ac");
+    std::string out;
+    EXPECT_TRUE(percent_decode("a%20b%2fc%C3%A9+d", &out, true));
+    EXPECT_EQ(out, "a b/c\xc3\xa9+d");
+    EXPECT_TRUE(percent_decode("a+b%2B", &out, true, true));
+    EXPECT_EQ(out, "a b+");
+    for (const char* malformed : {"%", "a%2", "%G0", "100%"}) {
+        EXPECT_FALSE(percent_decode(malformed, &out, true)) << malformed;
+        EXPECT_TRUE(percent_decode(malformed, &out, false)) << malformed;
+        EXPECT_EQ(out, malformed);
+    }
+    EXPECT_FALSE(percent_decode("%%41", &out, true));
+    EXPECT_TRUE(percent_decode("%%41", &out, false));
+    EXPECT_EQ(out, "%A");
+    EXPECT_TRUE(percent_decode("%00x", &out, true));
+    EXPECT_EQ(out, std::string("\0x", 2));
+}
+
+TEST(OAuthRedirect, OnlyTheAnswerToThisSignInCounts) {
+    const struct {
+        std::string line;
+        RedirectKind kind;
+        const char* code;
+        const char* text;
+    } rows[] = {
+        {"GET /?code=M.C5%2Fx_y-z&state=S1 HTTP/1.1\r\n", REDIRECT_CODE, "M.C5/x_y-z", ""},
+        {"GET /?state=S1&session_state=q&code=4%2F0A HTTP/1.0", REDIRECT_CODE, "4/0A", ""},
+        {"GET /?error=access_denied&error_description=The+user+said+no.&state=S1 HTTP/1.1", REDIRECT_REFUSED, "",
+         "The provider refused the sign-in: The user said no."},
+        {"GET /?error=invalid_scope&state=S1 HTTP/1.1", REDIRECT_REFUSED, "",
+         "The provider refused the sign-in: invalid_scope."},
+        {"GET /?error=x&error_description=bad%0D%0Aline%07&state=S1 HTTP/1.1", REDIRECT_REFUSED, "",
+         "The provider refused the sign-in: bad??line?."},
+        {"GET /?code=abc&state=S2 HTTP/1.1", REDIRECT_WRONG_STATE, "",
+         "The browser's answer does not belong to this sign-in."},
+        {"GET /?code=abc HTTP/1.1", REDIRECT_WRONG_STATE, "", "The browser's answer does not belong to this sign-in."},
+        {"GET /?error=access_denied&state= HTTP/1.1", REDIRECT_WRONG_STATE, "",
+         "The browser's answer does not belong to this sign-in."},
+        // Not an answer: other paths and methods, malformed or repeated
+        // parameters, a code that is empty or not printable.
+        {"GET /favicon.ico HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET / HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET /x?code=abc&state=S1 HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"POST /?code=abc&state=S1 HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET /?code=abc&state=S1 HTTP/2", REDIRECT_OTHER, "", ""},
+        {"GET /?code=abc&state=S1  HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET /?code=a%2&state=S1 HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET /?code=a&code=b&state=S1 HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET /?code=a&error=b&state=S1 HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET /?code=&state=S1 HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET /?code=a%0Ab&state=S1 HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {"GET /?code=" + std::string(redirect_code_limit + 1, 'c') + "&state=S1 HTTP/1.1", REDIRECT_OTHER, "", ""},
+        {std::string("GET /?code=a\0b&state=S1 HTTP/1.1", 33), REDIRECT_OTHER, "", ""},
+        {"", REDIRECT_OTHER, "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line.substr(0, 80));
+        Redirect r = read_redirect(row.line, "S1");
+        EXPECT_EQ(r.kind, row.kind);
+        EXPECT_EQ(r.code, row.code);
+        EXPECT_EQ(r.text, row.text);
+    }
+    // Without a state of its own the sign-in takes no answer.
+    EXPECT_EQ(read_redirect("GET /?code=a&state= HTTP/1.1", "").kind, REDIRECT_WRONG_STATE);
+    Redirect long_refusal = read_redirect("GET /?error=e&error_description=" + std::string(500, 'w') + "&state=S1 HTTP/1.1", "S1");
+    EXPECT_EQ(long_refusal.text, "The provider refused the sign-in: " + std::string(redirect_description_limit, 'w') + ".");
+}
+
+// A browser on loopback: sends the bytes to the listener's port and reads
+// the answer until the listener closes.
+struct Browser {
+    std::string sent;
+    std::string answer;
+    bool closed_quietly = false;  // send nothing, then hang up
+    std::thread thread;
+    void visit(int port, std::string bytes) {
+        sent = std::move(bytes);
+        thread = std::thread([this, port] {
+            Socket s = sys_socket_open();
+            NetAddress to{0, port_to_network(port)};
+            parse_ipv4("127.0.0.1", &to.address);
+            sys_set_timeouts(s, 5000);
+            if (sys_connect(s, to, 5000) == 0) {
+                for (size_t at = 0; at < sent.size();) {
+                    int n = sys_send(s, sent.data() + at, static_cast<int>(sent.size() - at));
+                    if (n <= 0) break;
+                    at += static_cast<size_t>(n);
+                }
+                char buffer[4096];
+                for (int n; (n = sys_recv(s, buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
+            }
+            sys_socket_close(s);
+        });
+    }
+    ~Browser() {
+        if (thread.joinable()) thread.join();
+    }
+};
+
+TEST(OAuthListener, PassesOverWhatIsNoAnswerAndTakesTheRedirect) {
+    RedirectListener listener;
+    ASSERT_TRUE(listener.open());
+    ASSERT_GT(listener.port(), 0);
+    std::atomic<bool> cancel{false};
+    // The browser's own requests first, one after another while the
+    // listener waits: a connection that says nothing, a favicon, an
+    // over-long head, then the redirect.
+    Browser quiet, favicon, flood, redirect;
+    quiet.visit(listener.port(), "");
+    Redirect r = listener.wait("S1", 200, cancel, 100);
+    EXPECT_EQ(r.kind, REDIRECT_TIMED_OUT);
+    EXPECT_EQ(r.text, "Sign-in took too long: the browser did not come back.");
+    std::thread waiting([&] { r = listener.wait("S1", 20000, cancel, 5000); });
+    favicon.visit(listener.port(), "GET /favicon.ico HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    favicon.thread.join();
+    flood.visit(listener.port(), "GET /?" + std::string(redirect_head_limit + 10, 'x'));
+    flood.thread.join();
+    redirect.visit(listener.port(),
+                   "GET /?code=M.C5%2Fx&state=S1 HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: test\r\n\r\n");
+    redirect.thread.join();
+    waiting.join();
+    quiet.thread.join();
+    EXPECT_EQ(r.kind, REDIRECT_CODE);
+    EXPECT_EQ(r.code, "M.C5/x");
+    EXPECT_EQ(quiet.answer, "");
+    EXPECT_EQ(favicon.answer.find("HTTP/1.1 404 Not Found\r\n"), 0u) << favicon.answer;
+    // The over-long head is cut off unread: its browser may see the 404 or
+    // only the connection reset.
+    EXPECT_TRUE(flood.answer.empty() || flood.answer.starts_with("HTTP/1.1 404 Not Found\r\n")) << flood.answer;
+    const std::string& page = redirect.answer;
+    ASSERT_EQ(page.find("HTTP/1.1 200 OK\r\n"), 0u) << page;
+    EXPECT_NE(page.find("\r\nConnection: close\r\n"), std::string::npos);
+    EXPECT_NE(page.find("You can close this window."), std::string::npos);
+    size_t body = page.find("\r\n\r\n") + 4;
+    EXPECT_NE(page.find("\r\nContent-Length: " + std::to_string(page.size() - body) + "\r\n"), std::string::npos);
+}
+
+TEST(OAuthListener, EndsOnARefusalAWrongStateOrCancel) {
+    // The browsers outlive the listener: a connection it never took is
+    // refused when it closes.
+    Browser refused, stranger, quiet;
+    RedirectListener listener;
+    ASSERT_TRUE(listener.open());
+    std::atomic<bool> cancel{false};
+    refused.visit(listener.port(), "GET /?error=access_denied&state=S1 HTTP/1.1\r\n\r\n");
+    Redirect r = listener.wait("S1", 20000, cancel);
+    EXPECT_EQ(r.kind, REDIRECT_REFUSED);
+    EXPECT_EQ(r.text, "The provider refused the sign-in: access_denied.");
+    stranger.visit(listener.port(), "GET /?code=abc&state=S9 HTTP/1.1\r\n\r\n");
+    r = listener.wait("S1", 20000, cancel);
+    EXPECT_EQ(r.kind, REDIRECT_WRONG_STATE);
+    refused.thread.join();
+    stranger.thread.join();
+    EXPECT_NE(refused.answer.find("You can close this window."), std::string::npos);
+    EXPECT_NE(stranger.answer.find("You can close this window."), std::string::npos);
+
+    // Cancel from another thread ends the wait, whether it waits for a
+    // connection or inside a quiet one that would hold it for 20 s.
+    quiet.visit(listener.port(), "GET /?code=");
+    std::thread canceller([&] { cancel = true; });
+    r = listener.wait("S1", 20000, cancel, 20000);
+    canceller.join();
+    EXPECT_EQ(r.kind, REDIRECT_CANCELLED);
+    EXPECT_EQ(r.text, "Sign-in was cancelled.");
+    EXPECT_EQ(listener.wait("S1", 20000, cancel).kind, REDIRECT_CANCELLED);
+}
+
+TEST(OAuthProviders, PresetsNameTheProvidersEndpointsServersAndSecurity) {
+    std::string names;
+    for (const OAuthProvider& p : oauth_providers()) names += std::string(p.name) + ";";
+    EXPECT_EQ(names, "Microsoft;Google;Other;");
+    const OAuthProvider& m = oauth_provider(PROVIDER_MICROSOFT);
+    EXPECT_STREQ(m.token_endpoint, "https://login.microsoftonline.com/common/oauth2/v2.0/token");
+    EXPECT_STREQ(m.scopes,
+                 "https://outlook.office.com/POP.AccessAsUser.All https://outlook.office.com/SMTP.Send offline_access");
+    EXPECT_FALSE(m.needs_client_secret);
+    const OAuthProvider& g = oauth_provider(PROVIDER_GOOGLE);
+    EXPECT_STREQ(g.authorization_endpoint, "https://accounts.google.com/o/oauth2/v2/auth");
+    EXPECT_STREQ(g.token_endpoint, "https://oauth2.googleapis.com/token");
+    EXPECT_STREQ(g.scopes, "https://mail.google.com/");
+    EXPECT_TRUE(g.needs_client_secret);
+    // What each preset's servers and security mean to the sessions.
+    const struct {
+        int id;
+        const char* pop3;
+        const char* smtp;
+        TlsMode pop3_mode, smtp_mode;
+        int pop3_port, smtp_port;
+    } rows[] = {
+        {PROVIDER_MICROSOFT, "outlook.office365.com", "smtp.office365.com:587", TLS_IMPLICIT, TLS_UPGRADE, 995, 25},
+        {PROVIDER_GOOGLE, "pop.gmail.com", "smtp.gmail.com", TLS_IMPLICIT, TLS_IMPLICIT, 995, 465},
+        {PROVIDER_OTHER, "", "", TLS_IMPLICIT, TLS_IMPLICIT, 995, 465},
+        {7, "", "", TLS_IMPLICIT, TLS_IMPLICIT, 995, 465},  // a later version's provider reads as "Other"
+    };
+    for (const auto& row : rows) {
+        const OAuthProvider& p = oauth_provider(row.id);
+        SCOPED_TRACE(p.name);
+        EXPECT_STREQ(p.client_id, "");
+        EXPECT_STREQ(p.pop3_server, row.pop3);
+        EXPECT_STREQ(p.smtp_server, row.smtp);
+        EXPECT_EQ(pop3_tls_mode(p.security), row.pop3_mode);
+        EXPECT_EQ(smtp_tls_mode(p.security), row.smtp_mode);
+        EXPECT_EQ(pop3_default_port(pop3_tls_mode(p.security)), row.pop3_port);
+        EXPECT_EQ(smtp_default_port(smtp_tls_mode(p.security)), row.smtp_port);
+        EXPECT_EQ(p.security & ~(ACCOUNT_POP3_TLS | ACCOUNT_POP3_STLS | ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS), 0);
+    }
+}
+
+}  // namespace

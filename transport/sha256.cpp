@@ -1,0 +1,103 @@
+#include "transport/sha256.h"
+
+#include <cstring>
+
+namespace {
+
+// The first 32 bits of the fractional parts of the cube roots of the first
+// 64 primes.
+constexpr uint32_t round_constants[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
+};
+
+inline uint32_t rotate_right(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+
+void transform(uint32_t* state, const unsigned char* block) {
+    uint32_t w[64];
+    for (int i = 0; i < 16; i++)
+        w[i] = uint32_t{block[4 * i]} << 24 | uint32_t{block[4 * i + 1]} << 16 | uint32_t{block[4 * i + 2]} << 8 |
+               uint32_t{block[4 * i + 3]};
+    for (int i = 16; i < 64; i++) {
+        uint32_t s0 = rotate_right(w[i - 15], 7) ^ rotate_right(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        uint32_t s1 = rotate_right(w[i - 2], 17) ^ rotate_right(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+    uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
+    for (int i = 0; i < 64; i++) {
+        uint32_t t1 = h + (rotate_right(e, 6) ^ rotate_right(e, 11) ^ rotate_right(e, 25)) + ((e & f) ^ (~e & g)) +
+                      round_constants[i] + w[i];
+        uint32_t t2 = (rotate_right(a, 2) ^ rotate_right(a, 13) ^ rotate_right(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+        h = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + t2;
+    }
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    state[4] += e;
+    state[5] += f;
+    state[6] += g;
+    state[7] += h;
+    std::memset(w, 0, sizeof w);
+}
+
+}  // namespace
+
+void sha256_init(Sha256Context* context) {
+    static constexpr uint32_t initial[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                            0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+    std::memcpy(context->state, initial, sizeof initial);
+    context->length = 0;
+    std::memset(context->buffer, 0, sizeof context->buffer);
+}
+
+void sha256_update(Sha256Context* context, const unsigned char* input, size_t length) {
+    size_t held = static_cast<size_t>(context->length % 64);
+    context->length += length;
+    while (length > 0) {
+        size_t take = 64 - held < length ? 64 - held : length;
+        std::memcpy(context->buffer + held, input, take);
+        held += take;
+        input += take;
+        length -= take;
+        if (held == 64) {
+            transform(context->state, context->buffer);
+            held = 0;
+        }
+    }
+}
+
+void sha256_final(unsigned char* digest, Sha256Context* context) {
+    uint64_t bits = context->length * 8;
+    unsigned char padding[72] = {0x80};
+    size_t held = static_cast<size_t>(context->length % 64);
+    // The padding brings the input to 56 bytes short of a block's end, then
+    // the bit count follows, most significant byte first.
+    size_t pad = held < 56 ? 56 - held : 120 - held;
+    for (int i = 0; i < 8; i++) padding[pad + static_cast<size_t>(i)] = static_cast<unsigned char>(bits >> (56 - 8 * i));
+    sha256_update(context, padding, pad + 8);
+    for (int i = 0; i < 8; i++)
+        for (int j = 0; j < 4; j++) digest[4 * i + j] = static_cast<unsigned char>(context->state[i] >> (24 - 8 * j));
+    std::memset(context, 0, sizeof *context);
+}
+
+void sha256(const void* input, size_t length, unsigned char* digest) {
+    Sha256Context context;
+    sha256_init(&context);
+    sha256_update(&context, static_cast<const unsigned char*>(input), length);
+    sha256_final(digest, &context);
+}
