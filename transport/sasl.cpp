@@ -1,9 +1,12 @@
 #include "transport/sasl.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "core/accounts.h"
 #include "format/text_search.h"
+#include "transport/imap_command.h"
 #include "transport/socket_lines.h"
 #include "transport/smtp_reply.h"
 
@@ -28,10 +31,18 @@ bool smtp_offers(const char* capabilities, const char* mechanism) {
     return find_text_nocase(capabilities, mechanism) != nullptr;
 }
 
+// An IMAP server lists "AUTH=CRAM-MD5" among its capabilities.
+bool imap_offers(const char* capabilities, const char* mechanism) {
+    std::string_view list(capabilities);
+    while (!list.empty() && (list.back() == '\n' || list.back() == '\r')) list.remove_suffix(1);
+    return imap_has(list, std::string("AUTH=") + mechanism);
+}
+
 }  // namespace
 
 const SaslProtocol pop3_sasl{.name = "POP3", .command = send_pop3_command, .offers = pop3_offers};
 const SaslProtocol smtp_sasl{.name = "SMTP", .command = smtp_command, .offers = smtp_offers};
+const SaslProtocol imap_sasl{.name = "IMAP", .command = imap_sasl_command, .offers = imap_offers};
 
 LoginOptions account_login_options(int flags, int auth_flag) {
     return {.use_auth = (flags & auth_flag) != 0,
