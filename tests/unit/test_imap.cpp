@@ -321,7 +321,9 @@ TEST_F(ImapPeerTest, LoginsOnTheWire) {
         EXPECT_EQ(imap_login(s, server_text(peer.address()).c_str(), "al\"ice", row.password, row.options,
                              &capabilities),
                   row.result);
-        if (row.result == 0) EXPECT_EQ(capabilities, "IMAP4rev1 UIDPLUS IDLE");
+        if (row.result == 0) {
+            EXPECT_EQ(capabilities, "IMAP4rev1 UIDPLUS IDLE");
+        }
         s.close();
         EXPECT_EQ(peer.received(), row.wire);
         EXPECT_EQ(shown(), "Connected to server.\r\n" + row.shown);
