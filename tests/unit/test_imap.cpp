@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/log.h"
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
@@ -65,23 +64,7 @@ TEST(ImapUidSet, RangesInOrderWithoutRepeats) {
     EXPECT_EQ(imap_uid_set({7}), "7");
 }
 
-class ImapPeerTest : public FolderTest {
-protected:
-    void SetUp() override {
-        FolderTest::SetUp();
-        ASSERT_EQ(log_open("zmlog.txt"), 0);
-    }
-    // What the status window was told since the last call.
-    std::string shown() {
-        std::string all = ui.status_text();
-        std::string text = all.substr(shown_from);
-        shown_from = all.size();
-        return text;
-    }
-    size_t shown_from = 0;
-    UiRecorder ui;
-    RecorderSink sink;
-};
+using ImapPeerTest = StatusTest;
 
 const std::string fetch_body = "A1 UID FETCH 7 (BODY.PEEK[])\r\n";
 

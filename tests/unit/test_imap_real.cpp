@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/log.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
@@ -14,32 +13,22 @@
 
 namespace {
 
-class ImapRealTest : public FolderTest {
+class ImapRealTest : public StatusTest {
 protected:
     void SetUp() override {
-        FolderTest::SetUp();
+        StatusTest::SetUp();
         if (!real_servers().present || !real_servers().imap_port)
             GTEST_SKIP() << "dovecot's IMAP of tests/servers is not running";
-        ASSERT_EQ(log_open("zmlog.txt"), 0);
     }
     void TearDown() override {
         s.close();
-        FolderTest::TearDown();
+        StatusTest::TearDown();
     }
     int login(const char* user, const char* password, LoginOptions options) {
         s.close();
         if (!s.open()) return -2;
         return imap_login(s, server_text(real_servers().imap_port).c_str(), user, password, options, &capabilities);
     }
-    std::string shown() {
-        std::string all = ui.status_text();
-        std::string text = all.substr(shown_from);
-        shown_from = all.size();
-        return text;
-    }
-    size_t shown_from = 0;
-    UiRecorder ui;
-    RecorderSink sink;
     MailSession s{sink};
     std::string capabilities;
 };
