@@ -1,10 +1,10 @@
 #include "transport/imap.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 #include "core/arrays.h"
+#include "format/ascii_case.h"
 #include "transport/connect.h"
 #include "transport/imap_utf7.h"
 #include "transport/tls.h"
@@ -12,10 +12,7 @@
 namespace {
 
 bool named(const ImapItem& item, std::string_view name) {
-    if (item.kind != ImapItem::ATOM || item.text.size() != name.size()) return false;
-    for (size_t i = 0; i < name.size(); i++)
-        if (std::toupper(static_cast<unsigned char>(item.text[i])) != name[i]) return false;
-    return true;
+    return item.kind == ImapItem::ATOM && equal_nocase(std::string_view(item.text), name);
 }
 
 // A number item of at most `most`; false for anything else.
@@ -43,10 +40,7 @@ const ImapItem* fetch_item(const ImapResponse& r, std::string_view name) {
 // "[CAPABILITY IMAP4rev1 ...] text" of a greeting or a tagged OK.
 bool capability_code(const std::string& text, std::string* capabilities) {
     const std::string_view code = "[CAPABILITY ";
-    if (text.size() < code.size() || !std::equal(code.begin(), code.end(), text.begin(), [](char a, char b) {
-            return a == std::toupper(static_cast<unsigned char>(b));
-        }))
-        return false;
+    if (!begins_nocase(text.c_str(), code.data())) return false;
     size_t end = text.find(']');
     if (end == std::string::npos) return false;
     *capabilities = text.substr(code.size(), end - code.size());

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "format/ascii_case.h"
 #include "transport/socket_lines.h"
 
 namespace {
@@ -22,12 +23,21 @@ void show_refusal(MailSession& s, const ImapResponse& r) {
     s.status.error("\r\nIncorrect response from server.\r\n");
 }
 
+// Untagged responses one command may bring: a listing of millions of
+// messages, and still an end to a server that never stops talking.
+constexpr long imap_untagged_limit = 1L << 23;
+
 // Reads responses up to a continuation or the tagged reply of `tag`.
 // 1: the continuation came; otherwise as imap_run.
 int await(MailSession& s, const std::string& tag, const ImapUntagged& untagged, const ImapBodySink* body,
           bool bye_expected) {
     ImapResponse r;
-    for (;;) {
+    for (long n = 0;; n++) {
+        if (n == imap_untagged_limit) {
+            s.status.error("Too many responses from IMAP server.\r\n");
+            s.close();
+            return IMAP_FAILED;
+        }
         if (imap_read_response(s, &r, body) != 0) return IMAP_FAILED;
         if (r.kind == ImapResponse::CONTINUATION) return 1;
         if (r.kind == ImapResponse::UNTAGGED) {
@@ -133,14 +143,7 @@ bool imap_has(std::string_view capabilities, std::string_view name) {
     while (at < capabilities.size()) {
         size_t end = capabilities.find(' ', at);
         if (end == std::string_view::npos) end = capabilities.size();
-        std::string_view word = capabilities.substr(at, end - at);
-        if (word.size() == name.size()) {
-            bool same = true;
-            for (size_t i = 0; same && i < word.size(); i++)
-                same = std::toupper(static_cast<unsigned char>(word[i])) ==
-                       std::toupper(static_cast<unsigned char>(name[i]));
-            if (same) return true;
-        }
+        if (equal_nocase(capabilities.substr(at, end - at), name)) return true;
         at = end + 1;
     }
     return false;

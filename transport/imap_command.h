@@ -32,8 +32,10 @@ enum { IMAP_OK = 0, IMAP_FAILED = -1, IMAP_REFUSED = -2 };
 // IMAP_OK; IMAP_REFUSED for NO or BAD, shown followed by "\r\nIncorrect
 // response from server.\r\n"; IMAP_FAILED when the session broke: a BYE
 // (shown, then "IMAP server ended the session.\r\n", and the session
-// closed) unless `bye_expected`, a send or read failure. A session that is
-// already closed fails at once, silently.
+// closed) unless `bye_expected`, a send or read failure, a reply out of
+// step, or more untagged responses than any folder gives ("Too many
+// responses from IMAP server.\r\n"). A session that is already closed
+// fails at once, silently.
 int imap_run(MailSession& s, const ImapCommand& command, const ImapUntagged& untagged = {},
              const ImapBodySink* body = nullptr, bool bye_expected = false);
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "format/ascii_case.h"
+
 namespace {
 
 // What a streamed literal takes from the connection in one receive.
@@ -18,12 +20,6 @@ enum Fault { NONE, CLOSED, TOO_LONG, MALFORMED, TOO_LARGE, CUT_LITERAL, SINK };
 std::string upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
-}
-
-bool equals_nocase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
 }
 
 // Characters that end an atom (RFC 3501 atom-specials, less those that
@@ -116,7 +112,7 @@ struct Parser {
         }
         if (fault != NONE) return false;
         if (bracket > 0 || item->text.empty()) return fail(MALFORMED);
-        if (equals_nocase(item->text, "NIL")) {
+        if (equal_nocase(std::string_view(item->text), "NIL")) {
             item->kind = ImapItem::NIL;
             item->text.clear();
         }
@@ -210,8 +206,7 @@ struct Parser {
                 // A message body follows the BODY[...] item that names it.
                 size_t n = list->items.size();
                 bool to_body = body && n >= 2 && list->items[n - 2].kind == ImapItem::ATOM &&
-                               list->items[n - 2].text.size() >= 5 &&
-                               equals_nocase(std::string_view(list->items[n - 2].text).substr(0, 5), "BODY[");
+                               begins_nocase(list->items[n - 2].text.c_str(), "BODY[");
                 ok = literal(item, to_body);
             } else {
                 ok = atom(item);
@@ -288,7 +283,7 @@ bool imap_is_status(const ImapResponse& r) {
 }
 
 bool imap_code_number(std::string_view text, std::string_view code, uint32_t* value) {
-    if (text.size() < code.size() + 3 || text[0] != '[' || !equals_nocase(text.substr(1, code.size()), code) ||
+    if (text.size() < code.size() + 3 || text[0] != '[' || !equal_nocase(text.substr(1, code.size()), code) ||
         text[code.size() + 1] != ' ')
         return false;
     unsigned long long n = 0;
