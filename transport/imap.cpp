@@ -11,32 +11,6 @@
 
 namespace {
 
-bool named(const ImapItem& item, std::string_view name) {
-    return item.kind == ImapItem::ATOM && equal_nocase(std::string_view(item.text), name);
-}
-
-// A number item of at most `most`; false for anything else.
-bool number_of(const ImapItem& item, unsigned long long most, unsigned long long* out) {
-    if (item.kind != ImapItem::ATOM || item.text.empty() || item.text.size() > 19) return false;
-    unsigned long long n = 0;
-    for (char c : item.text) {
-        if (c < '0' || c > '9') return false;
-        n = n * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (n > most) return false;
-    *out = n;
-    return true;
-}
-
-// The value after `name` in a FETCH response's list, or null.
-const ImapItem* fetch_item(const ImapResponse& r, std::string_view name) {
-    if (r.name != "FETCH" || r.data.items.size() != 1 || r.data.items[0].kind != ImapItem::LIST) return nullptr;
-    const std::vector<ImapItem>& pairs = r.data.items[0].items;
-    for (size_t i = 0; i + 1 < pairs.size(); i += 2)
-        if (named(pairs[i], name)) return &pairs[i + 1];
-    return nullptr;
-}
-
 // "[CAPABILITY IMAP4rev1 ...] text" of a greeting or a tagged OK.
 bool capability_code(const std::string& text, std::string* capabilities) {
     const std::string_view code = "[CAPABILITY ";
@@ -174,11 +148,11 @@ int imap_list_above(MailSession& s, uint32_t above, size_t most, std::vector<Ima
     // every answer is checked against `above`.
     command.word("UID FETCH").word(std::to_string(above + 1) + ":*").word("(UID RFC822.SIZE)");
     int r = imap_run(s, command, [&](const ImapResponse& u) {
-        const ImapItem* uid = fetch_item(u, "UID");
-        const ImapItem* size = fetch_item(u, "RFC822.SIZE");
+        const ImapItem* uid = imap_fetch_item(u, "UID");
+        const ImapItem* size = imap_fetch_item(u, "RFC822.SIZE");
         unsigned long long id, bytes;
-        if (!uid || !size || !number_of(*uid, std::numeric_limits<uint32_t>::max(), &id) ||
-            !number_of(*size, static_cast<unsigned long long>(imap_body_limit), &bytes) || id <= above ||
+        if (!uid || !size || !imap_number(*uid, std::numeric_limits<uint32_t>::max(), &id) ||
+            !imap_number(*size, static_cast<unsigned long long>(imap_body_limit), &bytes) || id <= above ||
             out->size() >= most)
             return;
         out->push_back({static_cast<uint32_t>(id), static_cast<long long>(bytes)});
@@ -188,28 +162,6 @@ int imap_list_above(MailSession& s, uint32_t above, size_t most, std::vector<Ima
                            [](const ImapMessage& a, const ImapMessage& b) { return a.uid == b.uid; }),
                out->end());
     return r == IMAP_OK ? 0 : -1;
-}
-
-int imap_fetch_message(MailSession& s, uint32_t uid, const ImapBodySink& sink) {
-    bool got = false;
-    // Only the first body is the message; a server that sends another is
-    // not heard.
-    ImapBodySink first = [&](const char* bytes, int length) { return got || sink(bytes, length); };
-    ImapCommand command;
-    command.word("UID FETCH").word(std::to_string(uid)).word("(BODY.PEEK[])");
-    bool written = true;
-    int r = imap_run(
-        s, command,
-        [&](const ImapResponse& u) {
-            const ImapItem* body = fetch_item(u, "BODY[]");
-            if (!body || got) return;
-            if (body->kind == ImapItem::STRING)
-                written = body->text.empty() || sink(body->text.data(), static_cast<int>(body->text.size()));
-            got = body->kind != ImapItem::NIL;
-        },
-        &first);
-    if (r != IMAP_OK || !written) return -1;
-    return got ? IMAP_FETCHED : IMAP_GONE;
 }
 
 std::string imap_uid_set(std::vector<uint32_t> uids) {

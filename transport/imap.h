@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,9 +47,30 @@ struct ImapMessage {
 int imap_list_above(MailSession& s, uint32_t above, size_t most, std::vector<ImapMessage>* out);
 
 enum { IMAP_FETCHED = 0, IMAP_GONE = 1 };
-// The message of the UID, byte for byte, into the sink in pieces (UID FETCH
-// uid (BODY.PEEK[]): the message stays unread on the server). IMAP_FETCHED,
-// IMAP_GONE when the server has no such message (any more), or -1.
+// What a fetch of several messages does with each of them.
+struct ImapFetchSinks {
+    // The bytes of the message of `uid`, in pieces as they arrive; false
+    // ends the session (its file could not be written).
+    std::function<bool(uint32_t uid, const char* bytes, int length)> body;
+    // Once its command is answered: IMAP_FETCHED when its whole body came,
+    // IMAP_GONE when the server has no such message (any more). Only then
+    // does the message count. false sends no more commands, and neither does
+    // a command the server refuses; those in flight are answered (whole
+    // ones still told here after a refusal) and -1 is returned.
+    std::function<bool(uint32_t uid, int result)> done;
+};
+// The most fetch commands kept in flight: enough to keep the line busy while
+// each message is written to the disk, and a few hundred bytes of commands,
+// far inside any socket buffer.
+constexpr int imap_pipeline_window = 16;
+// The messages in the given order, byte for byte (UID FETCH uid (UID
+// BODY.PEEK[]): each stays unread on the server), with up to `window`
+// commands in flight (RFC 3501 section 5.5). Bodies are taken to come in
+// the order of the commands; a body whose response names another UID, or
+// one more than was asked for, ends the session as malformed. 0 when every
+// message was answered and taken, or -1.
+int imap_fetch_messages(MailSession& s, const std::vector<uint32_t>& uids, int window, const ImapFetchSinks& sinks);
+// One message into the sink: IMAP_FETCHED, IMAP_GONE, or -1.
 int imap_fetch_message(MailSession& s, uint32_t uid, const ImapBodySink& sink);
 
 // "1:5,7,9:10" for UIDs in any order; repeats are dropped.

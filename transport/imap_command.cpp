@@ -18,11 +18,6 @@ bool quotable(std::string_view text) {
 
 std::string tag_of(int number) { return "A" + std::to_string(number); }
 
-void show_refusal(MailSession& s, const ImapResponse& r) {
-    s.status.error(imap_response_line(r).c_str());
-    s.status.error("\r\nIncorrect response from server.\r\n");
-}
-
 // Untagged responses one command may bring: a listing of millions of
 // messages, and still an end to a server that never stops talking.
 constexpr long imap_untagged_limit = 1L << 23;
@@ -49,12 +44,11 @@ int await(MailSession& s, const std::string& tag, const ImapUntagged& untagged, 
             continue;
         }
         if (r.tag != tag) {
-            s.status.error("Malformed response from IMAP server.\r\n");
-            s.close();
+            imap_out_of_step(s);
             return IMAP_FAILED;
         }
         if (r.name == "OK") return IMAP_OK;
-        show_refusal(s, r);
+        imap_refused(s, r);
         return IMAP_REFUSED;
     }
 }
@@ -87,6 +81,18 @@ ImapCommand& ImapCommand::string(std::string_view text) {
     return *this;
 }
 
+void imap_out_of_step(MailSession& s) {
+    s.status.error("Malformed response from IMAP server.\r\n");
+    s.close();
+}
+
+void imap_refused(MailSession& s, const ImapResponse& r) {
+    s.status.error(imap_response_line(r).c_str());
+    s.status.error("\r\nIncorrect response from server.\r\n");
+}
+
+std::string imap_next_tag(MailSession& s) { return tag_of(++s.imap_tag); }
+
 void imap_ended(MailSession& s, const ImapResponse& bye) {
     s.status.error(imap_response_line(bye).c_str());
     s.status.error("IMAP server ended the session.\r\n");
@@ -96,7 +102,7 @@ void imap_ended(MailSession& s, const ImapResponse& bye) {
 int imap_run(MailSession& s, const ImapCommand& command, const ImapUntagged& untagged, const ImapBodySink* body,
              bool bye_expected) {
     if (!s.is_open()) return IMAP_FAILED;
-    std::string tag = tag_of(++s.imap_tag);
+    std::string tag = imap_next_tag(s);
     for (size_t i = 0; i < command.pieces.size(); i++) {
         std::string piece = i == 0 ? tag + command.pieces[0] : command.pieces[i];
         if (i + 1 == command.pieces.size()) piece += "\r\n";
@@ -109,8 +115,7 @@ int imap_run(MailSession& s, const ImapCommand& command, const ImapUntagged& unt
     int r = await(s, tag, untagged, body, bye_expected);
     if (r == 1) {
         // Nothing of ours is waiting for a go-ahead: the server is out of step.
-        s.status.error("Malformed response from IMAP server.\r\n");
-        s.close();
+        imap_out_of_step(s);
         return IMAP_FAILED;
     }
     return r;
@@ -121,7 +126,7 @@ int imap_sasl_command(MailSession& s, const char* text, bool send_only) {
     bool start = std::strncmp(text, "auth ", 5) == 0;
     std::string line;
     if (start) {
-        line = tag_of(++s.imap_tag) + " AUTHENTICATE ";
+        line = imap_next_tag(s) + " AUTHENTICATE ";
         for (const char* c = text + 5; *c && *c != '\r'; c++)
             line += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
         line += "\r\n";

@@ -41,6 +41,14 @@ int imap_run(MailSession& s, const ImapCommand& command, const ImapUntagged& unt
 
 // Shows an untagged BYE the way every step does and closes the session.
 void imap_ended(MailSession& s, const ImapResponse& bye);
+// A response that does not fit what is in flight: "Malformed response from
+// IMAP server.\r\n", and the session is closed.
+void imap_out_of_step(MailSession& s);
+// Shows a tagged NO or BAD, followed by "\r\nIncorrect response from
+// server.\r\n".
+void imap_refused(MailSession& s, const ImapResponse& r);
+// The tag of the next command of the session.
+std::string imap_next_tag(MailSession& s);
 
 // The command function of the logins (transport/auth.h): "auth <mechanism>"
 // goes out as a tagged AUTHENTICATE and succeeds on the server's "+"; any

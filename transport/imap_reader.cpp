@@ -29,6 +29,10 @@ bool ends_atom(char c) {
            static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
 }
 
+bool named(const ImapItem& item, std::string_view name) {
+    return item.kind == ImapItem::ATOM && equal_nocase(std::string_view(item.text), name);
+}
+
 struct Parser {
     Parser(MailSession& session, const ImapBodySink* sink) : s(session), body(sink) {}
     MailSession& s;
@@ -301,4 +305,24 @@ std::string imap_response_line(const ImapResponse& r) {
     if (!r.name.empty()) line += " " + r.name;
     if (!r.text.empty()) line += " " + r.text;
     return line + "\r\n";
+}
+
+bool imap_number(const ImapItem& item, unsigned long long most, unsigned long long* out) {
+    if (item.kind != ImapItem::ATOM || item.text.empty() || item.text.size() > 19) return false;
+    unsigned long long n = 0;
+    for (char c : item.text) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (n > most) return false;
+    *out = n;
+    return true;
+}
+
+const ImapItem* imap_fetch_item(const ImapResponse& r, std::string_view name) {
+    if (r.name != "FETCH" || r.data.items.size() != 1 || r.data.items[0].kind != ImapItem::LIST) return nullptr;
+    const std::vector<ImapItem>& pairs = r.data.items[0].items;
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2)
+        if (named(pairs[i], name)) return &pairs[i + 1];
+    return nullptr;
 }

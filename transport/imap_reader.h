@@ -58,5 +58,10 @@ bool imap_is_status(const ImapResponse& r);
 // The number of a bracketed response code at the start of a status text,
 // "[UIDVALIDITY 3857529045] UIDs valid"; false when the text has no such code.
 bool imap_code_number(std::string_view text, std::string_view code, uint32_t* value);
+// The value after `name` (upper case) in the list of a FETCH response, or
+// null.
+const ImapItem* imap_fetch_item(const ImapResponse& r, std::string_view name);
+// A number item of at most `most`; false for anything else.
+bool imap_number(const ImapItem& item, unsigned long long most, unsigned long long* out);
 // The response as the user is shown it: "<tag> NO text\r\n", "* BYE text\r\n".
 std::string imap_response_line(const ImapResponse& r);

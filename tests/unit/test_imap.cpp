@@ -66,7 +66,7 @@ TEST(ImapUidSet, RangesInOrderWithoutRepeats) {
 
 using ImapPeerTest = StatusTest;
 
-const std::string fetch_body = "A1 UID FETCH 7 (BODY.PEEK[])\r\n";
+const std::string fetch_body = "A1 UID FETCH 7 (UID BODY.PEEK[])\r\n";
 
 struct HostileRow {
     const char* what;
@@ -113,6 +113,13 @@ TEST_F(ImapPeerTest, HostileResponsesEndTheSessionWithTheirText) {
          {peer_send("* 1 FETCH (UID 7 BODY[] {3}\r\nabc)\r\n* BYE going down now\r\n")},
          "* BYE going down now\r\nIMAP server ended the session.\r\n"},
         {"a tag of another command", {peer_send("A9 OK done\r\n")}, "Malformed response from IMAP server.\r\n"},
+        {"a body of another message", {peer_send("* 1 FETCH (UID 8 BODY[] {3}\r\nabc)\r\n")},
+         "Malformed response from IMAP server.\r\n"},
+        {"a body without its UID", {peer_send("* 1 FETCH (BODY[] {3}\r\nabc)\r\n")},
+         "Malformed response from IMAP server.\r\n"},
+        {"a second body for the one message",
+         {peer_send("* 1 FETCH (UID 7 BODY[] {3}\r\nabc)\r\n* 1 FETCH (UID 7 BODY[] {3}\r\nxyz)\r\n")},
+         "Malformed response from IMAP server.\r\n"},
         {"a go-ahead nobody asked for", {peer_send("+ go on\r\n")}, "Malformed response from IMAP server.\r\n"},
         {"the connection closed between responses", {peer_send("* 3 EXISTS\r\n"), peer_close()},
          "receiveline error\r\n"},
@@ -145,11 +152,10 @@ TEST_F(ImapPeerTest, FetchStreamsTheBodyPastUntaggedResponses) {
     ScriptedPeer peer({peer_receive(fetch_body),
                        peer_send("* 4 EXISTS\r\n* 2 FETCH (FLAGS (\\Seen))\r\n* 1 FETCH (UID 7 BODY[] {" +
                                  std::to_string(message.size()) + "}\r\n" + message +
-                                 " FLAGS (\\Recent))\r\n* 1 EXPUNGE\r\n* 5 FETCH (UID 7 BODY[] {3}\r\nxyz)\r\n"
-                                 "A1 OK Fetch completed.\r\n"),
-                       peer_receive("A2 UID FETCH 8 (BODY.PEEK[])\r\n"),
+                                 " FLAGS (\\Recent))\r\n* 1 EXPUNGE\r\nA1 OK Fetch completed.\r\n"),
+                       peer_receive("A2 UID FETCH 8 (UID BODY.PEEK[])\r\n"),
                        peer_send("* 3 FETCH (UID 8 BODY[] \"\")\r\nA2 OK done\r\n"),
-                       peer_receive("A3 UID FETCH 9 (BODY.PEEK[])\r\n"), peer_send("A3 OK nothing\r\n")});
+                       peer_receive("A3 UID FETCH 9 (UID BODY.PEEK[])\r\n"), peer_send("A3 OK nothing\r\n")});
     MailSession s(sink, peer.connect_client());
     std::string body;
     size_t largest = 0;
@@ -174,6 +180,36 @@ TEST_F(ImapPeerTest, FetchStreamsTheBodyPastUntaggedResponses) {
     EXPECT_EQ(imap_fetch_message(f, 7, [](const char*, int) { return false; }), -1);
     EXPECT_FALSE(f.is_open());
     EXPECT_EQ(shown(), "");
+}
+
+TEST_F(ImapPeerTest, FetchesInFlightUpToTheWindow) {
+    ScriptedPeer peer({peer_receive("A2 UID FETCH 8 (UID BODY.PEEK[])\r\n"),
+                       peer_send("* 1 FETCH (UID 7 BODY[] {2}\r\nab)\r\nA1 OK\r\n"),
+                       peer_receive("A3 UID FETCH 9 (UID BODY.PEEK[])\r\n"),
+                       // The UID may follow the body it names.
+                       peer_send("* 2 FETCH (BODY[] {2}\r\ncd UID 8)\r\nA2 OK\r\nA3 NO [SERVERBUG] broken\r\n"),
+                       peer_receive("A4 UID FETCH 10 (UID BODY.PEEK[])\r\n"),
+                       peer_send("* 4 FETCH (UID 10 BODY[] {2}\r\nef)\r\nA4 OK\r\n"), peer_silent(5000)});
+    MailSession s(sink, peer.connect_client());
+    std::string bodies, done;
+    ImapFetchSinks sinks{.body = [&](uint32_t uid, const char* b, int n) {
+                             bodies += std::to_string(uid) + ":" + std::string(b, static_cast<size_t>(n)) + " ";
+                             return true;
+                         },
+                         .done = [&](uint32_t uid, int result) {
+                             done += std::to_string(uid) + (result == IMAP_FETCHED ? " " : "? ");
+                             return true;
+                         }};
+    // The refusal sends nothing more, but what was in flight still counts.
+    EXPECT_EQ(imap_fetch_messages(s, {7, 8, 9, 10, 11}, 2, sinks), -1);
+    EXPECT_EQ(bodies, "7:ab 8:cd 10:ef ");
+    EXPECT_EQ(done, "7 8 10 ");
+    EXPECT_EQ(shown(), "A3 NO [SERVERBUG] broken\r\n\r\nIncorrect response from server.\r\n");
+    s.close();
+    // Two commands before the first answer, never a third.
+    EXPECT_EQ(peer.received_at_sends()[0],
+              "A1 UID FETCH 7 (UID BODY.PEEK[])\r\nA2 UID FETCH 8 (UID BODY.PEEK[])\r\n");
+    EXPECT_EQ(peer.received().find("A5"), std::string::npos);
 }
 
 TEST_F(ImapPeerTest, SelectListAndDeleteOnTheWire) {

@@ -88,17 +88,20 @@ TEST_F(ImapRealTest, SelectListFetchAndExpunge) {
 
     ASSERT_EQ(imap_list_above(s, 0, 1000, &listed), 0);
     ASSERT_EQ(listed.size(), 2u);
-    std::vector<std::string> delivered{small, big};
+    // Both in flight at once, each byte for byte.
+    std::vector<std::string> delivered{small, big}, fetched(2);
+    std::vector<uint32_t> uids{listed[0].uid, listed[1].uid};
+    int whole = 0;
+    ImapFetchSinks sinks{.body = [&](uint32_t uid, const char* b, int n) {
+                             fetched[uid == uids[0] ? 0 : 1].append(b, static_cast<size_t>(n));
+                             return true;
+                         },
+                         .done = [&](uint32_t, int result) { return result == IMAP_FETCHED && ++whole; }};
+    ASSERT_EQ(imap_fetch_messages(s, uids, imap_pipeline_window, sinks), 0) << shown();
+    EXPECT_EQ(whole, 2);
     for (size_t i = 0; i < 2; i++) {
         EXPECT_EQ(listed[i].size, static_cast<long long>(delivered[i].size()));
-        std::string fetched;
-        ASSERT_EQ(imap_fetch_message(s, listed[i].uid,
-                                     [&](const char* b, int n) {
-                                         fetched.append(b, static_cast<size_t>(n));
-                                         return true;
-                                     }),
-                  IMAP_FETCHED);
-        EXPECT_TRUE(fetched == delivered[i]) << "message " << i << ": " << fetched.size() << " bytes";
+        EXPECT_TRUE(fetched[i] == delivered[i]) << "message " << i << ": " << fetched[i].size() << " bytes";
     }
     EXPECT_EQ(inbox.uidnext, listed[1].uid + 1);
     // Above the first: the second alone; above the last: nothing, though
