@@ -18,7 +18,7 @@ packages=(
   fonts-droid-fallback
   # The real mail servers that the transport tests talk to on loopback
   # (tests/servers/start.sh).
-  dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks
+  dovecot-core dovecot-pop3d dovecot-imapd exim4-daemon-light dante-server microsocks
   # Their test CA and certificates, and the servers' own TLS check.
   openssl
   # HTML made by real programs for the HTML to text corpus test, and the

@@ -10,11 +10,11 @@ int auth_cram_md5(MailSession& s, const char* user, const char* password, Comman
     Array* response = array_new(cram_md5_line_capacity);
     int accepted = 0;
     if (recv_line(s, challenge) == 0) {
-        // A server that refuses the mechanism answers with an error instead
-        // of a challenge ("-ERR" in POP3, 4xx or 5xx in SMTP): that is the
-        // end of this login, not a challenge to answer.
+        // A challenge is a go-ahead ("+" in POP3 and IMAP, 334 in SMTP);
+        // anything else ("-ERR", 4xx or 5xx, a tagged NO) refuses the
+        // mechanism: that is the end of this login, not a challenge to answer.
         char first = challenge->text[0];
-        if (first == '-' || first == '4' || first == '5') {
+        if (first != '+' && first != '3') {
             s.status.error(challenge->text);
         } else if (cram_md5_response_line(user, password, challenge->text, response) == 0) {
             accepted = command(s, response->text, false) == 0 ? 1 : 0;

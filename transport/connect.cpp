@@ -1,5 +1,6 @@
 #include "transport/connect.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -63,6 +64,28 @@ int resolve_server(const char* server, uint32_t* address) {
 int net_connect(MailSession& s, const NetAddress& target) {
     if (!setting_on(SETTING_USE_SOCKS)) return s.connect(target);
     return socks_connect(s, target) ? 0 : -1;
+}
+
+int connect_mail_server(MailSession& s, Array* host, int default_port, const char* protocol) {
+    int port = split_server_port(host, default_port);
+    NetAddress address;
+    address.port = port_to_network(port);
+    char text[120];
+    if (port == 0) {
+        std::snprintf(text, sizeof text, "Invalid %s port number.\r\n", protocol);
+    } else if (resolve_server(host->text, &address.address) != 0) {
+        std::snprintf(text, sizeof text, "Cannot resolve %s server name.\r\nSee readme file for explanation.\r\n",
+                      protocol);
+    } else if (net_connect(s, address) != 0) {
+        std::snprintf(text, sizeof text, "Cannot connect to %s server.\r\nSee readme file for explanation.\r\n",
+                      protocol);
+    } else {
+        s.status.line("Connected to server.\r\n");
+        s.name_server(host->text, port);
+        return 0;
+    }
+    s.status.error(text);
+    return -1;
 }
 
 bool socks_connect(MailSession& s, const NetAddress& target) {

@@ -18,6 +18,11 @@ int resolve_server(const char* server, uint32_t* address);
 // Connects the session to the target, through the proxy when the settings
 // ask for it. 0 or -1.
 int net_connect(MailSession& s, const NetAddress& target);
+// The start of a POP3 or IMAP session: the port of `host` (cut to the bare
+// host), its address and the connection, each failure told in the
+// protocol's words ("Cannot connect to POP3 server.\r\n..."), then
+// "Connected to server.\r\n". 0 or -1.
+int connect_mail_server(MailSession& s, Array* host, int default_port, const char* protocol);
 // The proxy handshake (RFC 1928, IPv4 CONNECT), with the RFC 1929 user name
 // and password exchange when a proxy user is configured. true on success.
 bool socks_connect(MailSession& s, const NetAddress& target);

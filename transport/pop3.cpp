@@ -49,22 +49,11 @@ int pop3_login(MailSession& s, Array* reply, Array* command, const char* server,
                const char* password, LoginOptions options) {
     Array* host = array_new(server_text_capacity);
     array_copy(host, server);
-    int port = split_server_port(host, pop3_default_port(options.tls));
-    NetAddress address;
-    address.port = port_to_network(port);
     int result = -1;
     if (options.oauth && options.tls == TLS_NONE) {
         // Refused before connecting: not even the user name goes out plain.
         s.status.error(oauth_needs_tls_text);
-    } else if (port == 0) {
-        s.status.error("Invalid POP3 port number.\r\n");
-    } else if (resolve_server(host->text, &address.address) != 0) {
-        s.status.error("Cannot resolve POP3 server name.\r\nSee readme file for explanation.\r\n");
-    } else if (net_connect(s, address) != 0) {
-        s.status.error("Cannot connect to POP3 server.\r\nSee readme file for explanation.\r\n");
-    } else {
-        s.status.line("Connected to server.\r\n");
-        s.name_server(host->text, port);
+    } else if (connect_mail_server(s, host, pop3_default_port(options.tls), "POP3") == 0) {
         if (options.tls == TLS_IMPLICIT && tls_begin(s, host->text) != 0) {
             // Nothing is sent on a connection that could not be secured.
         } else if (recv_line(s, reply) != 0) {

@@ -1,10 +1,13 @@
 #include "transport/sasl.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "core/accounts.h"
 #include "format/text_search.h"
 #include "transport/auth_bearer.h"
+#include "transport/imap_command.h"
 #include "transport/socket_lines.h"
 #include "transport/smtp_reply.h"
 
@@ -44,10 +47,20 @@ bool smtp_offers(const char* capabilities, const char* mechanism) {
     return find_text_nocase(capabilities, mechanism) != nullptr;
 }
 
+// An IMAP server lists "AUTH=CRAM-MD5" among its capabilities.
+bool imap_offers(const char* capabilities, const char* mechanism) {
+    std::string_view list(capabilities);
+    while (!list.empty() && (list.back() == '\n' || list.back() == '\r')) list.remove_suffix(1);
+    return imap_has(list, std::string("AUTH=") + mechanism);
+}
+
 }  // namespace
 
 const SaslProtocol pop3_sasl{.name = "POP3", .command = send_pop3_command, .offers = pop3_offers, .read_reply = recv_line};
 const SaslProtocol smtp_sasl{.name = "SMTP", .command = smtp_command, .offers = smtp_offers, .read_reply = smtp_read_reply};
+// IMAP has no reader of one reply outside a tagged command yet, so the
+// bearer logins, which need one, are not chosen for it.
+const SaslProtocol imap_sasl{.name = "IMAP", .command = imap_sasl_command, .offers = imap_offers, .read_reply = nullptr};
 
 const char oauth_needs_tls_text[] = "Sign-in with OAuth 2.0 needs a secure connection: set the account to TLS or STARTTLS.\r\n";
 
@@ -63,6 +76,7 @@ const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capab
                                  bool oauth) {
     for (const SaslMechanism& m : mechanisms) {
         if ((encrypted_only && !m.encrypted) || m.bearer != oauth) continue;
+        if (m.bearer && !protocol.read_reply) continue;
         if (protocol.offers(capabilities, m.name)) return &m;
     }
     return nullptr;

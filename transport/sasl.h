@@ -1,6 +1,7 @@
 // The SASL mechanisms the client logs in with, in one table, and the one
 // choice between them that the POP3 login (AUTH, RFC 1734) and the SMTP
-// login (AUTH, RFC 4954) share. The exchanges themselves are in
+// login (AUTH, RFC 4954) and the IMAP login (AUTHENTICATE, RFC 3501)
+// share. The exchanges themselves are in
 // transport/auth.h.
 #pragma once
 
@@ -45,6 +46,8 @@ extern const SaslProtocol pop3_sasl;
 // SMTP: the EHLO reply, where the mechanism may stand anywhere in it
 // ("250-AUTH LOGIN PLAIN", "250-AUTH=CRAM-MD5").
 extern const SaslProtocol smtp_sasl;
+// IMAP: the capability list, where a mechanism stands as "AUTH=<name>".
+extern const SaslProtocol imap_sasl;
 
 // The first mechanism of the client's table that the server's list offers
 // and the account allows, or null when there is none: for a password

@@ -156,6 +156,7 @@ void MailSession::close() {
     layer_.reset();
     behind_.clear();
     behind_at_ = 0;
+    imap_tag = 0;
     sys_socket_close(socket_);
     socket_ = no_socket;
 }

@@ -92,6 +92,10 @@ public:
     // the connection closed or failed first.
     bool next_byte(char* c);
 
+    // The number of the last tagged IMAP command of this connection: tags
+    // are "A<number>", and the reply that ends a command carries its tag.
+    int imap_tag = 0;
+
     // Takes the socket from the status sink, drops the layer and closes the
     // socket.
     void close();

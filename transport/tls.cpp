@@ -20,6 +20,7 @@ TlsMode smtp_tls_mode(int flags) { return tls_mode(flags, ACCOUNT_SMTP_TLS, ACCO
 
 int pop3_default_port(TlsMode mode) { return mode == TLS_IMPLICIT ? 995 : 110; }
 int smtp_default_port(TlsMode mode) { return mode == TLS_IMPLICIT ? 465 : 25; }
+int imap_default_port(TlsMode mode) { return mode == TLS_IMPLICIT ? 993 : 143; }
 
 void set_tls_starter(TlsStarter s) { starter.store(s); }
 

@@ -9,7 +9,7 @@
 enum TlsMode {
     TLS_NONE = 0,
     TLS_IMPLICIT = 1,  // TLS from the first byte (POP3S, SMTPS; RFC 8314)
-    TLS_UPGRADE = 2,   // plain greeting, then STLS (RFC 2595) or STARTTLS (RFC 3207)
+    TLS_UPGRADE = 2,   // plain greeting, then STLS (RFC 2595) or STARTTLS (RFC 3207, RFC 3501)
 };
 
 // The mode an account's option bits ask for; both bits mean TLS from the
@@ -20,6 +20,7 @@ TlsMode smtp_tls_mode(int flags);
 // The port when the server text names none.
 int pop3_default_port(TlsMode mode);  // 995 or 110
 int smtp_default_port(TlsMode mode);  // 465 or 25
+int imap_default_port(TlsMode mode);  // 993 or 143
 
 // Shakes hands over the connected session with `host` as the server's name
 // (for SNI and the certificate check), checks the certificate, and from then

@@ -40,6 +40,8 @@ SOCKS_AUTH = int(env["ZM_SOCKS_AUTH_PORT"])
 DANTE_AUTH = int(env["ZM_SOCKS_DANTE_AUTH_PORT"])
 POP3S = int(env["ZM_POP3S_PORT"])
 SMTPS = int(env["ZM_SMTPS_PORT"])
+IMAP = int(env["ZM_IMAP_PORT"])
+IMAPS = int(env["ZM_IMAPS_PORT"])
 CA = env["ZM_TLS_CA"]
 PASSWORD = {u: env["ZM_%s_PASS" % u.upper()] for u in env["ZM_USERS"].split()}
 DOMAIN = env["ZM_MAIL_DOMAIN"]
@@ -328,6 +330,45 @@ def check_deliver_exact_bytes():
     expect(count("bob") == 0, "DELE + QUIT left %d messages on disk" % count("bob"))
 
 
+def imap_until(c, tag):
+    """The lines of a command's answer up to its tagged one."""
+    lines = []
+    while not lines or not lines[-1].startswith(tag + " "):
+        lines.append(c.line())
+    return lines
+
+
+def check_imap():
+    message = b"From: probe@example.test\r\nSubject: imap\r\n\r\nline\r\n.\r\n\xe9 8-bit\r\n"
+    tool(os.path.join(TOOLS, "deliver.sh"), "alice", "-", stdin=message)
+    c = Conn(IMAP)
+    greeting = c.line()
+    expect(greeting.startswith("* OK [CAPABILITY IMAP4rev1 ") and "STARTTLS" in greeting
+           and "AUTH=PLAIN AUTH=CRAM-MD5" in greeting, "greeting %r" % greeting)
+    c.send("a LOGIN alice %s\r\n" % PASSWORD["alice"])
+    reply = c.line()
+    expect(reply.startswith("a OK [CAPABILITY IMAP4rev1 ") and " UIDPLUS " in reply, "LOGIN %r" % reply)
+    c.send("b SELECT INBOX\r\n")
+    lines = imap_until(c, "b")
+    expect("* 1 EXISTS" in lines and lines[-1].startswith("b OK"), "SELECT %r" % lines)
+    c.send("c UID FETCH 1:* (RFC822.SIZE BODY.PEEK[])\r\n")
+    head = c.line()
+    size = "{%d}" % len(message)
+    expect(head.startswith("* 1 FETCH (UID ") and ("RFC822.SIZE %d" % len(message)) in head and head.endswith(size),
+           "FETCH %r" % head)
+    expect(c.exact(len(message)) == message, "body")
+    expect(c.line() == ")" and c.line().startswith("c OK"), "FETCH end")
+    uid = head.split()[4]
+    expect(c.cmd("d UID STORE %s +FLAGS.SILENT (\\Deleted)" % uid).startswith("d OK"), "STORE")
+    c.send("e UID EXPUNGE %s\r\n" % uid)
+    lines = imap_until(c, "e")
+    expect("* 1 EXPUNGE" in lines and lines[-1].startswith("e OK"), "UID EXPUNGE %r" % lines)
+    c.send("f LOGOUT\r\n")
+    expect(c.line().startswith("* BYE") and c.line().startswith("f OK"), "LOGOUT")
+    c.close()
+    expect(count("alice") == 0, "UID EXPUNGE left %d messages on disk" % count("alice"))
+
+
 def check_deliver_through_exim():
     tool(os.path.join(TOOLS, "deliver.sh"), "--exim", "alice", "-",
          stdin=b"Subject: through exim\n\nbody\n.\nafter the dot\n")
@@ -419,7 +460,9 @@ def check_tls():
     for port, starttls, command, want in ((POP3S, None, "user alice\npass alicepw\nquit\n", "+OK Logged in"),
                                           (POP3, "pop3", "user alice\npass alicepw\nquit\n", "+OK Logged in"),
                                           (SMTPS, None, "ehlo probe\nquit\n", "250-AUTH"),
-                                          (SMTP, "smtp", "ehlo probe\nquit\n", "250-AUTH")):
+                                          (SMTP, "smtp", "ehlo probe\nquit\n", "250-AUTH"),
+                                          (IMAPS, None, "a login alice alicepw\nb logout\n", "a OK"),
+                                          (IMAP, "imap", "a login alice alicepw\nb logout\n", "a OK")):
         out = s_client(port, starttls, command)
         expect(want in out, "%d %s: %r" % (port, starttls, out[-300:]))
 
@@ -466,14 +509,15 @@ def check_listeners_loopback_only():
                 if field[9] in inodes and (table.startswith("udp") or field[3] == "0A"):
                     addr, port = field[1].split(":")
                     listening.append((table, addr, int(port, 16)))
-    want = sorted(("tcp", "0100007F", p) for p in (POP3, SMTP, SOCKS, SOCKS_AUTH, DANTE_AUTH, POP3S, SMTPS))
+    want = sorted(("tcp", "0100007F", p) for p in (POP3, SMTP, SOCKS, SOCKS_AUTH, DANTE_AUTH, POP3S, SMTPS, IMAP, IMAPS))
     expect(sorted(listening) == want, "listening: %r" % sorted(listening))
 
 
 for user in PASSWORD:
     mailbox("clear", user)
-check("listeners are 127.0.0.1 on the seven ports and nothing else", check_listeners_loopback_only)
-check("TLS with the test CA's certificate for localhost: POP3S, STLS, SMTPS, STARTTLS", check_tls)
+check("listeners are 127.0.0.1 on the nine ports and nothing else", check_listeners_loopback_only)
+check("TLS with the test CA's certificate for localhost: POP3S, STLS, SMTPS, STARTTLS, IMAPS, IMAP STARTTLS",
+      check_tls)
 check("POP3 +OK greeting and USER/PASS login", check_pop3_greeting_and_login)
 check("POP3 wrong password gives -ERR", check_pop3_wrong_password)
 check("POP3 AUTH lists PLAIN and CRAM-MD5", check_pop3_auth_list)
@@ -491,6 +535,7 @@ check("SOCKS 5 with RFC 1929 (microsocks): 05 ff without a password, 05 02, wron
       lambda: check_socks_password(SOCKS_AUTH, env["ZM_SOCKS_USER"], env["ZM_SOCKS_PASS"]))
 check("SOCKS 5 with RFC 1929 (dante): 05 ff without a password, 05 02, wrong password refused, CONNECT",
       lambda: check_socks_password(DANTE_AUTH, env["ZM_SOCKS_DANTE_USER"], env["ZM_SOCKS_DANTE_PASS"]))
+check("IMAP greeting, capabilities after LOGIN, a delivered message fetched exactly, expunged", check_imap)
 check("every mailbox is empty at the end", lambda: expect(all(count(u) == 0 for u in PASSWORD), "not empty"))
 
 failed = results.count(False)

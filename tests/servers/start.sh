@@ -5,6 +5,9 @@
 #
 #   POP3    dovecot     ZM_POP3_PORT       (22110)  USER/PASS, AUTH PLAIN, AUTH CRAM-MD5, STLS
 #   POP3S   dovecot     ZM_POP3S_PORT      (22111)  the same in TLS from the first byte
+#   IMAP    dovecot     ZM_IMAP_PORT       (22143)  LOGIN, AUTHENTICATE PLAIN and CRAM-MD5,
+#                                                   STARTTLS; the same mailboxes as POP3
+#   IMAPS   dovecot     ZM_IMAPS_PORT      (22144)  the same in TLS from the first byte
 #   SMTP    exim4       ZM_SMTP_PORT       (22025)  AUTH CRAM-MD5 and PLAIN; delivers into
 #                                                   the same mailboxes that POP3 serves;
 #                                                   STARTTLS
@@ -19,7 +22,7 @@
 # Windows stores) and a certificate for DNS:localhost that it signed, which
 # both servers present; clients name the servers "localhost" to check it.
 #
-# Accounts, the same for POP3 and SMTP: alice/alicepw, bob/bobpw, sink/sinkpw.
+# Accounts, the same for POP3, IMAP and SMTP: alice/alicepw, bob/bobpw, sink/sinkpw.
 # Mail domains example.test and localhost; mail for any other domain (sent
 # after AUTH) lands in sink's mailbox, so nothing ever leaves the machine. An
 # unknown local user is refused at RCPT with 550.
@@ -55,8 +58,8 @@ die() { echo "start.sh: $1" >&2; exit "${2:-1}"; }
 
 [ $# -eq 1 ] || die "usage: start.sh DIR" 2
 [ "$(id -u)" -eq 0 ] || die "needs root: exim, dovecot and dante change to their own users themselves" 2
-for exe in "${zm_server_exes[@]}" /usr/bin/doveconf /usr/bin/setpriv /usr/bin/setsid; do
-  [ -x "$exe" ] || die "$exe is missing: run scripts/setup.sh (dovecot-core dovecot-pop3d exim4-daemon-light dante-server microsocks)" 2
+for exe in "${zm_server_exes[@]}" /usr/lib/dovecot/imap /usr/bin/doveconf /usr/bin/setpriv /usr/bin/setsid; do
+  [ -x "$exe" ] || die "$exe is missing: run scripts/setup.sh (dovecot-core dovecot-pop3d dovecot-imapd exim4-daemon-light dante-server microsocks)" 2
 done
 
 mkdir -p "$1"
@@ -90,16 +93,18 @@ ports_free() {
   done
 }
 valid_port() { [[ "$1" =~ ^[0-9]+$ ]] && [ "$1" -ge 1024 ] && [ "$1" -le 65535 ]; }
-if [ -n "${ZM_POP3_PORT:-}${ZM_SMTP_PORT:-}${ZM_SOCKS_PORT:-}${ZM_SOCKS_AUTH_PORT:-}${ZM_SOCKS_DANTE_AUTH_PORT:-}${ZM_POP3S_PORT:-}${ZM_SMTPS_PORT:-}" ]; then
+if [ -n "${ZM_POP3_PORT:-}${ZM_SMTP_PORT:-}${ZM_SOCKS_PORT:-}${ZM_SOCKS_AUTH_PORT:-}${ZM_SOCKS_DANTE_AUTH_PORT:-}${ZM_POP3S_PORT:-}${ZM_SMTPS_PORT:-}${ZM_IMAP_PORT:-}${ZM_IMAPS_PORT:-}" ]; then
   pop3_port=${ZM_POP3_PORT:-22110}; smtp_port=${ZM_SMTP_PORT:-22025}
   socks_port=${ZM_SOCKS_PORT:-22080}; socks_auth_port=${ZM_SOCKS_AUTH_PORT:-22081}
   dante_auth_port=${ZM_SOCKS_DANTE_AUTH_PORT:-22082}
   pop3s_port=${ZM_POP3S_PORT:-22111}; smtps_port=${ZM_SMTPS_PORT:-22026}
-  ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port" "$pop3s_port" "$smtps_port")
+  imap_port=${ZM_IMAP_PORT:-22143}; imaps_port=${ZM_IMAPS_PORT:-22144}
+  ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port" "$pop3s_port" "$smtps_port"
+         "$imap_port" "$imaps_port")
   for p in "${ports[@]}"; do
     valid_port "$p" || die "port $p is not in 1024..65535" 2
   done
-  [ "$(printf '%s\n' "${ports[@]}" | sort -u | wc -l)" -eq 7 ] || die "the seven ports must differ" 2
+  [ "$(printf '%s\n' "${ports[@]}" | sort -u | wc -l)" -eq 9 ] || die "the nine ports must differ" 2
   ports_free "${ports[@]}" || die "one of the ports ${ports[*]} is in use" 3
 else
   found=0
@@ -108,10 +113,12 @@ else
     socks_port=$((22080 + offset)); socks_auth_port=$((22081 + offset))
     dante_auth_port=$((22082 + offset))
     pop3s_port=$((22111 + offset)); smtps_port=$((22026 + offset))
-    ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port" "$pop3s_port" "$smtps_port")
+    imap_port=$((22143 + offset)); imaps_port=$((22144 + offset))
+    ports=("$pop3_port" "$smtp_port" "$socks_port" "$socks_auth_port" "$dante_auth_port" "$pop3s_port" "$smtps_port"
+           "$imap_port" "$imaps_port")
     if ports_free "${ports[@]}"; then found=1; break; fi
   done
-  [ "$found" = 1 ] || die "ports 22025..23910 are all in use: is something else running test servers?" 3
+  [ "$found" = 1 ] || die "ports 22025..23944 are all in use: is something else running test servers?" 3
 fi
 
 # --------------------------------------------------------------- accounts --
@@ -183,17 +190,17 @@ chmod 0644 "$tls/server.pem" "$tls/ca.pem" "$tls/ca.der"
 
 # ---------------------------------------------------------------- dovecot --
 cat > "$dir/etc/dovecot.conf" <<EOF
-# POP3 for the transport tests. Only this file is read, never /etc/dovecot.
+# POP3 and IMAP for the transport tests. Only this file is read, never /etc/dovecot.
 base_dir = $dir/dovecot/run
 state_dir = $dir/dovecot/state
 instance_name = zm-dovecot
-protocols = pop3
+protocols = pop3 imap
 listen = $zm_loopback
 log_path = $dir/log/dovecot.log
 auth_verbose = yes
 # How long a failed login waits for its -ERR; short, so tests stay fast.
 auth_failure_delay = $fail_delay secs
-# TLS on the POP3S port and STLS on the plain one; plain logins stay
+# TLS on the POP3S and IMAPS ports, STLS and STARTTLS on the plain ones; plain logins stay
 # allowed on the plain port for the tests that use it.
 ssl = yes
 ssl_cert = <$tls/server.pem
@@ -233,6 +240,17 @@ service pop3-login {
   inet_listener pop3s {
     address = $zm_loopback
     port = $pop3s_port
+    ssl = yes
+  }
+}
+service imap-login {
+  inet_listener imap {
+    address = $zm_loopback
+    port = $imap_port
+  }
+  inet_listener imaps {
+    address = $zm_loopback
+    port = $imaps_port
     ssl = yes
   }
 }
@@ -439,12 +457,17 @@ launch() {
 probe() {
   local kind=$1 port=$2 reply
   case $kind in
-    pop3|smtp)
+    pop3|smtp|imap)
       reply=$(timeout 3 bash -c 'exec 3<>"/dev/tcp/$0/$1" || exit 1
                                  IFS= read -r -t 2 line <&3 || exit 1
                                  printf "%s" "$line"; printf "QUIT\r\n" >&3' \
               "$zm_loopback" "$port" 2>/dev/null) || return 1
-      case $kind:$reply in pop3:+OK*|smtp:220*) return 0 ;; esac ;;
+      case $kind:$reply in pop3:+OK*|smtp:220*|imap:"* OK"*) return 0 ;; esac ;;
+    imaps)  # the handshake with the certificate checked; the same dovecot
+            # gave its greeting on the IMAP port, so no second wait for it here
+      timeout 5 openssl s_client -connect "$zm_loopback:$port" -servername localhost -verify_hostname localhost \
+        -CAfile "$tls/ca.pem" -verify_return_error -brief < /dev/null 2>&1 | grep -q '^Verification: OK' \
+        && return 0 ;;
     pop3s|smtps)  # the greeting through TLS, the certificate checked
       reply=$( (sleep 1; printf 'QUIT\r\n') | timeout 5 openssl s_client -connect "$zm_loopback:$port" \
                  -servername localhost -verify_hostname localhost -CAfile "$tls/ca.pem" -verify_return_error \
@@ -495,6 +518,8 @@ launch microsocks /usr/bin/microsocks setpriv --reuid=nobody --regid=nogroup --c
 wait_ready dovecot pop3 "$pop3_port"
 wait_ready exim smtp "$smtp_port"
 wait_ready dovecot pop3s "$pop3s_port"
+wait_ready dovecot imap "$imap_port"
+wait_ready dovecot imaps "$imaps_port"
 wait_ready exim smtps "$smtps_port"
 wait_ready danted socks "$socks_port"
 wait_ready microsocks socks "$socks_auth_port"
@@ -510,6 +535,8 @@ wait_ready danted-auth socks "$dante_auth_port"
   echo "export ZM_SMTP_PORT=$smtp_port"
   echo "export ZM_POP3S_PORT=$pop3s_port"
   echo "export ZM_SMTPS_PORT=$smtps_port"
+  echo "export ZM_IMAP_PORT=$imap_port"
+  echo "export ZM_IMAPS_PORT=$imaps_port"
   echo "export ZM_TLS_CA=$tls/ca.pem"
   echo "export ZM_TLS_CA_DER=$tls/ca.der"
   echo "export ZM_TLS_CA_DER_WIN='Z:${tls//\//\\}\\ca.der'"
@@ -538,7 +565,7 @@ wait_ready danted-auth socks "$dante_auth_port"
 mv "$dir/env.sh.tmp" "$dir/env.sh"
 
 echo "mail servers of $dir on $zm_loopback:" \
-     "POP3 $pop3_port and POP3S $pop3s_port (dovecot pid $(cat "$dir/run/dovecot.pid")),"\
+     "POP3 $pop3_port and POP3S $pop3s_port, IMAP $imap_port and IMAPS $imaps_port (dovecot pid $(cat "$dir/run/dovecot.pid")),"\
      "SMTP $smtp_port and SMTPS $smtps_port (exim pid $(cat "$dir/run/exim.pid")),"\
      "SOCKS 5 $socks_port (dante pid $(cat "$dir/run/danted.pid")), SOCKS 5 with password $socks_auth_port (microsocks pid $(cat "$dir/run/microsocks.pid"))"\
      "and $dante_auth_port (dante pid $(cat "$dir/run/danted-auth.pid"))"

@@ -23,6 +23,8 @@ const RealServers& real_servers() {
         RealServers s;
         s.pop3_port = port_from("ZM_POP3_PORT");
         s.smtp_port = port_from("ZM_SMTP_PORT");
+        s.imap_port = port_from("ZM_IMAP_PORT");
+        s.imaps_port = port_from("ZM_IMAPS_PORT");
         s.socks_port = port_from("ZM_SOCKS_PORT");
         s.socks_auth_port = port_from("ZM_SOCKS_AUTH_PORT");
         s.socks_user = text_from("ZM_SOCKS_USER");

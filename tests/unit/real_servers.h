@@ -12,6 +12,7 @@
 struct RealServers {
     bool present = false;
     int pop3_port = 0, smtp_port = 0, socks_port = 0, socks_auth_port = 0;
+    int imap_port = 0, imaps_port = 0;  // 0 with servers of an older start.sh
     std::string socks_user, socks_password;
     // dante asking for a user name and password (checked against a system account).
     int dante_auth_port = 0;

@@ -1,4 +1,4 @@
-// The choice of login mechanism that POP3 and SMTP share: what a server's
+// The choice of login mechanism that POP3, SMTP and IMAP share: what a server's
 // list and the account's options lead to, and the lines the server then
 // sees.
 #include <string>
@@ -23,6 +23,7 @@ const std::string plain_answer = "AHRpbQB0YW5zdGFhZnRhbnN0YWFm\r\n";
 const char* const pop3_both = "+OK\r\nPLAIN\r\nCRAM-MD5\r\n.\r\n";
 const char* const pop3_plain = "+OK\r\nPLAIN\r\n.\r\n";
 const char* const smtp_both = "250-peer\r\n250-AUTH PLAIN\r\n250-auth=cram-md5\r\n250 8BITMIME\r\n";
+const char* const imap_both = "CAPABILITY IMAP4rev1 AUTH=PLAIN AUTH=CRAM-MD5\r\n";
 const char* const smtp_plain = "250-peer.example.test\r\n250-AUTH LOGIN PLAIN\r\n250 HELP\r\n";
 
 struct ChoiceRow {
@@ -49,6 +50,11 @@ TEST(SaslChoose, OfferedMechanismsAndAccountOptions) {
         {&smtp_sasl, smtp_plain, true, nullptr},
         // Nothing the client knows.
         {&pop3_sasl, "+OK\r\nLOGIN\r\n.\r\n", false, nullptr},
+        // IMAP: "AUTH=<name>" among the capabilities, a whole word.
+        {&imap_sasl, imap_both, true, "CRAM-MD5"},
+        {&imap_sasl, "CAPABILITY IMAP4rev1 auth=plain\r\n", false, "PLAIN"},
+        {&imap_sasl, "CAPABILITY IMAP4rev1 AUTH=PLAIN\r\n", true, nullptr},
+        {&imap_sasl, "CAPABILITY AUTH=CRAM-MD5-PLUS XAUTH=PLAIN PLAIN\r\n", false, nullptr},
         {&smtp_sasl, "250-peer\r\n250 AUTH LOGIN\r\n", false, nullptr},
         // A POP3 server lists one mechanism a line: a name inside a longer
         // one is not offered.
@@ -149,6 +155,14 @@ TEST_F(SaslLoginTest, LinesOnTheWireForEachChoice) {
         {"SMTP PLAIN", &smtp_sasl, smtp_plain, false,
          {peer_receive("auth plain\r\n"), peer_send("334 \r\n"), peer_receive(plain_answer), peer_send("235 ok\r\n")},
          0, "auth plain\r\n" + plain_answer, ""},
+        {"IMAP CRAM-MD5", &imap_sasl, imap_both, false,
+         {peer_receive("A1 AUTHENTICATE CRAM-MD5\r\n"), peer_send("+ " + challenge + "\r\n"),
+          peer_receive(cram_answer), peer_send("* CAPABILITY IMAP4rev1\r\nA1 OK Logged in\r\n")},
+         0, "A1 AUTHENTICATE CRAM-MD5\r\n" + cram_answer, ""},
+        {"IMAP PLAIN", &imap_sasl, "CAPABILITY AUTH=PLAIN\r\n", false,
+         {peer_receive("A1 AUTHENTICATE PLAIN\r\n"), peer_send("+\r\n"), peer_receive(plain_answer),
+          peer_send("A1 OK Logged in\r\n")},
+         0, "A1 AUTHENTICATE PLAIN\r\n" + plain_answer, ""},
     };
     for (const LoginRow& row : rows) check(row);
 }
@@ -169,6 +183,15 @@ TEST_F(SaslLoginTest, RefusalsSendNothingOrSayWhichLoginFailed) {
          {peer_receive("auth cram-md5\r\n"), peer_send("334 " + challenge + "\r\n"), peer_receive(cram_answer),
           peer_send("535 no\r\n")},
          -1, "auth cram-md5\r\n" + cram_answer, "535 no\r\nCram-md5 authorisation error!\r\n"},
+        {"IMAP CRAM-MD5 turned down", &imap_sasl, imap_both, false,
+         {peer_receive("A1 AUTHENTICATE CRAM-MD5\r\n"), peer_send("A1 NO not now\r\n")}, -1,
+         "A1 AUTHENTICATE CRAM-MD5\r\n", "A1 NO not now\r\nCram-md5 authorisation error!\r\n"},
+        {"IMAP wrong password", &imap_sasl, imap_both, false,
+         {peer_receive("A1 AUTHENTICATE CRAM-MD5\r\n"), peer_send("+ " + challenge + "\r\n"),
+          peer_receive(cram_answer), peer_send("A1 NO [AUTHENTICATIONFAILED] failed\r\n")},
+         -1, "A1 AUTHENTICATE CRAM-MD5\r\n" + cram_answer,
+         "A1 NO [AUTHENTICATIONFAILED] failed\r\n\r\nIncorrect response from server.\r\n"
+         "Cram-md5 authorisation error!\r\n"},
     };
     for (const LoginRow& row : rows) check(row);
 }

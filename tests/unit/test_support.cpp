@@ -148,6 +148,18 @@ void StoreTest::SetUp() {
     std::filesystem::create_directories(folder_ / "temp");
 }
 
+void StatusTest::SetUp() {
+    FolderTest::SetUp();
+    ASSERT_EQ(log_open("zmlog.txt"), 0);
+}
+
+std::string StatusTest::shown() {
+    std::string all = ui.status_text();
+    std::string text = all.substr(shown_from_);
+    shown_from_ = all.size();
+    return text;
+}
+
 void FolderTest::TearDown() {
     log_close();
     std::filesystem::current_path(previous_);

@@ -95,6 +95,20 @@ protected:
     std::filesystem::path previous_;
 };
 
+// A fresh folder with the log open, and a status window whose texts a test
+// reads in turns: the sessions' tests.
+class StatusTest : public FolderTest {
+protected:
+    void SetUp() override;
+    // What the status window was told since the last call.
+    std::string shown();
+    UiRecorder ui;
+    RecorderSink sink;
+
+private:
+    size_t shown_from_ = 0;
+};
+
 // A program folder with the client's state, its log and "temp": where the
 // store's and the jobs' tests run.
 class StoreTest : public FolderTest {

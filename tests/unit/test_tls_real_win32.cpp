@@ -1,5 +1,5 @@
-// The system's TLS (SChannel) against the real servers: POP3S, STLS, SMTPS
-// and STARTTLS with the certificate the test CA signed for localhost, and
+// The system's TLS (SChannel) against the real servers: POP3S, STLS, SMTPS,
+// STARTTLS, IMAPS and IMAP's STARTTLS with the certificate the test CA signed for localhost, and
 // the refusals of a certificate for another name or from an issuer the
 // store does not trust. Under Wine only: natively there is no system TLS.
 #include <cstdlib>
@@ -17,6 +17,7 @@
 #include "tests/unit/relay.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
+#include "transport/imap.h"
 #include "transport/pop3.h"
 #include "transport/pop3_jobs.h"
 #include "transport/session.h"
@@ -189,6 +190,63 @@ TEST_F(TlsRealTest, ACertificateForAnotherNameIsNotAccepted) {
     // end to end: this process's chain engine keeps the roots it first saw.)
     EXPECT_EQ(login("127.0.0.1:" + std::to_string(port("ZM_POP3S_PORT")), TLS_IMPLICIT), -1);
     EXPECT_EQ(shown(), "Connected to server.\r\nServer certificate not accepted: issued for another name.\r\n");
+}
+
+TEST_F(TlsRealTest, ImapsAndImapStarttlsWithEachLogin) {
+    if (!real_servers().imap_port) GTEST_SKIP() << "dovecot's IMAP of tests/servers is not running";
+    const std::string message = "From: alice@example.test\r\nSubject: secured\r\n\r\nHello.\r\n";
+    deliver("bob", message);
+    // The server's own record: lines of IMAP logins of bob made inside TLS.
+    auto secured_logins = [](const std::string& method) {
+        std::string log = server_log("log/dovecot.log");
+        size_t n = 0;
+        for (size_t at = 0, end; at < log.size(); at = end + 1) {
+            end = log.find('\n', at);
+            if (end == std::string::npos) end = log.size();
+            std::string line = log.substr(at, end - at);
+            if (line.find("imap-login: Info: Login: user=<bob>, method=" + method) != std::string::npos &&
+                line.find(", TLS, session=") != std::string::npos)
+                n++;
+        }
+        return n;
+    };
+    size_t plain_before = secured_logins("PLAIN"), cram_before = secured_logins("CRAM-MD5");
+    struct Row {
+        int port;
+        LoginOptions options;
+    };
+    const Row rows[] = {
+        {real_servers().imaps_port, {.use_auth = false, .encrypted_only = false, .tls = TLS_IMPLICIT}},
+        {real_servers().imap_port, {.use_auth = true, .encrypted_only = true, .tls = TLS_UPGRADE}},
+        {real_servers().imaps_port, {.use_auth = true, .encrypted_only = false, .tls = TLS_IMPLICIT}},
+    };
+    for (const Row& row : rows) {
+        shown_from = ui.status_text().size();
+        MailSession s(sink);
+        ASSERT_TRUE(s.open());
+        std::string capabilities;
+        ASSERT_EQ(imap_login(s, localhost(row.port).c_str(), "bob", "bobpw", row.options, &capabilities), 0) << shown();
+        EXPECT_TRUE(shown().starts_with("Connected to server.\r\nSecure connection established (TLS 1.")) << shown();
+        ImapFolder inbox;
+        ASSERT_EQ(imap_select(s, "INBOX", true, &inbox), 0) << shown();
+        std::vector<ImapMessage> listed;
+        ASSERT_EQ(imap_list_above(s, 0, 10, &listed), 0);
+        // The newest is the one delivered here.
+        ASSERT_FALSE(listed.empty());
+        std::string fetched;
+        EXPECT_EQ(imap_fetch_message(s, listed.back().uid,
+                                     [&](const char* b, int n) {
+                                         fetched.append(b, static_cast<size_t>(n));
+                                         return true;
+                                     }),
+                  IMAP_FETCHED);
+        EXPECT_EQ(fetched, message);
+        EXPECT_EQ(imap_logout(s), 0);
+    }
+    // Every login was made inside TLS: LOGIN (which dovecot records as
+    // PLAIN), then CRAM-MD5 twice, as it is preferred wherever offered.
+    EXPECT_EQ(secured_logins("PLAIN") - plain_before, 1u);
+    EXPECT_EQ(secured_logins("CRAM-MD5") - cram_before, 2u);
 }
 
 }  // namespace

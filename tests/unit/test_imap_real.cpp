@@ -1,0 +1,138 @@
+// IMAP against the real dovecot of tests/servers, on the mailboxes its POP3
+// serves: each login, a folder opened, the UIDs above one listed with their
+// sizes, messages fetched byte for byte, and deleted ones expunged.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/unit/real_servers.h"
+#include "tests/unit/smtp_test_support.h"
+#include "tests/unit/test_support.h"
+#include "transport/auth.h"
+#include "transport/imap.h"
+
+namespace {
+
+class ImapRealTest : public StatusTest {
+protected:
+    void SetUp() override {
+        StatusTest::SetUp();
+        if (!real_servers().present || !real_servers().imap_port)
+            GTEST_SKIP() << "dovecot's IMAP of tests/servers is not running";
+    }
+    void TearDown() override {
+        s.close();
+        StatusTest::TearDown();
+    }
+    int login(const char* user, const char* password, LoginOptions options) {
+        s.close();
+        if (!s.open()) return -2;
+        return imap_login(s, server_text(real_servers().imap_port).c_str(), user, password, options, &capabilities);
+    }
+    MailSession s{sink};
+    std::string capabilities;
+};
+
+TEST_F(ImapRealTest, LoginEachWayAndRefusals) {
+    const LoginOptions plain{}, auth{.use_auth = true}, encrypted{.use_auth = true, .encrypted_only = true};
+    // LOGIN, and AUTHENTICATE with CRAM-MD5 whether or not only encrypted
+    // logins are allowed: it is preferred wherever it is offered.
+    for (LoginOptions options : {plain, auth, encrypted}) {
+        ASSERT_EQ(login("alice", "alicepw", options), 0) << shown();
+        // The list after the login is the one that counts: dovecot names
+        // UIDPLUS only then.
+        EXPECT_TRUE(imap_has(capabilities, "UIDPLUS")) << capabilities;
+        EXPECT_EQ(imap_logout(s), 0);
+        EXPECT_EQ(shown(), "Connected to server.\r\n");
+    }
+    std::string log = server_log("log/dovecot.log");
+    EXPECT_NE(log.find("imap-login: Info: Login: user=<alice>, method=CRAM-MD5"), std::string::npos);
+
+    EXPECT_EQ(login("alice", "wrong", plain), -1);
+    std::string text = shown();
+    EXPECT_NE(text.find("\r\nA1 NO [AUTHENTICATIONFAILED]"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("\r\n\r\nIncorrect response from server.\r\n")) << text;
+    EXPECT_EQ(login("alice", "wrong", encrypted), -1);
+    EXPECT_TRUE(shown().ends_with("\r\nIncorrect response from server.\r\nCram-md5 authorisation error!\r\n"));
+
+    // PLAIN through the login table's exchange, as an account gets it from a
+    // server that offers nothing better.
+    for (const char* password : {"bobpw", "wrong"}) {
+        s.close();
+        s.adopt(connect_to(real_servers().imap_port));
+        ImapResponse greeting;
+        ASSERT_EQ(imap_read_response(s, &greeting), 0);
+        EXPECT_EQ(auth_plain(s, "bob", password, imap_sasl_command), password[0] == 'b' ? 1 : 0);
+    }
+}
+
+TEST_F(ImapRealTest, SelectListFetchAndExpunge) {
+    // Emptied through IMAP: files taken from under dovecot's feet may stay
+    // in its index for the second they were taken in.
+    ASSERT_EQ(login("bob", "bobpw", {}), 0) << shown();
+    ImapFolder inbox;
+    std::vector<ImapMessage> listed;
+    ASSERT_EQ(imap_select(s, "INBOX", false, &inbox), 0) << shown();
+    ASSERT_EQ(imap_list_above(s, 0, 1000, &listed), 0);
+    std::vector<uint32_t> old;
+    for (const ImapMessage& m : listed) old.push_back(m.uid);
+    ASSERT_EQ(imap_delete_messages(s, old, true), 0);
+    std::string small = "From: alice@example.test\r\nSubject: caf\xc3\xa9\r\n\r\n.dot line\r\n\x01\x7f\xff\r\n";
+    std::string big = "From: alice@example.test\r\nSubject: big\r\n\r\n";
+    while (big.size() < 300000) big += "From the start of a line, " + std::to_string(big.size()) + "\r\n.\r\n";
+    deliver("bob", small);
+    deliver("bob", big);
+    ASSERT_EQ(imap_select(s, "INBOX", false, &inbox), 0) << shown();
+    EXPECT_EQ(inbox.exists, 2u);
+    EXPECT_NE(inbox.uidvalidity, 0u);
+
+    ASSERT_EQ(imap_list_above(s, 0, 1000, &listed), 0);
+    ASSERT_EQ(listed.size(), 2u);
+    // Both in flight at once, each byte for byte.
+    std::vector<std::string> delivered{small, big}, fetched(2);
+    std::vector<uint32_t> uids{listed[0].uid, listed[1].uid};
+    int whole = 0;
+    ImapFetchSinks sinks{.body = [&](uint32_t uid, const char* b, int n) {
+                             fetched[uid == uids[0] ? 0 : 1].append(b, static_cast<size_t>(n));
+                             return true;
+                         },
+                         .done = [&](uint32_t, int result) { return result == IMAP_FETCHED && ++whole; }};
+    ASSERT_EQ(imap_fetch_messages(s, uids, imap_pipeline_window, sinks), 0) << shown();
+    EXPECT_EQ(whole, 2);
+    for (size_t i = 0; i < 2; i++) {
+        EXPECT_EQ(listed[i].size, static_cast<long long>(delivered[i].size()));
+        EXPECT_TRUE(fetched[i] == delivered[i]) << "message " << i << ": " << fetched[i].size() << " bytes";
+    }
+    EXPECT_EQ(inbox.uidnext, listed[1].uid + 1);
+    // Above the first: the second alone; above the last: nothing, though
+    // "n:*" always names the highest message.
+    std::vector<ImapMessage> above;
+    ASSERT_EQ(imap_list_above(s, listed[0].uid, 1000, &above), 0);
+    ASSERT_EQ(above.size(), 1u);
+    EXPECT_EQ(above[0].uid, listed[1].uid);
+    ASSERT_EQ(imap_list_above(s, listed[1].uid, 1000, &above), 0);
+    EXPECT_TRUE(above.empty());
+    ASSERT_EQ(imap_list_above(s, 0, 1, &above), 0);
+    ASSERT_EQ(above.size(), 1u);
+    EXPECT_EQ(above[0].uid, listed[0].uid);
+    EXPECT_EQ(imap_fetch_message(s, inbox.uidnext + 5, [](const char*, int) { return true; }), IMAP_GONE);
+    // Fetched with PEEK: still unread for every other client (no "S" among
+    // the flags of the maildir's file names).
+    EXPECT_EQ(mailbox_messages("bob").size(), 2u);
+    for (const auto& e : std::filesystem::directory_iterator(maildir("bob") / "cur"))
+        EXPECT_EQ(e.path().filename().string().find(":2,S"), std::string::npos) << e.path();
+
+    ASSERT_EQ(imap_delete_messages(s, {listed[0].uid, listed[1].uid}, imap_has(capabilities, "UIDPLUS")), 0);
+    EXPECT_EQ(mailbox_messages("bob").size(), 0u);
+    ASSERT_EQ(imap_select(s, "INBOX", true, &inbox), 0);
+    EXPECT_EQ(inbox.exists, 0u);
+    ASSERT_EQ(imap_list_above(s, 0, 1000, &above), 0);
+    EXPECT_TRUE(above.empty());
+    EXPECT_EQ(imap_select(s, "No such folder", true, &inbox), -1);
+    std::string text = shown();
+    EXPECT_NE(text.find(" NO Mailbox doesn't exist: No such folder"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("\r\n\r\nIncorrect response from server.\r\n")) << text;
+    EXPECT_EQ(imap_logout(s), 0);
+}
+
+}  // namespace
