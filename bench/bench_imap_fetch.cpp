@@ -5,7 +5,6 @@
 // command at a time and with 16 in flight, in messages per second. The session alone: the download
 // job with its durable writes and the comparison beside mbsync belong to the
 // job's own benchmark.
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/peak_memory.h"
 #include "core/log.h"
 #include "transport/imap.h"
 #include "transport/status_sink.h"
@@ -44,11 +44,6 @@ void deliver(int number, size_t body_bytes) {
     fs::rename(mailbox() / "tmp" / name, mailbox() / "new" / name);
 }
 
-long peak_kb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

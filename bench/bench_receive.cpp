@@ -42,7 +42,7 @@
 #include "transport/pop3_jobs.h"
 #include "transport/socket_lines.h"
 #include "transport/sys_socket.h"
-#include "peak_memory.h"
+#include "bench/peak_memory.h"
 
 namespace {
 

@@ -9,12 +9,8 @@
 // Built natively and for Windows: under Wine there is no count of the files
 // opened (the native run counts the same code's opens) and no grep.
 #ifdef _WIN32
-#include <windows.h>
-// windows.h first: psapi.h needs its types.
 #include <process.h>
-#include <psapi.h>
 #else
-#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -28,6 +24,7 @@
 #include <vector>
 
 #include "bench/message_maker.h"
+#include "bench/peak_memory.h"
 #ifndef _WIN32
 #include "bench/open_count.h"
 #endif
@@ -40,18 +37,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* word = "zqxwvut";
-
-long max_resident_kb() {
-#ifdef _WIN32
-    PROCESS_MEMORY_COUNTERS counters{};
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
-#else
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-#endif
-}
 
 long files_opened() {
 #ifdef _WIN32
@@ -120,7 +105,7 @@ int main(int argc, char** argv) {
         long opened = files_opened() - before;
         std::printf("%-26s %5d found  %8.3f s  %9.0f messages/s  %5.2f files opened a message  max resident %ld KB\n",
                     name, found, seconds, message_count / seconds, static_cast<double>(opened) / message_count,
-                    max_resident_kb());
+                    peak_kb());
     };
     for (int field : {SEARCH_SUBJECT, SEARCH_EMAIL, SEARCH_MESSAGE}) timed(field, search_fields[field]);
     // The same texts declared quoted-printable, as much mail sends them:

@@ -15,7 +15,7 @@
 #include "store/busy_folders.h"
 #include "transport/send_queued.h"
 #include "transport/smtp_session.h"
-#include "peak_memory.h"
+#include "bench/peak_memory.h"
 
 namespace {
 
