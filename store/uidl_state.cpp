@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "core/file_replace.h"
 #include "core/file_reads.h"
 #include "core/sys_files.h"
 #include "store/durable_files.h"
@@ -62,22 +61,24 @@ std::string uidl_state_path(const char* server, const char* user, const char* fo
 }
 
 int state_file_write(const std::string& path, const std::string& text) {
-    auto fill = [&](std::FILE* f) { return std::fwrite(text.data(), 1, text.size(), f) == text.size(); };
-    // An existing file is replaced in one step, so that a crash leaves the
-    // old content or the new.
-    if (sys_exists(path.c_str())) return replace_file_with(path.c_str(), fill, true) == REPLACE_OK ? 0 : -1;
-    // A new one is written whole under a scratch name and moved to its own,
-    // never over another file, so that it never exists cut short.
-    if (!sys_is_directory(state_folder)) sys_make_directory(state_folder);
+    // Written whole under a scratch name and written through first, so
+    // that the name never holds a file cut short: an existing file is
+    // replaced in one step, a new one moved to its name, never over
+    // another file. The folder goes on the disk after either, or a power
+    // cut could bring back an older state (more messages stored twice).
+    const bool existed = sys_exists(path.c_str());
+    if (!existed && !sys_is_directory(state_folder)) sys_make_directory(state_folder);
     std::string scratch = path + ".new";
     std::FILE* f = sys_fopen(scratch.c_str(), "wb");
     if (!f) return -1;
-    bool written = fill(f);
+    bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     written = durable_files().flush(f) == 0 && written;
     written = std::fclose(f) == 0 && written;
-    written = written && durable_files().move(scratch.c_str(), path.c_str()) == 0 &&
+    const char* from = scratch.c_str();
+    written = written &&
+              (existed ? sys_replace_file(from, path.c_str()) : durable_files().move(from, path.c_str())) == 0 &&
               durable_files().sync_folder(state_folder) == 0;
-    if (!written) sys_remove_file(scratch.c_str());
+    if (!written) sys_remove_file(from);
     return written ? 0 : -1;
 }
 
