@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "core/file_replace.h"
 #include "core/file_reads.h"
 #include "core/sys_files.h"
 #include "store/durable_files.h"
@@ -15,7 +14,7 @@ namespace {
 constexpr const char* state_folder = "uidl";
 
 // FNV-1a, 64 bits: the same name on every machine and in both builds.
-uint64_t mailbox_hash(const char* server, const char* user) {
+uint64_t mailbox_hash(const char* server, const char* user, const char* folder) {
     uint64_t h = 0xcbf29ce484222325ull;
     auto add = [&](unsigned char c) {
         h ^= c;
@@ -24,50 +23,22 @@ uint64_t mailbox_hash(const char* server, const char* user) {
     for (const char* p = server; *p; p++) add(static_cast<unsigned char>(*p));
     add('\n');  // "ab" + "c" and "a" + "bc" are different mailboxes
     for (const char* p = user; *p; p++) add(static_cast<unsigned char>(*p));
+    if (folder) {
+        add('\n');
+        for (const char* p = folder; *p; p++) add(static_cast<unsigned char>(*p));
+    }
     return h;
 }
 
 std::string server_line(const UidlState* state) { return "Server: " + state->server + "\r\n"; }
 std::string user_line(const UidlState* state) { return "User: " + state->user + "\r\n"; }
 
-// Writes the file anew, the naming lines and the ids, through a scratch
-// file that takes its place in one step.
+// Writes the file anew, the naming lines and the ids.
 int write_state(UidlState* state, const std::vector<std::string>& ids) {
     state->appending.reset();  // the file it appended to is being replaced
-    int result = replace_file_with(
-        state->path.c_str(),
-        [&](std::FILE* f) {
-            std::string text = server_line(state) + user_line(state);
-            for (const std::string& id : ids) text += id + "\r\n";
-            return std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        },
-        true);
-    if (result != REPLACE_OK) return -1;
-    state->exists = true;
-    state->torn_end = false;
-    return 0;
-}
-
-// The mailbox's first record: the file is written whole under a scratch
-// name and moved to its own, never over another file, so that it never
-// exists without its naming lines.
-int create_state(UidlState* state, const std::string& id) {
-    // A file left without its naming lines is replaced.
-    if (sys_exists(state->path.c_str())) return write_state(state, {id});
-    if (!sys_is_directory(state_folder)) sys_make_directory(state_folder);
-    std::string scratch = state->path + ".new";
-    std::FILE* f = sys_fopen(scratch.c_str(), "wb");
-    if (!f) return -1;
-    std::string text = server_line(state) + user_line(state) + id + "\r\n";
-    bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    written = durable_files().flush(f) == 0 && written;
-    written = std::fclose(f) == 0 && written;
-    written = written && durable_files().move(scratch.c_str(), state->path.c_str()) == 0 &&
-              durable_files().sync_folder(state_folder) == 0;
-    if (!written) {
-        sys_remove_file(scratch.c_str());
-        return -1;
-    }
+    std::string text = server_line(state) + user_line(state);
+    for (const std::string& id : ids) text += id + "\r\n";
+    if (state_file_write(state->path, text) != 0) return -1;
     state->exists = true;
     state->torn_end = false;
     return 0;
@@ -82,10 +53,33 @@ bool uidl_id_valid(std::string_view id) {
     return true;
 }
 
-std::string uidl_state_path(const char* server, const char* user) {
+std::string uidl_state_path(const char* server, const char* user, const char* folder) {
     char name[40];
-    std::snprintf(name, sizeof name, "%s\\%016" PRIx64 ".txt", state_folder, mailbox_hash(server, user));
+    std::snprintf(name, sizeof name, "%s\\%016" PRIx64 "%s", state_folder, mailbox_hash(server, user, folder),
+                  folder ? ".imap" : ".txt");
     return name;
+}
+
+int state_file_write(const std::string& path, const std::string& text) {
+    // Written whole under a scratch name and written through first, so
+    // that the name never holds a file cut short: an existing file is
+    // replaced in one step, a new one moved to its name, never over
+    // another file. The folder goes on the disk after either, or a power
+    // cut could bring back an older state (more messages stored twice).
+    const bool existed = sys_exists(path.c_str());
+    if (!existed && !sys_is_directory(state_folder)) sys_make_directory(state_folder);
+    std::string scratch = path + ".new";
+    std::FILE* f = sys_fopen(scratch.c_str(), "wb");
+    if (!f) return -1;
+    bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    written = durable_files().flush(f) == 0 && written;
+    written = std::fclose(f) == 0 && written;
+    const char* from = scratch.c_str();
+    written = written &&
+              (existed ? sys_replace_file(from, path.c_str()) : durable_files().move(from, path.c_str())) == 0 &&
+              durable_files().sync_folder(state_folder) == 0;
+    if (!written) sys_remove_file(from);
+    return written ? 0 : -1;
 }
 
 int uidl_state_load(UidlState* state, const char* server, const char* user) {
@@ -129,7 +123,7 @@ int uidl_state_load(UidlState* state, const char* server, const char* user) {
 int uidl_state_record(UidlState* state, const std::string& id) {
     if (state->foreign) return 0;
     state->seen.insert(id);
-    if (!state->exists) return create_state(state, id);
+    if (!state->exists) return write_state(state, {id});
     if (state->torn_end) {
         // A line cut short is never ended and kept: it could read as the
         // id of another message. The file is written anew without it.

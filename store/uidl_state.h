@@ -43,8 +43,12 @@ struct UidlState {
     std::shared_ptr<std::FILE> appending;
 };
 
-// The state file's store path for the mailbox.
-std::string uidl_state_path(const char* server, const char* user);
+// The state file's store path for the mailbox; with a folder, that of one
+// folder of an IMAP mailbox (store/imap_state.h).
+std::string uidl_state_path(const char* server, const char* user, const char* folder = nullptr);
+// Writes a state file of the folder "uidl" whole, written through to the
+// disk: a crash leaves the old file or the new, never a part. 0 or -1.
+int state_file_write(const std::string& path, const std::string& text);
 
 // Reads the mailbox's state; a missing file is an empty state. 0, or -1 when
 // the file exists but cannot be read (the state is then empty, and foreign,

@@ -2,7 +2,6 @@
 // written through to the disk and moved into the folder, then DELE when
 // asked. With a window above 1 the commands are pipelined (RFC 2449): up to
 // that many are in flight and their replies are read in order.
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -10,43 +9,14 @@
 #include <utility>
 #include <vector>
 
-#include "core/app_state.h"
-#include "core/processes.h"
 #include "core/sys_files.h"
-#include "format/address_list.h"
-#include "format/dates.h"
-#include "format/temp_files.h"
 #include "store/durable_files.h"
 #include "store/message_files.h"
-#include "store/message_summary.h"
 #include "transport/pop3.h"
+#include "transport/received_mail.h"
 #include "transport/socket_lines.h"
 
 namespace {
-
-// Jobs may download side by side; each message gets a scratch file of its own.
-std::atomic<int> next_scratch_number{1};
-
-// Copies the file and the summary of a stored message into the environment
-// of the new-message command and runs it.
-void run_new_mail_command(StatusSink& status, const char* path) {
-    MessageSummary* summary = summary_new();
-    read_summary(0, summary, path);
-    Array* to = array_new(address_field_capacity);
-    join_list(summary->recipients, to, 100, 12630);
-    // The decoded texts go as UTF-8; FROM is the header's value as received.
-    EnvironmentVariable variables[] = {{"FILE", path},
-                                       {"FROM", summary->from->text},
-                                       {"NAME", summary->from_name->text, true},
-                                       {"ADDRESS", summary->from_address->text},
-                                       {"TO", to->text, true},
-                                       {"SUBJECT", summary->subject->text, true},
-                                       {"DATE", summary->date->text}};
-    if (sys_run_command(app.new_mail_command->text, variables, 7, 30000) == COMMAND_TIMED_OUT)
-        status.error("Timeout on command.\r\n");
-    delete_arrays(to);
-    summary_delete(summary);
-}
 
 struct InFlight {
     bool retrieve;  // RETR or TOP; else DELE
@@ -183,10 +153,6 @@ struct Retrieval {
             array_printf(text, "#%i (%.1f KB) ", k, size / 1024.0);
         status.line(text->text);
         status.progress_reset(1);
-        Array* received = array_new(100);
-        format_date_field(received);
-        std::fprintf(f, "X-ZMRead: FALSE\r\nX-Received%s\r\n", received->text);
-        delete_arrays(received);
         BodyTransfer body{.terminator = "\r\n.\r\n",
                           .step_bytes = (size - 4) / 100,
                           .step_count = 100,
@@ -201,16 +167,8 @@ struct Retrieval {
         int k = in_flight.front().number;
         in_flight.pop_front();
         retrieving--;
-        // The message is written under a scratch name no listing counts, and
-        // only a complete one moves into the folder: a cancelled or broken
-        // download leaves nothing behind there.
-        temp_file_name(scratch, "pop3in", next_scratch_number++);
-        std::FILE* f = sys_fopen(scratch->text, "wb");
-        if (!f) {
-            status.error(scratch->text);
-            status.error(": could not open file.\r\n");
-            return -1;
-        }
+        std::FILE* f = open_received_file(status, scratch);
+        if (!f) return -1;
         status.hold_file(f);
         int result = -1;
         if (recv_line(session, reply) != 0) {
@@ -285,7 +243,7 @@ struct Retrieval {
                 commands += text->text;
                 in_flight.push_back({false, number});
             }
-            if (app.new_mail_command->text[0]) run_new_mail_command(status, file.c_str());
+            run_new_mail_command(status, file.c_str());
         }
         batch.clear();
         if (result != 0) {

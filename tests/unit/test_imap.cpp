@@ -3,14 +3,18 @@
 // untagged responses inside a FETCH), the lines the commands put on the
 // wire, STARTTLS through the stand-in for TLS, and modified UTF-7 folder
 // names both ways.
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/app_state.h"
+#include "store/imap_state.h"
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
 #include "tests/unit/tls_stand_in.h"
 #include "transport/imap.h"
+#include "transport/imap_download.h"
 #include "transport/imap_utf7.h"
 
 namespace {
@@ -347,6 +351,61 @@ TEST_F(ImapPeerTest, LoginsOnTheWire) {
         EXPECT_EQ(peer.received(), row.wire);
         EXPECT_EQ(shown(), "Connected to server.\r\n" + row.shown);
     }
+}
+
+// A folder whose UIDVALIDITY changed is not downloaded again unasked: the
+// check stops after EXAMINE with the state as it was; once the user agrees,
+// the folder's messages are new under the new UIDVALIDITY. Bodies that come
+// before the commands before them are answered wait each in its own file;
+// a refused fetch keeps what was stored, and deletes it.
+TEST_F(ImapPeerTest, AChangedUidvalidityWaitsForTheUser) {
+    if (!app.program_folder) create_app_state();
+    std::filesystem::create_directories("maildir/inbox");
+    std::filesystem::create_directories("temp");
+    ImapState state;
+    ASSERT_EQ(imap_state_load(&state, "peer", "u", "INBOX"), 0);
+    ASSERT_EQ(imap_state_record(&state, 7, 41), 0);
+    const std::string before = read_file("uidl/" + state.path.substr(5));
+    const std::string examined = "* 2 EXISTS\r\n* OK [UIDVALIDITY 9] UIDs valid\r\nA1 OK [READ-ONLY] done\r\n";
+    ScriptedPeer peer({peer_receive("A1 EXAMINE \"INBOX\"\r\n"), peer_send(examined), peer_receive("A2 LOGOUT\r\n"),
+                       peer_send("* BYE\r\nA2 OK\r\n")});
+    MailSession s(sink, peer.connect_client());
+    int count = -1;
+    EXPECT_EQ(imap_download(s, "peer", "u", "INBOX", "maildir\\inbox", {}, &count), imap_uidvalidity_changed);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(imap_logout(s), 0);
+    EXPECT_EQ(peer.received(), "A1 EXAMINE \"INBOX\"\r\nA2 LOGOUT\r\n");
+    EXPECT_EQ(read_file("uidl/" + state.path.substr(5)), before);
+    EXPECT_EQ(shown(), "");
+
+    const std::string selected = "* 2 EXISTS\r\n* OK [UIDVALIDITY 9] UIDs valid\r\nA1 OK [READ-WRITE] done\r\n";
+    ScriptedPeer agreed(
+        {peer_receive("A1 SELECT \"INBOX\"\r\n"), peer_send(selected),
+         peer_receive("A2 UID FETCH 1:* (UID RFC822.SIZE)\r\n"),
+         peer_send("* 1 FETCH (UID 3 RFC822.SIZE 5)\r\n* 2 FETCH (UID 4 RFC822.SIZE 3)\r\n"
+                   "* 3 FETCH (UID 6 RFC822.SIZE 3)\r\nA2 OK\r\n"),
+         peer_receive("A5 UID FETCH 6 (UID BODY.PEEK[])\r\n"),
+         peer_send("* 1 FETCH (UID 3 BODY[] {6}\r\nA: b\r\n)\r\n* 2 FETCH (UID 4 BODY[] {3}\r\nxyz)\r\n"
+                   "A3 OK\r\n* 3 FETCH (UID 6 BODY[] {3}\r\nabc)\r\nA4 OK\r\nA5 NO gone wrong\r\n"),
+         peer_receive("A6 UID STORE 3:4 +FLAGS.SILENT (\\Deleted)\r\n"), peer_send("A6 OK\r\n"),
+         peer_receive("A7 UID EXPUNGE 3:4\r\n"), peer_send("A7 OK\r\n"), peer_silent(5000)});
+    MailSession again(sink, agreed.connect_client());
+    ImapDownloadOptions options{.delete_after = true, .uidplus = true, .new_uidvalidity = true};
+    EXPECT_EQ(imap_download(again, "peer", "u", "INBOX", "maildir\\inbox", options, &count), -1);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(shown(), "Found 3.\r\n#1 (0.0 KB)  done\r\n#2 (0.0 KB)  done\r\n#3 (0.0 KB) A5 NO gone wrong\r\n"
+                       "\r\nIncorrect response from server.\r\n");
+    std::string first = read_file("maildir/inbox/mm1.eml");
+    EXPECT_TRUE(first.starts_with("X-ZMRead: FALSE\r\nX-ReceivedDate: ")) << first;
+    EXPECT_TRUE(first.ends_with("\r\nA: b")) << first;
+    EXPECT_TRUE(read_file("maildir/inbox/mm2.eml").ends_with("\r\nxyz"));
+    EXPECT_FALSE(std::filesystem::exists("maildir/inbox/mm3.eml"));
+    ASSERT_EQ(imap_state_load(&state, "peer", "u", "INBOX"), 0);
+    EXPECT_EQ(state.uidvalidity, 9u);
+    EXPECT_EQ(state.highest, 4u);
+    EXPECT_TRUE(std::filesystem::is_empty("temp"));
+    again.close();
+    EXPECT_NE(agreed.received().find("A7 UID EXPUNGE 3:4\r\n"), std::string::npos);
 }
 
 }  // namespace

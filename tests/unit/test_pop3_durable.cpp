@@ -1,6 +1,6 @@
 // Receiving into the inbox: every message written through to the disk
 // before the server may forget it, seen through a recording file layer and
-// scripted POP3 peers; and pipelined commands (RFC 2449) against peers that
+// scripted POP3 and IMAP peers; and pipelined commands (RFC 2449) against peers that
 // announce it, do not, answer out of step or close mid-window, and dovecot.
 #include <algorithm>
 #include <atomic>
@@ -18,10 +18,12 @@
 #include "format/password_key.h"
 #include "store/busy_folders.h"
 #include "store/durable_files.h"
+#include "store/imap_state.h"
 #include "store/uidl_state.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/test_support.h"
+#include "transport/imap_download.h"
 #include "transport/pop3_jobs.h"
 
 namespace fs = std::filesystem;
@@ -532,6 +534,48 @@ TEST_F(DurableReceiveTest, DovecotPipelinesAWholeMailbox) {
     // Each message's file, and each message's id in the mailbox's state.
     EXPECT_EQ(record.flushes, 80);
     EXPECT_TRUE(record.steps.back().starts_with("sync maildir\\inbox")) << record.steps.back();
+}
+
+// An IMAP folder downloaded in delete mode: each message's file, its move
+// and its folder on the disk, then the folder's state written through,
+// before the next message moves in; the messages are marked and expunged
+// only after all of that.
+TEST_F(DurableReceiveTest, ImapRecordsEachUidAfterItsMessageAndDeletesLast) {
+    const std::string fetches = "A3 UID FETCH 5 (UID BODY.PEEK[])\r\nA4 UID FETCH 9 (UID BODY.PEEK[])\r\n";
+    const std::string to_fetch = "A1 SELECT \"INBOX\"\r\nA2 UID FETCH 1:* (UID RFC822.SIZE)\r\n" + fetches;
+    ScriptedPeer peer({peer_receive("A1 SELECT \"INBOX\"\r\n"),
+                       peer_send("* 2 EXISTS\r\n* OK [UIDVALIDITY 77] ok\r\nA1 OK [READ-WRITE] done\r\n"),
+                       peer_receive("A2 UID FETCH 1:* (UID RFC822.SIZE)\r\n"),
+                       peer_send("* 1 FETCH (UID 5 RFC822.SIZE 20)\r\n* 2 FETCH (UID 9 RFC822.SIZE 20)\r\nA2 OK\r\n"),
+                       peer_receive(fetches),
+                       peer_send("* 1 FETCH (UID 5 BODY[] {" + std::to_string(message(1).size()) + "}\r\n" + message(1) +
+                                 ")\r\nA3 OK\r\n* 2 FETCH (UID 9 BODY[] {" + std::to_string(message(2).size()) + "}\r\n" +
+                                 message(2) + ")\r\nA4 OK\r\n"),
+                       peer_receive("A5 UID STORE 5,9 +FLAGS.SILENT (\\Deleted)\r\n"), peer_send("A5 OK\r\n"),
+                       peer_receive("A6 UID EXPUNGE 5,9\r\n"), peer_send("A6 OK\r\n"), peer_silent(5000)});
+    record.peer = &peer;
+    RecorderSink sink;
+    MailSession s(sink, peer.connect_client());
+    int count = 0;
+    ImapDownloadOptions options{.delete_after = true, .uidplus = true};
+    ASSERT_EQ(imap_download(s, "peer", "u", "INBOX", "maildir\\inbox", options, &count), 0) << ui.status_text();
+    EXPECT_EQ(count, 2);
+    const std::string state = uidl_state_path("peer", "u", "INBOX");
+    const std::string heard = " | heard: " + to_fetch;
+    EXPECT_EQ(record.steps, (std::vector<std::string>{"flush 1" + heard, "move maildir\\inbox\\mm1.eml" + heard,
+                                                      "sync maildir\\inbox" + heard, "flush 2" + heard,
+                                                      "move " + state + heard, "sync uidl" + heard, "flush 3" + heard,
+                                                      "move maildir\\inbox\\mm2.eml" + heard,
+                                                      "sync maildir\\inbox" + heard, "flush 4" + heard,
+                                                      "sync uidl" + heard}));
+    s.close();
+    EXPECT_EQ(peer.received(), to_fetch + "A5 UID STORE 5,9 +FLAGS.SILENT (\\Deleted)\r\nA6 UID EXPUNGE 5,9\r\n");
+    EXPECT_EQ(read_file("maildir/inbox/mm2.eml").substr(read_file("maildir/inbox/mm2.eml").find("Subject")),
+              stored_text(2));
+    ImapState kept;
+    ASSERT_EQ(imap_state_load(&kept, "peer", "u", "INBOX"), 0);
+    EXPECT_EQ(kept.uidvalidity, 77u);
+    EXPECT_EQ(kept.highest, 9u);
 }
 
 }  // namespace

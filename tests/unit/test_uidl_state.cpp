@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "store/imap_state.h"
 #include "store/uidl_state.h"
 #include "tests/unit/test_support.h"
 
@@ -111,6 +112,37 @@ TEST_F(UidlStateTest, IdsAreOneToSeventyPrintableCharacters) {
     EXPECT_FALSE(uidl_id_valid("a b"));
     EXPECT_FALSE(uidl_id_valid("a\x7f"));
     EXPECT_FALSE(uidl_id_valid("\xe9t\xe9"));
+}
+
+// An IMAP folder's state: a file of its own beside the mailbox's POP3 ids,
+// one per folder, replaced whole; a file that is not exactly this folder's
+// two numbers is refused and never overwritten.
+TEST_F(UidlStateTest, AnImapFolderKeepsItsUidvalidityAndHighestUid) {
+    ImapState inbox, archive;
+    ASSERT_EQ(imap_state_load(&inbox, server, user, "INBOX"), 0);
+    ASSERT_EQ(imap_state_load(&archive, server, user, "Archive"), 0);
+    EXPECT_NE(inbox.path, archive.path);
+    EXPECT_NE(inbox.path, uidl_state_path(server, user));
+    EXPECT_TRUE(inbox.path.ends_with(".imap")) << inbox.path;
+    EXPECT_EQ(inbox.uidvalidity, 0u);
+    ASSERT_EQ(imap_state_record(&inbox, 4294967295u, 17), 0);
+    ASSERT_EQ(imap_state_record(&inbox, 4294967295u, 18), 0);
+    std::string p = inbox.path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    const std::string whole = head + "Folder: INBOX\r\nUIDVALIDITY 4294967295\r\nUID 18\r\n";
+    EXPECT_EQ(read_file(folder_ / p), whole);
+    ImapState again;
+    ASSERT_EQ(imap_state_load(&again, server, user, "INBOX"), 0);
+    EXPECT_EQ(again.uidvalidity, 4294967295u);
+    EXPECT_EQ(again.highest, 18u);
+    EXPECT_FALSE(fs::exists(folder_ / (p + ".new")));
+    for (const std::string& bad : {whole.substr(0, whole.size() - 1), whole + "UID 19\r\n",
+                                   head + "Folder: Archive\r\nUIDVALIDITY 1\r\nUID 18\r\n",
+                                   head + "Folder: INBOX\r\nUIDVALIDITY 4294967296\r\nUID 18\r\n",
+                                   head + "Folder: INBOX\r\nUIDVALIDITY \r\nUID 18\r\n"}) {
+        write_file(folder_ / p, bad);
+        EXPECT_EQ(imap_state_load(&again, server, user, "INBOX"), -1) << bad;
+    }
 }
 
 }  // namespace
