@@ -8,6 +8,7 @@ PeerStep peer_receive(const std::string& until) { return {PeerStep::Receive, unt
 PeerStep peer_pause(int ms) { return {PeerStep::Pause, "", ms}; }
 PeerStep peer_close() { return {PeerStep::Close, "", 0}; }
 PeerStep peer_secure() { return {PeerStep::Secure, "", 0}; }
+PeerStep peer_next_connection() { return {PeerStep::Next, "", 0}; }
 PeerStep peer_silent(int ms) { return {PeerStep::Silent, "", ms}; }
 
 std::vector<PeerStep> peer_send_paced(const std::string& bytes, size_t piece, int ms) {
@@ -133,6 +134,16 @@ void ScriptedPeer::run() {
             peer_close_raw(s);
             open = false;
             break;
+        case PeerStep::Next: {
+            char buffer[4096];
+            int n;
+            while ((n = peer_recv_raw(s, buffer, sizeof buffer, 5000)) > 0) take(buffer, n);
+            peer_close_raw(s);
+            secure_ = false;
+            s = peer_accept(listener_, 5000);
+            open = s >= 0;
+            break;
+        }
         case PeerStep::Silent: {
             auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(step.ms);
             char buffer[4096];
