@@ -105,7 +105,7 @@ void ScriptedPeer::run() {
             break;
         case PeerStep::Receive: {
             auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            while (received_.find(step.data) == std::string::npos && std::chrono::steady_clock::now() < until) {
+            while (received_.find(step.data, since_) == std::string::npos && std::chrono::steady_clock::now() < until) {
                 char buffer[4096];
                 int n = peer_recv_raw(s, buffer, sizeof buffer, 5000);
                 if (n <= 0) break;
@@ -115,7 +115,7 @@ void ScriptedPeer::run() {
         }
         case PeerStep::Secure: {
             auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            while (received_.find("STARTSECURE\r\n") == std::string::npos && std::chrono::steady_clock::now() < until) {
+            while (received_.find("STARTSECURE\r\n", since_) == std::string::npos && std::chrono::steady_clock::now() < until) {
                 char buffer[1];
                 // One byte at a time: what follows the request is secured.
                 if (peer_recv_raw(s, buffer, 1, 5000) != 1) break;
@@ -140,6 +140,7 @@ void ScriptedPeer::run() {
             while ((n = peer_recv_raw(s, buffer, sizeof buffer, 5000)) > 0) take(buffer, n);
             peer_close_raw(s);
             secure_ = false;
+            since_ = received_.size();  // waits look at the new connection's bytes alone
             s = peer_accept(listener_, 5000);
             open = s >= 0;
             break;

@@ -66,6 +66,7 @@ private:
     std::string received_;
     std::string raw_;
     bool secure_ = false;
+    size_t since_ = 0;  // where the current connection's bytes begin
     std::vector<std::string> at_sends_;
     std::mutex mutex_;  // guards both, and ending_, while the script runs
     std::condition_variable wake_;
