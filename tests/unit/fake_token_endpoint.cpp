@@ -2,6 +2,9 @@
 
 #include <mutex>
 
+#include "core/arrays.h"
+#include "format/base64.h"
+#include "transport/auth_responses.h"
 #include "transport/login_secret.h"
 
 namespace {
@@ -40,4 +43,13 @@ FakeTokenEndpoint::FakeTokenEndpoint() {
 FakeTokenEndpoint::~FakeTokenEndpoint() {
     token_endpoint_install(nullptr);
     login_tokens_forget();
+}
+
+std::string xoauth2_line(const std::string& user, const std::string& token) {
+    std::string plain = xoauth2_message(user.c_str(), token.c_str());
+    Array* coded = array_new(static_cast<int>(plain.size()) * 2 + 8);
+    base64_encode(plain.c_str(), coded, static_cast<int>(plain.size()));
+    std::string line = std::string(coded->text) + "\r\n";
+    delete_arrays(coded);
+    return line;
 }

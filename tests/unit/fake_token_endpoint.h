@@ -13,3 +13,7 @@ struct FakeTokenEndpoint {
     static std::vector<std::string>& requests();
     static std::vector<std::string>& replies();
 };
+
+// The line a client sends as its XOAUTH2 answer, with its line end: what a
+// scripted peer waits for to see which token came.
+std::string xoauth2_line(const std::string& user, const std::string& token);

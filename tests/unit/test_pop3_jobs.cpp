@@ -18,7 +18,6 @@
 #include "core/log.h"
 #include "core/settings.h"
 #include "format/account_table.h"
-#include "format/base64.h"
 #include "format/oauth_grant.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
@@ -516,20 +515,6 @@ TEST_F(ReceiveJobTest, AMessageTrickledOverManyTimeOutsArrivesWhole) {
     std::string stored = read_file(folder_ / "maildir" / "inbox" / files("inbox")[0]);
     EXPECT_NE(stored.find("Subject: slow\r\n\r\n" + body.substr(0, body.size() - 2)), std::string::npos);
 }
-
-namespace {
-
-// The XOAUTH2 answer line for a user and an access token.
-std::string xoauth2_line(const std::string& user, const std::string& token) {
-    std::string plain = "user=" + user + "\x01" + "auth=Bearer " + token + "\x01\x01";
-    Array* coded = array_new(400);
-    base64_encode(plain.c_str(), coded, static_cast<int>(plain.size()));
-    std::string line = std::string(coded->text) + "\r\n";
-    delete_arrays(coded);
-    return line;
-}
-
-}  // namespace
 
 TEST_F(ReceiveJobTest, OAuthAccountsLogInWithRenewedTokensAndAnExpiredSignInIsSkipped) {
     // {"status":"401","schemes":"bearer","scope":"https://mail.google.com/"}
