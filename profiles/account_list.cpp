@@ -1,5 +1,7 @@
 #include "profiles/account_list.h"
 
+#include "format/oauth_grant.h"
+
 void account_list_number(AccountList* list) {
     for (int i = 0; i < list->table.count; i++) list->ids[i] = list->next_id++;
 }
@@ -22,6 +24,8 @@ int account_list_remove(AccountList* list, int index) {
     AccountTable& table = list->table;
     if (index < 0 || index >= table.count) return 0;
     int id = list->ids[index];
+    list->removed.emplace_back(table.accounts[index].fields[ACCOUNT_POP3_SERVER],
+                               table.accounts[index].fields[ACCOUNT_USER]);
     for (int i = index; i + 1 < table.count; i++) {
         table.accounts[i] = table.accounts[i + 1];
         list->ids[i] = list->ids[i + 1];
@@ -36,4 +40,16 @@ int account_list_find(const AccountList& list, int id) {
     for (int i = 0; i < list.table.count; i++)
         if (list.ids[i] == id) return i;
     return -1;
+}
+
+void account_list_drop_removed_grants(AccountList* list) {
+    for (const auto& [server, user] : list->removed) {
+        bool still_named = false;
+        for (int i = 0; i < list->table.count; i++) {
+            const AccountRecord& a = list->table.accounts[i];
+            still_named = still_named || (server == a.fields[ACCOUNT_POP3_SERVER] && user == a.fields[ACCOUNT_USER]);
+        }
+        if (!still_named) oauth_grant_remove(server.c_str(), user.c_str());
+    }
+    list->removed.clear();
 }

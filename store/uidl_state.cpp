@@ -6,29 +6,13 @@
 #include <cstdio>
 
 #include "core/file_reads.h"
+#include "core/name_hash.h"
 #include "core/sys_files.h"
 #include "store/durable_files.h"
 
 namespace {
 
 constexpr const char* state_folder = "uidl";
-
-// FNV-1a, 64 bits: the same name on every machine and in both builds.
-uint64_t mailbox_hash(const char* server, const char* user, const char* folder) {
-    uint64_t h = 0xcbf29ce484222325ull;
-    auto add = [&](unsigned char c) {
-        h ^= c;
-        h *= 0x100000001b3ull;
-    };
-    for (const char* p = server; *p; p++) add(static_cast<unsigned char>(*p));
-    add('\n');  // "ab" + "c" and "a" + "bc" are different mailboxes
-    for (const char* p = user; *p; p++) add(static_cast<unsigned char>(*p));
-    if (folder) {
-        add('\n');
-        for (const char* p = folder; *p; p++) add(static_cast<unsigned char>(*p));
-    }
-    return h;
-}
 
 std::string server_line(const UidlState* state) { return "Server: " + state->server + "\r\n"; }
 std::string user_line(const UidlState* state) { return "User: " + state->user + "\r\n"; }

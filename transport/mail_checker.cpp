@@ -5,6 +5,7 @@
 
 #include "core/accounts.h"
 #include "core/ui_services.h"
+#include "transport/login_secret.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
 #include "transport/tls.h"
@@ -56,11 +57,15 @@ int mail_check_round(MailCheckState* state, StatusSink& window) {
             total = -1;
             break;
         }
-        if (pop3_login(s, reply, command, account_field(a, ACCOUNT_POP3_SERVER),
-                       account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD),
-                       {.use_auth = false,
-                        .oauth = (account_options(a) & ACCOUNT_OAUTH) != 0,
-                        .tls = pop3_tls_mode(account_options(a))}) == 0) {
+        int login = account_login(s, a, [&](const char* secret, bool again) {
+            if (again && !s.open_for_tray()) return -1;
+            return pop3_login(s, reply, command, account_field(a, ACCOUNT_POP3_SERVER), account_field(a, ACCOUNT_USER),
+                              secret,
+                              {.use_auth = false,
+                               .oauth = (account_options(a) & ACCOUNT_OAUTH) != 0,
+                               .tls = pop3_tls_mode(account_options(a))});
+        });
+        if (login == LOGIN_OK) {
             int n = pop3_list(s, nullptr);
             if (n > 0) {
                 int used = static_cast<int>(std::strlen(state->summary->text));

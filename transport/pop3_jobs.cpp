@@ -11,6 +11,7 @@
 #include "store/busy_folders.h"
 #include "store/folders.h"
 #include "store/uidl_state.h"
+#include "transport/login_secret.h"
 #include "transport/pop3.h"
 #include "transport/socket_lines.h"
 
@@ -25,12 +26,19 @@ struct Pop3Login {
     Array* command = array_new(line_capacity);
     explicit Pop3Login(StatusSink& status) : session(status) {}
     ~Pop3Login() { delete_arrays(reply, command); }
+    bool expired = false;  // the account's sign-in has expired (shown already)
     // A socket handed to the status window, logged in to the account.
     bool login(int account) {
         if (!session.open()) return false;
-        return pop3_login(session, reply, command, account_field(account, ACCOUNT_POP3_SERVER),
-                          account_field(account, ACCOUNT_USER), account_field(account, ACCOUNT_PASSWORD),
-                          account_login_options(account_options(account), ACCOUNT_POP3_AUTH)) == 0;
+        int result = account_login(session, account, [&](const char* secret, bool again) {
+            // A second try starts on a new connection, as the first did.
+            if (again && !session.open()) return -1;
+            return pop3_login(session, reply, command, account_field(account, ACCOUNT_POP3_SERVER),
+                              account_field(account, ACCOUNT_USER), secret,
+                              account_login_options(account_options(account), ACCOUNT_POP3_AUTH));
+        });
+        expired = result == LOGIN_EXPIRED;
+        return result == LOGIN_OK;
     }
     void quit() {
         if (session.is_open()) pop3_quit(session);
@@ -116,7 +124,9 @@ int receive_job(JobHost& host, int account) {
         Pop3Login pop3{window};
         MailSession& session = pop3.session;
         if (!pop3.login(a)) {
-            if (!session.is_open())
+            if (pop3.expired)
+                ++errors;  // its own text is shown; the other accounts go on
+            else if (!session.is_open())
                 append_error(window, "Error %i: Cannot create socket.\r\n", ++errors);
             else
                 append_error(window, "Error %i: Cannot logon to POP3 server.\r\n", ++errors);

@@ -97,6 +97,8 @@ int sasl_login(const SaslProtocol& protocol, MailSession& s, const char* capabil
         return -1;
     }
     if (chosen->exchange(s, protocol, user, secret)) return 0;
+    // A connection that broke refused nothing: a fresh token would not help.
+    if (chosen->bearer && !s.broken()) s.token_refused = true;
     s.status.error(chosen->refused);
     return -1;
 }

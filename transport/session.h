@@ -96,6 +96,10 @@ public:
     // are "A<number>", and the reply that ends a command carries its tag.
     int imap_tag = 0;
 
+    // Set by a bearer login whose access token the server refused: the
+    // login may go once more with a fresh token (transport/login_secret.h).
+    bool token_refused = false;
+
     // Takes the socket from the status sink, drops the layer and closes the
     // socket.
     void close();

@@ -13,6 +13,7 @@
 #include "format/header_fields.h"
 #include "format/temp_files.h"
 #include "transport/connect.h"
+#include "transport/login_secret.h"
 #include "transport/sent_items.h"
 #include "transport/smtp_data.h"
 #include "transport/pop3.h"
@@ -63,9 +64,11 @@ int pop_before_smtp(StatusSink& w, const SendPlan& plan) {
     // The POP3 login goes as the account's POP3 sessions go, secured or not.
     LoginOptions login = account_login_options(plan.options, ACCOUNT_POP3_AUTH);
     login.tls = pop3_tls_mode(account_options(plan.account));
-    bool logged_in = pop3_login(p, reply, command, account_text(plan.account, ACCOUNT_POP3_SERVER),
-                                account_text(plan.account, ACCOUNT_USER), account_text(plan.account, ACCOUNT_PASSWORD),
-                                login) == 0 &&
+    bool logged_in = account_login(p, plan.account, [&](const char* secret, bool again) {
+                         if (again && !p.open()) return -1;
+                         return pop3_login(p, reply, command, account_text(plan.account, ACCOUNT_POP3_SERVER),
+                                           account_text(plan.account, ACCOUNT_USER), secret, login);
+                     }) == LOGIN_OK &&
                      send_pop3_command(p, "quit\r\n", false) == 0;
     delete_arrays(reply, command);
     p.close();
@@ -140,9 +143,13 @@ int open_session(MailSession& s, const SendPlan& plan) {
             s.status.error(ehlo->text);
             result = -1;
         }
+        // SMTP takes another AUTH after a refused one (RFC 4954), so the
+        // second try goes on the same connection.
         if (result == 0)
-            result = sasl_login(smtp_sasl, s, ehlo->text, account_text(plan.account, ACCOUNT_USER),
-                                account_text(plan.account, ACCOUNT_PASSWORD), login.encrypted_only, login.oauth);
+            result = account_login(s, plan.account, [&](const char* secret, bool) {
+                return sasl_login(smtp_sasl, s, ehlo->text, account_text(plan.account, ACCOUNT_USER), secret,
+                                  login.encrypted_only, login.oauth);
+            }) == LOGIN_OK ? 0 : -1;
         delete_arrays(ehlo);
     }
     delete_arrays(line);

@@ -8,6 +8,7 @@ PeerStep peer_receive(const std::string& until) { return {PeerStep::Receive, unt
 PeerStep peer_pause(int ms) { return {PeerStep::Pause, "", ms}; }
 PeerStep peer_close() { return {PeerStep::Close, "", 0}; }
 PeerStep peer_secure() { return {PeerStep::Secure, "", 0}; }
+PeerStep peer_next_connection() { return {PeerStep::Next, "", 0}; }
 PeerStep peer_silent(int ms) { return {PeerStep::Silent, "", ms}; }
 
 std::vector<PeerStep> peer_send_paced(const std::string& bytes, size_t piece, int ms) {
@@ -104,7 +105,7 @@ void ScriptedPeer::run() {
             break;
         case PeerStep::Receive: {
             auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            while (received_.find(step.data) == std::string::npos && std::chrono::steady_clock::now() < until) {
+            while (received_.find(step.data, since_) == std::string::npos && std::chrono::steady_clock::now() < until) {
                 char buffer[4096];
                 int n = peer_recv_raw(s, buffer, sizeof buffer, 5000);
                 if (n <= 0) break;
@@ -114,7 +115,7 @@ void ScriptedPeer::run() {
         }
         case PeerStep::Secure: {
             auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            while (received_.find("STARTSECURE\r\n") == std::string::npos && std::chrono::steady_clock::now() < until) {
+            while (received_.find("STARTSECURE\r\n", since_) == std::string::npos && std::chrono::steady_clock::now() < until) {
                 char buffer[1];
                 // One byte at a time: what follows the request is secured.
                 if (peer_recv_raw(s, buffer, 1, 5000) != 1) break;
@@ -133,6 +134,17 @@ void ScriptedPeer::run() {
             peer_close_raw(s);
             open = false;
             break;
+        case PeerStep::Next: {
+            char buffer[4096];
+            int n;
+            while ((n = peer_recv_raw(s, buffer, sizeof buffer, 5000)) > 0) take(buffer, n);
+            peer_close_raw(s);
+            secure_ = false;
+            since_ = received_.size();  // waits look at the new connection's bytes alone
+            s = peer_accept(listener_, 5000);
+            open = s >= 0;
+            break;
+        }
         case PeerStep::Silent: {
             auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(step.ms);
             char buffer[4096];

@@ -12,7 +12,7 @@
 #include "transport/sys_socket.h"
 
 struct PeerStep {
-    enum Kind { Send, Receive, Pause, Close, Secure, Silent } kind;
+    enum Kind { Send, Receive, Pause, Close, Secure, Silent, Next } kind;
     std::string data;  // bytes to send, or the text to wait for
     int ms = 0;
 };
@@ -34,6 +34,9 @@ std::vector<PeerStep> peer_send_paced(const std::string& bytes, size_t piece, in
 // waits for the client's "STARTSECURE\r\n", answers "SECURE\r\n", and from
 // then on every byte either way is transformed on the wire.
 PeerStep peer_secure();
+// Takes what the client still sends until it closes this connection, then
+// waits for its next one (a login tried again); the script goes on there.
+PeerStep peer_next_connection();
 // The transform: the same both ways, and its own inverse.
 std::string stand_in_transform(const std::string& bytes);
 
@@ -63,6 +66,7 @@ private:
     std::string received_;
     std::string raw_;
     bool secure_ = false;
+    size_t since_ = 0;  // where the current connection's bytes begin
     std::vector<std::string> at_sends_;
     std::mutex mutex_;  // guards both, and ending_, while the script runs
     std::condition_variable wake_;

@@ -1,7 +1,8 @@
 // The portable part of an OAuth 2.0 sign-in: the proof key and state, the
 // URL the browser opens, the token requests and replies with the JSON
 // reader under them, the browser's way back to the loopback listener, and
-// the provider presets.
+// the provider presets; the grant kept for the user and the access tokens
+// renewed from it.
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -10,8 +11,12 @@
 #include "core/accounts.h"
 #include "core/oauth_providers.h"
 #include "format/json.h"
+#include "format/oauth_grant.h"
 #include "format/percent_encoding.h"
+#include "profiles/account_list.h"
+#include "tests/unit/fake_token_endpoint.h"
 #include "tests/unit/test_support.h"
+#include "transport/login_secret.h"
 #include "transport/oauth_listener.h"
 #include "transport/oauth_redirect.h"
 #include "transport/oauth_requests.h"
@@ -342,6 +347,144 @@ TEST(OAuthListener, EndsOnARefusalAWrongStateOrCancel) {
     EXPECT_EQ(r.kind, REDIRECT_CANCELLED);
     EXPECT_EQ(r.text, "Sign-in was cancelled.");
     EXPECT_EQ(listener.wait("S1", 20000, cancel).kind, REDIRECT_CANCELLED);
+}
+
+const char* const grant_server = "pop.example.test:995";
+const char* const grant_user = "ann@example.test";
+
+OAuthGrant test_grant(const std::string& refresh_token) {
+    return {"https://login.example.test/token", "client-1", "", refresh_token};
+}
+
+using OAuthGrantFile = FolderTest;
+
+TEST_F(OAuthGrantFile, SealedInAFileOfItsOwnAndRemovedWithItsAccountOnlyWhenTheTableIsWritten) {
+    ASSERT_EQ(oauth_grant_save(grant_server, grant_user, test_grant("rt-secret-1")), 0);
+    std::string path = oauth_grant_path(grant_server, grant_user);
+    EXPECT_EQ(path.size(), 25u);
+    EXPECT_EQ(path.rfind("token", 0), 0u);
+    EXPECT_NE(path, oauth_grant_path(grant_server, "bob@example.test"));
+    EXPECT_NE(path, oauth_grant_path("pop.example.test:99", "5ann@example.test"));
+    // Nothing of it readable in the file.
+    std::string bytes = read_file(folder_ / path);
+    EXPECT_EQ(bytes.find("rt-secret-1"), std::string::npos);
+    EXPECT_EQ(bytes.find("client-1"), std::string::npos);
+    EXPECT_EQ(bytes.find("login.example.test"), std::string::npos);
+    OAuthGrant back;
+    ASSERT_EQ(oauth_grant_load(grant_server, grant_user, &back), 0);
+    EXPECT_EQ(back.token_endpoint, "https://login.example.test/token");
+    EXPECT_EQ(back.client_id, "client-1");
+    EXPECT_EQ(back.client_secret, "");
+    EXPECT_EQ(back.refresh_token, "rt-secret-1");
+    // A value that would break the file's lines is refused; the old grant stays.
+    EXPECT_EQ(oauth_grant_save(grant_server, grant_user, test_grant("rt\r\nclient")), -1);
+    EXPECT_EQ(oauth_grant_save(grant_server, grant_user, test_grant("")), -1);
+    EXPECT_EQ(read_file(folder_ / path), bytes);
+    // No grant, a plain file or a cut one is no grant.
+    EXPECT_EQ(oauth_grant_load(grant_server, "bob@example.test", &back), -1);
+    write_file(folder_ / path, "zenth-grant-1\nhttps://x\nc\n\nrt\n");
+    EXPECT_EQ(oauth_grant_load(grant_server, grant_user, &back), -1);
+    write_file(folder_ / path, bytes.substr(0, bytes.size() - 3));
+    EXPECT_EQ(oauth_grant_load(grant_server, grant_user, &back), -1);
+    EXPECT_EQ(back.refresh_token, "rt-secret-1");  // untouched by a failed load
+
+    // The account manager: a removed account's grant goes when the table
+    // is written, not before (Cancel keeps it), and not while another
+    // account still names the same mailbox.
+    AccountList list;
+    list.table.count = 3;
+    const char* mailboxes[3][2] = {{grant_server, grant_user}, {"pop.example.test:995", "bob@example.test"},
+                                   {grant_server, grant_user}};
+    for (int i = 0; i < 3; i++) {
+        std::strcpy(list.table.accounts[i].fields[ACCOUNT_POP3_SERVER], mailboxes[i][0]);
+        std::strcpy(list.table.accounts[i].fields[ACCOUNT_USER], mailboxes[i][1]);
+        ASSERT_EQ(oauth_grant_save(mailboxes[i][0], mailboxes[i][1], test_grant("rt")), 0);
+    }
+    account_list_number(&list);
+    account_list_remove(&list, 0);
+    account_list_remove(&list, 0);
+    EXPECT_TRUE(std::filesystem::exists(folder_ / oauth_grant_path("pop.example.test:995", "bob@example.test")));
+    account_list_drop_removed_grants(&list);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / oauth_grant_path("pop.example.test:995", "bob@example.test")));
+    EXPECT_TRUE(std::filesystem::exists(folder_ / path));  // the third account still has it
+    account_list_remove(&list, 0);
+    account_list_drop_removed_grants(&list);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / path));
+    EXPECT_EQ(oauth_grant_remove(grant_server, grant_user), 0);  // none left: not a failure
+}
+
+// The client's state (its account table) with a status window.
+class LoginSecrets : public StoreTest {
+protected:
+    std::string shown() {
+        std::string all = ui.status_text(), now = all.substr(shown_from_);
+        shown_from_ = all.size();
+        return now;
+    }
+    UiRecorder ui;
+    RecorderSink sink;
+    size_t shown_from_ = 0;
+};
+
+TEST_F(LoginSecrets, PasswordsAsTheyAreTokensRenewedBeforeTheyExpireAndAFailedRenewalShown) {
+    AccountTable table;
+    table.count = 2;
+    std::strcpy(table.accounts[0].fields[ACCOUNT_NAME], "plain");
+    std::strcpy(table.accounts[0].fields[ACCOUNT_PASSWORD], "pw-1");
+    std::strcpy(table.accounts[0].fields[ACCOUNT_OPTIONS], "1");
+    std::strcpy(table.accounts[1].fields[ACCOUNT_NAME], "ann");
+    std::strcpy(table.accounts[1].fields[ACCOUNT_POP3_SERVER], grant_server);
+    std::strcpy(table.accounts[1].fields[ACCOUNT_USER], grant_user);
+    std::strcpy(table.accounts[1].fields[ACCOUNT_PASSWORD], "never-sent");
+    std::snprintf(table.accounts[1].fields[ACCOUNT_OPTIONS], account_field_size, "%d", ACCOUNT_OAUTH | ACCOUNT_POP3_TLS);
+    accounts_use(&table);
+    FakeTokenEndpoint endpoint;
+    auto& requests = FakeTokenEndpoint::requests();
+    auto& replies = FakeTokenEndpoint::replies();
+    const std::string expired = "Sign-in for ann has expired: open the account manager and sign in again.\r\n";
+    std::string secret;
+
+    EXPECT_EQ(login_secret(0, sink, &secret), LOGIN_OK);
+    EXPECT_EQ(secret, "pw-1");
+    // Without a grant there is nothing to renew from, and the password
+    // field is never the answer.
+    EXPECT_EQ(login_secret(1, sink, &secret), LOGIN_EXPIRED);
+    EXPECT_EQ(shown(), expired);
+    EXPECT_TRUE(requests.empty());
+
+    // A token with no more than the margin left is renewed; a new refresh
+    // token that comes with the reply replaces the old one on disk.
+    ASSERT_EQ(oauth_grant_save(grant_server, grant_user, test_grant("rt-1")), 0);
+    login_token_keep(grant_server, grant_user, "at-stale", token_renew_margin_seconds);
+    replies = {R"({"access_token":"at-1","token_type":"Bearer","expires_in":3600,"refresh_token":"rt-2"})"};
+    EXPECT_EQ(login_secret(1, sink, &secret), LOGIN_OK);
+    EXPECT_EQ(secret, "at-1");
+    EXPECT_EQ(requests, (std::vector<std::string>{
+                            "https://login.example.test/token grant_type=refresh_token&refresh_token=rt-1&client_id=client-1"}));
+    OAuthGrant stored;
+    ASSERT_EQ(oauth_grant_load(grant_server, grant_user, &stored), 0);
+    EXPECT_EQ(stored.refresh_token, "rt-2");
+    // One with time left serves as it is.
+    EXPECT_EQ(login_secret(1, sink, &secret), LOGIN_OK);
+    EXPECT_EQ(secret, "at-1");
+    EXPECT_EQ(requests.size(), 1u);
+
+    // A refused renewal (and an endpoint that never answers) asks for a new
+    // sign-in, the stale token forgotten; the grant stays for the next try.
+    login_token_keep(grant_server, grant_user, "at-stale", 1);
+    replies = {R"({"error":"invalid_grant","error_description":"revoked"})"};
+    EXPECT_EQ(login_secret(1, sink, &secret), LOGIN_EXPIRED);
+    EXPECT_EQ(login_secret(1, sink, &secret), LOGIN_EXPIRED);
+    EXPECT_EQ(shown(), expired + expired);
+    EXPECT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests.back().find("refresh_token=rt-2"), requests.back().find("grant_type=refresh_token") + 25);
+    EXPECT_EQ(oauth_grant_load(grant_server, grant_user, &stored), 0);
+
+    std::string log = read_file(folder_ / "zmlog.txt");
+    EXPECT_NE(log.find("invalid_grant"), std::string::npos);
+    for (const char* token : {"at-1", "at-stale", "rt-1", "rt-2", "never-sent"})
+        EXPECT_EQ(log.find(token), std::string::npos) << token;
+    accounts_use(nullptr);
 }
 
 TEST(OAuthProviders, PresetsNameTheProvidersEndpointsServersAndSecurity) {

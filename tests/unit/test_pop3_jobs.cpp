@@ -18,8 +18,10 @@
 #include "core/log.h"
 #include "core/settings.h"
 #include "format/account_table.h"
+#include "format/oauth_grant.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
+#include "tests/unit/fake_token_endpoint.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/relay.h"
 #include "tests/unit/scripted_peer.h"
@@ -512,4 +514,67 @@ TEST_F(ReceiveJobTest, AMessageTrickledOverManyTimeOutsArrivesWhole) {
     ASSERT_EQ(files("inbox").size(), 1u);
     std::string stored = read_file(folder_ / "maildir" / "inbox" / files("inbox")[0]);
     EXPECT_NE(stored.find("Subject: slow\r\n\r\n" + body.substr(0, body.size() - 2)), std::string::npos);
+}
+
+TEST_F(ReceiveJobTest, OAuthAccountsLogInWithRenewedTokensAndAnExpiredSignInIsSkipped) {
+    // {"status":"401","schemes":"bearer","scope":"https://mail.google.com/"}
+    const std::string refusal =
+        "+ eyJzdGF0dXMiOiI0MDEiLCJzY2hlbWVzIjoiYmVhcmVyIiwic2NvcGUiOiJodHRwczovL21haWwuZ29vZ2xlLmNvbS8ifQ==\r\n";
+    const std::string first = xoauth2_line("ann", "at-old"), second = xoauth2_line("ann", "at-new");
+    // The first token is refused; the login goes once more on a new
+    // connection with a renewed one.
+    StandInTls tls;
+    ScriptedPeer peer({peer_secure(), peer_send("+OK ready\r\n"), peer_receive("auth\r\n"),
+                       peer_send("+OK\r\nXOAUTH2\r\n.\r\n"), peer_receive("auth XOAUTH2\r\n"), peer_send("+ \r\n"),
+                       peer_receive(first), peer_send(refusal), peer_receive(first + "\r\n"),
+                       peer_send("-ERR [AUTH] Invalid credentials.\r\n"), peer_next_connection(), peer_secure(),
+                       peer_send("+OK ready\r\n"), peer_receive("auth\r\n"), peer_send("+OK\r\nXOAUTH2\r\n.\r\n"),
+                       peer_receive("auth XOAUTH2\r\n"), peer_send("+ \r\n"), peer_receive(second),
+                       peer_send("+OK welcome\r\n"), peer_receive("capa\r\n"), peer_send("-ERR\r\n"),
+                       peer_receive("list\r\n"), peer_send("+OK\r\n.\r\n"), peer_receive("quit\r\n"),
+                       peer_send("+OK bye\r\n")});
+    int port = port_from_network(peer.address().port);
+    const int oauth = ACCOUNT_OAUTH | ACCOUNT_POP3_TLS;
+    write_file(folder_ / "accountdata.cfg", account("gone", "gil", "gilpw", "maildir\\inbox", oauth, 1) +
+                                                account("ann", "ann", "annpw", "maildir\\bob", oauth, port));
+    ASSERT_EQ(accounts_load(), 0);
+    const std::string token_url = "https://login.example.test/token";
+    ASSERT_EQ(oauth_grant_save("127.0.0.1:1", "gil", {token_url, "c", "", "rt-gil"}), 0);
+    ASSERT_EQ(oauth_grant_save(("127.0.0.1:" + std::to_string(port)).c_str(), "ann", {token_url, "c", "", "rt-ann-1"}),
+              0);
+    FakeTokenEndpoint endpoint;
+    FakeTokenEndpoint::replies() = {R"({"error":"invalid_grant"})",
+                                    R"({"access_token":"at-old","token_type":"Bearer","expires_in":3600})",
+                                    R"({"access_token":"at-new","token_type":"Bearer","refresh_token":"rt-ann-2"})"};
+
+    EXPECT_EQ(receive_job(recorder_jobs(), -1), 0);
+    std::string shown = ui.status_text();
+    EXPECT_EQ(shown.rfind("Checking 127.0.0.1:1:\r\nSign-in for gone has expired: open the account manager and sign in "
+                          "again.\r\nChecking 127.0.0.1:" + std::to_string(port) + ":\r\n",
+                          0),
+              0u)
+        << shown;
+    EXPECT_NE(shown.find("The server refused the access token (status: 401).\r\n"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Found 0.\r\n"), std::string::npos) << shown;
+    EXPECT_TRUE(shown.ends_with("\r\nNew messages: 0\r\nErrors: 1\r\n")) << shown;
+    // Each refresh spends the grant on disk, the rotated one kept.
+    const std::string refresh = token_url + " grant_type=refresh_token&refresh_token=";
+    EXPECT_EQ(FakeTokenEndpoint::requests(), (std::vector<std::string>{refresh + "rt-gil&client_id=c",
+                                                                       refresh + "rt-ann-1&client_id=c",
+                                                                       refresh + "rt-ann-1&client_id=c"}));
+    OAuthGrant kept;
+    ASSERT_EQ(oauth_grant_load(("127.0.0.1:" + std::to_string(port)).c_str(), "ann", &kept), 0);
+    EXPECT_EQ(kept.refresh_token, "rt-ann-2");
+    std::string wire = peer.received();
+    EXPECT_EQ(wire, "STARTSECURE\r\nauth\r\nauth XOAUTH2\r\n" + first + "\r\nSTARTSECURE\r\nauth\r\nauth XOAUTH2\r\n" +
+                        second + "capa\r\nlist\r\nquit\r\n");
+    // No token, and no password of an OAuth account, anywhere the user's
+    // files or the wire keep them.
+    std::string log = read_file(folder_ / "zmlog.txt"), table = read_file(folder_ / "accountdata.cfg");
+    for (const char* secret : {"at-old", "at-new", "rt-ann", "rt-gil"}) {
+        EXPECT_EQ(log.find(secret), std::string::npos) << secret;
+        EXPECT_EQ(table.find(secret), std::string::npos) << secret;
+    }
+    EXPECT_EQ(wire.find("annpw"), std::string::npos);
+    EXPECT_EQ(peer.received_raw().find("at-new"), std::string::npos);
 }

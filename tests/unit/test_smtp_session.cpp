@@ -6,9 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "core/accounts.h"
 #include "core/arrays.h"
 #include "core/window_number.h"
+#include "format/oauth_grant.h"
+#include "tests/unit/fake_token_endpoint.h"
 #include "tests/unit/smtp_test_support.h"
+#include "tests/unit/tls_stand_in.h"
 #include "transport/auth_responses.h"
 #include "transport/smtp_session.h"
 
@@ -515,3 +519,40 @@ TEST_F(SmtpSessionTest, PrivateFieldsWrittenTwiceAllStayBehind) {
 }
 
 }  // namespace
+
+// An OAuth 2.0 account's login: the access token, never the password field;
+// a refused token is renewed and tried once more on the same connection,
+// which SMTP allows after a failed AUTH.
+TEST_F(SmtpSessionTest, ARefusedAccessTokenIsRenewedAndTriedOnceMoreOnTheSameConnection) {
+    StandInTls tls;
+    const std::string first = xoauth2_line("alice", "at-old"), second = xoauth2_line("alice", "at-new");
+    ScriptedPeer peer({peer_secure(), peer_send("220 hi\r\n"), peer_receive("ehlo"),
+                       peer_send("250-peer\r\n250 AUTH PLAIN XOAUTH2\r\n"), peer_receive("auth XOAUTH2\r\n"),
+                       peer_send("334 \r\n"), peer_receive(first), peer_send("334 eyJzdGF0dXMiOiI0MDEifQ==\r\n"),
+                       peer_receive(first + "\r\n"), peer_send("535 5.7.8 no\r\n"),
+                       peer_receive(first + "\r\nauth XOAUTH2\r\n"), peer_send("334 \r\n"), peer_receive(second),
+                       peer_send("235 ok\r\n"), peer_receive("mail from:"), peer_send("250 ok\r\n"),
+                       peer_receive("rcpt to:"), peer_send("250 ok\r\n"), peer_receive("data\r\n"),
+                       peer_send("354 go\r\n"), peer_receive("\r\n.\r\n"), peer_send("250 queued\r\n"),
+                       peer_receive("quit\r\n"), peer_send("221 bye\r\n")});
+    TestAccount a{server_text(peer.address()), "127.0.0.1:1"};
+    a.options = ACCOUNT_OAUTH | ACCOUNT_SMTP_TLS;
+    load_accounts({a});
+    ASSERT_EQ(oauth_grant_save("127.0.0.1:1", "alice", {"https://login.example.test/token", "c", "s", "rt-1"}), 0);
+    FakeTokenEndpoint endpoint;
+    FakeTokenEndpoint::replies() = {R"({"access_token":"at-old","token_type":"Bearer","expires_in":3600})",
+                                    R"({"access_token":"at-new","token_type":"Bearer","expires_in":3600})"};
+    Outgoing m{server_text(peer.address())};
+    m.account = "0";
+    EXPECT_EQ(send(m), 0) << ui.status_text();
+    EXPECT_EQ(named(peer.received()).rfind("STARTSECURE\r\nehlo NNNNN\r\nauth XOAUTH2\r\n" + first +
+                                               "\r\nauth XOAUTH2\r\n" + second + "mail from:<alice@example.test>\r\n",
+                                           0),
+              0u)
+        << peer.received();
+    EXPECT_EQ(peer.received().find("alicepw"), std::string::npos);
+    EXPECT_EQ(FakeTokenEndpoint::requests().size(), 2u);
+    EXPECT_NE(ui.status_text().find("The server refused the access token (status: 401).\r\n535 5.7.8 no\r\n"),
+              std::string::npos)
+        << ui.status_text();
+}

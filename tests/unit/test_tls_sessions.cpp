@@ -10,6 +10,8 @@
 #include "tests/unit/test_support.h"
 #include "tests/unit/tls_stand_in.h"
 #include "format/base64.h"
+#include "format/oauth_grant.h"
+#include "tests/unit/fake_token_endpoint.h"
 #include "transport/cert_verdict.h"
 #include "transport/pop3.h"
 #include "transport/sasl.h"
@@ -249,13 +251,16 @@ TEST_F(TlsSessionTest, OAuthAccountsSignInWithTheirServersNameAndOnlyOverTls) {
     EXPECT_EQ(pop.received(), "STARTSECURE\r\nauth\r\nauth OAUTHBEARER\r\n" + bearer);
 
     // SMTP: a message queued before the account signed in with OAuth 2.0
-    // goes as the account says now, with the token where the password was.
-    load_accounts({{"", "", "alice", "tok", ACCOUNT_OAUTH | ACCOUNT_SMTP_TLS}});
+    // goes as the account says now, with its access token, never the
+    // password field.
+    FakeTokenEndpoint endpoint;
+    FakeTokenEndpoint::replies() = {R"({"access_token":"tok","token_type":"Bearer"})"};
+    ASSERT_EQ(oauth_grant_save("", "alice", {"https://login.example.test/token", "c", "", "rt"}), 0);
     ScriptedPeer smtp_peer({peer_secure(), peer_send("220 ready\r\n"), peer_receive("ehlo "),
                             peer_send("250-peer\r\n250 AUTH PLAIN XOAUTH2\r\n"), peer_receive("auth XOAUTH2\r\n"),
                             peer_send("334 \r\n"), peer_receive("BAQ==\r\n"), peer_send("235 ok\r\n"),
                             peer_receive("mail from:"), peer_send("550 not today\r\n")});
-    load_accounts({{server_text(smtp_peer.address()), "", "alice", "tok", ACCOUNT_OAUTH | ACCOUNT_SMTP_TLS}});
+    load_accounts({{server_text(smtp_peer.address()), "", "alice", "alicepw", ACCOUNT_OAUTH | ACCOUNT_SMTP_TLS}});
     Outgoing m;
     m.server = server_text(smtp_peer.address());
     m.account = "0";
