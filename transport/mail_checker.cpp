@@ -2,10 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/accounts.h"
 #include "core/ui_services.h"
+#include "transport/imap.h"
 #include "transport/pop3.h"
+#include "transport/sasl.h"
 #include "transport/socket_lines.h"
 #include "transport/tls.h"
 
@@ -28,6 +31,34 @@ protected:
 private:
     StatusSink& window_;
 };
+
+// The messages in the account's POP3 mailbox, or -1.
+int pop3_waiting(MailSession& s, int a, Array* reply, Array* command) {
+    if (pop3_login(s, reply, command, account_field(a, ACCOUNT_POP3_SERVER), account_field(a, ACCOUNT_USER),
+                   account_field(a, ACCOUNT_PASSWORD),
+                   {.use_auth = false,
+                    .oauth = (account_options(a) & ACCOUNT_OAUTH) != 0,
+                    .tls = pop3_tls_mode(account_options(a))}) != 0)
+        return -1;
+    int n = pop3_list(s, nullptr);
+    send_pop3_command(s, "quit\r\n", false);
+    return n;
+}
+
+// The messages in the account's server INBOX, as POP3 counts its mailbox:
+// all of them, whether stored before or not. EXAMINE marks nothing.
+int imap_waiting(MailSession& s, int a) {
+    std::string capabilities;
+    ImapFolder inbox;
+    int n = -1;
+    if (imap_login(s, account_field(a, ACCOUNT_POP3_SERVER), account_field(a, ACCOUNT_USER),
+                   account_field(a, ACCOUNT_PASSWORD), account_login_options(account_options(a), ACCOUNT_POP3_AUTH),
+                   &capabilities) == 0 &&
+        imap_select(s, "INBOX", true, &inbox) == 0)
+        n = static_cast<int>(inbox.exists);
+    if (s.is_open()) imap_logout(s);
+    return n;
+}
 
 }  // namespace
 
@@ -56,22 +87,15 @@ int mail_check_round(MailCheckState* state, StatusSink& window) {
             total = -1;
             break;
         }
-        if (pop3_login(s, reply, command, account_field(a, ACCOUNT_POP3_SERVER),
-                       account_field(a, ACCOUNT_USER), account_field(a, ACCOUNT_PASSWORD),
-                       {.use_auth = false,
-                        .oauth = (account_options(a) & ACCOUNT_OAUTH) != 0,
-                        .tls = pop3_tls_mode(account_options(a))}) == 0) {
-            int n = pop3_list(s, nullptr);
-            if (n > 0) {
-                int used = static_cast<int>(std::strlen(state->summary->text));
-                if (used < summary_limit) {
-                    array_printf_at(state->summary, used, "%.80s: %i e-mails\r\n", account_field(a, ACCOUNT_NAME), n);
-                } else {
-                    state->overflow = true;
-                }
-                total += n;
+        int n = account_options(a) & ACCOUNT_IMAP ? imap_waiting(s, a) : pop3_waiting(s, a, reply, command);
+        if (n > 0) {
+            int used = static_cast<int>(std::strlen(state->summary->text));
+            if (used < summary_limit) {
+                array_printf_at(state->summary, used, "%.80s: %i e-mails\r\n", account_field(a, ACCOUNT_NAME), n);
+            } else {
+                state->overflow = true;
             }
-            send_pop3_command(s, "quit\r\n", false);
+            total += n;
         }
     }
     if (total >= 0) {

@@ -381,7 +381,9 @@ TEST_F(ReceiveJobTest, TrayCheckCountsWaitingMailAndRisesOnlyAboveTheMostSeen) {
     for (int i = 0; i < 3; i++) deliver("alice", "Subject: m" + std::to_string(i) + "\r\n\r\nbody\r\n");
     write_file(folder_ / "accountdata.cfg", account("home", "alice", "alicepw", "maildir\\inbox", 0) +
                                                 account("locked out", "bob", "wrong", "maildir\\bob", 0) +
-                                                account("work", "bob", "bobpw", "maildir\\bob", 0));
+                                                // counted through IMAP, as POP3 counts
+                                                account("work", "bob", "bobpw", "maildir\\bob", ACCOUNT_IMAP,
+                                                        real_servers().imap_port));
     ASSERT_EQ(accounts_load(), 0);
     MailCheckState state;
     mail_check_begin(&state);
