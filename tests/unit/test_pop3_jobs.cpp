@@ -266,6 +266,14 @@ TEST_F(ReceiveJobTest, AnImapAccountBesideAPop3OneAndAReplacedFolderLeftAlone) {
     EXPECT_TRUE(read_file(folder_ / "maildir/inbox/mm2.eml").ends_with("\r\n\r\nhello"));
     EXPECT_TRUE(mailbox_messages("alice").empty());
     EXPECT_EQ(mailbox_messages("bob").size(), 1u);
+    // The IMAP account alone, nothing new: its window stays for the user.
+    busy_folders_add("maildir\\inbox");
+    ui.status_calls.clear();
+    ui.job_calls.clear();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
+    EXPECT_EQ(ui.status_text(),
+              "Checking " + imap + ":\r\nConnected to server.\r\nFound 0.\r\nYou have no new mail.\r\n");
+    EXPECT_EQ(ui.job_calls.back(), "ok 1");
 
     // The IMAP account's folder was rebuilt on its server (UIDVALIDITY 9
     // where 7 is recorded): it says so, stores nothing and records nothing.
