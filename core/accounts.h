@@ -22,6 +22,10 @@ constexpr int max_accounts = 10;
 constexpr int account_field_size = 100;
 
 enum : int {
+    // The account's incoming server speaks IMAP rather than POP3: the
+    // server field, the login bits and the POP3 TLS bits (IMAPS on 993,
+    // STARTTLS on 143) then serve its IMAP sessions.
+    ACCOUNT_IMAP = 0x4000,
     // Which provider's presets the account was set up from (0: none, or
     // "Other"; core/oauth_providers.h), three bits that keep room for more.
     ACCOUNT_PROVIDER_MASK = 0x3800,

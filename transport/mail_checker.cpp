@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/accounts.h"
 #include "core/ui_services.h"
+#include "transport/imap.h"
 #include "transport/login_secret.h"
 #include "transport/pop3.h"
+#include "transport/sasl.h"
 #include "transport/socket_lines.h"
 #include "transport/tls.h"
 
@@ -29,6 +32,38 @@ protected:
 private:
     StatusSink& window_;
 };
+
+// The messages in the account's POP3 mailbox, or -1.
+int pop3_waiting(MailSession& s, int a, Array* reply, Array* command) {
+    int login = account_login(s, a, [&](const char* secret, bool again) {
+        if (again && !s.open_for_tray()) return -1;
+        return pop3_login(s, reply, command, account_field(a, ACCOUNT_POP3_SERVER), account_field(a, ACCOUNT_USER),
+                          secret,
+                          {.use_auth = false,
+                           .oauth = (account_options(a) & ACCOUNT_OAUTH) != 0,
+                           .tls = pop3_tls_mode(account_options(a))});
+    });
+    if (login != LOGIN_OK) return -1;
+    int n = pop3_list(s, nullptr);
+    send_pop3_command(s, "quit\r\n", false);
+    return n;
+}
+
+// The messages in the account's server INBOX, as POP3 counts its mailbox:
+// all of them, whether stored before or not. EXAMINE marks nothing.
+int imap_waiting(MailSession& s, int a) {
+    std::string capabilities;
+    ImapFolder inbox;
+    int n = -1;
+    int login = account_login(s, a, [&](const char* secret, bool again) {
+        if (again && !s.open_for_tray()) return -1;
+        return imap_login(s, account_field(a, ACCOUNT_POP3_SERVER), account_field(a, ACCOUNT_USER), secret,
+                          account_login_options(account_options(a), ACCOUNT_POP3_AUTH), &capabilities);
+    });
+    if (login == LOGIN_OK && imap_select(s, "INBOX", true, &inbox) == 0) n = static_cast<int>(inbox.exists);
+    if (s.is_open()) imap_logout(s);
+    return n;
+}
 
 }  // namespace
 
@@ -57,26 +92,15 @@ int mail_check_round(MailCheckState* state, StatusSink& window) {
             total = -1;
             break;
         }
-        int login = account_login(s, a, [&](const char* secret, bool again) {
-            if (again && !s.open_for_tray()) return -1;
-            return pop3_login(s, reply, command, account_field(a, ACCOUNT_POP3_SERVER), account_field(a, ACCOUNT_USER),
-                              secret,
-                              {.use_auth = false,
-                               .oauth = (account_options(a) & ACCOUNT_OAUTH) != 0,
-                               .tls = pop3_tls_mode(account_options(a))});
-        });
-        if (login == LOGIN_OK) {
-            int n = pop3_list(s, nullptr);
-            if (n > 0) {
-                int used = static_cast<int>(std::strlen(state->summary->text));
-                if (used < summary_limit) {
-                    array_printf_at(state->summary, used, "%.80s: %i e-mails\r\n", account_field(a, ACCOUNT_NAME), n);
-                } else {
-                    state->overflow = true;
-                }
-                total += n;
+        int n = account_options(a) & ACCOUNT_IMAP ? imap_waiting(s, a) : pop3_waiting(s, a, reply, command);
+        if (n > 0) {
+            int used = static_cast<int>(std::strlen(state->summary->text));
+            if (used < summary_limit) {
+                array_printf_at(state->summary, used, "%.80s: %i e-mails\r\n", account_field(a, ACCOUNT_NAME), n);
+            } else {
+                state->overflow = true;
             }
-            send_pop3_command(s, "quit\r\n", false);
+            total += n;
         }
     }
     if (total >= 0) {

@@ -13,6 +13,7 @@
 #include "store/uidl_state.h"
 #include "transport/login_secret.h"
 #include "transport/pop3.h"
+#include "transport/receive_account.h"
 #include "transport/socket_lines.h"
 
 namespace {
@@ -46,13 +47,6 @@ struct Pop3Login {
     // Closed without QUIT: the server keeps what was marked.
     void drop() { session.close(); }
 };
-
-void append_error(StatusSink& status, const char* format, int errors) {
-    Array* text = array_new(100);
-    array_printf(text, format, errors);
-    status.error(text->text);
-    delete_arrays(text);
-}
 
 // What the server and the state file say of a mailbox of n messages.
 struct Mailbox {
@@ -91,11 +85,97 @@ void offer_account_manager_for_receiving() {
         sys_start_program("zenth-profiles.exe");
 }
 
+// The account's POP3 mailbox: the messages not stored before into its
+// inbox, deleted from the server when the account asks.
+bool receive_pop3_mailbox(JobStatus& window, int account, bool alone, Array* sizes, Array* text,
+                          ReceiveTally* tally) {
+    Pop3Login pop3{window};
+    MailSession& session = pop3.session;
+    if (!pop3.login(account)) {
+        if (pop3.expired)
+            ++tally->errors;  // its own text is shown; the other accounts go on
+        else if (!session.is_open())
+            receive_error(window, "Error %i: Cannot create socket.\r\n", tally);
+        else
+            receive_error(window, "Error %i: Cannot logon to POP3 server.\r\n", tally);
+        return false;
+    }
+    // A server that announces pipelining gets its commands a window at
+    // a time; the others one at a time.
+    int in_flight = pop3_pipelining(session) ? pop3_pipeline_window : 1;
+    array_clear(sizes);
+    int n = pop3_list(session, sizes);
+    if (n < 0) {
+        receive_error(window, "Error %i: Cannot retrieve message list.\r\n", tally);
+        return false;
+    }
+    bool delete_after = account_options(account) & ACCOUNT_DELETE_FROM_SERVER;
+    Mailbox box;
+    if (n > 0 && learn_mailbox(session, account, n, &box) != 0) {
+        receive_error(window, "Error %i: Cannot retrieve message list.\r\n", tally);
+        return false;
+    }
+    array_printf(text, "Found %i.\r\n", n);
+    window.line(text->text);
+    if (n > 0 && !box.listed && !delete_after)
+        window.line("Server does not support UIDL: every message is downloaded.\r\n");
+    if (box.already > 0) {
+        array_printf(text, "Already received: %i\r\n", box.already);
+        window.line(text->text);
+    }
+    if (n == box.already && alone) window.line("You have no new mail.\r\n");
+    bool quit = true, wrote = false;
+    // Messages stored before are still marked for deletion when asked.
+    if (n > box.already || (delete_after && n > 0)) {
+        int stored = 0;
+        const char* inbox = account_field(account, ACCOUNT_INBOX);
+        RetrieveOptions options{.delete_after = delete_after, .window = in_flight};
+        if (box.listed) {
+            options.ids = &box.ids;
+            options.state = &box.state;
+        }
+        int result = pop3_retrieve(session, inbox, 1, n + 1, options, sizes, &stored);
+        if (result != 0) {
+            receive_error(window, "Error %i: Cannot download messages.\r\n", tally);
+            // A download that broke off leaves the connection in no state
+            // for QUIT, which would also carry out deletions marked so
+            // far; those messages are stored and on the disk, so QUIT is
+            // still right when the server can hear it. Not so when what
+            // was stored may not be on the disk, or the replies no longer
+            // match the commands: then the server keeps everything.
+            quit = result != pop3_no_quit;
+        }
+        wrote = true;
+        tally->stored += stored;
+    }
+    // A cancelled job's socket is dead already; nothing more is said.
+    if (window.cancelled() || !quit)
+        pop3.drop();
+    else
+        pop3.quit();
+    return wrote;
+}
+
 }  // namespace
+
+void receive_error(StatusSink& status, const char* format, ReceiveTally* tally) {
+    Array* text = array_new(100);
+    array_printf(text, format, ++tally->errors);
+    status.error(text->text);
+    delete_arrays(text);
+}
 
 Array* header_listing_sizes() {
     if (!listing_sizes) listing_sizes = array_new_elements(pop3_size_entries, 4);
     return listing_sizes;
+}
+
+bool receive_pop3_account(JobStatus& window, int account, bool alone, ReceiveTally* tally) {
+    Array* sizes = array_new_elements(pop3_size_entries, 4);
+    Array* text = array_new(200);
+    bool wrote = receive_pop3_mailbox(window, account, alone, sizes, text, tally);
+    delete_arrays(sizes, text);
+    return wrote;
 }
 
 int receive_job(JobHost& host, int account) {
@@ -112,80 +192,18 @@ int receive_job(JobHost& host, int account) {
     bool redisplay = false;
 
     JobStatus& window = host.open_status(account < 0 ? STATUS_ALL_ACCOUNTS : account);
-    Array* sizes = array_new_elements(pop3_size_entries, 4);
     Array* text = array_new(200);
-    int errors = 0, total = 0;
+    ReceiveTally tally;
     for (int a = first; a < last && !window.cancelled(); a++) {
         window.progress_reset(1);
         window.enable_ok(false);
         window.enable_skip(true);
         array_printf(text, "Checking %.80s:\r\n", account_field(a, ACCOUNT_POP3_SERVER));
         window.line(text->text);
-        Pop3Login pop3{window};
-        MailSession& session = pop3.session;
-        if (!pop3.login(a)) {
-            if (pop3.expired)
-                ++errors;  // its own text is shown; the other accounts go on
-            else if (!session.is_open())
-                append_error(window, "Error %i: Cannot create socket.\r\n", ++errors);
-            else
-                append_error(window, "Error %i: Cannot logon to POP3 server.\r\n", ++errors);
-            continue;
-        }
-        // A server that announces pipelining gets its commands a window at
-        // a time; the others one at a time.
-        int in_flight = pop3_pipelining(session) ? pop3_pipeline_window : 1;
-        array_clear(sizes);
-        int n = pop3_list(session, sizes);
-        if (n < 0) {
-            append_error(window, "Error %i: Cannot retrieve message list.\r\n", ++errors);
-            continue;
-        }
-        bool delete_after = account_options(a) & ACCOUNT_DELETE_FROM_SERVER;
-        Mailbox box;
-        if (n > 0 && learn_mailbox(session, a, n, &box) != 0) {
-            append_error(window, "Error %i: Cannot retrieve message list.\r\n", ++errors);
-            continue;
-        }
-        array_printf(text, "Found %i.\r\n", n);
-        window.line(text->text);
-        if (n > 0 && !box.listed && !delete_after)
-            window.line("Server does not support UIDL: every message is downloaded.\r\n");
-        if (box.already > 0) {
-            array_printf(text, "Already received: %i\r\n", box.already);
-            window.line(text->text);
-        }
-        if (n == box.already && account >= 0) window.line("You have no new mail.\r\n");
-        bool quit = true;
-        // Messages stored before are still marked for deletion when asked.
-        if (n > box.already || (delete_after && n > 0)) {
-            int stored = 0;
-            const char* inbox = account_field(a, ACCOUNT_INBOX);
-            RetrieveOptions options{.delete_after = delete_after, .window = in_flight};
-            if (box.listed) {
-                options.ids = &box.ids;
-                options.state = &box.state;
-            }
-            int result = pop3_retrieve(session, inbox, 1, n + 1, options, sizes, &stored);
-            if (result != 0) {
-                append_error(window, "Error %i: Cannot download messages.\r\n", ++errors);
-                // A download that broke off leaves the connection in no state
-                // for QUIT, which would also carry out deletions marked so
-                // far; those messages are stored and on the disk, so QUIT is
-                // still right when the server can hear it. Not so when what
-                // was stored may not be on the disk, or the replies no longer
-                // match the commands: then the server keeps everything.
-                quit = result != pop3_no_quit;
-            }
-            if (on_show & 1u << a) redisplay = true;
-            total += stored;
-        }
-        // A cancelled job's socket is dead already; nothing more is said.
-        if (window.cancelled() || !quit)
-            pop3.drop();
-        else
-            pop3.quit();
+        ReceiveAccount receive = account_options(a) & ACCOUNT_IMAP ? receive_imap_account : receive_pop3_account;
+        if (receive(window, a, account >= 0, &tally) && (on_show & 1u << a)) redisplay = true;
     }
+    const int errors = tally.errors, total = tally.stored;
     if (account < 0) {
         array_printf(text, "New messages: %i\r\n", total);
         window.line(text->text);
@@ -196,7 +214,7 @@ int receive_job(JobHost& host, int account) {
     for (int a = first; a < last; a++) busy_folders_remove(account_field(a, ACCOUNT_INBOX));
     if (account >= 0 && errors == 0 && total > 0) window.close();
     if (redisplay) host.redisplay();
-    delete_arrays(sizes, text);
+    delete_arrays(text);
     return total;
 }
 

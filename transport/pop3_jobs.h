@@ -9,7 +9,8 @@
 #include "transport/status_sink.h"
 
 // Each opens its status window through the host.
-// Receives mail for one account (its index) or, with -1, every account.
+// Receives mail for one account (its index) or, with -1, every account,
+// each through its own protocol (transport/receive_account.h).
 // Returns the number of new messages.
 int receive_job(JobHost& host, int account);
 // Lists the headers of the account's server messages into "temp".

@@ -9,6 +9,8 @@
 #include "format/account_table.h"
 #include "format/password_key.h"
 #include "tests/unit/test_support.h"
+#include "transport/sasl.h"
+#include "transport/tls.h"
 
 namespace {
 
@@ -173,6 +175,18 @@ TEST(AccountBits, OAuthAndProviderBitsKeepTheOlderOnesAndAnyUnknown) {
     EXPECT_EQ(flags & ~ACCOUNT_PROVIDER_MASK, older_and_unknown | ACCOUNT_OAUTH);
     EXPECT_EQ(with_account_provider(flags, 9), older_and_unknown | ACCOUNT_OAUTH);
     EXPECT_EQ(account_provider(with_account_provider(flags, PROVIDER_OTHER)), PROVIDER_OTHER);
+    // Every bit an older table may hold is a POP3 account's; the IMAP bit
+    // is one no other bit or the provider's room overlaps, and survives a
+    // provider change.
+    EXPECT_EQ(0x3FFF & ACCOUNT_IMAP, 0);
+    EXPECT_EQ(with_account_provider(older_and_unknown | ACCOUNT_IMAP, PROVIDER_GOOGLE),
+              older_and_unknown | ACCOUNT_IMAP | 0x1000);
+    // The security bits are POP3's: IMAPS on 993 or STARTTLS on 143.
+    const int imap = ACCOUNT_IMAP | ACCOUNT_POP3_AUTH;
+    EXPECT_EQ(imap_default_port(account_login_options(imap | ACCOUNT_POP3_TLS, ACCOUNT_POP3_AUTH).tls), 993);
+    EXPECT_EQ(imap_default_port(account_login_options(imap | ACCOUNT_POP3_STLS, ACCOUNT_POP3_AUTH).tls), 143);
+    EXPECT_EQ(imap_default_port(account_login_options(imap, ACCOUNT_POP3_AUTH).tls), 143);
+    EXPECT_TRUE(account_login_options(imap, ACCOUNT_POP3_AUTH).use_auth);
 }
 
 }  // namespace

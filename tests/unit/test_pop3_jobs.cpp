@@ -5,6 +5,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <regex>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "format/oauth_grant.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
+#include "store/imap_state.h"
 #include "tests/unit/fake_token_endpoint.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/relay.h"
@@ -228,6 +230,83 @@ TEST_F(ReceiveJobTest, ADeletingAccountCutMidSessionStoresNothingTwice) {
     EXPECT_TRUE(mailbox_messages("bob").empty());
 }
 
+// An IMAP account and a POP3 account in one "Check All Accounts": each
+// inbox gets its own mail, the IMAP account's is deleted from the server as
+// the account asks and the POP3 one's kept. A server folder that was
+// replaced since the last check is left alone, and the next account goes on.
+TEST_F(ReceiveJobTest, AnImapAccountBesideAPop3OneAndAReplacedFolderLeftAlone) {
+    REQUIRE_REAL_SERVERS();
+    if (!real_servers().imap_port) GTEST_SKIP() << "dovecot's IMAP of tests/servers is not running";
+    clear_mailbox("alice");
+    clear_mailbox("bob");
+    deliver("alice", "From: carol@example.test\r\nSubject: one\r\n\r\n.dot line\r\n");
+    deliver("alice", "From: dave@example.test\r\nSubject: two\r\n\r\nhello\r\n");
+    deliver("bob", "From: erin@example.test\r\nSubject: for bob\r\n\r\nbody\r\n");
+    const std::string imap = "127.0.0.1:" + std::to_string(real_servers().imap_port);
+    const std::string pop3 = "127.0.0.1:" + std::to_string(real_servers().pop3_port);
+    const std::string pop3_account = account("work", "bob", "bobpw", "maildir\\bob", 0);
+    write_file(folder_ / "accountdata.cfg",
+               account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP | ACCOUNT_DELETE_FROM_SERVER,
+                       real_servers().imap_port) +
+                   pop3_account);
+    ASSERT_EQ(accounts_load(), 0);
+    auto check_all = [&](int expected) {
+        busy_folders_add("maildir\\inbox");
+        busy_folders_add("maildir\\bob");
+        ui.status_calls.clear();
+        EXPECT_EQ(receive_job(recorder_jobs(), -1), expected);
+        EXPECT_EQ(busy_folders_contains("maildir\\inbox"), 0);
+        // The sizes depend on the lines the server adds.
+        return std::regex_replace(ui.status_text(), std::regex(R"(#(\d) \([0-9.]+ KB\))"), "#$1");
+    };
+    EXPECT_EQ(check_all(3), "Checking " + imap + ":\r\nConnected to server.\r\nFound 2.\r\n#1  done\r\n#2  done\r\n"
+                            "Checking " + pop3 + ":\r\nConnected to server.\r\nFound 1.\r\n#1  done\r\n"
+                            "New messages: 3\r\nErrors: 0\r\n");
+    EXPECT_EQ(files("inbox"), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
+    EXPECT_EQ(files("bob"), (std::vector<std::string>{"mm1.eml"}));
+    EXPECT_TRUE(read_file(folder_ / "maildir/inbox/mm1.eml").ends_with("\r\n.dot line"));
+    EXPECT_TRUE(read_file(folder_ / "maildir/inbox/mm2.eml").ends_with("\r\n\r\nhello"));
+    EXPECT_TRUE(mailbox_messages("alice").empty());
+    EXPECT_EQ(mailbox_messages("bob").size(), 1u);
+    // The IMAP account alone, nothing new: its window stays for the user.
+    busy_folders_add("maildir\\inbox");
+    ui.status_calls.clear();
+    ui.job_calls.clear();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
+    EXPECT_EQ(ui.status_text(),
+              "Checking " + imap + ":\r\nConnected to server.\r\nFound 0.\r\nYou have no new mail.\r\n");
+    EXPECT_EQ(ui.job_calls.back(), "ok 1");
+
+    // The IMAP account's folder was rebuilt on its server (UIDVALIDITY 9
+    // where 7 is recorded): it says so, stores nothing and records nothing.
+    ImapState state;
+    ScriptedPeer replaced({peer_send("* OK [CAPABILITY IMAP4rev1] ready\r\n"),
+                           peer_receive("A1 LOGIN \"alice\" \"alicepw\"\r\n"), peer_send("A1 OK Logged in\r\n"),
+                           peer_receive("A2 CAPABILITY\r\n"), peer_send("* CAPABILITY IMAP4rev1\r\nA2 OK\r\n"),
+                           peer_receive("A3 EXAMINE \"INBOX\"\r\n"),
+                           peer_send("* 5 EXISTS\r\n* OK [UIDVALIDITY 9] UIDs valid\r\nA3 OK [READ-ONLY] done\r\n"),
+                           peer_receive("A4 LOGOUT\r\n"), peer_send("* BYE\r\nA4 OK\r\n")});
+    const int peer_port = port_from_network(replaced.address().port);
+    const std::string peer = "127.0.0.1:" + std::to_string(peer_port);
+    ASSERT_EQ(imap_state_load(&state, peer.c_str(), "alice", "INBOX"), 0);
+    ASSERT_EQ(imap_state_record(&state, 7, 41), 0);
+    const std::string recorded = read_file(folder_ / ("uidl/" + state.path.substr(5)));
+    write_file(folder_ / "accountdata.cfg",
+               account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP, peer_port) + pop3_account);
+    ASSERT_EQ(accounts_load(), 0);
+    deliver("bob", "From: erin@example.test\r\nSubject: again\r\n\r\nmore\r\n");
+    EXPECT_EQ(check_all(1), "Checking " + peer + ":\r\nConnected to server.\r\n"
+                            "The server's folder INBOX was replaced: nothing was downloaded from it.\r\n"
+                            "Checking " + pop3 + ":\r\nConnected to server.\r\nFound 2.\r\nAlready received: 1\r\n"
+                            "#2  done\r\nNew messages: 1\r\nErrors: 1\r\n");
+    EXPECT_EQ(replaced.received(), "A1 LOGIN \"alice\" \"alicepw\"\r\nA2 CAPABILITY\r\nA3 EXAMINE \"INBOX\"\r\n"
+                                   "A4 LOGOUT\r\n");
+    EXPECT_EQ(read_file(folder_ / ("uidl/" + state.path.substr(5))), recorded);
+    EXPECT_EQ(files("inbox"), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
+    EXPECT_EQ(files("bob"), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
+    clear_mailbox("bob");
+}
+
 TEST_F(ReceiveJobTest, WrongPasswordCountsAnErrorAndGoesOn) {
     REQUIRE_REAL_SERVERS();
     clear_mailbox("bob");
@@ -312,7 +391,9 @@ TEST_F(ReceiveJobTest, TrayCheckCountsWaitingMailAndRisesOnlyAboveTheMostSeen) {
     for (int i = 0; i < 3; i++) deliver("alice", "Subject: m" + std::to_string(i) + "\r\n\r\nbody\r\n");
     write_file(folder_ / "accountdata.cfg", account("home", "alice", "alicepw", "maildir\\inbox", 0) +
                                                 account("locked out", "bob", "wrong", "maildir\\bob", 0) +
-                                                account("work", "bob", "bobpw", "maildir\\bob", 0));
+                                                // counted through IMAP, as POP3 counts
+                                                account("work", "bob", "bobpw", "maildir\\bob", ACCOUNT_IMAP,
+                                                        real_servers().imap_port));
     ASSERT_EQ(accounts_load(), 0);
     MailCheckState state;
     mail_check_begin(&state);
