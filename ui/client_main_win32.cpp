@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <string>
 
 #include "client/client_keys.h"
 #include "client/client_settings.h"
@@ -27,7 +28,6 @@
 #include "ui/main_window_layout.h"
 #include "ui/picker_bridge.h"
 #include "ui/print_window.h"
-#include "ui/send_window_ids.h"
 #include "ui/status_window.h"
 #include "ui/text_loader.h"
 #include "ui/thread_commands.h"
@@ -208,12 +208,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     if (app.start_in_tray) {
         send_command(window, CMD_ENTER_TRAY);
     } else if (app.mailto_mode.load()) {
-        auto send_window = reinterpret_cast<HWND>(send_command(window, CMD_OPEN_SEND_WINDOW));
-        if (send_window)
-            SendMessageW(GetDlgItem(send_window, IDC_SEND_TO), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(utf8_to_wide(raw_header_text_to_utf8(app.mailto_address->text)).c_str()));
-        else
-            request_quit();
+        std::string to = raw_header_text_to_utf8(app.mailto_address->text);
+        if (!send_command(window, CMD_OPEN_SEND_WINDOW, reinterpret_cast<LPARAM>(to.c_str()))) request_quit();
     } else {
         ShowWindow(window, SW_SHOWMAXIMIZED);
     }

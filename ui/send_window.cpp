@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <string>
 
 #include "client/main_window_ids.h"
 #include "client/settings_platform_win32.h"
@@ -32,6 +33,7 @@ constexpr DWORD open_bound_ms = 10000;
 struct Opening {
     HWND main_window;
     HANDLE ready;
+    std::string to;  // UTF-8, filled in before the window is shown
     std::atomic<uintptr_t> handle{0};
 };
 
@@ -93,7 +95,7 @@ void paint_indicator(HWND window) {
     EndPaint(window, &paint);
 }
 
-void set_up(HWND window, SendWindow* state) {
+void set_up(HWND window, SendWindow* state, const std::string& to) {
     // The editor: a rich edit made here, as no template can name its class
     // before its library is loaded.
     create_control(window, IDC_SEND_EDITOR, "RichEdit20W",
@@ -117,6 +119,9 @@ void set_up(HWND window, SendWindow* state) {
     edit_limit(window, IDC_SEND_FROM, 99);
     edit_limit(window, IDC_SEND_SUBJECT, 99);
     edit_limit(window, IDC_SEND_TO, 12631);
+    // Filled here, not by the caller once the window shows: whoever looks at
+    // a shown window (a person, a screen reader) finds the address there.
+    if (!to.empty()) set_control_text(window, IDC_SEND_TO, to.c_str());
     HWND accounts = control(window, IDC_SEND_ACCOUNT);
     for (int i = 0; i < account_count(); i++) combo_add(accounts, account_field(i, ACCOUNT_NAME));
     if (account_count() > 0 && !no_default_account()) {
@@ -224,7 +229,7 @@ void run_send_window(void* argument) {
         return;
     }
     launch_picker(window);
-    set_up(window, state);
+    set_up(window, state, opening->to);
     // The caller gets a window whose controls all exist (it may fill them).
     opening->handle = reinterpret_cast<uintptr_t>(window);
     SetEvent(opening->ready);
@@ -255,8 +260,9 @@ SendWindow* send_window_of(HWND window) {
     return dialog_state<SendWindow>(window);
 }
 
-LRESULT open_send_window(HWND main_window, LPARAM) {
-    auto* opening = new Opening{main_window, CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+LRESULT open_send_window(HWND main_window, LPARAM argument) {
+    auto* opening = new Opening{main_window, CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                                argument ? reinterpret_cast<const char*>(argument) : ""};
     if (!start_dialog_thread(run_send_window, opening)) {
         CloseHandle(opening->ready);
         delete opening;

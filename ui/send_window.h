@@ -11,7 +11,8 @@
 SendWindow* send_window_of(HWND window);
 
 // The main window's private command 910: a new send window on a thread of
-// its own. Returns its handle value once it exists; 0 when none came (all
-// 100 in use, "Reached maximum window count!", or it could not be made
-// within the bound).
+// its own, its "To" field holding the UTF-8 text the argument points at (if
+// any) before it shows. Returns its handle value once it exists; 0 when
+// none came (all 100 in use, "Reached maximum window count!", or it could
+// not be made within the bound).
 LRESULT open_send_window(HWND main_window, LPARAM argument);
