@@ -51,8 +51,8 @@ const ChoiceBox choice_boxes[] = {
 };
 
 constexpr IncomingLabels incoming_label_rows[] = {
-    {"POP3 server", "POP3 security"},
-    {"IMAP server", "IMAP security"},
+    {"POP3 server", "POP3 security", "POP Password Authentication"},
+    {"IMAP server", "IMAP security", "IMAP Password Authentication"},
 };
 
 unsigned choice_mask(const ChoiceBox& box) { return box.bits[0] | box.bits[1] | box.bits[2]; }

@@ -51,12 +51,13 @@ std::span<const ChoiceBox> account_choice_boxes();
 extern const char* const security_names[3];  // "None", "TLS", "STARTTLS"
 extern const char* const incoming_names[2];  // "POP3", "IMAP"
 
-// What the incoming server's edit and security box are called for the
-// protocol chosen: "POP3 server" or "IMAP server", and the like; the
-// window's labels add the colon.
+// What the incoming server's edit, its security box and its login box are
+// called for the protocol chosen: "POP3 server" or "IMAP server", and the
+// like; the window's labels add the colon to the first two.
 struct IncomingLabels {
     const char* server;
     const char* security;
+    const char* auth;
 };
 IncomingLabels incoming_labels(int incoming);
 

@@ -25,12 +25,13 @@ struct SettingsState {
 // than cut without a word.
 constexpr int field_read_size = 4096;
 
-// The incoming server's edit and security box are named for the protocol
-// the incoming box shows.
+// The incoming server's edit, security box and login box are named for the
+// protocol the incoming box shows.
 void show_incoming_labels(HWND dialog, int incoming) {
     IncomingLabels labels = incoming_labels(incoming);
     set_control_text(dialog, IDC_INCOMING_SERVER_LABEL, (std::string(labels.server) + ":").c_str());
     set_control_text(dialog, IDC_INCOMING_SECURITY_LABEL, (std::string(labels.security) + ":").c_str());
+    set_control_text(dialog, IDC_POP3_AUTH, labels.auth);
 }
 
 void show_form(HWND dialog, const AccountForm& form) {

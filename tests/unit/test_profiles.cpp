@@ -267,6 +267,8 @@ TEST(AccountFormTest, ChoiceBoxesStandForTheirBits) {
     EXPECT_EQ(check_account_form(form).text, "IMAP server must not contain a line break.");
     EXPECT_STREQ(incoming_labels(INCOMING_POP3).security, "POP3 security");
     EXPECT_STREQ(incoming_labels(INCOMING_IMAP).security, "IMAP security");
+    EXPECT_STREQ(incoming_labels(INCOMING_POP3).auth, "POP Password Authentication");
+    EXPECT_STREQ(incoming_labels(INCOMING_IMAP).auth, "IMAP Password Authentication");
 }
 
 TEST(AccountFormTest, OptionBoxesStandForTheTableBits) {
