@@ -35,13 +35,6 @@ constexpr CheckBit option_boxes[] = {
     {IDC_POP3_AUTH, ACCOUNT_POP3_AUTH},
 };
 
-}  // namespace
-
-const char* const security_names[3] = {"None", "TLS", "STARTTLS"};
-const char* const incoming_names[2] = {"POP3", "IMAP"};
-
-namespace {
-
 // An IMAP account's sessions are secured by the POP3 bits: the security box
 // serves whichever protocol the incoming box names.
 const ChoiceBox choice_boxes[] = {
@@ -93,6 +86,8 @@ FormRefusal check_field(const FormField& field, const char* label, const std::st
 std::span<const FormField> account_form_fields() { return fields; }
 std::span<const CheckBit> account_option_boxes() { return option_boxes; }
 std::span<const ChoiceBox> account_choice_boxes() { return choice_boxes; }
+const char* const security_names[3] = {"None", "TLS", "STARTTLS"};
+const char* const incoming_names[2] = {"POP3", "IMAP"};
 
 IncomingLabels incoming_labels(int incoming) {
     return incoming_label_rows[incoming == INCOMING_IMAP ? INCOMING_IMAP : INCOMING_POP3];
