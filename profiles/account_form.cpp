@@ -35,10 +35,20 @@ constexpr CheckBit option_boxes[] = {
     {IDC_POP3_AUTH, ACCOUNT_POP3_AUTH},
 };
 
-constexpr SecurityBox security_boxes[] = {
-    {IDC_POP3_SECURITY, &AccountForm::pop3_security, ACCOUNT_POP3_TLS, ACCOUNT_POP3_STLS},
-    {IDC_SMTP_SECURITY, &AccountForm::smtp_security, ACCOUNT_SMTP_TLS, ACCOUNT_SMTP_STARTTLS},
+// An IMAP account's sessions are secured by the POP3 bits: the security box
+// serves whichever protocol the incoming box names.
+const ChoiceBox choice_boxes[] = {
+    {IDC_INCOMING, &AccountForm::incoming, incoming_names, {0, ACCOUNT_IMAP, 0}},
+    {IDC_POP3_SECURITY, &AccountForm::pop3_security, security_names, {0, ACCOUNT_POP3_TLS, ACCOUNT_POP3_STLS}},
+    {IDC_SMTP_SECURITY, &AccountForm::smtp_security, security_names, {0, ACCOUNT_SMTP_TLS, ACCOUNT_SMTP_STARTTLS}},
 };
+
+constexpr IncomingLabels incoming_label_rows[] = {
+    {"POP3 server", "POP3 security", "POP Password Authentication"},
+    {"IMAP server", "IMAP security", "IMAP Password Authentication"},
+};
+
+unsigned choice_mask(const ChoiceBox& box) { return box.bits[0] | box.bits[1] | box.bits[2]; }
 
 constexpr char inbox_prefix[] = "maildir\\";
 
@@ -60,14 +70,14 @@ void copy_field(char* field, const std::string& text) {
 
 FormRefusal refuse(const FormField& field, const std::string& text) { return {text, field.control}; }
 
-FormRefusal check_field(const FormField& field, const std::string& text) {
+FormRefusal check_field(const FormField& field, const char* label, const std::string& text) {
     if (static_cast<int>(text.size()) > field.limit)
-        return refuse(field, std::string(field.label) + " is too long: at most " + std::to_string(field.limit) +
+        return refuse(field, std::string(label) + " is too long: at most " + std::to_string(field.limit) +
                                  " characters can be stored.");
     if (text.find_first_of("\r\n") != std::string::npos)
-        return refuse(field, std::string(field.label) + " must not contain a line break.");
+        return refuse(field, std::string(label) + " must not contain a line break.");
     if (text.find_first_of(field.forbidden) != std::string::npos)
-        return refuse(field, std::string(field.label) + " must not contain " + field.forbidden_as + ".");
+        return refuse(field, std::string(label) + " must not contain " + field.forbidden_as + ".");
     return {};
 }
 
@@ -75,8 +85,13 @@ FormRefusal check_field(const FormField& field, const std::string& text) {
 
 std::span<const FormField> account_form_fields() { return fields; }
 std::span<const CheckBit> account_option_boxes() { return option_boxes; }
-std::span<const SecurityBox> account_security_boxes() { return security_boxes; }
+std::span<const ChoiceBox> account_choice_boxes() { return choice_boxes; }
 const char* const security_names[3] = {"None", "TLS", "STARTTLS"};
+const char* const incoming_names[2] = {"POP3", "IMAP"};
+
+IncomingLabels incoming_labels(int incoming) {
+    return incoming_label_rows[incoming == INCOMING_IMAP ? INCOMING_IMAP : INCOMING_POP3];
+}
 
 void split_sender(const char* sender, std::string* name, std::string* address) {
     *name = between(sender, '"', '"');
@@ -93,10 +108,15 @@ AccountForm account_form_from(const AccountRecord& record) {
     form.password = record.fields[ACCOUNT_PASSWORD];
     form.inbox = record.fields[ACCOUNT_INBOX][0] ? record.fields[ACCOUNT_INBOX] : "maildir\\inbox";
     form.options = static_cast<unsigned>(std::atoi(record.fields[ACCOUNT_OPTIONS]));
-    for (const SecurityBox& box : security_boxes)
-        form.*box.choice = form.options & box.tls_bit       ? SECURITY_TLS
-                           : form.options & box.upgrade_bit ? SECURITY_STARTTLS
-                                                            : SECURITY_NONE;
+    for (const ChoiceBox& box : choice_boxes) {
+        form.*box.choice = 0;
+        for (size_t entry = 1; entry < box.names.size(); entry++) {
+            if (form.options & box.bits[entry]) {
+                form.*box.choice = static_cast<int>(entry);
+                break;
+            }
+        }
+    }
     return form;
 }
 
@@ -109,7 +129,9 @@ FormRefusal check_account_form(const AccountForm& form) {
             if (text.compare(0, sizeof inbox_prefix - 1, inbox_prefix) != 0)
                 return refuse(field, "Inbox path must begin with 'maildir\\'.");
         }
-        FormRefusal refusal = check_field(field, text);
+        // The server edit is named for the protocol the incoming box names.
+        const char* label = field.control == IDC_POP3_SERVER ? incoming_labels(form.incoming).server : field.label;
+        FormRefusal refusal = check_field(field, label, text);
         if (!refusal.text.empty()) return refusal;
     }
     return {};
@@ -126,10 +148,10 @@ void store_account_form(const AccountForm& form, AccountRecord* record) {
     copy_field(record->fields[ACCOUNT_PASSWORD], form.password);
     copy_field(record->fields[ACCOUNT_INBOX], form.inbox);
     unsigned options = form.options;
-    for (const SecurityBox& box : security_boxes) {
-        options &= ~(box.tls_bit | box.upgrade_bit);
-        if (form.*box.choice == SECURITY_TLS) options |= box.tls_bit;
-        if (form.*box.choice == SECURITY_STARTTLS) options |= box.upgrade_bit;
+    for (const ChoiceBox& box : choice_boxes) {
+        options &= ~choice_mask(box);
+        int chosen = form.*box.choice;
+        if (chosen > 0 && static_cast<size_t>(chosen) < box.names.size()) options |= box.bits[chosen];
     }
     copy_field(record->fields[ACCOUNT_OPTIONS], std::to_string(static_cast<int>(options)));
 }

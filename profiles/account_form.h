@@ -12,12 +12,15 @@
 
 // How a protocol's sessions are secured, as the security boxes list it.
 enum Security { SECURITY_NONE = 0, SECURITY_TLS = 1, SECURITY_STARTTLS = 2 };
+// Which protocol the incoming server speaks, as the "Incoming:" box lists it.
+enum Incoming { INCOMING_POP3 = 0, INCOMING_IMAP = 1 };
 
 struct AccountForm {
     std::string name, smtp_server, sender_name, sender_address, pop3_server, user, password, inbox;
     unsigned options = 0;  // the bits of the check boxes and of every option not shown
     int pop3_security = SECURITY_NONE;
     int smtp_security = SECURITY_NONE;
+    int incoming = INCOMING_POP3;
 };
 
 // One edit control of the form: the member it fills, the label the user
@@ -35,16 +38,28 @@ std::span<const FormField> account_form_fields();
 // The check boxes and the option bits they stand for.
 std::span<const CheckBit> account_option_boxes();
 
-// A security box: its entries in Security order, and the option bits it
-// stands for (TLS from the first byte, or the upgrade).
-struct SecurityBox {
+// A drop-down list of the form: its entries, and the option bits each entry
+// stands for. The first entry stands for none of them; when several are
+// set, the earliest entry holding one is shown (both TLS bits: "TLS").
+struct ChoiceBox {
     int control;
     int AccountForm::*choice;
-    unsigned tls_bit;
-    unsigned upgrade_bit;
+    std::span<const char* const> names;
+    unsigned bits[3];
 };
-std::span<const SecurityBox> account_security_boxes();
+std::span<const ChoiceBox> account_choice_boxes();
 extern const char* const security_names[3];  // "None", "TLS", "STARTTLS"
+extern const char* const incoming_names[2];  // "POP3", "IMAP"
+
+// What the incoming server's edit, its security box and its login box are
+// called for the protocol chosen: "POP3 server" or "IMAP server", and the
+// like; the window's labels add the colon to the first two.
+struct IncomingLabels {
+    const char* server;
+    const char* security;
+    const char* auth;
+};
+IncomingLabels incoming_labels(int incoming);
 
 // The sender field "\"name\" <address>" split into its two parts: the text
 // between the first double quote and the next, and between "<" and the next

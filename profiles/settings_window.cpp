@@ -25,14 +25,24 @@ struct SettingsState {
 // than cut without a word.
 constexpr int field_read_size = 4096;
 
+// The incoming server's edit, security box and login box are named for the
+// protocol the incoming box shows.
+void show_incoming_labels(HWND dialog, int incoming) {
+    IncomingLabels labels = incoming_labels(incoming);
+    set_control_text(dialog, IDC_INCOMING_SERVER_LABEL, (std::string(labels.server) + ":").c_str());
+    set_control_text(dialog, IDC_INCOMING_SECURITY_LABEL, (std::string(labels.security) + ":").c_str());
+    set_control_text(dialog, IDC_POP3_AUTH, labels.auth);
+}
+
 void show_form(HWND dialog, const AccountForm& form) {
     for (const FormField& field : account_form_fields()) set_control_text(dialog, field.control, (form.*field.text).c_str());
     show_bits(dialog, account_option_boxes(), form.options);
-    for (const SecurityBox& box : account_security_boxes()) {
+    for (const ChoiceBox& box : account_choice_boxes()) {
         HWND combo = control(dialog, box.control);
-        for (const char* name : security_names) combo_add(combo, name);
+        for (const char* name : box.names) combo_add(combo, name);
         combo_select(combo, form.*box.choice);
     }
+    show_incoming_labels(dialog, form.incoming);
 }
 
 AccountForm read_form(HWND dialog, unsigned stored_options) {
@@ -46,9 +56,9 @@ AccountForm read_form(HWND dialog, unsigned stored_options) {
     delete_arrays(text);
     // Bits that no box here shows keep their value.
     form.options = read_bits(dialog, account_option_boxes(), stored_options);
-    for (const SecurityBox& box : account_security_boxes()) {
+    for (const ChoiceBox& box : account_choice_boxes()) {
         int chosen = combo_selection(control(dialog, box.control));
-        form.*box.choice = chosen < 0 ? SECURITY_NONE : chosen;
+        form.*box.choice = chosen < 0 ? 0 : chosen;
     }
     return form;
 }
@@ -96,6 +106,10 @@ INT_PTR CALLBACK settings_procedure(HWND dialog, UINT message, WPARAM wparam, LP
         case IDC_SETTINGS_OK: apply(dialog, state); break;
         case IDC_SETTINGS_CANCEL:
         case IDCANCEL: close_window(dialog, state); break;
+        case IDC_INCOMING:
+            if (HIWORD(wparam) == CBN_SELCHANGE)
+                show_incoming_labels(dialog, combo_selection(control(dialog, IDC_INCOMING)));
+            break;
         default: break;
         }
         return TRUE;

@@ -13,7 +13,8 @@
 //   checked <title> <id>            print whether a check box is ticked
 //   enabled <title> <id>            print whether a control takes input
 //   combo <title> <id>              print a combo box's items and its selection
-//   combo-select <title> <id> <n>   choose entry n of a combo box
+//   combo-select <title> <id> <n>   choose entry n of a combo box, telling
+//                                   its window as a user's choice does
 //   listbox <title> <id>            print every entry of a list box
 //   listbox-select <title> <id> <text>  select the list box entry of that text
 //   listbox-index <title> <id> <n>  select entry n of a list box (-1: none)
@@ -161,6 +162,8 @@ void combo_select(const NextArgument& next) {
     int index = std::atoi(next().c_str());
     if (index >= static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0))) fail("no combo box entry " + std::to_string(index));
     SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // CB_SETCURSEL alone does not notify; a choice made with the mouse does.
+    SendMessageA(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
     std::printf("SELECTED-INDEX: %d\n", index);
 }
 

@@ -209,6 +209,29 @@ class ThreeAccounts(Manager):
         self.assertEqual(self.table_lines()[7], str(0x1000 | 0x80 | 0x200 | 0x2).encode())
 
 
+    def test_imap_is_chosen_and_cleared_as_one_bit(self):
+        self.write_accounts(account("a", options=0x1000 | 0x40 | 0x9))
+        labels = ["text", SETTINGS, ID.IDC_INCOMING_SERVER_LABEL, "text", SETTINGS, ID.IDC_INCOMING_SECURITY_LABEL,
+                  "text", SETTINGS, ID.IDC_POP3_AUTH]
+        choose = ["combo-select", SETTINGS, ID.IDC_INCOMING]
+        out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, ID.IDC_INCOMING,
+                               *choose, "1", *labels, "text-fits", SETTINGS, *apply_settings(),
+                               "command", LIST, LIST_OK, *EXIT)
+        self.assertEqual(values(out, "ITEM"), ["POP3", "IMAP"])
+        self.assertEqual(values(out, "SELECTION"), ["0"])
+        # The server, its security and its login are named for IMAP, and fit.
+        self.assertEqual(values(out, "TEXT"), ["IMAP server:", "IMAP security:", "IMAP Password Authentication"])
+        self.assertEqual(values(out, "CUT"), [])
+        self.assertEqual(self.table_lines()[7], str(0x4000 | 0x1000 | 0x40 | 0x9).encode())
+        # Opened again it shows IMAP; back to POP3 clears that bit alone.
+        out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, ID.IDC_INCOMING,
+                               *labels, *choose, "0", *labels, *apply_settings(), "command", LIST, LIST_OK, *EXIT)
+        self.assertEqual(values(out, "SELECTION"), ["1"])
+        self.assertEqual(values(out, "TEXT"), ["IMAP server:", "IMAP security:", "IMAP Password Authentication",
+                                               "POP3 server:", "POP3 security:", "POP Password Authentication"])
+        self.assertEqual(self.table_lines()[7], str(0x1000 | 0x40 | 0x9).encode())
+
+
 class Limits(Manager):
     def test_an_eleventh_account_is_refused(self):
         self.write_accounts(*[account("a%d" % i) for i in range(10)])

@@ -1,8 +1,8 @@
 """The programs at 96, 144 and 192 dots per inch (the prefix's LogPixels),
 in a Wine prefix of their own: every control of the main window, the send,
-address book, search and status windows and the companion programs' dialogs
-holds its text, the main window's panes keep
-their proportions, and the settings file the client writes at 192 is the
+address book, search and status windows, the companion programs' dialogs
+and the account manager's settings window holds its text, the main
+window's panes keep their proportions, and the settings file the client writes at 192 is the
 one it writes at 96. A window told of a change of DPI (WM_DPICHANGED, as a
 move to another monitor sends it) takes the suggested rectangle, keeps its
 proportions and shows its texts in fonts of the new size."""
@@ -22,6 +22,14 @@ MAIN = "Zenth Mail"
 # The companion programs' first windows.
 DIALOGS = {"zenth-setup.exe": "Setup", "zenth-install.exe": "Install",
            "zenth-profiles.exe": "Zenth Mail - Account Manager"}
+# What a companion program opens from its first window: a new account's
+# settings window, IMAP chosen for its longer labels.
+ACCOUNT_SETTINGS = "Account Manager - Settings"
+FURTHER = {"zenth-profiles.exe": ["send-command", DIALOGS["zenth-profiles.exe"], ID.IDC_ADD, "listbox-index",
+                                  DIALOGS["zenth-profiles.exe"], ID.IDC_ACCOUNT_LIST, "0", "command",
+                                  DIALOGS["zenth-profiles.exe"], ID.IDC_SETTINGS, "window", ACCOUNT_SETTINGS,
+                                  "10000", "combo-select", ACCOUNT_SETTINGS, ID.IDC_INCOMING, "1", "text-fits",
+                                  ACCOUNT_SETTINGS]}
 # The client's own windows besides the main window.
 WINDOWS = {ID.IDC_NEW_EMAIL: "Send Mail", ID.CMD_ADDRESS_BOOK: "Address Book", ID.CMD_SEARCH: "Search"}
 
@@ -99,9 +107,12 @@ class Scaling(unittest.TestCase):
             self.assertRegex(values(out, "FITS")[0], r" [1-9]\d* at %d dpi$" % dpi)
             for exe, title in DIALOGS.items():
                 out = self.drive("start", winpath(os.path.join(folder, exe)), "", "window", title, "15000",
-                                 "text-fits", title, "kill")
+                                 "text-fits", title, *FURTHER.get(exe, []), "kill")
                 self.assertEqual(values(out, "CUT"), [], (dpi, exe))
-                self.assertRegex(values(out, "FITS")[0], r" [1-9]\d* at %d dpi$" % dpi)
+                fits = values(out, "FITS")
+                self.assertEqual(len(fits), 2 if exe in FURTHER else 1, (dpi, exe))
+                for line in fits:
+                    self.assertRegex(line, r" [1-9]\d* at %d dpi$" % dpi)
         # The tree takes the same share of the window at each DPI.
         for dpi in (144, 192):
             self.assertAlmostEqual(shares[dpi], shares[96], delta=0.02)

@@ -12,7 +12,8 @@ SERVERS = os.environ.get("ZM_SERVERS_DIR", "")
 TOOLS = os.environ.get("ZM_SERVERS_TOOLS", "")
 POP3 = "127.0.0.1:%s" % os.environ.get("ZM_POP3_PORT", "")
 SMTP = "127.0.0.1:%s" % os.environ.get("ZM_SMTP_PORT", "")
-USE_AUTH, DELETE_FROM_SERVER = 0x1, 0x8
+IMAP = "127.0.0.1:%s" % os.environ.get("ZM_IMAP_PORT", "")
+USE_AUTH, DELETE_FROM_SERVER, ACCOUNT_IMAP = 0x1, 0x8, 0x4000
 CLOSE_AND_EXIT = ["command", "Zenth Mail", ID.CMD_EXIT, "wait-exit", "10000"]
 
 
@@ -27,8 +28,8 @@ def deliver(user, message):
                    capture_output=True, timeout=60)
 
 
-def account(name, user, password, inbox, options=0):
-    return (name, SMTP, '"%s" <%s@example.test>' % (name, user), POP3, user, password, inbox, options)
+def account(name, user, password, inbox, options=0, server=POP3):
+    return (name, SMTP, '"%s" <%s@example.test>' % (name, user), server, user, password, inbox, options)
 
 
 def status_lines(out):
@@ -92,6 +93,38 @@ class Transfers(ClientTest):
         rows = values(out, "ROW")
         self.assertEqual(len(rows), 2, out)
         self.assertEqual(sorted(r.split(" | ")[2] for r in rows), ["first", "second"])
+
+    def test_an_imap_account_is_checked_beside_a_pop3_one_and_fetches_only_new_mail(self):
+        deliver("alice", message("first"))
+        deliver("alice", message("second"))
+        deliver("bob", message("for bob"))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP | USE_AUTH, IMAP),
+                            account("work", "bob", "bobpw", "maildir\\bob", USE_AUTH | DELETE_FROM_SERVER))
+        check = ["command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS, "window", "Status", "15000",
+                 "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "30000",
+                 "command", "Status", ID.IDC_STATUS_OK, "no-window", "Status", "5000"]
+        out = self.run_client("", "window", "Zenth Mail", "15000", *check, *CLOSE_AND_EXIT)
+        lines = status_lines(out)
+        self.assertEqual(lines[:3], ["Checking %s:" % IMAP, "Connected to server.", "Found 2."])
+        self.assertIn("Checking %s:" % POP3, lines)
+        self.assertEqual(lines[-3:], ["New messages: 3", "Errors: 0", ""])
+        self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml", "mm2.eml"])
+        self.assertEqual(self.messages("maildir/bob"), ["mm1.eml"])
+        stored = self.read("maildir/inbox/mm1.eml") + self.read("maildir/inbox/mm2.eml")
+        self.assertTrue(self.read("maildir/inbox/mm1.eml").startswith(b"X-ZMRead: FALSE\r\nX-ReceivedDate: "))
+        self.assertIn(b"Subject: first\r\n", stored)
+        self.assertIn(b"Subject: second\r\n", stored)
+        self.assertEqual(mailbox("count", "alice"), "2")  # left on the IMAP server
+        self.assertEqual(mailbox("count", "bob"), "0")
+        # The next check fetches only what came since, from a new start of
+        # the client: the highest UID stored was kept on the disk.
+        deliver("alice", message("third"))
+        out = self.run_client("", "window", "Zenth Mail", "15000", *check, *CLOSE_AND_EXIT)
+        lines = status_lines(out)
+        self.assertEqual(lines[:3], ["Checking %s:" % IMAP, "Connected to server.", "Found 1."])
+        self.assertEqual(lines[-3:], ["New messages: 1", "Errors: 0", ""])
+        self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml", "mm2.eml", "mm3.eml"])
+        self.assertIn(b"Subject: third\r\n", self.read("maildir/inbox/mm3.eml"))
 
     def test_a_large_check_shows_every_line_and_ends_with_its_count(self):
         # Written into the Maildir as a delivery would, to keep the test short.

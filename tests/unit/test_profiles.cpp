@@ -223,33 +223,52 @@ TEST(AccountFormTest, EachRefusalNamesItsFieldAndControl) {
     EXPECT_EQ(check_account_form(form).text, "");
 }
 
-TEST(AccountFormTest, SecurityBoxesStandForTheTlsBits) {
+TEST(AccountFormTest, ChoiceBoxesStandForTheirBits) {
     struct Row {
         const char* options;
-        int pop3, smtp;
+        int pop3, smtp, incoming;
     };
-    const Row rows[] = {{"0", SECURITY_NONE, SECURITY_NONE},
-                        {"64", SECURITY_TLS, SECURITY_NONE},
-                        {"128", SECURITY_STARTTLS, SECURITY_NONE},
-                        {"192", SECURITY_TLS, SECURITY_NONE},
-                        {"256", SECURITY_NONE, SECURITY_TLS},
-                        {"512", SECURITY_NONE, SECURITY_STARTTLS}};
+    const Row rows[] = {{"0", SECURITY_NONE, SECURITY_NONE, INCOMING_POP3},
+                        {"64", SECURITY_TLS, SECURITY_NONE, INCOMING_POP3},
+                        {"128", SECURITY_STARTTLS, SECURITY_NONE, INCOMING_POP3},
+                        {"192", SECURITY_TLS, SECURITY_NONE, INCOMING_POP3},
+                        {"256", SECURITY_NONE, SECURITY_TLS, INCOMING_POP3},
+                        {"512", SECURITY_NONE, SECURITY_STARTTLS, INCOMING_POP3},
+                        {"16384", SECURITY_NONE, SECURITY_NONE, INCOMING_IMAP},
+                        {"16448", SECURITY_TLS, SECURITY_NONE, INCOMING_IMAP}};
     for (const Row& row : rows) {
         AccountForm form = account_form_from(record({"a", "", "", "", "", "", "", row.options}));
         EXPECT_EQ(form.pop3_security, row.pop3) << row.options;
         EXPECT_EQ(form.smtp_security, row.smtp) << row.options;
+        EXPECT_EQ(form.incoming, row.incoming) << row.options;
     }
-    // Stored back: the choice replaces both bits of its protocol, and every
-    // other bit stays.
+    // Stored back: each choice replaces its own bits, and every other bit
+    // stays; switching back to POP3 clears the IMAP bit alone.
     AccountForm form = good_form();
     form.options = 0x1000 | 0x40 | 0x80 | 0x100 | 0x19;
     form.pop3_security = SECURITY_STARTTLS;
     form.smtp_security = SECURITY_NONE;
+    form.incoming = INCOMING_IMAP;
     AccountRecord stored{};
     store_account_form(form, &stored);
+    EXPECT_EQ(std::string(stored.fields[ACCOUNT_OPTIONS]), std::to_string(0x4000 | 0x1000 | 0x80 | 0x19));
+    form = account_form_from(stored);
+    form.incoming = INCOMING_POP3;
+    store_account_form(form, &stored);
     EXPECT_EQ(std::string(stored.fields[ACCOUNT_OPTIONS]), std::to_string(0x1000 | 0x80 | 0x19));
-    std::vector<std::string> names(security_names, security_names + 3);
-    EXPECT_EQ(names, (std::vector<std::string>{"None", "TLS", "STARTTLS"}));
+    std::vector<std::vector<std::string>> names;
+    for (const ChoiceBox& box : account_choice_boxes()) names.emplace_back(box.names.begin(), box.names.end());
+    EXPECT_EQ(names, (std::vector<std::vector<std::string>>{
+                         {"POP3", "IMAP"}, {"None", "TLS", "STARTTLS"}, {"None", "TLS", "STARTTLS"}}));
+    // The server's refusals name the protocol the user chose.
+    form = good_form();
+    form.pop3_server = "imap\r";
+    form.incoming = INCOMING_IMAP;
+    EXPECT_EQ(check_account_form(form).text, "IMAP server must not contain a line break.");
+    EXPECT_STREQ(incoming_labels(INCOMING_POP3).security, "POP3 security");
+    EXPECT_STREQ(incoming_labels(INCOMING_IMAP).security, "IMAP security");
+    EXPECT_STREQ(incoming_labels(INCOMING_POP3).auth, "POP Password Authentication");
+    EXPECT_STREQ(incoming_labels(INCOMING_IMAP).auth, "IMAP Password Authentication");
 }
 
 TEST(AccountFormTest, OptionBoxesStandForTheTableBits) {
