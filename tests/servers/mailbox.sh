@@ -6,7 +6,11 @@
 #   mailbox.sh list USER             prints their paths, oldest first
 #   mailbox.sh wait USER N [SECONDS] waits until it holds N messages or more
 #                                    (10 s at most unless told); exit 1 if not
-#   mailbox.sh clear USER            removes every message of USER's mailbox
+#   mailbox.sh clear USER            removes every message of USER's mailbox,
+#                                    and dovecot's index of them: removed
+#                                    behind its back, messages an IMAP
+#                                    session left in new/ stayed listed to
+#                                    the next POP3 session
 #
 # A message is a file in new/ (not yet seen by the POP3 server) or in cur/
 # (seen; the POP3 server moves it there and adds flags to its name).
@@ -33,7 +37,8 @@ case $command in
   list) [ $# -eq 2 ] || usage; messages ;;
   clear)
     [ $# -eq 2 ] || usage
-    find "$box/new" "$box/cur" -mindepth 1 -maxdepth 1 -type f -delete ;;
+    find "$box/new" "$box/cur" -mindepth 1 -maxdepth 1 -type f -delete
+    rm -f "$box"/dovecot-uidlist "$box"/dovecot.index* ;;
   wait)
     [ $# -ge 3 ] && [ $# -le 4 ] || usage
     want=$3 limit=${4:-10}
