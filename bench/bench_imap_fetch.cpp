@@ -1,10 +1,12 @@
-// The IMAP session against the real dovecot on loopback (tests/servers/
-// start.sh): the memory that fetching one 50 MB message into a file takes
-// (its body is streamed, so the peak should hardly move), and 1,000
+// IMAP against the real dovecot on loopback (tests/servers/start.sh). The
+// session alone: the memory that fetching one 50 MB message into a file
+// takes (its body is streamed, so the peak should hardly move), and 1,000
 // messages of about 20 KB listed above UID 0 and fetched into files, one
-// command at a time and with 16 in flight, in messages per second. The session alone: the download
-// job with its durable writes and the comparison beside mbsync belong to the
-// job's own benchmark.
+// command at a time and with 16 in flight, in messages per second. Then the
+// receive job as the client runs it for an IMAP account (every message
+// stored and its UID recorded, each written through to the disk) on the
+// same 1,000 messages, with mbsync (isync) fetching them into a Maildir of
+// its own in the same run as a yardstick (it too writes through).
 
 #include <chrono>
 #include <cstdio>
@@ -16,52 +18,44 @@
 #include <vector>
 
 #include "bench/peak_memory.h"
+#include "bench/sink_mailbox.h"
+#include "core/accounts.h"
+#include "core/app_state.h"
 #include "core/log.h"
+#include "core/ui_services.h"
+#include "store/busy_folders.h"
 #include "transport/imap.h"
+#include "transport/pop3_jobs.h"
 #include "transport/status_sink.h"
 #include "transport/sys_socket.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The servers' catch-all mailbox, which no test reads.
-const char* const user = "sink";
-const char* const password = "sinkpw";
-
-fs::path mailbox() { return fs::path(std::getenv("ZM_MAILDIR_ROOT")) / user / "Maildir"; }
-
-// Into the Maildir as a delivery would, line by line: the benchmark itself
-// never holds a large message.
-void deliver(int number, size_t body_bytes) {
-    std::string name = std::to_string(std::time(nullptr)) + ".imapbench" + std::to_string(number) + ".local";
-    {
-        std::ofstream out(mailbox() / "tmp" / name, std::ios::binary);
-        out << "From: carol@example.test\r\nTo: sink@example.test\r\nSubject: bench " << number << "\r\n\r\n";
-        const std::string line = std::string(76, 'Q') + "\r\n";
-        for (size_t written = 0; written + line.size() <= body_bytes; written += line.size()) out << line;
-    }
-    fs::rename(mailbox() / "tmp" / name, mailbox() / "new" / name);
-}
-
-
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::deliver;
+using bench::seconds_since;
+using bench::sink_password;
+using bench::sink_user;
 
 // Logs in, selects INBOX, and fetches every message above UID 0 into a file
-// of its own; then deletes them all. The number fetched, or -1.
+// of its own; then deletes them all. The number fetched, or -1. A window of
+// 0 only lists (and fetches and deletes nothing): the first session after a
+// delivery has dovecot index the new messages, which is not the client's time.
 int fetch_all(StatusSink& status, int port, const fs::path& into, int window) {
     MailSession s(status);
     std::string capabilities;
     ImapFolder inbox;
     std::vector<ImapMessage> listed;
     std::string server = "127.0.0.1:" + std::to_string(port);
-    if (!s.open() || imap_login(s, server.c_str(), user, password, {}, &capabilities) != 0 ||
+    if (!s.open() || imap_login(s, server.c_str(), sink_user, sink_password, {}, &capabilities) != 0 ||
         imap_select(s, "INBOX", false, &inbox) != 0 || imap_list_above(s, 0, 100000, &listed) != 0)
         return -1;
     std::vector<uint32_t> uids, whole;
     for (const ImapMessage& m : listed) uids.push_back(m.uid);
+    if (window == 0) {
+        imap_logout(s);
+        return static_cast<int>(uids.size());
+    }
     std::FILE* f = nullptr;
     uint32_t open_uid = 0;
     ImapFetchSinks sinks{.body = [&](uint32_t uid, const char* b, int n) {
@@ -84,6 +78,41 @@ int fetch_all(StatusSink& status, int port, const fs::path& into, int window) {
     return static_cast<int>(uids.size());
 }
 
+size_t messages_in(const fs::path& maildir) {
+    size_t n = 0;
+    for (const char* sub : {"new", "cur"})
+        if (fs::exists(maildir / sub))
+            for (auto it = fs::directory_iterator(maildir / sub); it != fs::directory_iterator(); ++it) n++;
+    return n;
+}
+
+// mbsync pulling INBOX over plain IMAP into a fresh Maildir, leaving the
+// server as it was; -1 when it failed, else the messages it stored.
+int run_mbsync(const fs::path& folder, int port, double* spent) {
+    fs::path local = folder / "mbsync";
+    fs::remove_all(local);
+    fs::create_directories(local);
+    fs::path rc = folder / "mbsyncrc";
+    std::ofstream(rc) << "IMAPAccount bench\nHost 127.0.0.1\nPort " << port << "\nUser " << sink_user << "\nPass "
+                      << sink_password << "\nSSLType None\nAuthMechs LOGIN\n\n"
+                      << "IMAPStore far\nAccount bench\n\nMaildirStore near\nPath " << local.string()
+                      << "/\nInbox " << (local / "INBOX").string() << "\n\n"
+                      << "Channel bench\nFar :far:\nNear :near:\nPatterns INBOX\nSync Pull\nCreate Near\n"
+                      << "SyncState *\n";
+    std::string command =
+        "mbsync -q -c '" + rc.string() + "' bench >'" + (folder / "mbsync.log").string() + "' 2>&1";
+    auto start = std::chrono::steady_clock::now();
+    int status = std::system(command.c_str());
+    *spent = seconds_since(start);
+    if (status != 0) {
+        std::printf("mbsync failed (status %d); its output:\n", status);
+        std::ifstream log(folder / "mbsync.log");
+        for (std::string line; std::getline(log, line);) std::printf("  %s\n", line.c_str());
+        return -1;
+    }
+    return static_cast<int>(messages_in(local / "INBOX"));
+}
+
 }  // namespace
 
 int main() {
@@ -95,10 +124,16 @@ int main() {
     const int port = std::atoi(port_text);
     fs::path folder = fs::temp_directory_path() /
                       ("zm_bench_imap_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(folder);
+    fs::create_directories(folder / "temp");
+    fs::create_directories(folder / "maildir" / "inbox");
     fs::current_path(folder);
+    create_app_state();
     log_open("zmlog.txt");
     sys_net_startup();
+    busy_folders_init();
+    UiServices quiet = quiet_ui_services(nullptr);
+    ui_install(&quiet);
+    array_copy(app.current_folder, "maildir\\drafts");
     LogSink status;
     bool failed = false;
 
@@ -127,6 +162,30 @@ int main() {
                     window == 1 ? "" : "s", fetched == count ? "fetched" : "FAILED", spent, count / spent);
         failed |= fetched != count;
     }
+
+    // The receive job for an IMAP account, then mbsync, on the same messages
+    // left on the server.
+    for (int i = 1; i <= count; i++) deliver(i, 20 * 1024);
+    bench::write_sink_account("127.0.0.1:" + std::to_string(port), ACCOUNT_IMAP);
+    fetch_all(status, port, folder, 0);
+    LogHost jobs;
+    start = std::chrono::steady_clock::now();
+    int received = receive_job(jobs, 0);
+    spent = seconds_since(start);
+    size_t stored = 0;
+    for (auto it = fs::directory_iterator(folder / "maildir" / "inbox"); it != fs::directory_iterator(); ++it) stored++;
+    std::printf("receive job, IMAP account, %d messages of 20 KB kept on the server (durable): %s in %.2f s (%.0f messages/s)",
+                count, received == count && stored == static_cast<size_t>(count) ? "stored" : "FAILED", spent,
+                received / spent);
+    failed |= received != count || stored != static_cast<size_t>(count);
+    double mbsync_spent = 0;
+    int pulled = run_mbsync(folder, port, &mbsync_spent);
+    if (pulled >= 0)
+        std::printf("; mbsync %s in %.2f s (%.0f messages/s)", pulled == count ? "stored" : "FAILED", mbsync_spent,
+                    pulled / mbsync_spent);
+    std::printf("\n");
+    failed |= pulled != count;
+    bench::clear_sink_mailbox();
 
     log_close();
     fs::current_path(fs::temp_directory_path());

@@ -43,61 +43,15 @@
 #include "transport/socket_lines.h"
 #include "transport/sys_socket.h"
 #include "bench/peak_memory.h"
+#include "bench/sink_mailbox.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The servers' catch-all mailbox, which no test reads.
-const char* const user = "sink";
-const char* const password = "sinkpw";
-
-fs::path mailbox() {
-#ifdef _WIN32
-    return fs::path(std::getenv("ZM_MAILDIR_ROOT_WIN")) / user / "Maildir";
-#else
-    return fs::path(std::getenv("ZM_MAILDIR_ROOT")) / user / "Maildir";
-#endif
-}
-
-// Writes the message straight into the Maildir as a delivery would: in tmp
-// first, then moved into new. Built line by line, so the benchmark itself
-// never holds a large message.
-void deliver(int number, size_t body_bytes) {
-    std::string name = std::to_string(std::time(nullptr)) + ".bench" + std::to_string(number) + ".local";
-    {
-        std::ofstream out(mailbox() / "tmp" / name, std::ios::binary);
-        out << "From: carol@example.test\r\nTo: sink@example.test\r\nSubject: bench " << number
-            << "\r\nDate: Mon, 1 Jan 2024 10:00:00 +0000\r\nMIME-Version: 1.0\r\n\r\n";
-        const std::string line = std::string(76, 'Q') + "\r\n";
-        for (size_t written = 0; written + line.size() <= body_bytes; written += line.size()) out << line;
-    }
-    fs::rename(mailbox() / "tmp" / name, mailbox() / "new" / name);
-}
-
-void clear_mailbox() {
-    for (const char* sub : {"new", "cur"})
-        for (const auto& e : fs::directory_iterator(mailbox() / sub)) fs::remove(e.path());
-}
-
-// The account table with one account: the sink mailbox, kept on the server
-// or deleted after receiving.
-void write_account(int port, bool delete_after) {
-    std::string key(32, 'b');
-    std::ofstream("pwdkey.dat", std::ios::binary) << key;
-    read_password_key();
-    Array* stored = array_new(100);
-    encode_password(password_key(), password, stored);
-    std::ofstream("accountdata.cfg", std::ios::binary)
-        << "bench\r\n127.0.0.1\r\n\"Sink\" <sink@example.test>\r\n127.0.0.1:" << port << "\r\n"
-        << user << "\r\n" << stored->text << "\r\nmaildir\\inbox\r\n" << (delete_after ? 8 : 0) << "\r\n";
-    delete_arrays(stored);
-    accounts_load();
-}
-
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::deliver;
+using bench::seconds_since;
+using bench::sink_password;
+using bench::sink_user;
 
 size_t files_in(const fs::path& folder) {
     size_t n = 0;
@@ -132,7 +86,7 @@ int receive_with_window(int port, int window) {
     Array* command = array_new(line_capacity);
     std::string server = "127.0.0.1:" + std::to_string(port);
     int stored = 0;
-    if (pop3_login(s, reply, command, server.c_str(), user, password, {}) == 0) {
+    if (pop3_login(s, reply, command, server.c_str(), sink_user, sink_password, {}) == 0) {
         int n = pop3_list(s, nullptr);
         if (n > 0 && window > 0) pop3_retrieve(s, "maildir\\inbox", 1, n + 1, {.window = window}, nullptr, &stored);
         pop3_quit(s);
@@ -160,7 +114,7 @@ int run_fetchmail(const fs::path& folder, int port, double* spent) {
         std::ofstream f(rc);
         f << "set no syslog\nset no bouncemail\n"
           << "poll 127.0.0.1 service " << port << " protocol pop3 auth password timeout 60\n"
-          << "  user \"" << user << "\" there with password \"" << password << "\" is root here\n"
+          << "  user \"" << sink_user << "\" there with password \"" << sink_password << "\" is root here\n"
           << "  fetchall keep sslproto '' no sslcertck bsmtp \"" << out.string() << "\"\n";
     }
     fs::permissions(rc, fs::perms::owner_read | fs::perms::owner_write);
@@ -207,12 +161,12 @@ int main(int argc, char** argv) {
     sys_net_startup();
     busy_folders_init();
     array_copy(app.current_folder, "maildir\\drafts");
-    clear_mailbox();
+    bench::clear_sink_mailbox();
     bool failed = false;
 
     // First, while the process is still small: one 50 MB message.
     deliver(0, 50u * 1024 * 1024);
-    write_account(port, true);
+    bench::write_sink_account("127.0.0.1:" + std::to_string(port), ACCOUNT_DELETE_FROM_SERVER);
     long before = peak_kb();
     auto start = std::chrono::steady_clock::now();
     int received = receive_job(jobs, 0);
@@ -230,12 +184,12 @@ int main(int argc, char** argv) {
     }
     fs::remove_all(folder / "maildir" / "inbox");
     fs::create_directories(folder / "maildir" / "inbox");
-    clear_mailbox();
+    bench::clear_sink_mailbox();
 
     const int count = 1000;
     const size_t body = 20 * 1024;
     for (int i = 1; i <= count; i++) deliver(i, body);
-    write_account(port, false);
+    bench::write_sink_account("127.0.0.1:" + std::to_string(port), 0);
     // The first session after a delivery has dovecot index the new
     // messages, and the first write through to the disk would carry the
     // delivery's own data with it; neither is the client's time.
@@ -285,7 +239,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
 
-    clear_mailbox();
+    bench::clear_sink_mailbox();
     fs::current_path(fs::temp_directory_path());
     std::error_code ignored;
     fs::remove_all(folder, ignored);

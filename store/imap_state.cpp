@@ -7,6 +7,7 @@
 
 #include "core/file_reads.h"
 #include "core/sys_files.h"
+#include "store/durable_files.h"
 #include "store/uidl_state.h"
 
 namespace {
@@ -41,23 +42,59 @@ int imap_state_load(ImapState* state, const char* server, const char* user, cons
     std::string bytes;
     if (!read_whole_file(state->path.c_str(), &bytes)) return -1;
     // Written whole each time, so anything else is not this folder's file.
+    // Its naming lines, UIDVALIDITY and one UID line as written whole, then
+    // the lines appended; anything else is not this folder's file.
     std::string_view text = bytes;
     std::string head = naming_lines(state);
     if (!text.starts_with(head)) return -1;
     text.remove_prefix(head.size());
-    uint32_t uidvalidity, highest;
-    if (!read_number(&text, "UIDVALIDITY ", &uidvalidity) || !read_number(&text, "UID ", &highest) || !text.empty())
-        return -1;
+    uint32_t uidvalidity, highest, next;
+    if (!read_number(&text, "UIDVALIDITY ", &uidvalidity) || !read_number(&text, "UID ", &highest)) return -1;
+    int appended = 0;
+    while (read_number(&text, "UID ", &next)) {
+        if (next < highest) return -1;
+        highest = next;
+        appended++;
+    }
+    // A crash in an append may leave the start of a line, no more.
+    if (!text.empty() && (text.size() >= 16 || text.find('\n') != std::string_view::npos)) return -1;
+    state->torn_end = !text.empty();
     state->uidvalidity = uidvalidity;
     state->highest = highest;
+    state->appended = appended;
     return 0;
 }
 
 int imap_state_record(ImapState* state, uint32_t uidvalidity, uint32_t highest) {
     char numbers[60];
+    if (state->uidvalidity != 0 && state->uidvalidity == uidvalidity && !state->torn_end &&
+        state->appended < imap_state_append_limit) {
+        if (!state->appending) {
+            std::FILE* opened = sys_fopen(state->path.c_str(), "ab");
+            if (!opened) return -1;
+            state->appending.reset(opened, [](std::FILE* f) { std::fclose(f); });
+        }
+        int n = std::snprintf(numbers, sizeof numbers, "UID %" PRIu32 "\r\n", highest);
+        std::FILE* f = state->appending.get();
+        bool written = std::fwrite(numbers, 1, static_cast<size_t>(n), f) == static_cast<size_t>(n);
+        written = durable_files().flush(f) == 0 && written;
+        if (!written) {
+            // Part of the line may be in the file: the next record writes
+            // the whole file anew.
+            state->appending.reset();
+            state->torn_end = true;
+            return -1;
+        }
+        state->highest = highest;
+        state->appended++;
+        return 0;
+    }
+    state->appending.reset();
     std::snprintf(numbers, sizeof numbers, "UIDVALIDITY %" PRIu32 "\r\nUID %" PRIu32 "\r\n", uidvalidity, highest);
     if (state_file_write(state->path, naming_lines(state) + numbers) != 0) return -1;
     state->uidvalidity = uidvalidity;
     state->highest = highest;
+    state->appended = 0;
+    state->torn_end = false;
     return 0;
 }

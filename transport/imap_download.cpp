@@ -15,6 +15,11 @@
 
 namespace {
 
+// Whole messages wait for at most this many more before they go into the
+// folder together: their files went to the system as they arrived, so
+// their flushes mostly wait for one journal commit that covers them all.
+constexpr size_t publish_batch = 32;
+
 // A message whose body is arriving or has arrived, in its scratch file,
 // until its command is answered. A server may send the next message's body
 // before that answer, so up to a window of them wait in order.
@@ -43,6 +48,7 @@ struct Download {
     Array* path = array_new(message_path_capacity);
     Array* text = array_new(200);
     std::deque<Arriving> arriving{};
+    std::vector<Arriving> whole{};  // arrived whole, not yet in the folder
     long long received = 0;  // of the last message in `arriving`
     int progress = 0;        // its steps of 1 % shown
     int found = 0;           // the messages of this check begun so far
@@ -50,6 +56,10 @@ struct Download {
     ~Download() {
         status.hold_file(nullptr);
         while (!arriving.empty()) drop_front();
+        for (Arriving& a : whole) {
+            std::fclose(a.file);
+            sys_remove_file(a.scratch.c_str());
+        }
         delete_arrays(scratch, path, text);
     }
 
@@ -108,42 +118,62 @@ struct Download {
         return true;
     }
 
-    // The first message whole in its file: written through, moved into the
-    // folder, the folder written through, and only then its UID recorded,
-    // so that a crash never records a message that is not in the folder.
-    bool store() {
+    // The first message whole in its file: its last bytes written and the
+    // file handed to the system, to go into the folder with its batch.
+    bool finish() {
         Arriving a = arriving.front();
         arriving.pop_front();
         if (arriving.empty()) status.hold_file(nullptr);
         if (a.held.ends_with("\r\n")) a.held.resize(a.held.size() - 2);
-        bool flushed = std::fwrite(a.held.data(), 1, a.held.size(), a.file) == a.held.size();
-        flushed = durable_files().flush(a.file) == 0 && flushed;
-        flushed = std::fclose(a.file) == 0 && flushed;
-        if (!flushed) {
+        if (std::fwrite(a.held.data(), 1, a.held.size(), a.file) != a.held.size() ||
+            durable_files().start_flush(a.file) != 0) {
+            std::fclose(a.file);
             status.error(a.scratch.c_str());
             status.error(": could not write file to disk.\r\n");
             sys_remove_file(a.scratch.c_str());
             return false;
         }
-        if (folder_put(&numbers, a.scratch.c_str(), FOLDER_MOVE_DURABLE, path) != 0) {
-            sys_remove_file(a.scratch.c_str());
-            return false;
-        }
-        (*stored)++;
+        whole.push_back(a);
         status.line(" done\r\n");
-        if (durable_files().sync_folder(numbers.folder) != 0) {
-            status.error("Could not write the folder to disk.\r\n");
-            return false;
-        }
-        if (imap_state_record(&state, uidvalidity, a.uid) != 0) {
-            status.error(state.path.c_str());
-            status.error(": could not write file to disk.\r\n");
-            return false;
-        }
-        durable.push_back(a.uid);
-        run_new_mail_command(status, path->text);
         if (!arriving.empty()) show(arriving.front());
-        return true;
+        return whole.size() < publish_batch || publish();
+    }
+
+    // The whole messages written through, then each moved into the folder,
+    // the folder written through, and only then its UID recorded, before
+    // the next moves in: a crash never records a message that is not in the
+    // folder, and brings back at most the one being recorded.
+    bool publish() {
+        size_t flushed = 0;
+        while (flushed < whole.size() && durable_files().flush(whole[flushed].file) == 0) flushed++;
+        bool ok = true;
+        for (size_t i = 0; i < whole.size(); i++) {
+            Arriving& a = whole[i];
+            if ((std::fclose(a.file) != 0 || i >= flushed) && ok) {
+                status.error(a.scratch.c_str());
+                status.error(": could not write file to disk.\r\n");
+                ok = false;
+            }
+            if (ok && folder_put(&numbers, a.scratch.c_str(), FOLDER_MOVE_DURABLE, path) != 0) ok = false;
+            if (!ok) {
+                sys_remove_file(a.scratch.c_str());
+                continue;
+            }
+            (*stored)++;
+            if (durable_files().sync_folder(numbers.folder) != 0) {
+                status.error("Could not write the folder to disk.\r\n");
+                ok = false;
+            } else if (imap_state_record(&state, uidvalidity, a.uid) != 0) {
+                status.error(state.path.c_str());
+                status.error(": could not write file to disk.\r\n");
+                ok = false;
+            } else {
+                durable.push_back(a.uid);
+                run_new_mail_command(status, path->text);
+            }
+        }
+        whole.clear();
+        return ok;
     }
 
     // The messages listed above the highest stored, fetched in order, each
@@ -173,9 +203,13 @@ struct Download {
                 }
                 // An empty body never opened a file.
                 if (!open && (!arriving.empty() || !start(uid, size_of(uid)))) return false;
-                return store();
+                return finish();
             }};
-        return uids.empty() ? 0 : imap_fetch_messages(s, uids, window, sinks);
+        int result = uids.empty() ? 0 : imap_fetch_messages(s, uids, window, sinks);
+        // What arrived whole goes into the folder also when the fetch
+        // failed or was cancelled after it.
+        if (!publish() && result == 0) result = -1;
+        return result;
     }
 };
 

@@ -207,9 +207,11 @@ TEST_F(ImapRealTest, DownloadByUidLeavingThenDeleting) {
     ASSERT_EQ(imap_list_above(s, 0, 1000, &listed), 0);
     ASSERT_EQ(listed.size(), 2u);
     EXPECT_EQ(state.highest, listed[1].uid);
+    // Each UID recorded in its turn.
     EXPECT_EQ(read_file("uidl/" + state.path.substr(5)),
               "Server: " + server + "\r\nUser: bob\r\nFolder: INBOX\r\nUIDVALIDITY " +
-                  std::to_string(state.uidvalidity) + "\r\nUID " + std::to_string(state.highest) + "\r\n");
+                  std::to_string(state.uidvalidity) + "\r\nUID " + std::to_string(listed[0].uid) + "\r\nUID " +
+                  std::to_string(state.highest) + "\r\n");
 
     // Nothing new: nothing stored again.
     ASSERT_EQ(imap_download(s, server.c_str(), "bob", "INBOX", "maildir\\inbox", {}, &count), 0) << shown();

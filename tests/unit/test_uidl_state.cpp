@@ -129,14 +129,26 @@ TEST_F(UidlStateTest, AnImapFolderKeepsItsUidvalidityAndHighestUid) {
     ASSERT_EQ(imap_state_record(&inbox, 4294967295u, 18), 0);
     std::string p = inbox.path;
     std::replace(p.begin(), p.end(), '\\', '/');
-    const std::string whole = head + "Folder: INBOX\r\nUIDVALIDITY 4294967295\r\nUID 18\r\n";
-    EXPECT_EQ(read_file(folder_ / p), whole);
+    // Written whole when new, then one line appended a message.
+    const std::string whole = head + "Folder: INBOX\r\nUIDVALIDITY 4294967295\r\nUID 17\r\n";
+    EXPECT_EQ(read_file(folder_ / p), whole + "UID 18\r\n");
+    inbox = ImapState{};
     ImapState again;
     ASSERT_EQ(imap_state_load(&again, server, user, "INBOX"), 0);
     EXPECT_EQ(again.uidvalidity, 4294967295u);
     EXPECT_EQ(again.highest, 18u);
     EXPECT_FALSE(fs::exists(folder_ / (p + ".new")));
-    for (const std::string& bad : {whole.substr(0, whole.size() - 1), whole + "UID 19\r\n",
+    // An append cut short by a crash: the piece is passed over, and the
+    // next record writes the file whole; so does a new UIDVALIDITY.
+    write_file(folder_ / p, whole + "UID 1");
+    ASSERT_EQ(imap_state_load(&again, server, user, "INBOX"), 0);
+    EXPECT_EQ(again.highest, 17u);
+    ASSERT_EQ(imap_state_record(&again, 4294967295u, 19), 0);
+    EXPECT_EQ(read_file(folder_ / p), head + "Folder: INBOX\r\nUIDVALIDITY 4294967295\r\nUID 19\r\n");
+    ASSERT_EQ(imap_state_record(&again, 5, 2), 0);
+    EXPECT_EQ(read_file(folder_ / p), head + "Folder: INBOX\r\nUIDVALIDITY 5\r\nUID 2\r\n");
+    again = ImapState{};
+    for (const std::string& bad : {whole.substr(0, whole.size() - 1), whole + "UID 16\r\n", whole + "UID 18\r\nUIDX\r\n",
                                    head + "Folder: Archive\r\nUIDVALIDITY 1\r\nUID 18\r\n",
                                    head + "Folder: INBOX\r\nUIDVALIDITY 4294967296\r\nUID 18\r\n",
                                    head + "Folder: INBOX\r\nUIDVALIDITY \r\nUID 18\r\n"}) {
