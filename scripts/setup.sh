@@ -29,8 +29,9 @@ packages=(
 # the tests never run them.
 if [ "${1:-}" = bench ]; then
   packages+=(
-    # The receive benchmark's yardstick (bench/bench_receive.cpp).
-    fetchmail
+    # The receive benchmarks' yardsticks (bench/bench_receive.cpp for
+    # POP3, bench/bench_imap_fetch.cpp for IMAP).
+    fetchmail isync
     # mscan, the reference point of bench/bench_list_fill.cpp.
     mblaze
   )
