@@ -23,7 +23,8 @@ SignInFields sign_in_fields(int provider_entry, const OAuthGrant* grant) {
                        ? static_cast<size_t>(provider_entry)
                        : providers.size() - 1;
     const OAuthProvider& preset = providers[entry];
-    SignInFields fields{preset.authorization_endpoint, preset.token_endpoint, preset.scopes, preset.client_id, ""};
+    SignInFields fields{preset.authorization_endpoint, preset.token_endpoint, preset.scopes, preset.client_id, "",
+                        preset.needs_client_secret};
     if (grant) {
         // The application the account signed in with last time, which the
         // preset cannot know.
@@ -32,4 +33,15 @@ SignInFields sign_in_fields(int provider_entry, const OAuthGrant* grant) {
         fields.client_secret = grant->client_secret;
     }
     return fields;
+}
+
+FormRefusal check_sign_in_fields(const SignInFields& fields) {
+    if (fields.authorization_endpoint.empty())
+        return {"Please enter the provider's authorization endpoint.", IDC_AUTHORIZATION_ENDPOINT};
+    if (fields.token_endpoint.empty()) return {"Please enter the provider's token endpoint.", IDC_TOKEN_ENDPOINT};
+    if (fields.client_id.empty())
+        return {"Please enter the client id of the application you registered with the provider.", IDC_CLIENT_ID};
+    if (fields.client_secret.empty() && fields.needs_client_secret)
+        return {"Please enter the client secret of that application: this provider asks for it.", IDC_CLIENT_SECRET};
+    return {};
 }

@@ -8,9 +8,11 @@
 #include <string>
 
 #include "format/oauth_grant.h"
+#include "profiles/account_form.h"
 
 struct SignInFields {
     std::string authorization_endpoint, token_endpoint, scopes, client_id, client_secret;
+    bool needs_client_secret = false;  // as the provider's preset says
 };
 
 // One edit of the dialog and the member it shows.
@@ -23,3 +25,7 @@ std::span<const SignInEdit> sign_in_edits();
 // `provider_entry` is the settings window's provider box entry (an index
 // of oauth_providers()); `grant` is null when the account has none.
 SignInFields sign_in_fields(int provider_entry, const OAuthGrant* grant);
+
+// Why the dialog cannot sign in with these fields: the text for the user
+// and the edit to fill; an empty text when it can.
+FormRefusal check_sign_in_fields(const SignInFields& fields);

@@ -75,10 +75,11 @@ SignInFields read_fields(HWND dialog) {
 
 void start(HWND dialog, SignInState* state) {
     SignInFields fields = read_fields(dialog);
-    if (fields.client_id.empty()) {
-        set_control_text(dialog, IDC_SIGN_IN_STATUS,
-                         "Please enter the client id of the application you registered with the provider.");
-        focus_control(dialog, IDC_CLIENT_ID);
+    fields.needs_client_secret = state->shown.needs_client_secret;
+    FormRefusal refusal = check_sign_in_fields(fields);
+    if (!refusal.text.empty()) {
+        set_control_text(dialog, IDC_SIGN_IN_STATUS, refusal.text.c_str());
+        focus_control(dialog, refusal.control);
         return;
     }
     auto job = std::make_shared<SignInJob>();
@@ -129,6 +130,7 @@ INT_PTR CALLBACK sign_in_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
         state = take_dialog_state<SignInState>(dialog, lparam);
         for (const SignInEdit& edit : sign_in_edits())
             set_control_text(dialog, edit.control, (state->shown.*edit.text).c_str());
+        set_control_text(dialog, IDC_SIGN_IN_STATUS, "Sign in opens the provider's page in your browser.");
         show_running(dialog, false);
         return FALSE;  // the focus is set
     case WM_COMMAND:

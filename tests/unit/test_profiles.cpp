@@ -346,6 +346,21 @@ TEST(AccountFormTest, AProviderFillsItsPresetAndTheSignInFields) {
     EXPECT_EQ(fields.token_endpoint + "|" + fields.client_id + "|" + fields.client_secret,
               "https://idp.example.test/token|my-app|my-secret");
     EXPECT_EQ(sign_in_fields(7, nullptr).authorization_endpoint, "");
+    // What is missing is asked for, in the dialog's order; Google's token
+    // endpoint also wants the application's secret, Microsoft's does not.
+    fields = sign_in_fields(1, nullptr);
+    EXPECT_EQ(check_sign_in_fields(fields).control, IDC_CLIENT_ID);
+    fields.client_id = "my-app";
+    FormRefusal refusal = check_sign_in_fields(fields);
+    EXPECT_EQ(refusal.text, "Please enter the client secret of that application: this provider asks for it.");
+    EXPECT_EQ(refusal.control, IDC_CLIENT_SECRET);
+    fields = sign_in_fields(0, nullptr);
+    fields.client_id = "my-app";
+    EXPECT_EQ(check_sign_in_fields(fields).text, "");
+    fields = sign_in_fields(provider_entry_other, nullptr);
+    EXPECT_EQ(check_sign_in_fields(fields).text, "Please enter the provider's authorization endpoint.");
+    fields.authorization_endpoint = "https://idp.example.test/authorize";
+    EXPECT_EQ(check_sign_in_fields(fields).control, IDC_TOKEN_ENDPOINT);
     std::vector<int> controls;
     for (const SignInEdit& edit : sign_in_edits()) controls.push_back(edit.control);
     EXPECT_EQ(controls, (std::vector<int>{IDC_AUTHORIZATION_ENDPOINT, IDC_TOKEN_ENDPOINT, IDC_SCOPES, IDC_CLIENT_ID,
