@@ -158,6 +158,13 @@ FormRefusal check_account_form(const AccountForm& form) {
     return {};
 }
 
+FormRefusal check_sign_in_account(const AccountForm& form) {
+    std::string before = std::string("Please enter the ") + incoming_labels(form.incoming).server;
+    if (form.pop3_server.empty()) return {before + " first: the sign-in is kept for it.", IDC_POP3_SERVER};
+    if (form.user.empty()) return {"Please enter the username first: the sign-in is kept for it.", IDC_USER_NAME};
+    return {};
+}
+
 void store_account_form(const AccountForm& form, AccountRecord* record) {
     copy_field(record->fields[ACCOUNT_NAME], form.name);
     copy_field(record->fields[ACCOUNT_SMTP_SERVER], form.smtp_server);

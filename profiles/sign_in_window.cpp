@@ -123,6 +123,13 @@ void forget_job(SignInState* state) {
     state->job.reset();
 }
 
+// The settings window takes input again before the dialog goes, so that
+// it, not another program, becomes the active window.
+void close_dialog(HWND dialog) {
+    EnableWindow(GetWindow(dialog, GW_OWNER), TRUE);
+    DestroyWindow(dialog);
+}
+
 INT_PTR CALLBACK sign_in_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* state = dialog_state<SignInState>(dialog);
     switch (message) {
@@ -141,12 +148,12 @@ INT_PTR CALLBACK sign_in_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
             break;
         case CMD_SIGN_IN_ENDED: show_outcome(dialog, state); break;
         case IDC_SIGN_IN_CLOSE:
-        case IDCANCEL: DestroyWindow(dialog); break;
+        case IDCANCEL: close_dialog(dialog); break;
         default: break;
         }
         return TRUE;
     case WM_CLOSE:
-        DestroyWindow(dialog);
+        close_dialog(dialog);
         return TRUE;
     case WM_DESTROY:
         // Also when the settings window that owns it closes.

@@ -332,6 +332,18 @@ TEST(AccountFormTest, AProviderFillsItsPresetAndTheSignInFields) {
     AccountRecord stored{};
     store_account_form(form, &stored);
     EXPECT_STREQ(stored.fields[ACCOUNT_OPTIONS], std::to_string(0x140 | 0x19).c_str());
+    FormRefusal refusal;
+
+    // A sign-in is kept under the server and user name: both come first.
+    form = good_form();
+    EXPECT_EQ(check_sign_in_account(form).text, "");
+    form.user = "";
+    EXPECT_EQ(check_sign_in_account(form).control, IDC_USER_NAME);
+    form.pop3_server = "";
+    form.incoming = INCOMING_IMAP;
+    refusal = check_sign_in_account(form);
+    EXPECT_EQ(refusal.text, "Please enter the IMAP server first: the sign-in is kept for it.");
+    EXPECT_EQ(refusal.control, IDC_POP3_SERVER);
 
     // The sign-in dialog starts from the preset, and from the account's
     // grant where it signed in before.
@@ -351,7 +363,7 @@ TEST(AccountFormTest, AProviderFillsItsPresetAndTheSignInFields) {
     fields = sign_in_fields(1, nullptr);
     EXPECT_EQ(check_sign_in_fields(fields).control, IDC_CLIENT_ID);
     fields.client_id = "my-app";
-    FormRefusal refusal = check_sign_in_fields(fields);
+    refusal = check_sign_in_fields(fields);
     EXPECT_EQ(refusal.text, "Please enter the client secret of that application: this provider asks for it.");
     EXPECT_EQ(refusal.control, IDC_CLIENT_SECRET);
     fields = sign_in_fields(0, nullptr);
