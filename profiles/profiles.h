@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <mutex>
+#include <string>
 
 #include "profiles/account_list.h"
 
@@ -33,6 +34,10 @@ bool run_list_window(Profiles* profiles);
 void open_settings_window(Profiles* profiles, int account_id);
 // Closes, without applying, every settings window of that account.
 void close_settings_windows(Profiles* profiles, int account_id);
+
+// The text of an edit of a dialog, whole: the rules of what may be stored
+// refuse what is too long rather than the window cutting it.
+std::string edit_text(HWND dialog, int id);
 
 // The sign-in dialog for the account of a settings window, modal to it:
 // `account` holds the account's server, user and address as the window

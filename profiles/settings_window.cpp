@@ -23,10 +23,6 @@ struct SettingsState {
     bool done = false;
 };
 
-// Read far beyond every limit, so that an over-long field is refused rather
-// than cut without a word.
-constexpr int field_read_size = 4096;
-
 // The incoming server's edit, security box and login box are named for the
 // protocol the incoming box shows.
 void show_incoming_labels(HWND dialog, int incoming) {
@@ -57,13 +53,7 @@ void show_form(HWND dialog, const AccountForm& form) {
 
 AccountForm read_form(HWND dialog, unsigned stored_options) {
     AccountForm form;
-    Array* text = array_new(field_read_size);
-    for (const FormField& field : account_form_fields()) {
-        control_text(dialog, field.control, text);
-        form.*field.text = text->text;
-    }
-    array_clear(text);
-    delete_arrays(text);
+    for (const FormField& field : account_form_fields()) form.*field.text = edit_text(dialog, field.control);
     // Bits that no box here shows keep their value.
     form.options = read_bits(dialog, account_option_boxes(), stored_options);
     for (const ChoiceBox& box : account_choice_boxes()) {
@@ -223,6 +213,17 @@ void settings_thread(void* argument) {
 }
 
 }  // namespace
+
+std::string edit_text(HWND dialog, int id) {
+    // Read far beyond every limit, so that an over-long field is refused
+    // rather than cut without a word.
+    Array* text = array_new(4096);
+    control_text(dialog, id, text);
+    std::string read = text->text;
+    array_clear(text);  // it may have held a password
+    delete_arrays(text);
+    return read;
+}
 
 void open_settings_window(Profiles* profiles, int account_id) {
     // The thread gets its own copy of what it needs: the list window need

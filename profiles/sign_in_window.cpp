@@ -21,7 +21,6 @@ namespace {
 
 // Time enough to sign in at the provider's page, and no longer.
 constexpr int sign_in_bound_ms = 5 * 60 * 1000;
-constexpr int field_read_size = 4096;
 
 // Shared by the dialog and its worker: the worker may outlive the dialog,
 // which then forgets it (null dialog) instead of waiting.
@@ -63,13 +62,7 @@ void show_running(HWND dialog, bool running) {
 
 SignInFields read_fields(HWND dialog) {
     SignInFields fields;
-    Array* text = array_new(field_read_size);
-    for (const SignInEdit& edit : sign_in_edits()) {
-        control_text(dialog, edit.control, text);
-        fields.*edit.text = text->text;
-    }
-    array_clear(text);
-    delete_arrays(text);
+    for (const SignInEdit& edit : sign_in_edits()) fields.*edit.text = edit_text(dialog, edit.control);
     return fields;
 }
 
