@@ -22,6 +22,7 @@ struct OAuthProvider {
     // Google's does from desktop applications.
     bool needs_client_secret;
     const char* pop3_server;  // "host" or "host:port", as the account table holds servers
+    const char* imap_server;  // for an account whose incoming server speaks IMAP (IMAPS on 993)
     const char* smtp_server;
     int security;  // the account's TLS option bits for both protocols
 };

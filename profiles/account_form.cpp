@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/oauth_providers.h"
 #include "profiles/settings_ids.h"
 
 namespace {
@@ -35,20 +36,28 @@ constexpr CheckBit option_boxes[] = {
     {IDC_POP3_AUTH, ACCOUNT_POP3_AUTH},
 };
 
+constexpr unsigned provider_bits(int id) { return static_cast<unsigned>(id) << ACCOUNT_PROVIDER_SHIFT; }
+
 // An IMAP account's sessions are secured by the POP3 bits: the security box
-// serves whichever protocol the incoming box names.
+// serves whichever protocol the incoming box names. Both TLS bits of a
+// protocol mean TLS from the first byte.
 const ChoiceBox choice_boxes[] = {
-    {IDC_INCOMING, &AccountForm::incoming, incoming_names, {0, ACCOUNT_IMAP, 0}},
-    {IDC_POP3_SECURITY, &AccountForm::pop3_security, security_names, {0, ACCOUNT_POP3_TLS, ACCOUNT_POP3_STLS}},
-    {IDC_SMTP_SECURITY, &AccountForm::smtp_security, security_names, {0, ACCOUNT_SMTP_TLS, ACCOUNT_SMTP_STARTTLS}},
+    {IDC_INCOMING, &AccountForm::incoming, incoming_names, ACCOUNT_IMAP, {0, ACCOUNT_IMAP, 0}, INCOMING_POP3},
+    {IDC_POP3_SECURITY, &AccountForm::pop3_security, security_names, ACCOUNT_POP3_TLS | ACCOUNT_POP3_STLS,
+     {0, ACCOUNT_POP3_TLS, ACCOUNT_POP3_STLS}, SECURITY_TLS},
+    {IDC_SMTP_SECURITY, &AccountForm::smtp_security, security_names, ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS,
+     {0, ACCOUNT_SMTP_TLS, ACCOUNT_SMTP_STARTTLS}, SECURITY_TLS},
+    {IDC_SIGN_IN_METHOD, &AccountForm::sign_in, sign_in_names, ACCOUNT_OAUTH, {0, ACCOUNT_OAUTH, 0},
+     SIGN_IN_PASSWORD},
+    {IDC_PROVIDER, &AccountForm::provider, provider_names, ACCOUNT_PROVIDER_MASK,
+     {provider_bits(PROVIDER_MICROSOFT), provider_bits(PROVIDER_GOOGLE), provider_bits(PROVIDER_OTHER)},
+     provider_entry_other},
 };
 
 constexpr IncomingLabels incoming_label_rows[] = {
     {"POP3 server", "POP3 security", "POP Password Authentication"},
     {"IMAP server", "IMAP security", "IMAP Password Authentication"},
 };
-
-unsigned choice_mask(const ChoiceBox& box) { return box.bits[0] | box.bits[1] | box.bits[2]; }
 
 constexpr char inbox_prefix[] = "maildir\\";
 
@@ -88,6 +97,26 @@ std::span<const CheckBit> account_option_boxes() { return option_boxes; }
 std::span<const ChoiceBox> account_choice_boxes() { return choice_boxes; }
 const char* const security_names[3] = {"None", "TLS", "STARTTLS"};
 const char* const incoming_names[2] = {"POP3", "IMAP"};
+const char* const sign_in_names[2] = {"Password", "OAuth 2.0"};
+const char* const provider_names[3] = {"Microsoft", "Google", "Other"};
+
+int choice_entry(const ChoiceBox& box, unsigned options) {
+    for (size_t entry = 0; entry < box.names.size(); entry++)
+        if ((options & box.mask) == box.bits[entry]) return static_cast<int>(entry);
+    return box.otherwise;
+}
+
+void fill_from_provider(AccountForm* form, int provider_entry) {
+    std::span<const OAuthProvider> providers = oauth_providers();
+    if (provider_entry < 0 || static_cast<size_t>(provider_entry) >= providers.size()) return;
+    const OAuthProvider& preset = providers[static_cast<size_t>(provider_entry)];
+    const char* incoming = form->incoming == INCOMING_IMAP ? preset.imap_server : preset.pop3_server;
+    if (incoming[0]) form->pop3_server = incoming;
+    if (preset.smtp_server[0]) form->smtp_server = preset.smtp_server;
+    for (const ChoiceBox& box : choice_boxes)
+        if (box.choice == &AccountForm::pop3_security || box.choice == &AccountForm::smtp_security)
+            form->*box.choice = choice_entry(box, static_cast<unsigned>(preset.security));
+}
 
 IncomingLabels incoming_labels(int incoming) {
     return incoming_label_rows[incoming == INCOMING_IMAP ? INCOMING_IMAP : INCOMING_POP3];
@@ -108,15 +137,7 @@ AccountForm account_form_from(const AccountRecord& record) {
     form.password = record.fields[ACCOUNT_PASSWORD];
     form.inbox = record.fields[ACCOUNT_INBOX][0] ? record.fields[ACCOUNT_INBOX] : "maildir\\inbox";
     form.options = static_cast<unsigned>(std::atoi(record.fields[ACCOUNT_OPTIONS]));
-    for (const ChoiceBox& box : choice_boxes) {
-        form.*box.choice = 0;
-        for (size_t entry = 1; entry < box.names.size(); entry++) {
-            if (form.options & box.bits[entry]) {
-                form.*box.choice = static_cast<int>(entry);
-                break;
-            }
-        }
-    }
+    for (const ChoiceBox& box : choice_boxes) form.*box.choice = choice_entry(box, form.options);
     return form;
 }
 
@@ -137,6 +158,13 @@ FormRefusal check_account_form(const AccountForm& form) {
     return {};
 }
 
+FormRefusal check_sign_in_account(const AccountForm& form) {
+    std::string before = std::string("Please enter the ") + incoming_labels(form.incoming).server;
+    if (form.pop3_server.empty()) return {before + " first: the sign-in is kept for it.", IDC_POP3_SERVER};
+    if (form.user.empty()) return {"Please enter the username first: the sign-in is kept for it.", IDC_USER_NAME};
+    return {};
+}
+
 void store_account_form(const AccountForm& form, AccountRecord* record) {
     copy_field(record->fields[ACCOUNT_NAME], form.name);
     copy_field(record->fields[ACCOUNT_SMTP_SERVER], form.smtp_server);
@@ -149,9 +177,11 @@ void store_account_form(const AccountForm& form, AccountRecord* record) {
     copy_field(record->fields[ACCOUNT_INBOX], form.inbox);
     unsigned options = form.options;
     for (const ChoiceBox& box : choice_boxes) {
-        options &= ~choice_mask(box);
         int chosen = form.*box.choice;
-        if (chosen > 0 && static_cast<size_t>(chosen) < box.names.size()) options |= box.bits[chosen];
+        // The entry the stored bits show keeps them as they are.
+        if (chosen == choice_entry(box, options) || chosen < 0 || static_cast<size_t>(chosen) >= box.names.size())
+            continue;
+        options = (options & ~box.mask) | box.bits[chosen];
     }
     copy_field(record->fields[ACCOUNT_OPTIONS], std::to_string(static_cast<int>(options)));
 }

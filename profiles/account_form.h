@@ -14,6 +14,11 @@
 enum Security { SECURITY_NONE = 0, SECURITY_TLS = 1, SECURITY_STARTTLS = 2 };
 // Which protocol the incoming server speaks, as the "Incoming:" box lists it.
 enum Incoming { INCOMING_POP3 = 0, INCOMING_IMAP = 1 };
+// How the account logs in, as the "Sign-in:" box lists it.
+enum SignIn { SIGN_IN_PASSWORD = 0, SIGN_IN_OAUTH = 1 };
+// The provider box lists the presets in the order of oauth_providers():
+// its entry is an index there. "Other" stands for no provider bits.
+constexpr int provider_entry_other = 2;
 
 struct AccountForm {
     std::string name, smtp_server, sender_name, sender_address, pop3_server, user, password, inbox;
@@ -21,6 +26,8 @@ struct AccountForm {
     int pop3_security = SECURITY_NONE;
     int smtp_security = SECURITY_NONE;
     int incoming = INCOMING_POP3;
+    int sign_in = SIGN_IN_PASSWORD;
+    int provider = provider_entry_other;
 };
 
 // One edit control of the form: the member it fills, the label the user
@@ -38,18 +45,30 @@ std::span<const FormField> account_form_fields();
 // The check boxes and the option bits they stand for.
 std::span<const CheckBit> account_option_boxes();
 
-// A drop-down list of the form: its entries, and the option bits each entry
-// stands for. The first entry stands for none of them; when several are
-// set, the earliest entry holding one is shown (both TLS bits: "TLS").
+// A drop-down list of the form: its entries, the option bits it decides,
+// and what each entry stands for within them. Bits that match no entry
+// (both TLS bits, a provider number of a later version) show `otherwise`,
+// and stay as they are unless the user chooses another entry.
 struct ChoiceBox {
     int control;
     int AccountForm::*choice;
     std::span<const char* const> names;
+    unsigned mask;
     unsigned bits[3];
+    int otherwise;
 };
 std::span<const ChoiceBox> account_choice_boxes();
+// The entry of the box that an option word shows.
+int choice_entry(const ChoiceBox& box, unsigned options);
 extern const char* const security_names[3];  // "None", "TLS", "STARTTLS"
 extern const char* const incoming_names[2];  // "POP3", "IMAP"
+extern const char* const sign_in_names[2];   // "Password", "OAuth 2.0"
+extern const char* const provider_names[3];  // "Microsoft", "Google", "Other"
+
+// A provider chosen: the incoming server (POP3 or IMAP, as the form
+// chooses), the SMTP server and the security of both as its preset has
+// them. A server the preset leaves empty ("Other") keeps what the form holds.
+void fill_from_provider(AccountForm* form, int provider_entry);
 
 // What the incoming server's edit, its security box and its login box are
 // called for the protocol chosen: "POP3 server" or "IMAP server", and the
@@ -75,6 +94,10 @@ struct FormRefusal {
     int control = 0;
 };
 FormRefusal check_account_form(const AccountForm& form);
+
+// Why the window cannot sign the account in yet: its grant is kept under
+// the incoming server and user name, so both must be there.
+FormRefusal check_sign_in_account(const AccountForm& form);
 
 // Stores a form that check_account_form accepted. The option bits are the
 // form's: the window keeps the bits that it has no box for.

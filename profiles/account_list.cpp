@@ -1,5 +1,7 @@
 #include "profiles/account_list.h"
 
+#include <cstdio>
+
 #include "format/oauth_grant.h"
 
 void account_list_number(AccountList* list) {
@@ -15,6 +17,9 @@ int account_list_add(AccountList* list, int selection) {
         list->ids[i] = list->ids[i - 1];
     }
     table.accounts[at] = AccountRecord{};
+    // Mail clients are to use TLS from the first byte (RFC 8314): a new
+    // account starts with POP3S and SMTPS, not plain text.
+    std::snprintf(table.accounts[at].fields[ACCOUNT_OPTIONS], account_field_size, "%d", new_account_options);
     list->ids[at] = list->next_id++;
     table.count++;
     return at;

@@ -26,7 +26,10 @@ struct AccountList {
 // Gives the accounts read from the file their numbers.
 void account_list_number(AccountList* list);
 
-// Adds an empty account: appended when `selection` is -1, else inserted at
+// The options of a new account: TLS from the first byte both ways.
+constexpr int new_account_options = ACCOUNT_POP3_TLS | ACCOUNT_SMTP_TLS;
+
+// Adds an account, empty but for its options: appended when `selection` is -1, else inserted at
 // `selection` with the accounts from there on moved one place down. Returns
 // its index, or -1 when the table already holds ten accounts.
 int account_list_add(AccountList* list, int selection);

@@ -6,8 +6,11 @@
 #include <windows.h>
 
 #include <mutex>
+#include <string>
 
 #include "profiles/account_list.h"
+
+struct SignInRequest;
 
 constexpr int settings_window_slots = 10;
 
@@ -32,6 +35,16 @@ void open_settings_window(Profiles* profiles, int account_id);
 // Closes, without applying, every settings window of that account.
 void close_settings_windows(Profiles* profiles, int account_id);
 
-// Private command of the list window: the settings window of the account
+// The text of an edit of a dialog, whole: the rules of what may be stored
+// refuse what is too long rather than the window cutting it.
+std::string edit_text(HWND dialog, int id);
+
+// The sign-in dialog for the account of a settings window, modal to it:
+// `account` holds the account's server, user and address as the window
+// shows them, `provider_entry` the provider it shows.
+void run_sign_in_window(HWND owner, const SignInRequest& account, int provider_entry);
+
+// Private commands. Of the list window: the settings window of the account
 // with the number in the parameter stored it; the list shows its new name.
-enum { CMD_ACCOUNT_STORED = 40001 };
+// Of the sign-in dialog: its sign-in has ended.
+enum { CMD_ACCOUNT_STORED = 40001, CMD_SIGN_IN_ENDED = 40002 };

@@ -1,12 +1,14 @@
 // The settings window, dialog 100, one per thread: the eight fields and the
 // option boxes of one account. OK stores them when every field can be
 // stored, and only then; the file is written by the list window's OK.
+#include <algorithm>
 #include <string>
 
 #include "core/ui_services.h"
 #include "profiles/account_form.h"
 #include "profiles/profiles.h"
 #include "profiles/settings_ids.h"
+#include "transport/oauth_sign_in.h"
 #include "wingui/buttons.h"
 #include "wingui/controls.h"
 #include "wingui/dialogs.h"
@@ -21,10 +23,6 @@ struct SettingsState {
     bool done = false;
 };
 
-// Read far beyond every limit, so that an over-long field is refused rather
-// than cut without a word.
-constexpr int field_read_size = 4096;
-
 // The incoming server's edit, security box and login box are named for the
 // protocol the incoming box shows.
 void show_incoming_labels(HWND dialog, int incoming) {
@@ -32,6 +30,13 @@ void show_incoming_labels(HWND dialog, int incoming) {
     set_control_text(dialog, IDC_INCOMING_SERVER_LABEL, (std::string(labels.server) + ":").c_str());
     set_control_text(dialog, IDC_INCOMING_SECURITY_LABEL, (std::string(labels.security) + ":").c_str());
     set_control_text(dialog, IDC_POP3_AUTH, labels.auth);
+}
+
+// An OAuth 2.0 account logs in without its password, which stays as it
+// was should the user go back to "Password"; it signs in instead.
+void show_sign_in(HWND dialog, int sign_in) {
+    enable_control(dialog, IDC_PASSWORD, sign_in != SIGN_IN_OAUTH);
+    enable_control(dialog, IDC_SIGN_IN, sign_in == SIGN_IN_OAUTH);
 }
 
 void show_form(HWND dialog, const AccountForm& form) {
@@ -43,17 +48,12 @@ void show_form(HWND dialog, const AccountForm& form) {
         combo_select(combo, form.*box.choice);
     }
     show_incoming_labels(dialog, form.incoming);
+    show_sign_in(dialog, form.sign_in);
 }
 
 AccountForm read_form(HWND dialog, unsigned stored_options) {
     AccountForm form;
-    Array* text = array_new(field_read_size);
-    for (const FormField& field : account_form_fields()) {
-        control_text(dialog, field.control, text);
-        form.*field.text = text->text;
-    }
-    array_clear(text);
-    delete_arrays(text);
+    for (const FormField& field : account_form_fields()) form.*field.text = edit_text(dialog, field.control);
     // Bits that no box here shows keep their value.
     form.options = read_bits(dialog, account_option_boxes(), stored_options);
     for (const ChoiceBox& box : account_choice_boxes()) {
@@ -61,6 +61,35 @@ AccountForm read_form(HWND dialog, unsigned stored_options) {
         form.*box.choice = chosen < 0 ? 0 : chosen;
     }
     return form;
+}
+
+// A provider chosen fills the servers and their security from its preset.
+void fill_provider_preset(HWND dialog, SettingsState* state) {
+    AccountForm form = read_form(dialog, state->shown.options);
+    fill_from_provider(&form, form.provider);
+    set_control_text(dialog, IDC_POP3_SERVER, form.pop3_server.c_str());
+    set_control_text(dialog, IDC_SMTP_SERVER, form.smtp_server.c_str());
+    combo_select(control(dialog, IDC_POP3_SECURITY), form.pop3_security);
+    combo_select(control(dialog, IDC_SMTP_SECURITY), form.smtp_security);
+    std::fill(form.password.begin(), form.password.end(), '\0');
+}
+
+// The account signs in as the window shows it now: its server, user and
+// address, and the provider chosen.
+void sign_in(HWND dialog, SettingsState* state) {
+    AccountForm form = read_form(dialog, state->shown.options);
+    std::fill(form.password.begin(), form.password.end(), '\0');
+    FormRefusal refusal = check_sign_in_account(form);
+    if (!refusal.text.empty()) {
+        ui_message_box(dialog, refusal.text.c_str(), "Account Manager", UI_OK);
+        focus_control(dialog, refusal.control);
+        return;
+    }
+    SignInRequest account;
+    account.server = form.pop3_server;
+    account.user = form.user;
+    account.login_hint = form.sender_address;
+    run_sign_in_window(dialog, account, form.provider);
 }
 
 void close_window(HWND dialog, SettingsState* state) {
@@ -110,6 +139,13 @@ INT_PTR CALLBACK settings_procedure(HWND dialog, UINT message, WPARAM wparam, LP
             if (HIWORD(wparam) == CBN_SELCHANGE)
                 show_incoming_labels(dialog, combo_selection(control(dialog, IDC_INCOMING)));
             break;
+        case IDC_SIGN_IN_METHOD:
+            if (HIWORD(wparam) == CBN_SELCHANGE) show_sign_in(dialog, combo_selection(control(dialog, IDC_SIGN_IN_METHOD)));
+            break;
+        case IDC_PROVIDER:
+            if (HIWORD(wparam) == CBN_SELCHANGE) fill_provider_preset(dialog, state);
+            break;
+        case IDC_SIGN_IN: sign_in(dialog, state); break;
         default: break;
         }
         return TRUE;
@@ -177,6 +213,17 @@ void settings_thread(void* argument) {
 }
 
 }  // namespace
+
+std::string edit_text(HWND dialog, int id) {
+    // Read far beyond every limit, so that an over-long field is refused
+    // rather than cut without a word.
+    Array* text = array_new(4096);
+    control_text(dialog, id, text);
+    std::string read = text->text;
+    array_clear(text);  // it may have held a password
+    delete_arrays(text);
+    return read;
+}
 
 void open_settings_window(Profiles* profiles, int account_id) {
     // The thread gets its own copy of what it needs: the list window need

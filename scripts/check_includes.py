@@ -7,7 +7,8 @@
   part only its *_win32 files reach it, for the window system's side of
   the settings.
   The companion programs (picker, profiles, setup, install) reach core,
-  format and wingui only.
+  format and wingui only; the account manager also the transport, for the
+  OAuth 2.0 sign-in of an account.
 - Portable code (core, format, store, transport, client, outside *_win32
   files) never includes windows.h or another Windows header.
 - No two files include each other, directly or through others: the modules
@@ -26,7 +27,7 @@ RANK = {"core": 0, "format": 1, "store": 2, "transport": 3, "client": 4, "ui": 5
 ALLOWED = {
     "wingui": {"core", "wingui"},
     "picker": {"core", "format", "wingui", "picker"},
-    "profiles": {"core", "format", "wingui", "profiles"},
+    "profiles": {"core", "format", "transport", "wingui", "profiles"},
     "setup": {"core", "format", "wingui", "setup"},
     "install": {"core", "format", "wingui", "install"},
 }

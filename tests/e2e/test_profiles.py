@@ -11,10 +11,12 @@ from zmharness import ClientTest, ID, drive, values, winpath  # noqa: E402
 
 LIST = "Zenth Mail - Account Manager"
 SETTINGS = "Account Manager - Settings"
+SIGN_IN = "Account Manager - Sign in"
 ADD, REMOVE, OPEN_SETTINGS = ID.IDC_ADD, ID.IDC_REMOVE, ID.IDC_SETTINGS
 LIST_OK, LIST_CANCEL = ID.IDC_LIST_OK, ID.IDC_LIST_CANCEL
 APPLY, DISCARD = ID.IDC_SETTINGS_OK, ID.IDC_SETTINGS_CANCEL
 EXIT = ["wait-exit", "10000"]
+ACCOUNT_OAUTH, GOOGLE = 0x400, 2 << 11
 
 SERVERS = os.environ.get("ZM_SERVERS_DIR", "")
 TOOLS = os.environ.get("ZM_SERVERS_TOOLS", "")
@@ -72,12 +74,17 @@ class FreshFolder(Manager):
             "window", LIST, "15000", *press(ADD), *open_settings(0),
             *fill(name="home", smtp=smtp, sender_name="Alice Smith", sender_address="alice@example.test", pop3=pop3,
                   user="alice", password="alicepw"),
-            "text", SETTINGS, ID.IDC_INBOX_PATH,
+            "text", SETTINGS, ID.IDC_INBOX_PATH, "combo", SETTINGS, ID.IDC_POP3_SECURITY, "combo", SETTINGS,
+            ID.IDC_SMTP_SECURITY,
+            # The test servers here speak plain text.
+            "combo-select", SETTINGS, ID.IDC_POP3_SECURITY, "0", "combo-select", SETTINGS, ID.IDC_SMTP_SECURITY, "0",
             "check", SETTINGS, ID.IDC_POP3_AUTH, "1", "check", SETTINGS, ID.IDC_DELETE_FROM_SERVER, "1", "check",
             SETTINGS, ID.IDC_ENCRYPTED_AUTH_ONLY, "1",
             *apply_settings(), "listbox", LIST, ID.IDC_ACCOUNT_LIST, "command", LIST, LIST_OK, *EXIT)
-        # A new account opens with the inbox the client uses.
+        # A new account opens with the inbox the client uses, and TLS both
+        # ways.
         self.assertEqual(values(out, "TEXT"), ["maildir\\inbox"])
+        self.assertEqual(values(out, "SELECTION"), ["1", "1"])
         self.assertEqual(values(out, "ENTRY"), ["home"])
         self.assertEqual(values(out, "EXIT"), ["0"])
         lines = self.table_lines()
@@ -145,7 +152,8 @@ class ThreeAccounts(Manager):
         old = self.before.split(b"\r\n")
         new = self.table_lines()
         self.assertEqual(len(new), 25)
-        self.assertEqual(new[:5] + new[6:8], [b""] * 7)
+        # An empty account but for TLS both ways (0x40 | 0x100).
+        self.assertEqual(new[:5] + new[6:8], [b""] * 6 + [b"320"])
         self.assertEqual(len(new[5]), 12)  # the empty password, padded and enciphered
         self.assertEqual(new[8:24], old[0:8] + old[16:24])
         self.assertEqual(self.read("pwdkey.dat"), self.key)
@@ -196,7 +204,7 @@ class ThreeAccounts(Manager):
         self.assertEqual(self.read("accountdata.cfg"), self.before)
 
     def test_bits_without_a_box_are_kept(self):
-        self.write_accounts(account("a", options=0x1000 | 0x40 | 0x200 | 0x8))
+        self.write_accounts(account("a", options=0x8000 | 0x40 | 0x200 | 0x8))
         out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, ID.IDC_POP3_SECURITY,
                                "combo", SETTINGS, ID.IDC_SMTP_SECURITY, "check", SETTINGS, ID.IDC_DELETE_FROM_SERVER,
                                "0", "check", SETTINGS, ID.IDC_SMTP_AUTH, "1",
@@ -206,11 +214,11 @@ class ThreeAccounts(Manager):
         # The security boxes show the account's choice.
         self.assertEqual(values(out, "ITEM"), ["None", "TLS", "STARTTLS"] * 2)
         self.assertEqual(values(out, "SELECTION"), ["1", "2"])
-        self.assertEqual(self.table_lines()[7], str(0x1000 | 0x80 | 0x200 | 0x2).encode())
+        self.assertEqual(self.table_lines()[7], str(0x8000 | 0x80 | 0x200 | 0x2).encode())
 
 
     def test_imap_is_chosen_and_cleared_as_one_bit(self):
-        self.write_accounts(account("a", options=0x1000 | 0x40 | 0x9))
+        self.write_accounts(account("a", options=0x8000 | 0x40 | 0x9))
         labels = ["text", SETTINGS, ID.IDC_INCOMING_SERVER_LABEL, "text", SETTINGS, ID.IDC_INCOMING_SECURITY_LABEL,
                   "text", SETTINGS, ID.IDC_POP3_AUTH]
         choose = ["combo-select", SETTINGS, ID.IDC_INCOMING]
@@ -222,14 +230,58 @@ class ThreeAccounts(Manager):
         # The server, its security and its login are named for IMAP, and fit.
         self.assertEqual(values(out, "TEXT"), ["IMAP server:", "IMAP security:", "IMAP Password Authentication"])
         self.assertEqual(values(out, "CUT"), [])
-        self.assertEqual(self.table_lines()[7], str(0x4000 | 0x1000 | 0x40 | 0x9).encode())
+        self.assertEqual(self.table_lines()[7], str(0x4000 | 0x8000 | 0x40 | 0x9).encode())
         # Opened again it shows IMAP; back to POP3 clears that bit alone.
         out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, ID.IDC_INCOMING,
                                *labels, *choose, "0", *labels, *apply_settings(), "command", LIST, LIST_OK, *EXIT)
         self.assertEqual(values(out, "SELECTION"), ["1"])
         self.assertEqual(values(out, "TEXT"), ["IMAP server:", "IMAP security:", "IMAP Password Authentication",
                                                "POP3 server:", "POP3 security:", "POP Password Authentication"])
-        self.assertEqual(self.table_lines()[7], str(0x1000 | 0x40 | 0x9).encode())
+        self.assertEqual(self.table_lines()[7], str(0x8000 | 0x40 | 0x9).encode())
+
+    def test_oauth_with_a_provider_fills_the_servers_and_the_sign_in_tells_its_outcome(self):
+        enabled = ["enabled", SETTINGS, ID.IDC_PASSWORD, "enabled", SETTINGS, ID.IDC_SIGN_IN]
+        status = ["wait-text", SIGN_IN, ID.IDC_SIGN_IN_STATUS]
+        out = self.run_manager(
+            "window", LIST, "15000", *open_settings(1), "combo", SETTINGS, ID.IDC_SIGN_IN_METHOD, "combo", SETTINGS,
+            ID.IDC_PROVIDER, *enabled,
+            "combo-select", SETTINGS, ID.IDC_SIGN_IN_METHOD, "1", "combo-select", SETTINGS, ID.IDC_PROVIDER, "1",
+            *enabled, "text", SETTINGS, ID.IDC_POP3_SERVER, "text", SETTINGS, ID.IDC_SMTP_SERVER,
+            "combo", SETTINGS, ID.IDC_POP3_SECURITY, "combo", SETTINGS, ID.IDC_SMTP_SECURITY,
+            "command", SETTINGS, ID.IDC_SIGN_IN, "window", SIGN_IN, "10000", "text-fits", SIGN_IN,
+            "text", SIGN_IN, ID.IDC_AUTHORIZATION_ENDPOINT, "text", SIGN_IN, ID.IDC_TOKEN_ENDPOINT,
+            "text", SIGN_IN, ID.IDC_SCOPES, "text", SIGN_IN, ID.IDC_CLIENT_ID, "text", SIGN_IN, ID.IDC_SIGN_IN_STATUS,
+            # No application is registered for the program: the user's own
+            # id, and for Google its secret.
+            "command", SIGN_IN, ID.IDC_SIGN_IN_START, *status, "client id", "10000",
+            "set-text", SIGN_IN, ID.IDC_CLIENT_ID, "my-app.apps.example.test",
+            "command", SIGN_IN, ID.IDC_SIGN_IN_START, *status, "secret", "10000",
+            "set-text", SIGN_IN, ID.IDC_CLIENT_SECRET, "my-secret",
+            "command", SIGN_IN, ID.IDC_SIGN_IN_START, *status, "version", "10000",
+            "enabled", SIGN_IN, ID.IDC_SIGN_IN_START, "enabled", SIGN_IN, ID.IDC_SIGN_IN_CANCEL,
+            "command", SIGN_IN, ID.IDC_SIGN_IN_CLOSE, "no-window", SIGN_IN, "10000",
+            *apply_settings(), "command", LIST, LIST_OK, *EXIT)
+        self.assertEqual(values(out, "ITEM"), ["Password", "OAuth 2.0", "Microsoft", "Google", "Other"] +
+                         ["None", "TLS", "STARTTLS"] * 2)
+        # A password account of no provider; then OAuth 2.0 with Google's
+        # preset: the password is not asked for, the sign-in is.
+        self.assertEqual(values(out, "SELECTION"), ["0", "2", "1", "1"])
+        self.assertEqual(values(out, "ENABLED"), ["1", "0", "0", "1", "1", "0"])
+        self.assertEqual(values(out, "TEXT"), [
+            "pop.gmail.com", "smtp.gmail.com", "https://accounts.google.com/o/oauth2/v2/auth",
+            "https://oauth2.googleapis.com/token", "https://mail.google.com/", "",
+            "Sign in opens the provider's page in your browser.",
+            "Please enter the client id of the application you registered with the provider.",
+            "Please enter the client secret of that application: this provider asks for it.",
+            "Sign-in is not available in this version."])
+        self.assertEqual(values(out, "CUT"), [])
+        lines, before = self.table_lines(), self.before.split(b"\r\n")
+        self.assertEqual(lines[8 + 1], b"smtp.gmail.com")
+        self.assertEqual(lines[8 + 3], b"pop.gmail.com")
+        # The password stays as it was, for a return to "Password".
+        self.assertEqual(lines[8 + 5], before[8 + 5])
+        self.assertEqual(lines[8 + 7], str(0x9 | ACCOUNT_OAUTH | GOOGLE | 0x40 | 0x100).encode())
+        self.assertEqual(lines[:8] + lines[16:], before[:8] + before[16:])
 
 
 class Limits(Manager):

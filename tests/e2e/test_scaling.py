@@ -23,13 +23,17 @@ MAIN = "Zenth Mail"
 DIALOGS = {"zenth-setup.exe": "Setup", "zenth-install.exe": "Install",
            "zenth-profiles.exe": "Zenth Mail - Account Manager"}
 # What a companion program opens from its first window: a new account's
-# settings window, IMAP chosen for its longer labels.
+# settings window, IMAP chosen for its longer labels, and with OAuth 2.0
+# chosen its sign-in dialog.
 ACCOUNT_SETTINGS = "Account Manager - Settings"
+SIGN_IN = "Account Manager - Sign in"
 FURTHER = {"zenth-profiles.exe": ["send-command", DIALOGS["zenth-profiles.exe"], ID.IDC_ADD, "listbox-index",
                                   DIALOGS["zenth-profiles.exe"], ID.IDC_ACCOUNT_LIST, "0", "command",
                                   DIALOGS["zenth-profiles.exe"], ID.IDC_SETTINGS, "window", ACCOUNT_SETTINGS,
                                   "10000", "combo-select", ACCOUNT_SETTINGS, ID.IDC_INCOMING, "1", "text-fits",
-                                  ACCOUNT_SETTINGS]}
+                                  ACCOUNT_SETTINGS, "combo-select", ACCOUNT_SETTINGS, ID.IDC_SIGN_IN_METHOD, "1",
+                                  "command", ACCOUNT_SETTINGS, ID.IDC_SIGN_IN, "window", SIGN_IN, "10000",
+                                  "text-fits", SIGN_IN]}
 # The client's own windows besides the main window.
 WINDOWS = {ID.IDC_NEW_EMAIL: "Send Mail", ID.CMD_ADDRESS_BOOK: "Address Book", ID.CMD_SEARCH: "Search"}
 
@@ -110,7 +114,7 @@ class Scaling(unittest.TestCase):
                                  "text-fits", title, *FURTHER.get(exe, []), "kill")
                 self.assertEqual(values(out, "CUT"), [], (dpi, exe))
                 fits = values(out, "FITS")
-                self.assertEqual(len(fits), 2 if exe in FURTHER else 1, (dpi, exe))
+                self.assertEqual(len(fits), 1 + FURTHER.get(exe, []).count("text-fits"), (dpi, exe))
                 for line in fits:
                     self.assertRegex(line, r" [1-9]\d* at %d dpi$" % dpi)
         # The tree takes the same share of the window at each DPI.

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "core/oauth_providers.h"
 #include "profiles/account_form.h"
 #include "profiles/account_list.h"
 #include "profiles/settings_ids.h"
+#include "profiles/sign_in_fields.h"
+#include "profiles/sign_in_ids.h"
 
 namespace {
 
@@ -37,9 +40,16 @@ TEST(AccountListTest, AddAppendsOrInsertsAtTheSelection) {
     EXPECT_EQ(names(list), "a|b|c||");
     EXPECT_EQ(account_list_add(&list, 0), 0);
     EXPECT_EQ(names(list), "|a|b|c||");
-    // Every field moves with its account, and the new one starts empty.
+    // Every field moves with its account, and the new one starts empty
+    // but for TLS on both sides (POP3S, SMTPS).
     EXPECT_STREQ(list.table.accounts[3].fields[ACCOUNT_USER], "c's user");
-    for (int f = 0; f < account_fields; f++) EXPECT_STREQ(list.table.accounts[0].fields[f], "");
+    for (int f = 0; f < ACCOUNT_OPTIONS; f++) EXPECT_STREQ(list.table.accounts[0].fields[f], "");
+    EXPECT_STREQ(list.table.accounts[0].fields[ACCOUNT_OPTIONS], "320");
+    AccountForm form = account_form_from(list.table.accounts[0]);
+    EXPECT_EQ(form.pop3_security, SECURITY_TLS);
+    EXPECT_EQ(form.smtp_security, SECURITY_TLS);
+    EXPECT_EQ(form.sign_in, SIGN_IN_PASSWORD);
+    EXPECT_EQ(form.provider, provider_entry_other);
 }
 
 TEST(AccountListTest, TheTenthAccountIsTheLast) {
@@ -144,11 +154,11 @@ TEST(AccountFormTest, ANewAccountOpensWithTheDefaultInbox) {
     EXPECT_EQ(form.options, 0u);
     EXPECT_EQ(form.name, "");
     AccountForm stored = account_form_from(record({"home", "smtp", "\"Ann\" <ann@x>", "pop", "ann", "pw",
-                                                   "maildir\\home", "4105"}));
+                                                   "maildir\\home", "32777"}));
     EXPECT_EQ(stored.inbox, "maildir\\home");
     EXPECT_EQ(stored.password, "pw");
-    // Bits no box shows (0x1000 here) come along, to be stored back.
-    EXPECT_EQ(stored.options, 4105u);
+    // Bits no box shows (0x8000 here) come along, to be stored back.
+    EXPECT_EQ(stored.options, 32777u);
 }
 
 TEST(AccountFormTest, StoredFieldsAreTheTableLines) {
@@ -225,41 +235,60 @@ TEST(AccountFormTest, EachRefusalNamesItsFieldAndControl) {
 
 TEST(AccountFormTest, ChoiceBoxesStandForTheirBits) {
     struct Row {
-        const char* options;
-        int pop3, smtp, incoming;
+        int options;
+        int pop3, smtp, incoming, sign_in, provider;
     };
-    const Row rows[] = {{"0", SECURITY_NONE, SECURITY_NONE, INCOMING_POP3},
-                        {"64", SECURITY_TLS, SECURITY_NONE, INCOMING_POP3},
-                        {"128", SECURITY_STARTTLS, SECURITY_NONE, INCOMING_POP3},
-                        {"192", SECURITY_TLS, SECURITY_NONE, INCOMING_POP3},
-                        {"256", SECURITY_NONE, SECURITY_TLS, INCOMING_POP3},
-                        {"512", SECURITY_NONE, SECURITY_STARTTLS, INCOMING_POP3},
-                        {"16384", SECURITY_NONE, SECURITY_NONE, INCOMING_IMAP},
-                        {"16448", SECURITY_TLS, SECURITY_NONE, INCOMING_IMAP}};
+    constexpr int other = provider_entry_other;
+    const Row rows[] = {{0, SECURITY_NONE, SECURITY_NONE, INCOMING_POP3, SIGN_IN_PASSWORD, other},
+                        {0x40, SECURITY_TLS, SECURITY_NONE, INCOMING_POP3, SIGN_IN_PASSWORD, other},
+                        {0x80, SECURITY_STARTTLS, SECURITY_NONE, INCOMING_POP3, SIGN_IN_PASSWORD, other},
+                        {0xC0, SECURITY_TLS, SECURITY_NONE, INCOMING_POP3, SIGN_IN_PASSWORD, other},
+                        {0x100, SECURITY_NONE, SECURITY_TLS, INCOMING_POP3, SIGN_IN_PASSWORD, other},
+                        {0x200, SECURITY_NONE, SECURITY_STARTTLS, INCOMING_POP3, SIGN_IN_PASSWORD, other},
+                        {0x4000, SECURITY_NONE, SECURITY_NONE, INCOMING_IMAP, SIGN_IN_PASSWORD, other},
+                        {0x4040, SECURITY_TLS, SECURITY_NONE, INCOMING_IMAP, SIGN_IN_PASSWORD, other},
+                        {0x400 | 0x800, SECURITY_NONE, SECURITY_NONE, INCOMING_POP3, SIGN_IN_OAUTH, 0},
+                        {0x1000 | 0x140, SECURITY_TLS, SECURITY_TLS, INCOMING_POP3, SIGN_IN_PASSWORD, 1},
+                        // A provider number of a later version shows "Other".
+                        {0x2800 | 0x400, SECURITY_NONE, SECURITY_NONE, INCOMING_POP3, SIGN_IN_OAUTH, other}};
     for (const Row& row : rows) {
-        AccountForm form = account_form_from(record({"a", "", "", "", "", "", "", row.options}));
+        AccountForm form = account_form_from(record({"a", "", "", "", "", "", "", std::to_string(row.options)}));
         EXPECT_EQ(form.pop3_security, row.pop3) << row.options;
         EXPECT_EQ(form.smtp_security, row.smtp) << row.options;
         EXPECT_EQ(form.incoming, row.incoming) << row.options;
+        EXPECT_EQ(form.sign_in, row.sign_in) << row.options;
+        EXPECT_EQ(form.provider, row.provider) << row.options;
+        // Stored back as shown, every bit stays: both TLS bits, and a
+        // provider number only a later version knows.
+        AccountRecord stored{};
+        store_account_form(form, &stored);
+        EXPECT_EQ(std::string(stored.fields[ACCOUNT_OPTIONS]), std::to_string(row.options));
     }
-    // Stored back: each choice replaces its own bits, and every other bit
-    // stays; switching back to POP3 clears the IMAP bit alone.
+    // Each choice replaces its own bits, and every other bit stays;
+    // switching back to POP3 clears the IMAP bit alone.
     AccountForm form = good_form();
-    form.options = 0x1000 | 0x40 | 0x80 | 0x100 | 0x19;
+    form.options = 0x8000 | 0x40 | 0x80 | 0x100 | 0x2800 | 0x19;
     form.pop3_security = SECURITY_STARTTLS;
     form.smtp_security = SECURITY_NONE;
     form.incoming = INCOMING_IMAP;
+    form.sign_in = SIGN_IN_OAUTH;
+    form.provider = 1;
     AccountRecord stored{};
     store_account_form(form, &stored);
-    EXPECT_EQ(std::string(stored.fields[ACCOUNT_OPTIONS]), std::to_string(0x4000 | 0x1000 | 0x80 | 0x19));
+    EXPECT_EQ(std::string(stored.fields[ACCOUNT_OPTIONS]), std::to_string(0x4000 | 0x8000 | 0x80 | 0x400 | 0x1000 | 0x19));
     form = account_form_from(stored);
     form.incoming = INCOMING_POP3;
+    form.sign_in = SIGN_IN_PASSWORD;
+    form.provider = other;
     store_account_form(form, &stored);
-    EXPECT_EQ(std::string(stored.fields[ACCOUNT_OPTIONS]), std::to_string(0x1000 | 0x80 | 0x19));
+    EXPECT_EQ(std::string(stored.fields[ACCOUNT_OPTIONS]), std::to_string(0x8000 | 0x80 | 0x19));
     std::vector<std::vector<std::string>> names;
     for (const ChoiceBox& box : account_choice_boxes()) names.emplace_back(box.names.begin(), box.names.end());
-    EXPECT_EQ(names, (std::vector<std::vector<std::string>>{
-                         {"POP3", "IMAP"}, {"None", "TLS", "STARTTLS"}, {"None", "TLS", "STARTTLS"}}));
+    EXPECT_EQ(names, (std::vector<std::vector<std::string>>{{"POP3", "IMAP"},
+                                                            {"None", "TLS", "STARTTLS"},
+                                                            {"None", "TLS", "STARTTLS"},
+                                                            {"Password", "OAuth 2.0"},
+                                                            {"Microsoft", "Google", "Other"}}));
     // The server's refusals name the protocol the user chose.
     form = good_form();
     form.pop3_server = "imap\r";
@@ -269,6 +298,85 @@ TEST(AccountFormTest, ChoiceBoxesStandForTheirBits) {
     EXPECT_STREQ(incoming_labels(INCOMING_IMAP).security, "IMAP security");
     EXPECT_STREQ(incoming_labels(INCOMING_POP3).auth, "POP Password Authentication");
     EXPECT_STREQ(incoming_labels(INCOMING_IMAP).auth, "IMAP Password Authentication");
+}
+
+TEST(AccountFormTest, AProviderFillsItsPresetAndTheSignInFields) {
+    // The provider box lists the presets in their table's order: its entry
+    // is the preset's index.
+    const ChoiceBox& box = account_choice_boxes()[4];
+    ASSERT_EQ(box.names.size(), oauth_providers().size());
+    for (size_t i = 0; i < box.names.size(); i++) {
+        EXPECT_STREQ(box.names[i], oauth_providers()[i].name);
+        EXPECT_EQ(box.bits[i], static_cast<unsigned>(oauth_providers()[i].id) << ACCOUNT_PROVIDER_SHIFT);
+    }
+    AccountForm form = good_form();
+    fill_from_provider(&form, 1);
+    EXPECT_EQ(form.pop3_server, "pop.gmail.com");
+    EXPECT_EQ(form.smtp_server, "smtp.gmail.com");
+    EXPECT_EQ(form.pop3_security, SECURITY_TLS);
+    EXPECT_EQ(form.smtp_security, SECURITY_TLS);
+    fill_from_provider(&form, 0);
+    EXPECT_EQ(form.pop3_server, "outlook.office365.com");
+    EXPECT_EQ(form.smtp_server, "smtp.office365.com:587");
+    EXPECT_EQ(form.smtp_security, SECURITY_STARTTLS);
+    form.incoming = INCOMING_IMAP;
+    fill_from_provider(&form, 1);
+    EXPECT_EQ(form.pop3_server, "imap.gmail.com");
+    // "Other" has no servers: the user's stay, and TLS is set both ways.
+    form = good_form();
+    fill_from_provider(&form, provider_entry_other);
+    EXPECT_EQ(form.pop3_server, "pop.example.test");
+    EXPECT_EQ(form.smtp_server, "smtp.example.test:587");
+    EXPECT_EQ(form.pop3_security, SECURITY_TLS);
+    EXPECT_EQ(form.smtp_security, SECURITY_TLS);
+    AccountRecord stored{};
+    store_account_form(form, &stored);
+    EXPECT_STREQ(stored.fields[ACCOUNT_OPTIONS], std::to_string(0x140 | 0x19).c_str());
+    FormRefusal refusal;
+
+    // A sign-in is kept under the server and user name: both come first.
+    form = good_form();
+    EXPECT_EQ(check_sign_in_account(form).text, "");
+    form.user = "";
+    EXPECT_EQ(check_sign_in_account(form).control, IDC_USER_NAME);
+    form.pop3_server = "";
+    form.incoming = INCOMING_IMAP;
+    refusal = check_sign_in_account(form);
+    EXPECT_EQ(refusal.text, "Please enter the IMAP server first: the sign-in is kept for it.");
+    EXPECT_EQ(refusal.control, IDC_POP3_SERVER);
+
+    // The sign-in dialog starts from the preset, and from the account's
+    // grant where it signed in before.
+    SignInFields fields = sign_in_fields(1, nullptr);
+    EXPECT_EQ(fields.authorization_endpoint, "https://accounts.google.com/o/oauth2/v2/auth");
+    EXPECT_EQ(fields.token_endpoint, "https://oauth2.googleapis.com/token");
+    EXPECT_EQ(fields.scopes, "https://mail.google.com/");
+    EXPECT_EQ(fields.client_id + fields.client_secret, "");
+    OAuthGrant grant{"https://idp.example.test/token", "my-app", "my-secret", "refresh"};
+    fields = sign_in_fields(0, &grant);
+    EXPECT_EQ(fields.authorization_endpoint, "https://login.microsoftonline.com/common/oauth2/v2.0/authorize");
+    EXPECT_EQ(fields.token_endpoint + "|" + fields.client_id + "|" + fields.client_secret,
+              "https://idp.example.test/token|my-app|my-secret");
+    EXPECT_EQ(sign_in_fields(7, nullptr).authorization_endpoint, "");
+    // What is missing is asked for, in the dialog's order; Google's token
+    // endpoint also wants the application's secret, Microsoft's does not.
+    fields = sign_in_fields(1, nullptr);
+    EXPECT_EQ(check_sign_in_fields(fields).control, IDC_CLIENT_ID);
+    fields.client_id = "my-app";
+    refusal = check_sign_in_fields(fields);
+    EXPECT_EQ(refusal.text, "Please enter the client secret of that application: this provider asks for it.");
+    EXPECT_EQ(refusal.control, IDC_CLIENT_SECRET);
+    fields = sign_in_fields(0, nullptr);
+    fields.client_id = "my-app";
+    EXPECT_EQ(check_sign_in_fields(fields).text, "");
+    fields = sign_in_fields(provider_entry_other, nullptr);
+    EXPECT_EQ(check_sign_in_fields(fields).text, "Please enter the provider's authorization endpoint.");
+    fields.authorization_endpoint = "https://idp.example.test/authorize";
+    EXPECT_EQ(check_sign_in_fields(fields).control, IDC_TOKEN_ENDPOINT);
+    std::vector<int> controls;
+    for (const SignInEdit& edit : sign_in_edits()) controls.push_back(edit.control);
+    EXPECT_EQ(controls, (std::vector<int>{IDC_AUTHORIZATION_ENDPOINT, IDC_TOKEN_ENDPOINT, IDC_SCOPES, IDC_CLIENT_ID,
+                                          IDC_CLIENT_SECRET}));
 }
 
 TEST(AccountFormTest, OptionBoxesStandForTheTableBits) {
