@@ -7,7 +7,8 @@ are all part of the figure.
 Needs the Windows build (build/win64), a display (scripts/wine-env.sh,
 start_display) and the mail servers (tests/servers/start.sh, its env.sh
 sourced). Run: python3 bench/wine_check_all.py [inbox sizes...]; ZM_BENCH_COUNT
-sets the number of messages (200 unless set)."""
+sets the number of messages (200 unless set), ZM_BENCH_PROTOCOL=imap checks
+the mailbox as an IMAP account (POP3 unless set)."""
 
 import os
 import poplib
@@ -28,6 +29,8 @@ import zmharness  # noqa: E402
 COUNT = int(os.environ.get("ZM_BENCH_COUNT", "200"))
 USER, PASSWORD = "sink", "sinkpw"
 DELETE_FROM_SERVER = 0x8
+ACCOUNT_IMAP = 0x4000
+IMAP = os.environ.get("ZM_BENCH_PROTOCOL", "pop3") == "imap"
 
 
 def maildir():
@@ -81,9 +84,10 @@ def check_all(prefilled):
         clear_mailbox()
         deliver_all()
         warm_up()
-        pop3 = "127.0.0.1:%s" % os.environ["ZM_POP3_PORT"]
-        run.write_accounts(("bench", pop3, '"Sink" <sink@example.test>', pop3, USER, PASSWORD, "maildir\\inbox",
-                            DELETE_FROM_SERVER))
+        smtp = "127.0.0.1:%s" % os.environ["ZM_SMTP_PORT"]
+        incoming = "127.0.0.1:%s" % os.environ["ZM_IMAP_PORT" if IMAP else "ZM_POP3_PORT"]
+        run.write_accounts(("bench", smtp, '"Sink" <sink@example.test>', incoming, USER, PASSWORD, "maildir\\inbox",
+                            DELETE_FROM_SERVER | (ACCOUNT_IMAP if IMAP else 0)))
         # Drafts on show, so that the figure is the receive, not the refill
         # of a list of 10,000 rows afterwards.
         out = run.run_client("", "window", "Zenth Mail", "15000", "tree-select", "Zenth Mail", "347", "drafts",
@@ -95,8 +99,9 @@ def check_all(prefilled):
         seconds = (clocks[1] - clocks[0]) / 1000.0
         stored = len([n for n in os.listdir(inbox) if n.endswith(".eml")]) - prefilled
         left = len(os.listdir(os.path.join(maildir(), "new"))) + len(os.listdir(os.path.join(maildir(), "cur")))
-        print("Wine client, Check All Accounts, %d messages of 4 KB into an inbox of %5d: %.2f s, %.1f messages/s"
-              " (%d stored, %d left on the server)" % (COUNT, prefilled, seconds, stored / seconds, stored, left))
+        print("Wine client, Check All Accounts (%s), %d messages of 4 KB into an inbox of %5d: %.2f s, %.1f messages/s"
+              " (%d stored, %d left on the server)" % ("IMAP" if IMAP else "POP3", COUNT, prefilled, seconds,
+                                                        stored / seconds, stored, left))
         if stored != COUNT or left != 0:
             print("  the status window said: %s" % zmharness.values(out, "TEXT")[-1][-1500:])
         sys.stdout.flush()
