@@ -1,6 +1,8 @@
 """Servers whose TLS the client must refuse, each a scripted peer: the
 status window says why, and the peer hears no command (no USER, no PASS).
-And servers that accept the connection and say nothing at all."""
+The same judgement of a token endpoint's certificate through WinHTTP: the
+refused endpoint never gets the form body. And servers that accept the
+connection and say nothing at all."""
 
 import os
 import shutil
@@ -10,13 +12,16 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from tls_peers import SilentPeer, TlsPeer, make_ca, make_certificate  # noqa: E402
+from tls_peers import HttpsPeer, SilentPeer, TlsPeer, make_ca, make_certificate  # noqa: E402
 from test_transfers import SERVERS, TOOLS, account, deliver, mailbox, message  # noqa: E402
 from zmharness import ClientTest, ID, values  # noqa: E402
 
 TRUST_CA = os.environ.get("ZM_TRUST_CA", "")
 CA_PEM = os.environ.get("ZM_TLS_CA", "")
 CA_DER = os.environ.get("ZM_TLS_CA_DER_WIN", "")
+TOKEN_POST = os.environ.get("ZM_TOKEN_POST", "")
+# A code exchange's form body: what a refused endpoint must never receive.
+TOKEN_BODY = "grant_type=authorization_code&code=M.C5%2Fx&code_verifier=v-1"
 CHECK = ["window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS, "window", "Status",
          "15000",
          "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "60000", "command", "Status", ID.IDC_STATUS_OK, "no-window",
@@ -88,6 +93,43 @@ class Refusals(ClientTest):
         status = self.check_against(peer)
         self.assertIn("Secure connection established (TLS 1.", status)
         self.assertTrue(peer.received.startswith(b"user ann\r\n"), peer.received)
+
+
+    def post_token(self, url, peer=None):
+        """The token endpoint's result, error text and reply as zm_token_post printed them."""
+        try:
+            out = subprocess.run(["wine", TOKEN_POST, url, TOKEN_BODY], capture_output=True, timeout=120).stdout
+        finally:
+            if peer:
+                peer.close()
+        # The program writes its lines in text mode.
+        result, error, reply = out.replace(b"\r\n", b"\n").decode("utf-8", "replace").split("\n", 2)
+        return result[len("result="):], error[len("error="):], reply[len("reply="):].rstrip("\n")
+
+    @unittest.skipUnless(TOKEN_POST, "zm_token_post is not built")
+    def test_the_token_endpoint_is_judged_like_a_mail_server_and_a_refused_one_gets_no_body(self):
+        # An error status still gives its body (RFC 6749 section 5.2).
+        refusal = b'{"error":"invalid_grant","error_description":"Code expired"}'
+        peer = HttpsPeer(*self.cases["good"], status=b"400 Bad Request", body=refusal)
+        result = self.post_token("https://localhost:%d/oauth2/token?tenant=t" % peer.port, peer)
+        self.assertEqual(result, ("0", "", refusal.decode()))
+        self.assertTrue(peer.received.startswith(b"POST /oauth2/token?tenant=t HTTP/1.1\r\n"), peer.received)
+        self.assertIn(b"\r\nContent-Type: application/x-www-form-urlencoded\r\n", peer.received)
+        self.assertTrue(peer.received.endswith(b"\r\n\r\n" + TOKEN_BODY.encode()), peer.received)
+
+        for case, reason in (("self-signed", "untrusted issuer"), ("another name", "issued for another name")):
+            with self.subTest(case=case):
+                peer = HttpsPeer(*self.cases[case])
+                result = self.post_token("https://localhost:%d/token" % peer.port, peer)
+                self.assertEqual(result, ("-1", "Server certificate not accepted: %s." % reason, ""))
+                self.assertTrue(peer.handshake_done)
+                self.assertNotIn(b"code_verifier", peer.received)
+
+        peer = HttpsPeer(*self.cases["good"], body=b'{"access_token":"' + b"a" * 70000 + b'"}')
+        self.assertEqual(self.post_token("https://localhost:%d/token" % peer.port, peer),
+                         ("-1", "The token endpoint's reply is too long.", ""))
+        self.assertEqual(self.post_token("http://localhost:1/token"),
+                         ("-1", "The token endpoint must be an https:// address.", ""))
 
 
 @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")

@@ -2,9 +2,11 @@
 openssl tool (self-signed, expired, for another name, for clients only,
 forged in the name of the trusted test CA) and a server that speaks only
 TLS 1.1. Each serves one connection, greets like a POP3 server once the
-handshake is done, and keeps every byte the client sends after it."""
+handshake is done, and keeps every byte the client sends after it; the
+HTTPS peer stands for a token endpoint instead."""
 
 import os
+import re
 import socket
 import ssl
 import subprocess
@@ -128,6 +130,49 @@ class TlsPeer(Peer):
             with self.context.wrap_socket(raw, server_side=True) as tls:
                 self.handshake_done = True
                 tls.sendall(b"+OK ready\r\n")
+                self.keep_received(tls)
+        except (OSError, ssl.SSLError):
+            pass
+        finally:
+            raw.close()
+
+
+class HttpsPeer(Peer):
+    """One HTTPS connection on 127.0.0.1: takes a request head and the body
+    its Content-Length announces, keeps them, and answers with `status` and
+    `body` (JSON)."""
+
+    def __init__(self, cert, key, status=b"200 OK", body=b"{}"):
+        self.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        self.context.load_cert_chain(cert, key)
+        self.status, self.body = status, body
+        self.handshake_done = False
+        self.listen()
+
+    def read_until(self, tls, enough):
+        while not enough():
+            data = tls.recv(4096)
+            if not data:
+                return False
+            self.received += data
+        return True
+
+    def serve(self):
+        raw = self.accept(20)
+        if not raw:
+            return
+        try:
+            with self.context.wrap_socket(raw, server_side=True) as tls:
+                self.handshake_done = True
+                if not self.read_until(tls, lambda: b"\r\n\r\n" in self.received):
+                    return
+                head = self.received.split(b"\r\n\r\n")[0]
+                length = re.search(rb"\r\ncontent-length: *(\d+)", head, re.I)
+                whole = len(head) + 4 + (int(length.group(1)) if length else 0)
+                if not self.read_until(tls, lambda: len(self.received) >= whole):
+                    return
+                tls.sendall(b"HTTP/1.1 %s\r\nContent-Type: application/json\r\nContent-Length: %d\r\n"
+                            b"Connection: close\r\n\r\n" % (self.status, len(self.body)) + self.body)
                 self.keep_received(tls)
         except (OSError, ssl.SSLError):
             pass
