@@ -13,10 +13,7 @@ bool system_open_browser(const std::string& url) {
     // Only a web address: the shell would run a program or open a file
     // given its name just as readily.
     if (!https_address(url)) return false;
-    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, url.c_str(), -1, nullptr, 0);
-    if (n <= 0) return false;
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, url.c_str(), -1, wide.data(), n);
+    std::wstring wide(url.begin(), url.end());  // printable ASCII, as checked
     // The shell may hand the address to extensions that need COM on this
     // (worker) thread.
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

@@ -26,15 +26,6 @@ struct Handle {
     Handle& operator=(const Handle&) = delete;
 };
 
-std::wstring wide(const std::string& text) {
-    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.c_str(), -1, out.data(), n);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
-
 int unreachable(std::string* error) {
     char text[80];
     std::snprintf(text, sizeof text, "Could not reach the token endpoint (error %lu).", GetLastError());
@@ -59,12 +50,16 @@ int system_token_endpoint(const std::string& endpoint, const std::string& body, 
                           std::string* error) {
     reply->clear();
     error->clear();
-    std::wstring url = wide(endpoint);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!https_address(endpoint) || url.empty() || !WinHttpCrackUrl(url.c_str(), 0, 0, &parts) ||
-        parts.nScheme != INTERNET_SCHEME_HTTPS || parts.dwHostNameLength == 0) {
+    if (!https_address(endpoint)) {
+        *error = token_endpoint_not_https;
+        return -1;
+    }
+    std::wstring url(endpoint.begin(), endpoint.end());  // printable ASCII, as checked
+    if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts) || parts.nScheme != INTERNET_SCHEME_HTTPS ||
+        parts.dwHostNameLength == 0) {
         *error = token_endpoint_not_https;
         return -1;
     }
@@ -72,8 +67,7 @@ int system_token_endpoint(const std::string& endpoint, const std::string& body, 
     std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                         std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     if (path.empty()) path = L"/";
-    // The name as written, for the certificate's check (ASCII after
-    // WinHttpCrackUrl found it a host).
+    // The name as written, for the certificate's check.
     std::string host_name(host.begin(), host.end());
 
     Handle session(WinHttpOpen(L"Zenth Mail", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
