@@ -50,19 +50,20 @@ bool refresh(const char* server, const char* user, const std::string& key) {
     if (endpoint(grant.token_endpoint,
                  token_request_for_refresh(grant.client_id, grant.client_secret, grant.refresh_token), &reply,
                  &why) != 0) {
-        log_write(("The sign-in could not be renewed: " + why).c_str());
+        log_write(("The sign-in could not be renewed: " + why + "\r\n").c_str());
         return false;
     }
     TokenReply answer;
     if (read_token_reply(reply, &answer) != 0) {
-        if (!answer.error.empty()) log_write(("The token endpoint refused the refresh: " + answer.error).c_str());
+        if (!answer.error.empty())
+            log_write(("The token endpoint refused the refresh: " + answer.error + "\r\n").c_str());
         return false;
     }
     if (!answer.refresh_token.empty() && answer.refresh_token != grant.refresh_token) {
         grant.refresh_token = answer.refresh_token;
         // The old refresh token may already be spent: without the new one on
         // disk the next start needs a sign-in, but this token still serves.
-        if (oauth_grant_save(server, user, grant) != 0) log_write("The renewed sign-in could not be stored.");
+        if (oauth_grant_save(server, user, grant) != 0) log_write("The renewed sign-in could not be stored.\r\n");
     }
     keep(key, answer.access_token, answer.expires_in);
     return true;

@@ -28,7 +28,8 @@ int system_token_endpoint(const std::string& endpoint, const std::string& body, 
                           std::string* error);
 // The longest reply body taken; a token reply is a few kilobytes.
 constexpr size_t token_reply_limit = 64 * 1024;
-// How long one exchange may take in all, connecting and reading included.
+// The bound of each step of one exchange: resolving the name, connecting,
+// sending, and each wait for the reply.
 constexpr int token_exchange_ms = 30000;
 
 // A token is renewed when fewer than this many seconds of its life remain,

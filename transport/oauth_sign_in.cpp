@@ -13,7 +13,7 @@ std::atomic<OpenBrowser> browser_in_effect{system_open_browser};
 
 int fail(std::string* error, const std::string& text) {
     *error = text;
-    log_write(("Sign-in failed: " + text).c_str());
+    log_write(("Sign-in failed: " + text + "\r\n").c_str());
     return -1;
 }
 
@@ -69,6 +69,6 @@ int oauth_sign_in(const SignInRequest& request, const std::atomic<bool>& cancel,
     if (oauth_grant_save(request.server.c_str(), request.user.c_str(), grant) != 0)
         return fail(error, "The sign-in could not be stored.");
     login_token_keep(request.server.c_str(), request.user.c_str(), answer.access_token, answer.expires_in);
-    log_write("Sign-in completed.");
+    log_write("Sign-in completed.\r\n");
     return 0;
 }

@@ -32,7 +32,7 @@ bool system_open_browser(const std::string& url);
 
 // Runs the sign-in for at most `milliseconds`, ending early when `cancel`
 // turns true (the wait for the browser; the exchange at the token endpoint
-// that may follow is bounded by its own time-out, token_exchange_ms, and a
+// that may follow is bounded by its own time-outs, token_exchange_ms a step, and a
 // cancel during it still leaves nothing stored). 0 with the grant saved; -1 with *error the text for the user
 // ("Sign-in was cancelled.", "The provider refused the sign-in: %s.", ...),
 // and nothing stored.

@@ -518,9 +518,9 @@ bool play_browser(const std::string& url) {
     if (!uri.starts_with(prefix)) return false;
     int port = std::atoi(uri.c_str() + prefix.size());
     std::string state = url_value(url, "state");
-    std::string query = played->part == REFUSES ? "error=access_denied&error_description=The+user+said+no.&state=" + state
-                        : played->part == ANSWERS_ANOTHER_STATE ? "code=abc&state=x" + state
-                                                                : "code=M.C5%2Fx%2B1&state=" + state;
+    std::string query = "code=M.C5%2Fx%2B1&state=" + state;
+    if (played->part == REFUSES) query = "error=access_denied&error_description=The+user+said+no.&state=" + state;
+    if (played->part == ANSWERS_ANOTHER_STATE) query = "code=abc&state=x" + state;
     played->visit.visit(port, "GET /?" + query + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n");
     return true;
 }
@@ -604,7 +604,9 @@ TEST_F(SignIn, TheCodeFromTheBrowserIsExchangedAndTheGrantSavedAndItsTokenKept) 
     EXPECT_EQ(token, "at-1");
     EXPECT_EQ(FakeTokenEndpoint::requests().size(), 1u);  // kept, not renewed
     std::string log = read_file(folder_ / "zmlog.txt");
-    for (const char* hidden : {"at-1", "rt-1", "M.C5", verifier.c_str()}) EXPECT_EQ(log.find(hidden), std::string::npos);
+    for (const char* hidden : {"at-1", "rt-1", "M.C5", verifier.c_str()})
+        EXPECT_EQ(log.find(hidden), std::string::npos) << hidden;
+    EXPECT_NE(log.find("Sign-in completed.\r\n"), std::string::npos);
 }
 
 TEST_F(SignIn, EachFailureIsToldAndLeavesNothingStored) {
