@@ -95,16 +95,20 @@ class Refusals(ClientTest):
         self.assertTrue(peer.received.startswith(b"user ann\r\n"), peer.received)
 
 
-    def post_token(self, url, peer=None):
-        """The token endpoint's result, error text and reply as zm_token_post printed them."""
+    def token_post(self, *args, peer=None):
+        """zm_token_post's three lines (result, error, and the reply or the
+        grant saved), run in the test's program folder."""
         try:
-            out = subprocess.run(["wine", TOKEN_POST, url, TOKEN_BODY], capture_output=True, timeout=120).stdout
+            out = subprocess.run(["wine", TOKEN_POST, *args], capture_output=True, timeout=120, cwd=self.folder).stdout
         finally:
             if peer:
                 peer.close()
         # The program writes its lines in text mode.
-        result, error, reply = out.replace(b"\r\n", b"\n").decode("utf-8", "replace").split("\n", 2)
-        return result[len("result="):], error[len("error="):], reply[len("reply="):].rstrip("\n")
+        result, error, rest = out.replace(b"\r\n", b"\n").decode("utf-8", "replace").split("\n", 2)
+        return result[len("result="):], error[len("error="):], rest.split("=", 1)[1].rstrip("\n")
+
+    def post_token(self, url, peer=None):
+        return self.token_post(url, TOKEN_BODY, peer=peer)
 
     @unittest.skipUnless(TOKEN_POST, "zm_token_post is not built")
     def test_the_token_endpoint_is_judged_like_a_mail_server_and_a_refused_one_gets_no_body(self):
@@ -130,6 +134,28 @@ class Refusals(ClientTest):
                          ("-1", "The token endpoint's reply is too long.", ""))
         self.assertEqual(self.post_token("http://localhost:1/token"),
                          ("-1", "The token endpoint must be an https:// address.", ""))
+
+    @unittest.skipUnless(TOKEN_POST, "zm_token_post is not built")
+    def test_a_sign_in_keeps_its_grant_only_from_a_token_endpoint_found_good(self):
+        def grant_files():
+            return [name for name in os.listdir(self.folder) if name.startswith("token") and name.endswith(".dat")]
+
+        peer = HttpsPeer(*self.cases["self-signed"])
+        result = self.token_post("sign-in", "https://localhost:%d/token" % peer.port, peer=peer)
+        self.assertEqual(result, ("-1", "Server certificate not accepted: untrusted issuer.", "none"))
+        self.assertNotIn(b"code_verifier", peer.received)
+        self.assertEqual(grant_files(), [])
+
+        peer = HttpsPeer(*self.cases["good"],
+                         body=b'{"access_token":"at-1","token_type":"Bearer","expires_in":3600,"refresh_token":"rt-1"}')
+        result = self.token_post("sign-in", "https://localhost:%d/token" % peer.port, peer=peer)
+        self.assertEqual(result, ("0", "", "rt-1"))
+        body = peer.received.split(b"\r\n\r\n", 1)[1]
+        self.assertTrue(body.startswith(b"grant_type=authorization_code&code=M.C5%2Fx%2B1&redirect_uri="
+                                        b"http%3A%2F%2F127.0.0.1%3A"), body)
+        # Sealed for the Windows user: the refresh token is not in the file.
+        self.assertEqual(len(grant_files()), 1)
+        self.assertNotIn(b"rt-1", self.read(grant_files()[0]))
 
 
 @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")

@@ -16,6 +16,7 @@
 #include "format/percent_encoding.h"
 #include "profiles/account_list.h"
 #include "tests/unit/fake_token_endpoint.h"
+#include "tests/unit/played_browser.h"
 #include "tests/unit/test_support.h"
 #include "transport/login_secret.h"
 #include "transport/oauth_listener.h"
@@ -252,36 +253,6 @@ TEST(OAuthRedirect, OnlyTheAnswerToThisSignInCounts) {
     EXPECT_EQ(long_refusal.text, "The provider refused the sign-in: " + std::string(redirect_description_limit, 'w') + ".");
 }
 
-// A browser on loopback: sends the bytes to the listener's port and reads
-// the answer until the listener closes.
-struct Browser {
-    std::string sent;
-    std::string answer;
-    bool closed_quietly = false;  // send nothing, then hang up
-    std::thread thread;
-    void visit(int port, std::string bytes) {
-        sent = std::move(bytes);
-        thread = std::thread([this, port] {
-            Socket s = sys_socket_open();
-            NetAddress to{0, port_to_network(port)};
-            parse_ipv4("127.0.0.1", &to.address);
-            sys_set_timeouts(s, 5000);
-            if (sys_connect(s, to, 5000) == 0) {
-                for (size_t at = 0; at < sent.size();) {
-                    int n = sys_send(s, sent.data() + at, static_cast<int>(sent.size() - at));
-                    if (n <= 0) break;
-                    at += static_cast<size_t>(n);
-                }
-                char buffer[4096];
-                for (int n; (n = sys_recv(s, buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
-            }
-            sys_socket_close(s);
-        });
-    }
-    ~Browser() {
-        if (thread.joinable()) thread.join();
-    }
-};
 
 TEST(OAuthListener, PassesOverWhatIsNoAnswerAndTakesTheRedirect) {
     RedirectListener listener;
@@ -487,42 +458,6 @@ TEST_F(LoginSecrets, PasswordsAsTheyAreTokensRenewedBeforeTheyExpireAndAFailedRe
     for (const char* token : {"at-1", "at-stale", "rt-1", "rt-2", "never-sent"})
         EXPECT_EQ(log.find(token), std::string::npos) << token;
     accounts_use(nullptr);
-}
-
-// The person at the browser, installed as the system's browser for the
-// sign-in tests: it reads the loopback port and the state from the URL it
-// is opened on and comes back to the listener as the provider's redirect
-// would, with what the test asks for.
-enum BrowserPart { APPROVES, REFUSES, ANSWERS_ANOTHER_STATE, STAYS_AWAY, IS_CANCELLED, IS_MISSING };
-struct PlayedBrowser {
-    BrowserPart part = APPROVES;
-    std::string url;  // what it was opened on
-    std::atomic<bool>* cancel = nullptr;
-    Browser visit;
-};
-PlayedBrowser* played = nullptr;
-
-std::string url_value(const std::string& url, const std::string& name) {
-    size_t at = url.find("&" + name + "=");
-    if (at == std::string::npos) return "";
-    at += name.size() + 2;
-    return url.substr(at, url.find('&', at) - at);
-}
-
-bool play_browser(const std::string& url) {
-    played->url = url;
-    if (played->part == IS_MISSING) return false;
-    if (played->part == IS_CANCELLED) *played->cancel = true;
-    if (played->part == STAYS_AWAY || played->part == IS_CANCELLED) return true;
-    std::string uri = url_value(url, "redirect_uri"), prefix = "http%3A%2F%2F127.0.0.1%3A";
-    if (!uri.starts_with(prefix)) return false;
-    int port = std::atoi(uri.c_str() + prefix.size());
-    std::string state = url_value(url, "state");
-    std::string query = "code=M.C5%2Fx%2B1&state=" + state;
-    if (played->part == REFUSES) query = "error=access_denied&error_description=The+user+said+no.&state=" + state;
-    if (played->part == ANSWERS_ANOTHER_STATE) query = "code=abc&state=x" + state;
-    played->visit.visit(port, "GET /?" + query + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n");
-    return true;
 }
 
 class SignIn : public LoginSecrets {
