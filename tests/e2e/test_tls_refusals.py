@@ -14,7 +14,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 from tls_peers import HttpsPeer, SilentPeer, TlsPeer, make_ca, make_certificate  # noqa: E402
 from test_transfers import SERVERS, TOOLS, account, deliver, mailbox, message  # noqa: E402
-from zmharness import ClientTest, ID, values  # noqa: E402
+from zmharness import ClientTest, ID, values, wait_for  # noqa: E402
 
 TRUST_CA = os.environ.get("ZM_TRUST_CA", "")
 CA_PEM = os.environ.get("ZM_TLS_CA", "")
@@ -156,6 +156,27 @@ class Refusals(ClientTest):
         # Sealed for the Windows user: the refresh token is not in the file.
         self.assertEqual(len(grant_files()), 1)
         self.assertNotIn(b"rt-1", self.read(grant_files()[0]))
+
+    @unittest.skipUnless(TOKEN_POST, "zm_token_post is not built")
+    def test_the_system_browser_is_opened_on_the_authorization_url(self):
+        # The shell's "open" reaches Wine's browser, which is ours here.
+        record = self.path("browser.txt")
+        browser = os.path.join(os.path.dirname(os.path.abspath(__file__)), "played_browser.py")
+        key = "HKCU\\Software\\Wine\\WineBrowser"
+        subprocess.run(["wine", "reg", "add", key, "/v", "Browsers", "/t", "REG_SZ", "/d", browser + " " + record, "/f"],
+                       check=True, capture_output=True, timeout=60)
+        try:
+            peer = HttpsPeer(*self.cases["good"], body=b'{"access_token":"at-1","refresh_token":"rt-1"}')
+            result = self.token_post("sign-in-system", "https://localhost:%d/token" % peer.port, peer=peer)
+        finally:
+            subprocess.run(["wine", "reg", "delete", key, "/v", "Browsers", "/f"], capture_output=True, timeout=60)
+        self.assertEqual(result, ("0", "", "rt-1"))
+        # The browser notes what it did after the listener's page came.
+        wait_for(lambda: os.path.exists(record), 20, "the browser's record")
+        url, page = self.read("browser.txt").decode().split("\n", 1)
+        self.assertTrue(url.startswith("https://login.example.test/authorize?response_type=code&client_id=c-1&"), url)
+        self.assertIn("You can close this window.", page)
+        self.assertIn(b"&code=C-system%2F1&", peer.received)
 
 
 @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")

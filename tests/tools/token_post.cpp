@@ -4,10 +4,11 @@
 //   zm_token_post <endpoint> <body>
 //       POSTs the form body; prints "result=0|-1", "error=<text>" and
 //       "reply=<body>", one a line.
-//   zm_token_post sign-in <token endpoint>
+//   zm_token_post sign-in|sign-in-system <token endpoint>
 //       a whole sign-in in the current folder, the browser played by the
-//       tests' own (it approves at once); prints "result=", "error=" and
-//       "grant=<refresh token saved, or none>".
+//       unit tests' one (it approves at once), or the system's browser;
+//       prints "result=", "error=" and "grant=<refresh token saved, or
+//       none>".
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -21,10 +22,10 @@
 
 namespace {
 
-int sign_in(const char* token_endpoint) {
+int sign_in(const char* token_endpoint, bool system_browser) {
     PlayedBrowser browser;
     played = &browser;
-    open_browser_install(play_browser);
+    if (!system_browser) open_browser_install(play_browser);
     sys_net_startup();
     SignInRequest request{.authorization_endpoint = "https://login.example.test/authorize",
                           .token_endpoint = token_endpoint,
@@ -47,10 +48,11 @@ int sign_in(const char* token_endpoint) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: zm_token_post <endpoint> <body> | sign-in <token endpoint>\n");
+        std::fprintf(stderr, "usage: zm_token_post <endpoint> <body> | sign-in|sign-in-system <token endpoint>\n");
         return 2;
     }
-    if (std::strcmp(argv[1], "sign-in") == 0) return sign_in(argv[2]);
+    if (std::strcmp(argv[1], "sign-in") == 0) return sign_in(argv[2], false);
+    if (std::strcmp(argv[1], "sign-in-system") == 0) return sign_in(argv[2], true);
     std::string reply, error;
     int result = system_token_endpoint(argv[1], argv[2], &reply, &error);
     std::printf("result=%d\nerror=%s\nreply=%s\n", result, error.c_str(), reply.c_str());
