@@ -63,9 +63,10 @@ int system_token_endpoint(const std::string& endpoint, const std::string& body, 
         *error = token_endpoint_not_https;
         return -1;
     }
-    std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                        std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    auto piece = [](const wchar_t* at, DWORD length) { return at ? std::wstring(at, length) : std::wstring(); };
+    std::wstring host = piece(parts.lpszHostName, parts.dwHostNameLength);
+    std::wstring path = piece(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                        piece(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     if (path.empty()) path = L"/";
     // The name as written, for the certificate's check.
     std::string host_name(host.begin(), host.end());
