@@ -13,15 +13,7 @@
 
 namespace {
 
-// The exchange with the token endpoint goes through WinHTTP with the mail
-// connections' certificate check, which is not built yet: until then a
-// refresh cannot happen and the account asks for a new sign-in.
-int no_token_endpoint(const std::string&, const std::string&, std::string*) {
-    log_write("The token endpoint cannot be reached by this version.");
-    return -1;
-}
-
-std::atomic<TokenEndpoint> endpoint_in_effect{no_token_endpoint};
+std::atomic<TokenEndpoint> endpoint_in_effect{system_token_endpoint};
 
 struct CachedToken {
     std::string token;
@@ -53,21 +45,25 @@ bool still_good(const CachedToken& t) { return !t.token.empty() && sys_tick_coun
 bool refresh(const char* server, const char* user, const std::string& key) {
     OAuthGrant grant;
     if (oauth_grant_load(server, user, &grant) != 0) return false;
-    std::string reply;
+    std::string reply, why;
     TokenEndpoint endpoint = endpoint_in_effect.load();
     if (endpoint(grant.token_endpoint,
-                 token_request_for_refresh(grant.client_id, grant.client_secret, grant.refresh_token), &reply) != 0)
+                 token_request_for_refresh(grant.client_id, grant.client_secret, grant.refresh_token), &reply,
+                 &why) != 0) {
+        log_write(("The sign-in could not be renewed: " + why + "\r\n").c_str());
         return false;
+    }
     TokenReply answer;
     if (read_token_reply(reply, &answer) != 0) {
-        if (!answer.error.empty()) log_write(("The token endpoint refused the refresh: " + answer.error).c_str());
+        if (!answer.error.empty())
+            log_write(("The token endpoint refused the refresh: " + answer.error + "\r\n").c_str());
         return false;
     }
     if (!answer.refresh_token.empty() && answer.refresh_token != grant.refresh_token) {
         grant.refresh_token = answer.refresh_token;
         // The old refresh token may already be spent: without the new one on
         // disk the next start needs a sign-in, but this token still serves.
-        if (oauth_grant_save(server, user, grant) != 0) log_write("The renewed sign-in could not be stored.");
+        if (oauth_grant_save(server, user, grant) != 0) log_write("The renewed sign-in could not be stored.\r\n");
     }
     keep(key, answer.access_token, answer.expires_in);
     return true;
@@ -98,7 +94,11 @@ int token_for(int account, StatusSink& status, std::string* secret, bool renew) 
 
 const char sign_in_expired_format[] = "Sign-in for %s has expired: open the account manager and sign in again.";
 
-void token_endpoint_install(TokenEndpoint endpoint) { endpoint_in_effect = endpoint ? endpoint : no_token_endpoint; }
+void token_endpoint_install(TokenEndpoint endpoint) {
+    endpoint_in_effect = endpoint ? endpoint : system_token_endpoint;
+}
+
+TokenEndpoint token_endpoint_in_effect() { return endpoint_in_effect.load(); }
 
 int login_secret(int account, StatusSink& status, std::string* secret) {
     if (!is_oauth(account)) {

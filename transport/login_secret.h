@@ -13,11 +13,24 @@
 
 // POSTs a form body to a token endpoint over HTTPS and gives back the reply
 // body, also for an error status (RFC 6749 section 5.2 replies come with
-// 400). 0, or -1 when no reply came.
-using TokenEndpoint = int (*)(const std::string& endpoint, const std::string& body, std::string* reply);
+// 400). 0, or -1 when no reply came, with *error the text for the user (an
+// endpoint that is not https://, one that cannot be reached, its
+// certificate refused as a mail server's would be).
+using TokenEndpoint = int (*)(const std::string& endpoint, const std::string& body, std::string* reply,
+                              std::string* error);
 // The endpoint in effect: the system's unless a test installed its own;
 // null goes back to the system's.
 void token_endpoint_install(TokenEndpoint endpoint);
+TokenEndpoint token_endpoint_in_effect();
+// The system's: WinHTTP on Windows, with the client's own check of the
+// server's certificate; elsewhere there is none and every exchange fails.
+int system_token_endpoint(const std::string& endpoint, const std::string& body, std::string* reply,
+                          std::string* error);
+// The longest reply body taken; a token reply is a few kilobytes.
+constexpr size_t token_reply_limit = 64 * 1024;
+// The bound of each step of one exchange: resolving the name, connecting,
+// sending, and each wait for the reply.
+constexpr int token_exchange_ms = 30000;
 
 // A token is renewed when fewer than this many seconds of its life remain,
 // so that it cannot run out between the check and the server's look at it.

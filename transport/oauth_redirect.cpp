@@ -32,14 +32,6 @@ bool parameters_of(std::string_view query, std::map<std::string, std::string>* o
     return true;
 }
 
-std::string refusal_text(const std::string& error, const std::string& description) {
-    std::string said = description.empty() ? error : description;
-    if (said.size() > redirect_description_limit) said.resize(redirect_description_limit);
-    for (char& c : said)
-        if (c < 0x20 || c > 0x7e) c = '?';
-    while (!said.empty() && (said.back() == '.' || said.back() == ' ')) said.pop_back();
-    return "The provider refused the sign-in: " + said + ".";
-}
 
 std::string page(const char* status, const char* text) {
     std::string body = std::string("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Zenth Mail</title></head>"
@@ -70,7 +62,7 @@ Redirect read_redirect(std::string_view line, const std::string& state) {
     if (has_code == has_error) return other();  // neither, or both at once
     if (state.empty() || p["state"] != state)
         return {.kind = REDIRECT_WRONG_STATE, .text = "The browser's answer does not belong to this sign-in."};
-    if (has_error) return {.kind = REDIRECT_REFUSED, .text = refusal_text(p["error"], p["error_description"])};
+    if (has_error) return {.kind = REDIRECT_REFUSED, .text = sign_in_refusal(p["error"], p["error_description"])};
     const std::string& code = p["code"];
     if (code.empty() || code.size() > redirect_code_limit || !printable(code)) return other();
     return {.kind = REDIRECT_CODE, .code = code};
@@ -84,4 +76,13 @@ std::string redirect_response(const Redirect& redirect) {
             return page("200 OK", "The sign-in did not complete; Zenth Mail says why. You can close this window.");
         default: return page("404 Not Found", "Not found.");
     }
+}
+
+std::string sign_in_refusal(const std::string& error, const std::string& description) {
+    std::string said = description.empty() ? error : description;
+    if (said.size() > redirect_description_limit) said.resize(redirect_description_limit);
+    for (char& c : said)
+        if (c < 0x20 || c > 0x7e) c = '?';
+    while (!said.empty() && (said.back() == '.' || said.back() == ' ')) said.pop_back();
+    return "The provider refused the sign-in: " + said + ".";
 }

@@ -36,6 +36,11 @@ struct Redirect {
 // "The provider refused the sign-in: <error_description, else error>.".
 Redirect read_redirect(std::string_view request_line, const std::string& state);
 
+// "The provider refused the sign-in: %s." with the description, else the
+// error code, cut and made printable: for a refusal in the redirect and
+// one from the token endpoint alike.
+std::string sign_in_refusal(const std::string& error, const std::string& description);
+
 // The whole HTTP response for the browser: "You can close this window"
 // pages for an answer, 404 for anything else; the connection closes after it.
 std::string redirect_response(const Redirect& redirect);

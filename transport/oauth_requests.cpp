@@ -37,6 +37,19 @@ bool printable(const std::string& text) {
 
 }  // namespace
 
+const char token_endpoint_not_https[] = "The token endpoint must be an https:// address.";
+
+bool https_address(const std::string& url) {
+    constexpr size_t scheme = 8;  // "https://"
+    if (url.size() <= scheme) return false;
+    for (size_t i = 0; i < scheme; i++)
+        if (static_cast<char>(url[i] | (i < 5 ? 0x20 : 0)) != "https://"[i]) return false;
+    if (url[scheme] == '/' || url[scheme] == '?' || url[scheme] == '#') return false;
+    for (char c : url)
+        if (c <= ' ' || c > '~' || c == '"') return false;
+    return true;
+}
+
 bool pkce_make(Pkce* out) {
     out->verifier = random_text(32);
     out->challenge = out->verifier.empty() ? std::string() : pkce_challenge(out->verifier);

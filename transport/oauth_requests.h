@@ -21,6 +21,12 @@ std::string pkce_challenge(const std::string& verifier);
 // the system gave no random bytes.
 std::string oauth_state();
 
+// An https:// address with a host, of printable ASCII without blanks or
+// quotes: the only kind of endpoint a sign-in talks to or hands to the
+// system to open (anything else could name a program or a file).
+bool https_address(const std::string& url);
+extern const char token_endpoint_not_https[];
+
 // Where the browser comes back to: the loopback listener of the sign-in.
 std::string loopback_redirect_uri(int port);
 

@@ -26,9 +26,14 @@ using OpenBrowser = bool (*)(const std::string& url);
 // The browser in effect: the system's unless a test installed its own;
 // null goes back to the system's.
 void open_browser_install(OpenBrowser open);
+// The system's: the shell's "open" on an https:// address on Windows; none
+// elsewhere.
+bool system_open_browser(const std::string& url);
 
 // Runs the sign-in for at most `milliseconds`, ending early when `cancel`
-// turns true. 0 with the grant saved; -1 with *error the text for the user
+// turns true (the wait for the browser; the exchange at the token endpoint
+// that may follow is bounded by its own time-outs, token_exchange_ms a step, and a
+// cancel during it still leaves nothing stored). 0 with the grant saved; -1 with *error the text for the user
 // ("Sign-in was cancelled.", "The provider refused the sign-in: %s.", ...),
 // and nothing stored.
 int oauth_sign_in(const SignInRequest& request, const std::atomic<bool>& cancel, int milliseconds,

@@ -22,6 +22,7 @@
 #include "transport/cert_verdict.h"
 #include "transport/session.h"
 #include "transport/tls.h"
+#include "transport/tls_win32.h"
 
 namespace {
 
@@ -233,6 +234,20 @@ const char* certificate_problem(CtxtHandle* context, const char* host) {
     PCCERT_CONTEXT certificate = nullptr;
     if (QueryContextAttributesA(context, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK || !certificate)
         return "incomplete chain";
+    const char* problem = server_certificate_problem(certificate, host);
+    CertFreeCertificateContext(certificate);
+    return problem;
+}
+
+void tell_failure(StatusSink& sink, SECURITY_STATUS status) {
+    char text[80];
+    std::snprintf(text, sizeof text, "Secure connection failed (error 0x%08lX).\r\n", static_cast<unsigned long>(status));
+    sink.error(text);
+}
+
+}  // namespace
+
+const char* server_certificate_problem(PCCERT_CONTEXT certificate, const char* host) {
     LPSTR server_auth[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
     CERT_CHAIN_PARA chain_para{};
     chain_para.cbSize = sizeof chain_para;
@@ -259,17 +274,8 @@ const char* certificate_problem(CtxtHandle* context, const char* host) {
             problem = certificate_refusal(chain->TrustStatus.dwErrorStatus, status.dwError);
         CertFreeCertificateChain(chain);
     }
-    CertFreeCertificateContext(certificate);
     return problem;
 }
-
-void tell_failure(StatusSink& sink, SECURITY_STATUS status) {
-    char text[80];
-    std::snprintf(text, sizeof text, "Secure connection failed (error 0x%08lX).\r\n", static_cast<unsigned long>(status));
-    sink.error(text);
-}
-
-}  // namespace
 
 int system_tls_begin(MailSession& s, const char* host) {
     auto channel = std::make_unique<Channel>();

@@ -1,6 +1,8 @@
 """Servers whose TLS the client must refuse, each a scripted peer: the
 status window says why, and the peer hears no command (no USER, no PASS).
-And servers that accept the connection and say nothing at all."""
+The same judgement of a token endpoint's certificate through WinHTTP: the
+refused endpoint never gets the form body. And servers that accept the
+connection and say nothing at all."""
 
 import os
 import shutil
@@ -10,13 +12,16 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from tls_peers import SilentPeer, TlsPeer, make_ca, make_certificate  # noqa: E402
+from tls_peers import HttpsPeer, SilentPeer, TlsPeer, make_ca, make_certificate  # noqa: E402
 from test_transfers import SERVERS, TOOLS, account, deliver, mailbox, message  # noqa: E402
-from zmharness import ClientTest, ID, values  # noqa: E402
+from zmharness import ClientTest, ID, values, wait_for  # noqa: E402
 
 TRUST_CA = os.environ.get("ZM_TRUST_CA", "")
 CA_PEM = os.environ.get("ZM_TLS_CA", "")
 CA_DER = os.environ.get("ZM_TLS_CA_DER_WIN", "")
+TOKEN_POST = os.environ.get("ZM_TOKEN_POST", "")
+# A code exchange's form body: what a refused endpoint must never receive.
+TOKEN_BODY = "grant_type=authorization_code&code=M.C5%2Fx&code_verifier=v-1"
 CHECK = ["window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS, "window", "Status",
          "15000",
          "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "60000", "command", "Status", ID.IDC_STATUS_OK, "no-window",
@@ -88,6 +93,90 @@ class Refusals(ClientTest):
         status = self.check_against(peer)
         self.assertIn("Secure connection established (TLS 1.", status)
         self.assertTrue(peer.received.startswith(b"user ann\r\n"), peer.received)
+
+
+    def token_post(self, *args, peer=None):
+        """zm_token_post's three lines (result, error, and the reply or the
+        grant saved), run in the test's program folder."""
+        try:
+            out = subprocess.run(["wine", TOKEN_POST, *args], capture_output=True, timeout=120, cwd=self.folder).stdout
+        finally:
+            if peer:
+                peer.close()
+        # The program writes its lines in text mode.
+        result, error, rest = out.replace(b"\r\n", b"\n").decode("utf-8", "replace").split("\n", 2)
+        return result[len("result="):], error[len("error="):], rest.split("=", 1)[1].rstrip("\n")
+
+    def post_token(self, url, peer=None):
+        return self.token_post(url, TOKEN_BODY, peer=peer)
+
+    @unittest.skipUnless(TOKEN_POST, "zm_token_post is not built")
+    def test_the_token_endpoint_is_judged_like_a_mail_server_and_a_refused_one_gets_no_body(self):
+        # An error status still gives its body (RFC 6749 section 5.2).
+        refusal = b'{"error":"invalid_grant","error_description":"Code expired"}'
+        peer = HttpsPeer(*self.cases["good"], status=b"400 Bad Request", body=refusal)
+        result = self.post_token("https://localhost:%d/oauth2/token?tenant=t" % peer.port, peer)
+        self.assertEqual(result, ("0", "", refusal.decode()))
+        self.assertTrue(peer.received.startswith(b"POST /oauth2/token?tenant=t HTTP/1.1\r\n"), peer.received)
+        self.assertIn(b"\r\nContent-Type: application/x-www-form-urlencoded\r\n", peer.received)
+        self.assertTrue(peer.received.endswith(b"\r\n\r\n" + TOKEN_BODY.encode()), peer.received)
+
+        for case, reason in (("self-signed", "untrusted issuer"), ("another name", "issued for another name")):
+            with self.subTest(case=case):
+                peer = HttpsPeer(*self.cases[case])
+                result = self.post_token("https://localhost:%d/token" % peer.port, peer)
+                self.assertEqual(result, ("-1", "Server certificate not accepted: %s." % reason, ""))
+                self.assertTrue(peer.handshake_done)
+                self.assertNotIn(b"code_verifier", peer.received)
+
+        peer = HttpsPeer(*self.cases["good"], body=b'{"access_token":"' + b"a" * 70000 + b'"}')
+        self.assertEqual(self.post_token("https://localhost:%d/token" % peer.port, peer),
+                         ("-1", "The token endpoint's reply is too long.", ""))
+        self.assertEqual(self.post_token("http://localhost:1/token"),
+                         ("-1", "The token endpoint must be an https:// address.", ""))
+
+    @unittest.skipUnless(TOKEN_POST, "zm_token_post is not built")
+    def test_a_sign_in_keeps_its_grant_only_from_a_token_endpoint_found_good(self):
+        def grant_files():
+            return [name for name in os.listdir(self.folder) if name.startswith("token") and name.endswith(".dat")]
+
+        peer = HttpsPeer(*self.cases["self-signed"])
+        result = self.token_post("sign-in", "https://localhost:%d/token" % peer.port, peer=peer)
+        self.assertEqual(result, ("-1", "Server certificate not accepted: untrusted issuer.", "none"))
+        self.assertNotIn(b"code_verifier", peer.received)
+        self.assertEqual(grant_files(), [])
+
+        peer = HttpsPeer(*self.cases["good"],
+                         body=b'{"access_token":"at-1","token_type":"Bearer","expires_in":3600,"refresh_token":"rt-1"}')
+        result = self.token_post("sign-in", "https://localhost:%d/token" % peer.port, peer=peer)
+        self.assertEqual(result, ("0", "", "rt-1"))
+        body = peer.received.split(b"\r\n\r\n", 1)[1]
+        self.assertTrue(body.startswith(b"grant_type=authorization_code&code=M.C5%2Fx%2B1&redirect_uri="
+                                        b"http%3A%2F%2F127.0.0.1%3A"), body)
+        # Sealed for the Windows user: the refresh token is not in the file.
+        self.assertEqual(len(grant_files()), 1)
+        self.assertNotIn(b"rt-1", self.read(grant_files()[0]))
+
+    @unittest.skipUnless(TOKEN_POST, "zm_token_post is not built")
+    def test_the_system_browser_is_opened_on_the_authorization_url(self):
+        # The shell's "open" reaches Wine's browser, which is ours here.
+        record = self.path("browser.txt")
+        browser = os.path.join(os.path.dirname(os.path.abspath(__file__)), "played_browser.py")
+        key = "HKCU\\Software\\Wine\\WineBrowser"
+        subprocess.run(["wine", "reg", "add", key, "/v", "Browsers", "/t", "REG_SZ", "/d", browser + " " + record, "/f"],
+                       check=True, capture_output=True, timeout=60)
+        try:
+            peer = HttpsPeer(*self.cases["good"], body=b'{"access_token":"at-1","refresh_token":"rt-1"}')
+            result = self.token_post("sign-in-system", "https://localhost:%d/token" % peer.port, peer=peer)
+        finally:
+            subprocess.run(["wine", "reg", "delete", key, "/v", "Browsers", "/f"], capture_output=True, timeout=60)
+        self.assertEqual(result, ("0", "", "rt-1"))
+        # The browser notes what it did after the listener's page came.
+        wait_for(lambda: os.path.exists(record), 20, "the browser's record")
+        url, page = self.read("browser.txt").decode().split("\n", 1)
+        self.assertTrue(url.startswith("https://login.example.test/authorize?response_type=code&client_id=c-1&"), url)
+        self.assertIn("You can close this window.", page)
+        self.assertIn(b"&code=C-system%2F1&", peer.received)
 
 
 @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")

@@ -2,9 +2,11 @@
 openssl tool (self-signed, expired, for another name, for clients only,
 forged in the name of the trusted test CA) and a server that speaks only
 TLS 1.1. Each serves one connection, greets like a POP3 server once the
-handshake is done, and keeps every byte the client sends after it."""
+handshake is done, and keeps every byte the client sends after it; the
+HTTPS peer stands for a token endpoint instead."""
 
 import os
+import re
 import socket
 import ssl
 import subprocess
@@ -104,19 +106,12 @@ class Peer:
         self.thread.join(70)
 
 
-class TlsPeer(Peer):
-    """One connection on 127.0.0.1, TLS from the first byte."""
+class TlsServer(Peer):
+    """A peer that shakes hands as a TLS server on its one connection and
+    then converses as its kind does."""
 
-    def __init__(self, cert, key, old_protocol=False):
-        self.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        if old_protocol:
-            self.context.set_ciphers("ALL:@SECLEVEL=0")
-            with warnings.catch_warnings():
-                # Old on purpose: the client must refuse it.
-                warnings.simplefilter("ignore", DeprecationWarning)
-                self.context.minimum_version = ssl.TLSVersion.TLSv1
-                self.context.maximum_version = ssl.TLSVersion.TLSv1_1
-        self.context.load_cert_chain(cert, key)
+    def start(self, context):
+        self.context = context
         self.handshake_done = False
         self.listen()
 
@@ -127,12 +122,63 @@ class TlsPeer(Peer):
         try:
             with self.context.wrap_socket(raw, server_side=True) as tls:
                 self.handshake_done = True
-                tls.sendall(b"+OK ready\r\n")
-                self.keep_received(tls)
+                self.converse(tls)
         except (OSError, ssl.SSLError):
             pass
         finally:
             raw.close()
+
+
+class TlsPeer(TlsServer):
+    """One connection on 127.0.0.1, TLS from the first byte."""
+
+    def __init__(self, cert, key, old_protocol=False):
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        if old_protocol:
+            context.set_ciphers("ALL:@SECLEVEL=0")
+            with warnings.catch_warnings():
+                # Old on purpose: the client must refuse it.
+                warnings.simplefilter("ignore", DeprecationWarning)
+                context.minimum_version = ssl.TLSVersion.TLSv1
+                context.maximum_version = ssl.TLSVersion.TLSv1_1
+        context.load_cert_chain(cert, key)
+        self.start(context)
+
+    def converse(self, tls):
+        tls.sendall(b"+OK ready\r\n")
+        self.keep_received(tls)
+
+
+class HttpsPeer(TlsServer):
+    """One HTTPS connection on 127.0.0.1: takes a request head and the body
+    its Content-Length announces, keeps them, and answers with `status` and
+    `body` (JSON)."""
+
+    def __init__(self, cert, key, status=b"200 OK", body=b"{}"):
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(cert, key)
+        self.status, self.body = status, body
+        self.start(context)
+
+    def read_until(self, tls, enough):
+        while not enough():
+            data = tls.recv(4096)
+            if not data:
+                return False
+            self.received += data
+        return True
+
+    def converse(self, tls):
+        if not self.read_until(tls, lambda: b"\r\n\r\n" in self.received):
+            return
+        head = self.received.split(b"\r\n\r\n")[0]
+        length = re.search(rb"\r\ncontent-length: *(\d+)", head, re.I)
+        whole = len(head) + 4 + (int(length.group(1)) if length else 0)
+        if not self.read_until(tls, lambda: len(self.received) >= whole):
+            return
+        tls.sendall(b"HTTP/1.1 %s\r\nContent-Type: application/json\r\nContent-Length: %d\r\n"
+                    b"Connection: close\r\n\r\n" % (self.status, len(self.body)) + self.body)
+        self.keep_received(tls)
 
 
 class SilentPeer(Peer):

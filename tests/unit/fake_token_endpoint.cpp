@@ -11,11 +11,14 @@ namespace {
 
 std::mutex lock;
 
-int answer(const std::string& endpoint, const std::string& body, std::string* reply) {
+int answer(const std::string& endpoint, const std::string& body, std::string* reply, std::string* error) {
     std::lock_guard<std::mutex> hold(lock);
     FakeTokenEndpoint::requests().push_back(endpoint + " " + body);
     auto& queued = FakeTokenEndpoint::replies();
-    if (queued.empty()) return -1;
+    if (queued.empty()) {
+        *error = FakeTokenEndpoint::failure();
+        return -1;
+    }
     *reply = queued.front();
     queued.erase(queued.begin());
     return 0;
@@ -33,9 +36,15 @@ std::vector<std::string>& FakeTokenEndpoint::replies() {
     return queued;
 }
 
+std::string& FakeTokenEndpoint::failure() {
+    static std::string text;
+    return text;
+}
+
 FakeTokenEndpoint::FakeTokenEndpoint() {
     requests().clear();
     replies().clear();
+    failure() = "Could not reach the token endpoint (error 12029).";
     login_tokens_forget();
     token_endpoint_install(answer);
 }

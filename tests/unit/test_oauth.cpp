@@ -4,6 +4,7 @@
 // the provider presets; the grant kept for the user and the access tokens
 // renewed from it.
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -15,11 +16,13 @@
 #include "format/percent_encoding.h"
 #include "profiles/account_list.h"
 #include "tests/unit/fake_token_endpoint.h"
+#include "tests/unit/played_browser.h"
 #include "tests/unit/test_support.h"
 #include "transport/login_secret.h"
 #include "transport/oauth_listener.h"
 #include "transport/oauth_redirect.h"
 #include "transport/oauth_requests.h"
+#include "transport/oauth_sign_in.h"
 #include "transport/socks_config.h"
 #include "transport/sys_socket.h"
 #include "transport/tls.h"
@@ -250,36 +253,6 @@ TEST(OAuthRedirect, OnlyTheAnswerToThisSignInCounts) {
     EXPECT_EQ(long_refusal.text, "The provider refused the sign-in: " + std::string(redirect_description_limit, 'w') + ".");
 }
 
-// A browser on loopback: sends the bytes to the listener's port and reads
-// the answer until the listener closes.
-struct Browser {
-    std::string sent;
-    std::string answer;
-    bool closed_quietly = false;  // send nothing, then hang up
-    std::thread thread;
-    void visit(int port, std::string bytes) {
-        sent = std::move(bytes);
-        thread = std::thread([this, port] {
-            Socket s = sys_socket_open();
-            NetAddress to{0, port_to_network(port)};
-            parse_ipv4("127.0.0.1", &to.address);
-            sys_set_timeouts(s, 5000);
-            if (sys_connect(s, to, 5000) == 0) {
-                for (size_t at = 0; at < sent.size();) {
-                    int n = sys_send(s, sent.data() + at, static_cast<int>(sent.size() - at));
-                    if (n <= 0) break;
-                    at += static_cast<size_t>(n);
-                }
-                char buffer[4096];
-                for (int n; (n = sys_recv(s, buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
-            }
-            sys_socket_close(s);
-        });
-    }
-    ~Browser() {
-        if (thread.joinable()) thread.join();
-    }
-};
 
 TEST(OAuthListener, PassesOverWhatIsNoAnswerAndTakesTheRedirect) {
     RedirectListener listener;
@@ -485,6 +458,140 @@ TEST_F(LoginSecrets, PasswordsAsTheyAreTokensRenewedBeforeTheyExpireAndAFailedRe
     for (const char* token : {"at-1", "at-stale", "rt-1", "rt-2", "never-sent"})
         EXPECT_EQ(log.find(token), std::string::npos) << token;
     accounts_use(nullptr);
+}
+
+class SignIn : public LoginSecrets {
+protected:
+    void SetUp() override {
+        LoginSecrets::SetUp();
+        played = &browser_;
+        open_browser_install(play_browser);
+        table_.count = 1;
+        std::strcpy(table_.accounts[0].fields[ACCOUNT_NAME], "ann");
+        std::strcpy(table_.accounts[0].fields[ACCOUNT_POP3_SERVER], grant_server);
+        std::strcpy(table_.accounts[0].fields[ACCOUNT_USER], grant_user);
+        std::snprintf(table_.accounts[0].fields[ACCOUNT_OPTIONS], account_field_size, "%d",
+                      ACCOUNT_OAUTH | ACCOUNT_POP3_TLS);
+        accounts_use(&table_);
+    }
+    void TearDown() override {
+        accounts_use(nullptr);
+        open_browser_install(nullptr);
+        played = nullptr;
+        LoginSecrets::TearDown();
+    }
+    int sign_in(BrowserPart part, int milliseconds = 20000) {
+        browser_.part = part;
+        browser_.url.clear();
+        cancel_ = false;
+        browser_.cancel = &cancel_;
+        error_ = "(untouched)";
+        int result = oauth_sign_in(request_, cancel_, milliseconds, &error_);
+        if (browser_.visit.thread.joinable()) browser_.visit.thread.join();
+        return result;
+    }
+    // What the account would log in with now: a kept token, else the
+    // renewal from a saved grant.
+    int secret(std::string* out) { return login_secret(0, sink, out); }
+    SignInRequest request_{.authorization_endpoint = "https://login.example.test/authorize",
+                           .token_endpoint = "https://login.example.test/token",
+                           .client_id = "c-1",
+                           .client_secret = "s+1",
+                           .scopes = "mail offline_access",
+                           .login_hint = grant_user,
+                           .server = grant_server,
+                           .user = grant_user};
+    PlayedBrowser browser_;
+    std::atomic<bool> cancel_{false};
+    std::string error_;
+    AccountTable table_;
+};
+
+TEST_F(SignIn, TheCodeFromTheBrowserIsExchangedAndTheGrantSavedAndItsTokenKept) {
+    FakeTokenEndpoint endpoint;
+    FakeTokenEndpoint::replies() = {
+        R"({"access_token":"at-1","token_type":"Bearer","expires_in":3600,"refresh_token":"rt-1"})"};
+    ASSERT_EQ(sign_in(APPROVES), 0) << error_;
+    EXPECT_EQ(error_, "");
+    const std::string& url = browser_.url;
+    EXPECT_EQ(url.find("https://login.example.test/authorize?response_type=code&client_id=c-1&redirect_uri="), 0u)
+        << url;
+    EXPECT_NE(url.find("&scope=mail%20offline_access&"), std::string::npos) << url;
+    EXPECT_NE(url.find("&code_challenge_method=S256&"), std::string::npos) << url;
+    EXPECT_NE(url.find("&login_hint=ann%40example.test"), std::string::npos) << url;
+    EXPECT_EQ(url_value(url, "state").size(), 22u);
+    // The code as the browser brought it, the same redirect URI, and the
+    // verifier whose challenge the browser carried.
+    ASSERT_EQ(FakeTokenEndpoint::requests().size(), 1u);
+    const std::string& sent = FakeTokenEndpoint::requests()[0];
+    std::string verifier = sent.substr(sent.rfind("&code_verifier=") + 15);
+    EXPECT_EQ(sent, "https://login.example.test/token grant_type=authorization_code&code=M.C5%2Fx%2B1&redirect_uri=" +
+                        url_value(url, "redirect_uri") + "&client_id=c-1&client_secret=s%2B1&code_verifier=" +
+                        verifier);
+    EXPECT_EQ(pkce_challenge(verifier), url_value(url, "code_challenge"));
+    EXPECT_NE(browser_.visit.answer.find("You can close this window."), std::string::npos);
+    OAuthGrant grant;
+    ASSERT_EQ(oauth_grant_load(grant_server, grant_user, &grant), 0);
+    EXPECT_EQ(grant.token_endpoint + " " + grant.client_id + " " + grant.client_secret + " " + grant.refresh_token,
+              "https://login.example.test/token c-1 s+1 rt-1");
+    std::string token;
+    EXPECT_EQ(secret(&token), LOGIN_OK);
+    EXPECT_EQ(token, "at-1");
+    EXPECT_EQ(FakeTokenEndpoint::requests().size(), 1u);  // kept, not renewed
+    std::string log = read_file(folder_ / "zmlog.txt");
+    for (const char* hidden : {"at-1", "rt-1", "M.C5", verifier.c_str()})
+        EXPECT_EQ(log.find(hidden), std::string::npos) << hidden;
+    EXPECT_NE(log.find("Sign-in completed.\r\n"), std::string::npos);
+}
+
+TEST_F(SignIn, EachFailureIsToldAndLeavesNothingStored) {
+    FakeTokenEndpoint endpoint;
+    FakeTokenEndpoint::failure() = "Server certificate not accepted: untrusted issuer.";
+    const std::string unread = "(not asked)";
+    struct Row {
+        BrowserPart part;
+        std::string reply;  // of the token endpoint; none: it fails
+        std::string error;
+        int milliseconds = 20000;
+    };
+    const Row rows[] = {
+        {REFUSES, unread, "The provider refused the sign-in: The user said no."},
+        {ANSWERS_ANOTHER_STATE, unread, "The browser's answer does not belong to this sign-in."},
+        {IS_MISSING, unread, "Could not open the browser for the sign-in."},
+        {IS_CANCELLED, unread, "Sign-in was cancelled."},
+        {STAYS_AWAY, unread, "Sign-in took too long: the browser did not come back.", 300},
+        {APPROVES, "", "Server certificate not accepted: untrusted issuer."},
+        {APPROVES, R"({"error":"invalid_grant","error_description":"The code has expired"})",
+         "The provider refused the sign-in: The code has expired."},
+        {APPROVES, R"({"access_token":"at-2","token_type":"Bearer"})",
+         "The provider gave no refresh token: check that the scopes ask for offline access."},
+        {APPROVES, "<html>Service unavailable</html>", "The token endpoint's answer could not be read."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.error);
+        FakeTokenEndpoint::requests().clear();
+        FakeTokenEndpoint::replies().clear();
+        if (row.reply != unread && !row.reply.empty()) FakeTokenEndpoint::replies() = {row.reply};
+        EXPECT_EQ(sign_in(row.part, row.milliseconds), -1);
+        EXPECT_EQ(error_, row.error);
+        EXPECT_EQ(FakeTokenEndpoint::requests().size(), row.reply == unread ? 0u : 1u);
+        EXPECT_FALSE(std::filesystem::exists(folder_ / oauth_grant_path(grant_server, grant_user)));
+        std::string token;
+        EXPECT_EQ(secret(&token), LOGIN_EXPIRED);
+    }
+    // Endpoints that are not https:// are refused before the browser opens.
+    request_.token_endpoint = "http://login.example.test/token";
+    EXPECT_EQ(sign_in(APPROVES), -1);
+    EXPECT_EQ(error_, "The token endpoint must be an https:// address.");
+    request_.token_endpoint = "https://login.example.test/token";
+    request_.authorization_endpoint = "C:\\Windows\\system32\\calc.exe";
+    EXPECT_EQ(sign_in(APPROVES), -1);
+    EXPECT_EQ(error_, "The authorization endpoint must be an https:// address.");
+    EXPECT_EQ(browser_.url, "");
+    EXPECT_FALSE(https_address("https://"));
+    EXPECT_FALSE(https_address("https:///token"));
+    EXPECT_FALSE(https_address("https://a b/"));
+    EXPECT_TRUE(https_address("HTTPS://login.example.test:8443/token?x=1"));
 }
 
 TEST(OAuthProviders, PresetsNameTheProvidersEndpointsServersAndSecurity) {
