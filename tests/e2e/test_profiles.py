@@ -7,7 +7,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from zmharness import ClientTest, ID, drive, values, winpath  # noqa: E402
+from zmharness import ClientTest, ID, drive, values, wait_for, winpath  # noqa: E402
 
 LIST = "Zenth Mail - Account Manager"
 SETTINGS = "Account Manager - Settings"
@@ -242,6 +242,15 @@ class ThreeAccounts(Manager):
     def test_oauth_with_a_provider_fills_the_servers_and_the_sign_in_tells_its_outcome(self):
         enabled = ["enabled", SETTINGS, ID.IDC_PASSWORD, "enabled", SETTINGS, ID.IDC_SIGN_IN]
         status = ["wait-text", SIGN_IN, ID.IDC_SIGN_IN_STATUS]
+        # The browser the sign-in opens is the tests' own, in which the
+        # person declines: nothing leaves the machine.
+        record = self.path("browser.txt")
+        browser = os.path.join(os.path.dirname(os.path.abspath(__file__)), "played_browser.py")
+        key = "HKCU\\Software\\Wine\\WineBrowser"
+        subprocess.run(["wine", "reg", "add", key, "/v", "Browsers", "/t", "REG_SZ", "/d",
+                        "%s --refuse %s" % (browser, record), "/f"], check=True, capture_output=True, timeout=60)
+        self.addCleanup(subprocess.run, ["wine", "reg", "delete", key, "/v", "Browsers", "/f"], capture_output=True,
+                        timeout=60)
         out = self.run_manager(
             "window", LIST, "15000", *open_settings(1), "combo", SETTINGS, ID.IDC_SIGN_IN_METHOD, "combo", SETTINGS,
             ID.IDC_PROVIDER, *enabled,
@@ -257,7 +266,7 @@ class ThreeAccounts(Manager):
             "set-text", SIGN_IN, ID.IDC_CLIENT_ID, "my-app.apps.example.test",
             "command", SIGN_IN, ID.IDC_SIGN_IN_START, *status, "secret", "10000",
             "set-text", SIGN_IN, ID.IDC_CLIENT_SECRET, "my-secret",
-            "command", SIGN_IN, ID.IDC_SIGN_IN_START, *status, "version", "10000",
+            "command", SIGN_IN, ID.IDC_SIGN_IN_START, *status, "refused", "30000",
             "enabled", SIGN_IN, ID.IDC_SIGN_IN_START, "enabled", SIGN_IN, ID.IDC_SIGN_IN_CANCEL,
             "command", SIGN_IN, ID.IDC_SIGN_IN_CLOSE, "no-window", SIGN_IN, "10000",
             *apply_settings(), "command", LIST, LIST_OK, *EXIT)
@@ -273,7 +282,13 @@ class ThreeAccounts(Manager):
             "Sign in opens the provider's page in your browser.",
             "Please enter the client id of the application you registered with the provider.",
             "Please enter the client secret of that application: this provider asks for it.",
-            "Sign-in is not available in this version."])
+            "The provider refused the sign-in: The user declined."])
+        # The browser was opened on Google's page for the user's application
+        # (it notes that once the listener's page came).
+        wait_for(lambda: os.path.exists(record), 20, "the browser's record")
+        url = self.read("browser.txt").decode().split("\n", 1)[0]
+        self.assertTrue(url.startswith("https://accounts.google.com/o/oauth2/v2/auth?response_type=code&"
+                                       "client_id=my-app.apps.example.test&"), url)
         self.assertEqual(values(out, "CUT"), [])
         lines, before = self.table_lines(), self.before.split(b"\r\n")
         self.assertEqual(lines[8 + 1], b"smtp.gmail.com")

@@ -24,7 +24,8 @@ DIALOGS = {"zenth-setup.exe": "Setup", "zenth-install.exe": "Install",
            "zenth-profiles.exe": "Zenth Mail - Account Manager"}
 # What a companion program opens from its first window: a new account's
 # settings window, IMAP chosen for its longer labels, and with OAuth 2.0
-# chosen its sign-in dialog.
+# chosen (a provider's servers and a user name, under which a sign-in is
+# kept) its sign-in dialog.
 ACCOUNT_SETTINGS = "Account Manager - Settings"
 SIGN_IN = "Account Manager - Sign in"
 FURTHER = {"zenth-profiles.exe": ["send-command", DIALOGS["zenth-profiles.exe"], ID.IDC_ADD, "listbox-index",
@@ -32,6 +33,8 @@ FURTHER = {"zenth-profiles.exe": ["send-command", DIALOGS["zenth-profiles.exe"],
                                   DIALOGS["zenth-profiles.exe"], ID.IDC_SETTINGS, "window", ACCOUNT_SETTINGS,
                                   "10000", "combo-select", ACCOUNT_SETTINGS, ID.IDC_INCOMING, "1", "text-fits",
                                   ACCOUNT_SETTINGS, "combo-select", ACCOUNT_SETTINGS, ID.IDC_SIGN_IN_METHOD, "1",
+                                  "combo-select", ACCOUNT_SETTINGS, ID.IDC_PROVIDER, "1",
+                                  "set-text", ACCOUNT_SETTINGS, ID.IDC_USER_NAME, "ann",
                                   "command", ACCOUNT_SETTINGS, ID.IDC_SIGN_IN, "window", SIGN_IN, "10000",
                                   "text-fits", SIGN_IN]}
 # The client's own windows besides the main window.
