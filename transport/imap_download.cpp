@@ -43,6 +43,7 @@ struct Download {
     // Each UID recorded as the highest once stored; not for messages the
     // user chose, which may leave older ones behind.
     bool record_each = true;
+    int gone = 0;  // messages the server no longer has
     Array* scratch = array_new(100);
     Array* path = array_new(message_path_capacity);
     Array* text = array_new(200);
@@ -173,7 +174,7 @@ struct Download {
                 // Expunged by another client since the listing: nothing to store.
                 if (result == IMAP_GONE) {
                     if (open) drop_front();
-                    if (!record_each) status.line("A chosen message is no longer on the server.\r\n");
+                    gone++;
                     return true;
                 }
                 // An empty body never opened a file.
@@ -226,6 +227,10 @@ int imap_download_chosen(MailSession& s, const char* server, const char* user, c
     Download d{s, s.status, state, {local_folder}, folder.uidvalidity, imap_pipeline_window, stored};
     d.record_each = false;
     int result = d.fetch(chosen.messages, false);
+    if (d.gone > 0) {
+        array_printf(d.text, "Messages no longer on the server: %i\r\n", d.gone);
+        s.status.line(d.text->text);
+    }
     // A state of another UIDVALIDITY is the receive's to settle.
     if (state.uidvalidity != 0 && state.uidvalidity != folder.uidvalidity) return result;
     uint32_t highest = highest_after(state.highest, chosen.listed, d.durable);

@@ -43,8 +43,8 @@ struct ImapChosen {
     std::vector<ImapMessage> listed{};    // everything the listing found
 };
 // Downloads the chosen messages into the local folder as new messages are
-// stored, whether or not they were stored before (the user chose them); one
-// no longer on the server is said to be gone. The highest UID stored moves
+// stored, whether or not they were stored before (the user chose them); those
+// no longer on the server are counted in a line of their own. The highest UID stored moves
 // up over them only where no listed message stays behind below it, so that
 // the next check neither stores them again nor misses an older one. A
 // folder whose UIDVALIDITY is no longer the listing's gives
