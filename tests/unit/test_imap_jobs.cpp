@@ -71,7 +71,9 @@ void elsewhere(std::vector<uint32_t> uids, bool expunge) {
         ASSERT_EQ(imap_list_above(s, 0, 1000, &listed), 0);
         for (const ImapMessage& m : listed) uids.push_back(m.uid);
     }
-    if (!uids.empty()) ASSERT_EQ(imap_delete_messages(s, uids, expunge), 0);
+    if (!uids.empty()) {
+        ASSERT_EQ(imap_delete_messages(s, uids, expunge), 0);
+    }
     imap_logout(s);
 }
 
