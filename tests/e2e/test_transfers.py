@@ -126,6 +126,34 @@ class Transfers(ClientTest):
         self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml", "mm2.eml", "mm3.eml"])
         self.assertIn(b"Subject: third\r\n", self.read("maildir/inbox/mm3.eml"))
 
+    def test_an_imap_accounts_server_headers_are_listed_and_a_chosen_one_downloaded(self):
+        lines = b"".join(b"line %d\r\n" % n for n in range(1, 15))
+        deliver("alice", message("first"))
+        deliver("alice", message("second", lines))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP, IMAP))
+        inbox_file = winpath(self.path("maildir", "inbox", "mm1.eml"))
+        out = self.run_client("", "window", "Zenth Mail", "15000",
+                              "tree-select", "Zenth Mail", ID.IDC_FOLDER_TREE, "E-mail Headers",
+                              "wait-rows", "Zenth Mail", ID.IDC_MESSAGE_LIST, "2", "15000",
+                              "no-window", "Status", "10000", "list", "Zenth Mail", ID.IDC_MESSAGE_LIST,
+                              "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "0",
+                              "command", "Zenth Mail", ID.CMD_DOWNLOAD_FROM_SERVER,
+                              "wait-file", inbox_file, "Subject: ", "15000", "no-window", "Status", "10000",
+                              *CLOSE_AND_EXIT)
+        rows = values(out, "ROW")
+        self.assertEqual(sorted(r.split(" | ")[2] for r in rows), ["first", "second"], out)
+        # The listing holds each header with the first ten body lines.
+        listed = [self.read("temp/mm%d.eml" % n) for n in (1, 2)]
+        self.assertTrue(listed[1].startswith(b"X-ZMRead: FALSE\r\nX-ReceivedDate: "))
+        self.assertTrue(listed[1].endswith(b"Subject: second\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n" +
+                                           lines[:lines.index(b"line 11")].rstrip(b"\r\n")), listed[1])
+        # The row chosen is the message downloaded, whole; both stay on the server.
+        chosen = rows[0].split(" | ")[2]
+        stored = self.read("maildir/inbox/mm1.eml")
+        self.assertIn(b"Subject: " + chosen.encode() + b"\r\n", stored)
+        self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml"])
+        self.assertEqual(mailbox("count", "alice"), "2")
+
     def test_a_large_check_shows_every_line_and_ends_with_its_count(self):
         # Written into the Maildir as a delivery would, to keep the test short.
         maildir = os.path.join(os.environ["ZM_MAILDIR_ROOT"], "alice", "Maildir")
