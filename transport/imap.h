@@ -65,10 +65,13 @@ struct ImapFetchSinks {
 constexpr int imap_pipeline_window = 16;
 // The messages in the given order, byte for byte (UID FETCH uid (UID
 // BODY.PEEK[]): each stays unread on the server), with up to `window`
-// commands in flight (RFC 3501 section 5.5). Bodies are taken to come in
-// the order of the commands; a body whose response names another UID, or
-// one more than was asked for, ends the session as malformed. 0 when every
-// message was answered and taken, or -1.
+// commands in flight (RFC 3501 section 5.5). A body goes to the message in
+// flight that its response names by UID before the body (the oldest
+// waiting when none is named first), since a server may answer the next
+// fetch before one whose message is gone; a body no message waits for, or
+// one more than was asked for, ends the session as malformed. Tagged
+// replies come in the order of the commands. 0 when every message was
+// answered and taken, or -1.
 int imap_fetch_messages(MailSession& s, const std::vector<uint32_t>& uids, int window, const ImapFetchSinks& sinks);
 // One message into the sink: IMAP_FETCHED, IMAP_GONE, or -1.
 int imap_fetch_message(MailSession& s, uint32_t uid, const ImapBodySink& sink);

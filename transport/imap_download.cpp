@@ -11,6 +11,7 @@
 #include "store/folder_numbers.h"
 #include "store/imap_state.h"
 #include "store/message_files.h"
+#include "transport/receive_account.h"
 #include "transport/received_mail.h"
 
 namespace {
@@ -44,6 +45,10 @@ struct Download {
     uint32_t uidvalidity;
     int window;
     int* stored;
+    // Each UID recorded as the highest once stored; not for messages the
+    // user chose, which may leave older ones behind.
+    bool record_each = true;
+    int gone = 0;  // messages the server no longer has
     Array* scratch = array_new(100);
     Array* path = array_new(message_path_capacity);
     Array* text = array_new(200);
@@ -163,7 +168,7 @@ struct Download {
             if (durable_files().sync_folder(numbers.folder) != 0) {
                 status.error("Could not write the folder to disk.\r\n");
                 ok = false;
-            } else if (imap_state_record(&state, uidvalidity, a.uid) != 0) {
+            } else if (record_each && imap_state_record(&state, uidvalidity, a.uid) != 0) {
                 status.error(state.path.c_str());
                 status.error(": could not write file to disk.\r\n");
                 ok = false;
@@ -176,12 +181,12 @@ struct Download {
         return ok;
     }
 
-    // The messages listed above the highest stored, fetched in order, each
-    // into its own file.
-    int fetch(const std::vector<ImapMessage>& listed) {
+    // The messages listed (above the highest stored when `only_new`),
+    // fetched in order, each into its own file.
+    int fetch(const std::vector<ImapMessage>& listed, bool only_new = true) {
         std::vector<uint32_t> uids;
         for (const ImapMessage& m : listed)
-            if (m.uid > state.highest) uids.push_back(m.uid);
+            if (!only_new || m.uid > state.highest) uids.push_back(m.uid);
         auto size_of = [&](uint32_t uid) {
             for (const ImapMessage& m : listed)
                 if (m.uid == uid) return m.size;
@@ -199,6 +204,7 @@ struct Download {
                 // Expunged by another client since the listing: nothing to store.
                 if (result == IMAP_GONE) {
                     if (open) drop_front();
+                    gone++;
                     return true;
                 }
                 // An empty body never opened a file.
@@ -215,17 +221,67 @@ struct Download {
 
 }  // namespace
 
+namespace {
+
+// The state of the folder and the folder opened; -1 after saying why not.
+int open_folder(MailSession& s, ImapState* state, const char* server, const char* user, const char* server_folder,
+                bool examine, ImapFolder* folder) {
+    if (imap_state_load(state, server, user, server_folder) != 0) {
+        s.status.error(state->path.c_str());
+        s.status.error(": could not read file.\r\n");
+        return -1;
+    }
+    return imap_select(s, server_folder, examine, folder);
+}
+
+// The highest UID stored moves up over the chosen messages stored, as long
+// as no message listed above it was left behind.
+uint32_t highest_after(uint32_t highest, const std::vector<ImapMessage>& listed, std::vector<uint32_t> stored) {
+    std::sort(stored.begin(), stored.end());
+    std::vector<uint32_t> order;
+    for (const ImapMessage& m : listed)
+        if (m.uid > highest) order.push_back(m.uid);
+    std::sort(order.begin(), order.end());
+    for (uint32_t uid : order) {
+        if (!std::binary_search(stored.begin(), stored.end(), uid)) break;
+        highest = uid;
+    }
+    return highest;
+}
+
+}  // namespace
+
+int imap_download_chosen(MailSession& s, const char* server, const char* user, const char* server_folder,
+                         const char* local_folder, const ImapChosen& chosen, int* stored) {
+    *stored = 0;
+    ImapState state;
+    ImapFolder folder;
+    if (open_folder(s, &state, server, user, server_folder, true, &folder) != 0) return -1;
+    if (folder.uidvalidity != chosen.uidvalidity) return imap_uidvalidity_changed;
+    Download d{s, s.status, state, {local_folder}, folder.uidvalidity, imap_pipeline_window, stored};
+    d.record_each = false;
+    int result = d.fetch(chosen.messages, false);
+    if (d.gone > 0) {
+        array_printf(d.text, "Messages no longer on the server: %i\r\n", d.gone);
+        s.status.line(d.text->text);
+    }
+    // A state of another UIDVALIDITY is the receive's to settle.
+    if (state.uidvalidity != 0 && state.uidvalidity != folder.uidvalidity) return result;
+    uint32_t highest = highest_after(state.highest, chosen.listed, d.durable);
+    if (highest != state.highest && imap_state_record(&state, folder.uidvalidity, highest) != 0) {
+        s.status.error(state.path.c_str());
+        s.status.error(": could not write file to disk.\r\n");
+        return -1;
+    }
+    return result;
+}
+
 int imap_download(MailSession& s, const char* server, const char* user, const char* server_folder,
                   const char* local_folder, ImapDownloadOptions options, int* stored) {
     *stored = 0;
     ImapState state;
-    if (imap_state_load(&state, server, user, server_folder) != 0) {
-        s.status.error(state.path.c_str());
-        s.status.error(": could not read file.\r\n");
-        return -1;
-    }
     ImapFolder folder;
-    if (imap_select(s, server_folder, !options.delete_after, &folder) != 0) return -1;
+    if (open_folder(s, &state, server, user, server_folder, !options.delete_after, &folder) != 0) return -1;
     if (state.uidvalidity != 0 && state.uidvalidity != folder.uidvalidity) {
         if (!options.new_uidvalidity) return imap_uidvalidity_changed;
         // Recorded at once: the old UIDs name nothing in the rebuilt folder.
@@ -247,8 +303,7 @@ int imap_download(MailSession& s, const char* server, const char* user, const ch
             int fresh = 0;
             for (const ImapMessage& m : listed)
                 if (m.uid > state.highest) fresh++;
-            array_printf(d.text, "Found %i.\r\n", fresh);
-            s.status.line(d.text->text);
+            show_found(s.status, fresh);
         }
         for (const ImapMessage& m : listed)
             if (m.uid <= state.highest) d.durable.push_back(m.uid);

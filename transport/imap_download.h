@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "transport/imap.h"
 #include "transport/session.h"
@@ -34,3 +35,20 @@ constexpr size_t imap_list_batch = 10000;
 // state. `stored` counts the files made. 0, -1 or imap_uidvalidity_changed.
 int imap_download(MailSession& s, const char* server, const char* user, const char* server_folder,
                   const char* local_folder, ImapDownloadOptions options, int* stored);
+
+// Messages the user chose in a listing of the folder.
+struct ImapChosen {
+    uint32_t uidvalidity = 0;             // of the folder when it was listed
+    std::vector<ImapMessage> messages{};  // in the order to store them
+    std::vector<ImapMessage> listed{};    // everything the listing found
+};
+// Downloads the chosen messages into the local folder as new messages are
+// stored, whether or not they were stored before (the user chose them); those
+// no longer on the server are counted in a line of their own. The highest UID stored moves
+// up over them only where no listed message stays behind below it, so that
+// the next check neither stores them again nor misses an older one. A
+// folder whose UIDVALIDITY is no longer the listing's gives
+// imap_uidvalidity_changed before anything is fetched: its UIDs name other
+// messages now. 0, -1 or imap_uidvalidity_changed.
+int imap_download_chosen(MailSession& s, const char* server, const char* user, const char* server_folder,
+                         const char* local_folder, const ImapChosen& chosen, int* stored);

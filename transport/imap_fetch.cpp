@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "format/ascii_case.h"
 #include "transport/imap.h"
 #include "transport/socket_lines.h"
 
@@ -31,6 +32,30 @@ struct Fetch {
             if (f.got == InFlight::WAITING) return &f;
         return nullptr;
     }
+    // The message in flight of that UID still without a body.
+    InFlight* waiting(unsigned long long uid) {
+        for (InFlight& f : flight)
+            if (f.got == InFlight::WAITING && f.uid == uid) return &f;
+        return nullptr;
+    }
+    // Whose body comes: the message its response names by UID. A server
+    // may run fetches side by side (dovecot does), so after a message that
+    // is gone the next body may come before the gone one's answer. A
+    // response that names no UID before the body is taken to answer the
+    // oldest waiting.
+    InFlight* owner(const ImapItem& pairs) {
+        for (size_t i = 0; i + 1 < pairs.items.size(); i += 2) {
+            unsigned long long n;
+            if (named_uid(pairs.items[i]))
+                return imap_number(pairs.items[i + 1], std::numeric_limits<uint32_t>::max(), &n) ? waiting(n)
+                                                                                                   : nullptr;
+        }
+        return due();
+    }
+    static bool named_uid(const ImapItem& item) {
+        return item.kind == ImapItem::ATOM && equal_nocase(std::string_view(item.text), "UID");
+    }
+    InFlight* streaming = nullptr;  // whose body is streaming
 
     bool send(uint32_t uid) {
         InFlight f{imap_next_tag(s), uid};
@@ -42,10 +67,13 @@ struct Fetch {
 
     // A FETCH response that carries a body: false when it is out of step.
     bool take_body(const ImapResponse& r, const ImapItem& body) {
-        InFlight* d = due();
         const ImapItem* uid = imap_fetch_item(r, "UID");
         unsigned long long n;
-        if (!d || !uid || !imap_number(*uid, std::numeric_limits<uint32_t>::max(), &n) || n != d->uid) return false;
+        if (!uid || !imap_number(*uid, std::numeric_limits<uint32_t>::max(), &n)) return false;
+        // A streamed body went to the message named before it.
+        InFlight* d = body.kind == ImapItem::STREAMED ? streaming : waiting(n);
+        streaming = nullptr;
+        if (!d || n != d->uid) return false;
         if (body.kind == ImapItem::STRING && !body.text.empty() &&
             !sinks.body(d->uid, body.text.data(), static_cast<int>(body.text.size()))) {
             stopped = true;
@@ -58,15 +86,18 @@ struct Fetch {
 
     // Reads one response; false when the session ended.
     bool step() {
+        ImapBodyStart starting = [this](const ImapItem& so_far) {
+            streaming = owner(so_far);
+            return streaming || !(stray = true);
+        };
         ImapBodySink streamed = [this](const char* bytes, int length) {
-            InFlight* d = due();
-            if (!d) return !(stray = true);
-            if (sinks.body(d->uid, bytes, length)) return true;
+            if (sinks.body(streaming->uid, bytes, length)) return true;
             stopped = true;
             return false;
         };
         ImapResponse r;
-        if (imap_read_response(s, &r, &streamed) != 0) {
+        streaming = nullptr;
+        if (imap_read_response(s, &r, &streamed, &starting) != 0) {
             if (stray) s.status.error("Malformed response from IMAP server.\r\n");
             return false;
         }

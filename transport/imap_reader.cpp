@@ -34,9 +34,11 @@ bool named(const ImapItem& item, std::string_view name) {
 }
 
 struct Parser {
-    Parser(MailSession& session, const ImapBodySink* sink) : s(session), body(sink) {}
+    Parser(MailSession& session, const ImapBodySink* sink, const ImapBodyStart* starting)
+        : s(session), body(sink), start(starting) {}
     MailSession& s;
     const ImapBodySink* body;
+    const ImapBodyStart* start;
     int wire = 0;
     bool held = false;
     char next = 0;
@@ -211,7 +213,7 @@ struct Parser {
                 size_t n = list->items.size();
                 bool to_body = body && n >= 2 && list->items[n - 2].kind == ImapItem::ATOM &&
                                begins_nocase(list->items[n - 2].text.c_str(), "BODY[");
-                ok = literal(item, to_body);
+                ok = to_body && start && !(*start)(*list) ? fail(SINK) : literal(item, to_body);
             } else {
                 ok = atom(item);
             }
@@ -266,9 +268,9 @@ const char* fault_text(Fault f) {
 
 }  // namespace
 
-int imap_read_response(MailSession& s, ImapResponse* r, const ImapBodySink* body) {
+int imap_read_response(MailSession& s, ImapResponse* r, const ImapBodySink* body, const ImapBodyStart* start) {
     *r = ImapResponse();
-    Parser p(s, body);
+    Parser p(s, body, start);
     if (p.response(r)) return 0;
     if (p.fault == TOO_LARGE) {
         char text[80];

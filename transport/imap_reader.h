@@ -51,7 +51,12 @@ using ImapBodySink = std::function<bool(const char* bytes, int length)>;
 // long.\r\n", "Malformed response from IMAP server.\r\n", "IMAP server sent
 // a literal of %lld bytes.\r\n", "IMAP server closed the connection inside a
 // literal.\r\n", "receiveline error\r\n") and the session is closed.
-int imap_read_response(MailSession& s, ImapResponse* r, const ImapBodySink* body = nullptr);
+// With `start` as well, the items of the FETCH before a streamed body
+// ("UID 12 BODY[]") go to it first, so that it knows whose body comes;
+// false ends the session as the body sink's false does.
+using ImapBodyStart = std::function<bool(const ImapItem& items_so_far)>;
+int imap_read_response(MailSession& s, ImapResponse* r, const ImapBodySink* body = nullptr,
+                       const ImapBodyStart* start = nullptr);
 
 // Whether a status response is one of the three that end a command.
 bool imap_is_status(const ImapResponse& r);

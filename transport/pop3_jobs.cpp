@@ -11,6 +11,7 @@
 #include "store/busy_folders.h"
 #include "store/folders.h"
 #include "store/uidl_state.h"
+#include "transport/header_listing.h"
 #include "transport/login_secret.h"
 #include "transport/pop3.h"
 #include "transport/receive_account.h"
@@ -115,8 +116,7 @@ bool receive_pop3_mailbox(JobStatus& window, int account, bool alone, Array* siz
         receive_error(window, "Error %i: Cannot retrieve message list.\r\n", tally);
         return false;
     }
-    array_printf(text, "Found %i.\r\n", n);
-    window.line(text->text);
+    show_found(window, n);
     if (n > 0 && !box.listed && !delete_after)
         window.line("Server does not support UIDL: every message is downloaded.\r\n");
     if (box.already > 0) {
@@ -157,6 +157,13 @@ bool receive_pop3_mailbox(JobStatus& window, int account, bool alone, Array* siz
 }
 
 }  // namespace
+
+void show_found(StatusSink& status, int n) {
+    Array* text = array_new(100);
+    array_printf(text, "Found %i.\r\n", n);
+    status.line(text->text);
+    delete_arrays(text);
+}
 
 void receive_error(StatusSink& status, const char* format, ReceiveTally* tally) {
     Array* text = array_new(100);
@@ -200,8 +207,7 @@ int receive_job(JobHost& host, int account) {
         window.enable_skip(true);
         array_printf(text, "Checking %.80s:\r\n", account_field(a, ACCOUNT_POP3_SERVER));
         window.line(text->text);
-        ReceiveAccount receive = account_options(a) & ACCOUNT_IMAP ? receive_imap_account : receive_pop3_account;
-        if (receive(window, a, account >= 0, &tally) && (on_show & 1u << a)) redisplay = true;
+        if (server_protocol(a).receive(window, a, account >= 0, &tally) && (on_show & 1u << a)) redisplay = true;
     }
     const int errors = tally.errors, total = tally.stored;
     if (account < 0) {
@@ -218,34 +224,70 @@ int receive_job(JobHost& host, int account) {
     return total;
 }
 
+const ServerProtocol& server_protocol(int account) {
+    static const ServerProtocol pop3{receive_pop3_account, list_pop3_headers, download_pop3_rows, delete_pop3_rows};
+    static const ServerProtocol imap{receive_imap_account, list_imap_headers, download_imap_rows, delete_imap_rows};
+    return account_options(account) & ACCOUNT_IMAP ? imap : pop3;
+}
+
+bool list_pop3_headers(JobStatus& window, int account, Array* sizes) {
+    header_listing_set({.account = account, .imap = false});
+    Pop3Login pop3{window};
+    int n = -1;
+    if (pop3.login(account) && (n = pop3_list(pop3.session, sizes)) >= 0) {
+        show_found(window, n);
+        int stored = 0;
+        if (n > 0) pop3_retrieve(pop3.session, "temp", 1, n + 1, {.headers_only = true}, nullptr, &stored);
+        pop3.quit();
+        return true;
+    }
+    if (!pop3.session.is_open()) window.error("Cannot create socket.\r\n");
+    return false;
+}
+
 void header_listing_job(JobHost& host, int account) {
     Array* sizes = header_listing_sizes();
     array_clear(sizes);
     bool on_show = host.before_folder_write("temp");
     clear_folder("temp", ".eml");
     if (account < 0 || account >= account_count()) {
+        header_listing_set({});
         busy_folders_remove("temp");
         return;
     }
     JobStatus& window = host.open_status(STATUS_TEMP);
     window.enable_ok(false);
-    Pop3Login pop3{window};
-    int n = -1;
-    if (pop3.login(account) && (n = pop3_list(pop3.session, sizes)) >= 0) {
-        Array* text = array_new(100);
-        array_printf(text, "Found %i.\r\n", n);
-        window.line(text->text);
-        delete_arrays(text);
-        int stored = 0;
-        if (n > 0) pop3_retrieve(pop3.session, "temp", 1, n + 1, {.headers_only = true}, nullptr, &stored);
-        pop3.quit();
-        window.close();
-    } else if (!pop3.session.is_open()) {
-        window.error("Cannot create socket.\r\n");
-    }
     // After a failure the window stays open for the user to read.
+    if (server_protocol(account).list_headers(window, account, sizes)) window.close();
     if (on_show) host.redisplay();
     busy_folders_remove("temp");
+}
+
+bool download_pop3_rows(JobStatus& window, int account, const int* numbers, int count) {
+    HeaderListing listing;
+    if (!header_listing_rows(window, account, false, numbers, count, &listing)) return false;
+    const char* inbox = account_field(account, ACCOUNT_INBOX);
+    Pop3Login pop3{window};
+    MailSession& session = pop3.session;
+    if (!pop3.login(account)) return false;
+    FolderNumbers inbox_numbers{inbox};
+    // What it stores is recorded, so that a later receive does not
+    // store it again.
+    UidlState state;
+    uidl_state_load(&state, account_field(account, ACCOUNT_POP3_SERVER), account_field(account, ACCOUNT_USER));
+    for (int i = 0; i < count && !window.cancelled() && !session.timed_out(); i++) {
+        int stored = 0;
+        RetrieveOptions options{.headers_only = false, .delete_after = false, .numbers = &inbox_numbers};
+        std::vector<std::string> ids(static_cast<size_t>(numbers[i]));
+        if (pop3_uidl_one(session, numbers[i], &ids.back()) == UIDL_LISTED) {
+            options.ids = &ids;
+            options.state = &state;
+            options.skip_stored = false;
+        }
+        pop3_retrieve(session, inbox, numbers[i], numbers[i] + 1, options, header_listing_sizes(), &stored);
+    }
+    pop3.quit();
+    return true;
 }
 
 void download_job(JobHost& host, int account, const int* numbers, int count) {
@@ -253,48 +295,35 @@ void download_job(JobHost& host, int account, const int* numbers, int count) {
     const char* inbox = account_field(account, ACCOUNT_INBOX);
     JobStatus& window = host.open_status(account);
     window.enable_ok(false);
-    Pop3Login pop3{window};
-    MailSession& session = pop3.session;
-    if (pop3.login(account)) {
-        FolderNumbers inbox_numbers{inbox};
-        // What it stores is recorded, so that a later receive does not
-        // store it again.
-        UidlState state;
-        uidl_state_load(&state, account_field(account, ACCOUNT_POP3_SERVER), account_field(account, ACCOUNT_USER));
-        for (int i = 0; i < count && !window.cancelled() && !session.timed_out(); i++) {
-            int stored = 0;
-            RetrieveOptions options{.headers_only = false, .delete_after = false, .numbers = &inbox_numbers};
-            std::vector<std::string> ids(numbers[i] > 0 ? static_cast<size_t>(numbers[i]) : 0);
-            if (numbers[i] > 0 && pop3_uidl_one(session, numbers[i], &ids.back()) == UIDL_LISTED) {
-                options.ids = &ids;
-                options.state = &state;
-                options.skip_stored = false;
-            }
-            pop3_retrieve(session, inbox, numbers[i], numbers[i] + 1, options, header_listing_sizes(), &stored);
-        }
-        pop3.quit();
-        window.close();
-    }
+    if (server_protocol(account).download(window, account, numbers, count)) window.close();
     busy_folders_remove(inbox);
+}
+
+bool delete_pop3_rows(JobStatus& window, int account, const int* numbers, int count) {
+    HeaderListing listing;
+    if (!header_listing_rows(window, account, false, numbers, count, &listing)) return false;
+    Pop3Login pop3{window};
+    if (!pop3.login(account)) return false;
+    bool failed = false;
+    for (int i = 0; i < count && !failed && !window.cancelled(); i++) {
+        array_printf(pop3.command, "dele %i\r\n", numbers[i]);
+        failed = send_pop3_command(pop3.session, pop3.command->text, false) != 0;
+    }
+    // Without QUIT the server forgets every deletion of this connection.
+    if (failed || window.cancelled())
+        pop3.drop();
+    else
+        pop3.quit();
+    return true;
 }
 
 void delete_job(JobHost& host, int account, const int* numbers, int count) {
     if (account < 0 || account >= account_count()) return;
     JobStatus& window = host.open_status(STATUS_TEMP);
     window.enable_ok(false);
-    Pop3Login pop3{window};
-    if (pop3.login(account)) {
-        bool failed = false;
-        for (int i = 0; i < count && !failed && !window.cancelled(); i++) {
-            array_printf(pop3.command, "dele %i\r\n", numbers[i]);
-            failed = send_pop3_command(pop3.session, pop3.command->text, false) != 0;
-        }
-        // Without QUIT the server forgets every deletion of this connection.
-        if (failed || window.cancelled())
-            pop3.drop();
-        else
-            pop3.quit();
+    if (server_protocol(account).remove(window, account, numbers, count)) {
         window.close();
+        // The list shows the mailbox as it now is.
         if (!window.cancelled()) {
             header_listing_job(host, account);
             return;

@@ -2,6 +2,7 @@
 dovecot and exim servers that the test command starts (tests/servers)."""
 
 import glob
+import imaplib
 import os
 import subprocess
 import unittest
@@ -30,6 +31,19 @@ def deliver(user, message):
 
 def account(name, user, password, inbox, options=0, server=POP3):
     return (name, SMTP, '"%s" <%s@example.test>' % (name, user), server, user, password, inbox, options)
+
+
+def expunge_all(user, password):
+    """Empties the user's INBOX through dovecot's IMAP: files taken from under
+    its feet in the second of its last look stay in its index, and the next
+    test's POP3 session would list them."""
+    port = int(os.environ.get("ZM_IMAP_PORT", "0"))
+    with imaplib.IMAP4("127.0.0.1", port) as imap:
+        imap.login(user, password)
+        imap.select("INBOX")
+        imap.store("1:*", "+FLAGS.SILENT", "(\\Deleted)")
+        imap.expunge()
+        imap.logout()
 
 
 def status_lines(out):
@@ -125,6 +139,38 @@ class Transfers(ClientTest):
         self.assertEqual(lines[-3:], ["New messages: 1", "Errors: 0", ""])
         self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml", "mm2.eml", "mm3.eml"])
         self.assertIn(b"Subject: third\r\n", self.read("maildir/inbox/mm3.eml"))
+
+    def test_an_imap_accounts_server_headers_are_listed_and_a_chosen_one_downloaded(self):
+        lines = b"".join(b"line %d\r\n" % n for n in range(1, 15))
+        deliver("alice", message("first"))
+        deliver("alice", message("second", lines))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP, IMAP))
+        inbox_file = winpath(self.path("maildir", "inbox", "mm1.eml"))
+        # Emptied through IMAP before the files go (see expunge_all).
+        try:
+            out = self.run_client("", "window", "Zenth Mail", "15000",
+                                  "tree-select", "Zenth Mail", ID.IDC_FOLDER_TREE, "E-mail Headers",
+                                  "wait-rows", "Zenth Mail", ID.IDC_MESSAGE_LIST, "2", "15000",
+                                  "no-window", "Status", "10000", "list", "Zenth Mail", ID.IDC_MESSAGE_LIST,
+                                  "list-select", "Zenth Mail", ID.IDC_MESSAGE_LIST, "0",
+                                  "command", "Zenth Mail", ID.CMD_DOWNLOAD_FROM_SERVER,
+                                  "wait-file", inbox_file, "Subject: ", "15000", "no-window", "Status", "10000",
+                                  *CLOSE_AND_EXIT)
+            rows = values(out, "ROW")
+            self.assertEqual(sorted(r.split(" | ")[2] for r in rows), ["first", "second"], out)
+            # The listing holds each header with the first ten body lines.
+            listed = [self.read("temp/mm%d.eml" % n) for n in (1, 2)]
+            self.assertTrue(listed[1].startswith(b"X-ZMRead: FALSE\r\nX-ReceivedDate: "))
+            self.assertTrue(listed[1].endswith(b"Subject: second\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\n" +
+                                               lines[:lines.index(b"line 11")].rstrip(b"\r\n")), listed[1])
+            # The row chosen is the message downloaded, whole; both stay on the server.
+            chosen = rows[0].split(" | ")[2]
+            stored = self.read("maildir/inbox/mm1.eml")
+            self.assertIn(b"Subject: " + chosen.encode() + b"\r\n", stored)
+            self.assertEqual(self.messages("maildir/inbox"), ["mm1.eml"])
+            self.assertEqual(mailbox("count", "alice"), "2")
+        finally:
+            expunge_all("alice", "alicepw")
 
     def test_a_large_check_shows_every_line_and_ends_with_its_count(self):
         # Written into the Maildir as a delivery would, to keep the test short.

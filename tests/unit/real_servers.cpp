@@ -78,7 +78,11 @@ std::filesystem::path maildir(const std::string& user) {
 void deliver(const std::string& user, const std::string& message) {
     static std::atomic<int> n{0};
     std::filesystem::path box = maildir(user);
-    std::string name = std::to_string(std::time(nullptr)) + ".zmtest" + std::to_string(n++) + ".local";
+    // The counter is padded: dovecot takes new files in the order of their
+    // names, and "zmtest10" would come before "zmtest9".
+    std::string count = std::to_string(n++);
+    std::string name = std::to_string(std::time(nullptr)) + ".zmtest" + std::string(8 - std::min<size_t>(count.size(), 8), '0') +
+                       count + ".local";
     {
         std::ofstream out(box / "tmp" / name, std::ios::binary);
         out << message;

@@ -25,6 +25,7 @@
 #include "store/imap_state.h"
 #include "tests/unit/fake_token_endpoint.h"
 #include "tests/unit/real_servers.h"
+#include "tests/unit/receive_job_fixture.h"
 #include "tests/unit/relay.h"
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/test_support.h"
@@ -36,42 +37,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class ReceiveJobTest : public StoreTest {
-protected:
-    void SetUp() override {
-        StoreTest::SetUp();
-        fs::create_directories(folder_ / "maildir" / "inbox");
-        fs::create_directories(folder_ / "maildir" / "bob");
-        array_copy(app.current_folder, "maildir\\drafts");
-        std::string key(32, 'p');
-        write_file(folder_ / "pwdkey.dat", key);
-        ASSERT_EQ(password_key_load(), 0);
-        busy_folders_init();
-    }
-    void TearDown() override {
-        fs::remove(folder_ / "pwdkey.dat");
-        password_key_load();
-        StoreTest::TearDown();
-    }
-    std::string account(const std::string& name, const std::string& user, const std::string& password,
-                        const std::string& inbox, int options, int at_port = 0) {
-        Array* stored = array_new(100);
-        encode_password(password_key(), password.c_str(), stored);
-        std::string port = std::to_string(at_port ? at_port : real_servers().pop3_port);
-        std::string a = name + "\r\n127.0.0.1\r\n\"" + name + "\" <" + user + "@example.test>\r\n127.0.0.1:" + port +
-                        "\r\n" + user + "\r\n" + stored->text + "\r\n" + inbox + "\r\n" + std::to_string(options) + "\r\n";
-        delete_arrays(stored);
-        return a;
-    }
-    std::vector<std::string> files(const char* folder) {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder_ / "maildir" / folder)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    UiRecorder ui;
-};
 
 TEST_F(ReceiveJobTest, CheckAllAccountsStoresEveryMessageAndEmptiesTheDeletingAccount) {
     REQUIRE_REAL_SERVERS();
@@ -295,6 +260,7 @@ TEST_F(ReceiveJobTest, AnImapAccountBesideAPop3OneAndAReplacedFolderLeftAlone) {
                account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP, peer_port) + pop3_account);
     ASSERT_EQ(accounts_load(), 0);
     deliver("bob", "From: erin@example.test\r\nSubject: again\r\n\r\nmore\r\n");
+    ui.answers = {UI_ANSWER_NO};  // to downloading the folder again
     EXPECT_EQ(check_all(1), "Checking " + peer + ":\r\nConnected to server.\r\n"
                             "The server's folder INBOX was replaced: nothing was downloaded from it.\r\n"
                             "Checking " + pop3 + ":\r\nConnected to server.\r\nFound 2.\r\nAlready received: 1\r\n"
@@ -302,6 +268,9 @@ TEST_F(ReceiveJobTest, AnImapAccountBesideAPop3OneAndAReplacedFolderLeftAlone) {
     EXPECT_EQ(replaced.received(), "A1 LOGIN \"alice\" \"alicepw\"\r\nA2 CAPABILITY\r\nA3 EXAMINE \"INBOX\"\r\n"
                                    "A4 LOGOUT\r\n");
     EXPECT_EQ(read_file(folder_ / ("uidl/" + state.path.substr(5))), recorded);
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>{"The server's folder INBOX was replaced, so its messages cannot be "
+                                                       "told from those received before. Would you like to download "
+                                                       "all of them again?"});
     EXPECT_EQ(files("inbox"), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
     EXPECT_EQ(files("bob"), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
     clear_mailbox("bob");

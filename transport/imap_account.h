@@ -1,0 +1,15 @@
+// An IMAP account's connection, as every job on its server makes it.
+#pragma once
+
+#include <string>
+
+#include "transport/session.h"
+
+// The server folder every IMAP account downloads, into the account's inbox.
+constexpr const char* imap_server_inbox = "INBOX";
+
+// Logs in to the account's server on the opened session with the
+// account's secret (transport/login_secret.h), a second try on a new
+// connection; `capabilities` gets the server's list after the login.
+// LOGIN_OK, LOGIN_FAILED or LOGIN_EXPIRED with its text shown.
+int imap_account_login(MailSession& session, int account, std::string* capabilities);
