@@ -78,6 +78,13 @@ struct Start {
     int account;
 };
 
+void log_account(const char* format, int a, int seconds = 0) {
+    char text[200];
+    std::snprintf(text, sizeof text, format, account_field(a, ACCOUNT_NAME), seconds);
+    LogSink log;
+    log.line(text);
+}
+
 enum Outcome { FAILED, HAD_IDLED, UNOFFERED, STOPPED };
 
 Outcome idle_on_inbox(ImapPush& push, int a, PushSink& sink) {
@@ -91,16 +98,18 @@ Outcome idle_on_inbox(ImapPush& push, int a, PushSink& sink) {
     }
     ImapFolder inbox;
     if (imap_select(s, imap_server_inbox, true, &inbox) != 0) return FAILED;
+    const int entered_before = account.entered;
     ImapIdleWatch watch{.exists = inbox.exists,
                         .seconds = 0,
                         .stop = [&push] { return push.stop.load(); },
                         .entered =
-                            [&account] {
+                            [&account, a, entered_before] {
                                 account.idling = true;
-                                account.entered++;
+                                // Once a connection; its renewals go unsaid.
+                                if (++account.entered == entered_before + 1)
+                                    log_account("%.80s: IMAP IDLE started; the server reports new mail at once.\r\n", a);
                             },
                         .new_mail = [&push] { push.wake(); }};
-    const int entered_before = account.entered;
     for (;;) {
         watch.seconds = imap_idle_renew_seconds;
         int r = imap_idle(s, &watch);
@@ -113,13 +122,6 @@ Outcome idle_on_inbox(ImapPush& push, int a, PushSink& sink) {
         }
         return account.entered > entered_before ? HAD_IDLED : FAILED;
     }
-}
-
-void log_account(const char* format, int a, int seconds = 0) {
-    char text[200];
-    std::snprintf(text, sizeof text, format, account_field(a, ACCOUNT_NAME), seconds);
-    LogSink log;
-    log.line(text);
 }
 
 void watch_account(void* argument) {

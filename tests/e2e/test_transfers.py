@@ -305,6 +305,28 @@ class TrayMode(ClientTest):
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(mailbox("count", "alice"), "4")  # the check only counts
 
+    def test_imap_account_reports_a_delivery_at_once(self):
+        deliver("alice", message("waiting"))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP, IMAP))
+        # An hour between rounds: only the server's report can bring the
+        # second one.
+        self.write("zenth.cfg", b"0 60 3600\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
+        def log():
+            return self.read("zmlog.txt").decode("latin-1") if os.path.exists(self.path("zmlog.txt")) else ""
+        driver = self.start_client("--systemtray", "wait-log", "Tray: Zenth Mail (2 e-mails)", "60000",
+                                   "hidden-command", "Zenth Mail", ID.CMD_WAKE,
+                                   "window", "Status", "10000", "wait-text", "Status", ID.IDC_STATUS, "home: 2", "5000",
+                                   "window", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
+        wait_for(lambda: "(1 e-mails)" in log() and "home: IMAP IDLE started" in log(), 30, "the first round and IDLE")
+        deliver("alice", message("pushed"))
+        wait_for(lambda: "Tray: Zenth Mail (2 e-mails)" in log(), 5, "the delivery reported")
+        out = self.finish_client(driver)
+        self.assertEqual(status_lines(out)[0], "home: 2 e-mails")
+        text = log()
+        self.assertIn("Tray: new mail reported by an IMAP server.", text)
+        self.assertNotIn("IDLE ended", text)
+        self.assertEqual(values(out, "EXIT"), ["0"])
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -281,6 +281,10 @@ TEST_F(ImapJobTest, PushIdlesOnDovecotWakesOnADeliveryRenewsAndStopsAtOnce) {
     std::string log = read_file(folder_ / "zmlog.txt");
     EXPECT_EQ(log.find("IDLE ended"), std::string::npos) << log;
     EXPECT_EQ(log.find("error"), std::string::npos) << log;
+    // Said once for the connection, not for each renewal.
+    size_t started = log.find("home: IMAP IDLE started; the server reports new mail at once.\r\n");
+    EXPECT_NE(started, std::string::npos) << log;
+    EXPECT_EQ(log.find("IDLE started", started + 1), std::string::npos) << log;
     elsewhere({}, true);
 }
 
