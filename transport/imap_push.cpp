@@ -159,9 +159,9 @@ void watch_account(void* argument) {
 
 }  // namespace
 
-std::shared_ptr<ImapPush> imap_push_start() {
+std::shared_ptr<ImapPush> imap_push_start(bool connect) {
     auto push = std::make_shared<ImapPush>();
-    for (int a = 0; a < account_count() && a < max_accounts; a++) {
+    for (int a = 0; connect && a < account_count() && a < max_accounts; a++) {
         if (!(account_options(a) & ACCOUNT_IMAP)) continue;
         push->running++;
         auto* start = new Start{push, a};

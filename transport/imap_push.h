@@ -24,8 +24,11 @@ extern std::atomic<int> imap_push_retry_seconds;
 struct ImapPush;
 
 // Starts the threads, one for each IMAP account of the table; the threads
-// and the caller share the record.
-std::shared_ptr<ImapPush> imap_push_start();
+// and the caller share the record. With `connect` false no thread starts and
+// no server is contacted (the tray's dial-up check keeps a line that may not
+// be up, or costs by the minute, free of standing connections); the record
+// then only waits.
+std::shared_ptr<ImapPush> imap_push_start(bool connect = true);
 // Waits up to `milliseconds` for a report of new mail: true when one came
 // since the last call, which takes it.
 bool imap_push_wait(ImapPush* push, int milliseconds);

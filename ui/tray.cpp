@@ -122,7 +122,7 @@ void checker_thread(void* argument) {
     WindowStatus sink(status);
     MailCheckState state;
     mail_check_begin(&state);
-    std::shared_ptr<ImapPush> push = imap_push_start();
+    std::shared_ptr<ImapPush> push = imap_push_start((settings_flags & SETTING_DIALUP_CHECK) == 0);
     while (still_in_tray(window, generation)) {
         if ((settings_flags & SETTING_DIALUP_CHECK) && !dialup_connected()) {
             Sleep(1000);

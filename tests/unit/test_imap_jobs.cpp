@@ -247,9 +247,10 @@ struct ShortPushPeriods {
         imap_push_retry_seconds = retry;
     }
     ~ShortPushPeriods() {
-        imap_idle_renew_seconds = 25 * 60;
-        imap_push_retry_seconds = 60;
+        imap_idle_renew_seconds = renew_before;
+        imap_push_retry_seconds = retry_before;
     }
+    const int renew_before = imap_idle_renew_seconds, retry_before = imap_push_retry_seconds;
 };
 
 // Tray mode's push against dovecot: the IMAP account idles on its INBOX
@@ -265,6 +266,8 @@ TEST_F(ImapJobTest, PushIdlesOnDovecotWakesOnADeliveryRenewsAndStopsAtOnce) {
                account("pop", "bob", "bobpw", "maildir\\bob", 0) +
                    account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP, real_servers().imap_port));
     ASSERT_EQ(accounts_load(), 0);
+    // With the tray's dial-up check on, no connection at all.
+    EXPECT_EQ(imap_push_running(imap_push_start(false).get()), 0);
     std::shared_ptr<ImapPush> push = imap_push_start();
     EXPECT_EQ(imap_push_running(push.get()), 1);
     ASSERT_TRUE(within(5, [&] { return imap_push_idling(push.get(), 1); })) << read_file(folder_ / "zmlog.txt");
