@@ -209,7 +209,9 @@ TEST_F(ImapPeerTest, IdleCountsNewMailRenewsAndEndsWithTheServersText) {
         ScriptedPeer hostile(script);
         MailSession h(sink, hostile.connect_client());
         h.watch(1, 1);
-        ImapIdleWatch quiet{.exists = 3, .seconds = 1};
+        ImapIdleWatch quiet;
+        quiet.exists = 3;
+        quiet.seconds = 1;
         EXPECT_EQ(imap_idle(h, &quiet), row.result);
         EXPECT_EQ(shown(), row.shown);
         h.close();
