@@ -11,5 +11,6 @@ constexpr const char* imap_server_inbox = "INBOX";
 // Logs in to the account's server on the opened session with the
 // account's secret (transport/login_secret.h), a second try on a new
 // connection; `capabilities` gets the server's list after the login.
-// LOGIN_OK, LOGIN_FAILED or LOGIN_EXPIRED with its text shown.
-int imap_account_login(MailSession& session, int account, std::string* capabilities);
+// LOGIN_OK, LOGIN_FAILED or LOGIN_EXPIRED with its text shown. `tray`: the
+// second connection gets the tray check's shorter waits, as the first had.
+int imap_account_login(MailSession& session, int account, std::string* capabilities, bool tray = false);

@@ -22,9 +22,9 @@ std::string tag_of(int number) { return "A" + std::to_string(number); }
 // messages, and still an end to a server that never stops talking.
 constexpr long imap_untagged_limit = 1L << 23;
 
-// Reads responses up to a continuation or the tagged reply of `tag`.
-// 1: the continuation came; otherwise as imap_run.
-int await(MailSession& s, const std::string& tag, const ImapUntagged& untagged, const ImapBodySink* body,
+}  // namespace
+
+int imap_await(MailSession& s, const std::string& tag, const ImapUntagged& untagged, const ImapBodySink* body,
           bool bye_expected) {
     ImapResponse r;
     for (long n = 0;; n++) {
@@ -52,8 +52,6 @@ int await(MailSession& s, const std::string& tag, const ImapUntagged& untagged, 
         return IMAP_REFUSED;
     }
 }
-
-}  // namespace
 
 ImapCommand& ImapCommand::word(std::string_view text) {
     pieces.back().append(" ").append(text);
@@ -109,10 +107,10 @@ int imap_run(MailSession& s, const ImapCommand& command, const ImapUntagged& unt
         if (send_command(s, piece.c_str()) != 0) return IMAP_FAILED;
         if (i + 1 == command.pieces.size()) break;
         // A synchronising literal goes only after the server's go-ahead.
-        int r = await(s, tag, untagged, nullptr, bye_expected);
+        int r = imap_await(s, tag, untagged, nullptr, bye_expected);
         if (r != 1) return r == IMAP_OK ? IMAP_REFUSED : r;
     }
-    int r = await(s, tag, untagged, body, bye_expected);
+    int r = imap_await(s, tag, untagged, body, bye_expected);
     if (r == 1) {
         // Nothing of ours is waiting for a go-ahead: the server is out of step.
         imap_out_of_step(s);
@@ -135,7 +133,7 @@ int imap_sasl_command(MailSession& s, const char* text, bool send_only) {
     }
     if (send_command(s, line.c_str()) != 0) return -1;
     if (send_only) return 0;
-    int r = await(s, tag_of(s.imap_tag), {}, nullptr, false);
+    int r = imap_await(s, tag_of(s.imap_tag), {}, nullptr, false);
     // The mechanism's start wants the go-ahead, its last line the tagged OK.
     if (r == 1 && start) return 0;
     if (r == IMAP_OK && !start) return 0;

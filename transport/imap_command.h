@@ -39,6 +39,11 @@ enum { IMAP_OK = 0, IMAP_FAILED = -1, IMAP_REFUSED = -2 };
 int imap_run(MailSession& s, const ImapCommand& command, const ImapUntagged& untagged = {},
              const ImapBodySink* body = nullptr, bool bye_expected = false);
 
+// Reads the responses of the command of `tag` up to a continuation or its
+// tagged reply: 1 when the continuation came, otherwise as imap_run.
+int imap_await(MailSession& s, const std::string& tag, const ImapUntagged& untagged, const ImapBodySink* body,
+               bool bye_expected);
+
 // Shows an untagged BYE the way every step does and closes the session.
 void imap_ended(MailSession& s, const ImapResponse& bye);
 // A response that does not fit what is in flight: "Malformed response from

@@ -23,13 +23,13 @@ bool download_again() {
 
 }  // namespace
 
-int imap_account_login(MailSession& session, int account, std::string* capabilities) {
+int imap_account_login(MailSession& session, int account, std::string* capabilities, bool tray) {
     const char* server = account_field(account, ACCOUNT_POP3_SERVER);
     const char* user = account_field(account, ACCOUNT_USER);
     const int options = account_options(account);
     return account_login(session, account, [&](const char* secret, bool again) {
         // A second try starts on a new connection, as the first did.
-        if (again && !session.open()) return -1;
+        if (again && !(tray ? session.open_for_tray() : session.open())) return -1;
         return imap_login(session, server, user, secret, account_login_options(options, ACCOUNT_POP3_AUTH),
                           capabilities);
     });

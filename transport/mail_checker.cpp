@@ -7,6 +7,7 @@
 #include "core/accounts.h"
 #include "core/ui_services.h"
 #include "transport/imap.h"
+#include "transport/imap_account.h"
 #include "transport/login_secret.h"
 #include "transport/pop3.h"
 #include "transport/sasl.h"
@@ -55,12 +56,8 @@ int imap_waiting(MailSession& s, int a) {
     std::string capabilities;
     ImapFolder inbox;
     int n = -1;
-    int login = account_login(s, a, [&](const char* secret, bool again) {
-        if (again && !s.open_for_tray()) return -1;
-        return imap_login(s, account_field(a, ACCOUNT_POP3_SERVER), account_field(a, ACCOUNT_USER), secret,
-                          account_login_options(account_options(a), ACCOUNT_POP3_AUTH), &capabilities);
-    });
-    if (login == LOGIN_OK && imap_select(s, "INBOX", true, &inbox) == 0) n = static_cast<int>(inbox.exists);
+    if (imap_account_login(s, a, &capabilities, true) == LOGIN_OK && imap_select(s, imap_server_inbox, true, &inbox) == 0)
+        n = static_cast<int>(inbox.exists);
     if (s.is_open()) imap_logout(s);
     return n;
 }

@@ -130,6 +130,14 @@ void MailSession::unread(const char* bytes, int length) {
     behind_.insert(0, bytes, static_cast<size_t>(length));
 }
 
+int MailSession::wait_readable(int milliseconds) {
+    if (!is_open()) return -1;
+    if (behind() > 0 || (layer_ && layer_->holds_bytes())) return 1;
+    int r = sys_wait_readable(socket_, milliseconds);
+    if (r < 0) broken_ = true;
+    return r;
+}
+
 bool MailSession::next_byte(char* c) {
     if (behind() == 0) {
         char chunk[reader_chunk];

@@ -21,6 +21,9 @@ struct StreamLayer {
     // As sys_recv and sys_send: bytes, 0 when the peer closed, -1 on error.
     virtual int recv(MailSession& session, void* buffer, int length) = 0;
     virtual int send(MailSession& session, const void* data, int length) = 0;
+    // Whether bytes it received wait inside it to be handed on, so that the
+    // socket's quiet says nothing about what the next receive gives.
+    virtual bool holds_bytes() const { return false; }
 };
 
 class MailSession {
@@ -91,6 +94,10 @@ public:
     // The next byte of the connection, taken in large receives; false when
     // the connection closed or failed first.
     bool next_byte(char* c);
+    // Waits up to `milliseconds` for the next receive to have something
+    // (bytes behind the last reply or in the layer count at once): 1, 0
+    // when nothing came in that time, -1 when the connection failed.
+    int wait_readable(int milliseconds);
 
     // The number of the last tagged IMAP command of this connection: tags
     // are "A<number>", and the reply that ends a command carries its tag.

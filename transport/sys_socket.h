@@ -38,6 +38,10 @@ int sys_set_timeouts(Socket s, int milliseconds);
 int sys_resolve(const char* name, uint32_t* address);
 // How many received bytes wait to be read, 0 when none do; -1 on an error.
 int sys_socket_pending(Socket s);
+// Waits up to `milliseconds` for bytes (or the peer's close) to arrive: 1
+// when a receive would not block, 0 when nothing came in that time, -1 on
+// an error.
+int sys_wait_readable(Socket s, int milliseconds);
 // Wakes a thread blocked on the socket: its receive fails.
 void sys_socket_abort(Socket s);
 

@@ -106,6 +106,13 @@ int sys_socket_pending(Socket s) {
     return ioctl(static_cast<int>(s), FIONREAD, &n) == 0 ? n : -1;
 }
 
+int sys_wait_readable(Socket s, int milliseconds) {
+    pollfd one{static_cast<int>(s), POLLIN, 0};
+    int r = poll(&one, 1, milliseconds);
+    if (r < 0) return errno == EINTR ? 0 : -1;
+    return r > 0 ? 1 : 0;
+}
+
 Socket sys_listen_loopback(NetAddress* bound) {
     int s = socket(AF_INET, SOCK_STREAM, 0);
     if (s < 0) return no_socket;

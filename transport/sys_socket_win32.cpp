@@ -95,6 +95,16 @@ int sys_socket_pending(Socket s) {
     return ioctlsocket(static_cast<SOCKET>(s), FIONREAD, &n) == 0 ? static_cast<int>(n) : -1;
 }
 
+int sys_wait_readable(Socket s, int milliseconds) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(static_cast<SOCKET>(s), &readable);
+    timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    int r = select(0, &readable, nullptr, nullptr, &wait);
+    if (r == SOCKET_ERROR) return -1;
+    return r > 0 ? 1 : 0;
+}
+
 Socket sys_listen_loopback(NetAddress* bound) {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     if (s == INVALID_SOCKET) return no_socket;

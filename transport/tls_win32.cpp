@@ -157,6 +157,10 @@ struct Channel final : StreamLayer {
         return false;
     }
 
+    // A record already received but not decrypted counts: its bytes are in,
+    // and the socket may stay quiet until the next one.
+    bool holds_bytes() const override { return plain_at < plain.size() || cipher_length > 0; }
+
     int recv(MailSession& s, void* buffer, int length) override {
         for (;;) {
             if (plain_at < plain.size()) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 #include "client/main_window_ids.h"
@@ -14,6 +15,7 @@
 #include "core/settings.h"
 #include "core/threads.h"
 #include "core/ui_services.h"
+#include "transport/imap_push.h"
 #include "transport/mail_checker.h"
 #include "ui/job_status.h"
 #include "ui/status_window.h"
@@ -91,16 +93,21 @@ void show_new_mail(HWND window, int total) {
     }
 }
 
-// Sleeps until the next check (a minute unless the settings file says
-// otherwise) in one-second steps, ending early once the main window is
-// shown again.
 bool still_in_tray(HWND window, int generation) {
     return !IsWindowVisible(window) && tray_generation.load() == generation;
 }
 
-void wait_for_next_round(HWND window, int generation) {
+// Waits for the next check (a minute unless the settings file says
+// otherwise) in one-second steps, ending early once the main window is
+// shown again or an IMAP server reports new mail.
+void wait_for_next_round(HWND window, int generation, ImapPush* push) {
     const int seconds = tray_check_seconds;
-    for (int i = 0; i < seconds && still_in_tray(window, generation); i++) Sleep(1000);
+    for (int i = 0; i < seconds && still_in_tray(window, generation); i++) {
+        if (imap_push_wait(push, 1000)) {
+            log_write("Tray: new mail reported by an IMAP server.\r\n");
+            return;
+        }
+    }
 }
 
 void checker_thread(void* argument) {
@@ -115,6 +122,7 @@ void checker_thread(void* argument) {
     WindowStatus sink(status);
     MailCheckState state;
     mail_check_begin(&state);
+    std::shared_ptr<ImapPush> push = imap_push_start((settings_flags & SETTING_DIALUP_CHECK) == 0);
     while (still_in_tray(window, generation)) {
         if ((settings_flags & SETTING_DIALUP_CHECK) && !dialup_connected()) {
             Sleep(1000);
@@ -124,8 +132,9 @@ void checker_thread(void* argument) {
         if (total < 0) break;
         if (status) set_control_text(status, IDC_STATUS, state.summary->text);
         if (mail_check_rose(&state, total)) show_new_mail(window, total);
-        wait_for_next_round(window, generation);
+        wait_for_next_round(window, generation, push.get());
     }
+    imap_push_stop(push.get());
     mail_check_end(&state);
 }
 

@@ -279,6 +279,17 @@ class TrayMode(ClientTest):
         mailbox("clear", "alice")
         super().tearDown()
 
+    def log(self):
+        return self.read("zmlog.txt").decode("latin-1") if os.path.exists(self.path("zmlog.txt")) else ""
+
+    def tray_then_wake(self, waiting):
+        """Starts the client in the tray until it reports `waiting` e-mails, then
+        wakes it, reads the tray's status window and closes."""
+        return self.start_client("--systemtray", "wait-log", "Tray: Zenth Mail (%d e-mails)" % waiting, "60000",
+                                 "hidden-command", "Zenth Mail", ID.CMD_WAKE, "window", "Status", "10000",
+                                 "wait-text", "Status", ID.IDC_STATUS, "home: %d" % waiting, "5000",
+                                 "window", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
+
     def test_tray_counts_waiting_mail_and_sounds_once_per_rise(self):
         for n in range(3):
             deliver("alice", message("waiting %d" % n))
@@ -286,24 +297,37 @@ class TrayMode(ClientTest):
         # A new-mail sound, so that each rise plays it; the checker's minute
         # between rounds shortened to three seconds (after the bits).
         self.write("zenth.cfg", b"0 60 3\r\n\r\nZ:\\nonexistent\\ding.wav\r\n\r\n\r\n\r\n\r\n")
-        def log():
-            return self.read("zmlog.txt").decode("latin-1") if os.path.exists(self.path("zmlog.txt")) else ""
         # A later round finds the fourth message.
-        driver = self.start_client("--systemtray", "wait-log", "Tray: Zenth Mail (4 e-mails)", "60000",
-                                   "hidden-command", "Zenth Mail", ID.CMD_WAKE,
-                                   "window", "Status", "10000", "wait-text", "Status", ID.IDC_STATUS, "home: 4", "5000",
-                                   "window", "Zenth Mail", "5000", *CLOSE_AND_EXIT)
-        wait_for(lambda: "(3 e-mails)" in log(), 20)
-        self.assertIn("Tray: Zenth Mail (3 e-mails)", log())
+        driver = self.tray_then_wake(4)
+        wait_for(lambda: "(3 e-mails)" in self.log(), 20)
+        self.assertIn("Tray: Zenth Mail (3 e-mails)", self.log())
         deliver("alice", message("one more"))
         out = self.finish_client(driver)
         self.assertEqual(status_lines(out)[0], "home: 4 e-mails")
-        text = log()
+        text = self.log()
         self.assertEqual(text.count("Tray: Zenth Mail ("), 2, text)
         self.assertIn("Tray: Zenth Mail (4 e-mails)", text)
         self.assertEqual(text.count("Tray: new-mail sound played."), 2)
         self.assertEqual(values(out, "EXIT"), ["0"])
         self.assertEqual(mailbox("count", "alice"), "4")  # the check only counts
+
+    def test_imap_account_reports_a_delivery_at_once(self):
+        deliver("alice", message("waiting"))
+        self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP, IMAP))
+        # An hour between rounds: only the server's report can bring the
+        # second one.
+        self.write("zenth.cfg", b"0 60 3600\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
+        driver = self.tray_then_wake(2)
+        wait_for(lambda: "(1 e-mails)" in self.log() and "home: IMAP IDLE started" in self.log(), 30,
+                 "the first round and IDLE")
+        deliver("alice", message("pushed"))
+        wait_for(lambda: "Tray: Zenth Mail (2 e-mails)" in self.log(), 5, "the delivery reported")
+        out = self.finish_client(driver)
+        self.assertEqual(status_lines(out)[0], "home: 2 e-mails")
+        text = self.log()
+        self.assertIn("Tray: new mail reported by an IMAP server.", text)
+        self.assertNotIn("IDLE ended", text)
+        self.assertEqual(values(out, "EXIT"), ["0"])
 
 
 if __name__ == "__main__":

@@ -15,7 +15,10 @@
 #include "format/password_key.h"
 #include "store/busy_folders.h"
 #include "tests/unit/real_servers.h"
+#include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
+#include "transport/imap.h"
+#include "transport/status_sink.h"
 
 class ReceiveJobTest : public StoreTest {
 protected:
@@ -53,3 +56,26 @@ protected:
     UiRecorder ui;
 };
 
+// What another client does on the server meanwhile: marks the messages of
+// the UIDs (none: every message) \Deleted, and expunges them when asked
+// (UID EXPUNGE: only them). Alice's inbox is emptied this way around the
+// test: files taken from under dovecot's feet may stay in its index for the
+// second they were taken in.
+inline void elsewhere(std::vector<uint32_t> uids, bool expunge) {
+    LogSink log;
+    MailSession s{log};
+    std::string capabilities;
+    ASSERT_TRUE(s.open());
+    ASSERT_EQ(imap_login(s, server_text(real_servers().imap_port).c_str(), "alice", "alicepw", {}, &capabilities), 0);
+    ImapFolder inbox;
+    ASSERT_EQ(imap_select(s, "INBOX", false, &inbox), 0);
+    if (uids.empty()) {
+        std::vector<ImapMessage> listed;
+        ASSERT_EQ(imap_list_above(s, 0, 1000, &listed), 0);
+        for (const ImapMessage& m : listed) uids.push_back(m.uid);
+    }
+    if (!uids.empty()) {
+        ASSERT_EQ(imap_delete_messages(s, uids, expunge), 0);
+    }
+    imap_logout(s);
+}

@@ -15,6 +15,7 @@
 #include "tests/unit/tls_stand_in.h"
 #include "transport/imap.h"
 #include "transport/imap_download.h"
+#include "transport/imap_idle.h"
 #include "transport/imap_utf7.h"
 
 namespace {
@@ -146,6 +147,74 @@ TEST_F(ImapPeerTest, HostileResponsesEndTheSessionWithTheirText) {
         EXPECT_EQ(shown(), row.shown);
         // Nothing more goes to a server that is out of step.
         EXPECT_EQ(peer.received(), fetch_body);
+    }
+}
+
+// IDLE: the server's news counted while it runs (an EXPUNGE makes room for
+// a delivery to count as new), DONE when its time is up and the IDLE asked
+// again, a stop seen at once; and each way a server ends an IDLE ends it
+// with its text.
+TEST_F(ImapPeerTest, IdleCountsNewMailRenewsAndEndsWithTheServersText) {
+    ScriptedPeer peer({peer_receive("A1 IDLE\r\n"),
+                       peer_send("* 3 EXISTS\r\n+ idling\r\n* 4 EXISTS\r\n* 2 EXPUNGE\r\n* 4 EXISTS\r\n"
+                                 "* 4 FETCH (FLAGS (\\Seen))\r\n"),
+                       peer_receive("DONE\r\n"), peer_send("* 5 EXISTS\r\nA1 OK IDLE terminated\r\n"),
+                       peer_receive("A2 IDLE\r\n"), peer_send("+ idling\r\n"), peer_silent(5000)});
+    MailSession s(sink, peer.connect_client());
+    s.watch(5, 5);
+    int entered = 0, new_mail = 0;
+    bool stop = false;
+    ImapIdleWatch watch{.exists = 3,
+                        .seconds = 1,
+                        .stop = [&] { return stop; },
+                        .entered = [&] { entered++; },
+                        .new_mail = [&] { new_mail++; }};
+    EXPECT_EQ(imap_idle(s, &watch), IMAP_IDLE_RENEW);
+    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(new_mail, 3);  // 4 above 3; 4 again after a removal; 5 in the answer to DONE
+    EXPECT_EQ(watch.exists, 5u);
+    watch.seconds = 600;
+    watch.entered = [&] { stop = true; };
+    EXPECT_EQ(imap_idle(s, &watch), IMAP_IDLE_STOPPED);
+    s.close();
+    EXPECT_EQ(peer.received(), "A1 IDLE\r\nDONE\r\nA2 IDLE\r\nDONE\r\n");
+    EXPECT_EQ(shown(), "");
+
+    struct Row {
+        const char* what;
+        std::vector<PeerStep> server;  // after the client's IDLE
+        int result;
+        std::string shown;
+    };
+    const Row rows[] = {
+        {"IDLE refused", {peer_send("A1 NO [CANNOT] not in this folder\r\n")}, IMAP_REFUSED,
+         "A1 NO [CANNOT] not in this folder\r\n\r\nIncorrect response from server.\r\n"},
+        {"BYE while idling", {peer_send("+ idling\r\n* 9 EXISTS\r\n* BYE going down\r\n")}, IMAP_FAILED,
+         "* BYE going down\r\nIMAP server ended the session.\r\n"},
+        {"no go-ahead ever", {}, IMAP_FAILED, "Server did not answer within 1 seconds.\r\nreceiveline error\r\n"},
+        {"DONE never answered", {peer_send("+ idling\r\n"), peer_receive("DONE\r\n")}, IMAP_FAILED,
+         "Server did not answer within 1 seconds.\r\nreceiveline error\r\n"},
+        {"a response too long", {peer_send("+ idling\r\n* OK " + std::string(70000, 'x') + "\r\n")}, IMAP_FAILED,
+         "Response from IMAP server too long.\r\n"},
+        {"OK without a go-ahead", {peer_send("A1 OK done\r\n")}, IMAP_FAILED,
+         "Malformed response from IMAP server.\r\n"},
+        {"the connection closed while idling", {peer_send("+ idling\r\n"), peer_close()}, IMAP_FAILED,
+         "receiveline error\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<PeerStep> script{peer_receive("A1 IDLE\r\n")};
+        script.insert(script.end(), row.server.begin(), row.server.end());
+        script.push_back(peer_silent(5000));
+        ScriptedPeer hostile(script);
+        MailSession h(sink, hostile.connect_client());
+        h.watch(1, 1);
+        ImapIdleWatch quiet;
+        quiet.exists = 3;
+        quiet.seconds = 1;
+        EXPECT_EQ(imap_idle(h, &quiet), row.result);
+        EXPECT_EQ(shown(), row.shown);
+        h.close();
     }
 }
 
