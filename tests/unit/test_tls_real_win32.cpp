@@ -1,7 +1,9 @@
 // The system's TLS (SChannel) against the real servers: POP3S, STLS, SMTPS,
 // STARTTLS, IMAPS and IMAP's STARTTLS with the certificate the test CA signed for localhost, and
 // the refusals of a certificate for another name or from an issuer the
-// store does not trust. Under Wine only: natively there is no system TLS.
+// store does not trust; and OAuth 2.0 logins with tokens of the test
+// servers' authorization server, got and renewed through the system's HTTPS.
+// Under Wine only: natively there is no system TLS.
 #include <cstdlib>
 #include <string>
 
@@ -11,6 +13,7 @@
 #include "core/log.h"
 #include "core/settings.h"
 #include "core/sys_time.h"
+#include "format/oauth_grant.h"
 #include "store/busy_folders.h"
 #include "tests/tools/trusted_ca.h"
 #include "tests/unit/real_servers.h"
@@ -18,11 +21,16 @@
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
 #include "transport/imap.h"
+#include "transport/login_secret.h"
+#include "transport/oauth_requests.h"
 #include "transport/pop3.h"
 #include "transport/pop3_jobs.h"
+#include "transport/sasl.h"
 #include "transport/session.h"
 #include "transport/smtp_session.h"
+#include "transport/socket_lines.h"
 #include "transport/socks_config.h"
+#include "transport/tls.h"
 
 namespace {
 
@@ -38,6 +46,45 @@ std::string test_ca() {
 }
 
 std::string localhost(int p) { return "localhost:" + std::to_string(p); }
+
+std::string env_text(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// A form POSTed to the authorization server through the system's HTTPS;
+// its reply body.
+std::string post(const std::string& url, const std::string& form) {
+    std::string reply, error;
+    EXPECT_EQ(system_token_endpoint(url, form, &reply, &error), 0) << url << ": " << error;
+    return reply;
+}
+
+// alice signs in at the test servers' authorization server as its page and
+// the client would have her: the approval posted with her password (the
+// redirect to the loopback listener comes back as a link in the body, as
+// the system's HTTPS here follows no redirect), the code exchanged with
+// its verifier.
+TokenReply sign_in_alice() {
+    const int listener = 49152;
+    Pkce pkce;
+    EXPECT_TRUE(pkce_make(&pkce));
+    AuthorizationRequest request{env_text("ZM_OAUTH_AUTHORIZE"), env_text("ZM_OAUTH_CLIENT_ID"), "mail", listener,
+                                 pkce.challenge, oauth_state(), "alice"};
+    std::string page = post(authorization_url(request), "username=alice&password=alicepw&approve=1");
+    const std::string back = loopback_redirect_uri(listener) + "?code=";
+    size_t at = page.find(back);
+    EXPECT_NE(at, std::string::npos) << page;
+    EXPECT_NE(page.find("state=" + request.state), std::string::npos) << page;
+    at = at == std::string::npos ? page.size() : at + back.size();
+    std::string code = page.substr(at, page.find('&', at) - at);
+    TokenReply got;
+    EXPECT_EQ(read_token_reply(post(env_text("ZM_OAUTH_TOKEN"),
+                                    token_request_for_code(request.client_id, "", code, pkce.verifier, listener)),
+                               &got),
+              0);
+    return got;
+}
 
 size_t count_of(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -247,6 +294,77 @@ TEST_F(TlsRealTest, ImapsAndImapStarttlsWithEachLogin) {
     // PLAIN), then CRAM-MD5 twice, as it is preferred wherever offered.
     EXPECT_EQ(secured_logins("PLAIN") - plain_before, 1u);
     EXPECT_EQ(secured_logins("CRAM-MD5") - cram_before, 2u);
+}
+
+TEST_F(TlsRealTest, OAuthTokensOfTheAuthorizationServerOpenDovecotAndEximAndAreRenewedOnce) {
+    if (env_text("ZM_OAUTH_TOKEN").empty()) GTEST_SKIP() << "the authorization server of tests/servers is not running";
+    const std::string pop3s = localhost(port("ZM_POP3S_PORT")), smtp = localhost(real_servers().smtp_port);
+    const std::string token_url = env_text("ZM_OAUTH_TOKEN"), client_id = env_text("ZM_OAUTH_CLIENT_ID");
+    TokenReply got = sign_in_alice();
+    ASSERT_FALSE(got.access_token.empty());
+    ASSERT_FALSE(got.refresh_token.empty());
+    EXPECT_EQ(got.expires_in, 3600);
+    clear_mailbox("alice");
+    auto count_in = [](const std::string& log, const std::string& what) { return count_of(server_log(log), what); };
+    size_t bearer_logins = count_in("log/dovecot.log", "Login: user=<alice>, method=OAUTHBEARER, rip=127.0.0.1");
+    size_t xoauth2_logins = count_in("log/dovecot.log", "Login: user=<alice>, method=XOAUTH2, rip=127.0.0.1");
+    size_t exim_logins = count_in("log/exim/mainlog", " A=oauthbearer_server:alice ");
+    size_t refreshes = count_in("log/oauth.log", "for alice (refresh_token grant)");
+    size_t refused_refreshes = count_in("log/oauth.log", "refused a refresh");
+
+    // XOAUTH2, which the client takes only where OAUTHBEARER is not offered.
+    {
+        MailSession s(sink);
+        ASSERT_TRUE(s.open());
+        s.adopt(connect_to(port("ZM_POP3S_PORT")));
+        ASSERT_EQ(tls_begin(s, "localhost"), 0) << shown();
+        ASSERT_EQ(recv_line(s, reply), 0);
+        EXPECT_EQ(sasl_login(pop3_sasl, s, "+OK\r\nXOAUTH2\r\n.\r\n", "alice", got.access_token.c_str(), false, true),
+                  0)
+            << shown();
+        s.close();
+    }
+
+    // Through the jobs: a message received over POP3S and one sent over
+    // STARTTLS, each login with the token.
+    login_tokens_forget();
+    ASSERT_EQ(oauth_grant_save(pop3s.c_str(), "alice", {token_url, client_id, "", got.refresh_token}), 0);
+    login_token_keep(pop3s.c_str(), "alice", got.access_token, got.expires_in);
+    const int options = ACCOUNT_OAUTH | ACCOUNT_POP3_TLS | ACCOUNT_SMTP_STARTTLS | ACCOUNT_DELETE_FROM_SERVER;
+    load_accounts({{smtp, pop3s, "alice", "", options}});
+    deliver("alice", "From: bob@example.test\r\nSubject: by token\r\n\r\nHello.\r\n");
+    ASSERT_EQ(receive_job(recorder_jobs(), 0), 1) << shown();
+    ASSERT_EQ(send(smtp, options), 0) << shown();
+    for (int wait = 0; wait < 100 && mailbox_messages("bob").empty(); wait++) sys_sleep_ms(100);
+    EXPECT_EQ(mailbox_messages("bob").size(), 1u);
+
+    // Run out at the server before the client thought: refused, renewed
+    // once at the token endpoint, and let in.
+    post(env_text("ZM_OAUTH_EXPIRE"), "token=" + got.access_token);
+    shown_from = ui.status_text().size();
+    deliver("alice", "From: bob@example.test\r\nSubject: renewed\r\n\r\nHello.\r\n");
+    ASSERT_EQ(receive_job(recorder_jobs(), 0), 1) << shown();
+    EXPECT_NE(shown().find("The server refused the access token (status: invalid_token).\r\n"), std::string::npos)
+        << shown();
+    EXPECT_EQ(count_in("log/oauth.log", "for alice (refresh_token grant)") - refreshes, 1u);
+    EXPECT_EQ(mailbox_messages("alice").size(), 0u);
+
+    // The grant revoked: the renewed token is refused, and so is the refresh.
+    post(env_text("ZM_OAUTH_REVOKE"), "token=" + got.refresh_token + "&token_type_hint=refresh_token&client_id=" + client_id);
+    shown_from = ui.status_text().size();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
+    EXPECT_NE(shown().find("The server refused the access token (status: invalid_token).\r\n-ERR [AUTH] Authentication "
+                           "failed.\r\n\r\nIncorrect response from server.\r\nOauthbearer authorisation error!\r\n"
+                           "Sign-in for account0 has expired: open the account manager and sign in again.\r\n"),
+              std::string::npos)
+        << shown();
+    EXPECT_EQ(count_in("log/oauth.log", "refused a refresh") - refused_refreshes, 1u);
+
+    // The servers' own record: each login an OAuth one, made inside TLS.
+    EXPECT_EQ(count_in("log/dovecot.log", "Login: user=<alice>, method=XOAUTH2, rip=127.0.0.1") - xoauth2_logins, 1u);
+    EXPECT_EQ(count_in("log/dovecot.log", "Login: user=<alice>, method=OAUTHBEARER, rip=127.0.0.1") - bearer_logins, 2u);
+    EXPECT_EQ(count_in("log/exim/mainlog", " A=oauthbearer_server:alice ") - exim_logins, 1u);
+    login_tokens_forget();
 }
 
 }  // namespace
