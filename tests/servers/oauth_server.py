@@ -316,8 +316,12 @@ def metadata():
 
 
 if __name__ == "__main__":
-    from werkzeug.serving import run_simple
     import ssl
+
+    import werkzeug.serving
+    from werkzeug.serving import run_simple
+
+    werkzeug.serving._log_add_style = False  # plain request lines in the log file
 
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.minimum_version = ssl.TLSVersion.TLSv1_2
