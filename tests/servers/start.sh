@@ -427,9 +427,11 @@ EOF
 # The authorization server reads the mail users' passwords and serves HTTPS
 # with the mail servers' certificate; it runs as exim's user, who may read
 # the key.
+accounts=()
+for u in "${users[@]}"; do accounts+=("$u:${password[$u]}"); done
+# shellcheck disable=SC2154  # zm_python comes from lib.sh
 "$zm_python" - "$dir/etc/oauth.json" "$zm_loopback" "$oauth_port" "$tls" "$dir/log/oauth.log" \
-  "$oauth_client_id" "$oauth_introspect_client" "$oauth_introspect_secret" \
-  $(for u in "${users[@]}"; do echo "$u:${password[$u]}"; done) <<'PY' || die "could not write the authorization server's configuration"
+  "$oauth_client_id" "$oauth_introspect_client" "$oauth_introspect_secret" "${accounts[@]}" <<'PY' || die "could not write the authorization server's configuration"
 import json, sys
 out, addr, port, tls, log, client, icl, isec = sys.argv[1:9]
 users = dict(pair.split(":", 1) for pair in sys.argv[9:])
@@ -439,7 +441,7 @@ with open(out, "w") as f:
     json.dump(conf, f, indent=1)
 PY
 chown "root:$mail_gid" "$dir/etc/oauth.json"; chmod 0640 "$dir/etc/oauth.json"
-: > "$dir/log/oauth.log"; chown "$mail_uid:$mail_gid" "$dir/log/oauth.log"
+touch "$dir/log/oauth.log"; chown "$mail_uid:$mail_gid" "$dir/log/oauth.log"
 
 # ------------------------------------------------------------------ dante --
 # dante_conf NAME PORT METHOD: a dante configuration that connects only to
