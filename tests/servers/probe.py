@@ -598,7 +598,8 @@ def check_oauth():
     expect(status == 200, "refresh: %d %s" % (status, body))
     renewed = json.loads(body)["access_token"]
     pop3_ok(pop3_token_login("XOAUTH2", xoauth2("alice", renewed)), "a renewed token")
-    status, _, body = https("/revoke", {"token": refresh, "token_type_hint": "refresh_token", "client_id": OAUTH_CLIENT})
+    status, _, body = https("/revoke",
+                            {"token": refresh, "token_type_hint": "refresh_token", "client_id": OAUTH_CLIENT})
     expect(status == 200, "revoke: %d %s" % (status, body))
     expect(pop3_token_login("OAUTHBEARER", oauthbearer("alice", renewed)).startswith("-ERR"), "revoked token taken")
     status, _, body = https("/token", form)
