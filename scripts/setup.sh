@@ -18,7 +18,11 @@ packages=(
   fonts-droid-fallback
   # The real mail servers that the transport tests talk to on loopback
   # (tests/servers/start.sh).
-  dovecot-core dovecot-pop3d dovecot-imapd exim4-daemon-light dante-server microsocks
+  # exim's "heavy" build, for its dovecot authenticator (XOAUTH2 and
+  # OAUTHBEARER checked by dovecot).
+  dovecot-core dovecot-pop3d dovecot-imapd exim4-daemon-heavy dante-server microsocks
+  # The OAuth 2.0 authorization server of the tests (tests/servers/oauth_server.py).
+  python3-authlib python3-flask curl
   # Their test CA and certificates, and the servers' own TLS check.
   openssl
   # HTML made by real programs for the HTML to text corpus test, and the

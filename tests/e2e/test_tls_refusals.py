@@ -178,6 +178,38 @@ class Refusals(ClientTest):
         self.assertIn("You can close this window.", page)
         self.assertIn(b"&code=C-system%2F1&", peer.received)
 
+    @unittest.skipUnless(TOKEN_POST and os.environ.get("ZM_OAUTH_TOKEN"),
+                         "the authorization server of tests/servers is not running")
+    def test_a_whole_sign_in_at_the_real_authorization_server_through_the_system_browser(self):
+        # The person at Wine's browser signs in at the server's own page;
+        # the client exchanges the code through WinHTTP and keeps the grant.
+        record = self.path("browser.txt")
+        browser = os.path.join(os.path.dirname(os.path.abspath(__file__)), "played_browser.py")
+        log_path = os.path.join(os.environ["ZM_SERVERS_DIR"], "log", "oauth.log")
+        logged_before = os.path.getsize(log_path)
+        key = "HKCU\\Software\\Wine\\WineBrowser"
+        subprocess.run(["wine", "reg", "add", key, "/v", "Browsers", "/t", "REG_SZ", "/d",
+                        "%s --sign-in alice:%s %s" % (browser, os.environ["ZM_ALICE_PASS"], record), "/f"],
+                       check=True, capture_output=True, timeout=60)
+        try:
+            result = self.token_post("sign-in-system", os.environ["ZM_OAUTH_TOKEN"], os.environ["ZM_OAUTH_AUTHORIZE"],
+                                     os.environ["ZM_OAUTH_CLIENT_ID"])
+        finally:
+            subprocess.run(["wine", "reg", "delete", key, "/v", "Browsers", "/f"], capture_output=True, timeout=60)
+        self.assertEqual(result[:2], ("0", ""))
+        self.assertRegex(result[2], r"^[A-Za-z0-9]{40,}$")
+        wait_for(lambda: os.path.exists(record), 20, "the browser's record")
+        url, page = self.read("browser.txt").decode().split("\n", 1)
+        self.assertTrue(url.startswith(os.environ["ZM_OAUTH_AUTHORIZE"] + "?response_type=code&"), url)
+        self.assertIn("You can close this window.", page)
+        # The server's own record: alice allowed it, and the code it gave
+        # for her was exchanged with its verifier.
+        with open(log_path) as f:
+            log = f.read()[logged_before:]
+        self.assertIn("alice approved the sign-in", log)
+        self.assertIn("issued an access token to %s for alice (authorization_code grant)"
+                      % os.environ["ZM_OAUTH_CLIENT_ID"], log)
+
 
 @unittest.skipUnless(SERVERS and TOOLS, "the mail servers of tests/servers are not running")
 class SilentServers(ClientTest):

@@ -6,8 +6,11 @@
 # mistaken for one of ours.
 
 zm_loopback=127.0.0.1
-zm_server_names=(dovecot exim danted microsocks danted-auth)
-zm_server_exes=(/usr/sbin/dovecot /usr/sbin/exim4 /usr/sbin/danted /usr/bin/microsocks /usr/sbin/danted)
+# The authorization server is a Python program: its process is the
+# interpreter itself.
+zm_python=$(readlink -f /usr/bin/python3)
+zm_server_names=(dovecot exim danted microsocks danted-auth oauth)
+zm_server_exes=(/usr/sbin/dovecot /usr/sbin/exim4 /usr/sbin/danted /usr/bin/microsocks /usr/sbin/danted "$zm_python")
 
 # zm_proc_start PID: prints the start time of PID; fails when there is no
 # such process.

@@ -6,12 +6,17 @@ check and "N passed, N failed"; exits 1 when anything failed. Leaves every
 mailbox empty."""
 
 import base64
+import hashlib
 import hmac
+import http.client
+import json
 import os
 import socket
+import ssl
 import subprocess
 import sys
 import time
+import urllib.parse
 
 TIMEOUT = 10  # seconds for every socket operation
 
@@ -43,6 +48,8 @@ SMTPS = int(env["ZM_SMTPS_PORT"])
 IMAP = int(env["ZM_IMAP_PORT"])
 IMAPS = int(env["ZM_IMAPS_PORT"])
 CA = env["ZM_TLS_CA"]
+OAUTH = int(env["ZM_OAUTH_PORT"])
+OAUTH_CLIENT = env["ZM_OAUTH_CLIENT_ID"]
 PASSWORD = {u: env["ZM_%s_PASS" % u.upper()] for u in env["ZM_USERS"].split()}
 DOMAIN = env["ZM_MAIL_DOMAIN"]
 TOOLS = env["ZM_SERVERS_TOOLS"]
@@ -183,7 +190,7 @@ def check_pop3_auth_list():
     c = pop3_open()
     pop3_ok(c.cmd("AUTH"), "AUTH")
     mechanisms = pop3_multiline(c)
-    expect(mechanisms == ["PLAIN", "CRAM-MD5"], "mechanisms %r" % mechanisms)
+    expect(mechanisms == ["PLAIN", "CRAM-MD5", "XOAUTH2", "OAUTHBEARER"], "mechanisms %r" % mechanisms)
     pop3_quit(c)
 
 
@@ -243,7 +250,7 @@ def check_smtp_ehlo():
     c = smtp_open()
     lines = smtp_expect(c, "EHLO probe", 250)
     keywords = [line[4:] for line in lines[1:]]
-    expect("AUTH CRAM-MD5 PLAIN" in keywords, "EHLO: %r" % lines)
+    expect("AUTH CRAM-MD5 PLAIN XOAUTH2 OAUTHBEARER" in keywords, "EHLO: %r" % lines)
     expect("STARTTLS" in keywords, "STARTTLS not offered: %r" % lines)
     smtp_quit(c)
 
@@ -467,10 +474,144 @@ def check_tls():
         expect(want in out, "%d %s: %r" % (port, starttls, out[-300:]))
 
 
+# --------------------------------------------------------------- OAuth 2.0 ----
+def https(path, form=None, auth=None):
+    """(status, headers, body) of one request to the authorization server,
+    its certificate checked against the test CA for the name localhost."""
+    context = ssl.create_default_context(cafile=CA)
+    c = http.client.HTTPSConnection("localhost", OAUTH, context=context, timeout=TIMEOUT)
+    headers = {}
+    if auth:
+        headers["Authorization"] = "Basic " + base64.b64encode(auth.encode()).decode()
+    if form is None:
+        c.request("GET", path, headers=headers)
+    else:
+        headers["Content-Type"] = "application/x-www-form-urlencoded"
+        c.request("POST", path, urllib.parse.urlencode(form), headers)
+    r = c.getresponse()
+    result = r.status, dict(r.getheaders()), r.read().decode()
+    c.close()
+    return result
+
+
+def oauth_tokens(user, password):
+    """A sign-in as a native application does it (PKCE S256, a random state,
+    a loopback redirect): the token reply."""
+    verifier = base64.urlsafe_b64encode(os.urandom(32)).rstrip(b"=").decode()
+    challenge = base64.urlsafe_b64encode(hashlib.sha256(verifier.encode()).digest()).rstrip(b"=").decode()
+    state = base64.urlsafe_b64encode(os.urandom(16)).rstrip(b"=").decode()
+    redirect = "http://127.0.0.1:49152/"
+    query = urllib.parse.urlencode({"response_type": "code", "client_id": OAUTH_CLIENT, "redirect_uri": redirect,
+                                    "scope": "mail", "code_challenge": challenge, "code_challenge_method": "S256",
+                                    "state": state, "login_hint": user})
+    status, _, page = https("/authorize?" + query)
+    expect(status == 200 and 'name="password"' in page, "sign-in page: %d %r" % (status, page[:200]))
+    status, headers, _ = https("/authorize?" + query, {"username": user, "password": password, "approve": "1"})
+    location = headers.get("Location", "")
+    expect(status == 302 and location.startswith(redirect + "?"), "approval: %d %r" % (status, location))
+    got = urllib.parse.parse_qs(urllib.parse.urlsplit(location).query)
+    expect(got.get("state") == [state], "state %r" % got)
+    code = got["code"][0]
+    form = {"grant_type": "authorization_code", "code": code, "redirect_uri": redirect, "client_id": OAUTH_CLIENT}
+    status, _, body = https("/token", dict(form, code_verifier="x" * 43))
+    expect(status == 400 and json.loads(body)["error"] == "invalid_grant", "wrong verifier: %d %s" % (status, body))
+    status, _, body = https("/token", dict(form, code_verifier=verifier))
+    expect(status == 200, "token: %d %s" % (status, body))
+    return json.loads(body)
+
+
+def xoauth2(user, token):
+    return base64.b64encode(("user=%s\x01auth=Bearer %s\x01\x01" % (user, token)).encode()).decode()
+
+
+def oauthbearer(user, token):
+    return base64.b64encode(("n,a=%s,\x01auth=Bearer %s\x01\x01" % (user, token)).encode()).decode()
+
+
+def tls_conn(port):
+    context = ssl.create_default_context(cafile=CA)
+    sock = socket.create_connection((ADDR, port), timeout=TIMEOUT)
+    return context.wrap_socket(sock, server_hostname="localhost")
+
+
+def pop3_token_login(mechanism, answer):
+    """The POP3S server's reply to AUTH with the answer; after an error
+    challenge, the reply to the empty answer that ends the exchange."""
+    c = pop3_open(sock=tls_conn(POP3S))
+    reply = c.cmd("AUTH %s %s" % (mechanism, answer))
+    if reply.startswith("+ "):
+        challenge = json.loads(base64.b64decode(reply[2:]))
+        # dovecot's XOAUTH2 says 401 as Google's does, its OAUTHBEARER
+        # invalid_token as RFC 7628 has it.
+        expect(challenge.get("status") == ("401" if mechanism == "XOAUTH2" else "invalid_token"),
+               "error challenge %r" % challenge)
+        reply = c.cmd("AQ==" if mechanism == "OAUTHBEARER" else "")
+    c.close()
+    return reply
+
+
+def smtp_token_login(mechanism, answer):
+    c = Conn(sock=tls_conn(SMTPS))
+    smtp_expect(c, None, 220)
+    smtp_expect(c, "EHLO probe", 250)
+    code, lines = (c.send("AUTH %s %s\r\n" % (mechanism, answer)), smtp_reply(c))[1]
+    if code == 334:
+        code, lines = (c.send("AQ==\r\n" if mechanism == "OAUTHBEARER" else "\r\n"), smtp_reply(c))[1]
+    elif code == 235:
+        # exim names the login on the line of the message it took.
+        smtp_send(c, "alice@" + DOMAIN, "alice@" + DOMAIN, ["Subject: " + mechanism, "", "by token"])
+        smtp_quit(c)
+    c.close()
+    return code
+
+
+def check_oauth():
+    tokens = oauth_tokens("alice", PASSWORD["alice"])
+    access, refresh = tokens["access_token"], tokens["refresh_token"]
+    expect(tokens["token_type"] == "Bearer" and tokens["expires_in"] == 3600, "token reply %r" % tokens)
+    for mechanism, answer in (("XOAUTH2", xoauth2), ("OAUTHBEARER", oauthbearer)):
+        pop3_ok(pop3_token_login(mechanism, answer("alice", access)), "POP3S " + mechanism)
+        expect(smtp_token_login(mechanism, answer("alice", access)) == 235, "SMTPS " + mechanism)
+        # Another user's name, a refresh token, a made-up token: refused.
+        for user, token in (("bob", access), ("alice", refresh), ("alice", "x" + access)):
+            reply = pop3_token_login(mechanism, answer(user, token))
+            expect(reply.startswith("-ERR"), "POP3S %s %s %s: %r" % (mechanism, user, token, reply))
+        expect(smtp_token_login(mechanism, answer("alice", "x" + access)) == 535, "SMTPS refuses a made-up token")
+    log = open(os.path.join(dir_, "log", "dovecot.log")).read()
+    expect("Login: user=<alice>, method=XOAUTH2" in log and "Login: user=<alice>, method=OAUTHBEARER" in log,
+           "dovecot's log names no OAuth login")
+    log = open(os.path.join(dir_, "log", "exim", "mainlog")).read()
+    expect("A=xoauth2_server:alice" in log and "A=oauthbearer_server:alice" in log, "exim's log names no OAuth login")
+    for _ in range(100):
+        if count("alice") == 2:
+            break
+        time.sleep(0.1)
+    expect(count("alice") == 2, "the two messages sent by token did not arrive")
+    mailbox("clear", "alice")
+
+    # Run out: refused; refreshed: taken again; the refresh token revoked:
+    # neither the refresh nor its access tokens work any more.
+    expect(https("/testing/expire", {"token": access})[0] == 200, "expire")
+    expect(pop3_token_login("XOAUTH2", xoauth2("alice", access)).startswith("-ERR"), "an expired token was taken")
+    form = {"grant_type": "refresh_token", "refresh_token": refresh, "client_id": OAUTH_CLIENT}
+    status, _, body = https("/token", form)
+    expect(status == 200, "refresh: %d %s" % (status, body))
+    renewed = json.loads(body)["access_token"]
+    pop3_ok(pop3_token_login("XOAUTH2", xoauth2("alice", renewed)), "a renewed token")
+    status, _, body = https("/revoke",
+                            {"token": refresh, "token_type_hint": "refresh_token", "client_id": OAUTH_CLIENT})
+    expect(status == 200, "revoke: %d %s" % (status, body))
+    expect(pop3_token_login("OAUTHBEARER", oauthbearer("alice", renewed)).startswith("-ERR"), "revoked token taken")
+    status, _, body = https("/token", form)
+    expect(status == 400 and json.loads(body)["error"] == "invalid_grant", "revoked refresh: %d %s" % (status, body))
+    # Only the mail server may ask about tokens.
+    expect(https("/introspect", {"token": renewed})[0] == 401, "introspection without the server's password")
+
+
 # ------------------------------------------------------------- listeners ----
 def family_pids():
     pids = set()
-    for name in ("dovecot", "exim", "danted", "microsocks", "danted-auth"):
+    for name in ("dovecot", "exim", "danted", "microsocks", "danted-auth", "oauth"):
         with open(os.path.join(dir_, "run", name + ".pid")) as f:
             pids.add(int(f.read()))
     parent = {}
@@ -509,21 +650,22 @@ def check_listeners_loopback_only():
                 if field[9] in inodes and (table.startswith("udp") or field[3] == "0A"):
                     addr, port = field[1].split(":")
                     listening.append((table, addr, int(port, 16)))
-    want = sorted(("tcp", "0100007F", p) for p in (POP3, SMTP, SOCKS, SOCKS_AUTH, DANTE_AUTH, POP3S, SMTPS, IMAP, IMAPS))
+    want = sorted(("tcp", "0100007F", p) for p in (POP3, SMTP, SOCKS, SOCKS_AUTH, DANTE_AUTH, POP3S, SMTPS, IMAP, IMAPS,
+                                                         OAUTH))
     expect(sorted(listening) == want, "listening: %r" % sorted(listening))
 
 
 for user in PASSWORD:
     mailbox("clear", user)
-check("listeners are 127.0.0.1 on the nine ports and nothing else", check_listeners_loopback_only)
+check("listeners are 127.0.0.1 on the ten ports and nothing else", check_listeners_loopback_only)
 check("TLS with the test CA's certificate for localhost: POP3S, STLS, SMTPS, STARTTLS, IMAPS, IMAP STARTTLS",
       check_tls)
 check("POP3 +OK greeting and USER/PASS login", check_pop3_greeting_and_login)
 check("POP3 wrong password gives -ERR", check_pop3_wrong_password)
-check("POP3 AUTH lists PLAIN and CRAM-MD5", check_pop3_auth_list)
+check("POP3 AUTH lists PLAIN, CRAM-MD5, XOAUTH2 and OAUTHBEARER", check_pop3_auth_list)
 check("POP3 AUTH CRAM-MD5 (and a wrong answer refused)", check_pop3_cram_md5)
 check("POP3 AUTH PLAIN", check_pop3_plain)
-check("SMTP 220 greeting, EHLO offers AUTH CRAM-MD5 PLAIN and STARTTLS", check_smtp_ehlo)
+check("SMTP 220 greeting, EHLO offers AUTH CRAM-MD5 PLAIN XOAUTH2 OAUTHBEARER and STARTTLS", check_smtp_ehlo)
 check("SMTP unknown local user 550, relay without AUTH 550, wrong passwords 535", check_smtp_refusals)
 check("SMTP AUTH CRAM-MD5 send with dot lines, fetched by POP3, DELE empties Maildir",
       check_smtp_cram_md5_send_and_fetch)
@@ -536,6 +678,9 @@ check("SOCKS 5 with RFC 1929 (microsocks): 05 ff without a password, 05 02, wron
 check("SOCKS 5 with RFC 1929 (dante): 05 ff without a password, 05 02, wrong password refused, CONNECT",
       lambda: check_socks_password(DANTE_AUTH, env["ZM_SOCKS_DANTE_USER"], env["ZM_SOCKS_DANTE_PASS"]))
 check("IMAP greeting, capabilities after LOGIN, a delivered message fetched exactly, expunged", check_imap)
+check("OAuth 2.0: a token got with PKCE opens POP3S and SMTPS by XOAUTH2 and OAUTHBEARER; another user's, a "
+      "refresh token, a made-up, an expired and a revoked token refused; refreshed once; introspection closed",
+      check_oauth)
 check("every mailbox is empty at the end", lambda: expect(all(count(u) == 0 for u in PASSWORD), "not empty"))
 
 failed = results.count(False)

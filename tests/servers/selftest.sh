@@ -53,7 +53,7 @@ left_over() {
   done
   for p in "${@:2:$#-2}"; do zm_port_listening "$p" && echo "port $p"; done
 }
-ports_of() { (. "$1/env.sh" && echo "$ZM_POP3_PORT $ZM_SMTP_PORT $ZM_SOCKS_PORT $ZM_SOCKS_AUTH_PORT $ZM_SOCKS_DANTE_AUTH_PORT $ZM_POP3S_PORT $ZM_SMTPS_PORT $ZM_IMAP_PORT $ZM_IMAPS_PORT"); }
+ports_of() { (. "$1/env.sh" && echo "$ZM_POP3_PORT $ZM_SMTP_PORT $ZM_SOCKS_PORT $ZM_SOCKS_AUTH_PORT $ZM_SOCKS_DANTE_AUTH_PORT $ZM_POP3S_PORT $ZM_SMTPS_PORT $ZM_IMAP_PORT $ZM_IMAPS_PORT $ZM_OAUTH_PORT"); }
 
 # stop_and_check DIR WHAT: stops DIR's servers and proves nothing is left.
 stop_and_check() {

@@ -4,11 +4,13 @@
 //   zm_token_post <endpoint> <body>
 //       POSTs the form body; prints "result=0|-1", "error=<text>" and
 //       "reply=<body>", one a line.
-//   zm_token_post sign-in|sign-in-system <token endpoint>
+//   zm_token_post sign-in|sign-in-system <token endpoint> [<authorization
+//                 endpoint> <client id>]
 //       a whole sign-in in the current folder, the browser played by the
 //       unit tests' one (it approves at once), or the system's browser;
 //       prints "result=", "error=" and "grant=<refresh token saved, or
-//       none>".
+//       none>". The authorization endpoint and client id are made-up ones
+//       unless given (those of the test servers' authorization server).
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -22,14 +24,15 @@
 
 namespace {
 
-int sign_in(const char* token_endpoint, bool system_browser) {
+int sign_in(const char* token_endpoint, bool system_browser, const char* authorization_endpoint,
+            const char* client_id) {
     PlayedBrowser browser;
     played = &browser;
     if (!system_browser) open_browser_install(play_browser);
     sys_net_startup();
-    SignInRequest request{.authorization_endpoint = "https://login.example.test/authorize",
+    SignInRequest request{.authorization_endpoint = authorization_endpoint,
                           .token_endpoint = token_endpoint,
-                          .client_id = "c-1",
+                          .client_id = client_id,
                           .client_secret = "",
                           .scopes = "mail offline_access",
                           .login_hint = "",
@@ -47,12 +50,15 @@ int sign_in(const char* token_endpoint, bool system_browser) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: zm_token_post <endpoint> <body> | sign-in|sign-in-system <token endpoint>\n");
+    bool signs_in = argc >= 2 && (std::strcmp(argv[1], "sign-in") == 0 || std::strcmp(argv[1], "sign-in-system") == 0);
+    if (argc != 3 && !(signs_in && argc == 5)) {
+        std::fprintf(stderr, "usage: zm_token_post <endpoint> <body> | sign-in|sign-in-system <token endpoint> "
+                             "[<authorization endpoint> <client id>]\n");
         return 2;
     }
-    if (std::strcmp(argv[1], "sign-in") == 0) return sign_in(argv[2], false);
-    if (std::strcmp(argv[1], "sign-in-system") == 0) return sign_in(argv[2], true);
+    if (signs_in)
+        return sign_in(argv[2], std::strcmp(argv[1], "sign-in-system") == 0,
+                       argc == 5 ? argv[3] : "https://login.example.test/authorize", argc == 5 ? argv[4] : "c-1");
     std::string reply, error;
     int result = system_token_endpoint(argv[1], argv[2], &reply, &error);
     std::printf("result=%d\nerror=%s\nreply=%s\n", result, error.c_str(), reply.c_str());

@@ -1,7 +1,10 @@
 // The system's TLS (SChannel) against the real servers: POP3S, STLS, SMTPS,
 // STARTTLS, IMAPS and IMAP's STARTTLS with the certificate the test CA signed for localhost, and
 // the refusals of a certificate for another name or from an issuer the
-// store does not trust. Under Wine only: natively there is no system TLS.
+// store does not trust; and OAuth 2.0 logins with tokens of the test
+// servers' authorization server, got and renewed through the system's HTTPS.
+// Under Wine only: natively there is no system TLS.
+#include <atomic>
 #include <cstdlib>
 #include <string>
 
@@ -11,18 +14,26 @@
 #include "core/log.h"
 #include "core/settings.h"
 #include "core/sys_time.h"
+#include "format/oauth_grant.h"
 #include "store/busy_folders.h"
 #include "tests/tools/trusted_ca.h"
+#include "tests/unit/played_browser.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/relay.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
 #include "transport/imap.h"
+#include "transport/login_secret.h"
+#include "transport/oauth_requests.h"
+#include "transport/oauth_sign_in.h"
 #include "transport/pop3.h"
 #include "transport/pop3_jobs.h"
+#include "transport/sasl.h"
 #include "transport/session.h"
 #include "transport/smtp_session.h"
+#include "transport/socket_lines.h"
 #include "transport/socks_config.h"
+#include "transport/tls.h"
 
 namespace {
 
@@ -38,6 +49,57 @@ std::string test_ca() {
 }
 
 std::string localhost(int p) { return "localhost:" + std::to_string(p); }
+
+std::string env_text(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// A form POSTed to the authorization server through the system's HTTPS;
+// its reply body.
+std::string post(const std::string& url, const std::string& form) {
+    std::string reply, error;
+    EXPECT_EQ(system_token_endpoint(url, form, &reply, &error), 0) << url << ": " << error;
+    return reply;
+}
+
+// The person at the system's browser: the authorization server's page
+// answered for alice (her password and "Allow", or "Deny"), and its
+// redirect followed to the client's loopback listener. The page is posted
+// through the system's HTTPS, which follows no redirect: the server gives
+// the redirect's address as a link in the body too.
+bool alice_denies = false;
+Browser* alice_browser = nullptr;
+bool alice_at_the_browser(const std::string& url) {
+    std::string page = post(url, alice_denies ? "deny=1" : "username=alice&password=alicepw&approve=1");
+    const std::string loopback = "http://127.0.0.1:";
+    size_t at = page.find("href=\"" + loopback);
+    if (at == std::string::npos) return false;
+    at += 6;
+    std::string link = page.substr(at, page.find('"', at) - at);
+    for (size_t amp; (amp = link.find("&amp;")) != std::string::npos;) link.replace(amp, 5, "&");
+    int listener = std::atoi(link.c_str() + loopback.size());
+    alice_browser->visit(listener, "GET " + link.substr(link.find('/', loopback.size())) +
+                                       " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(listener) + "\r\n\r\n");
+    return true;
+}
+
+// The client's own sign-in of alice's account at the test servers'
+// authorization server. 0, or -1 with *error.
+int sign_in_alice(const std::string& pop3_server, bool denies, std::string* error) {
+    Browser browser;
+    alice_browser = &browser;
+    alice_denies = denies;
+    open_browser_install(alice_at_the_browser);
+    std::atomic<bool> cancel{false};
+    SignInRequest request{env_text("ZM_OAUTH_AUTHORIZE"), env_text("ZM_OAUTH_TOKEN"), env_text("ZM_OAUTH_CLIENT_ID"),
+                          "", "mail", "alice@example.test", pop3_server, "alice"};
+    int result = oauth_sign_in(request, cancel, 20000, error);
+    open_browser_install(nullptr);
+    if (browser.thread.joinable()) browser.thread.join();
+    EXPECT_NE(browser.answer.find("You can close this window."), std::string::npos) << browser.answer;
+    return result;
+}
 
 size_t count_of(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -247,6 +309,102 @@ TEST_F(TlsRealTest, ImapsAndImapStarttlsWithEachLogin) {
     // PLAIN), then CRAM-MD5 twice, as it is preferred wherever offered.
     EXPECT_EQ(secured_logins("PLAIN") - plain_before, 1u);
     EXPECT_EQ(secured_logins("CRAM-MD5") - cram_before, 2u);
+}
+
+TEST_F(TlsRealTest, OAuthTokensOfTheAuthorizationServerOpenDovecotAndEximAndAreRenewedOnce) {
+    if (env_text("ZM_OAUTH_TOKEN").empty()) GTEST_SKIP() << "the authorization server of tests/servers is not running";
+    const std::string pop3s = localhost(port("ZM_POP3S_PORT")), smtp = localhost(real_servers().smtp_port);
+    const int options = ACCOUNT_OAUTH | ACCOUNT_POP3_TLS | ACCOUNT_SMTP_STARTTLS | ACCOUNT_DELETE_FROM_SERVER;
+    load_accounts({{smtp, pop3s, "alice", "", options}});
+    login_tokens_forget();
+
+    // The whole sign-in of the client against the real server: refused at
+    // the page, nothing kept; approved, the grant kept and a token in hand.
+    std::string error;
+    EXPECT_EQ(sign_in_alice(pop3s, true, &error), -1);
+    EXPECT_EQ(error,
+              "The provider refused the sign-in: The resource owner or authorization server denied the request.");
+    OAuthGrant grant;
+    EXPECT_EQ(oauth_grant_load(pop3s.c_str(), "alice", &grant), -1);
+    ASSERT_EQ(sign_in_alice(pop3s, false, &error), 0) << error;
+    ASSERT_EQ(oauth_grant_load(pop3s.c_str(), "alice", &grant), 0);
+    EXPECT_EQ(grant.token_endpoint, env_text("ZM_OAUTH_TOKEN"));
+    std::string access;
+    ASSERT_EQ(login_secret(0, sink, &access), LOGIN_OK);
+    clear_mailbox("alice");
+    auto count_in = [](const std::string& log, const std::string& what) { return count_of(server_log(log), what); };
+    // The servers' own record: lines of alice's logins with a mechanism,
+    // made inside TLS.
+    auto tls_logins = [](const std::string& log, const std::string& login, const std::string& tls) {
+        std::string text = server_log(log);
+        size_t n = 0;
+        for (size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = text.find('\n', at);
+            if (end == std::string::npos) end = text.size();
+            std::string line = text.substr(at, end - at);
+            if (line.find(login) != std::string::npos && line.find(tls) != std::string::npos) n++;
+        }
+        return n;
+    };
+    const std::string dovecot = "log/dovecot.log", exim = "log/exim/mainlog";
+    const std::string by_bearer = "pop3-login: Info: Login: user=<alice>, method=OAUTHBEARER, ",
+                      by_xoauth2 = "pop3-login: Info: Login: user=<alice>, method=XOAUTH2, ",
+                      exim_bearer = " A=oauthbearer_server:alice ";
+    size_t bearer_logins = tls_logins(dovecot, by_bearer, ", TLS, ");
+    size_t xoauth2_logins = tls_logins(dovecot, by_xoauth2, ", TLS, ");
+    size_t exim_logins = tls_logins(exim, exim_bearer, " X=TLS1.");
+    size_t refreshes = count_in("log/oauth.log", "for alice (refresh_token grant)");
+    size_t refused_refreshes = count_in("log/oauth.log", "refused a refresh");
+
+    // XOAUTH2, which the client takes only where OAUTHBEARER is not offered.
+    {
+        MailSession s(sink);
+        ASSERT_TRUE(s.open());
+        s.adopt(connect_to(port("ZM_POP3S_PORT")));
+        ASSERT_EQ(tls_begin(s, "localhost"), 0) << shown();
+        ASSERT_EQ(recv_line(s, reply), 0);
+        EXPECT_EQ(sasl_login(pop3_sasl, s, "+OK\r\nXOAUTH2\r\n.\r\n", "alice", access.c_str(), false, true), 0)
+            << shown();
+        s.close();
+    }
+
+    // Through the jobs: a message received over POP3S and one sent over
+    // STARTTLS, each login with the token.
+    deliver("alice", "From: bob@example.test\r\nSubject: by token\r\n\r\nHello.\r\n");
+    ASSERT_EQ(receive_job(recorder_jobs(), 0), 1) << shown();
+    ASSERT_EQ(send(smtp, options), 0) << shown();
+    for (int wait = 0; wait < 100 && mailbox_messages("bob").empty(); wait++) sys_sleep_ms(100);
+    EXPECT_EQ(mailbox_messages("bob").size(), 1u);
+
+    // Run out at the server before the client thought: refused, renewed
+    // once at the token endpoint, and let in.
+    post(env_text("ZM_OAUTH_EXPIRE"), "token=" + access);
+    shown_from = ui.status_text().size();
+    deliver("alice", "From: bob@example.test\r\nSubject: renewed\r\n\r\nHello.\r\n");
+    ASSERT_EQ(receive_job(recorder_jobs(), 0), 1) << shown();
+    EXPECT_NE(shown().find("The server refused the access token (status: invalid_token).\r\n"), std::string::npos)
+        << shown();
+    EXPECT_EQ(count_in("log/oauth.log", "for alice (refresh_token grant)") - refreshes, 1u);
+    EXPECT_EQ(mailbox_messages("alice").size(), 0u);
+
+    // The grant revoked: the renewed token is refused, and so is the refresh.
+    post(env_text("ZM_OAUTH_REVOKE"),
+         "token=" + grant.refresh_token + "&token_type_hint=refresh_token&client_id=" + env_text("ZM_OAUTH_CLIENT_ID"));
+    shown_from = ui.status_text().size();
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
+    EXPECT_NE(shown().find("The server refused the access token (status: invalid_token).\r\n-ERR [AUTH] Authentication "
+                           "failed.\r\n\r\nIncorrect response from server.\r\nOauthbearer authorisation error!\r\n"
+                           "Sign-in for account0 has expired: open the account manager and sign in again.\r\n"),
+              std::string::npos)
+        << shown();
+    EXPECT_EQ(count_in("log/oauth.log", "refused a refresh") - refused_refreshes, 1u);
+
+    // Each login that got in was an OAuth one inside TLS: XOAUTH2 by hand,
+    // OAUTHBEARER before and after the renewal, and exim's for the message.
+    EXPECT_EQ(tls_logins(dovecot, by_xoauth2, ", TLS, ") - xoauth2_logins, 1u);
+    EXPECT_EQ(tls_logins(dovecot, by_bearer, ", TLS, ") - bearer_logins, 2u);
+    EXPECT_EQ(tls_logins(exim, exim_bearer, " X=TLS1.") - exim_logins, 1u);
+    login_tokens_forget();
 }
 
 }  // namespace
