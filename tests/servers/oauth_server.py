@@ -9,7 +9,11 @@
   POST /token        the authorization code (PKCE S256 required) and refresh grants
   POST /revoke       RFC 7009, for the client that holds the token
   POST /introspect   RFC 7662, for the mail server only (HTTP basic auth)
-  POST /testing/expire  token=T: T runs out now, as if its hour had passed
+  POST /testing/expire  token=T: T runs out now, as if its hour had passed;
+                     user=U: every access token of U
+  POST /testing/revoke  user=U: every grant of U ends, as when U takes the
+                     application's access away at the provider's own page
+                     (both answer with the tokens concerned, one a line)
   GET  /.well-known/oauth-authorization-server  the endpoints (RFC 8414)
 
 Clients: the mail client (public, any loopback redirect of RFC 8252) and the
@@ -295,15 +299,43 @@ def introspect():
     return server.create_endpoint_response(Introspection.ENDPOINT_NAME)
 
 
+def tokens_named(form):
+    """The access tokens of the form's token=T, or of user=U every one: a
+    test of the whole client does not see the tokens it holds."""
+    if form.get("user"):
+        with lock:
+            return [t for t in tokens.values() if t.user == form["user"]]
+    t = find_token(form.get("token", ""), "access_token")
+    return [t] if t else []
+
+
 @app.route("/testing/expire", methods=["POST"])
 def expire():
-    t = find_token(request.form.get("token", ""), "access_token")
-    if t is None:
+    named = tokens_named(request.form)
+    if not named:
         return Response("no such token\n", status=404, mimetype="text/plain")
     with lock:
-        t.issued_at = time.time() - t.expires_in - 1
-    log.info("an access token of %s made to run out", t.user)
-    return Response("expired\n", mimetype="text/plain")
+        for t in named:
+            t.issued_at = time.time() - t.expires_in - 1
+    log.info("%d access token(s) of %s made to run out", len(named), named[0].user)
+    # The tokens follow, one a line, for a test to look for where they
+    # must never be (logs, files).
+    return Response("expired\n" + "".join(t.access_token + "\n" for t in named), mimetype="text/plain")
+
+
+@app.route("/testing/revoke", methods=["POST"])
+def revoke_user():
+    # The person removes the application's access at the provider's own
+    # page: every grant of theirs ends, refresh tokens and access tokens.
+    named = tokens_named({"user": request.form.get("user", "")})
+    if not named:
+        return Response("no such user's grant\n", status=404, mimetype="text/plain")
+    with lock:
+        for t in named:
+            t.revoked = True
+        ended = sorted({t.access_token for t in named} | {t.refresh_token for t in named if t.refresh_token})
+    log.info("revoked every grant of %s", named[0].user)
+    return Response("revoked\n" + "".join(token + "\n" for token in ended), mimetype="text/plain")
 
 
 @app.route("/.well-known/oauth-authorization-server")

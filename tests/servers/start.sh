@@ -29,7 +29,8 @@
 # introspection), so POP3 and IMAP take AUTH XOAUTH2 and OAUTHBEARER with
 # it; exim takes both mechanisms through dovecot's authentication socket.
 # Tokens live an hour in the server's memory; POST token=T to
-# /testing/expire makes T run out at once. Its log is DIR/log/oauth.log.
+# /testing/expire makes T run out at once (user=U: all of U's); POST user=U
+# to /testing/revoke ends all of U's grants. Its log is DIR/log/oauth.log.
 #
 # TLS: a test CA made afresh for each start (DIR/tls/ca.pem, and ca.der for
 # Windows stores) and a certificate for DNS:localhost that it signed, which
