@@ -122,18 +122,7 @@ int main() {
         return 0;
     }
     const int port = std::atoi(port_text);
-    fs::path folder = fs::temp_directory_path() /
-                      ("zm_bench_imap_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(folder / "temp");
-    fs::create_directories(folder / "maildir" / "inbox");
-    fs::current_path(folder);
-    create_app_state();
-    log_open("zmlog.txt");
-    sys_net_startup();
-    busy_folders_init();
-    UiServices quiet = quiet_ui_services(nullptr);
-    ui_install(&quiet);
-    array_copy(app.current_folder, "maildir\\drafts");
+    fs::path folder = bench::enter_receive_folder("zm_bench_imap_");
     LogSink status;
     bool failed = false;
 

@@ -148,19 +148,8 @@ int main(int argc, char** argv) {
     std::vector<int> inbox_sizes{0, 10000, 30000};
     if (argc > 1) inbox_sizes = {std::atoi(argv[1])};
     const int port = std::atoi(port_text);
-    UiServices quiet = quiet_ui_services(nullptr);
-    ui_install(&quiet);
     LogHost jobs;
-    fs::path folder = fs::temp_directory_path() /
-                      ("zm_bench_receive_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(folder / "temp");
-    fs::create_directories(folder / "maildir" / "inbox");
-    fs::current_path(folder);
-    create_app_state();
-    log_open("zmlog.txt");
-    sys_net_startup();
-    busy_folders_init();
-    array_copy(app.current_folder, "maildir\\drafts");
+    fs::path folder = bench::enter_receive_folder("zm_bench_receive_");
     bench::clear_sink_mailbox();
     bool failed = false;
 

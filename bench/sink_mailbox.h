@@ -11,9 +11,14 @@
 #include <string>
 
 #include "client/client_accounts.h"
+#include "core/app_state.h"
 #include "core/arrays.h"
+#include "core/log.h"
+#include "core/ui_services.h"
 #include "format/account_table.h"
 #include "format/password_key.h"
+#include "store/busy_folders.h"
+#include "transport/sys_socket.h"
 
 namespace bench {
 
@@ -69,6 +74,26 @@ inline void write_sink_account(const std::string& server, int options) {
         << stored->text << "\r\nmaildir\\inbox\r\n" << options << "\r\n";
     delete_arrays(stored);
     accounts_load();
+}
+
+// A fresh folder under the system's temporary folder, made the current one
+// and set up as the client's program folder for a receive job: "temp", the
+// inbox, the log, the network, the busy folders, and message boxes that
+// only log. Returns the folder.
+inline fs::path enter_receive_folder(const std::string& name) {
+    fs::path folder = fs::temp_directory_path() /
+                      (name + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::create_directories(folder / "temp");
+    fs::create_directories(folder / "maildir" / "inbox");
+    fs::current_path(folder);
+    create_app_state();
+    log_open("zmlog.txt");
+    sys_net_startup();
+    busy_folders_init();
+    static UiServices quiet = quiet_ui_services(nullptr);
+    ui_install(&quiet);
+    array_copy(app.current_folder, "maildir\\drafts");
+    return folder;
 }
 
 inline double seconds_since(std::chrono::steady_clock::time_point start) {
