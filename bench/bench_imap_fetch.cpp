@@ -99,17 +99,8 @@ int run_mbsync(const fs::path& folder, int port, double* spent) {
                       << "/\nInbox " << (local / "INBOX").string() << "\n\n"
                       << "Channel bench\nFar :far:\nNear :near:\nPatterns INBOX\nSync Pull\nCreate Near\n"
                       << "SyncState *\n";
-    std::string command =
-        "mbsync -q -c '" + rc.string() + "' bench >'" + (folder / "mbsync.log").string() + "' 2>&1";
-    auto start = std::chrono::steady_clock::now();
-    int status = std::system(command.c_str());
-    *spent = seconds_since(start);
-    if (status != 0) {
-        std::printf("mbsync failed (status %d); its output:\n", status);
-        std::ifstream log(folder / "mbsync.log");
-        for (std::string line; std::getline(log, line);) std::printf("  %s\n", line.c_str());
+    if (!bench::run_yardstick("mbsync", "mbsync -q -c '" + rc.string() + "' bench", folder / "mbsync.log", spent))
         return -1;
-    }
     return static_cast<int>(messages_in(local / "INBOX"));
 }
 

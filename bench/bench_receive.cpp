@@ -119,16 +119,8 @@ int run_fetchmail(const fs::path& folder, int port, double* spent) {
     }
     fs::permissions(rc, fs::perms::owner_read | fs::perms::owner_write);
     std::string command = "FETCHMAILHOME='" + folder.string() + "' fetchmail --nodetach --silent --fetchmailrc '" +
-                          rc.string() + "' >'" + (folder / "fetchmail.log").string() + "' 2>&1";
-    auto start = std::chrono::steady_clock::now();
-    int status = std::system(command.c_str());
-    *spent = seconds_since(start);
-    if (status != 0) {
-        std::printf("fetchmail failed (status %d); its output:\n", status);
-        std::ifstream log(folder / "fetchmail.log");
-        for (std::string line; std::getline(log, line);) std::printf("  %s\n", line.c_str());
-        return -1;
-    }
+                          rc.string() + "'";
+    if (!bench::run_yardstick("fetchmail", command, folder / "fetchmail.log", spent)) return -1;
     int count = 0;
     std::ifstream in(out, std::ios::binary);
     for (std::string line; std::getline(in, line);)

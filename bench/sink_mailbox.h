@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -94,6 +95,21 @@ inline fs::path enter_receive_folder(const std::string& name) {
     ui_install(&quiet);
     array_copy(app.current_folder, "maildir\\drafts");
     return folder;
+}
+
+inline double seconds_since(std::chrono::steady_clock::time_point start);
+
+// Runs a yardstick program's shell command with its output in `log`, and
+// times it. false, after printing that output, when it failed.
+inline bool run_yardstick(const char* name, const std::string& command, const fs::path& log, double* spent) {
+    auto start = std::chrono::steady_clock::now();
+    int status = std::system((command + " >'" + log.string() + "' 2>&1").c_str());
+    *spent = seconds_since(start);
+    if (status == 0) return true;
+    std::printf("%s failed (status %d); its output:\n", name, status);
+    std::ifstream lines(log);
+    for (std::string line; std::getline(lines, line);) std::printf("  %s\n", line.c_str());
+    return false;
 }
 
 inline double seconds_since(std::chrono::steady_clock::time_point start) {
