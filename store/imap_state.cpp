@@ -65,7 +65,7 @@ int imap_state_load(ImapState* state, const char* server, const char* user, cons
     return 0;
 }
 
-int imap_state_record(ImapState* state, uint32_t uidvalidity, uint32_t highest) {
+int imap_state_record(ImapState* state, uint32_t uidvalidity, uint32_t highest, bool through) {
     char numbers[60];
     if (state->uidvalidity != 0 && state->uidvalidity == uidvalidity && !state->torn_end &&
         state->appended < imap_state_append_limit) {
@@ -77,7 +77,7 @@ int imap_state_record(ImapState* state, uint32_t uidvalidity, uint32_t highest) 
         int n = std::snprintf(numbers, sizeof numbers, "UID %" PRIu32 "\r\n", highest);
         std::FILE* f = state->appending.get();
         bool written = std::fwrite(numbers, 1, static_cast<size_t>(n), f) == static_cast<size_t>(n);
-        written = durable_files().flush(f) == 0 && written;
+        written = (through ? durable_files().flush(f) == 0 : std::fflush(f) == 0) && written;
         if (!written) {
             // Part of the line may be in the file: the next record writes
             // the whole file anew.
@@ -87,14 +87,30 @@ int imap_state_record(ImapState* state, uint32_t uidvalidity, uint32_t highest) 
         }
         state->highest = highest;
         state->appended++;
+        state->unsynced = !through;
         return 0;
     }
+    // The lines appended before are in the file written anew.
     state->appending.reset();
+    state->unsynced = false;
     std::snprintf(numbers, sizeof numbers, "UIDVALIDITY %" PRIu32 "\r\nUID %" PRIu32 "\r\n", uidvalidity, highest);
     if (state_file_write(state->path, naming_lines(state) + numbers) != 0) return -1;
     state->uidvalidity = uidvalidity;
     state->highest = highest;
     state->appended = 0;
     state->torn_end = false;
+    return 0;
+}
+
+int imap_state_sync(ImapState* state) {
+    if (!state->unsynced || !state->appending) return 0;
+    if (durable_files().flush(state->appending.get()) != 0) {
+        // Whether the lines reached the disk is unknown: the next record
+        // writes the whole file anew.
+        state->appending.reset();
+        state->torn_end = true;
+        return -1;
+    }
+    state->unsynced = false;
     return 0;
 }

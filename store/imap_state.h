@@ -3,10 +3,12 @@
 // in rising order while UIDVALIDITY stays, so everything above the highest
 // is new. One small file per server, user and folder beside the POP3 ids
 // (store/uidl_state.h): written whole through a scratch file when it is new
-// or its UIDVALIDITY changes, and otherwise one "UID n" line appended and
-// written through after each message is stored and before the next (one
-// flush, where a whole write costs a flush, a rename and a write-through of
-// the folder), so a crash brings back at most the message being stored.
+// or its UIDVALIDITY changes, and otherwise one "UID n" line appended after
+// each message is stored and before the next, so a crash of the program
+// brings back at most the message being stored. The appended lines may be
+// written through once for a batch of messages: each message is in its
+// folder on the disk before its line is written, so a power cut can bring
+// back the batch's messages a second time, never lose one.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +29,7 @@ struct ImapState {
     // an append (it is passed over, and the next record writes anew).
     int appended = 0;
     bool torn_end = false;
+    bool unsynced = false;  // lines appended but not yet written through
     // Kept open between the appends of one check; closed when the state
     // goes or the file is written anew (Windows replaces no open file).
     std::shared_ptr<std::FILE> appending;
@@ -38,5 +41,9 @@ struct ImapState {
 int imap_state_load(ImapState* state, const char* server, const char* user, const char* folder);
 
 // Records the folder's UIDVALIDITY and its highest UID stored, written
-// through to the disk. 0 or -1 (what the file held before then stays).
-int imap_state_record(ImapState* state, uint32_t uidvalidity, uint32_t highest);
+// through to the disk, or with `through` false only handed to the system
+// (an appended line; a file written whole is always written through) until
+// imap_state_sync. 0 or -1 (what the file held before then stays).
+int imap_state_record(ImapState* state, uint32_t uidvalidity, uint32_t highest, bool through = true);
+// Writes the lines appended since the last write-through to the disk. 0 or -1.
+int imap_state_sync(ImapState* state);

@@ -537,48 +537,57 @@ TEST_F(DurableReceiveTest, DovecotPipelinesAWholeMailbox) {
 }
 
 // An IMAP folder downloaded in delete mode: each message's file, its move
-// and its folder on the disk, then the folder's state written through,
-// before the next message moves in; the messages are marked and expunged
-// only after all of that.
+// and its folder on the disk, then its UID recorded, before the next
+// message moves in; the records written through once for the batch; the
+// messages are marked and expunged only after all of that.
 TEST_F(DurableReceiveTest, ImapRecordsEachUidAfterItsMessageAndDeletesLast) {
-    const std::string fetches = "A3 UID FETCH 5 (UID BODY.PEEK[])\r\nA4 UID FETCH 9 (UID BODY.PEEK[])\r\n";
+    std::string fetches, bodies;
+    const int uids[] = {5, 9, 12};
+    for (int n = 1; n <= 3; n++) {
+        const std::string uid = std::to_string(uids[n - 1]), tag = "A" + std::to_string(n + 2);
+        fetches += tag + " UID FETCH " + uid + " (UID BODY.PEEK[])\r\n";
+        bodies += "* " + std::to_string(n) + " FETCH (UID " + uid + " BODY[] {" + std::to_string(message(n).size()) +
+                  "}\r\n" + message(n) + ")\r\n" + tag + " OK\r\n";
+    }
     const std::string to_fetch = "A1 SELECT \"INBOX\"\r\nA2 UID FETCH 1:* (UID RFC822.SIZE)\r\n" + fetches;
     ScriptedPeer peer({peer_receive("A1 SELECT \"INBOX\"\r\n"),
-                       peer_send("* 2 EXISTS\r\n* OK [UIDVALIDITY 77] ok\r\nA1 OK [READ-WRITE] done\r\n"),
+                       peer_send("* 3 EXISTS\r\n* OK [UIDVALIDITY 77] ok\r\nA1 OK [READ-WRITE] done\r\n"),
                        peer_receive("A2 UID FETCH 1:* (UID RFC822.SIZE)\r\n"),
-                       peer_send("* 1 FETCH (UID 5 RFC822.SIZE 20)\r\n* 2 FETCH (UID 9 RFC822.SIZE 20)\r\nA2 OK\r\n"),
-                       peer_receive(fetches),
-                       peer_send("* 1 FETCH (UID 5 BODY[] {" + std::to_string(message(1).size()) + "}\r\n" + message(1) +
-                                 ")\r\nA3 OK\r\n* 2 FETCH (UID 9 BODY[] {" + std::to_string(message(2).size()) + "}\r\n" +
-                                 message(2) + ")\r\nA4 OK\r\n"),
-                       peer_receive("A5 UID STORE 5,9 +FLAGS.SILENT (\\Deleted)\r\n"), peer_send("A5 OK\r\n"),
-                       peer_receive("A6 UID EXPUNGE 5,9\r\n"), peer_send("A6 OK\r\n"), peer_silent(5000)});
+                       peer_send("* 1 FETCH (UID 5 RFC822.SIZE 20)\r\n* 2 FETCH (UID 9 RFC822.SIZE 20)\r\n"
+                                 "* 3 FETCH (UID 12 RFC822.SIZE 20)\r\nA2 OK\r\n"),
+                       peer_receive(fetches), peer_send(bodies),
+                       peer_receive("A6 UID STORE 5,9,12 +FLAGS.SILENT (\\Deleted)\r\n"), peer_send("A6 OK\r\n"),
+                       peer_receive("A7 UID EXPUNGE 5,9,12\r\n"), peer_send("A7 OK\r\n"), peer_silent(5000)});
     record.peer = &peer;
     RecorderSink sink;
     MailSession s(sink, peer.connect_client());
     int count = 0;
     ImapDownloadOptions options{.delete_after = true, .uidplus = true};
     ASSERT_EQ(imap_download(s, "peer", "u", "INBOX", "maildir\\inbox", options, &count), 0) << ui.status_text();
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(count, 3);
     const std::string state = uidl_state_path("peer", "u", "INBOX");
     const std::string heard = " | heard: " + to_fetch;
-    // Both files through to the disk as one batch; then each moved in, its
-    // folder written through and its UID recorded before the next moves
-    // (the new state file written whole, the next UID appended to it).
-    EXPECT_EQ(record.steps, (std::vector<std::string>{"flush 1" + heard, "flush 2" + heard,
+    // The files through to the disk as one batch; then each moved in and
+    // its folder written through before its UID is recorded and the next
+    // moves (the new state file written whole, the next UIDs appended to
+    // it and written through together at the end of the batch).
+    EXPECT_EQ(record.steps, (std::vector<std::string>{"flush 1" + heard, "flush 2" + heard, "flush 3" + heard,
                                                       "move maildir\\inbox\\mm1.eml" + heard,
-                                                      "sync maildir\\inbox" + heard, "flush 3" + heard,
+                                                      "sync maildir\\inbox" + heard, "flush 4" + heard,
                                                       "move " + state + heard, "sync uidl" + heard,
                                                       "move maildir\\inbox\\mm2.eml" + heard,
-                                                      "sync maildir\\inbox" + heard, "flush 4" + heard}));
+                                                      "sync maildir\\inbox" + heard,
+                                                      "move maildir\\inbox\\mm3.eml" + heard,
+                                                      "sync maildir\\inbox" + heard, "flush 5" + heard}));
     s.close();
-    EXPECT_EQ(peer.received(), to_fetch + "A5 UID STORE 5,9 +FLAGS.SILENT (\\Deleted)\r\nA6 UID EXPUNGE 5,9\r\n");
-    EXPECT_EQ(read_file("maildir/inbox/mm2.eml").substr(read_file("maildir/inbox/mm2.eml").find("Subject")),
-              stored_text(2));
+    EXPECT_EQ(peer.received(), to_fetch + "A6 UID STORE 5,9,12 +FLAGS.SILENT (\\Deleted)\r\nA7 UID EXPUNGE 5,9,12\r\n");
+    EXPECT_EQ(read_file("maildir/inbox/mm3.eml").substr(read_file("maildir/inbox/mm3.eml").find("Subject")),
+              stored_text(3));
     ImapState kept;
     ASSERT_EQ(imap_state_load(&kept, "peer", "u", "INBOX"), 0);
     EXPECT_EQ(kept.uidvalidity, 77u);
-    EXPECT_EQ(kept.highest, 9u);
+    EXPECT_EQ(kept.highest, 12u);
+    EXPECT_EQ(kept.appended, 2);
 }
 
 }  // namespace
