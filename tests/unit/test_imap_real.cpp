@@ -4,6 +4,7 @@
 // folders downloaded by UID into local folders, as POP3 stores them.
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app_state.h"
@@ -217,13 +218,32 @@ TEST_F(ImapRealTest, DownloadByUidLeavingThenDeleting) {
     ASSERT_EQ(imap_download(s, server.c_str(), "bob", "INBOX", "maildir\\inbox", {}, &count), 0) << shown();
     EXPECT_EQ(count, 0);
     EXPECT_EQ(shown(), "Found 0.\r\n");
-    // Delivered between two checks: fetched on the second, and numbered on.
+    // Delivered between two checks: fetched on the second, and numbered on;
+    // one delivered while that check stores its message (after its listing)
+    // is left to the next check, which fetches it and nothing else.
+    const std::string during = "From: erin@example.test\r\nSubject: during\r\n\r\nmeanwhile\r\n";
+    struct DeliveringSink : RecorderSink {
+        const std::string* message = nullptr;
+        void hold_file(std::FILE* file) override {
+            if (file && message) deliver("bob", *std::exchange(message, nullptr));
+            RecorderSink::hold_file(file);
+        }
+    } delivering;
+    delivering.message = &during;
     deliver("bob", delivered[2]);
-    ASSERT_EQ(imap_download(s, server.c_str(), "bob", "INBOX", "maildir\\inbox", {.window = 1}, &count), 0);
+    MailSession checking(delivering);
+    ASSERT_TRUE(checking.open());
+    ASSERT_EQ(imap_login(checking, server.c_str(), "bob", "bobpw", {}, &capabilities), 0);
+    ASSERT_EQ(imap_download(checking, server.c_str(), "bob", "INBOX", "maildir\\inbox", {.window = 1}, &count), 0);
+    EXPECT_EQ(imap_logout(checking), 0);
     EXPECT_EQ(count, 1);
-    EXPECT_EQ(shown(), "Found 1.\r\n#1 (0.0 KB)  done\r\n");
     EXPECT_EQ(without_received_line(stored("inbox", 3)), as_stored(delivered[2]));
-    EXPECT_FALSE(std::filesystem::exists("maildir/inbox/mm4.eml"));
+    EXPECT_EQ(mailbox_messages("bob").size(), 4u);
+    ASSERT_EQ(imap_download(s, server.c_str(), "bob", "INBOX", "maildir\\inbox", {}, &count), 0);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(shown(), "Connected to server.\r\nFound 1.\r\n#1 (0.0 KB)  done\r\nFound 1.\r\n#1 (0.1 KB)  done\r\n");
+    EXPECT_EQ(without_received_line(stored("inbox", 4)), as_stored(during));
+    EXPECT_FALSE(std::filesystem::exists("maildir/inbox/mm5.eml"));
     EXPECT_EQ(imap_logout(s), 0);
 
     // POP3 from the same mailbox stores the same bytes.
@@ -233,10 +253,10 @@ TEST_F(ImapRealTest, DownloadByUidLeavingThenDeleting) {
     Array* command = array_new(line_capacity);
     ASSERT_EQ(pop3_login(pop, reply, command, server_text(real_servers().pop3_port).c_str(), "bob", "bobpw", {}), 0);
     delete_arrays(reply, command);
-    ASSERT_EQ(pop3_list(pop, nullptr), 3);
-    ASSERT_EQ(pop3_retrieve(pop, "maildir\\pop", 1, 4, {}, nullptr, &count), 0) << shown();
+    ASSERT_EQ(pop3_list(pop, nullptr), 4);
+    ASSERT_EQ(pop3_retrieve(pop, "maildir\\pop", 1, 5, {}, nullptr, &count), 0) << shown();
     pop3_quit(pop);
-    for (int n = 1; n <= 3; n++)
+    for (int n = 1; n <= 4; n++)
         EXPECT_TRUE(without_received_line(stored("pop", n)) == without_received_line(stored("inbox", n)))
             << n;
 
@@ -248,11 +268,11 @@ TEST_F(ImapRealTest, DownloadByUidLeavingThenDeleting) {
     ImapDownloadOptions removing{.delete_after = true, .uidplus = imap_has(capabilities, "UIDPLUS")};
     ASSERT_EQ(imap_download(s, server.c_str(), "bob", "INBOX", "maildir\\inbox", removing, &count), 0) << shown();
     EXPECT_EQ(count, 1);
-    EXPECT_EQ(without_received_line(stored("inbox", 4)), as_stored(fourth));
+    EXPECT_EQ(without_received_line(stored("inbox", 5)), as_stored(fourth));
     EXPECT_EQ(mailbox_messages("bob").size(), 0u);
     ASSERT_EQ(imap_download(s, server.c_str(), "bob", "INBOX", "maildir\\inbox", removing, &count), 0) << shown();
     EXPECT_EQ(count, 0);
-    EXPECT_FALSE(std::filesystem::exists("maildir/inbox/mm5.eml"));
+    EXPECT_FALSE(std::filesystem::exists("maildir/inbox/mm6.eml"));
     EXPECT_EQ(imap_logout(s), 0);
 }
 
