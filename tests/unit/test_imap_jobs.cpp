@@ -268,7 +268,8 @@ TEST_F(ImapJobTest, AnOAuthAccountRenewsARefusedTokenOnANewConnectionAndTheTrayC
     ASSERT_EQ(accounts_load(), 0);
     login_tokens_forget();
     const std::string token_url = "https://login.example.test/token";
-    ASSERT_EQ(oauth_grant_save(("127.0.0.1:" + std::to_string(port)).c_str(), "ann", {token_url, "c", "", "rt-ann"}), 0);
+    const std::string server = "127.0.0.1:" + std::to_string(port);
+    ASSERT_EQ(oauth_grant_save(server.c_str(), "ann", {token_url, "c", "", "rt-ann"}), 0);
     FakeTokenEndpoint endpoint;
     FakeTokenEndpoint::replies() = {R"({"access_token":"at-old","token_type":"Bearer","expires_in":3600})",
                                     R"({"access_token":"at-new","token_type":"Bearer"})"};

@@ -67,7 +67,8 @@ TEST(SaslChoose, OfferedMechanismsAndAccountOptions) {
         {&pop3_sasl, "+OK\r\nPLAIN\r\nCRAM-MD5\r\n.\r\n", false, nullptr, true},
         {&pop3_sasl, "+OK\r\nXOAUTH2\r\nOAUTHBEARER\r\n.\r\n", false, nullptr},
         {&smtp_sasl, "250-peer\r\n250 AUTH XOAUTH2 PLAIN\r\n", false, "PLAIN"},
-        {&imap_sasl, "CAPABILITY IMAP4rev1 AUTH=XOAUTH2 AUTH=OAUTHBEARER AUTH=CRAM-MD5\r\n", false, "OAUTHBEARER", true},
+        {&imap_sasl, "CAPABILITY IMAP4rev1 AUTH=XOAUTH2 AUTH=OAUTHBEARER AUTH=CRAM-MD5\r\n", false, "OAUTHBEARER",
+         true},
         {&imap_sasl, "CAPABILITY IMAP4rev1 AUTH=PLAIN AUTH=XOAUTH2\r\n", true, "XOAUTH2", true},
         {&imap_sasl, "CAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN AUTH=CRAM-MD5\r\n", false, nullptr, true},
     };
