@@ -148,10 +148,11 @@ int imap_sasl_command(MailSession& s, const char* text, bool send_only) {
     if (send_command(s, line.c_str()) != 0) return -1;
     if (send_only) return 0;
     int r = imap_await(s, tag_of(s.imap_tag), {}, nullptr, false);
-    // The mechanism's start wants the go-ahead, its last line the tagged OK.
+    // The mechanism's start wants the go-ahead, its last line the tagged OK;
+    // the other way round the server is out of step, and the session ends.
     if (r == 1 && start) return 0;
     if (r == IMAP_OK && !start) return 0;
-    if (r == 1 || r == IMAP_OK) s.status.error("Malformed response from IMAP server.\r\n");
+    if (r == 1 || r == IMAP_OK) imap_out_of_step(s);
     return -1;
 }
 

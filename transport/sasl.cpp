@@ -48,7 +48,9 @@ bool smtp_offers(const char* capabilities, const char* mechanism) {
     return find_text_nocase(capabilities, mechanism) != nullptr;
 }
 
-// An IMAP server lists "AUTH=CRAM-MD5" among its capabilities.
+// Whether an IMAP server's list ("CAPABILITY ...\r\n") names a capability:
+// a mechanism stands in it as "AUTH=CRAM-MD5", the initial response as
+// "SASL-IR".
 bool imap_listed(const char* capabilities, const std::string& name) {
     std::string_view list(capabilities);
     while (!list.empty() && (list.back() == '\n' || list.back() == '\r')) list.remove_suffix(1);

@@ -366,6 +366,12 @@ TEST_F(SaslBearerTest, ARefusedTokenIsAnsweredAsTheMechanismAsksAndShown) {
           peer_send("A7 OK\r\n")},
          -1, "A1 AUTHENTICATE XOAUTH2\r\ndXNlcj11AWF1dGg9QmVhcmVyIHQBAQ==\r\n",
          "Malformed response from IMAP server.\r\nreceiveline error\r\nXoauth2 authorisation error!\r\n"},
+        {"IMAP another challenge after the error answer", &imap_sasl, imap_xoauth2, "u", "t",
+         {peer_receive("A1 AUTHENTICATE XOAUTH2\r\n"), peer_send("+ \r\n"), peer_receive("\r\n"),
+          peer_send("+ " + xoauth2_refusal + "\r\n"), peer_receive("==\r\n\r\n"), peer_send("+ again\r\n")},
+         -1, "A1 AUTHENTICATE XOAUTH2\r\ndXNlcj11AWF1dGg9QmVhcmVyIHQBAQ==\r\n\r\n",
+         "The server refused the access token (status: 401).\r\nMalformed response from IMAP server.\r\nXoauth2 "
+         "authorisation error!\r\n"},
         // Nothing goes out: a token that would break the line, or a server
         // that offers no bearer mechanism.
         {"token with a line break", &smtp_sasl, smtp_xoauth2, "u", "t\r\nquit", {}, -1, "",
