@@ -11,9 +11,8 @@
 
 namespace {
 
-// "+OK" from POP3 or 2xx from SMTP ends the login; "+ ..." or "334 ..." is
-// a challenge, which after the token only ever says why it was refused.
-bool accepted(const char* reply) { return std::strncmp(reply, "+OK", 3) == 0 || reply[0] == '2'; }
+// "+ ..." (POP3, IMAP) or "334 ..." (SMTP) that does not let the login in
+// is a challenge, which after the token only ever says why it was refused.
 bool challenge(const char* reply) { return reply[0] == '+' || std::strncmp(reply, "334", 3) == 0; }
 
 // The "status" of the error challenge's JSON (RFC 7628 section 3.2.2;
@@ -36,23 +35,29 @@ std::string refusal_status(const char* reply) {
     return status;
 }
 
-int bearer_login(MailSession& s, const SaslProtocol& protocol, const char* start, const std::string& message,
-                 const char* error_answer) {
+int bearer_login(MailSession& s, const SaslProtocol& protocol, const char* capabilities, const char* mechanism,
+                 const std::string& message, const char* error_answer) {
     if (message.empty()) {
         s.status.error("The access token cannot be sent.\r\n");
         return 0;
     }
-    // The first message follows the server's empty challenge, as PLAIN's
-    // does: a POP3 command line with a token in it would pass the 255
-    // octets RFC 5034 allows AUTH.
-    if (protocol.command(s, start, false) != 0) return 0;
-    std::string line = base64_string(message.data(), message.size()) + "\r\n";
-    if (protocol.command(s, line.c_str(), true) != 0) return 0;
+    const std::string start = std::string("auth ") + mechanism, encoded = base64_string(message.data(), message.size());
+    if (protocol.initial_response && protocol.initial_response(capabilities)) {
+        // One round trip fewer where the server takes it: an IMAP command
+        // line has no length of its own to keep a token within.
+        if (protocol.command(s, (start + " " + encoded + "\r\n").c_str(), true) != 0) return 0;
+    } else {
+        // Otherwise the first message follows the server's empty challenge,
+        // as PLAIN's does: a POP3 command line with a token in it would pass
+        // the 255 octets RFC 5034 allows AUTH.
+        if (protocol.command(s, (start + "\r\n").c_str(), false) != 0) return 0;
+        if (protocol.command(s, (encoded + "\r\n").c_str(), true) != 0) return 0;
+    }
     Array* reply = array_new(line_capacity);
     int result = 0;
     if (protocol.read_reply(s, reply) != 0) {
         s.status.error("receiveline error\r\n");
-    } else if (accepted(reply->text)) {
+    } else if (protocol.accepted(reply->text)) {
         result = 1;
     } else if (challenge(reply->text)) {
         std::string shown = "The server refused the access token (status: " + refusal_status(reply->text) + ").\r\n";
@@ -70,11 +75,13 @@ int bearer_login(MailSession& s, const SaslProtocol& protocol, const char* start
 
 }  // namespace
 
-int auth_xoauth2(MailSession& s, const SaslProtocol& protocol, const char* user, const char* token) {
-    return bearer_login(s, protocol, "auth XOAUTH2\r\n", xoauth2_message(user, token), "\r\n");
+int auth_xoauth2(MailSession& s, const SaslProtocol& protocol, const char* capabilities, const char* user,
+                 const char* token) {
+    return bearer_login(s, protocol, capabilities, "XOAUTH2", xoauth2_message(user, token), "\r\n");
 }
 
-int auth_oauthbearer(MailSession& s, const SaslProtocol& protocol, const char* user, const char* token) {
+int auth_oauthbearer(MailSession& s, const SaslProtocol& protocol, const char* capabilities, const char* user,
+                     const char* token) {
     std::string message = oauthbearer_message(user, s.server_host().c_str(), s.server_port(), token);
-    return bearer_login(s, protocol, "auth OAUTHBEARER\r\n", message, "AQ==\r\n");
+    return bearer_login(s, protocol, capabilities, "OAUTHBEARER", message, "AQ==\r\n");
 }

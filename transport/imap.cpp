@@ -23,9 +23,11 @@ bool capability_code(const std::string& text, std::string* capabilities) {
 
 int login(MailSession& s, const char* user, const char* password, LoginOptions options,
           const std::string& capabilities) {
-    if (options.use_auth) {
+    // An OAuth 2.0 account's secret is an access token: it goes only to a
+    // bearer mechanism, never to LOGIN.
+    if (options.use_auth || options.oauth) {
         std::string offered = "CAPABILITY " + capabilities + "\r\n";
-        return sasl_login(imap_sasl, s, offered.c_str(), user, password, options.encrypted_only);
+        return sasl_login(imap_sasl, s, offered.c_str(), user, password, options.encrypted_only, options.oauth);
     }
     if (imap_has(capabilities, "LOGINDISABLED")) {
         s.status.error("IMAP server does not support LOGIN.\r\n");
@@ -93,8 +95,12 @@ int imap_login(MailSession& s, const char* server, const char* user, const char*
     Array* host = array_new(server_text_capacity);
     array_copy(host, server);
     int result = -1;
-    if (connect_mail_server(s, host, imap_default_port(options.tls), "IMAP") == 0)
+    if (options.oauth && options.tls == TLS_NONE) {
+        // Refused before connecting: not even the user name goes out plain.
+        s.status.error(oauth_needs_tls_text);
+    } else if (connect_mail_server(s, host, imap_default_port(options.tls), "IMAP") == 0) {
         result = open_session(s, host->text, user, password, options, capabilities);
+    }
     delete_arrays(host);
     return result;
 }

@@ -18,7 +18,9 @@
 // Connects the session to the server ("host" or "host:port"), secures it as
 // `options.tls` asks (IMAPS, or STARTTLS after the greeting) and logs in:
 // LOGIN, or with `options.use_auth` AUTHENTICATE with the mechanism that
-// sasl_choose picks. `capabilities` gets the server's list after the login
+// sasl_choose picks; with `options.oauth` always AUTHENTICATE with a bearer
+// mechanism, the access token in `password`, and only over TLS (without
+// it nothing is connected). `capabilities` gets the server's list after the login
 // (the words after "CAPABILITY"). 0 or -1.
 int imap_login(MailSession& s, const char* server, const char* user, const char* password, LoginOptions options,
                std::string* capabilities);

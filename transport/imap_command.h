@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/arrays.h"
 #include "transport/imap_reader.h"
 #include "transport/session.h"
 
@@ -56,9 +57,18 @@ void imap_refused(MailSession& s, const ImapResponse& r);
 std::string imap_next_tag(MailSession& s);
 
 // The command function of the logins (transport/auth.h): "auth <mechanism>"
-// goes out as a tagged AUTHENTICATE and succeeds on the server's "+"; any
-// other text is a response line and succeeds on the tagged OK.
+// (or "auth <mechanism> <initial response>") goes out as a tagged
+// AUTHENTICATE and succeeds on the server's "+"; any other text is a
+// response line and succeeds on the tagged OK.
 int imap_sasl_command(MailSession& s, const char* text, bool send_only);
+// The reply reader of the logins: past untagged responses (a BYE ends the
+// session) to the server's next continuation ("+ <text>\r\n") or the
+// tagged reply of the AUTHENTICATE in flight ("A1 NO <text>\r\n"), as
+// the user is shown it, cut to fit `reply`. 0, or -1 when the session
+// broke, with its text shown.
+int imap_sasl_reply(MailSession& s, Array* reply);
+// Whether such a reply is the tagged OK that ends the login.
+bool imap_sasl_accepted(const char* reply);
 
 // Whether a capability list (the words after "CAPABILITY") names `name`,
 // letter case aside.

@@ -1,6 +1,7 @@
 #include "transport/sasl.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -13,11 +14,11 @@
 
 namespace {
 
-int cram_md5(MailSession& s, const SaslProtocol& protocol, const char* user, const char* password) {
+int cram_md5(MailSession& s, const SaslProtocol& protocol, const char*, const char* user, const char* password) {
     return auth_cram_md5(s, user, password, protocol.command);
 }
 
-int plain(MailSession& s, const SaslProtocol& protocol, const char* user, const char* password) {
+int plain(MailSession& s, const SaslProtocol& protocol, const char*, const char* user, const char* password) {
     return auth_plain(s, user, password, protocol.command);
 }
 
@@ -47,20 +48,40 @@ bool smtp_offers(const char* capabilities, const char* mechanism) {
     return find_text_nocase(capabilities, mechanism) != nullptr;
 }
 
-// An IMAP server lists "AUTH=CRAM-MD5" among its capabilities.
-bool imap_offers(const char* capabilities, const char* mechanism) {
+// Whether an IMAP server's list ("CAPABILITY ...\r\n") names a capability:
+// a mechanism stands in it as "AUTH=CRAM-MD5", the initial response as
+// "SASL-IR".
+bool imap_listed(const char* capabilities, const std::string& name) {
     std::string_view list(capabilities);
     while (!list.empty() && (list.back() == '\n' || list.back() == '\r')) list.remove_suffix(1);
-    return imap_has(list, std::string("AUTH=") + mechanism);
+    return imap_has(list, name);
 }
+bool imap_offers(const char* capabilities, const char* mechanism) {
+    return imap_listed(capabilities, std::string("AUTH=") + mechanism);
+}
+bool imap_initial_response(const char* capabilities) { return imap_listed(capabilities, "SASL-IR"); }
+
+bool pop3_accepted(const char* reply) { return std::strncmp(reply, "+OK", 3) == 0; }
+bool smtp_accepted(const char* reply) { return reply[0] == '2'; }
 
 }  // namespace
 
-const SaslProtocol pop3_sasl{.name = "POP3", .command = send_pop3_command, .offers = pop3_offers, .read_reply = recv_line};
-const SaslProtocol smtp_sasl{.name = "SMTP", .command = smtp_command, .offers = smtp_offers, .read_reply = smtp_read_reply};
-// IMAP has no reader of one reply outside a tagged command yet, so the
-// bearer logins, which need one, are not chosen for it.
-const SaslProtocol imap_sasl{.name = "IMAP", .command = imap_sasl_command, .offers = imap_offers, .read_reply = nullptr};
+const SaslProtocol pop3_sasl{.name = "POP3",
+                             .command = send_pop3_command,
+                             .offers = pop3_offers,
+                             .read_reply = recv_line,
+                             .accepted = pop3_accepted};
+const SaslProtocol smtp_sasl{.name = "SMTP",
+                             .command = smtp_command,
+                             .offers = smtp_offers,
+                             .read_reply = smtp_read_reply,
+                             .accepted = smtp_accepted};
+const SaslProtocol imap_sasl{.name = "IMAP",
+                             .command = imap_sasl_command,
+                             .offers = imap_offers,
+                             .read_reply = imap_sasl_reply,
+                             .accepted = imap_sasl_accepted,
+                             .initial_response = imap_initial_response};
 
 const char oauth_needs_tls_text[] = "Sign-in with OAuth 2.0 needs a secure connection: set the account to TLS or STARTTLS.\r\n";
 
@@ -76,7 +97,6 @@ const SaslMechanism* sasl_choose(const SaslProtocol& protocol, const char* capab
                                  bool oauth) {
     for (const SaslMechanism& m : mechanisms) {
         if ((encrypted_only && !m.encrypted) || m.bearer != oauth) continue;
-        if (m.bearer && !protocol.read_reply) continue;
         if (protocol.offers(capabilities, m.name)) return &m;
     }
     return nullptr;
@@ -96,9 +116,10 @@ int sasl_login(const SaslProtocol& protocol, MailSession& s, const char* capabil
         s.status.error(text);
         return -1;
     }
-    if (chosen->exchange(s, protocol, user, secret)) return 0;
-    // A connection that broke refused nothing: a fresh token would not help.
-    if (chosen->bearer && !s.broken()) s.token_refused = true;
+    if (chosen->exchange(s, protocol, capabilities, user, secret)) return 0;
+    // A connection that broke or that the server ended (IMAP's BYE, a reply
+    // out of step) refused nothing: a fresh token would not help.
+    if (chosen->bearer && !s.broken() && s.is_open()) s.token_refused = true;
     s.status.error(chosen->refused);
     return -1;
 }

@@ -29,8 +29,10 @@ LoginOptions account_login_options(int flags, int auth_flag);
 // One exchange. `secret` is the account's password, or for the bearer
 // mechanisms its OAuth 2.0 access token: the exchanges of both kinds take
 // one secret where the account's password always went, so that every
-// caller of a login keeps its arguments.
-using SaslExchange = int (*)(MailSession& s, const SaslProtocol& protocol, const char* user, const char* secret);
+// caller of a login keeps its arguments. `capabilities` is the server's
+// list the mechanism was chosen from.
+using SaslExchange = int (*)(MailSession& s, const SaslProtocol& protocol, const char* capabilities, const char* user,
+                             const char* secret);
 
 struct SaslMechanism {
     const char* name;      // as servers list it; letter case does not matter
@@ -46,7 +48,9 @@ extern const SaslProtocol pop3_sasl;
 // SMTP: the EHLO reply, where the mechanism may stand anywhere in it
 // ("250-AUTH LOGIN PLAIN", "250-AUTH=CRAM-MD5").
 extern const SaslProtocol smtp_sasl;
-// IMAP: the capability list, where a mechanism stands as "AUTH=<name>".
+// IMAP: the capability list, where a mechanism stands as "AUTH=<name>";
+// with "SASL-IR" listed a bearer login's first message goes on the
+// AUTHENTICATE line.
 extern const SaslProtocol imap_sasl;
 
 // The first mechanism of the client's table that the server's list offers

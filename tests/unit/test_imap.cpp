@@ -401,6 +401,24 @@ TEST_F(ImapPeerTest, LoginsOnTheWire) {
         {"only encrypted logins, PLAIN offered", {peer_send(greeting)},
          {.use_auth = true, .encrypted_only = true, .tls = TLS_NONE}, escaped, -1, "",
          "CAPABILITY IMAP4rev1 LITERAL+ AUTH=PLAIN\r\nIMAP server does not support requested authentication.\r\n"},
+        // OAuth 2.0 logs in with a bearer mechanism whatever the AUTH bit
+        // says, never with LOGIN, and its token never goes to a password
+        // mechanism.
+        {"OAuth 2.0 after STARTTLS, XOAUTH2 on the AUTHENTICATE line",
+         {peer_send("* OK [CAPABILITY IMAP4rev1 STARTTLS LOGINDISABLED] ready\r\n"), peer_receive("A1 STARTTLS\r\n"),
+          peer_send("A1 OK Begin TLS negotiation now.\r\n"), peer_secure(), peer_receive("A2 CAPABILITY\r\n"),
+          peer_send("* CAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN AUTH=XOAUTH2\r\nA2 OK\r\n"),
+          peer_receive("A3 AUTHENTICATE XOAUTH2 dXNlcj1hbCJpY2UBYXV0aD1CZWFyZXIgdG9rAQE=\r\n"),
+          peer_send("A3 OK Logged in\r\n"), peer_receive("A4 CAPABILITY\r\n"), peer_send(caps + "A4 OK done\r\n")},
+         {.oauth = true, .tls = TLS_UPGRADE}, "tok", 0,
+         "A1 STARTTLS\r\nSTARTSECURE\r\nA2 CAPABILITY\r\nA3 AUTHENTICATE XOAUTH2 "
+         "dXNlcj1hbCJpY2UBYXV0aD1CZWFyZXIgdG9rAQE=\r\nA4 CAPABILITY\r\n",
+         "Secure connection established (stand-in).\r\n"},
+        {"OAuth 2.0 where the server takes only passwords",
+         {peer_secure(), peer_send("* OK [CAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN AUTH=CRAM-MD5] ready\r\n")},
+         {.use_auth = true, .oauth = true, .tls = TLS_IMPLICIT}, "tok", -1, "STARTSECURE\r\n",
+         "Secure connection established (stand-in).\r\nCAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN AUTH=CRAM-MD5\r\n"
+         "IMAP server does not support requested authentication.\r\n"},
     };
     for (const LoginRow& row : rows) {
         SCOPED_TRACE(row.what);

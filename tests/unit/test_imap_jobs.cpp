@@ -22,18 +22,23 @@
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/sys_files.h"
+#include "format/oauth_grant.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
 #include "store/durable_files.h"
 #include "store/imap_state.h"
+#include "tests/unit/fake_token_endpoint.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/receive_job_fixture.h"
 #include "tests/unit/scripted_peer.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_child.h"
 #include "tests/unit/test_support.h"
+#include "tests/unit/tls_stand_in.h"
 #include "transport/header_listing.h"
 #include "transport/imap.h"
+#include "transport/login_secret.h"
+#include "transport/mail_checker.h"
 #include "transport/pop3.h"
 #include "transport/pop3_jobs.h"
 
@@ -216,6 +221,83 @@ TEST_F(ImapJobTest, RefusedDeletesAndRowsAndAReplacedFolderDownloadedAgain) {
               "A1 LOGIN \"alice\" \"alicepw\"\r\nA2 CAPABILITY\r\nA3 LOGOUT\r\n"
               "A1 LOGIN \"alice\" \"alicepw\"\r\nA2 CAPABILITY\r\nA3 EXAMINE \"INBOX\"\r\nA4 EXAMINE \"INBOX\"\r\n"
               "A5 UID FETCH 1:* (UID RFC822.SIZE)\r\nA6 UID FETCH 5 (UID BODY.PEEK[])\r\nA7 LOGOUT\r\n");
+}
+
+// An OAuth 2.0 IMAP account: its refused token is renewed once and the login
+// tried again on a new connection, which downloads; the tray's count logs in
+// with the same token. No LOGIN and no password mechanism, though offered.
+TEST_F(ImapJobTest, AnOAuthAccountRenewsARefusedTokenOnANewConnectionAndTheTrayCountsWithIt) {
+    // {"status":"401","schemes":"bearer","scope":"https://mail.google.com/"}
+    const std::string refusal =
+        "+ eyJzdGF0dXMiOiI0MDEiLCJzY2hlbWVzIjoiYmVhcmVyIiwic2NvcGUiOiJodHRwczovL21haWwuZ29vZ2xlLmNvbS8ifQ==\r\n";
+    const std::string greeting = "* OK [CAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN AUTH=XOAUTH2] ready\r\n";
+    const std::string first = "A1 AUTHENTICATE XOAUTH2 " + xoauth2_line("ann", "at-old"),
+                      second = "A1 AUTHENTICATE XOAUTH2 " + xoauth2_line("ann", "at-new");
+    const std::string message = "Subject: by token\r\n\r\nhi\r\n";
+    auto logged_in = [&](const std::string& login) {
+        return std::vector<PeerStep>{peer_secure(), peer_send(greeting), peer_receive(login),
+                                     peer_send("A1 OK Logged in\r\n"), peer_receive("A2 CAPABILITY\r\n"),
+                                     peer_send("* CAPABILITY IMAP4rev1 IDLE\r\nA2 OK\r\n")};
+    };
+    StandInTls tls;
+    std::vector<PeerStep> script = {peer_secure(), peer_send(greeting), peer_receive(first),
+                                    peer_send(refusal), peer_receive(first + "\r\n"),
+                                    peer_send("A1 NO [AUTHENTICATIONFAILED] Invalid credentials\r\n"),
+                                    peer_next_connection()};
+    for (const PeerStep& step : logged_in(second)) script.push_back(step);
+    for (const PeerStep& step :
+         {peer_receive("A3 EXAMINE \"INBOX\"\r\n"),
+          peer_send("* 1 EXISTS\r\n* OK [UIDVALIDITY 9] UIDs valid\r\nA3 OK [READ-ONLY] done\r\n"),
+          peer_receive("A4 UID FETCH 1:* (UID RFC822.SIZE)\r\n"),
+          peer_send("* 1 FETCH (UID 5 RFC822.SIZE " + std::to_string(message.size()) + ")\r\nA4 OK\r\n"),
+          peer_receive("A5 UID FETCH 5 (UID BODY.PEEK[])\r\n"),
+          peer_send("* 1 FETCH (UID 5 BODY[] {" + std::to_string(message.size()) + "}\r\n" + message +
+                    ")\r\nA5 OK\r\n"),
+          peer_receive("A6 LOGOUT\r\n"), peer_send("* BYE\r\nA6 OK\r\n"), peer_next_connection()})
+        script.push_back(step);
+    for (const PeerStep& step : logged_in(second)) script.push_back(step);
+    for (const PeerStep& step :
+         {peer_receive("A3 EXAMINE \"INBOX\"\r\n"),
+          peer_send("* 3 EXISTS\r\n* OK [UIDVALIDITY 9] UIDs valid\r\nA3 OK [READ-ONLY] done\r\n"),
+          peer_receive("A4 LOGOUT\r\n"), peer_send("* BYE\r\nA4 OK\r\n")})
+        script.push_back(step);
+    ScriptedPeer peer(script);
+    const int port = port_from_network(peer.address().port);
+    write_file(folder_ / "accountdata.cfg", account("ann", "ann", "annpw", "maildir\\inbox",
+                                                    ACCOUNT_IMAP | ACCOUNT_OAUTH | ACCOUNT_POP3_TLS, port));
+    ASSERT_EQ(accounts_load(), 0);
+    login_tokens_forget();
+    const std::string token_url = "https://login.example.test/token";
+    const std::string server = "127.0.0.1:" + std::to_string(port);
+    ASSERT_EQ(oauth_grant_save(server.c_str(), "ann", {token_url, "c", "", "rt-ann"}), 0);
+    FakeTokenEndpoint endpoint;
+    FakeTokenEndpoint::replies() = {R"({"access_token":"at-old","token_type":"Bearer","expires_in":3600})",
+                                    R"({"access_token":"at-new","token_type":"Bearer"})"};
+
+    busy_folders_add("maildir\\inbox");
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 1);
+    std::string shown = ui.status_text();
+    EXPECT_NE(shown.find("The server refused the access token (status: 401).\r\nA1 NO [AUTHENTICATIONFAILED] Invalid "
+                         "credentials\r\n\r\nIncorrect response from server.\r\nXoauth2 authorisation error!\r\n"),
+              std::string::npos)
+        << shown;
+    EXPECT_TRUE(shown.ends_with("Found 1.\r\n#1 (0.0 KB)  done\r\n")) << shown;
+    EXPECT_EQ(stored_body(folder_ / "maildir/inbox/mm1.eml"), message.substr(0, message.size() - 2));
+
+    MailCheckState state;
+    mail_check_begin(&state);
+    LogSink quiet;
+    EXPECT_EQ(mail_check_round(&state, quiet), 3);
+    EXPECT_STREQ(state.summary->text, "ann: 3 e-mails\r\n");
+    mail_check_end(&state);
+
+    const std::string refresh = token_url + " grant_type=refresh_token&refresh_token=rt-ann&client_id=c";
+    EXPECT_EQ(FakeTokenEndpoint::requests(), (std::vector<std::string>{refresh, refresh}));
+    const std::string logged = "STARTSECURE\r\n" + second + "A2 CAPABILITY\r\nA3 EXAMINE \"INBOX\"\r\n";
+    EXPECT_EQ(peer.received(), "STARTSECURE\r\n" + first + "\r\n" + logged +
+                                   "A4 UID FETCH 1:* (UID RFC822.SIZE)\r\nA5 UID FETCH 5 (UID BODY.PEEK[])\r\n"
+                                   "A6 LOGOUT\r\n" + logged + "A4 LOGOUT\r\n");
+    login_tokens_forget();
 }
 
 // The receive killed at random points of a 30-message check, round after

@@ -1,16 +1,16 @@
 // Tray mode's push for IMAP accounts: IDLE against the real dovecot, and
 // against scripted peers the failures that send an account back to the
-// regular check.
-#include <chrono>
+// regular check. The push over TLS is tested with the system's TLS in
+// tests/unit/test_tls_real_win32.cpp.
 #include <memory>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "client/client_accounts.h"
 #include "core/accounts.h"
 #include "core/log.h"
+#include "tests/unit/push_support.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/receive_job_fixture.h"
 #include "tests/unit/scripted_peer.h"
@@ -21,30 +21,6 @@
 namespace {
 
 using ImapJobTest = ReceiveJobTest;
-
-// Waits for the condition, at most `seconds`; whether it came.
-template <class Condition>
-bool within(double seconds, Condition condition) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-// The push's periods as a test shortens them, and back as they were after.
-struct ShortPushPeriods {
-    ShortPushPeriods(int renew, int retry) {
-        imap_idle_renew_seconds = renew;
-        imap_push_retry_seconds = retry;
-    }
-    ~ShortPushPeriods() {
-        imap_idle_renew_seconds = renew_before;
-        imap_push_retry_seconds = retry_before;
-    }
-    const int renew_before = imap_idle_renew_seconds, retry_before = imap_push_retry_seconds;
-};
 
 // Tray mode's push against dovecot: the IMAP account idles on its INBOX
 // (the POP3 account beside it gets no connection), a delivery wakes the

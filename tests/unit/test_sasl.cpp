@@ -67,6 +67,10 @@ TEST(SaslChoose, OfferedMechanismsAndAccountOptions) {
         {&pop3_sasl, "+OK\r\nPLAIN\r\nCRAM-MD5\r\n.\r\n", false, nullptr, true},
         {&pop3_sasl, "+OK\r\nXOAUTH2\r\nOAUTHBEARER\r\n.\r\n", false, nullptr},
         {&smtp_sasl, "250-peer\r\n250 AUTH XOAUTH2 PLAIN\r\n", false, "PLAIN"},
+        {&imap_sasl, "CAPABILITY IMAP4rev1 AUTH=XOAUTH2 AUTH=OAUTHBEARER AUTH=CRAM-MD5\r\n", false, "OAUTHBEARER",
+         true},
+        {&imap_sasl, "CAPABILITY IMAP4rev1 AUTH=PLAIN AUTH=XOAUTH2\r\n", true, "XOAUTH2", true},
+        {&imap_sasl, "CAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN AUTH=CRAM-MD5\r\n", false, nullptr, true},
     };
     for (const ChoiceRow& row : rows) {
         SCOPED_TRACE(std::string(row.protocol->name) + " " + row.capabilities + (row.encrypted_only ? " encrypted" : ""));
@@ -218,6 +222,8 @@ const std::string xoauth2_refusal = "eyJzdGF0dXMiOiI0MDEiLCJzY2hlbWVzIjoiYmVhcmV
 const char* const pop3_bearers = "+OK\r\nPLAIN\r\nXOAUTH2\r\nOAUTHBEARER\r\n.\r\n";
 const char* const smtp_xoauth2 = "250-peer\r\n250 AUTH PLAIN XOAUTH2\r\n";
 const char* const smtp_bearers = "250-peer\r\n250 AUTH OAUTHBEARER XOAUTH2\r\n";
+const char* const imap_sasl_ir = "CAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN AUTH=XOAUTH2 AUTH=OAUTHBEARER\r\n";
+const char* const imap_xoauth2 = "CAPABILITY IMAP4rev1 AUTH=XOAUTH2\r\n";
 
 struct BearerRow {
     const char* what;
@@ -228,6 +234,7 @@ struct BearerRow {
     int result;
     std::string wire;  // after the handshake
     std::string shown;
+    bool renew = false;  // the login may go once more with a fresh token
 };
 
 class SaslBearerTest : public SaslLoginTest {
@@ -246,6 +253,7 @@ protected:
         ui.status_calls.clear();
         EXPECT_EQ(sasl_login(*row.protocol, s, row.capabilities, row.user.c_str(), row.token.c_str(), false, true),
                   row.result);
+        EXPECT_EQ(s.token_refused, row.renew);
         s.close();
         EXPECT_EQ(peer.received(), (secured ? "STARTSECURE\r\n" : "") + row.wire);
         EXPECT_EQ(ui.status_text(), row.shown);
@@ -271,11 +279,24 @@ TEST_F(SaslBearerTest, TokensGoOutAsEachMechanismWritesThem) {
           peer_send("235 ok\r\n")},
          0, "auth OAUTHBEARER\r\nbixhPWE9MkNiPTNEYywBaG9zdD1zZXJ2ZXIuZXhhbXBsZS5jb20BcG9ydD0xNDMBYXV0aD1CZWFyZXIgdAEB\r\n",
          ""},
+        // IMAP: on the AUTHENTICATE line where SASL-IR is listed, else after
+        // the empty go-ahead; untagged responses before the tagged OK.
+        {"IMAP OAUTHBEARER with SASL-IR", &imap_sasl, imap_sasl_ir, bearer_user, bearer_token,
+         {peer_receive("A1 AUTHENTICATE OAUTHBEARER " + oauthbearer_answer),
+          peer_send("* CAPABILITY IMAP4rev1 IDLE\r\nA1 OK [CAPABILITY IMAP4rev1 IDLE] Logged in\r\n")},
+         0, "A1 AUTHENTICATE OAUTHBEARER " + oauthbearer_answer, ""},
+        {"IMAP XOAUTH2 without SASL-IR", &imap_sasl, imap_xoauth2, "someuser@example.com",
+         "ya29.vF9dft4qmTc2Nvb3RlckBhdHRhdmlzdGEuY29tCg",
+         {peer_receive("A1 AUTHENTICATE XOAUTH2\r\n"), peer_send("+ \r\n"), peer_receive(xoauth2_answer),
+          peer_send("* OK [ALERT] welcome\r\nA1 OK\r\n")},
+         0, "A1 AUTHENTICATE XOAUTH2\r\n" + xoauth2_answer, ""},
     };
     for (const BearerRow& row : rows) check(row);
 }
 
 TEST_F(SaslBearerTest, ARefusedTokenIsAnsweredAsTheMechanismAsksAndShown) {
+    const std::string short_bearer =
+        "A1 AUTHENTICATE OAUTHBEARER bixhPXUsAWhvc3Q9c2VydmVyLmV4YW1wbGUuY29tAXBvcnQ9MTQzAWF1dGg9QmVhcmVyIHQBAQ==\r\n";
     const BearerRow rows[] = {
         {"SMTP OAUTHBEARER error challenge (RFC 7628 section 4.3)", &smtp_sasl, smtp_bearers, bearer_user, bearer_token,
          {peer_receive("auth OAUTHBEARER\r\n"), peer_send("334 \r\n"), peer_receive(oauthbearer_answer),
@@ -283,7 +304,8 @@ TEST_F(SaslBearerTest, ARefusedTokenIsAnsweredAsTheMechanismAsksAndShown) {
           peer_send("535 5.7.8 Authentication credentials invalid\r\n")},
          -1, "auth OAUTHBEARER\r\n" + oauthbearer_answer + "AQ==\r\n",
          "The server refused the access token (status: invalid_token).\r\n535 5.7.8 Authentication credentials "
-         "invalid\r\nOauthbearer authorisation error!\r\n"},
+         "invalid\r\nOauthbearer authorisation error!\r\n",
+         true},
         {"POP3 XOAUTH2 error challenge", &pop3_sasl, "+OK\r\nXOAUTH2\r\n.\r\n", "someuser@example.com",
          "ya29.vF9dft4qmTc2Nvb3RlckBhdHRhdmlzdGEuY29tCg",
          {peer_receive("auth XOAUTH2\r\n"), peer_send("+ \r\n"), peer_receive(xoauth2_answer),
@@ -291,25 +313,69 @@ TEST_F(SaslBearerTest, ARefusedTokenIsAnsweredAsTheMechanismAsksAndShown) {
           peer_send("-ERR [AUTH] Invalid credentials.\r\n")},
          -1, "auth XOAUTH2\r\n" + xoauth2_answer + "\r\n",
          "The server refused the access token (status: 401).\r\n-ERR [AUTH] Invalid credentials.\r\n\r\nIncorrect "
-         "response from server.\r\nXoauth2 authorisation error!\r\n"},
+         "response from server.\r\nXoauth2 authorisation error!\r\n",
+         true},
         {"a challenge that is not JSON", &smtp_sasl, smtp_xoauth2, "u", "t",
          {peer_receive("auth XOAUTH2\r\n"), peer_send("334 \r\n"), peer_receive("\r\n"), peer_send("334 bm90IGpzb24=\r\n"),
           peer_receive("\r\n\r\n"), peer_send("535 no\r\n")},
          -1, "auth XOAUTH2\r\ndXNlcj11AWF1dGg9QmVhcmVyIHQBAQ==\r\n\r\n",
-         "The server refused the access token (status: not given).\r\n535 no\r\nXoauth2 authorisation error!\r\n"},
+         "The server refused the access token (status: not given).\r\n535 no\r\nXoauth2 authorisation error!\r\n",
+         true},
         // Refused at once, in a reply of several lines, read whole.
         {"SMTP refusal of two lines", &smtp_sasl, smtp_xoauth2, "u", "t",
          {peer_receive("auth XOAUTH2\r\n"), peer_send("334 \r\n"), peer_receive("\r\n"),
           peer_send("535-5.7.8 Username and Password not accepted.\r\n535 5.7.8 Learn more\r\n")},
          -1, "auth XOAUTH2\r\ndXNlcj11AWF1dGg9QmVhcmVyIHQBAQ==\r\n",
-         "535-5.7.8 Username and Password not accepted.\r\n535 5.7.8 Learn more\r\nXoauth2 authorisation error!\r\n"},
+         "535-5.7.8 Username and Password not accepted.\r\n535 5.7.8 Learn more\r\nXoauth2 authorisation error!\r\n",
+         true},
         {"mechanism refused", &pop3_sasl, pop3_bearers, "u", "t",
          {peer_receive("auth OAUTHBEARER\r\n"), peer_send("-ERR not here\r\n")}, -1, "auth OAUTHBEARER\r\n",
-         "-ERR not here\r\n\r\nIncorrect response from server.\r\nOauthbearer authorisation error!\r\n"},
+         "-ERR not here\r\n\r\nIncorrect response from server.\r\nOauthbearer authorisation error!\r\n", true},
+        // IMAP: the error challenge, after untagged responses, answered as
+        // the mechanism asks, then the tagged NO.
+        {"IMAP OAUTHBEARER error challenge after SASL-IR", &imap_sasl, imap_sasl_ir, bearer_user, bearer_token,
+         {peer_receive("A1 AUTHENTICATE OAUTHBEARER " + oauthbearer_answer),
+          peer_send("* OK [ALERT] mind the clock\r\n+ " + rfc7628_refusal + "\r\n"), peer_receive("AQ==\r\n"),
+          peer_send("* CAPABILITY IMAP4rev1\r\nA1 NO [AUTHENTICATIONFAILED] Authentication failed.\r\n")},
+         -1, "A1 AUTHENTICATE OAUTHBEARER " + oauthbearer_answer + "AQ==\r\n",
+         "The server refused the access token (status: invalid_token).\r\nA1 NO [AUTHENTICATIONFAILED] "
+         "Authentication failed.\r\n\r\nIncorrect response from server.\r\nOauthbearer authorisation error!\r\n",
+         true},
+        {"IMAP XOAUTH2 error challenge", &imap_sasl, imap_xoauth2, "someuser@example.com",
+         "ya29.vF9dft4qmTc2Nvb3RlckBhdHRhdmlzdGEuY29tCg",
+         {peer_receive("A1 AUTHENTICATE XOAUTH2\r\n"), peer_send("+\r\n"), peer_receive(xoauth2_answer),
+          peer_send("+ " + xoauth2_refusal + "\r\n"), peer_receive("\r\n"),
+          peer_send("A1 NO [AUTHENTICATIONFAILED] Invalid credentials\r\n")},
+         -1, "A1 AUTHENTICATE XOAUTH2\r\n" + xoauth2_answer + "\r\n",
+         "The server refused the access token (status: 401).\r\nA1 NO [AUTHENTICATIONFAILED] Invalid "
+         "credentials\r\n\r\nIncorrect response from server.\r\nXoauth2 authorisation error!\r\n",
+         true},
+        {"IMAP refused at once", &imap_sasl, imap_sasl_ir, "u", "t",
+         {peer_receive(short_bearer), peer_send("A1 NO [AUTHENTICATIONFAILED] no\r\n")}, -1,
+         short_bearer,
+         "A1 NO [AUTHENTICATIONFAILED] no\r\nOauthbearer authorisation error!\r\n", true},
+        // A server that ends the session, or answers out of step, refused
+        // no token: no fresh one would help.
+        {"IMAP BYE instead of a reply", &imap_sasl, imap_sasl_ir, "u", "t",
+         {peer_receive(short_bearer), peer_send("* BYE shutting down\r\n")}, -1,
+         short_bearer,
+         "* BYE shutting down\r\nIMAP server ended the session.\r\nreceiveline error\r\nOauthbearer authorisation "
+         "error!\r\n"},
+        {"IMAP reply of another tag", &imap_sasl, imap_xoauth2, "u", "t",
+         {peer_receive("A1 AUTHENTICATE XOAUTH2\r\n"), peer_send("+ \r\n"), peer_receive("\r\n"),
+          peer_send("A7 OK\r\n")},
+         -1, "A1 AUTHENTICATE XOAUTH2\r\ndXNlcj11AWF1dGg9QmVhcmVyIHQBAQ==\r\n",
+         "Malformed response from IMAP server.\r\nreceiveline error\r\nXoauth2 authorisation error!\r\n"},
+        {"IMAP another challenge after the error answer", &imap_sasl, imap_xoauth2, "u", "t",
+         {peer_receive("A1 AUTHENTICATE XOAUTH2\r\n"), peer_send("+ \r\n"), peer_receive("\r\n"),
+          peer_send("+ " + xoauth2_refusal + "\r\n"), peer_receive("==\r\n\r\n"), peer_send("+ again\r\n")},
+         -1, "A1 AUTHENTICATE XOAUTH2\r\ndXNlcj11AWF1dGg9QmVhcmVyIHQBAQ==\r\n\r\n",
+         "The server refused the access token (status: 401).\r\nMalformed response from IMAP server.\r\nXoauth2 "
+         "authorisation error!\r\n"},
         // Nothing goes out: a token that would break the line, or a server
         // that offers no bearer mechanism.
         {"token with a line break", &smtp_sasl, smtp_xoauth2, "u", "t\r\nquit", {}, -1, "",
-         "The access token cannot be sent.\r\nXoauth2 authorisation error!\r\n"},
+         "The access token cannot be sent.\r\nXoauth2 authorisation error!\r\n", true},
         {"only password mechanisms", &smtp_sasl, smtp_both, "u", "t", {}, -1, "",
          std::string(smtp_both) + "SMTP server does not support requested authentication.\r\n"},
     };

@@ -18,11 +18,13 @@
 #include "store/busy_folders.h"
 #include "tests/tools/trusted_ca.h"
 #include "tests/unit/played_browser.h"
+#include "tests/unit/push_support.h"
 #include "tests/unit/real_servers.h"
 #include "tests/unit/relay.h"
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
 #include "transport/imap.h"
+#include "transport/imap_push.h"
 #include "transport/login_secret.h"
 #include "transport/oauth_requests.h"
 #include "transport/oauth_sign_in.h"
@@ -311,6 +313,38 @@ TEST_F(TlsRealTest, ImapsAndImapStarttlsWithEachLogin) {
     EXPECT_EQ(secured_logins("CRAM-MD5") - cram_before, 2u);
 }
 
+// Tray mode's push over IMAPS and over STARTTLS: the idle connection's
+// waits look through TLS for what the server reports, a delivery wakes the
+// check, and the IDLE is renewed with DONE inside TLS until the stop.
+TEST_F(TlsRealTest, ImapPushOverTlsWakesOnADeliveryAndRenews) {
+    if (!real_servers().imap_port) GTEST_SKIP() << "dovecot's IMAP of tests/servers is not running";
+    ShortPushPeriods periods(2, 1);
+    const std::string secured = "Secure connection established (TLS 1.";
+    size_t secured_before = count_of(read_file("zmlog.txt"), secured);
+    const struct {
+        int port, options;
+    } rows[] = {{real_servers().imaps_port, ACCOUNT_POP3_TLS}, {real_servers().imap_port, ACCOUNT_POP3_STLS}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.port);
+        clear_mailbox("bob");
+        load_accounts({{localhost(real_servers().smtp_port), localhost(row.port), "bob", "bobpw",
+                        ACCOUNT_IMAP | row.options}});
+        std::shared_ptr<ImapPush> push = imap_push_start();
+        ASSERT_TRUE(within(10, [&] { return imap_push_idling(push.get(), 0); })) << read_file("zmlog.txt");
+        EXPECT_FALSE(imap_push_wait(push.get(), 0));
+        deliver("bob", "From: carol@example.test\r\nSubject: pushed\r\n\r\nhello\r\n");
+        EXPECT_TRUE(within(5, [&] { return imap_push_wait(push.get(), 100); })) << read_file("zmlog.txt");
+        EXPECT_TRUE(within(8, [&] { return imap_push_entered(push.get(), 0) >= 3 && imap_push_idling(push.get(), 0); }))
+            << read_file("zmlog.txt");
+        imap_push_stop(push.get());
+        EXPECT_TRUE(within(1.5, [&] { return imap_push_running(push.get()) == 0; }));
+    }
+    std::string log = read_file("zmlog.txt");
+    EXPECT_EQ(count_of(log, secured) - secured_before, 2u) << log;
+    EXPECT_EQ(log.find("IDLE ended"), std::string::npos) << log;
+    EXPECT_EQ(log.find("error"), std::string::npos) << log;
+}
+
 TEST_F(TlsRealTest, OAuthTokensOfTheAuthorizationServerOpenDovecotAndEximAndAreRenewedOnce) {
     if (env_text("ZM_OAUTH_TOKEN").empty()) GTEST_SKIP() << "the authorization server of tests/servers is not running";
     const std::string pop3s = localhost(port("ZM_POP3S_PORT")), smtp = localhost(real_servers().smtp_port);
@@ -375,6 +409,24 @@ TEST_F(TlsRealTest, OAuthTokensOfTheAuthorizationServerOpenDovecotAndEximAndAreR
     ASSERT_EQ(send(smtp, options), 0) << shown();
     for (int wait = 0; wait < 100 && mailbox_messages("bob").empty(); wait++) sys_sleep_ms(100);
     EXPECT_EQ(mailbox_messages("bob").size(), 1u);
+
+    // An IMAP account of the same mailbox over IMAPS, its grant filed under
+    // its own server: OAUTHBEARER on the AUTHENTICATE line (dovecot lists
+    // SASL-IR), and the delivered message received.
+    const std::string imaps = localhost(real_servers().imaps_port);
+    ASSERT_EQ(oauth_grant_save(imaps.c_str(), "alice", grant), 0);
+    load_accounts({{smtp, pop3s, "alice", "", options}, {smtp, imaps, "alice", "", ACCOUNT_OAUTH | ACCOUNT_IMAP |
+                                                                                       ACCOUNT_POP3_TLS}});
+    const std::string by_imap_bearer = "imap-login: Info: Login: user=<alice>, method=OAUTHBEARER, ";
+    size_t imap_bearer_logins = tls_logins(dovecot, by_imap_bearer, ", TLS, ");
+    deliver("alice", "From: bob@example.test\r\nSubject: by IMAP\r\n\r\nHello.\r\n");
+    ASSERT_EQ(receive_job(recorder_jobs(), 1), 1) << shown();
+    EXPECT_NE(read_file(folder_ / "maildir/inbox/mm2.eml").find("Subject: by IMAP\r\n\r\nHello."), std::string::npos);
+    EXPECT_EQ(tls_logins(dovecot, by_imap_bearer, ", TLS, ") - imap_bearer_logins, 1u);
+    // Its first token came from its own grant.
+    EXPECT_EQ(count_in("log/oauth.log", "for alice (refresh_token grant)") - refreshes, 1u);
+    refreshes++;
+    clear_mailbox("alice");
 
     // Run out at the server before the client thought: refused, renewed
     // once at the token endpoint, and let in.

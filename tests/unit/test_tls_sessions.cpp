@@ -13,6 +13,7 @@
 #include "format/oauth_grant.h"
 #include "tests/unit/fake_token_endpoint.h"
 #include "transport/cert_verdict.h"
+#include "transport/imap.h"
 #include "transport/pop3.h"
 #include "transport/sasl.h"
 #include "transport/smtp_plan.h"
@@ -270,12 +271,22 @@ TEST_F(TlsSessionTest, OAuthAccountsSignInWithTheirServersNameAndOnlyOverTls) {
                                                base64_line("user=alice\x01" "auth=Bearer tok\x01\x01") +
                                                "mail from:<alice@example.test>\r\n");
 
-    // Without TLS nothing is even connected, on either side.
+    // Without TLS nothing is even connected: POP3, IMAP or SMTP.
     shown_from = ui.status_text().size();
     {
         MailSession s(sink);
         s.open();
         EXPECT_EQ(pop3_login(s, reply, command, "127.0.0.1:1", "alice", "tok", {.oauth = true, .tls = TLS_NONE}), -1);
+    }
+    EXPECT_EQ(shown(), oauth_needs_tls_text);
+    shown_from = ui.status_text().size();
+    {
+        MailSession s(sink);
+        s.open();
+        std::string capabilities;
+        EXPECT_EQ(imap_login(s, "127.0.0.1:1", "alice", "tok", {.use_auth = true, .oauth = true, .tls = TLS_NONE},
+                             &capabilities),
+                  -1);
     }
     EXPECT_EQ(shown(), oauth_needs_tls_text);
     load_accounts({{"127.0.0.1:1", "", "alice", "tok", ACCOUNT_OAUTH | ACCOUNT_SMTP_AUTH}});
