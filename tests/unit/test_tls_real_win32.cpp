@@ -318,7 +318,7 @@ TEST_F(TlsRealTest, ImapsAndImapStarttlsWithEachLogin) {
 // check, and the IDLE is renewed with DONE inside TLS until the stop.
 TEST_F(TlsRealTest, ImapPushOverTlsWakesOnADeliveryAndRenews) {
     if (!real_servers().imap_port) GTEST_SKIP() << "dovecot's IMAP of tests/servers is not running";
-    ShortPushPeriods periods(2, 1);
+    ShortPushPeriods periods(1, 1);
     const std::string secured = "Secure connection established (TLS 1.";
     size_t secured_before = count_of(read_file("zmlog.txt"), secured);
     const struct {
