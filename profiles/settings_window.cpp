@@ -79,7 +79,7 @@ void fill_provider_preset(HWND dialog, SettingsState* state) {
 void sign_in(HWND dialog, SettingsState* state) {
     AccountForm form = read_form(dialog, state->shown.options);
     std::fill(form.password.begin(), form.password.end(), '\0');
-    FormRefusal refusal = check_sign_in_account(form);
+    FormRefusal refusal = check_mailbox_named(form, "the sign-in is");
     if (!refusal.text.empty()) {
         ui_message_box(dialog, refusal.text.c_str(), "Account Manager", UI_OK);
         focus_control(dialog, refusal.control);

@@ -15,19 +15,11 @@
 
 namespace {
 
-// Folder names are UTF-8; the status window and the message box show the
-// system's 8-bit text.
-std::string shown_name(const std::string& folder) {
-    std::string shown;
-    if (!sys_convert_from_utf8(sys_ansi_code_page(), folder, '?', &shown)) return folder;
-    return shown;
-}
-
 // A folder whose UIDVALIDITY changed: its old UIDs name nothing now, so
 // downloading it again stores every message a second time, which is the
 // user's choice to make.
 bool download_again(const std::string& folder) {
-    std::string text = "The server's folder " + shown_name(folder) +
+    std::string text = "The server's folder " + system_text_from_utf8(folder) +
                        " was replaced, so its messages cannot be told from those received before. Would you like "
                        "to download all of them again?";
     return ui_message_box(nullptr, text.c_str(), "Zenth Mail", UI_YESNO | UI_ICON_QUESTION) == UI_ANSWER_YES;
@@ -40,7 +32,7 @@ bool receive_folder(JobStatus& window, MailSession& session, int account, const 
                     bool several, ImapDownloadOptions download, ReceiveTally* tally, int* stored) {
     const char* server = account_field(account, ACCOUNT_POP3_SERVER);
     const char* user = account_field(account, ACCOUNT_USER);
-    const std::string name = shown_name(pair.server_folder);
+    const std::string name = system_text_from_utf8(pair.server_folder);
     if (several) window.line(("Folder " + name + ":\r\n").c_str());
     const char* folder = pair.server_folder.c_str();
     const char* local = pair.local_folder.c_str();

@@ -16,6 +16,7 @@
 #include "format/oauth_grant.h"
 #include "format/percent_encoding.h"
 #include "profiles/account_list.h"
+#include "profiles/server_folders.h"
 #include "tests/unit/fake_token_endpoint.h"
 #include "tests/unit/played_browser.h"
 #include "tests/unit/test_support.h"
@@ -444,6 +445,27 @@ TEST_F(ImapFolderFile, DefaultRoundTripAndDamageRefused) {
     EXPECT_EQ(imap_folders_remove(grant_server, grant_user), 0);
     EXPECT_FALSE(std::filesystem::exists(folder_ / path));
     EXPECT_EQ(imap_folders_remove(grant_server, grant_user), 0);
+}
+
+// The account manager's dialog: its rows, the local folders it offers
+// (nested ones too, hidden ones not), and what it refuses to list.
+TEST_F(ImapFolderFile, TheDialogsRowsLocalFoldersAndRefusals) {
+    for (const char* dir : {"maildir/inbox", "maildir/work/2026", "maildir/.hidden", "maildir/Archive"})
+        std::filesystem::create_directories(folder_ / dir);
+    write_file(folder_ / "maildir/inbox/mm1.eml", "x");
+    EXPECT_EQ(local_folder_paths(), (std::vector<std::string>{"maildir\\Archive", "maildir\\inbox", "maildir\\work",
+                                                              "maildir\\work\\2026"}));
+    EXPECT_EQ(folder_row_text({"INBOX", "maildir\\inbox"}), "INBOX -> maildir\\inbox");
+    std::vector<ImapFolderPair> list{{"INBOX", "maildir\\inbox"}, {"Work", "maildir\\work"}};
+    EXPECT_EQ(folder_list_refusal(list, {"Archive", "maildir\\Archive"}, -1), "");
+    EXPECT_EQ(folder_list_refusal(list, {"Work", "maildir\\work\\2026"}, 1), "");  // the row itself changed
+    EXPECT_EQ(folder_list_refusal(list, {"Work", "maildir\\Archive"}, 0), "The server folder Work is in the list already.");
+    EXPECT_EQ(folder_list_refusal(list, {"", "maildir\\Archive"}, -1), "Please enter the server folder's name.");
+    EXPECT_EQ(folder_list_refusal(list, {"A", "Archive"}, -1), "The local folder must begin with 'maildir\\'.");
+    list.resize(imap_folders_most, {"x", "maildir\\x"});
+    EXPECT_EQ(folder_list_refusal(list, {"Archive", "maildir\\Archive"}, -1),
+              "At most 20 server folders can be downloaded.");
+    EXPECT_EQ(folder_list_refusal(list, {"Archive", "maildir\\Archive"}, 3), "");
 }
 
 // The client's state (its account table) with a status window.

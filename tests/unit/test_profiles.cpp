@@ -336,14 +336,16 @@ TEST(AccountFormTest, AProviderFillsItsPresetAndTheSignInFields) {
 
     // A sign-in is kept under the server and user name: both come first.
     form = good_form();
-    EXPECT_EQ(check_sign_in_account(form).text, "");
+    EXPECT_EQ(check_mailbox_named(form, "the sign-in is").text, "");
     form.user = "";
-    EXPECT_EQ(check_sign_in_account(form).control, IDC_USER_NAME);
+    EXPECT_EQ(check_mailbox_named(form, "the sign-in is").control, IDC_USER_NAME);
     form.pop3_server = "";
     form.incoming = INCOMING_IMAP;
-    refusal = check_sign_in_account(form);
+    refusal = check_mailbox_named(form, "the sign-in is");
     EXPECT_EQ(refusal.text, "Please enter the IMAP server first: the sign-in is kept for it.");
     EXPECT_EQ(refusal.control, IDC_POP3_SERVER);
+    EXPECT_EQ(check_mailbox_named(form, "the server folders are").text,
+              "Please enter the IMAP server first: the server folders are kept for it.");
 
     // The sign-in dialog starts from the preset, and from the account's
     // grant where it signed in before.
