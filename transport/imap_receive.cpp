@@ -3,6 +3,7 @@
 
 #include "core/accounts.h"
 #include "core/code_pages.h"
+#include "core/sys_files.h"
 #include "core/ui_services.h"
 #include "format/imap_folders.h"
 #include "store/busy_folders.h"
@@ -25,6 +26,16 @@ bool download_again(const std::string& folder) {
     return ui_message_box(nullptr, text.c_str(), "Zenth Mail", UI_YESNO | UI_ICON_QUESTION) == UI_ANSWER_YES;
 }
 
+// A local folder typed in the account manager need not be there yet: it
+// is made, level by level, before anything is stored into it.
+bool make_local_folder(const std::string& path) {
+    for (size_t at = path.find('\\');; at = path.find('\\', at + 1)) {
+        std::string part = path.substr(0, at);
+        if (!sys_is_directory(part.c_str()) && sys_make_directory(part.c_str()) != 0) return false;
+        if (at == std::string::npos) return true;
+    }
+}
+
 // One server folder into its local folder, with a line of its own when the
 // account downloads several. true when the session can go on with the next
 // folder.
@@ -36,6 +47,12 @@ bool receive_folder(JobStatus& window, MailSession& session, int account, const 
     if (several) window.line(("Folder " + name + ":\r\n").c_str());
     const char* folder = pair.server_folder.c_str();
     const char* local = pair.local_folder.c_str();
+    if (!make_local_folder(pair.local_folder)) {
+        window.error(local);
+        window.error(": could not create folder.\r\n");
+        ++tally->errors;
+        return true;
+    }
     int result = imap_download(session, server, user, folder, local, download, stored);
     if (result == imap_uidvalidity_changed && !window.cancelled() && download_again(pair.server_folder)) {
         download.new_uidvalidity = true;
