@@ -71,11 +71,8 @@ void remove_row(HWND dialog, FoldersState* state) {
     show_rows(dialog, *state, at < static_cast<int>(state->pairs.size()) ? at : at - 1);
 }
 
-// The settings window takes input again before the dialog goes, so that
-// it, not another program, becomes the active window.
 void close_dialog(HWND dialog, FoldersState* state) {
-    EnableWindow(GetWindow(dialog, GW_OWNER), TRUE);
-    DestroyWindow(dialog);
+    close_owned_dialog(dialog);
     state->done = true;
 }
 
@@ -144,12 +141,5 @@ void run_server_folders_window(HWND owner, const std::string& server, const std:
                        caption, UI_OK);
         state.pairs = {{imap_server_inbox, inbox}};
     }
-    HWND dialog = create_dialog(window_instance(owner), IDD_SERVER_FOLDERS, owner, folders_procedure, &state);
-    if (!dialog) return;
-    EnableWindow(owner, FALSE);
-    centre_on_owner(dialog, owner);
-    ShowWindow(dialog, SW_SHOW);
-    run_dialog_loop(DialogLoop{dialog, nullptr, nullptr, &state.done});
-    EnableWindow(owner, TRUE);
-    if (IsWindow(owner)) bring_to_front(owner);
+    run_owned_dialog(owner, IDD_SERVER_FOLDERS, folders_procedure, &state, &state.done);
 }
