@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,20 @@ int imap_account_login(MailSession& session, int account, std::string* capabilit
         return imap_login(session, server, user, secret, account_login_options(options, ACCOUNT_POP3_AUTH),
                           capabilities);
     });
+}
+
+std::vector<std::string> receive_folders(int account) {
+    const char* inbox = account_field(account, ACCOUNT_INBOX);
+    std::vector<std::string> folders{inbox};
+    std::vector<ImapFolderPair> pairs;
+    if (!(account_options(account) & ACCOUNT_IMAP) ||
+        imap_folders_load(account_field(account, ACCOUNT_POP3_SERVER), account_field(account, ACCOUNT_USER), inbox,
+                          &pairs) != 0)
+        return folders;
+    for (const ImapFolderPair& pair : pairs)
+        if (std::find(folders.begin(), folders.end(), pair.local_folder) == folders.end())
+            folders.push_back(pair.local_folder);
+    return folders;
 }
 
 bool receive_imap_account(JobStatus& window, int account, bool alone, ReceiveTally* tally) {

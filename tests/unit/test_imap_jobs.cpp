@@ -187,7 +187,10 @@ TEST_F(ImapJobTest, ServerFoldersIntoTheirOwnLocalFolders) {
         return std::regex_replace(text, std::regex(R"(#(\d) \([0-9.]+ KB\))"), "#$1");
     };
     busy_folders_add("maildir\\inbox");
+    recorder_jobs().on_show = {"maildir\\pans\\pots"};
     EXPECT_EQ(receive_job(recorder_jobs(), 0), 3);
+    // The second folder on show is listed again after the job.
+    EXPECT_EQ(ui.job_calls.back(), "redisplay");
     const std::string text = plain(ui.status_text());
     EXPECT_EQ(text, "Checking " + server + ":\r\nConnected to server.\r\nFolder INBOX:\r\nFound 2.\r\n#1  done\r\n#2  done\r\n"
                     "Folder Nowhere:\r\nNO Mailbox doesn't exist: Nowhere\r\n\r\nIncorrect response from server.\r\n"
@@ -212,6 +215,13 @@ TEST_F(ImapJobTest, ServerFoldersIntoTheirOwnLocalFolders) {
               "server's folder Nowhere: nothing was downloaded from it.\r\nFolder " + shown + ":\r\nFound 0.\r\n");
     EXPECT_EQ(files("inbox").size(), 2u);
     EXPECT_EQ(files("pans/pots").size(), 1u);
+    // A damaged list checks nothing rather than a guess at what it meant.
+    write_file(folder_ / imap_folders_path(server.c_str(), "alice"), "INBOX\tmaildir\\inbox");
+    ui.status_calls.clear();
+    busy_folders_add("maildir\\inbox");
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
+    EXPECT_EQ(ui.status_text(),
+              "Checking " + server + ":\r\n" + imap_folders_path(server.c_str(), "alice") + ": could not read file.\r\n");
     elsewhere({}, true, kitchen);
     elsewhere({}, true);
 }
