@@ -60,6 +60,14 @@ std::string imap_folder_refusal(const ImapFolderPair& pair) {
         return "The local folder is too long: at most " + std::to_string(imap_local_folder_limit) +
                " characters can be stored.";
     if (has_control(local)) return "The local folder must not contain control characters.";
+    // Each step a folder's name: never back up out of "maildir".
+    for (size_t at = sizeof local_prefix - 2; at < local.size();) {
+        size_t end = local.find('\\', at + 1);
+        std::string step = local.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+        if (step.empty() || step == "." || step == "..")
+            return "The local folder must name a folder below 'maildir\\'.";
+        at = end == std::string::npos ? local.size() : end;
+    }
     return {};
 }
 

@@ -424,7 +424,8 @@ TEST_F(ImapFolderFile, DefaultRoundTripAndDamageRefused) {
     const std::string damaged[] = {
         "", "INBOX maildir\\inbox\r\n", "INBOX\tmaildir\\inbox", "\tmaildir\\inbox\r\n", "INBOX\t\r\n",
         "INBOX\tinbox\r\n", "INBOX\tmaildir\\\r\n", "A\xff\tmaildir\\a\r\n", "A\x01" "B\tmaildir\\a\r\n",
-        "A\tmaildir\\a\tb\r\n", std::string(imap_server_folder_limit + 1, 'a') + "\tmaildir\\a\r\n",
+        "A\tmaildir\\a\tb\r\n", "A\tmaildir\\..\\a\r\n", "A\tmaildir\\a\\\\b\r\n", "A\tmaildir\\a\\\r\n",
+        std::string(imap_server_folder_limit + 1, 'a') + "\tmaildir\\a\r\n",
         "A\tmaildir\\" + std::string(imap_local_folder_limit, 'a') + "\r\n", many,
         std::string(4 << 20, 'a'),
     };
@@ -442,6 +443,8 @@ TEST_F(ImapFolderFile, DefaultRoundTripAndDamageRefused) {
     EXPECT_EQ(imap_folders_save(grant_server, grant_user, std::vector<ImapFolderPair>(21, {"A", "maildir\\a"})), -1);
     EXPECT_EQ(read_file(folder_ / path), bytes);
     EXPECT_EQ(imap_folder_refusal({"A", "inbox"}), "The local folder must begin with 'maildir\\'.");
+    EXPECT_EQ(imap_folder_refusal({"A", "maildir\\a\\.\\b"}), "The local folder must name a folder below 'maildir\\'.");
+    EXPECT_EQ(imap_folder_refusal({"A", "maildir\\a\\b.c\\..d"}), "");
     EXPECT_EQ(imap_folders_remove(grant_server, grant_user), 0);
     EXPECT_FALSE(std::filesystem::exists(folder_ / path));
     EXPECT_EQ(imap_folders_remove(grant_server, grant_user), 0);
