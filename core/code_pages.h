@@ -19,3 +19,18 @@ bool sys_convert_to_utf8(int code_page, std::string_view bytes, std::string* utf
 // UTF-8 as bytes of the code page; characters it lacks become `missing`.
 // False when the system cannot convert to it.
 bool sys_convert_from_utf8(int code_page, std::string_view utf8, char missing, std::string* bytes);
+
+// UTF-8 as the system's 8-bit text that windows and status lines show,
+// characters it lacks as "?"; the text itself when the system cannot convert.
+inline std::string system_text_from_utf8(std::string_view utf8) {
+    std::string shown;
+    if (!sys_convert_from_utf8(sys_ansi_code_page(), utf8, '?', &shown)) return std::string(utf8);
+    return shown;
+}
+// What the user typed into a window, as UTF-8; the text itself when the
+// system cannot convert.
+inline std::string utf8_from_system_text(std::string_view text) {
+    std::string utf8;
+    if (!sys_convert_to_utf8(sys_ansi_code_page(), text, &utf8)) return std::string(text);
+    return utf8;
+}

@@ -1,12 +1,10 @@
 #include "format/oauth_grant.h"
 
-#include <cinttypes>
 #include <cstdio>
 
 #include "core/file_reads.h"
 #include "core/file_replace.h"
 #include "core/name_hash.h"
-#include "core/sys_files.h"
 #include "core/user_secret.h"
 
 namespace {
@@ -45,9 +43,7 @@ void wipe(std::string* s) {
 }  // namespace
 
 std::string oauth_grant_path(const char* server, const char* user) {
-    char name[40];
-    std::snprintf(name, sizeof name, "token%016" PRIx64 ".dat", mailbox_hash(server, user));
-    return name;
+    return mailbox_file_name("token", server, user, ".dat");
 }
 
 int oauth_grant_save(const char* server, const char* user, const OAuthGrant& grant) {
@@ -77,7 +73,5 @@ int oauth_grant_load(const char* server, const char* user, OAuthGrant* grant) {
 }
 
 int oauth_grant_remove(const char* server, const char* user) {
-    std::string path = oauth_grant_path(server, user);
-    if (!sys_exists(path.c_str())) return 0;
-    return sys_remove_file(path.c_str()) == 0 ? 0 : -1;
+    return mailbox_file_remove(oauth_grant_path(server, user));
 }

@@ -158,10 +158,11 @@ FormRefusal check_account_form(const AccountForm& form) {
     return {};
 }
 
-FormRefusal check_sign_in_account(const AccountForm& form) {
+FormRefusal check_mailbox_named(const AccountForm& form, const char* kept) {
+    std::string after = std::string(" first: ") + kept + " kept for it.";
     std::string before = std::string("Please enter the ") + incoming_labels(form.incoming).server;
-    if (form.pop3_server.empty()) return {before + " first: the sign-in is kept for it.", IDC_POP3_SERVER};
-    if (form.user.empty()) return {"Please enter the username first: the sign-in is kept for it.", IDC_USER_NAME};
+    if (form.pop3_server.empty()) return {before + after, IDC_POP3_SERVER};
+    if (form.user.empty()) return {"Please enter the username" + after, IDC_USER_NAME};
     return {};
 }
 

@@ -95,9 +95,10 @@ struct FormRefusal {
 };
 FormRefusal check_account_form(const AccountForm& form);
 
-// Why the window cannot sign the account in yet: its grant is kept under
-// the incoming server and user name, so both must be there.
-FormRefusal check_sign_in_account(const AccountForm& form);
+// Why the window cannot sign the account in, or edit its server folders,
+// yet: what it keeps (`kept`: "the sign-in is", "the server folders are")
+// is kept under the incoming server and user name, so both must be there.
+FormRefusal check_mailbox_named(const AccountForm& form, const char* kept);
 
 // Stores a form that check_account_form accepted. The option bits are the
 // form's: the window keeps the bits that it has no box for.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "format/imap_folders.h"
 #include "format/oauth_grant.h"
 
 void account_list_number(AccountList* list) {
@@ -47,14 +48,16 @@ int account_list_find(const AccountList& list, int id) {
     return -1;
 }
 
-void account_list_drop_removed_grants(AccountList* list) {
+void account_list_drop_removed_files(AccountList* list) {
     for (const auto& [server, user] : list->removed) {
         bool still_named = false;
         for (int i = 0; i < list->table.count; i++) {
             const AccountRecord& a = list->table.accounts[i];
             still_named = still_named || (server == a.fields[ACCOUNT_POP3_SERVER] && user == a.fields[ACCOUNT_USER]);
         }
-        if (!still_named) oauth_grant_remove(server.c_str(), user.c_str());
+        if (still_named) continue;
+        oauth_grant_remove(server.c_str(), user.c_str());
+        imap_folders_remove(server.c_str(), user.c_str());
     }
     list->removed.clear();
 }

@@ -18,8 +18,8 @@ struct AccountList {
     int ids[max_accounts] = {};  // the number of the account at each index
     int next_id = 1;
     // The mailboxes (POP3 server, user name) of the accounts removed since
-    // the table was read: their OAuth 2.0 grants go once the table without
-    // them is written, and stay when the user cancels.
+    // the table was read: their OAuth 2.0 grants and server folder lists go
+    // once the table without them is written, and stay when the user cancels.
     std::vector<std::pair<std::string, std::string>> removed;
 };
 
@@ -38,6 +38,6 @@ int account_list_add(AccountList* list, int selection);
 int account_list_remove(AccountList* list, int index);
 // The index of the account with that number, -1 when it was removed.
 int account_list_find(const AccountList& list, int id);
-// After the table was written: removes the grant of every removed account
-// whose mailbox no account of the table still names.
-void account_list_drop_removed_grants(AccountList* list);
+// After the table was written: removes the grant and the server folder list
+// of every removed account whose mailbox no account of the table still names.
+void account_list_drop_removed_files(AccountList* list);

@@ -83,7 +83,7 @@ void write_table(HWND dialog, Profiles* profiles) {
     {
         std::lock_guard<std::mutex> hold(profiles->accounts.lock);
         result = account_table_write(account_table_file, password_key(), profiles->accounts.table);
-        if (result == ACCOUNT_TABLE_OK) account_list_drop_removed_grants(&profiles->accounts);
+        if (result == ACCOUNT_TABLE_OK) account_list_drop_removed_files(&profiles->accounts);
     }
     if (result != ACCOUNT_TABLE_OK) ui_message_box(dialog, "Cannot open account data file!", "Zenth Mail", UI_OK);
 }

@@ -44,6 +44,12 @@ std::string edit_text(HWND dialog, int id);
 // shows them, `provider_entry` the provider it shows.
 void run_sign_in_window(HWND owner, const SignInRequest& account, int provider_entry);
 
+// The server folders dialog of an IMAP account, modal to its settings
+// window: the list kept under `server` and `user`, without one the server's
+// INBOX into `inbox`, as the window shows them.
+void run_server_folders_window(HWND owner, const std::string& server, const std::string& user,
+                               const std::string& inbox);
+
 // Private commands. Of the list window: the settings window of the account
 // with the number in the parameter stored it; the list shows its new name.
 // Of the sign-in dialog: its sign-in has ended.

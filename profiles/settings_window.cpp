@@ -24,12 +24,18 @@ struct SettingsState {
 };
 
 // The incoming server's edit, security box and login box are named for the
-// protocol the incoming box shows.
-void show_incoming_labels(HWND dialog, int incoming) {
+// protocol the incoming box shows. An IMAP account chooses its server
+// folders; it has no POP3 login to make before sending (its box keeps the
+// stored bit, which sending passes over for IMAP).
+void show_incoming(HWND dialog, int incoming) {
     IncomingLabels labels = incoming_labels(incoming);
     set_control_text(dialog, IDC_INCOMING_SERVER_LABEL, (std::string(labels.server) + ":").c_str());
     set_control_text(dialog, IDC_INCOMING_SECURITY_LABEL, (std::string(labels.security) + ":").c_str());
     set_control_text(dialog, IDC_POP3_AUTH, labels.auth);
+    bool imap = incoming == INCOMING_IMAP;
+    enable_control(dialog, IDC_POP_BEFORE_SMTP, !imap);
+    enable_control(dialog, IDC_SERVER_FOLDERS, imap);
+    show_control(dialog, IDC_SERVER_FOLDERS, imap);
 }
 
 // An OAuth 2.0 account logs in without its password, which stays as it
@@ -47,7 +53,7 @@ void show_form(HWND dialog, const AccountForm& form) {
         for (const char* name : box.names) combo_add(combo, name);
         combo_select(combo, form.*box.choice);
     }
-    show_incoming_labels(dialog, form.incoming);
+    show_incoming(dialog, form.incoming);
     show_sign_in(dialog, form.sign_in);
 }
 
@@ -74,22 +80,36 @@ void fill_provider_preset(HWND dialog, SettingsState* state) {
     std::fill(form.password.begin(), form.password.end(), '\0');
 }
 
+// The form as the window shows it now, when it names the mailbox under
+// which `kept` is kept; false after telling the user what is missing.
+bool form_naming_mailbox(HWND dialog, SettingsState* state, const char* kept, AccountForm* form) {
+    *form = read_form(dialog, state->shown.options);
+    std::fill(form->password.begin(), form->password.end(), '\0');
+    FormRefusal refusal = check_mailbox_named(*form, kept);
+    if (refusal.text.empty()) return true;
+    ui_message_box(dialog, refusal.text.c_str(), "Account Manager", UI_OK);
+    focus_control(dialog, refusal.control);
+    return false;
+}
+
 // The account signs in as the window shows it now: its server, user and
 // address, and the provider chosen.
 void sign_in(HWND dialog, SettingsState* state) {
-    AccountForm form = read_form(dialog, state->shown.options);
-    std::fill(form.password.begin(), form.password.end(), '\0');
-    FormRefusal refusal = check_sign_in_account(form);
-    if (!refusal.text.empty()) {
-        ui_message_box(dialog, refusal.text.c_str(), "Account Manager", UI_OK);
-        focus_control(dialog, refusal.control);
-        return;
-    }
+    AccountForm form;
+    if (!form_naming_mailbox(dialog, state, "the sign-in is", &form)) return;
     SignInRequest account;
     account.server = form.pop3_server;
     account.user = form.user;
     account.login_hint = form.sender_address;
     run_sign_in_window(dialog, account, form.provider);
+}
+
+// The server folders of the mailbox the window shows now, the inbox it
+// shows being the default's local folder.
+void edit_server_folders(HWND dialog, SettingsState* state) {
+    AccountForm form;
+    if (form_naming_mailbox(dialog, state, "the server folders are", &form))
+        run_server_folders_window(dialog, form.pop3_server, form.user, form.inbox);
 }
 
 void close_window(HWND dialog, SettingsState* state) {
@@ -137,7 +157,7 @@ INT_PTR CALLBACK settings_procedure(HWND dialog, UINT message, WPARAM wparam, LP
         case IDCANCEL: close_window(dialog, state); break;
         case IDC_INCOMING:
             if (HIWORD(wparam) == CBN_SELCHANGE)
-                show_incoming_labels(dialog, combo_selection(control(dialog, IDC_INCOMING)));
+                show_incoming(dialog, combo_selection(control(dialog, IDC_INCOMING)));
             break;
         case IDC_SIGN_IN_METHOD:
             if (HIWORD(wparam) == CBN_SELCHANGE) show_sign_in(dialog, combo_selection(control(dialog, IDC_SIGN_IN_METHOD)));
@@ -146,6 +166,7 @@ INT_PTR CALLBACK settings_procedure(HWND dialog, UINT message, WPARAM wparam, LP
             if (HIWORD(wparam) == CBN_SELCHANGE) fill_provider_preset(dialog, state);
             break;
         case IDC_SIGN_IN: sign_in(dialog, state); break;
+        case IDC_SERVER_FOLDERS: edit_server_folders(dialog, state); break;
         default: break;
         }
         return TRUE;

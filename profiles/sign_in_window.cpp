@@ -116,13 +116,6 @@ void forget_job(SignInState* state) {
     state->job.reset();
 }
 
-// The settings window takes input again before the dialog goes, so that
-// it, not another program, becomes the active window.
-void close_dialog(HWND dialog) {
-    EnableWindow(GetWindow(dialog, GW_OWNER), TRUE);
-    DestroyWindow(dialog);
-}
-
 INT_PTR CALLBACK sign_in_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* state = dialog_state<SignInState>(dialog);
     switch (message) {
@@ -141,12 +134,12 @@ INT_PTR CALLBACK sign_in_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
             break;
         case CMD_SIGN_IN_ENDED: show_outcome(dialog, state); break;
         case IDC_SIGN_IN_CLOSE:
-        case IDCANCEL: close_dialog(dialog); break;
+        case IDCANCEL: close_owned_dialog(dialog); break;
         default: break;
         }
         return TRUE;
     case WM_CLOSE:
-        close_dialog(dialog);
+        close_owned_dialog(dialog);
         return TRUE;
     case WM_DESTROY:
         // Also when the settings window that owns it closes.
@@ -168,12 +161,5 @@ void run_sign_in_window(HWND owner, const SignInRequest& account, int provider_e
     bool signed_in_before = oauth_grant_load(account.server.c_str(), account.user.c_str(), &grant) == 0;
     state.shown = sign_in_fields(provider_entry, signed_in_before ? &grant : nullptr);
     std::fill(grant.refresh_token.begin(), grant.refresh_token.end(), '\0');
-    HWND dialog = create_dialog(window_instance(owner), IDD_SIGN_IN, owner, sign_in_procedure, &state);
-    if (!dialog) return;
-    EnableWindow(owner, FALSE);
-    centre_on_owner(dialog, owner);
-    ShowWindow(dialog, SW_SHOW);
-    run_dialog_loop(DialogLoop{dialog, nullptr, nullptr, &state.done});
-    EnableWindow(owner, TRUE);
-    if (IsWindow(owner)) bring_to_front(owner);
+    run_owned_dialog(owner, IDD_SIGN_IN, sign_in_procedure, &state, &state.done);
 }

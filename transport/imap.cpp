@@ -138,6 +138,7 @@ int imap_select(MailSession& s, std::string_view folder, bool examine, ImapFolde
             imap_code_number(u.text, "UIDNEXT", &out->uidnext);
         }
     });
+    if (r == IMAP_REFUSED) return imap_select_refused;
     if (r != IMAP_OK) return -1;
     if (!valid) {
         s.status.error("IMAP server did not give the folder's UIDVALIDITY.\r\n");

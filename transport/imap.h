@@ -36,7 +36,10 @@ struct ImapFolder {
 // SELECT, or EXAMINE (read-only: nothing is marked seen or deleted), of the
 // folder named in UTF-8. A name that cannot be written in modified UTF-7
 // shows "Invalid IMAP folder name.\r\n"; a folder without UIDVALIDITY
-// shows "IMAP server did not give the folder's UIDVALIDITY.\r\n". 0 or -1.
+// shows "IMAP server did not give the folder's UIDVALIDITY.\r\n". 0, -1,
+// or imap_select_refused when the server answered NO or BAD (a folder it
+// does not have): its text is shown and the session goes on.
+constexpr int imap_select_refused = -2;
 int imap_select(MailSession& s, std::string_view folder, bool examine, ImapFolder* out);
 
 struct ImapMessage {

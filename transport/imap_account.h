@@ -3,10 +3,8 @@
 
 #include <string>
 
+#include "format/imap_folders.h"
 #include "transport/session.h"
-
-// The server folder every IMAP account downloads, into the account's inbox.
-constexpr const char* imap_server_inbox = "INBOX";
 
 // Logs in to the account's server on the opened session with the
 // account's secret (transport/login_secret.h), a second try on a new

@@ -230,7 +230,8 @@ struct Download {
 
 namespace {
 
-// The state of the folder and the folder opened; -1 after saying why not.
+// The state of the folder and the folder opened; -1 (or imap_select_refused)
+// after saying why not.
 int open_folder(MailSession& s, ImapState* state, const char* server, const char* user, const char* server_folder,
                 bool examine, ImapFolder* folder) {
     if (imap_state_load(state, server, user, server_folder) != 0) {
@@ -288,7 +289,8 @@ int imap_download(MailSession& s, const char* server, const char* user, const ch
     *stored = 0;
     ImapState state;
     ImapFolder folder;
-    if (open_folder(s, &state, server, user, server_folder, !options.delete_after, &folder) != 0) return -1;
+    int opened = open_folder(s, &state, server, user, server_folder, !options.delete_after, &folder);
+    if (opened != 0) return opened;
     if (state.uidvalidity != 0 && state.uidvalidity != folder.uidvalidity) {
         if (!options.new_uidvalidity) return imap_uidvalidity_changed;
         // Recorded at once: the old UIDs name nothing in the rebuilt folder.

@@ -32,7 +32,9 @@ constexpr size_t imap_list_batch = 10000;
 
 // Downloads the new messages of `server_folder` (UTF-8) into the local
 // folder on a logged-in session; `server` and `user` name the mailbox's
-// state. `stored` counts the files made. 0, -1 or imap_uidvalidity_changed.
+// state. `stored` counts the files made. 0, -1, imap_uidvalidity_changed,
+// or imap_select_refused when the server would not open the folder (the
+// session can go on with another).
 int imap_download(MailSession& s, const char* server, const char* user, const char* server_folder,
                   const char* local_folder, ImapDownloadOptions options, int* stored);
 

@@ -195,7 +195,8 @@ int receive_job(JobHost& host, int account) {
     // into it, and is filled again once the job is done.
     unsigned on_show = 0;
     for (int a = first; a < last; a++)
-        if (host.before_folder_write(account_field(a, ACCOUNT_INBOX))) on_show |= 1u << a;
+        for (const std::string& folder : receive_folders(a))
+            if (host.before_folder_write(folder.c_str())) on_show |= 1u << a;
     bool redisplay = false;
 
     JobStatus& window = host.open_status(account < 0 ? STATUS_ALL_ACCOUNTS : account);

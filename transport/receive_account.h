@@ -5,6 +5,9 @@
 // numbering.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/arrays.h"
 #include "transport/status_sink.h"
 
@@ -19,8 +22,12 @@ void receive_error(StatusSink& status, const char* format, ReceiveTally* tally);
 // The window's "Found %i." line.
 void show_found(StatusSink& status, int n);
 
+// The local folders a check of the account writes into: its inbox, and for
+// an IMAP account the local folders of its server folder list too.
+std::vector<std::string> receive_folders(int account);
+
 // `alone`: the job checks this account only. True when something may have
-// been written into the account's inbox.
+// been written into one of its receive_folders.
 using ReceiveAccount = bool (*)(JobStatus& window, int account, bool alone, ReceiveTally* tally);
 bool receive_pop3_account(JobStatus& window, int account, bool alone, ReceiveTally* tally);
 bool receive_imap_account(JobStatus& window, int account, bool alone, ReceiveTally* tally);

@@ -120,6 +120,8 @@ int read_send_plan(StatusSink& w, const char* path, SendPlan* plan) {
             // account says now, whatever the message was queued with.
             const int now_flags = ACCOUNT_SMTP_TLS | ACCOUNT_SMTP_STARTTLS | ACCOUNT_OAUTH;
             plan->options = (plan->options & ~now_flags) | (account_options(plan->account) & now_flags);
+            // An IMAP account has no POP3 server to log in to first.
+            if (account_options(plan->account) & ACCOUNT_IMAP) plan->options &= ~ACCOUNT_POP_BEFORE_SMTP;
         }
         if (plan->options & ACCOUNT_POP_BEFORE_SMTP) {
             if (plan->account < 0) {

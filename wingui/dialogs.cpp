@@ -1,6 +1,7 @@
 #include "wingui/dialogs.h"
 
 #include "core/ui_services.h"
+#include "wingui/controls.h"
 #include "wingui/dpi.h"
 #include "wingui/dpi_change.h"
 
@@ -96,4 +97,20 @@ bool wait_answering(HANDLE handle, DWORD milliseconds) {
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+}
+
+void run_owned_dialog(HWND owner, int resource, DLGPROC procedure, void* state, const bool* done) {
+    HWND dialog = create_dialog(window_instance(owner), resource, owner, procedure, state);
+    if (!dialog) return;
+    EnableWindow(owner, FALSE);
+    centre_on_owner(dialog, owner);
+    ShowWindow(dialog, SW_SHOW);
+    run_dialog_loop(DialogLoop{dialog, nullptr, nullptr, done});
+    EnableWindow(owner, TRUE);
+    if (IsWindow(owner)) bring_to_front(owner);
+}
+
+void close_owned_dialog(HWND dialog) {
+    EnableWindow(GetWindow(dialog, GW_OWNER), TRUE);
+    DestroyWindow(dialog);
 }

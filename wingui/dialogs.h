@@ -53,6 +53,14 @@ struct DialogLoop {
 };
 void run_dialog_loop(const DialogLoop& loop);
 
+// A dialog modal to `owner`, run on the calling thread: the owner takes no
+// input until the procedure sets `done`, and comes to the front again
+// after. Nothing happens when the dialog cannot be made.
+void run_owned_dialog(HWND owner, int resource, DLGPROC procedure, void* state, const bool* done);
+// Ends such a dialog. Its owner takes input again before the dialog goes,
+// so that it, not another program, becomes the active window.
+void close_owned_dialog(HWND dialog);
+
 // Starts `body` on a thread of its own: a dialog that must answer while the
 // calling window waits, or the worker of a window's command. When no thread
 // can start the user is told "Could not start thread." and the answer is

@@ -12,6 +12,7 @@ from zmharness import ClientTest, ID, drive, values, wait_for, winpath  # noqa: 
 LIST = "Zenth Mail - Account Manager"
 SETTINGS = "Account Manager - Settings"
 SIGN_IN = "Account Manager - Sign in"
+FOLDERS = "Account Manager - Server Folders"
 ADD, REMOVE, OPEN_SETTINGS = ID.IDC_ADD, ID.IDC_REMOVE, ID.IDC_SETTINGS
 LIST_OK, LIST_CANCEL = ID.IDC_LIST_OK, ID.IDC_LIST_CANCEL
 APPLY, DISCARD = ID.IDC_SETTINGS_OK, ID.IDC_SETTINGS_CANCEL
@@ -25,6 +26,15 @@ TOOLS = os.environ.get("ZM_SERVERS_TOOLS", "")
 def account(name, password="secret", options=9):
     return [name, "smtp.example.test:25", '"%s" <%s@example.test>' % (name, name), "pop.example.test", name,
             password, "maildir\\" + name, options]
+
+
+def folder_list_file(server, user):
+    """The name of an account's server folder list: FNV-1a, 64 bits, of
+    the server, a line feed and the user name."""
+    h = 0xcbf29ce484222325
+    for byte in (server + "\n" + user).encode():
+        h = ((h ^ byte) * 0x100000001b3) & 0xffffffffffffffff
+    return "folders%016x.txt" % h
 
 
 def press(button):
@@ -222,21 +232,37 @@ class ThreeAccounts(Manager):
         labels = ["text", SETTINGS, ID.IDC_INCOMING_SERVER_LABEL, "text", SETTINGS, ID.IDC_INCOMING_SECURITY_LABEL,
                   "text", SETTINGS, ID.IDC_POP3_AUTH]
         choose = ["combo-select", SETTINGS, ID.IDC_INCOMING]
+        boxes = ["enabled", SETTINGS, ID.IDC_POP_BEFORE_SMTP, "enabled", SETTINGS, ID.IDC_SERVER_FOLDERS]
+        # An IMAP account's server folders: a second one added in the dialog,
+        # written to the account's file by its OK.
+        folders = ["command", SETTINGS, ID.IDC_SERVER_FOLDERS, "window", FOLDERS, "10000",
+                   "set-text", FOLDERS, ID.IDC_SERVER_FOLDER, "Archive/2026",
+                   "set-text", FOLDERS, ID.IDC_LOCAL_FOLDER, "maildir\\archive",
+                   "send-command", FOLDERS, ID.IDC_FOLDER_ADD, "listbox", FOLDERS, ID.IDC_FOLDER_LIST,
+                   "text-fits", FOLDERS, "command", FOLDERS, ID.IDC_FOLDERS_OK, "no-window", FOLDERS, "10000"]
         out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, ID.IDC_INCOMING,
-                               *choose, "1", *labels, "text-fits", SETTINGS, *apply_settings(),
-                               "command", LIST, LIST_OK, *EXIT)
+                               *boxes, *choose, "1", *labels, *boxes, "text-fits", SETTINGS, *folders,
+                               *apply_settings(), "command", LIST, LIST_OK, *EXIT)
         self.assertEqual(values(out, "ITEM"), ["POP3", "IMAP"])
         self.assertEqual(values(out, "SELECTION"), ["0"])
-        # The server, its security and its login are named for IMAP, and fit.
+        # The server, its security and its login are named for IMAP, and fit;
+        # POP before SMTP is off the table, the server folders on it.
         self.assertEqual(values(out, "TEXT"), ["IMAP server:", "IMAP security:", "IMAP Password Authentication"])
+        self.assertEqual(values(out, "ENABLED"), ["1", "0", "0", "1"])
+        self.assertEqual(values(out, "ENTRY"), ["INBOX -> maildir\\a", "Archive/2026 -> maildir\\archive"])
+        self.assertEqual(values(out, "LISTBOX-SELECTION"), ["1"])
         self.assertEqual(values(out, "CUT"), [])
         self.assertEqual(self.table_lines()[7], str(0x4000 | 0x8000 | 0x40 | 0x9).encode())
+        self.assertEqual(self.read(folder_list_file("pop.example.test", "a")),
+                         b"INBOX\tmaildir\\a\r\nArchive/2026\tmaildir\\archive\r\n")
         # Opened again it shows IMAP; back to POP3 clears that bit alone.
         out = self.run_manager("window", LIST, "15000", *open_settings(0), "combo", SETTINGS, ID.IDC_INCOMING,
-                               *labels, *choose, "0", *labels, *apply_settings(), "command", LIST, LIST_OK, *EXIT)
+                               *labels, *choose, "0", *labels, *boxes, *apply_settings(), "command", LIST, LIST_OK,
+                               *EXIT)
         self.assertEqual(values(out, "SELECTION"), ["1"])
         self.assertEqual(values(out, "TEXT"), ["IMAP server:", "IMAP security:", "IMAP Password Authentication",
                                                "POP3 server:", "POP3 security:", "POP Password Authentication"])
+        self.assertEqual(values(out, "ENABLED"), ["1", "0"])
         self.assertEqual(self.table_lines()[7], str(0x8000 | 0x40 | 0x9).encode())
 
     def test_oauth_with_a_provider_fills_the_servers_and_the_sign_in_tells_its_outcome(self):

@@ -23,18 +23,27 @@ MAIN = "Zenth Mail"
 DIALOGS = {"zenth-setup.exe": "Setup", "zenth-install.exe": "Install",
            "zenth-profiles.exe": "Zenth Mail - Account Manager"}
 # What a companion program opens from its first window: a new account's
-# settings window, IMAP chosen for its longer labels, and with OAuth 2.0
-# chosen (a provider's servers and a user name, under which a sign-in is
-# kept) its sign-in dialog.
+# settings window, IMAP chosen for its longer labels, its server folders
+# dialog, and with OAuth 2.0 chosen (a provider's servers and a user name,
+# under which a sign-in and the server folders are kept) its sign-in dialog.
 ACCOUNT_SETTINGS = "Account Manager - Settings"
 SIGN_IN = "Account Manager - Sign in"
+SERVER_FOLDERS = "Account Manager - Server Folders"
+# The tallest window a 1080-line screen shows whole at 200 %, above the
+# taskbar (48 lines at 100 %).
+TALLEST_AT_192 = 1080 - 2 * 48
 FURTHER = {"zenth-profiles.exe": ["send-command", DIALOGS["zenth-profiles.exe"], ID.IDC_ADD, "listbox-index",
                                   DIALOGS["zenth-profiles.exe"], ID.IDC_ACCOUNT_LIST, "0", "command",
                                   DIALOGS["zenth-profiles.exe"], ID.IDC_SETTINGS, "window", ACCOUNT_SETTINGS,
                                   "10000", "combo-select", ACCOUNT_SETTINGS, ID.IDC_INCOMING, "1", "text-fits",
-                                  ACCOUNT_SETTINGS, "combo-select", ACCOUNT_SETTINGS, ID.IDC_SIGN_IN_METHOD, "1",
-                                  "combo-select", ACCOUNT_SETTINGS, ID.IDC_PROVIDER, "1",
+                                  ACCOUNT_SETTINGS, "rect", ACCOUNT_SETTINGS,
+                                  "set-text", ACCOUNT_SETTINGS, ID.IDC_POP3_SERVER, "imap.example.test",
                                   "set-text", ACCOUNT_SETTINGS, ID.IDC_USER_NAME, "ann",
+                                  "command", ACCOUNT_SETTINGS, ID.IDC_SERVER_FOLDERS, "window", SERVER_FOLDERS,
+                                  "10000", "text-fits", SERVER_FOLDERS, "command", SERVER_FOLDERS,
+                                  ID.IDC_FOLDERS_CANCEL, "no-window", SERVER_FOLDERS, "10000",
+                                  "combo-select", ACCOUNT_SETTINGS, ID.IDC_SIGN_IN_METHOD, "1",
+                                  "combo-select", ACCOUNT_SETTINGS, ID.IDC_PROVIDER, "1",
                                   "command", ACCOUNT_SETTINGS, ID.IDC_SIGN_IN, "window", SIGN_IN, "10000",
                                   "text-fits", SIGN_IN]}
 # The client's own windows besides the main window.
@@ -120,6 +129,9 @@ class Scaling(unittest.TestCase):
                 self.assertEqual(len(fits), 1 + FURTHER.get(exe, []).count("text-fits"), (dpi, exe))
                 for line in fits:
                     self.assertRegex(line, r" [1-9]\d* at %d dpi$" % dpi)
+                for line in values(out, "RECT"):
+                    top, bottom = [int(n) for n in line.split()[1:4:2]]
+                    self.assertLessEqual(bottom - top, TALLEST_AT_192 * dpi // 192, (dpi, exe, line))
         # The tree takes the same share of the window at each DPI.
         for dpi in (144, 192):
             self.assertAlmostEqual(shares[dpi], shares[96], delta=0.02)

@@ -75,9 +75,9 @@ std::filesystem::path maildir(const std::string& user) {
     return std::filesystem::path(root) / user / "Maildir";
 }
 
-void deliver(const std::string& user, const std::string& message) {
+void deliver(const std::string& user, const std::string& message, const std::string& folder) {
     static std::atomic<int> n{0};
-    std::filesystem::path box = maildir(user);
+    std::filesystem::path box = folder.empty() ? maildir(user) : maildir(user) / folder;
     // The counter is padded: dovecot takes new files in the order of their
     // names, and "zmtest10" would come before "zmtest9".
     std::string count = std::to_string(n++);

@@ -25,7 +25,9 @@ NetAddress loopback(int port);
 // The user's mailbox on disk, which dovecot serves: messages put into it
 // byte for byte, counted, read back and cleared.
 std::filesystem::path maildir(const std::string& user);
-void deliver(const std::string& user, const std::string& message);
+// Into the folder's directory of the mailbox on disk (".Name" for a folder
+// "Name"; empty for INBOX).
+void deliver(const std::string& user, const std::string& message, const std::string& folder = "");
 std::vector<std::string> mailbox_messages(const std::string& user);
 void clear_mailbox(const std::string& user);
 // A log of the servers by its path in their folder ("log/dovecot.log"); ""

@@ -18,6 +18,7 @@
 #include "tests/unit/smtp_test_support.h"
 #include "tests/unit/test_support.h"
 #include "transport/imap.h"
+#include "transport/imap_utf7.h"
 #include "transport/status_sink.h"
 
 class ReceiveJobTest : public StoreTest {
@@ -60,15 +61,21 @@ protected:
 // the UIDs (none: every message) \Deleted, and expunges them when asked
 // (UID EXPUNGE: only them). Alice's inbox is emptied this way around the
 // test: files taken from under dovecot's feet may stay in its index for the
-// second they were taken in.
-inline void elsewhere(std::vector<uint32_t> uids, bool expunge) {
+// second they were taken in. Another folder than INBOX is made first when
+// the server has none of that name.
+inline void elsewhere(std::vector<uint32_t> uids, bool expunge, const std::string& folder = "INBOX") {
     LogSink log;
     MailSession s{log};
     std::string capabilities;
     ASSERT_TRUE(s.open());
     ASSERT_EQ(imap_login(s, server_text(real_servers().imap_port).c_str(), "alice", "alicepw", {}, &capabilities), 0);
+    std::string wire;
+    ASSERT_TRUE(imap_utf7_encode(folder, &wire));
+    ImapCommand create;
+    create.word("CREATE").string(wire);
+    if (folder != "INBOX") imap_run(s, create);  // refused when it is there already
     ImapFolder inbox;
-    ASSERT_EQ(imap_select(s, "INBOX", false, &inbox), 0);
+    ASSERT_EQ(imap_select(s, folder, false, &inbox), 0);
     if (uids.empty()) {
         std::vector<ImapMessage> listed;
         ASSERT_EQ(imap_list_above(s, 0, 1000, &listed), 0);

@@ -322,7 +322,7 @@ TEST_F(ImapPeerTest, SelectListAndDeleteOnTheWire) {
     // A folder that gives no UIDVALIDITY cannot be downloaded by UID.
     EXPECT_EQ(imap_select(s, "Archive", true, &folder), -1);
     EXPECT_EQ(shown(), "IMAP server did not give the folder's UIDVALIDITY.\r\n");
-    EXPECT_EQ(imap_select(s, "Gone", true, &folder), -1);
+    EXPECT_EQ(imap_select(s, "Gone", true, &folder), imap_select_refused);
     EXPECT_EQ(shown(), "A7 NO Mailbox doesn't exist: Gone\r\n\r\nIncorrect response from server.\r\n");
     EXPECT_EQ(imap_select(s, "bad\xc3", true, &folder), -1);
     EXPECT_EQ(shown(), "Invalid IMAP folder name.\r\n");

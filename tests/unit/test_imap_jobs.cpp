@@ -20,8 +20,10 @@
 #include "client/client_accounts.h"
 #include "core/accounts.h"
 #include "core/app_state.h"
+#include "core/code_pages.h"
 #include "core/log.h"
 #include "core/sys_files.h"
+#include "format/imap_folders.h"
 #include "format/oauth_grant.h"
 #include "format/password_key.h"
 #include "store/busy_folders.h"
@@ -151,6 +153,81 @@ TEST_F(ImapJobTest, ListedRowsAreDownloadedAndDeletedByUidWhateverHappenedBetwee
                     .ends_with("Connected to server.\r\nFound 1.\r\n#1  done\r\n"))
         << ui.status_text();
     EXPECT_EQ(busy_folders_contains("temp"), 0);
+    elsewhere({}, true);
+}
+
+// An account that downloads two server folders, one named beyond ASCII,
+// into two local folders on one connection, with a folder the server does
+// not have between them: each message is stored in its own local folder
+// (made when it is not there yet) byte for byte, the missing server folder
+// is said and passed over, and a second check fetches nothing.
+TEST_F(ImapJobTest, ServerFoldersIntoTheirOwnLocalFolders) {
+    REQUIRE_REAL_SERVERS();
+    if (!real_servers().imap_port) GTEST_SKIP() << "dovecot's IMAP of tests/servers is not running";
+    const std::string kitchen = "K\xc3\xbc" "che";
+    elsewhere({}, true);
+    elsewhere({}, true, kitchen);
+    if (HasFatalFailure()) return;
+    const std::vector<std::string> sent = {
+        "From: carol@example.test\r\nSubject: inbox one\r\n\r\nfirst\r\n",
+        "From: dave@example.test\r\nSubject: inbox two\r\n\r\n.second\r\n",
+        "From: erin@example.test\r\nSubject: kitchen\r\n\r\nthird\r\n",
+    };
+    deliver("alice", sent[0]);
+    deliver("alice", sent[1]);
+    deliver("alice", sent[2], ".K&APw-che");  // the folder's name on disk is its wire form
+    write_file(folder_ / "accountdata.cfg",
+               account("imap", "alice", "alicepw", "maildir\\inbox", ACCOUNT_IMAP, real_servers().imap_port));
+    ASSERT_EQ(accounts_load(), 0);
+    const std::string server = server_text(real_servers().imap_port);
+    ASSERT_EQ(imap_folders_save(server.c_str(), "alice",
+                                {{"INBOX", "maildir\\inbox"}, {"Nowhere", "maildir\\inbox"}, {kitchen, "maildir\\pans\\pots"}}),
+              0);
+    std::string shown;
+    ASSERT_TRUE(sys_convert_from_utf8(sys_ansi_code_page(), kitchen, '?', &shown));
+
+    // The server's refusal as it words it, without its tag and timing.
+    auto plain = [](std::string text) {
+        text = std::regex_replace(text, std::regex(R"(A\d+ NO ([^\r]*) \([0-9.+ ]+secs\)\.)"), "NO $1");
+        return std::regex_replace(text, std::regex(R"(#(\d) \([0-9.]+ KB\))"), "#$1");
+    };
+    busy_folders_add("maildir\\inbox");
+    recorder_jobs().on_show = {"maildir\\pans\\pots"};
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 3);
+    // The second folder on show is listed again after the job.
+    EXPECT_EQ(ui.job_calls.back(), "redisplay");
+    const std::string text = plain(ui.status_text());
+    EXPECT_EQ(text, "Checking " + server + ":\r\nConnected to server.\r\nFolder INBOX:\r\nFound 2.\r\n#1  done\r\n#2  done\r\n"
+                    "Folder Nowhere:\r\nNO Mailbox doesn't exist: Nowhere\r\n\r\nIncorrect response from server.\r\n"
+                    "Cannot open the server's folder Nowhere: nothing was downloaded from it.\r\n"
+                    "Folder " + shown + ":\r\nFound 1.\r\n#1  done\r\n")
+        << text;
+    EXPECT_EQ(files("inbox"), (std::vector<std::string>{"mm1.eml", "mm2.eml"}));
+    EXPECT_EQ(files("pans/pots"), std::vector<std::string>{"mm1.eml"});  // made for it
+    for (int n = 0; n < 2; n++)
+        EXPECT_EQ(stored_body(folder_ / "maildir/inbox" / ("mm" + std::to_string(n + 1) + ".eml")),
+                  sent[n].substr(0, sent[n].size() - 2));
+    EXPECT_EQ(stored_body(folder_ / "maildir/pans/pots/mm1.eml"), sent[2].substr(0, sent[2].size() - 2));
+    EXPECT_EQ(busy_folders_contains("maildir\\pans\\pots"), 0);
+    EXPECT_EQ(busy_folders_contains("maildir\\inbox"), 0);
+
+    ui.status_calls.clear();
+    busy_folders_add("maildir\\inbox");
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
+    EXPECT_EQ(plain(ui.status_text()),
+              "Checking " + server + ":\r\nConnected to server.\r\nFolder INBOX:\r\nFound 0.\r\nFolder Nowhere:\r\n"
+              "NO Mailbox doesn't exist: Nowhere\r\n\r\nIncorrect response from server.\r\nCannot open the "
+              "server's folder Nowhere: nothing was downloaded from it.\r\nFolder " + shown + ":\r\nFound 0.\r\n");
+    EXPECT_EQ(files("inbox").size(), 2u);
+    EXPECT_EQ(files("pans/pots").size(), 1u);
+    // A damaged list checks nothing rather than a guess at what it meant.
+    write_file(folder_ / imap_folders_path(server.c_str(), "alice"), "INBOX\tmaildir\\inbox");
+    ui.status_calls.clear();
+    busy_folders_add("maildir\\inbox");
+    EXPECT_EQ(receive_job(recorder_jobs(), 0), 0);
+    EXPECT_EQ(ui.status_text(),
+              "Checking " + server + ":\r\n" + imap_folders_path(server.c_str(), "alice") + ": could not read file.\r\n");
+    elsewhere({}, true, kitchen);
     elsewhere({}, true);
 }
 

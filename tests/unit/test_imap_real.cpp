@@ -142,7 +142,7 @@ TEST_F(ImapRealTest, SelectListFetchAndExpunge) {
     EXPECT_EQ(inbox.exists, 0u);
     ASSERT_EQ(imap_list_above(s, 0, 1000, &above), 0);
     EXPECT_TRUE(above.empty());
-    EXPECT_EQ(imap_select(s, "No such folder", true, &inbox), -1);
+    EXPECT_EQ(imap_select(s, "No such folder", true, &inbox), imap_select_refused);
     std::string text = shown();
     EXPECT_NE(text.find(" NO Mailbox doesn't exist: No such folder"), std::string::npos) << text;
     EXPECT_TRUE(text.ends_with("\r\n\r\nIncorrect response from server.\r\n")) << text;

@@ -11,6 +11,7 @@
 
 #include "core/accounts.h"
 #include "core/oauth_providers.h"
+#include "format/imap_folders.h"
 #include "format/json.h"
 #include "format/oauth_grant.h"
 #include "format/percent_encoding.h"
@@ -376,12 +377,15 @@ TEST_F(OAuthGrantFile, SealedInAFileOfItsOwnAndRemovedWithItsAccountOnlyWhenTheT
     account_list_number(&list);
     account_list_remove(&list, 0);
     account_list_remove(&list, 0);
+    // The server folder list of the mailbox goes the same way.
+    ASSERT_EQ(imap_folders_save("pop.example.test:995", "bob@example.test", {{"INBOX", "maildir\\bob"}}), 0);
     EXPECT_TRUE(std::filesystem::exists(folder_ / oauth_grant_path("pop.example.test:995", "bob@example.test")));
-    account_list_drop_removed_grants(&list);
+    account_list_drop_removed_files(&list);
     EXPECT_FALSE(std::filesystem::exists(folder_ / oauth_grant_path("pop.example.test:995", "bob@example.test")));
+    EXPECT_FALSE(std::filesystem::exists(folder_ / imap_folders_path("pop.example.test:995", "bob@example.test")));
     EXPECT_TRUE(std::filesystem::exists(folder_ / path));  // the third account still has it
     account_list_remove(&list, 0);
-    account_list_drop_removed_grants(&list);
+    account_list_drop_removed_files(&list);
     EXPECT_FALSE(std::filesystem::exists(folder_ / path));
     EXPECT_EQ(oauth_grant_remove(grant_server, grant_user), 0);  // none left: not a failure
 }

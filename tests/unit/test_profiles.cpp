@@ -1,18 +1,22 @@
 // The account manager's rules without its windows: how Add and Remove move
 // the accounts, what a settings window shows of an account, and what it
-// refuses to store.
+// refuses to store; an IMAP account's server folder list and its file.
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "core/oauth_providers.h"
+#include "format/imap_folders.h"
 #include "profiles/account_form.h"
 #include "profiles/account_list.h"
+#include "profiles/server_folders.h"
 #include "profiles/settings_ids.h"
 #include "profiles/sign_in_fields.h"
 #include "profiles/sign_in_ids.h"
+#include "tests/unit/test_support.h"
 
 namespace {
 
@@ -336,14 +340,16 @@ TEST(AccountFormTest, AProviderFillsItsPresetAndTheSignInFields) {
 
     // A sign-in is kept under the server and user name: both come first.
     form = good_form();
-    EXPECT_EQ(check_sign_in_account(form).text, "");
+    EXPECT_EQ(check_mailbox_named(form, "the sign-in is").text, "");
     form.user = "";
-    EXPECT_EQ(check_sign_in_account(form).control, IDC_USER_NAME);
+    EXPECT_EQ(check_mailbox_named(form, "the sign-in is").control, IDC_USER_NAME);
     form.pop3_server = "";
     form.incoming = INCOMING_IMAP;
-    refusal = check_sign_in_account(form);
+    refusal = check_mailbox_named(form, "the sign-in is");
     EXPECT_EQ(refusal.text, "Please enter the IMAP server first: the sign-in is kept for it.");
     EXPECT_EQ(refusal.control, IDC_POP3_SERVER);
+    EXPECT_EQ(check_mailbox_named(form, "the server folders are").text,
+              "Please enter the IMAP server first: the server folders are kept for it.");
 
     // The sign-in dialog starts from the preset, and from the account's
     // grant where it signed in before.
@@ -384,6 +390,89 @@ TEST(AccountFormTest, OptionBoxesStandForTheTableBits) {
     for (const CheckBit& row : account_option_boxes()) rows.push_back({row.control, row.bit});
     std::vector<std::pair<int, unsigned>> expected = {{130, 0x10}, {122, 0x8}, {123, 0x4}, {125, 0x2}, {126, 0x1}};
     EXPECT_EQ(rows, expected);
+}
+
+const char* const mailbox_server = "imap.example.test:993";
+const char* const mailbox_user = "ann@example.test";
+
+using ImapFolderFile = FolderTest;
+
+// The server folders of an IMAP account: the default without a file, the
+// file's exact lines, and every kind of damage refused whole, the list then
+// empty, never cut or half read.
+TEST_F(ImapFolderFile, DefaultRoundTripAndDamageRefused) {
+    std::vector<ImapFolderPair> pairs{{"x", "maildir\\x"}};
+    ASSERT_EQ(imap_folders_load(mailbox_server, mailbox_user, "maildir\\ann", &pairs), 0);
+    ASSERT_EQ(pairs.size(), 1u);
+    EXPECT_EQ(pairs[0].server_folder, "INBOX");
+    EXPECT_EQ(pairs[0].local_folder, "maildir\\ann");
+
+    const std::vector<ImapFolderPair> two{{"INBOX", "maildir\\inbox"}, {"K\xc3\xbc" "che/T\xc3\xb6pfe", "maildir\\kitchen"}};
+    ASSERT_EQ(imap_folders_save(mailbox_server, mailbox_user, two), 0);
+    const std::string path = imap_folders_path(mailbox_server, mailbox_user);
+    EXPECT_EQ(path.size(), 27u);
+    EXPECT_EQ(path.rfind("folders", 0), 0u);
+    EXPECT_NE(path, imap_folders_path(mailbox_server, "bob@example.test"));
+    const std::string bytes = "INBOX\tmaildir\\inbox\r\nK\xc3\xbc" "che/T\xc3\xb6pfe\tmaildir\\kitchen\r\n";
+    EXPECT_EQ(read_file(folder_ / path), bytes);
+    ASSERT_EQ(imap_folders_load(mailbox_server, mailbox_user, "maildir\\ann", &pairs), 0);
+    ASSERT_EQ(pairs.size(), 2u);
+    EXPECT_EQ(pairs[1].server_folder, two[1].server_folder);
+    EXPECT_EQ(pairs[1].local_folder, "maildir\\kitchen");
+    write_file(folder_ / path, "Work\tmaildir\\work\n");  // an editor's line ends
+    ASSERT_EQ(imap_folders_load(mailbox_server, mailbox_user, "maildir\\ann", &pairs), 0);
+    EXPECT_EQ(pairs.size(), 1u);
+
+    std::string many;
+    for (size_t i = 0; i <= imap_folders_most; i++) many += "F" + std::to_string(i) + "\tmaildir\\f\r\n";
+    const std::string damaged[] = {
+        "", "INBOX maildir\\inbox\r\n", "INBOX\tmaildir\\inbox", "\tmaildir\\inbox\r\n", "INBOX\t\r\n",
+        "INBOX\tinbox\r\n", "INBOX\tmaildir\\\r\n", "A\xff\tmaildir\\a\r\n", "A\x01" "B\tmaildir\\a\r\n",
+        "A\tmaildir\\a\tb\r\n", "A\tmaildir\\..\\a\r\n", "A\tmaildir\\a\\\\b\r\n", "A\tmaildir\\a\\\r\n",
+        std::string(imap_server_folder_limit + 1, 'a') + "\tmaildir\\a\r\n",
+        "A\tmaildir\\" + std::string(imap_local_folder_limit, 'a') + "\r\n", many,
+        std::string(4 << 20, 'a'),
+    };
+    for (const std::string& text : damaged) {
+        write_file(folder_ / path, text);
+        pairs = two;
+        EXPECT_EQ(imap_folders_load(mailbox_server, mailbox_user, "maildir\\ann", &pairs), -1) << text.substr(0, 60);
+        EXPECT_TRUE(pairs.empty());
+    }
+    // What the loader would refuse is never written; the old file stays.
+    write_file(folder_ / path, bytes);
+    EXPECT_EQ(imap_folders_save(mailbox_server, mailbox_user, {}), -1);
+    EXPECT_EQ(imap_folders_save(mailbox_server, mailbox_user, {{"A\tB", "maildir\\a"}}), -1);
+    EXPECT_EQ(imap_folders_save(mailbox_server, mailbox_user, {{"A", "maildir\\a\r\nB\tmaildir\\b"}}), -1);
+    EXPECT_EQ(imap_folders_save(mailbox_server, mailbox_user, std::vector<ImapFolderPair>(21, {"A", "maildir\\a"})), -1);
+    EXPECT_EQ(read_file(folder_ / path), bytes);
+    EXPECT_EQ(imap_folder_refusal({"A", "inbox"}), "The local folder must begin with 'maildir\\'.");
+    EXPECT_EQ(imap_folder_refusal({"A", "maildir\\a\\.\\b"}), "The local folder must name a folder below 'maildir\\'.");
+    EXPECT_EQ(imap_folder_refusal({"A", "maildir\\a\\b.c\\..d"}), "");
+    EXPECT_EQ(imap_folders_remove(mailbox_server, mailbox_user), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / path));
+    EXPECT_EQ(imap_folders_remove(mailbox_server, mailbox_user), 0);
+}
+
+// The account manager's dialog: its rows, the local folders it offers
+// (nested ones too, hidden ones not), and what it refuses to list.
+TEST_F(ImapFolderFile, TheDialogsRowsLocalFoldersAndRefusals) {
+    for (const char* dir : {"maildir/inbox", "maildir/work/2026", "maildir/.hidden", "maildir/Archive"})
+        std::filesystem::create_directories(folder_ / dir);
+    write_file(folder_ / "maildir/inbox/mm1.eml", "x");
+    EXPECT_EQ(local_folder_paths(), (std::vector<std::string>{"maildir\\Archive", "maildir\\inbox", "maildir\\work",
+                                                              "maildir\\work\\2026"}));
+    EXPECT_EQ(folder_row_text({"INBOX", "maildir\\inbox"}), "INBOX -> maildir\\inbox");
+    std::vector<ImapFolderPair> list{{"INBOX", "maildir\\inbox"}, {"Work", "maildir\\work"}};
+    EXPECT_EQ(folder_list_refusal(list, {"Archive", "maildir\\Archive"}, -1), "");
+    EXPECT_EQ(folder_list_refusal(list, {"Work", "maildir\\work\\2026"}, 1), "");  // the row itself changed
+    EXPECT_EQ(folder_list_refusal(list, {"Work", "maildir\\Archive"}, 0), "The server folder Work is in the list already.");
+    EXPECT_EQ(folder_list_refusal(list, {"", "maildir\\Archive"}, -1), "Please enter the server folder's name.");
+    EXPECT_EQ(folder_list_refusal(list, {"A", "Archive"}, -1), "The local folder must begin with 'maildir\\'.");
+    list.resize(imap_folders_most, {"x", "maildir\\x"});
+    EXPECT_EQ(folder_list_refusal(list, {"Archive", "maildir\\Archive"}, -1),
+              "At most 20 server folders can be downloaded.");
+    EXPECT_EQ(folder_list_refusal(list, {"Archive", "maildir\\Archive"}, 3), "");
 }
 
 }  // namespace

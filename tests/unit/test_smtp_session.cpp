@@ -453,6 +453,13 @@ TEST_F(SmtpLoginTest, PopBeforeSmtpNeedsAnAccountWithAPop3Server) {
               "'POP before SMTP' is enabled but the selected account does not have a POP3 server associated "
               "with it.\r\n");
     EXPECT_TRUE(ui.job_calls.empty());
+    // An IMAP account's stray bit is passed over: no POP3 login at its
+    // incoming server (closed here), straight to SMTP.
+    ScriptedPeer peer(plain_session(good_replies()));
+    load_accounts({{server_text(peer.address()), "127.0.0.1:1", "alice", "alicepw", 4 | ACCOUNT_IMAP}});
+    m.server = server_text(peer.address());
+    EXPECT_EQ(send(m), 0) << ui.status_text();
+    EXPECT_EQ(named(peer.received()).substr(0, 12), "helo NNNNN\r\n");
 }
 
 TEST_F(SmtpLoginTest, FailedPop3LoginSendsNothing) {
