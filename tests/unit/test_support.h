@@ -5,13 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/ui_services.h"
 #include "transport/status_sink.h"
+
+// Waits for the condition, at most `seconds`; whether it came.
+template <class Condition>
+bool within(double seconds, Condition condition) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 struct RecordedBox {
     std::string text;

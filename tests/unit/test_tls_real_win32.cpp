@@ -212,7 +212,7 @@ TEST_F(TlsRealTest, SendThroughSmtpsAndStarttlsWithEachLogin) {
         EXPECT_NE(shown().find("Secure connection established (TLS 1."), std::string::npos);
     }
     // exim delivers on its own time.
-    for (int wait = 0; wait < 100 && mailbox_messages("bob").size() < 3; wait++) sys_sleep_ms(100);
+    within(10, [] { return mailbox_messages("bob").size() >= 3; });
     EXPECT_EQ(mailbox_messages("bob").size(), 3u);
     // exim took each message over TLS.
     EXPECT_EQ(count_of(server_log("log/exim/mainlog"), " X=TLS1.") - received, 3u);
@@ -407,7 +407,7 @@ TEST_F(TlsRealTest, OAuthTokensOfTheAuthorizationServerOpenDovecotAndEximAndAreR
     deliver("alice", "From: bob@example.test\r\nSubject: by token\r\n\r\nHello.\r\n");
     ASSERT_EQ(receive_job(recorder_jobs(), 0), 1) << shown();
     ASSERT_EQ(send(smtp, options), 0) << shown();
-    for (int wait = 0; wait < 100 && mailbox_messages("bob").empty(); wait++) sys_sleep_ms(100);
+    within(10, [] { return !mailbox_messages("bob").empty(); });
     EXPECT_EQ(mailbox_messages("bob").size(), 1u);
 
     // An IMAP account of the same mailbox over IMAPS, its grant filed under
