@@ -109,7 +109,13 @@ TEST_F(ImapJobTest, PushFallsBackToTheRegularCheckAndTriesIdleAgain) {
     EXPECT_TRUE(idler.received().ends_with("A3 EXAMINE \"INBOX\"\r\nA4 IDLE\r\nDONE\r\nA5 LOGOUT\r\n"));
 
     // The texts as the sessions said them, without the log's time stamps.
+    // The two accounts run side by side, so the plain one's line may fall
+    // between any two of the idler's: it is checked, then taken out.
     std::string log = std::regex_replace(read_file(folder_ / "zmlog.txt"), std::regex(R"(\[[-0-9: ]+\] )"), "");
+    const std::string unoffered = "plain: the IMAP server does not offer IDLE; new mail is found by the regular check.\r\n";
+    const size_t plain_at = log.find(unoffered);
+    ASSERT_NE(plain_at, std::string::npos) << log;
+    log.erase(plain_at, unoffered.size());
     const std::string ended = "idler: IMAP IDLE ended; new mail is found by the regular check, IDLE tried again in ";
     const std::string expected[] = {
         "A4 NO [CANNOT] not now\r\n\r\nIncorrect response from server.\r\n",
@@ -125,9 +131,6 @@ TEST_F(ImapJobTest, PushFallsBackToTheRegularCheckAndTriesIdleAgain) {
         ASSERT_NE(found, std::string::npos) << text << "\nin\n" << log;
         at = found + text.size();
     }
-    EXPECT_NE(log.find("plain: the IMAP server does not offer IDLE; new mail is found by the regular check.\r\n"),
-              std::string::npos)
-        << log;
 }
 
 }  // namespace
