@@ -148,6 +148,8 @@ if [ "$shards" = 2 ]; then
 JSON
 fi
 source "$servers/env.sh"
+keep_wineserver
+if [ "$shards" = 2 ]; then (WINEPREFIX="$prefix2" DISPLAY="$display2" keep_wineserver); fi
 phase_done "set-up (prefix, display, servers)"
 
 echo "== include order of the libraries"

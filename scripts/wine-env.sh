@@ -47,3 +47,13 @@ start_display() {
   echo "Could not start a virtual display" >&2
   return 1
 }
+
+# Keeps the prefix's wineserver, and the Wine services it starts, running
+# until `wineserver -k`: by default they end 3 s after the last Windows
+# program, and every test that then starts one pays a second or more for
+# them again (several seconds once the disk cache is cold), which added up
+# to minutes over the Windows tests. Bounded: a hung first start is left.
+keep_wineserver() {
+  wineserver -p || return 1
+  timeout 120 wine cmd /c exit >/dev/null 2>&1 || true
+}

@@ -43,7 +43,7 @@ bool run_fit_step(const std::string& step, const NextArgument& next);
 // The tree item of a relative path ("inbox\\lists"), expanding on the way.
 HTREEITEM find_tree_item(HWND tree, const std::string& path);
 // A list view cell's text in UTF-8, asked in the list's process.
-std::string list_text(HWND list, int row, int column);
+
 // The rectangle of a list view's row, asked in the list's process.
 bool list_row_rect(HWND list, int row, RECT* out);
 
@@ -66,6 +66,12 @@ struct Remote {
     void put(size_t at, const void* data, size_t n) { WriteProcessMemory(process, base + at, data, n, nullptr); }
     void get(size_t at, void* data, size_t n) { ReadProcessMemory(process, base + at, data, n, nullptr); }
 };
+
+// A list view cell's text, read through a buffer of list_text_bytes in the
+// program's memory: the caller's, or one of its own.
+constexpr size_t list_text_bytes = sizeof(LVITEMW) + 2048;
+std::string list_text(HWND list, int row, int column, Remote& remote);
+std::string list_text(HWND list, int row, int column);
 
 // Prints a shell link's target and description.
 void print_shortcut(const std::string& path);

@@ -209,22 +209,24 @@ class MainWindow(ClientTest):
         for n in range(1, 5001):
             self.write("maildir/inbox/mm%d.eml" % n, message(b"bulk@example.test", b"Bulk %d" % n))
         self.write("maildir/sent items/mm1.eml", message(b"me@example.test", b"Sent one"))
+        # The subjects alone: reading 5,000 rows whole takes Wine half a minute.
         out = self.run_client("", "window", MAIN, "15000", "tree-select", MAIN, ID.IDC_FOLDER_TREE, "sent items",
-                              *FILLED, "list", MAIN, ID.IDC_MESSAGE_LIST,
+                              *FILLED, "list-column", MAIN, ID.IDC_MESSAGE_LIST, "2",
                               "tree-select", MAIN, ID.IDC_FOLDER_TREE, "sent items", "wait-rows", MAIN,
                               ID.IDC_MESSAGE_LIST, "1", "15000", "list", MAIN, ID.IDC_MESSAGE_LIST,
                               *CLOSE_AND_EXIT)
         # The tree keeps its folder while the inbox fills, so its list comes
         # whole; should the fill have ended first, "sent items" opens at once.
         # Either way nothing of the inbox reaches the list of "sent items".
+        subjects = values(out, "CELL")
         rows = values(out, "ROW")
-        sent = [r for r in rows if "| Sent one |" in r]
-        if len(rows) == 2:
-            self.assertEqual(len(sent), 2, rows)
+        self.assertEqual(len(rows), 1, rows)
+        self.assertEqual(rows[0].split(" | ")[2], "Sent one")
+        if len(subjects) == 1:
+            self.assertEqual(subjects, ["Sent one"])
         else:
-            self.assertEqual(len(rows), 5001, rows[-3:])
-            self.assertEqual(len({r.split(" | ")[2] for r in rows[:5000]}), 5000)
-            self.assertEqual(sent, [rows[5000]])
+            self.assertEqual(len(subjects), 5000, subjects[-3:])
+            self.assertEqual(set(subjects), {"Bulk %d" % n for n in range(1, 5001)})
 
     def test_enter_ends_a_rename_in_the_tree(self):
         os.makedirs(self.path("maildir", "inbox", "old name"))

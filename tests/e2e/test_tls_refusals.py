@@ -55,45 +55,45 @@ class Refusals(ClientTest):
         subprocess.run(["wine", TRUST_CA, "remove", CA_DER], capture_output=True, timeout=60)
         shutil.rmtree(cls.certs, ignore_errors=True)
 
-    def check_against(self, peer):
-        self.write_accounts(("home", "localhost:25", '"Ann" <ann@example.test>', "localhost:%d" % peer.port, "ann",
-                             "secret", "maildir\\inbox", 0x40))
+    def check_against(self, peers):
+        """One check of an account on each peer, in turn; the status window's
+        text of each, by its peer."""
+        self.write_accounts(*[("home%d" % i, "localhost:25", '"Ann" <ann@example.test>', "localhost:%d" % peer.port,
+                               "ann", "secret", "maildir\\inbox", 0x40) for i, peer in enumerate(peers)])
         os.makedirs(self.path("maildir", "inbox"), exist_ok=True)
         try:
             out = self.run_client("", *CHECK)
         finally:
-            peer.close()
-        return values(out, "TEXT")[0]
+            for peer in peers:
+                peer.close()
+        status = values(out, "TEXT")[0]
+        self.assertIn("Errors: %d" % len(peers), status)
+        parts = status.split("Checking localhost:")[1:]
+        self.assertEqual(len(parts), len(peers), status)
+        return [part for peer in peers for part in parts if part.startswith("%d:" % peer.port)]
 
-    def test_each_refused_certificate_is_told_and_hears_nothing(self):
+    def test_each_refused_certificate_outdated_protocol_and_the_good_one_in_one_check(self):
         reasons = {"self-signed": "untrusted issuer", "expired": "expired or not yet valid",
                    "another name": "issued for another name", "clients only": "not meant for servers",
                    # Signed by another key in the trusted CA's name: no chain
                    # to the trusted CA can be built.
                    "forged": "incomplete chain"}
-        for case, reason in reasons.items():
+        refused = {case: TlsPeer(*self.cases[case]) for case in reasons}
+        outdated = TlsPeer(*self.cases["good"], old_protocol=True)
+        good = TlsPeer(*self.cases["good"])
+        statuses = self.check_against([*refused.values(), outdated, good])
+        for (case, reason), status in zip(reasons.items(), statuses):
             with self.subTest(case=case):
-                peer = TlsPeer(*self.cases[case])
-                status = self.check_against(peer)
                 self.assertIn("Server certificate not accepted: %s.\\r\\n" % reason, status)
-                self.assertIn("Errors: 1", status)
-                self.assertTrue(peer.handshake_done)
-                self.assertEqual(peer.received, b"")
-
-    def test_a_server_of_an_outdated_protocol_is_refused(self):
-        peer = TlsPeer(*self.cases["good"], old_protocol=True)
-        status = self.check_against(peer)
+                self.assertTrue(refused[case].handshake_done)
+                self.assertEqual(refused[case].received, b"")
         # Refused after the handshake, or by the system's TLS during it.
-        self.assertTrue("Server uses an outdated protocol version.\\r\\n" in status or
-                        "Secure connection failed (error 0x" in status, status)
-        self.assertEqual(peer.received, b"")
-
-    def test_the_good_certificate_is_accepted(self):
-        peer = TlsPeer(*self.cases["good"])
-        status = self.check_against(peer)
-        self.assertIn("Secure connection established (TLS 1.", status)
-        self.assertTrue(peer.received.startswith(b"user ann\r\n"), peer.received)
-
+        self.assertTrue("Server uses an outdated protocol version.\\r\\n" in statuses[-2] or
+                        "Secure connection failed (error 0x" in statuses[-2], statuses[-2])
+        self.assertEqual(outdated.received, b"")
+        # The good one is the only peer that hears the user name (and refuses it).
+        self.assertIn("Secure connection established (TLS 1.", statuses[-1])
+        self.assertTrue(good.received.startswith(b"user ann\r\n"), good.received)
 
     def token_post(self, *args, peer=None):
         """zm_token_post's three lines (result, error, and the reply or the

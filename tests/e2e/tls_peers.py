@@ -146,6 +146,14 @@ class TlsPeer(TlsServer):
 
     def converse(self, tls):
         tls.sendall(b"+OK ready\r\n")
+        # A client that got this far says its user name: refused at once,
+        # it ends the session instead of waiting out its time-out.
+        while b"\r\n" not in self.received:
+            data = tls.recv(4096)
+            if not data:
+                return
+            self.received += data
+        tls.sendall(b"-ERR no such user\r\n")
         self.keep_received(tls)
 
 
