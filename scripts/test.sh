@@ -148,8 +148,13 @@ if [ "$shards" = 2 ]; then
 JSON
 fi
 source "$servers/env.sh"
-keep_wineserver
-if [ "$shards" = 2 ]; then (WINEPREFIX="$prefix2" DISPLAY="$display2" keep_wineserver); fi
+# Each shard's wineserver and services start beside the Windows build.
+keep_wineserver > /dev/null 2>&1 &
+keep_pids=$!
+if [ "$shards" = 2 ]; then
+  (WINEPREFIX="$prefix2" DISPLAY="$display2" keep_wineserver) > /dev/null 2>&1 &
+  keep_pids="$keep_pids $!"
+fi
 phase_done "set-up (prefix, display, servers)"
 
 echo "== include order of the libraries"
@@ -191,6 +196,8 @@ fuzz_log=build/native/fuzz/run.log
 ) &
 fuzz_pid=$!
 
+# shellcheck disable=SC2086
+wait $keep_pids || true
 echo "== Windows tests under Wine ($shards shard(s); the fuzz targets run meanwhile)"
 if [ "$shards" = 2 ]; then
   # ctest's option that names the file of shards, its "resources".

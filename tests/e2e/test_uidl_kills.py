@@ -5,10 +5,11 @@ the one whose move into the inbox the kill met (its id could not yet be on
 the disk), and the file of the mailbox's unique-ids is always the old one or
 the new one, never torn.
 
-Rounds alternate between an account that leaves mail on the server and one
-that deletes it. Before each round the state file gets thousands of ids the
-server no longer has, so that the first check rewrites it and a kill may
-land in that rewrite. ZM_KILL_ROUNDS sets the number of rounds (20); the
+The client that checked a round to its end is killed in the next round's
+check, so each round starts one client. Rounds alternate between an account
+that leaves mail on the server and one that deletes it. Before each round
+the state file gets thousands of ids the server no longer has, so that the
+first check rewrites it and a kill may land in that rewrite. ZM_KILL_ROUNDS sets the number of rounds (20); the
 figures are printed at the end."""
 
 import os
@@ -19,8 +20,8 @@ import subprocess
 import time
 import unittest
 
-from zmharness import ClientTest, ID, drive, values, winpath
-from test_transfers import SERVERS, TOOLS, CLOSE_AND_EXIT, DELETE_FROM_SERVER, account, deliver, mailbox
+from zmharness import ClientTest, ID, drive, drive_leaving_running, wait_for, winpath
+from test_transfers import SERVERS, TOOLS, DELETE_FROM_SERVER, account, deliver, mailbox
 
 ROUNDS = int(os.environ.get("ZM_KILL_ROUNDS", "20"))
 MESSAGES = 30
@@ -60,6 +61,9 @@ class KilledReceives(ClientTest):
         self.rng = random.Random(os.environ.get("ZM_KILL_SEED") or time.time_ns())
 
     def tearDown(self):
+        # A failed round leaves its client running.
+        for pid in linux_pids(self.client):
+            os.kill(pid, signal.SIGKILL)
         mailbox("clear", "alice")
         super().tearDown()
 
@@ -97,26 +101,29 @@ class KilledReceives(ClientTest):
         # its record and its DELE follow).
         return ("#%d (" % k, 1, 0) if p % 2 == 0 else (" done\r\n", k, 0)
 
-    def kill_at(self, driver, point, log_from):
-        """Waits for the point in the log, then kills the client; returns what
+    def kill_at(self, point, log_from, alive):
+        """Waits for the point in the log while alive() holds (asked every
+        quarter second: it may be slow), then kills the client; returns what
         happened."""
         text, count, delay = point
         client = winpath(self.path("zenthmail.exe"))
         scratch_before = self.scratch_time()
         until = time.monotonic() + 60
-        while time.monotonic() < until and driver.poll() is None:
+        asked = 0
+        while True:
             if text is None:
                 # The scratch file shows up and goes within milliseconds;
                 # once "Found" is shown the rewrite is over.
                 if self.scratch_time() != scratch_before or "Found" in self.log()[log_from:]:
                     break
-                time.sleep(0.0002)
-                continue
-            if self.log()[log_from:].count(text) >= count:
+            elif self.log()[log_from:].count(text) >= count:
                 break
-            time.sleep(0.002)
-        else:
-            return "not reached"
+            if time.monotonic() - asked > 0.25:
+                # Gone, or its check over (its last line says the errors).
+                if time.monotonic() > until or not alive() or "Errors: " in self.log()[log_from:]:
+                    return "not reached"
+                asked = time.monotonic()
+            time.sleep(0.0002 if text is None else 0.002)
         if delay:
             time.sleep(delay)
         pids = linux_pids(client)
@@ -165,10 +172,12 @@ class KilledReceives(ClientTest):
         for options in (0, DELETE_FROM_SERVER):
             self.write_accounts(account("home", "alice", "alicepw", "maildir\\inbox", options))
             tables.append((self.read("accountdata.cfg"), self.read("pwdkey.dat")))
+        # The client that checked a round to its end is the one killed in
+        # the next: it has run one check already, as a user's client has.
+        # Its account table is the one of the round it checked.
+        running = False
+        checked = set()
         for r in range(ROUNDS):
-            options = DELETE_FROM_SERVER if r % 2 else 0
-            self.write("accountdata.cfg", tables[r % 2][0])
-            self.write("pwdkey.dat", tables[r % 2][1])
             mailbox("clear", "alice")
             for n in range(1, MESSAGES + 1):
                 deliver("alice", message(r, n))
@@ -186,11 +195,20 @@ class KilledReceives(ClientTest):
             log_from = len(self.log())
             scratch_before = self.scratch_time()
             point = self.draw_point()
-            driver = subprocess.Popen(["wine", os.environ["ZM_DRIVER"], "start", self.client, "", "window",
-                                       "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS,
-                                       "wait-exit", "120000"],
-                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-            outcome = self.kill_at(driver, point, log_from)
+            if running:
+                drive("any-process", "window", "Zenth Mail", "15000", "command", "Zenth Mail",
+                      ID.CMD_CHECK_ALL_ACCOUNTS)
+                killed_options = options
+                outcome = self.kill_at(point, log_from, lambda: bool(linux_pids(self.client)))
+            else:
+                killed_options = 0
+                self.write("accountdata.cfg", tables[0][0])
+                self.write("pwdkey.dat", tables[0][1])
+                driver = subprocess.Popen(["wine", os.environ["ZM_DRIVER"], "start", self.client, "", "window",
+                                           "Zenth Mail", "15000", "command", "Zenth Mail",
+                                           ID.CMD_CHECK_ALL_ACCOUNTS, "wait-exit", "120000"],
+                                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                outcome = self.kill_at(point, log_from, lambda: driver.poll() is None)
             if outcome != "killed":
                 # The check ended before the point: the client is ended now.
                 points_missed += 1
@@ -204,36 +222,44 @@ class KilledReceives(ClientTest):
                 # was written.
                 if self.scratch_time() not in (None, scratch_before):
                     rewrite_kills += 1
-            driver.communicate(timeout=60)
+            if not running:
+                driver.communicate(timeout=60)
+            running = False
             if not self.check_state(before, ids_now):
                 bad_states += 1
 
-            # Started again and checked again, to the end.
-            print("round %d (%s): kill point %r, %s" % (r, "delete" if options else "keep", point, outcome),
+            # Started again and checked again, to the end; rounds alternate
+            # between leaving the mail and deleting it.
+            options = DELETE_FROM_SERVER if r % 2 else 0
+            self.write("accountdata.cfg", tables[r % 2][0])
+            self.write("pwdkey.dat", tables[r % 2][1])
+            print("round %d: kill point %r (%s), %s; checked again (%s)"
+                  % (r, point, "delete" if killed_options else "keep", outcome, "delete" if options else "keep"),
                   flush=True)
             # The window's bound is wide: this check runs while Wine may
             # still be clearing away the killed client; the log's end says
             # how far the check came when it fails.
             check_from = len(self.log())
             try:
-                out = drive("start", self.client, "", "window", "Zenth Mail", "15000", "command", "Zenth Mail",
-                            ID.CMD_CHECK_ALL_ACCOUNTS,
-                            "window", "Status", "60000", "wait-text", "Status", ID.IDC_STATUS, "Errors: ", "60000",
-                            *CLOSE_AND_EXIT)
+                drive_leaving_running("start", self.client, "", "window", "Zenth Mail", "15000",
+                                      "command", "Zenth Mail", ID.CMD_CHECK_ALL_ACCOUNTS,
+                                      "window", "Status", "60000", "wait-text", "Status", ID.IDC_STATUS, "Errors: ",
+                                      "60000", "command", "Status", ID.IDC_STATUS_OK, "no-window", "Status", "10000")
             except AssertionError as failure:
                 raise AssertionError("round %d, the check after the kill: %s\nthe client's log of it:\n%s"
                                      % (r, failure, self.log()[check_from:][-3000:])) from failure
-            self.assertIn("EXIT: 0", out)
+            running = True
             counts = {}
             for name in os.listdir(self.path("maildir/inbox")):
-                if not re.fullmatch(r"mm\d+\.eml", name):
-                    continue  # the list's mirror
+                if not re.fullmatch(r"mm\d+\.eml", name) or name in checked:
+                    continue  # the list's mirror, or a message of an earlier round
+                checked.add(name)
                 data = self.read(os.path.join("maildir/inbox", name))
                 found = re.search(rb"Subject: round (\d+) message (\d+)\r\n", data)
                 head = HEAD_RE.match(data)
-                n = int(found.group(2)) if found else 0
+                n = int(found.group(2)) if found and int(found.group(1)) == r else 0
                 expected = message(r, n)[:-2]
-                if not found or not head or data[head.end():] != expected:
+                if not n or not head or data[head.end():] != expected:
                     torn += 1
                     print("torn: %s %r ... %r" % (name, data[:120], data[-80:]), flush=True)
                     continue
@@ -247,12 +273,12 @@ class KilledReceives(ClientTest):
             self.assertTrue(self.check_state(None, ids_now), "round %d: state after the second check" % r)
             if options & DELETE_FROM_SERVER:
                 self.assertEqual(mailbox("count", "alice"), "0", "round %d" % r)
-            for name in os.listdir(self.path("maildir/inbox")):
-                os.remove(self.path("maildir/inbox", name))
             # One round's counts, so that a failure shows where.
             self.assertEqual((lost, torn, bad_states), (0, 0, 0), "round %d, kill point %r" % (r, point))
             # Only the message whose move into the inbox the kill met.
             self.assertLessEqual(sum(c - 1 for c in counts.values()), 1, "round %d" % r)
+        drive("any-process", "window", "Zenth Mail", "15000", "command", "Zenth Mail", ID.CMD_EXIT)
+        wait_for(lambda: not linux_pids(self.client), 30, "the client's exit")
 
         print("\nkill test: rounds %d, kills %d (%d before \"Found\" was shown: in the login, the listings or "
               "the state's rewrite; %d inside the rewrite itself), checks that ended before the kill point %d; "

@@ -87,6 +87,26 @@ def finish(driver, timeout=180):
     return lines
 
 
+def drive_leaving_running(*steps, timeout=180):
+    """Runs the driver with the steps, for steps that leave the program it
+    started running: its output goes through a file, since the program holds
+    a pipe of the driver's open, so only the driver's own end is awaited."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        driver = subprocess.Popen(["wine", DRIVER, *steps], stdout=out, stderr=err)
+        try:
+            driver.wait(timeout)
+        except subprocess.TimeoutExpired:
+            driver.kill()
+            driver.wait()
+        out.seek(0)
+        err.seek(0)
+        lines = [l.rstrip("\r") for l in out.read().decode("utf-8", "replace").splitlines()]
+        if driver.returncode != 0:
+            raise DriverFailure("driver failed (exit %s): %s\n%s" % (driver.returncode, "\n".join(lines),
+                                                                      err.read().decode("utf-8", "replace")[-2000:]))
+        return lines
+
+
 def wait_for(condition, seconds, what="the condition"):
     """Polls the condition until it holds; fails once the seconds are up."""
     end = time.monotonic() + seconds
