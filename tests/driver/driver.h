@@ -42,8 +42,6 @@ bool run_resource_step(const std::string& step, const NextArgument& next);
 bool run_fit_step(const std::string& step, const NextArgument& next);
 // The tree item of a relative path ("inbox\\lists"), expanding on the way.
 HTREEITEM find_tree_item(HWND tree, const std::string& path);
-// A list view cell's text in UTF-8, asked in the list's process.
-
 // The rectangle of a list view's row, asked in the list's process.
 bool list_row_rect(HWND list, int row, RECT* out);
 
@@ -67,8 +65,8 @@ struct Remote {
     void get(size_t at, void* data, size_t n) { ReadProcessMemory(process, base + at, data, n, nullptr); }
 };
 
-// A list view cell's text, read through a buffer of list_text_bytes in the
-// program's memory: the caller's, or one of its own.
+// A list view cell's text in UTF-8, asked in the list's process through a
+// buffer of list_text_bytes in its memory: the caller's, or one of its own.
 constexpr size_t list_text_bytes = sizeof(LVITEMW) + 2048;
 std::string list_text(HWND list, int row, int column, Remote& remote);
 std::string list_text(HWND list, int row, int column);
