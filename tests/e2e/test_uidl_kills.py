@@ -20,7 +20,7 @@ import subprocess
 import time
 import unittest
 
-from zmharness import ClientTest, ID, drive, drive_leaving_running, wait_for, winpath
+from zmharness import ClientTest, ID, drive, drive_leaving_running, holds_within, wait_for, winpath
 from test_transfers import SERVERS, TOOLS, DELETE_FROM_SERVER, account, deliver, mailbox
 
 ROUNDS = int(os.environ.get("ZM_KILL_ROUNDS", "20"))
@@ -108,22 +108,28 @@ class KilledReceives(ClientTest):
         text, count, delay = point
         client = winpath(self.path("zenthmail.exe"))
         scratch_before = self.scratch_time()
-        until = time.monotonic() + 60
-        asked = 0
-        while True:
+        asked = [0.0]
+        reached = []
+
+        def settled():
             if text is None:
                 # The scratch file shows up and goes within milliseconds;
                 # once "Found" is shown the rewrite is over.
                 if self.scratch_time() != scratch_before or "Found" in self.log()[log_from:]:
-                    break
+                    reached.append(True)
             elif self.log()[log_from:].count(text) >= count:
-                break
-            if time.monotonic() - asked > 0.25:
+                reached.append(True)
+            if reached:
+                return True
+            if time.monotonic() - asked[0] > 0.25:
                 # Gone, or its check over (its last line says the errors).
-                if time.monotonic() > until or not alive() or "Errors: " in self.log()[log_from:]:
-                    return "not reached"
-                asked = time.monotonic()
-            time.sleep(0.0002 if text is None else 0.002)
+                asked[0] = time.monotonic()
+                return not alive() or "Errors: " in self.log()[log_from:]
+            return False
+
+        # A kill point lasts milliseconds, so the log is read that often.
+        if not holds_within(settled, 60, 0.0002 if text is None else 0.002) or not reached:
+            return "not reached"
         if delay:
             time.sleep(delay)
         pids = linux_pids(client)

@@ -107,13 +107,21 @@ def drive_leaving_running(*steps, timeout=180):
         return lines
 
 
-def wait_for(condition, seconds, what="the condition"):
-    """Polls the condition until it holds; fails once the seconds are up."""
+def holds_within(condition, seconds, period=0.05):
+    """Polls the condition every period until it holds or the seconds are
+    up; whether it held."""
     end = time.monotonic() + seconds
     while not condition():
         if time.monotonic() > end:
-            raise AssertionError("waited %s s in vain for %s" % (seconds, what))
-        time.sleep(0.05)
+            return False
+        time.sleep(period)
+    return True
+
+
+def wait_for(condition, seconds, what="the condition"):
+    """Polls the condition until it holds; fails once the seconds are up."""
+    if not holds_within(condition, seconds):
+        raise AssertionError("waited %s s in vain for %s" % (seconds, what))
 
 
 def values(lines, kind):
